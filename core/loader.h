@@ -1,0 +1,83 @@
+// The loader: reads the chosen data files into the line store, the pool table and the list of
+// available pools, then counts the work-file (DSNDB07) objects of every pool row.
+#ifndef CORE_LOADER_H_
+#define CORE_LOADER_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "file_source.h"
+
+namespace core {
+
+class CoreTables;
+
+struct LoadError {
+    std::string path;
+    FileErrorReason reason = FileErrorReason::kReadFailed;
+    int64_t line = 0;  // 1-based line of the file where reading stopped; 0 when none applies
+
+    // "File: <path>\nReason: <reason>[\nLine: <n>]", the detail shown beside kReadErrorText.
+    std::string Detail() const;
+};
+
+struct LoadResult {
+    std::optional<LoadError> error;
+    std::vector<std::string> headerWarnings;  // paths whose header line lacks "ENV", in order
+    uint64_t totalBytes = 0;  // sum of the file lengths, header lines included
+    std::string dataSizeText;  // status bar panel 2: "1.50 Mb"; empty after an error
+
+    bool ok() const { return !error; }
+};
+
+// Told of the loader's progress, so that a window can show it and let pending events run.
+class LoadObserver {
+public:
+    virtual ~LoadObserver() = default;
+    // Before the file is opened.
+    virtual void FileStarting(size_t fileNo, std::string_view path) {
+        (void)fileNo;
+        (void)path;
+    }
+    // The file is open; sizeBytes is the progress maximum.
+    virtual void FileOpened(size_t fileNo, uint64_t sizeBytes) {
+        (void)fileNo;
+        (void)sizeBytes;
+    }
+    // Characters of line text read so far in the current file (terminators not counted).
+    // Called every few hundred kilobytes and once at the end of each file.
+    virtual void Progress(uint64_t charactersRead) { (void)charactersRead; }
+    // The file's header line lacks "ENV"; reading goes on.
+    virtual void HeaderWarning(size_t fileNo, std::string_view path) {
+        (void)fileNo;
+        (void)path;
+    }
+};
+
+// Reads the files of tables.lstSelectedFiles, in order, into lstData, lvControl and lstPools,
+// replacing them, and empties lvSharedPools and lstSharedPools. Clears FilesChanged when it
+// completes. On failure: an error naming the file, the reason and the line if any; FilesChanged
+// stays set and the tables keep what was read up to the failing line.
+[[nodiscard]] LoadResult LoadDataFiles(CoreTables& tables, const FileSource& source,
+                                       LoadObserver* observer = nullptr);
+
+// Fills DSNDB07s of every pool row: object lines of its range whose object-name field holds
+// "DSNDB07". A row without a full range gets 0.
+void CountWorkFileObjects(CoreTables& tables);
+
+// The header test of one file: true when the line is accepted as a flat-file header.
+bool CheckHeaderLine(std::string_view line);
+
+// Appends the BPS line's trimmed pool name to lstPools, in its alphabetical place, unless an
+// equal name (letter case ignored) is listed.
+void AddPoolName(CoreTables& tables, std::string_view bpsLine);
+
+// "1.50 Mb": bytes / 1024 / 1024 with two decimals, a half rounded up.
+std::string DataSizeText(uint64_t bytes);
+
+}  // namespace core
+
+#endif  // CORE_LOADER_H_

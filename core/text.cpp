@@ -1,0 +1,70 @@
+#include "text.h"
+
+#include <algorithm>
+
+namespace core {
+
+std::string_view Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+char FoldCase(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    // 0xD7 is the multiplication sign, which sits among the Latin-1 capitals.
+    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) {
+        return static_cast<char>(u + 32);
+    }
+    return c;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+}
+
+int CompareIgnoreCase(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(FoldCase(a[i]));
+        const auto y = static_cast<unsigned char>(FoldCase(b[i]));
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    if (a.size() == b.size()) {
+        return 0;
+    }
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool ContainsIgnoreCase(std::string_view text, std::string_view needle) {
+    if (needle.empty()) {
+        return true;
+    }
+    const auto it = std::search(text.begin(), text.end(), needle.begin(), needle.end(),
+                                [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+    return it != text.end();
+}
+
+std::string Latin1ToUtf8(std::string_view latin1) {
+    std::string out;
+    out.reserve(latin1.size());
+    for (const char c : latin1) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            out.push_back(c);
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (u >> 6)));
+            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace core

@@ -1,0 +1,34 @@
+// Text tests shared by every part of the program. Data files are single-byte text (Latin-1):
+// letter case is folded for A-Z and the Latin-1 letters, and "blanks" are spaces only.
+#ifndef CORE_TEXT_H_
+#define CORE_TEXT_H_
+
+#include <string>
+#include <string_view>
+
+namespace core {
+
+// Leading and trailing blanks (spaces) removed; tabs and other bytes are kept.
+std::string_view Trim(std::string_view text);
+
+// Latin-1 lower case of one byte.
+char FoldCase(char c);
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+// <0, 0 or >0 as a sorts before, equal to or after b, letter case ignored; used for the
+// alphabetical order of the pool lists.
+int CompareIgnoreCase(std::string_view a, std::string_view b);
+
+bool ContainsIgnoreCase(std::string_view text, std::string_view needle);
+
+inline bool Contains(std::string_view text, std::string_view needle) {
+    return text.find(needle) != std::string_view::npos;
+}
+
+// Latin-1 bytes to UTF-8, for messages and JSON.
+std::string Latin1ToUtf8(std::string_view latin1);
+
+}  // namespace core
+
+#endif  // CORE_TEXT_H_

@@ -1,0 +1,1 @@
+#include "column_layout.h"
