@@ -1,0 +1,64 @@
+// The sizing run: every value of the results page computed from the tables and the two typed
+// numbers ("No Of Shared DB2", "ECSA Size for IRLM "). Changes no table.
+#ifndef CORE_SIZING_H_
+#define CORE_SIZING_H_
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core {
+
+class CoreTables;
+
+// One row of the results list, per shared pool in lstSharedPools order.
+struct PoolResult {
+    std::string pool;     // "Pool": the name, trimmed
+    int64_t shared = 0;   // "Shared": object lines over the pool's rows
+    int64_t cacheAll = 0;  // "Cache All": cached object lines
+    int64_t vpSize = 0;   // "VP Size", pages
+    int64_t hpSize = 0;   // "HP Size" as shown: 0 when shared == cacheAll, else the HP sum
+    int64_t gbpSize = 0;  // "GBP Size": the last pool row's GBP size, pages; 0 without rows
+};
+
+struct SizingResult {
+    std::string collectionTime;  // columns 142-149 of line-store entry 0, as they stand
+    int64_t poolsShared = 0;
+    std::string sharedDb2;  // the members text, trimmed
+    int64_t totalSystemObjects = 0;
+    int64_t scaSizeMb = 0;
+    int64_t lockStructureSizeMb = 0;
+    std::optional<int64_t> directoryDataRatio;  // nullopt when its denominator is 0
+    int64_t irlmEcsaSizeMb = 0;
+    int64_t gbpTotalPages = 0;  // every pool row's GBP size added up
+    int64_t totalMemoryMb = 0;
+    std::vector<PoolResult> pools;
+
+    // The texts of the value labels, each two blanks then the value (and " Mb" where it has a
+    // unit): lblInfo(0..3) and lblRecommendation(0..4).
+    std::array<std::string, 4> lblInfo;
+    std::array<std::string, 5> lblRecommendation;
+};
+
+enum class SizingStep { kScaSize, kLockStructure, kDirectoryRatio, kEcsaSize, kGbpSizes, kTotalMemory };
+
+// The status bar text of a step, e.g. "Calculating SCA Size".
+std::string_view StatusText(SizingStep step);
+
+// Told as each step starts, so that a window can show the status text; after the first four
+// steps the window may let pending events run.
+class SizingObserver {
+public:
+    virtual ~SizingObserver() = default;
+    virtual void StepStarting(SizingStep step) = 0;
+};
+
+[[nodiscard]] SizingResult RunSizing(const CoreTables& tables, std::string_view membersText,
+                                     std::string_view ecsaText, SizingObserver* observer = nullptr);
+
+}  // namespace core
+
+#endif  // CORE_SIZING_H_

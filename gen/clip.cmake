@@ -1,0 +1,1 @@
+# The Share All animation clip, drawn by our own code.
