@@ -1,0 +1,102 @@
+#include "file_source.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+namespace core {
+
+std::string_view ReasonText(FileErrorReason reason) {
+    switch (reason) {
+        case FileErrorReason::kNotFound:
+            return "the file does not exist";
+        case FileErrorReason::kNoAccess:
+            return "the file cannot be opened for reading (no access)";
+        case FileErrorReason::kNotRegularFile:
+            return "not a regular file (a folder or a device)";
+        case FileErrorReason::kEmpty:
+            return "the file is empty (no header line)";
+        case FileErrorReason::kReadFailed:
+            return "the file could not be read";
+        case FileErrorReason::kTooLarge:
+            return "the file is too large to load";
+        case FileErrorReason::kDuplicatePoolRecord:
+            return "a duplicate pool record (its first 60 characters repeat an earlier one)";
+    }
+    return "unknown";
+}
+
+namespace {
+
+FileErrorReason ReasonOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+        case ENAMETOOLONG:
+            return FileErrorReason::kNotFound;
+        case EACCES:
+        case EPERM:
+            return FileErrorReason::kNoAccess;
+        case EISDIR:
+            return FileErrorReason::kNotRegularFile;
+        default:
+            return FileErrorReason::kReadFailed;
+    }
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+std::optional<FileErrorReason> DiskFileSource::Read(const std::string& path,
+                                                    FileContents& out) const {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) {
+        return ec ? ReasonOf(ec.value()) : FileErrorReason::kNotFound;
+    }
+    // A folder, a pipe or a device would never end or never start; only plain files are data.
+    if (!fs::is_regular_file(status)) {
+        return FileErrorReason::kNotRegularFile;
+    }
+    errno = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return ReasonOf(errno);
+    }
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec) {
+        return FileErrorReason::kReadFailed;
+    }
+    if (size == 0) {
+        return FileErrorReason::kEmpty;
+    }
+    try {
+        out.data = std::make_unique_for_overwrite<char[]>(size);
+    } catch (const std::bad_alloc&) {
+        return FileErrorReason::kTooLarge;
+    }
+    size_t done = 0;
+    while (done < size) {
+        const size_t n = std::fread(out.data.get() + done, 1, size - done, file.get());
+        if (n == 0) {
+            if (std::ferror(file.get())) {
+                return FileErrorReason::kReadFailed;
+            }
+            break;  // the file shrank while it was read: take what is there
+        }
+        done += n;
+    }
+    out.size = done;
+    if (done == 0) {
+        return FileErrorReason::kEmpty;
+    }
+    return std::nullopt;
+}
+
+}  // namespace core

@@ -38,8 +38,7 @@ public:
 // Reads files from disk with one read per file.
 class DiskFileSource : public FileSource {
 public:
-    std::optional<FileErrorReason> Read(const std::string& path,
-                                        FileContents& out) const override;
+    std::optional<FileErrorReason> Read(const std::string& path, FileContents& out) const override;
 };
 
 }  // namespace core

@@ -27,8 +27,8 @@ struct LoadError {
 struct LoadResult {
     std::optional<LoadError> error;
     std::vector<std::string> headerWarnings;  // paths whose header line lacks "ENV", in order
-    uint64_t totalBytes = 0;  // sum of the file lengths, header lines included
-    std::string dataSizeText;  // status bar panel 2: "1.50 Mb"; empty after an error
+    uint64_t totalBytes = 0;                  // sum of the file lengths, header lines included
+    std::string dataSizeText;                 // status bar panel 2: "1.50 Mb"; empty after an error
 
     bool ok() const { return !error; }
 };

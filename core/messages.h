@@ -7,7 +7,8 @@
 
 namespace core {
 
-inline constexpr std::string_view kReadErrorText = "Error reading data file. Please contact Quellmont";
+inline constexpr std::string_view kReadErrorText =
+    "Error reading data file. Please contact Quellmont";
 inline constexpr std::string_view kReadErrorTitle = "Loomstead";
 
 inline constexpr std::string_view kHeaderWarningText = "Incorrect File Format, Use A Flat File";

@@ -29,9 +29,7 @@ bool KindColumnsHold(std::string_view line, char third) {
 
 bool IsBpsRecord(std::string_view line) { return KindColumnsHold(line, 's'); }
 
-bool IsBpdRecord(std::string_view line) {
-    return !IsBpsRecord(line) && KindColumnsHold(line, 'd');
-}
+bool IsBpdRecord(std::string_view line) { return !IsBpsRecord(line) && KindColumnsHold(line, 'd'); }
 
 bool IsFlatFileHeader(std::string_view line) { return Contains(line, "ENV"); }
 

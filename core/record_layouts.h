@@ -46,51 +46,63 @@ inline constexpr std::array<FieldLayout, 17> LeadLayout = {{{5, 16},
                                                             {142, 8}}};
 
 // Buffer pool statistics record: 48 fields over columns 5 to 458.
-inline constexpr std::array<FieldLayout, 48> BPSLayout = detail::RunOfTens<48>(
-    detail::RunOfTens<48>({{{5, 16},
-                            {21, 8},
-                            {29, 5},
-                            {34, 10},
-                            {44, 6},
-                            {50, 10},
-                            {60, 6},
-                            {66, 1},
-                            {67, 10},
-                            {},
-                            {},
-                            {},
-                            {},
-                            {},
-                            {},
-                            {},
-                            {147, 6},
-                            {153, 6}}},
-                          9, 7, 77),
-    18, 30, 159);
+inline constexpr std::array<FieldLayout, 48> BPSLayout =
+    detail::RunOfTens<48>(detail::RunOfTens<48>({{{5, 16},
+                                                  {21, 8},
+                                                  {29, 5},
+                                                  {34, 10},
+                                                  {44, 6},
+                                                  {50, 10},
+                                                  {60, 6},
+                                                  {66, 1},
+                                                  {67, 10},
+                                                  {},
+                                                  {},
+                                                  {},
+                                                  {},
+                                                  {},
+                                                  {},
+                                                  {},
+                                                  {147, 6},
+                                                  {153, 6}}},
+                                                9, 7, 77),
+                          18, 30, 159);
 
 // Object record: 44 fields over columns 5 to 448.
-inline constexpr std::array<FieldLayout, 44> BPDLayout = detail::RunOfTens<44>(
-    detail::RunOfTens<44>({{{5, 16}, {21, 8}, {29, 1}, {30, 27}, {57, 10}, {}, {}, {}, {}, {}, {},
-                            {}, {137, 6}, {143, 6}}},
-                          5, 7, 67),
-    14, 30, 149);
+inline constexpr std::array<FieldLayout, 44> BPDLayout =
+    detail::RunOfTens<44>(detail::RunOfTens<44>({{{5, 16},
+                                                  {21, 8},
+                                                  {29, 1},
+                                                  {30, 27},
+                                                  {57, 10},
+                                                  {},
+                                                  {},
+                                                  {},
+                                                  {},
+                                                  {},
+                                                  {},
+                                                  {},
+                                                  {137, 6},
+                                                  {143, 6}}},
+                                                5, 7, 67),
+                          14, 30, 149);
 
 // 1-based field numbers of the fields the program reads.
 namespace lead_field {
 inline constexpr int kCollectionTime = 17;  // columns 142-149
 }
 namespace bps_field {
-inline constexpr int kPoolName = 2;            // columns 21-28
-inline constexpr int kVpSize = 4;              // columns 34-43
-inline constexpr int kHpSize = 6;              // columns 50-59
-inline constexpr int kRatioDenominator = 9;    // columns 67-76
-inline constexpr int kRatioNumerator = 38;     // columns 349-358
+inline constexpr int kPoolName = 2;          // columns 21-28
+inline constexpr int kVpSize = 4;            // columns 34-43
+inline constexpr int kHpSize = 6;            // columns 50-59
+inline constexpr int kRatioDenominator = 9;  // columns 67-76
+inline constexpr int kRatioNumerator = 38;   // columns 349-358
 }  // namespace bps_field
 namespace bpd_field {
-inline constexpr int kObjectKind = 3;     // column 29
-inline constexpr int kObjectName = 4;     // columns 30-56
-inline constexpr int kStatisticA = 5;     // columns 57-66
-inline constexpr int kStatisticB = 34;    // columns 339-348
+inline constexpr int kObjectKind = 3;   // column 29
+inline constexpr int kObjectName = 4;   // columns 30-56
+inline constexpr int kStatisticA = 5;   // columns 57-66
+inline constexpr int kStatisticB = 34;  // columns 339-348
 }  // namespace bpd_field
 
 // The field's text in `line`: fewer characters when the line ends inside the field, empty when

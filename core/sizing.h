@@ -16,12 +16,12 @@ class CoreTables;
 
 // One row of the results list, per shared pool in lstSharedPools order.
 struct PoolResult {
-    std::string pool;     // "Pool": the name, trimmed
-    int64_t shared = 0;   // "Shared": object lines over the pool's rows
+    std::string pool;      // "Pool": the name, trimmed
+    int64_t shared = 0;    // "Shared": object lines over the pool's rows
     int64_t cacheAll = 0;  // "Cache All": cached object lines
-    int64_t vpSize = 0;   // "VP Size", pages
-    int64_t hpSize = 0;   // "HP Size" as shown: 0 when shared == cacheAll, else the HP sum
-    int64_t gbpSize = 0;  // "GBP Size": the last pool row's GBP size, pages; 0 without rows
+    int64_t vpSize = 0;    // "VP Size", pages
+    int64_t hpSize = 0;    // "HP Size" as shown: 0 when shared == cacheAll, else the HP sum
+    int64_t gbpSize = 0;   // "GBP Size": the last pool row's GBP size, pages; 0 without rows
 };
 
 struct SizingResult {
@@ -43,7 +43,14 @@ struct SizingResult {
     std::array<std::string, 5> lblRecommendation;
 };
 
-enum class SizingStep { kScaSize, kLockStructure, kDirectoryRatio, kEcsaSize, kGbpSizes, kTotalMemory };
+enum class SizingStep {
+    kScaSize,
+    kLockStructure,
+    kDirectoryRatio,
+    kEcsaSize,
+    kGbpSizes,
+    kTotalMemory
+};
 
 // The status bar text of a step, e.g. "Calculating SCA Size".
 std::string_view StatusText(SizingStep step);

@@ -37,10 +37,9 @@ int64_t FindListEntry(const std::vector<std::string>& list, std::string_view tex
 }
 
 size_t InsertSorted(std::vector<std::string>& list, std::string name) {
-    const auto it =
-        std::upper_bound(list.begin(), list.end(), name, [](const std::string& a, const std::string& b) {
-            return CompareIgnoreCase(a, b) < 0;
-        });
+    const auto it = std::upper_bound(
+        list.begin(), list.end(), name,
+        [](const std::string& a, const std::string& b) { return CompareIgnoreCase(a, b) < 0; });
     const auto position = static_cast<size_t>(it - list.begin());
     list.insert(it, std::move(name));
     return position;

@@ -24,14 +24,14 @@ struct DataLine {
 
 // One row of the pool table, created by one BPS record.
 struct PoolRow {
-    std::string key;    // FileNo in decimal followed by the first 60 characters of the BPS line
+    std::string key;     // FileNo in decimal followed by the first 60 characters of the BPS line
     int32_t FileNo = 0;  // position of the file in lstSelectedFiles at load time
     std::string BPool;   // pool name, blanks trimmed
     // Line-store indices of the row's object range, inclusive; empty when never set.
     std::optional<int32_t> StartObjectIndex;
     std::optional<int32_t> EndObjectIndex;
-    int32_t DSNDB07s = 0;   // object lines of the range naming DSNDB07; 0 without a full range
-    bool CacheAll = false;  // the "Cache All" column: true "T", false "F"
+    int32_t DSNDB07s = 0;       // object lines of the range naming DSNDB07; 0 without a full range
+    bool CacheAll = false;      // the "Cache All" column: true "T", false "F"
     int32_t bpsLineIndex = -1;  // line-store index of the BPS line that created the row
 
     bool HasObjectRange() const { return StartObjectIndex && EndObjectIndex; }
@@ -54,10 +54,10 @@ public:
     CoreTables(CoreTables&&) = default;
     CoreTables& operator=(CoreTables&&) = default;
 
-    std::vector<std::string> lstSelectedFiles;  // full paths, trimmed; position = FileNo
-    std::vector<DataLine> lstData;              // every stored line; index = object index
-    std::vector<PoolRow> lvControl;             // the pool table, in creation order
-    std::vector<std::string> lstPools;          // available pools, alphabetical, case ignored
+    std::vector<std::string> lstSelectedFiles;   // full paths, trimmed; position = FileNo
+    std::vector<DataLine> lstData;               // every stored line; index = object index
+    std::vector<PoolRow> lvControl;              // the pool table, in creation order
+    std::vector<std::string> lstPools;           // available pools, alphabetical, case ignored
     std::vector<SharedPoolEntry> lvSharedPools;  // shared pools, in the order they were shared
     std::vector<std::string> lstSharedPools;     // shared pool names, alphabetical, case ignored
     bool FilesChanged = false;  // the file list changed since the last completed load

@@ -1,0 +1,284 @@
+#include "loader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tables.h"
+#include "test_lines.h"
+
+namespace core {
+namespace {
+
+using testing::BpdLine;
+using testing::BpsLine;
+using testing::Crlf;
+using testing::kHeader;
+using testing::MemoryFileSource;
+
+struct RowView {
+    int32_t fileNo;
+    std::string pool;
+    std::optional<int32_t> start;
+    std::optional<int32_t> end;
+    bool operator==(const RowView&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const RowView& r) {
+    auto opt = [](const std::optional<int32_t>& v) { return v ? std::to_string(*v) : "-"; };
+    return os << "{" << r.fileNo << " " << r.pool << " " << opt(r.start) << ".." << opt(r.end)
+              << "}";
+}
+
+std::vector<RowView> Rows(const CoreTables& t) {
+    std::vector<RowView> rows;
+    for (const PoolRow& r : t.lvControl) {
+        rows.push_back({r.FileNo, r.BPool, r.StartObjectIndex, r.EndObjectIndex});
+    }
+    return rows;
+}
+
+class LoaderTest : public ::testing::Test {
+protected:
+    LoadResult Load(std::initializer_list<std::pair<std::string, std::string>> files) {
+        for (const auto& [path, bytes] : files) {
+            source.Add(path, bytes);
+            AddSelectedFile(tables, path);
+        }
+        LoadResult result = LoadDataFiles(tables, source);
+        CountWorkFileObjects(tables);
+        return result;
+    }
+
+    MemoryFileSource source;
+    CoreTables tables;
+};
+
+const std::string kTwoPools =
+    Crlf({kHeader, BpsLine("BP0"), BpdLine("DB1.TS1"), BpdLine("DB1.TS2"), BpsLine("BP1"),
+          BpdLine("DB2.TS1"), BpdLine("DB2.TS2"), BpdLine("DB2.IX1", 'I')});
+
+TEST_F(LoaderTest, OneFileGivesLinesRowsAndPools) {
+    const LoadResult result = Load({{"/d/one.sta", kTwoPools}});
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(tables.lstData.size(), 7u);
+    EXPECT_EQ(tables.lstData[0].text, BpsLine("BP0"));  // the header line is not stored
+    EXPECT_EQ(Rows(tables), (std::vector<RowView>{{0, "BP0", 1, 2}, {0, "BP1", 4, 6}}));
+    EXPECT_EQ(tables.lstPools, (std::vector<std::string>{"BP0", "BP1"}));
+    EXPECT_EQ(tables.lvControl[1].key, "0" + BpsLine("BP1").substr(0, 60));
+    EXPECT_EQ(tables.lvControl[1].bpsLineIndex, 3);
+    EXPECT_FALSE(tables.lvControl[1].CacheAll);
+    EXPECT_FALSE(tables.FilesChanged);
+    EXPECT_EQ(result.totalBytes, kTwoPools.size());
+    EXPECT_EQ(result.dataSizeText, "0.00 Mb");
+}
+
+TEST_F(LoaderTest, RangesFollowTheRecordsAcrossFiles) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;
+        std::vector<RowView> rows;
+    };
+    const std::string trailer = "TRL  END OF DATA";
+    const Case cases[] = {
+        {"a trailer line lies inside the last range",
+         {kTwoPools + trailer + "\r\n"},
+         {{0, "BP0", 1, 2}, {0, "BP1", 4, 7}}},
+        {"the second file's indices continue after the first's",
+         {kTwoPools, Crlf({kHeader, BpsLine("BP1"), BpdLine("DB3.TS1")})},
+         {{0, "BP0", 1, 2}, {0, "BP1", 4, 6}, {1, "BP1", 8, 8}}},
+        {"a file without BPS moves the last row's end into it",
+         {kTwoPools, Crlf({kHeader, "OTHER", "OTHER"})},
+         {{0, "BP0", 1, 2}, {0, "BP1", 4, 8}}},
+        {"BPD lines before the first BPS belong to no row",
+         {Crlf({kHeader, BpdLine("DB1.TS0"), BpsLine("BP0"), BpdLine("DB1.TS1")})},
+         {{0, "BP0", 2, 2}}},
+        {"BPS after BPS: no range; the last pool of a file only gets an end",
+         {Crlf({kHeader, BpsLine("BP0"), BpsLine("BP1"), BpdLine("X"), BpsLine("BP2")})},
+         {{0, "BP0", {}, {}}, {0, "BP1", 2, 2}, {0, "BP2", {}, 3}}},
+        {"other lines between BPD lines stay inside the range",
+         {Crlf({kHeader, BpsLine("BP0"), "NOTE", BpdLine("A"), "NOTE", BpdLine("B"),
+                BpsLine("BP1")})},
+         {{0, "BP0", 2, 4}, {0, "BP1", {}, 5}}},
+        {"the current row carries over: leading BPD lines of the next file end it there",
+         {Crlf({kHeader, BpsLine("BP0"), BpdLine("A")}),
+          Crlf({kHeader, BpdLine("B"), BpdLine("C"), BpsLine("BP1"), BpdLine("D")})},
+         {{0, "BP0", 1, 3}, {1, "BP1", 5, 5}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CoreTables fresh;
+        MemoryFileSource files;
+        for (size_t i = 0; i < c.files.size(); ++i) {
+            const std::string path = "/d/f" + std::to_string(i);
+            files.Add(path, c.files[i]);
+            AddSelectedFile(fresh, path);
+        }
+        ASSERT_TRUE(LoadDataFiles(fresh, files).ok());
+        EXPECT_EQ(Rows(fresh), c.rows);
+    }
+}
+
+TEST_F(LoaderTest, PoolNamesAreListedOnceInAlphabeticalOrder) {
+    Load({{"/d/a", Crlf({kHeader, BpsLine("bp2"), BpsLine("BP10"), BpsLine("bp1")})},
+          {"/d/b", Crlf({kHeader, BpsLine("BP1"), BpsLine("BP2"), BpsLine("  BP0  ")})}});
+    // The first spelling read is the one listed.
+    EXPECT_EQ(tables.lstPools, (std::vector<std::string>{"BP0", "bp1", "BP10", "bp2"}));
+    EXPECT_EQ(tables.lvControl.size(), 6u);
+}
+
+TEST_F(LoaderTest, LineEndsAndOddBytesAreKept) {
+    const std::string nul("BPD\0X", 5);
+    const std::string bytes = std::string(kHeader) + "\r" + BpsLine("BP0") + "\n" + BpdLine("A") +
+                              "\r\n\r\n" + nul + "\n\r" + std::string(3'000'000, 'x');
+    ASSERT_TRUE(Load({{"/d/a", bytes}}).ok());
+    ASSERT_EQ(tables.lstData.size(), 6u);
+    EXPECT_EQ(tables.lstData[1].text, BpdLine("A"));
+    EXPECT_EQ(tables.lstData[2].text, "");  // a blank line is a line
+    EXPECT_EQ(tables.lstData[3].text, nul);
+    EXPECT_EQ(tables.lstData[4].text, "");  // LF then CR: two ends
+    EXPECT_EQ(tables.lstData[5].text.size(), 3'000'000u);
+    EXPECT_EQ(Rows(tables), (std::vector<RowView>{{0, "BP0", 1, 5}}));
+}
+
+TEST_F(LoaderTest, ListsPast32767LinesKeepTheirIndices) {
+    std::string bytes = Crlf({kHeader, BpsLine("BP0")});
+    for (int i = 0; i < 40'000; ++i) {
+        bytes += BpdLine("DB.TS" + std::to_string(i)) + "\r\n";
+    }
+    bytes += Crlf({BpsLine("BP1"), BpdLine("DB.LAST")});
+    ASSERT_TRUE(Load({{"/d/big", bytes}}).ok());
+    EXPECT_EQ(Rows(tables),
+              (std::vector<RowView>{{0, "BP0", 1, 40'000}, {0, "BP1", 40'002, 40'002}}));
+}
+
+TEST_F(LoaderTest, WorkFileObjectsAreCountedInTheNameColumns) {
+    std::string outside = BpdLine("DB1.TS1");
+    testing::PutAt(outside, 60, "DSNDB07");  // a statistic column, not the name
+    Load({{"/d/a", Crlf({kHeader, BpsLine("BP0"), BpdLine("DSNDB07.DSN4K01"), BpdLine("XDSNDB07X"),
+                         BpdLine("dsndb07.low"), outside, BpsLine("BP1"), BpsLine("BP2")})}});
+    ASSERT_EQ(tables.lvControl.size(), 3u);
+    EXPECT_EQ(tables.lvControl[0].DSNDB07s, 2);
+    EXPECT_EQ(tables.lvControl[1].DSNDB07s, 0);  // no object lines
+    EXPECT_EQ(tables.lvControl[2].DSNDB07s, 0);  // only an end
+}
+
+TEST_F(LoaderTest, HeaderWithoutEnvWarnsOncePerFileAndLoadsOn) {
+    struct Recorder : LoadObserver {
+        void HeaderWarning(size_t fileNo, std::string_view path) override {
+            warned.push_back(std::to_string(fileNo) + ":" + std::string(path));
+        }
+        std::vector<std::string> warned;
+    } recorder;
+    source.Add("/d/a", Crlf({"stats env=test", BpsLine("BP0"), BpdLine("A"), BpsLine("BP1")}));
+    source.Add("/d/b", kTwoPools);
+    AddSelectedFile(tables, "/d/a");
+    AddSelectedFile(tables, "/d/b");
+    const LoadResult result = LoadDataFiles(tables, source, &recorder);
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(recorder.warned, std::vector<std::string>{"0:/d/a"});
+    EXPECT_EQ(result.headerWarnings, std::vector<std::string>{"/d/a"});
+    EXPECT_EQ(tables.lvControl.size(), 4u);
+}
+
+TEST_F(LoaderTest, ReadErrorsNameFileReasonAndLine) {
+    source.Add("/d/good", kTwoPools);
+    source.Add("/d/dup", Crlf({kHeader, BpsLine("BP5"), BpdLine("A"), BpsLine("BP5")}));
+    source.Add("/d/empty", "");
+    source.Fail("/d/locked", FileErrorReason::kNoAccess);
+    struct Case {
+        const char* path;
+        FileErrorReason reason;
+        int64_t line;
+        size_t linesKept;
+    };
+    const Case cases[] = {
+        {"/d/missing", FileErrorReason::kNotFound, 0, 7},
+        {"/d/empty", FileErrorReason::kEmpty, 0, 7},
+        {"/d/locked", FileErrorReason::kNoAccess, 0, 7},
+        {"/d/dup", FileErrorReason::kDuplicatePoolRecord, 4, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        CoreTables t;
+        AddSelectedFile(t, "/d/good");
+        AddSelectedFile(t, c.path);
+        AddSelectedFile(t, "/d/good2");
+        const LoadResult result = LoadDataFiles(t, source);
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.error->path, c.path);
+        EXPECT_EQ(result.error->reason, c.reason);
+        EXPECT_EQ(result.error->line, c.line);
+        EXPECT_EQ(result.dataSizeText, "");
+        EXPECT_TRUE(t.FilesChanged);               // the next departure tries again
+        EXPECT_EQ(t.lstData.size(), c.linesKept);  // what was read before the error stays
+    }
+    CoreTables t;
+    AddSelectedFile(t, "/d/dup");
+    EXPECT_EQ(LoadDataFiles(t, source).error->Detail(),
+              "File: /d/dup\nReason: a duplicate pool record (its first 60 characters repeat an "
+              "earlier one)\nLine: 4");
+}
+
+TEST_F(LoaderTest, TheSameBpsLineInTwoFilesIsNoDuplicate) {
+    ASSERT_TRUE(Load({{"/d/a", kTwoPools}, {"/d/b", kTwoPools}}).ok());
+    EXPECT_EQ(tables.lvControl.size(), 4u);
+    EXPECT_EQ(tables.lstPools.size(), 2u);
+}
+
+TEST_F(LoaderTest, ALoadEmptiesTheSharedListsAndAnEmptyFileListGivesEmptyTables) {
+    Load({{"/d/a", kTwoPools}});
+    tables.lvSharedPools.push_back({"BP0", 2});
+    tables.lstSharedPools.push_back("BP0");
+    RemoveSelectedFile(tables, 0);
+    const LoadResult result = LoadDataFiles(tables, source);
+    ASSERT_TRUE(result.ok());
+    EXPECT_TRUE(tables.lstData.empty());
+    EXPECT_TRUE(tables.lvControl.empty());
+    EXPECT_TRUE(tables.lstPools.empty());
+    EXPECT_TRUE(tables.lvSharedPools.empty());
+    EXPECT_TRUE(tables.lstSharedPools.empty());
+    EXPECT_EQ(result.dataSizeText, "0.00 Mb");
+}
+
+TEST(DataSizeTextTest, MegabytesWithTwoDecimalsHalfUp) {
+    const std::pair<uint64_t, const char*> rows[] = {
+        {0, "0.00 Mb"},         {1'572'864, "1.50 Mb"},   {5'242, "0.00 Mb"},
+        {5'243, "0.01 Mb"},     {3'276'800, "3.13 Mb"},  // exactly 3.125
+        {1'048'576, "1.00 Mb"}, {10'485'759, "10.00 Mb"}, {5'000'000'000, "4768.37 Mb"},
+    };
+    for (const auto& [bytes, text] : rows) {
+        EXPECT_EQ(DataSizeText(bytes), text) << bytes;
+    }
+}
+
+class DiskFileSourceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir =
+            std::filesystem::temp_directory_path() /
+            ("loomstead-disk-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::filesystem::path dir;
+};
+
+TEST_F(DiskFileSourceTest, ReadsPlainFilesAndRefusesEverythingElse) {
+    const auto file = dir / "day1.sta";
+    std::ofstream(file, std::ios::binary) << kTwoPools;
+    std::ofstream(dir / "empty.sta").close();
+    DiskFileSource disk;
+    FileContents contents;
+    ASSERT_FALSE(disk.Read(file.string(), contents).has_value());
+    EXPECT_EQ(std::string(contents.data.get(), contents.size), kTwoPools);
+    EXPECT_EQ(disk.Read((dir / "nope.sta").string(), contents), FileErrorReason::kNotFound);
+    EXPECT_EQ(disk.Read(dir.string(), contents), FileErrorReason::kNotRegularFile);
+    EXPECT_EQ(disk.Read((dir / "empty.sta").string(), contents), FileErrorReason::kEmpty);
+    EXPECT_EQ(disk.Read("/dev/zero", contents), FileErrorReason::kNotRegularFile);
+}
+
+}  // namespace
+}  // namespace core
