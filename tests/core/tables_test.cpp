@@ -1,0 +1,68 @@
+#include "tables.h"
+
+#include <gtest/gtest.h>
+
+namespace core {
+namespace {
+
+TEST(TablesTest, FindListEntryMatchesWholeTextIgnoringCase) {
+    const std::vector<std::string> list{"BP1", "bp10", "BP2", "bp1"};
+    EXPECT_EQ(FindListEntry(list, "bp1"), 0);
+    EXPECT_EQ(FindListEntry(list, "BP10"), 1);
+    EXPECT_EQ(FindListEntry(list, "BP"), -1);
+    EXPECT_EQ(FindListEntry({}, "BP1"), -1);
+}
+
+TEST(TablesTest, AddingAFileTwiceListsItOnceButMarksTheChange) {
+    CoreTables t;
+    EXPECT_TRUE(AddSelectedFile(t, "  /data/Day1.sta "));
+    t.FilesChanged = false;
+    EXPECT_FALSE(AddSelectedFile(t, "/DATA/day1.STA"));
+    EXPECT_TRUE(t.FilesChanged);
+    EXPECT_EQ(t.lstSelectedFiles, std::vector<std::string>{"/data/Day1.sta"});
+    t.FilesChanged = false;
+    RemoveSelectedFile(t, -1);  // no selection: nothing removed, still a change
+    EXPECT_TRUE(t.FilesChanged);
+    RemoveSelectedFile(t, 0);
+    EXPECT_TRUE(t.lstSelectedFiles.empty());
+}
+
+TEST(TablesTest, SharedPoolListIsRebuiltInAlphabeticalOrder) {
+    CoreTables t;
+    t.lvSharedPools = {{"BP2", 1}, {" BP10 ", 1}, {"bp1", 1}};
+    t.lstSharedPools = {"stale"};
+    RebuildSharedPoolList(t);
+    EXPECT_EQ(t.lstSharedPools, (std::vector<std::string>{"bp1", "BP10", "BP2"}));
+}
+
+TEST(TablesTest, LinesOutliveTheirCopiesAndMoves) {
+    CoreTables t;
+    {
+        std::string text = "BPS short";
+        t.AppendLine(text);
+        text.assign(1000, 'x');
+    }
+    for (int i = 0; i < 1000; ++i) {
+        t.AppendLine("line " + std::to_string(i));
+    }
+    CoreTables moved = std::move(t);
+    EXPECT_EQ(moved.lstData[0].text, "BPS short");
+    EXPECT_EQ(moved.lstData[1000].text, "line 999");
+    moved.ClearLines();
+    EXPECT_TRUE(moved.lstData.empty());
+}
+
+TEST(TablesTest, FindPoolRowsVisitsOnlyThatPoolInRowOrder) {
+    CoreTables t;
+    for (const char* pool : {"BP1", "BP10", "bp1", "BP2", "BP1"}) {
+        PoolRow row;
+        row.BPool = pool;
+        t.lvControl.push_back(row);
+    }
+    EXPECT_EQ(FindPoolRows(t, "bp1"), (std::vector<size_t>{0, 2, 4}));
+    EXPECT_EQ(FindPoolRows(t, "BP10"), (std::vector<size_t>{1}));
+    EXPECT_TRUE(FindPoolRows(t, "BP3").empty());
+}
+
+}  // namespace
+}  // namespace core
