@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace core {
 
@@ -22,9 +23,15 @@ enum class FileErrorReason {
 // Plain words for the reason, e.g. "the file does not exist".
 std::string_view ReasonText(FileErrorReason reason);
 
+// The bytes of one file. `bytes` owns them and is kept by the tables for as long as lines view
+// them.
 struct FileContents {
-    std::unique_ptr<char[]> data;
+    std::shared_ptr<const char> bytes;
     size_t size = 0;
+
+    const char* data() const { return bytes.get(); }
+    // A heap copy of `text`, for sources that make their bytes in memory.
+    static FileContents Copy(std::string_view text);
 };
 
 class FileSource {
@@ -35,7 +42,8 @@ public:
                                                 FileContents& out) const = 0;
 };
 
-// Reads files from disk with one read per file.
+// Reads a plain file from disk whole, with one read into one buffer. The file is copied rather
+// than mapped: a mapping would fault if the file were cut short while the program still shows it.
 class DiskFileSource : public FileSource {
 public:
     std::optional<FileErrorReason> Read(const std::string& path, FileContents& out) const override;

@@ -127,8 +127,8 @@ LoadResult LoadDataFiles(CoreTables& tables, const FileSource& source, LoadObser
         // The size passes through a single-precision progress maximum before it is added.
         result.totalBytes += static_cast<uint64_t>(static_cast<float>(contents.size));
 
-        const char* data = contents.data.get();
-        tables.AdoptBuffer(std::move(contents.data));
+        const char* data = contents.data();
+        tables.AdoptBuffer(std::move(contents.bytes));
         LineSplitter lines(data, contents.size);
         std::string_view line;
         lines.Next(line);
@@ -202,7 +202,14 @@ void CountWorkFileObjects(CoreTables& tables) {
     for (PoolRow& row : tables.lvControl) {
         int32_t count = 0;
         if (row.HasObjectRange()) {
-            for (int64_t k = *row.StartObjectIndex; k <= *row.EndObjectIndex; ++k) {
+            const int64_t end = *row.EndObjectIndex;
+            for (int64_t k = *row.StartObjectIndex; k <= end; ++k) {
+                // The lines lie far apart in memory; ask for one a few steps ahead.
+                constexpr int64_t kAhead = 8;
+                if (k + kAhead <= end) {
+                    __builtin_prefetch(tables.lstData[static_cast<size_t>(k + kAhead)].text.data() +
+                                       BPDLayout[bpd_field::kObjectName - 1].start - 1);
+                }
                 const std::string_view name = ExtractField(
                     tables.lstData[static_cast<size_t>(k)].text, BPDLayout, bpd_field::kObjectName);
                 if (Contains(name, "DSNDB07")) {

@@ -18,7 +18,7 @@ void CoreTables::AppendLine(std::string_view text, int32_t itemData) {
     lstData.push_back({stored, itemData});
 }
 
-void CoreTables::AdoptBuffer(std::unique_ptr<char[]> buffer) {
+void CoreTables::AdoptBuffer(std::shared_ptr<const char> buffer) {
     m_buffers.push_back(std::move(buffer));
 }
 

@@ -66,7 +66,7 @@ public:
     void AppendLine(std::string_view text, int32_t itemData = 0);
 
     // Keeps `buffer` alive for lines that view it.
-    void AdoptBuffer(std::unique_ptr<char[]> buffer);
+    void AdoptBuffer(std::shared_ptr<const char> buffer);
 
     // Empties lstData and releases the storage its lines viewed.
     void ClearLines();
@@ -75,7 +75,7 @@ public:
     static std::string_view CacheAllText(bool cacheAll) { return cacheAll ? "T" : "F"; }
 
 private:
-    std::vector<std::unique_ptr<char[]>> m_buffers;
+    std::vector<std::shared_ptr<const char>> m_buffers;
     std::deque<std::string> m_ownedLines;  // a deque keeps element addresses on growth
 };
 

@@ -273,7 +273,7 @@ TEST_F(DiskFileSourceTest, ReadsPlainFilesAndRefusesEverythingElse) {
     DiskFileSource disk;
     FileContents contents;
     ASSERT_FALSE(disk.Read(file.string(), contents).has_value());
-    EXPECT_EQ(std::string(contents.data.get(), contents.size), kTwoPools);
+    EXPECT_EQ(std::string(contents.data(), contents.size), kTwoPools);
     EXPECT_EQ(disk.Read((dir / "nope.sta").string(), contents), FileErrorReason::kNotFound);
     EXPECT_EQ(disk.Read(dir.string(), contents), FileErrorReason::kNotRegularFile);
     EXPECT_EQ(disk.Read((dir / "empty.sta").string(), contents), FileErrorReason::kEmpty);

@@ -55,9 +55,7 @@ public:
         if (it->second.empty()) {
             return FileErrorReason::kEmpty;
         }
-        out.size = it->second.size();
-        out.data = std::make_unique<char[]>(out.size);
-        std::memcpy(out.data.get(), it->second.data(), out.size);
+        out = FileContents::Copy(it->second);
         return std::nullopt;
     }
 
