@@ -59,6 +59,36 @@ private:
     size_t m_nextCr = kUnknown;
 };
 
+// The pool names of one load: the first spelling of each name (letter case ignored), put in
+// alphabetical order once at the end rather than one insertion at a time, which would move the
+// list for every name of a file with many thousand pools.
+class PoolNameCollector {
+public:
+    void Add(std::string_view bpsLine) {
+        const std::string_view name = Trim(ExtractField(bpsLine, BPSLayout, bps_field::kPoolName));
+        std::string folded(name);
+        for (char& c : folded) {
+            c = FoldCase(c);
+        }
+        if (m_seen.insert(std::move(folded)).second) {
+            m_names.emplace_back(name);
+        }
+    }
+
+    // lstPools becomes the names collected, in alphabetical order.
+    void Store(CoreTables& tables) {
+        std::stable_sort(
+            m_names.begin(), m_names.end(),
+            [](const std::string& a, const std::string& b) { return CompareIgnoreCase(a, b) < 0; });
+        tables.lstPools = std::move(m_names);
+        m_names.clear();
+    }
+
+private:
+    std::unordered_set<std::string> m_seen;
+    std::vector<std::string> m_names;
+};
+
 }  // namespace
 
 std::string LoadError::Detail() const {
@@ -96,105 +126,128 @@ std::string DataSizeText(uint64_t bytes) {
     return text;
 }
 
+namespace {
+
+// The state of one load that carries from one file to the next.
+class Load {
+public:
+    Load(CoreTables& tables, LoadObserver& report, LoadResult& result)
+        : m_tables(tables), m_report(report), m_result(result) {}
+
+    // Reads file `fileNo` of lstSelectedFiles into the tables; stops at the first error.
+    std::optional<LoadError> ReadFile(size_t fileNo, const FileSource& source);
+
+    void StorePoolNames() { m_poolNames.Store(m_tables); }
+
+private:
+    CoreTables& m_tables;
+    LoadObserver& m_report;
+    LoadResult& m_result;
+    int64_t m_lastObject = 0;            // line-store index + 1 of the last BPD line read
+    std::optional<size_t> m_currentRow;  // carries over from one file to the next
+    PoolNameCollector m_poolNames;
+};
+
+std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source) {
+    bool rangeOpen = false;
+    bool objectSeen = false;
+    const std::string path(Trim(m_tables.lstSelectedFiles[fileNo]));
+    m_report.FileStarting(fileNo, path);
+
+    FileContents contents;
+    if (const auto failure = source.Read(path, contents)) {
+        return LoadError{path, *failure, 0};
+    }
+    m_report.FileOpened(fileNo, contents.size);
+    // The size passes through a single-precision progress maximum before it is added.
+    m_result.totalBytes += static_cast<uint64_t>(static_cast<float>(contents.size));
+
+    const char* data = contents.data();
+    m_tables.AdoptBuffer(std::move(contents.bytes));
+    LineSplitter lines(data, contents.size);
+    std::string_view line;
+    lines.Next(line);
+    if (!CheckHeaderLine(line)) {
+        m_result.headerWarnings.push_back(path);
+        m_report.HeaderWarning(fileNo, path);
+    }
+
+    auto& lstData = m_tables.lstData;
+    std::unordered_set<std::string_view> rowKeys;
+    int64_t lineNo = 1;
+    uint64_t charactersRead = 0;
+    uint64_t nextProgress = kProgressStep;
+    while (lines.Next(line)) {
+        ++lineNo;
+        if (lstData.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+            return LoadError{path, FileErrorReason::kTooLarge, lineNo};
+        }
+        lstData.push_back({line, 0});
+        const auto index = static_cast<int32_t>(lstData.size() - 1);
+        if (IsBpsRecord(line)) {
+            rangeOpen = true;
+            if (objectSeen) {
+                objectSeen = false;
+                if (m_currentRow) {
+                    m_tables.lvControl[*m_currentRow].EndObjectIndex =
+                        static_cast<int32_t>(m_lastObject - 1);
+                }
+            }
+            m_poolNames.Add(line);
+            const std::string_view keyText = line.substr(0, kRowKeyCharacters);
+            if (!rowKeys.insert(keyText).second) {
+                return LoadError{path, FileErrorReason::kDuplicatePoolRecord, lineNo};
+            }
+            PoolRow row;
+            row.key = std::to_string(fileNo) + std::string(keyText);
+            row.FileNo = static_cast<int32_t>(fileNo);
+            row.BPool = std::string(Trim(ExtractField(line, BPSLayout, bps_field::kPoolName)));
+            row.CacheAll = false;
+            row.bpsLineIndex = index;
+            m_tables.lvControl.push_back(std::move(row));
+            m_currentRow = m_tables.lvControl.size() - 1;
+        } else if (IsBpdRecord(line)) {
+            objectSeen = true;
+            m_lastObject = static_cast<int64_t>(lstData.size());
+            if (rangeOpen) {
+                rangeOpen = false;
+                m_tables.lvControl[*m_currentRow].StartObjectIndex = index;
+            }
+        }
+        charactersRead += line.size();
+        if (charactersRead >= nextProgress) {
+            m_report.Progress(charactersRead);
+            nextProgress = charactersRead + kProgressStep;
+        }
+    }
+    m_report.Progress(charactersRead);
+    // The last pool row read so far ends at the last line of this file, whatever its kind.
+    if (m_currentRow && !lstData.empty()) {
+        m_tables.lvControl[*m_currentRow].EndObjectIndex = static_cast<int32_t>(lstData.size() - 1);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 LoadResult LoadDataFiles(CoreTables& tables, const FileSource& source, LoadObserver* observer) {
     LoadObserver quiet;
-    LoadObserver& report = observer ? *observer : quiet;
     LoadResult result;
-
     tables.ClearLines();
     tables.lstPools.clear();
     tables.lstSharedPools.clear();
     tables.lvControl.clear();
     tables.lvSharedPools.clear();
 
-    // The last line store index + 1 of a BPD line; the current pool row carries over from one
-    // file to the next.
-    int64_t lastObject = 0;
-    std::optional<size_t> currentRow;
-
-    for (size_t fileNo = 0; fileNo < tables.lstSelectedFiles.size(); ++fileNo) {
-        bool rangeOpen = false;
-        bool objectSeen = false;
-        const std::string path(Trim(tables.lstSelectedFiles[fileNo]));
-        report.FileStarting(fileNo, path);
-
-        FileContents contents;
-        if (const auto failure = source.Read(path, contents)) {
-            result.error = LoadError{path, *failure, 0};
-            return result;
-        }
-        report.FileOpened(fileNo, contents.size);
-        // The size passes through a single-precision progress maximum before it is added.
-        result.totalBytes += static_cast<uint64_t>(static_cast<float>(contents.size));
-
-        const char* data = contents.data();
-        tables.AdoptBuffer(std::move(contents.bytes));
-        LineSplitter lines(data, contents.size);
-        std::string_view line;
-        lines.Next(line);
-        if (!CheckHeaderLine(line)) {
-            result.headerWarnings.push_back(path);
-            report.HeaderWarning(fileNo, path);
-        }
-
-        std::unordered_set<std::string_view> rowKeys;
-        int64_t lineNo = 1;
-        uint64_t charactersRead = 0;
-        uint64_t nextProgress = kProgressStep;
-        while (lines.Next(line)) {
-            ++lineNo;
-            if (tables.lstData.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-                result.error = LoadError{path, FileErrorReason::kTooLarge, lineNo};
-                return result;
-            }
-            tables.lstData.push_back({line, 0});
-            const auto index = static_cast<int32_t>(tables.lstData.size() - 1);
-            if (IsBpsRecord(line)) {
-                rangeOpen = true;
-                if (objectSeen) {
-                    objectSeen = false;
-                    if (currentRow) {
-                        tables.lvControl[*currentRow].EndObjectIndex =
-                            static_cast<int32_t>(lastObject - 1);
-                    }
-                }
-                AddPoolName(tables, line);
-                const std::string_view keyText = line.substr(0, kRowKeyCharacters);
-                if (!rowKeys.insert(keyText).second) {
-                    result.error = LoadError{path, FileErrorReason::kDuplicatePoolRecord, lineNo};
-                    return result;
-                }
-                PoolRow row;
-                row.key = std::to_string(fileNo) + std::string(keyText);
-                row.FileNo = static_cast<int32_t>(fileNo);
-                row.BPool = std::string(Trim(ExtractField(line, BPSLayout, bps_field::kPoolName)));
-                row.CacheAll = false;
-                row.bpsLineIndex = index;
-                tables.lvControl.push_back(std::move(row));
-                currentRow = tables.lvControl.size() - 1;
-            } else if (IsBpdRecord(line)) {
-                objectSeen = true;
-                lastObject = static_cast<int64_t>(tables.lstData.size());
-                if (rangeOpen) {
-                    rangeOpen = false;
-                    tables.lvControl[*currentRow].StartObjectIndex = index;
-                }
-            }
-            charactersRead += line.size();
-            if (charactersRead >= nextProgress) {
-                report.Progress(charactersRead);
-                nextProgress = charactersRead + kProgressStep;
-            }
-        }
-        report.Progress(charactersRead);
-        if (currentRow && !tables.lstData.empty()) {
-            tables.lvControl[*currentRow].EndObjectIndex =
-                static_cast<int32_t>(tables.lstData.size() - 1);
-        }
+    Load load(tables, observer ? *observer : quiet, result);
+    for (size_t fileNo = 0; fileNo < tables.lstSelectedFiles.size() && !result.error; ++fileNo) {
+        result.error = load.ReadFile(fileNo, source);
     }
-
-    tables.FilesChanged = false;
-    result.dataSizeText = DataSizeText(result.totalBytes);
+    load.StorePoolNames();
+    if (!result.error) {
+        tables.FilesChanged = false;
+        result.dataSizeText = DataSizeText(result.totalBytes);
+    }
     return result;
 }
 

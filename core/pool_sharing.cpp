@@ -5,11 +5,19 @@
 
 namespace core {
 
-std::optional<ShareRefusal> SharePool(CoreTables& tables, size_t index) {
-    const std::string name(Trim(tables.lstPools[index]));
-    const std::vector<size_t> rows = FindPoolRows(tables, name);
+namespace {
+
+// What sharing `name`, whose pool rows are `rows`, comes to: a refusal, or the total object count
+// of the entry it gets in lvSharedPools; nullopt for both when no row carries the name.
+struct Verdict {
+    std::optional<ShareRefusal> refusal;
+    std::optional<int64_t> total;
+};
+
+Verdict Examine(const CoreTables& tables, const std::string& name,
+                const std::vector<size_t>& rows) {
     if (rows.empty()) {
-        return std::nullopt;
+        return {};
     }
     int64_t total = 0;
     for (const size_t r : rows) {
@@ -24,28 +32,45 @@ std::optional<ShareRefusal> SharePool(CoreTables& tables, size_t index) {
             std::string message =
                 "Pool " + name +
                 " will not be shared because it has only DSNDB07 Objects in the File: " + file;
-            return ShareRefusal{name, std::move(file), std::move(message)};
+            return {ShareRefusal{name, std::move(file), std::move(message)}, std::nullopt};
         }
         total += row.ObjectCount();
     }
-    tables.lvSharedPools.push_back({name, total});
-    tables.lstPools.erase(tables.lstPools.begin() + static_cast<std::ptrdiff_t>(index));
-    return std::nullopt;
+    return {std::nullopt, total};
+}
+
+}  // namespace
+
+std::optional<ShareRefusal> SharePool(CoreTables& tables, size_t index) {
+    const std::string name(Trim(tables.lstPools[index]));
+    Verdict verdict = Examine(tables, name, FindPoolRows(tables, name));
+    if (verdict.total) {
+        tables.lvSharedPools.push_back({name, *verdict.total});
+        tables.lstPools.erase(tables.lstPools.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+    return std::move(verdict.refusal);
 }
 
 std::vector<ShareRefusal> ShareAllPools(CoreTables& tables) {
+    // Each available pool is examined once, in list order; the ones that stay keep their order.
+    // One pass with an index instead of SharePool per position, which moves the rest of the list
+    // and scans the pool table for every pool.
+    const PoolRowIndex index(tables);
     std::vector<ShareRefusal> refusals;
-    size_t position = 0;
-    while (position < tables.lstPools.size()) {
-        const size_t available = tables.lstPools.size();
-        if (auto refusal = SharePool(tables, position)) {
-            refusals.push_back(std::move(*refusal));
+    std::vector<std::string> staying;
+    for (std::string& entry : tables.lstPools) {
+        const std::string name(Trim(entry));
+        Verdict verdict = Examine(tables, name, index.Rows(name));
+        if (verdict.total) {
+            tables.lvSharedPools.push_back({name, *verdict.total});
+            continue;
         }
-        // A pool that moved lets the next one up into its place; one that stayed is passed.
-        if (tables.lstPools.size() == available) {
-            ++position;
+        if (verdict.refusal) {
+            refusals.push_back(std::move(*verdict.refusal));
         }
+        staying.push_back(std::move(entry));
     }
+    tables.lstPools = std::move(staying);
     return refusals;
 }
 

@@ -64,9 +64,35 @@ void RemoveSelectedFile(CoreTables& tables, int64_t index) {
 
 void RebuildSharedPoolList(CoreTables& tables) {
     tables.lstSharedPools.clear();
+    tables.lstSharedPools.reserve(tables.lvSharedPools.size());
     for (const SharedPoolEntry& entry : tables.lvSharedPools) {
-        InsertSorted(tables.lstSharedPools, std::string(Trim(entry.name)));
+        tables.lstSharedPools.emplace_back(Trim(entry.name));
     }
+    std::stable_sort(
+        tables.lstSharedPools.begin(), tables.lstSharedPools.end(),
+        [](const std::string& a, const std::string& b) { return CompareIgnoreCase(a, b) < 0; });
+}
+
+namespace {
+std::string Folded(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded) {
+        c = FoldCase(c);
+    }
+    return folded;
+}
+}  // namespace
+
+PoolRowIndex::PoolRowIndex(const CoreTables& tables) {
+    for (size_t i = 0; i < tables.lvControl.size(); ++i) {
+        m_rows[Folded(tables.lvControl[i].BPool)].push_back(i);
+    }
+}
+
+const std::vector<size_t>& PoolRowIndex::Rows(std::string_view poolName) const {
+    static const std::vector<size_t> kNone;
+    const auto it = m_rows.find(Folded(poolName));
+    return it == m_rows.end() ? kNone : it->second;
 }
 
 std::vector<size_t> FindPoolRows(const CoreTables& tables, std::string_view poolName) {

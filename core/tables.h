@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace core {
@@ -101,6 +102,18 @@ void RebuildSharedPoolList(CoreTables& tables);
 // The pool-table rows whose BPool equals the pool name (whole text, letter case ignored), in
 // row order, as 0-based indices into lvControl.
 std::vector<size_t> FindPoolRows(const CoreTables& tables, std::string_view poolName);
+
+// FindPoolRows for every pool at once, for work that visits many pools: a file of many thousand
+// pools would otherwise cost pools x rows. Valid until lvControl changes.
+class PoolRowIndex {
+public:
+    explicit PoolRowIndex(const CoreTables& tables);
+    // The rows of the pool (letter case ignored), in row order; empty when none.
+    const std::vector<size_t>& Rows(std::string_view poolName) const;
+
+private:
+    std::unordered_map<std::string, std::vector<size_t>> m_rows;
+};
 
 }  // namespace core
 

@@ -151,5 +151,21 @@ TEST_F(PoolSharingTest, APoolWithoutRowsStaysAvailableAndIsPassedOver) {
     EXPECT_EQ(SharedNames(tables), std::vector<std::string>{"BP1=1"});
 }
 
+TEST_F(PoolSharingTest, ShareAllCopesWithTensOfThousandsOfPools) {
+    std::string bytes = std::string(kHeader) + "\r\n";
+    for (int i = 39'999; i >= 0; --i) {  // read in reverse order: every name sorts first
+        bytes += BpsLine("P" + std::to_string(i)) + "\r\n" + BpdLine("DB.TS") + "\r\n";
+    }
+    Load({bytes});
+    EXPECT_TRUE(ShareAllPools(tables).empty());
+    EXPECT_TRUE(tables.lstPools.empty());
+    ASSERT_EQ(tables.lvSharedPools.size(), 40'000u);
+    EXPECT_EQ(tables.lvSharedPools.front().name, "P0");
+    EXPECT_EQ(tables.lvSharedPools[1].name, "P1");
+    EXPECT_EQ(tables.lvSharedPools[2].name, "P10");
+    RebuildSharedPoolList(tables);
+    EXPECT_EQ(tables.lstSharedPools.back(), "P9999");
+}
+
 }  // namespace
 }  // namespace core
