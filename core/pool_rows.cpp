@@ -1,1 +1,102 @@
-// Filled in by the sizing work.
+#include "pool_rows.h"
+
+#include <algorithm>
+
+#include "numbers.h"
+#include "record_layouts.h"
+#include "tables.h"
+#include "text.h"
+
+namespace core {
+namespace {
+
+constexpr std::string_view kWorkFileDatabase = "DSNDB07";
+
+int FieldOf(PoolStatistic statistic) {
+    switch (statistic) {
+        case PoolStatistic::kVpSize:
+            return bps_field::kVpSize;
+        case PoolStatistic::kHpSize:
+            return bps_field::kHpSize;
+        case PoolStatistic::kRatioNumerator:
+            return bps_field::kRatioNumerator;
+        case PoolStatistic::kRatioDenominator:
+            return bps_field::kRatioDenominator;
+    }
+    return bps_field::kVpSize;
+}
+
+}  // namespace
+
+ObjectLineSpan ObjectLines(const CoreTables& tables, const PoolRow& row) {
+    if (!row.HasObjectRange()) {
+        return {};
+    }
+    // Lines a hand-built range names beyond the line store hold no objects.
+    const int64_t first = std::max<int64_t>(*row.StartObjectIndex, 0);
+    const int64_t pastLast = std::min<int64_t>(int64_t{*row.EndObjectIndex} + 1,
+                                               static_cast<int64_t>(tables.lstData.size()));
+    if (first >= pastLast) {
+        return {};
+    }
+    return {static_cast<size_t>(first), static_cast<size_t>(pastLast)};
+}
+
+bool IsQualifyingTableSpace(std::string_view line) {
+    if (ExtractField(line, BPDLayout, bpd_field::kObjectKind) != "T") {
+        return false;
+    }
+    // Every object line of a large file passes here; a plain scan of the short name field is
+    // several times faster than a general substring search.
+    const std::string_view name = ExtractField(line, BPDLayout, bpd_field::kObjectName);
+    for (size_t i = 0; i + kWorkFileDatabase.size() <= name.size(); ++i) {
+        if (name[i] == 'D' && name.substr(i, kWorkFileDatabase.size()) == kWorkFileDatabase) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int64_t SumPoolTableSpaceObjects(const CoreTables& tables, const PoolRow& row) {
+    const ObjectLineSpan span = ObjectLines(tables, row);
+    int64_t count = 0;
+    for (size_t k = span.begin; k < span.end; ++k) {
+        if (IsQualifyingTableSpace(tables.lstData[k].text)) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+int64_t CountCachedObjects(const CoreTables& tables, const PoolRow& row) {
+    const ObjectLineSpan span = ObjectLines(tables, row);
+    int64_t count = 0;
+    for (size_t k = span.begin; k < span.end; ++k) {
+        if (tables.lstData[k].ItemData != 0) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+int32_t ReadPoolStatistic(const CoreTables& tables, PoolStatistic statistic,
+                          std::string_view poolName, int64_t lineIndex) {
+    if (lineIndex < 0 || static_cast<uint64_t>(lineIndex) >= tables.lstData.size()) {
+        return 0;
+    }
+    const std::string_view line = tables.lstData[static_cast<size_t>(lineIndex)].text;
+    if (!Contains(line, "BPS") || !Contains(line, Trim(poolName))) {
+        return 0;
+    }
+    const std::string_view field = ExtractField(line, BPSLayout, FieldOf(statistic));
+    return RoundToInt32(LenientNumber(field)).value_or(0);
+}
+
+int64_t PoolStatisticLine(const PoolRow& row) {
+    if (row.HasObjectRange()) {
+        return int64_t{*row.StartObjectIndex} - 1;
+    }
+    return row.bpsLineIndex;
+}
+
+}  // namespace core

@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace core {
 
 class CoreTables;
+class PoolRowIndex;
 
 // --- SCA size ---
 
@@ -52,6 +54,19 @@ struct DirectoryRatioSums {
 int64_t ReadObjectStatistic(std::string_view field);
 
 DirectoryRatioSums SumDirectoryStatistics(const CoreTables& tables);
+
+// What the sizing run needs of the object lines, gathered in one pass over every pool row
+// (a million-line store is read once, not once per calculation).
+struct PoolRowTally {
+    std::vector<int64_t> tableSpaces;    // per lvControl row: qualifying table spaces
+    std::vector<int64_t> cachedObjects;  // per lvControl row: cached object lines
+    DirectoryRatioSums ratio;            // over every row, shared or not
+};
+PoolRowTally TallyPoolRows(const CoreTables& tables);
+
+// The table spaces of the shared pools' rows, from a tally and a row index of the same tables.
+int64_t CountSharedTableSpaces(const CoreTables& tables, const PoolRowIndex& rows,
+                               const PoolRowTally& tally);
 
 // sumA / D / 20 + 0.5 rounded half to even, at least 1, and at least 3 while fewer than five
 // table spaces are cached. nullopt when D is 0: the ratio cannot be computed.

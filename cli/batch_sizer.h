@@ -1,0 +1,39 @@
+// The batch sizer: loads the files, shares and caches as the options say, in a fixed order, and
+// sizes (or lists the tables). What it prints is returned, so that main only writes it out.
+#ifndef CLI_BATCH_SIZER_H_
+#define CLI_BATCH_SIZER_H_
+
+#include <QStringList>
+#include <string>
+
+namespace core {
+class FileSource;
+}
+
+namespace cli {
+
+struct Options;
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitLoadFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct BatchOutput {
+    int exitCode = kExitOk;
+    std::string out;  // UTF-8, for standard output; empty unless the exit code is kExitOk
+    std::string err;  // UTF-8, for standard error
+};
+
+// Steps, whatever the order of the options: add the files; load and count work-file objects;
+// each --share, then --share-all; each --cache-pool, --uncache-pool, --cache-object,
+// --uncache-object; then size, unless --list. A refused pool is reported on `err` and is no
+// error. A load failure gives kExitLoadFailed; a pool or object key the tables do not offer
+// gives kExitUsage with a one-line reason. Data files are read through `source`.
+BatchOutput RunBatch(const Options& options, const core::FileSource& source);
+
+// Reads the command line (program name first) and runs it; --help and --version print to `out`.
+BatchOutput RunCommandLine(const QStringList& arguments, const core::FileSource& source);
+
+}  // namespace cli
+
+#endif  // CLI_BATCH_SIZER_H_

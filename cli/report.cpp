@@ -1,0 +1,275 @@
+#include "report.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <algorithm>
+
+#include "loader.h"
+#include "object_selection.h"
+#include "pool_rows.h"
+#include "pool_sharing.h"
+#include "sizing.h"
+#include "tables.h"
+
+namespace cli {
+namespace {
+
+constexpr qsizetype kCaptionWidth = 23;
+constexpr qsizetype kValueWidth = 16;
+
+// Caption and value label side by side, as on the results page; the label brings its own two
+// leading blanks.
+QString CaptionAndValue(const QString& caption, const std::string& label) {
+    return caption.leftJustified(kCaptionWidth - 2) + FromData(label).leftJustified(kValueWidth);
+}
+
+QString TwoColumns(const QString& left, const QString& right = {}) {
+    QString line = "  " + left + right;
+    while (line.endsWith(' ')) {
+        line.chop(1);
+    }
+    return line + '\n';
+}
+
+enum class Align { kLeft, kRight };
+
+// A table with a header row; each column as wide as its widest cell, two blanks between columns.
+QString Table(const QStringList& headers, const std::vector<Align>& align,
+              const std::vector<QStringList>& rows, const QString& indent = {}) {
+    std::vector<qsizetype> widths;
+    for (const QString& header : headers) {
+        widths.push_back(header.size());
+    }
+    for (const QStringList& row : rows) {
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            widths[static_cast<size_t>(c)] =
+                std::max(widths[static_cast<size_t>(c)], row[c].size());
+        }
+    }
+    const auto line = [&](const QStringList& cells) {
+        QString text = indent;
+        for (qsizetype c = 0; c < cells.size(); ++c) {
+            const auto width = widths[static_cast<size_t>(c)];
+            if (c > 0) {
+                text += "  ";
+            }
+            text += align[static_cast<size_t>(c)] == Align::kRight ? cells[c].rightJustified(width)
+                                                                   : cells[c].leftJustified(width);
+        }
+        while (text.endsWith(' ')) {
+            text.chop(1);
+        }
+        return text + '\n';
+    };
+    QString text = line(headers);
+    for (const QStringList& row : rows) {
+        text += line(row);
+    }
+    return text;
+}
+
+QString Number(int64_t value) { return QString::number(static_cast<qint64>(value)); }
+
+QString FileCountText(const ReportTables& report) {
+    const auto files = report.tables.lstSelectedFiles.size();
+    return QStringLiteral("%1 data file%2, %3")
+        .arg(files)
+        .arg(files == 1 ? "" : "s")
+        .arg(FromData(report.load.dataSizeText));
+}
+
+QJsonArray RefusedJson(const ReportTables& report) {
+    QJsonArray refused;
+    for (const core::ShareRefusal& refusal : report.refusals) {
+        refused.append(
+            QJsonObject{{"pool", FromData(refusal.pool)}, {"file", FromPath(refusal.file)}});
+    }
+    return refused;
+}
+
+std::string ToJsonText(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+}
+
+}  // namespace
+
+QString FromData(std::string_view latin1) {
+    return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size()));
+}
+
+std::string ToData(const QString& text) { return text.toLatin1().toStdString(); }
+
+QString FromPath(std::string_view localPath) {
+    return QFile::decodeName(
+        QByteArray(localPath.data(), static_cast<qsizetype>(localPath.size())));
+}
+
+std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+std::string SizingText(const core::SizingResult& s, const ReportTables& report) {
+    QString text = QStringLiteral("Loomstead sizing of %1\n\n").arg(FileCountText(report));
+    text += "System Information\n";
+    text += TwoColumns(CaptionAndValue("Collection Time", s.lblInfo[0]),
+                       CaptionAndValue("No of Shared DB2", s.lblInfo[2]));
+    text += TwoColumns(CaptionAndValue("No Of Pools Shared", s.lblInfo[1]),
+                       CaptionAndValue("Total System Objects", s.lblInfo[3]));
+    text += "\nRecommendations\n";
+    text += TwoColumns(CaptionAndValue("SCA Size", s.lblRecommendation[0]),
+                       CaptionAndValue("IRLM ECSA Size", s.lblRecommendation[3]));
+    text += TwoColumns(CaptionAndValue("Lock Structure Size", s.lblRecommendation[1]),
+                       CaptionAndValue("Total Memory Required", s.lblRecommendation[4]));
+    text += TwoColumns(CaptionAndValue("Directory/Data Ratio", s.lblRecommendation[2]));
+    text += '\n';
+    if (s.pools.empty()) {
+        text += "No pool is shared.\n";
+    } else {
+        std::vector<QStringList> rows;
+        for (const core::PoolResult& p : s.pools) {
+            rows.push_back({FromData(p.pool), Number(p.shared), Number(p.cacheAll),
+                            Number(p.vpSize), Number(p.hpSize), Number(p.gbpSize)});
+        }
+        text += Table({"Pool", "Shared", "Cache All", "VP Size", "HP Size", "GBP Size"},
+                      {Align::kLeft, Align::kRight, Align::kRight, Align::kRight, Align::kRight,
+                       Align::kRight},
+                      rows);
+        text += QStringLiteral("\nGBP pages of every pool row: %1\n").arg(Number(s.gbpTotalPages));
+    }
+    return text.toStdString();
+}
+
+std::string SizingJson(const core::SizingResult& s, const ReportTables& report) {
+    QJsonArray pools;
+    for (const core::PoolResult& p : s.pools) {
+        pools.append(QJsonObject{{"pool", FromData(p.pool)},
+                                 {"shared", qint64{p.shared}},
+                                 {"cache_all", qint64{p.cacheAll}},
+                                 {"vp_size", qint64{p.vpSize}},
+                                 {"hp_size", qint64{p.hpSize}},
+                                 {"gbp_size", qint64{p.gbpSize}}});
+    }
+    QJsonObject o;
+    o["collection_time"] = FromData(s.collectionTime);
+    o["pools_shared"] = qint64{s.poolsShared};
+    o["shared_db2"] = FromData(s.sharedDb2);
+    o["total_system_objects"] = qint64{s.totalSystemObjects};
+    o["sca_size_mb"] = qint64{s.scaSizeMb};
+    o["lock_structure_size_mb"] = qint64{s.lockStructureSizeMb};
+    o["directory_data_ratio"] =
+        s.directoryDataRatio ? QJsonValue(qint64{*s.directoryDataRatio}) : QJsonValue();
+    o["irlm_ecsa_size_mb"] = qint64{s.irlmEcsaSizeMb};
+    o["gbp_total_pages"] = qint64{s.gbpTotalPages};
+    o["total_memory_mb"] = qint64{s.totalMemoryMb};
+    o["data_size"] = FromData(report.load.dataSizeText);
+    o["pools"] = pools;
+    o["refused"] = RefusedJson(report);
+    return ToJsonText(o);
+}
+
+std::string ListText(const ReportTables& report) {
+    const core::CoreTables& t = report.tables;
+    QString text = "Files\n";
+    for (size_t i = 0; i < t.lstSelectedFiles.size(); ++i) {
+        text += QStringLiteral("  %1  %2\n").arg(i).arg(FromPath(t.lstSelectedFiles[i]));
+    }
+    text += QStringLiteral("Lines: %1 (%2)\n\n")
+                .arg(t.lstData.size())
+                .arg(FromData(report.load.dataSizeText));
+
+    std::vector<QStringList> rows;
+    for (size_t r = 0; r < t.lvControl.size(); ++r) {
+        const core::PoolRow& row = t.lvControl[r];
+        const auto bound = [](const std::optional<int32_t>& v) {
+            return v ? QString::number(*v) : QString();
+        };
+        rows.push_back({QString::number(r + 1), QString::number(row.FileNo), FromData(row.BPool),
+                        bound(row.StartObjectIndex), bound(row.EndObjectIndex),
+                        QString::number(row.DSNDB07s),
+                        FromData(core::CoreTables::CacheAllText(row.CacheAll))});
+    }
+    text += "Pool table\n";
+    text += Table({"Row", "File", "Pool", "Start", "End", "DSNDB07s", "Cache All"},
+                  {Align::kRight, Align::kRight, Align::kLeft, Align::kRight, Align::kRight,
+                   Align::kRight, Align::kLeft},
+                  rows, "  ");
+
+    text += "\nAvailable pools\n";
+    for (const std::string& pool : t.lstPools) {
+        text += "  " + FromData(pool) + '\n';
+    }
+    text += "\nShared pools\n";
+    rows.clear();
+    for (const core::SharedPoolEntry& entry : t.lvSharedPools) {
+        rows.push_back({FromData(entry.name), Number(entry.totalObjects)});
+    }
+    text += Table({"Pool Name", "Total Objects"}, {Align::kLeft, Align::kRight}, rows, "  ");
+
+    text += "\nObjects\n";
+    rows.clear();
+    for (const core::PoolRow& row : t.lvControl) {
+        const core::ObjectLineSpan span = core::ObjectLines(t, row);
+        for (size_t k = span.begin; k < span.end; ++k) {
+            const auto line = static_cast<int32_t>(k);
+            rows.push_back({FromData(core::ObjectKey(line)), FromData(row.BPool),
+                            QString::number(row.FileNo), t.lstData[k].ItemData != 0 ? "yes" : "no",
+                            FromData(core::ObjectName(t, line))});
+        }
+    }
+    text +=
+        Table({"Key", "Pool", "File", "Cached", "Name"},
+              {Align::kLeft, Align::kLeft, Align::kRight, Align::kLeft, Align::kLeft}, rows, "  ");
+    return text.toStdString();
+}
+
+std::string ListJson(const ReportTables& report) {
+    const core::CoreTables& t = report.tables;
+    QJsonArray files;
+    for (const std::string& file : t.lstSelectedFiles) {
+        files.append(FromPath(file));
+    }
+    QJsonArray poolTable;
+    QJsonArray objects;
+    for (const core::PoolRow& row : t.lvControl) {
+        const auto bound = [](const std::optional<int32_t>& v) {
+            return v ? QJsonValue(qint64{*v}) : QJsonValue();
+        };
+        poolTable.append(
+            QJsonObject{{"file_no", row.FileNo},
+                        {"pool", FromData(row.BPool)},
+                        {"start", bound(row.StartObjectIndex)},
+                        {"end", bound(row.EndObjectIndex)},
+                        {"dsndb07s", row.DSNDB07s},
+                        {"cache_all", FromData(core::CoreTables::CacheAllText(row.CacheAll))}});
+        const core::ObjectLineSpan span = core::ObjectLines(t, row);
+        for (size_t k = span.begin; k < span.end; ++k) {
+            const auto line = static_cast<int32_t>(k);
+            objects.append(QJsonObject{{"key", FromData(core::ObjectKey(line))},
+                                       {"pool", FromData(row.BPool)},
+                                       {"file_no", row.FileNo},
+                                       {"name", FromData(core::ObjectName(t, line))},
+                                       {"cached", t.lstData[k].ItemData != 0}});
+        }
+    }
+    QJsonArray available;
+    for (const std::string& pool : t.lstPools) {
+        available.append(FromData(pool));
+    }
+    QJsonArray shared;
+    for (const core::SharedPoolEntry& entry : t.lvSharedPools) {
+        shared.append(QJsonObject{{"pool", FromData(entry.name)},
+                                  {"total_objects", qint64{entry.totalObjects}}});
+    }
+    QJsonObject o;
+    o["files"] = files;
+    o["lines"] = static_cast<qint64>(t.lstData.size());
+    o["pool_table"] = poolTable;
+    o["available_pools"] = available;
+    o["shared_pools"] = shared;
+    o["objects"] = objects;
+    o["refused"] = RefusedJson(report);
+    return ToJsonText(o);
+}
+
+}  // namespace cli

@@ -1,0 +1,82 @@
+#include "command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+namespace cli {
+namespace {
+
+using Action = ParsedCommandLine::Action;
+
+ParsedCommandLine Parse(QStringList arguments) {
+    arguments.prepend("/opt/loomstead/bin/loomstead-cli");
+    return ParseCommandLine(arguments);
+}
+
+TEST(CommandLineTest, DefaultsAreTheTextBoxDefaults) {
+    const ParsedCommandLine parsed = Parse({"a.sta"});
+    ASSERT_EQ(parsed.action, Action::kRun);
+    const Options& o = parsed.options;
+    EXPECT_EQ(o.files, QStringList{"a.sta"});
+    EXPECT_EQ(o.members, "1");
+    EXPECT_EQ(o.ecsa, "4");
+    EXPECT_TRUE(o.share.isEmpty());
+    EXPECT_FALSE(o.shareAll);
+    EXPECT_FALSE(o.list);
+    EXPECT_EQ(o.format, OutputFormat::kText);
+}
+
+TEST(CommandLineTest, RepeatedOptionsKeepTheirOrder) {
+    const ParsedCommandLine parsed =
+        Parse({"--share", "BP2", "a.sta", "--share=bp0", "--cache-object", "O12", "--uncache-pool",
+               "BP1", "--cache-object", "7", "--share-all", "b.sim", "--members", "-1", "--ecsa",
+               " 4.5 ", "--list", "--format", "json"});
+    ASSERT_EQ(parsed.action, Action::kRun) << parsed.text.toStdString();
+    const Options& o = parsed.options;
+    EXPECT_EQ(o.files, (QStringList{"a.sta", "b.sim"}));
+    EXPECT_EQ(o.share, (QStringList{"BP2", "bp0"}));
+    EXPECT_EQ(o.cacheObjects, (QStringList{"O12", "7"}));
+    EXPECT_EQ(o.uncachePools, QStringList{"BP1"});
+    EXPECT_TRUE(o.shareAll);
+    EXPECT_EQ(o.members, "-1");  // a value, not an option
+    EXPECT_EQ(o.ecsa, " 4.5 ");  // read later by the text box rules
+    EXPECT_TRUE(o.list);
+    EXPECT_EQ(o.format, OutputFormat::kJson);
+}
+
+TEST(CommandLineTest, UsageErrorsGiveOneLineReasons) {
+    const QStringList cases[] = {
+        {},
+        {"--share-all"},
+        {"--bogus", "a.sta"},
+        {"--format", "xml", "a.sta"},
+        {"a.sta", "--share"},
+    };
+    for (const QStringList& arguments : cases) {
+        const ParsedCommandLine parsed = Parse(arguments);
+        EXPECT_EQ(parsed.action, Action::kUsageError) << arguments.join(' ').toStdString();
+        EXPECT_FALSE(parsed.text.isEmpty());
+        EXPECT_FALSE(parsed.text.contains('\n')) << parsed.text.toStdString();
+    }
+}
+
+TEST(CommandLineTest, HelpAndVersion) {
+    const ParsedCommandLine help = Parse({"--help"});
+    EXPECT_EQ(help.action, Action::kShowHelp);
+    EXPECT_TRUE(help.text.startsWith("Usage: loomstead-cli [options] FILE..."))
+        << help.text.toStdString();
+    EXPECT_TRUE(help.text.contains("--cache-object <KEY>"));
+    const ParsedCommandLine version = Parse({"--version"});
+    EXPECT_EQ(version.action, Action::kShowVersion);
+    EXPECT_EQ(version.text, QStringLiteral("loomstead-cli %1\n").arg(LOOMSTEAD_VERSION));
+}
+
+}  // namespace
+}  // namespace cli
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
