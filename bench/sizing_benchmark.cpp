@@ -1,0 +1,148 @@
+// Time of the sizing run against the load of the same million-line file (the run should take at
+// most a quarter of the load), and of selecting a pool of 100,000 objects on the objects page.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <system_error>
+
+#include "loader.h"
+#include "object_selection.h"
+#include "pool_sharing.h"
+#include "sample_generator.h"
+#include "sizing.h"
+#include "tables.h"
+
+namespace {
+
+// Generated files, made on first use and removed when the program ends.
+class SizingFiles {
+public:
+    ~SizingFiles() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+
+    // A file of `lines` lines (header included) over `pools`, with no pool that holds only work
+    // files, so that every pool can be shared. Empty when it cannot be written.
+    const std::string& Get(int64_t lines, const std::vector<std::string>& pools) {
+        const std::string name =
+            "sizing-" + std::to_string(lines) + "-" + std::to_string(pools.size()) + ".sta";
+        auto it = m_paths.find(name);
+        if (it != m_paths.end()) {
+            return it->second;
+        }
+        if (m_dir.empty()) {
+            m_dir = std::filesystem::temp_directory_path() /
+                    ("loomstead-sizing-bench-" + std::to_string(::getpid()));
+            std::filesystem::create_directories(m_dir);
+        }
+        samplegen::Options options;
+        options.lines = lines;
+        options.pools = pools;
+        options.workFileOnlyPools = {};
+        std::string path = (m_dir / name).string();
+        if (!samplegen::WriteDataFile(path, options)) {
+            path.clear();
+        }
+        return m_paths.emplace(name, std::move(path)).first->second;
+    }
+
+private:
+    std::filesystem::path m_dir;
+    std::map<std::string, std::string> m_paths;
+};
+
+SizingFiles& Files() {
+    static SizingFiles files;
+    return files;
+}
+
+constexpr int64_t kMillionLines = 1'000'000;
+const std::vector<std::string> kManyPools = {"BP0", "BP1", "BP2", "BP3",   "BP4",
+                                             "BP5", "BP7", "BP8", "BP16K", "BP32K"};
+
+// Loads and counts work files; false (with the reason in `state`) on failure.
+bool Load(benchmark::State& state, core::CoreTables& tables, const std::string& path) {
+    if (path.empty()) {
+        state.SkipWithError("cannot write the generated data file");
+        return false;
+    }
+    tables.lstSelectedFiles = {path};
+    const core::LoadResult result = core::LoadDataFiles(tables, core::DiskFileSource{});
+    if (!result.ok()) {
+        state.SkipWithError(result.error->Detail().c_str());
+        return false;
+    }
+    core::CountWorkFileObjects(tables);
+    return true;
+}
+
+// The load of the file the sizing run below works on, for the comparison.
+void BM_LoadForSizing(benchmark::State& state) {
+    const std::string& path = Files().Get(kMillionLines, kManyPools);
+    core::CoreTables tables;
+    for (auto _ : state) {
+        if (!Load(state, tables, path)) {
+            return;
+        }
+        benchmark::DoNotOptimize(tables.lvControl.data());
+    }
+    state.counters["lines"] = static_cast<double>(tables.lstData.size());
+}
+BENCHMARK(BM_LoadForSizing)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Every pool shared, every third object line cached.
+void BM_RunSizing(benchmark::State& state) {
+    core::CoreTables tables;
+    if (!Load(state, tables, Files().Get(kMillionLines, kManyPools))) {
+        return;
+    }
+    const std::vector<core::ShareRefusal> refusals = core::ShareAllPools(tables);
+    if (!refusals.empty()) {
+        state.SkipWithError(refusals.front().message.c_str());
+        return;
+    }
+    core::RebuildSharedPoolList(tables);
+    int64_t cached = 0;
+    for (const core::PoolRow& row : tables.lvControl) {
+        if (!row.HasObjectRange()) {
+            continue;
+        }
+        for (int32_t k = *row.StartObjectIndex; k <= *row.EndObjectIndex; k += 3) {
+            tables.lstData[static_cast<size_t>(k)].ItemData = -1;
+            ++cached;
+        }
+    }
+    for (auto _ : state) {
+        core::SizingResult result = core::RunSizing(tables, "2", "4");
+        benchmark::DoNotOptimize(result.totalMemoryMb);
+    }
+    state.counters["pools"] = static_cast<double>(tables.lstSharedPools.size());
+    state.counters["cached"] = static_cast<double>(cached);
+}
+BENCHMARK(BM_RunSizing)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One pool of 100,000 objects selected on the objects page.
+void BM_ShowPoolObjects(benchmark::State& state) {
+    const int64_t objects = 100'000;
+    core::CoreTables tables;
+    // Header, lead record and the pool's BPS record come before the objects.
+    if (!Load(state, tables, Files().Get(objects + 3, {"BP1"}))) {
+        return;
+    }
+    (void)core::ShareAllPools(tables);
+    core::RebuildSharedPoolList(tables);
+    core::PoolObjects page;
+    for (auto _ : state) {
+        core::ShowPoolObjects(tables, "BP1", page);
+        benchmark::DoNotOptimize(page.lines.data());
+    }
+    state.counters["listed"] = static_cast<double>(page.listed);
+}
+BENCHMARK(BM_ShowPoolObjects)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,130 @@
+// Feeds arbitrary bytes as one or two data files through the loader and the work-file count,
+// then checks what the tables promise every later page: ranges inside the line store, pool
+// names listed once in alphabetical order, counts that fit their ranges.
+//
+// Input: the last byte chooses the shape (bit 0: two files; bit 1: the second file is missing).
+// With two files the first runs up to the first backslash not followed by another backslash
+// ("\\" stands for one backslash in it) and the second is the rest. A sample file with a line
+// end as its last byte is thus a one-file input as it stands.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "loader.h"
+#include "tables.h"
+#include "text.h"
+
+namespace {
+
+// Serves files from memory; a path it does not hold is reported as not found.
+class MemoryFileSource : public core::FileSource {
+public:
+    std::map<std::string, std::string> files;
+
+    std::optional<core::FileErrorReason> Read(const std::string& path,
+                                              core::FileContents& out) const override {
+        const auto it = files.find(path);
+        if (it == files.end()) {
+            return core::FileErrorReason::kNotFound;
+        }
+        // Exactly the file's bytes, no spare one, so that a read past the end shows under ASan.
+        const std::string& bytes = it->second;
+        std::shared_ptr<char> heap(new char[bytes.size()], std::default_delete<char[]>());
+        std::memcpy(heap.get(), bytes.data(), bytes.size());
+        out.bytes = std::move(heap);
+        out.size = bytes.size();
+        return std::nullopt;
+    }
+};
+
+void Check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+void CheckTables(const core::CoreTables& tables, bool loadOk) {
+    const auto lineCount = static_cast<int64_t>(tables.lstData.size());
+    // Touch every byte of every line, so that a view into freed storage shows under ASan.
+    unsigned sum = 0;
+    for (const core::DataLine& line : tables.lstData) {
+        for (const char c : line.text) {
+            sum += static_cast<unsigned char>(c);
+            Check(c != '\r');  // a carriage return always ends a line
+        }
+    }
+    (void)sum;
+
+    for (const core::PoolRow& row : tables.lvControl) {
+        Check(row.FileNo >= 0 && static_cast<size_t>(row.FileNo) < tables.lstSelectedFiles.size());
+        Check(row.bpsLineIndex >= 0 && row.bpsLineIndex < lineCount);
+        Check(core::Trim(row.BPool) == row.BPool);
+        if (row.StartObjectIndex) {
+            Check(*row.StartObjectIndex >= 0 && *row.StartObjectIndex < lineCount);
+        }
+        if (row.EndObjectIndex) {
+            Check(*row.EndObjectIndex >= 0 && *row.EndObjectIndex < lineCount);
+        }
+        if (row.HasObjectRange()) {
+            Check(*row.StartObjectIndex <= *row.EndObjectIndex + 1);
+            if (loadOk) {
+                Check(row.DSNDB07s >= 0 && row.DSNDB07s <= row.ObjectCount());
+            }
+        }
+        if (loadOk) {
+            Check(core::FindListEntry(tables.lstPools, row.BPool) >= 0);
+        }
+    }
+
+    for (size_t i = 1; i < tables.lstPools.size(); ++i) {
+        Check(core::CompareIgnoreCase(tables.lstPools[i - 1], tables.lstPools[i]) < 0);
+    }
+    Check(tables.lvSharedPools.empty() && tables.lstSharedPools.empty());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider provider(data, size);
+    const uint8_t shape = provider.ConsumeIntegral<uint8_t>();
+    const bool twoFiles = (shape & 1) != 0;
+    const bool secondMissing = (shape & 2) != 0;
+
+    MemoryFileSource source;
+    core::CoreTables tables;
+    uint64_t expectedBytes = 0;
+    if (twoFiles) {
+        source.files["/fuzz/one.sta"] = provider.ConsumeRandomLengthString(size);
+        tables.lstSelectedFiles.push_back("/fuzz/one.sta");
+        tables.lstSelectedFiles.push_back("/fuzz/two.sim");
+        if (!secondMissing) {
+            source.files["/fuzz/two.sim"] = provider.ConsumeRemainingBytesAsString();
+        }
+    } else {
+        source.files["/fuzz/one.sta"] = provider.ConsumeRemainingBytesAsString();
+        tables.lstSelectedFiles.push_back("/fuzz/one.sta");
+    }
+    for (const auto& [path, bytes] : source.files) {
+        expectedBytes += bytes.size();
+    }
+    tables.FilesChanged = true;
+
+    const core::LoadResult result = core::LoadDataFiles(tables, source);
+    Check(!(twoFiles && secondMissing) || !result.ok());
+    if (result.ok()) {
+        Check(!tables.FilesChanged);
+        Check(result.totalBytes == expectedBytes);
+        core::CountWorkFileObjects(tables);
+    } else {
+        Check(tables.FilesChanged);
+        Check(!result.error->Detail().empty());
+    }
+    CheckTables(tables, result.ok());
+    return 0;
+}
