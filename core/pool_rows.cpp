@@ -10,8 +10,6 @@
 namespace core {
 namespace {
 
-constexpr std::string_view kWorkFileDatabase = "DSNDB07";
-
 int FieldOf(PoolStatistic statistic) {
     switch (statistic) {
         case PoolStatistic::kVpSize:
@@ -46,15 +44,7 @@ bool IsQualifyingTableSpace(std::string_view line) {
     if (ExtractField(line, BPDLayout, bpd_field::kObjectKind) != "T") {
         return false;
     }
-    // Every object line of a large file passes here; a plain scan of the short name field is
-    // several times faster than a general substring search.
-    const std::string_view name = ExtractField(line, BPDLayout, bpd_field::kObjectName);
-    for (size_t i = 0; i + kWorkFileDatabase.size() <= name.size(); ++i) {
-        if (name[i] == 'D' && name.substr(i, kWorkFileDatabase.size()) == kWorkFileDatabase) {
-            return false;
-        }
-    }
-    return true;
+    return !NamesWorkFileObject(line);
 }
 
 int64_t SumPoolTableSpaceObjects(const CoreTables& tables, const PoolRow& row) {

@@ -118,10 +118,32 @@ constexpr std::string_view ExtractField(std::string_view line,
     return line.substr(start, static_cast<size_t>(f.length));
 }
 
+enum class RecordKind { kOther, kBps, kBpd };
+
 // A record is BPS when its columns 1 to 10 hold "BPS" in any letter case; BPD when they hold
-// "BPD" and not "BPS".
-bool IsBpsRecord(std::string_view line);
-bool IsBpdRecord(std::string_view line);
+// "BPD" and not "BPS". Every line of a load passes here, so the test is one inline scan.
+inline RecordKind ClassifyRecord(std::string_view line) {
+    constexpr size_t kKindColumns = 10;
+    const size_t n = line.size() < kKindColumns ? line.size() : kKindColumns;
+    bool bpd = false;
+    for (size_t i = 0; i + 3 <= n; ++i) {
+        // Setting bit 0x20 lower-cases exactly B, P, S and D among all byte values here.
+        if ((line[i] | 0x20) == 'b' && (line[i + 1] | 0x20) == 'p') {
+            const char third = static_cast<char>(line[i + 2] | 0x20);
+            if (third == 's') {
+                return RecordKind::kBps;
+            }
+            bpd = bpd || third == 'd';
+        }
+    }
+    return bpd ? RecordKind::kBpd : RecordKind::kOther;
+}
+
+inline bool IsBpsRecord(std::string_view line) { return ClassifyRecord(line) == RecordKind::kBps; }
+inline bool IsBpdRecord(std::string_view line) { return ClassifyRecord(line) == RecordKind::kBpd; }
+
+// The object-name field (columns 30-56) holds "DSNDB07", exact case: a work-file object.
+bool NamesWorkFileObject(std::string_view line);
 
 // A header line is accepted when it holds "ENV", exact case, anywhere.
 bool IsFlatFileHeader(std::string_view line);

@@ -25,6 +25,8 @@ void CoreTables::AdoptBuffer(std::shared_ptr<const char> buffer) {
 void CoreTables::ClearLines() {
     lstData.clear();
     lstData.shrink_to_fit();
+    workFileLinesBefore.clear();
+    workFileLinesBefore.shrink_to_fit();
     m_buffers.clear();
     m_ownedLines.clear();
 }

@@ -63,6 +63,11 @@ public:
     std::vector<std::string> lstSharedPools;     // shared pool names, alphabetical, case ignored
     bool FilesChanged = false;  // the file list changed since the last completed load
 
+    // Kept by the loader while each line is still in cache: the lines before index i whose object
+    // name holds DSNDB07, for i from 0 to lstData.size(). When it does not match lstData in size
+    // (lines added by other means), the work-file count reads the lines themselves.
+    std::vector<int32_t> workFileLinesBefore;
+
     // Appends a line whose text is copied into storage owned by the tables.
     void AppendLine(std::string_view text, int32_t itemData = 0);
 
