@@ -162,6 +162,19 @@ TEST_F(LoaderTest, WorkFileObjectsAreCountedInTheNameColumns) {
     EXPECT_EQ(tables.lvControl[0].DSNDB07s, 2);
     EXPECT_EQ(tables.lvControl[1].DSNDB07s, 0);  // no object lines
     EXPECT_EQ(tables.lvControl[2].DSNDB07s, 0);  // only an end
+
+    // Lines that did not come through the loader are read again, with the same counts.
+    CoreTables byHand;
+    for (const DataLine& line : tables.lstData) {
+        byHand.AppendLine(line.text);
+    }
+    byHand.lvControl = tables.lvControl;
+    for (PoolRow& row : byHand.lvControl) {
+        row.DSNDB07s = -1;
+    }
+    CountWorkFileObjects(byHand);
+    EXPECT_EQ(byHand.lvControl[0].DSNDB07s, 2);
+    EXPECT_EQ(byHand.lvControl[1].DSNDB07s, 0);
 }
 
 TEST_F(LoaderTest, HeaderWithoutEnvWarnsOncePerFileAndLoadsOn) {
