@@ -1,4 +1,39 @@
-// Placeholder until column widths are kept.
+// The column widths of the visible lists, kept from one run of the program to the next in the
+// per-user settings store (organization and application "Loomkeep", group "Layout", one key per
+// list named after the list). A value is the widths in column order joined by ",": "120,90".
 #ifndef SETTINGS_COLUMN_LAYOUT_H_
 #define SETTINGS_COLUMN_LAYOUT_H_
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace settings {
+
+// Widths wider than this many pixels are taken for damage, not for a user's choice.
+inline constexpr int kMaxColumnWidth = 10000;
+
+// "120,90": the widths in decimal joined by ",", no blanks; "" for no columns.
+QString FormatLayoutValue(const QList<int>& widths);
+
+// One entry per ","-separated piece of the value, in order; an empty value gives none. Each
+// piece is read leniently (blanks skipped, the leading number taken) and rounded to the nearest
+// integer, a half to the even neighbour. A piece that gives no usable width (not a number, 0,
+// negative, over kMaxColumnWidth) is nullopt: its column keeps the width it has, since a width
+// of 0 would hide the column for good.
+QList<std::optional<int>> ParseLayoutValue(const QString& value);
+
+// The layout values in the settings store. The store never stops the program: a store that
+// cannot be read reads as empty, one that cannot be written keeps its old values.
+class ColumnLayoutStore {
+public:
+    // The stored value under the key; "" when there is none or the store cannot be read.
+    QString layoutValue(const QString& key) const;
+
+    // Replaces the value under the key. Returns false when the store could not be written.
+    bool setLayoutValue(const QString& key, const QString& value);
+};
+
+}  // namespace settings
+
 #endif  // SETTINGS_COLUMN_LAYOUT_H_

@@ -2,15 +2,16 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace ui {
 
 void BoxMessageSink::showMessage(MessageIcon icon, const QString& title, const QString& text,
                                  const QString& detail) {
-    QMessageBox box(icon == MessageIcon::kCritical ? QMessageBox::Critical
-                                                   : QMessageBox::Information,
-                    title, text, QMessageBox::Ok, m_parent);
+    QMessageBox box(
+        icon == MessageIcon::kCritical ? QMessageBox::Critical : QMessageBox::Information, title,
+        text, QMessageBox::Ok, m_parent);
     if (!detail.isEmpty()) {
         box.setInformativeText(detail);
     }
@@ -21,8 +22,9 @@ void BoxMessageSink::showMessage(MessageIcon icon, const QString& title, const Q
 }
 
 std::optional<QString> DialogFileChooser::chooseDataFile(QWidget* parent) {
-    QFileDialog dialog(parent);
+    QFileDialog dialog(parent, QStringLiteral("Add Data File"), m_lastFolder);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters({QStringLiteral("All Files (*.*)"), QStringLiteral("STA Files (*.sta)"),
                            QStringLiteral("SIM Files (*.sim)")});
     dialog.selectNameFilter(QStringLiteral("STA Files (*.sta)"));
@@ -30,7 +32,9 @@ std::optional<QString> DialogFileChooser::chooseDataFile(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().constFirst();
+    const QString path = dialog.selectedFiles().constFirst();
+    m_lastFolder = QFileInfo(path).absolutePath();
+    return path;
 }
 
 }  // namespace ui

@@ -3,9 +3,8 @@
 #ifndef UI_DIALOGS_H_
 #define UI_DIALOGS_H_
 
-#include <optional>
-
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -40,9 +39,14 @@ private:
     QWidget* m_parent;
 };
 
+// Opens in the folder of the file chosen last, so that the files of one system are picked
+// one after the other without walking there again.
 class DialogFileChooser : public FileChooser {
 public:
     std::optional<QString> chooseDataFile(QWidget* parent) override;
+
+private:
+    QString m_lastFolder;
 };
 
 }  // namespace ui

@@ -1,26 +1,216 @@
 #include "objects_page.h"
 
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QSignalBlocker>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <string>
 
+#include "busy_guard.h"
+#include "pool_lists.h"
+#include "shared_objects_model.h"
 #include "tables.h"
 
 namespace ui {
+namespace {
 
-// Placeholder until the page is built.
+// The "Cache All Objects" box. Only the program shows the mixed state; a user's click on it
+// goes from mixed or unchecked to checked, and from checked to unchecked.
+class CacheAllBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {
+        setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+};
+
+Qt::CheckState ToCheckState(core::CacheBoxState state) {
+    switch (state) {
+        case core::CacheBoxState::kChecked:
+            return Qt::Checked;
+        case core::CacheBoxState::kMixed:
+            return Qt::PartiallyChecked;
+        case core::CacheBoxState::kUnchecked:
+            break;
+    }
+    return Qt::Unchecked;
+}
+
+core::CacheBoxState ToBoxState(Qt::CheckState state) {
+    switch (state) {
+        case Qt::Checked:
+            return core::CacheBoxState::kChecked;
+        case Qt::PartiallyChecked:
+            return core::CacheBoxState::kMixed;
+        case Qt::Unchecked:
+            break;
+    }
+    return core::CacheBoxState::kUnchecked;
+}
+
+QLabel* NewLabel(const QString& text, const char* name, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+}  // namespace
+
 ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
-    : QWidget(parent), m_tables(tables), m_sharedObjectsView(new QTreeView(this)) {
+    : QWidget(parent),
+      m_tables(tables),
+      m_poolsModel(new PoolNamesModel(tables.lstSharedPools, this)),
+      m_objectsModel(new SharedObjectsModel(tables, this)),
+      m_cacheAllBox(new CacheAllBox(QStringLiteral("Cache All Objects"), this)),
+      m_poolsList(new QListView(this)),
+      m_sharedObjectsView(new QTreeView(this)),
+      m_poolObjectsCaption(NewLabel(QStringLiteral("Total Pool Objects"), "lbl7", this)),
+      m_poolObjectsCount(NewLabel(QStringLiteral("0"), "lblTPObjects", this)),
+      m_sharedObjectsCaption(NewLabel(QStringLiteral("Total Shared Objects"), "lbl8", this)),
+      m_sharedObjectsCount(NewLabel(QStringLiteral("0"), "lblTPSObjects", this)) {
+    m_cacheAllBox->setObjectName(QStringLiteral("chkCacheAllObjects"));
+    m_cacheAllBox->setTristate(true);
+    m_cacheAllBox->setToolTip(
+        QStringLiteral("Cache every object of the selected pool, or none of them"));
+
+    m_poolsList->setObjectName(QStringLiteral("lstSharedPools"));
+    m_poolsList->setModel(m_poolsModel);
+    m_poolsList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_poolsList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_poolsList->setAccessibleName(QStringLiteral("Shared Pools"));
+
     m_sharedObjectsView->setObjectName(QStringLiteral("lvSharedObjects"));
+    m_sharedObjectsView->setModel(m_objectsModel);
+    m_sharedObjectsView->setUniformRowHeights(true);  // 100,000 objects stay instant
+    m_sharedObjectsView->setRootIsDecorated(false);
+    m_sharedObjectsView->setItemsExpandable(false);
+    m_sharedObjectsView->setSortingEnabled(false);
+    m_sharedObjectsView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_sharedObjectsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_sharedObjectsView->header()->setSectionsClickable(false);
+    m_sharedObjectsView->header()->setStretchLastSection(true);
+    m_sharedObjectsView->setAccessibleName(QStringLiteral("Pool Objects"));
+    m_sharedObjectsView->setAccessibleDescription(
+        QStringLiteral("Objects of the selected pool; a checked object is cached. Space checks "
+                       "or unchecks the current object"));
+
+    // The counts keep their place while hidden, so the lists do not jump when a pool is chosen.
+    for (QLabel* label :
+         {m_poolObjectsCaption, m_poolObjectsCount, m_sharedObjectsCaption, m_sharedObjectsCount}) {
+        QSizePolicy policy = label->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        label->setSizePolicy(policy);
+        label->hide();
+    }
+    for (QLabel* count : {m_poolObjectsCount, m_sharedObjectsCount}) {
+        count->setMinimumWidth(count->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+        count->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+
+    auto* counts = new QHBoxLayout;
+    counts->setSpacing(8);
+    counts->addWidget(m_poolObjectsCaption);
+    counts->addWidget(m_poolObjectsCount);
+    counts->addSpacing(16);
+    counts->addWidget(m_sharedObjectsCaption);
+    counts->addWidget(m_sharedObjectsCount);
+    counts->addStretch(1);
+
+    auto* lists = new QGridLayout;
+    auto* poolsCaption = NewLabel(QStringLiteral("Shared Pools"), "lbl5", this);
+    poolsCaption->setBuddy(m_poolsList);
+    auto* objectsCaption = NewLabel(QStringLiteral("Pool Objects"), "lbl6", this);
+    objectsCaption->setBuddy(m_sharedObjectsView);
+    lists->addWidget(poolsCaption, 0, 0);
+    lists->addWidget(objectsCaption, 0, 1);
+    lists->addWidget(m_poolsList, 1, 0);
+    lists->addWidget(m_sharedObjectsView, 1, 1);
+    lists->addLayout(counts, 2, 1);
+    lists->setColumnStretch(0, 1);
+    lists->setColumnStretch(1, 3);
+    lists->setRowStretch(1, 1);
+    lists->setHorizontalSpacing(12);
+
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_sharedObjectsView);
+    layout->addWidget(m_cacheAllBox);
+    layout->addSpacing(4);
+    layout->addLayout(lists, 1);
+
+    setTabOrder(m_cacheAllBox, m_poolsList);
+    setTabOrder(m_poolsList, m_sharedObjectsView);
+
+    connect(m_poolsList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ObjectsPage::showSelectedPoolObjects);
+    // `clicked` follows the user's mouse or keyboard only; the program's own state changes
+    // are made with signals blocked besides.
+    connect(m_cacheAllBox, &QCheckBox::clicked, this, &ObjectsPage::cacheAllObjects);
+    connect(m_objectsModel, &SharedObjectsModel::objectCachedChanged, this, [this] {
+        showCountsAndBox();
+        emit resultsPageEnabled();
+    });
 }
 
 ObjectsPage::~ObjectsPage() = default;
 
-void ObjectsPage::clearObjects() {}
+void ObjectsPage::clearObjects() {
+    {
+        const QSignalBlocker blocker(m_poolsList->selectionModel());
+        m_poolsList->selectionModel()->clear();
+    }
+    m_objectsModel->clear();
+    showCountsAndBox();
+}
 
-void ObjectsPage::reloadPoolList() {}
+void ObjectsPage::reloadPoolList() {
+    m_poolsModel->reload();
+    clearObjects();
+}
 
 QTreeView* ObjectsPage::sharedObjectsView() const { return m_sharedObjectsView; }
+
+void ObjectsPage::showSelectedPoolObjects() {
+    const QModelIndexList selected = m_poolsList->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {  // the user took the selection away: no pool is chosen
+        m_objectsModel->clear();
+        showCountsAndBox();
+        return;
+    }
+    const auto row = static_cast<size_t>(selected.constFirst().row());
+    if (row >= m_tables.lstSharedPools.size()) {
+        return;
+    }
+    const std::string poolName = m_tables.lstSharedPools[row];
+    const BusyGuard busy;
+    QCoreApplication::processEvents();
+    m_objectsModel->showPool(poolName);
+    m_sharedObjectsView->scrollToTop();
+    showCountsAndBox();
+}
+
+void ObjectsPage::cacheAllObjects() {
+    m_objectsModel->cacheAll(ToBoxState(m_cacheAllBox->checkState()));
+    showCountsAndBox();
+}
+
+void ObjectsPage::showCountsAndBox() {
+    const core::PoolObjects& objects = m_objectsModel->objects();
+    m_poolObjectsCount->setText(QString::number(objects.listed));
+    m_sharedObjectsCount->setText(QString::number(objects.cached));
+    for (QLabel* label :
+         {m_poolObjectsCaption, m_poolObjectsCount, m_sharedObjectsCaption, m_sharedObjectsCount}) {
+        label->setVisible(objects.countsVisible);
+    }
+    const QSignalBlocker blocker(m_cacheAllBox);
+    m_cacheAllBox->setCheckState(ToCheckState(objects.box));
+}
 
 }  // namespace ui

@@ -5,6 +5,9 @@
 
 #include <QWidget>
 
+class QCheckBox;
+class QLabel;
+class QListView;
 class QTreeView;
 
 namespace core {
@@ -12,6 +15,9 @@ class CoreTables;
 }
 
 namespace ui {
+
+class PoolNamesModel;
+class SharedObjectsModel;
 
 class ObjectsPage : public QWidget {
     Q_OBJECT
@@ -24,7 +30,8 @@ public:
     // A page change: lvSharedObjects emptied, the count labels hidden, no pool selected.
     void clearObjects();
 
-    // Shows lstSharedPools as the tables now hold it (rebuilt on entering the page).
+    // Shows lstSharedPools as the tables now hold it (rebuilt on entering the page), with no
+    // pool selected and so no objects listed.
     void reloadPoolList();
 
     QTreeView* sharedObjectsView() const;  // lvSharedObjects, whose column width is kept
@@ -34,8 +41,20 @@ signals:
     void resultsPageEnabled();
 
 private:
+    void showSelectedPoolObjects();  // ShowPoolObjects, on the user's choice of a pool
+    void cacheAllObjects();          // CacheAllObjects, on the user's activation of the box
+    void showCountsAndBox();
+
     core::CoreTables& m_tables;
+    PoolNamesModel* m_poolsModel;
+    SharedObjectsModel* m_objectsModel;
+    QCheckBox* m_cacheAllBox;
+    QListView* m_poolsList;
     QTreeView* m_sharedObjectsView;
+    QLabel* m_poolObjectsCaption;
+    QLabel* m_poolObjectsCount;
+    QLabel* m_sharedObjectsCaption;
+    QLabel* m_sharedObjectsCount;
 };
 
 }  // namespace ui

@@ -1,31 +1,423 @@
 #include "pools_page.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "animation_player.h"
+#include "busy_guard.h"
+#include "data_text.h"
 #include "dialogs.h"
+#include "icons.h"
+#include "messages.h"
+#include "pool_lists.h"
+#include "pool_sharing.h"
 #include "tables.h"
+#include "text.h"
 
 namespace ui {
+namespace {
 
-// Placeholder until the page is built: the lists are not shown yet.
+constexpr int kMaxMembers = 32;
+constexpr int kMaxEcsaSizeMb = 9999;
+
+int SelectedRow(const QAbstractItemView* view) {
+    const QModelIndexList rows = view->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+QLabel* Caption(const QString& text, const char* name, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setBuddy(buddy);
+    return label;
+}
+
+QSpinBox* NumberBox(const char* name, int maximum, int initial, QWidget* parent) {
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setRange(1, maximum);
+    box->setValue(initial);
+    box->setAccelerated(true);
+    box->setAlignment(Qt::AlignRight);
+    return box;
+}
+
+}  // namespace
+
+const char* const PoolsPage::kPoolDragMimeType = "application/x-loomstead-pool-list";
+
 PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QString& clipPath,
                      QWidget* parent)
-    : QWidget(parent), m_tables(tables), m_messages(messages), m_sharedPoolsView(new QTreeView(this)) {
-    (void)clipPath;
+    : QWidget(parent),
+      m_tables(tables),
+      m_messages(messages),
+      m_clipPath(clipPath),
+      m_poolsModel(new PoolNamesModel(tables.lstPools, this)),
+      m_sharedPoolsModel(new SharedPoolsModel(tables.lvSharedPools, this)),
+      m_poolsList(new QListView(this)),
+      m_sharedPoolsView(new QTreeView(this)),
+      m_addButton(new QPushButton(this)),
+      m_removeButton(new QPushButton(this)),
+      m_shareAllButton(new QPushButton(QStringLiteral("&Share All"), this)),
+      m_members(NumberBox("txtSharedDB2", kMaxMembers, 1, this)),
+      m_ecsaSize(NumberBox("txtECSASize", kMaxEcsaSizeMb, 4, this)),
+      m_animation(new AnimationPlayer(this)),
+      m_addDragIcon(PoolCarryDragIcon()),
+      m_removeDragIcon(PoolDropDragIcon()),
+      m_dragRunner([](QDrag& drag) { drag.exec(Qt::MoveAction); }) {
+    m_members->setToolTip(
+        QStringLiteral("Number of DB2 members sharing the data (1 to %1)").arg(kMaxMembers));
+    m_members->setAccessibleName(QStringLiteral("No Of Shared DB2"));
+    m_ecsaSize->setToolTip(
+        QStringLiteral("ECSA size for the IRLM in Mb (1 to %1)").arg(kMaxEcsaSizeMb));
+    m_ecsaSize->setAccessibleName(QStringLiteral("ECSA Size for IRLM"));
+
+    m_poolsList->setObjectName(QStringLiteral("lstPools"));
+    m_poolsList->setModel(m_poolsModel);
+    m_poolsList->setAccessibleName(QStringLiteral("All Pools"));
+    m_poolsList->setAccessibleDescription(
+        QStringLiteral("Available pools; double-click or drag a pool to share it"));
+
     m_sharedPoolsView->setObjectName(QStringLiteral("lvSharedPools"));
+    m_sharedPoolsView->setModel(m_sharedPoolsModel);
+    m_sharedPoolsView->setRootIsDecorated(false);
+    m_sharedPoolsView->setItemsExpandable(false);
+    m_sharedPoolsView->setUniformRowHeights(true);
+    m_sharedPoolsView->setAllColumnsShowFocus(true);
+    m_sharedPoolsView->setSortingEnabled(false);
+    m_sharedPoolsView->header()->setSectionsClickable(false);
+    m_sharedPoolsView->header()->setSectionsMovable(false);
+    m_sharedPoolsView->header()->setStretchLastSection(true);
+    m_sharedPoolsView->setColumnWidth(SharedPoolsModel::kPoolName, 140);
+    m_sharedPoolsView->setAccessibleName(QStringLiteral("Shared Pools"));
+    m_sharedPoolsView->setAccessibleDescription(
+        QStringLiteral("Shared pools; double-click or drag a pool back to return it"));
+
+    for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(m_poolsList),
+                                    static_cast<QAbstractItemView*>(m_sharedPoolsView)}) {
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setSelectionBehavior(QAbstractItemView::SelectRows);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->setDragEnabled(false);  // the page runs the drags itself
+        list->setAcceptDrops(true);
+        list->viewport()->installEventFilter(this);
+    }
+
+    m_addButton->setObjectName(QStringLiteral("cmdAddPool"));
+    m_addButton->setIcon(ShareArrowIcon(palette()));
+    m_addButton->setToolTip(QStringLiteral("Share the selected pool (Ctrl+Right)"));
+    m_addButton->setAccessibleName(QStringLiteral("Share the selected pool"));
+    m_removeButton->setObjectName(QStringLiteral("cmdRemovePool"));
+    m_removeButton->setIcon(ReturnArrowIcon(palette()));
+    m_removeButton->setToolTip(QStringLiteral("Return the selected pool (Ctrl+Left)"));
+    m_removeButton->setAccessibleName(QStringLiteral("Return the selected pool"));
+    m_shareAllButton->setObjectName(QStringLiteral("cmdShareAllPools"));
+    m_shareAllButton->setToolTip(QStringLiteral("Share every available pool"));
+    for (QPushButton* button : {m_addButton, m_removeButton, m_shareAllButton}) {
+        button->setIconSize(QSize(24, 24));
+        button->setAutoDefault(true);  // Enter presses the focused button, as Space does
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+
+    m_animation->hide();
+
+    // Along the top: the two numbers, and the place the animation takes while Share All runs,
+    // kept free so that nothing moves when it shows.
+    m_members->setMinimumWidth(m_ecsaSize->sizeHint().width());
+    auto* ecsaField = new QHBoxLayout;
+    ecsaField->addWidget(m_ecsaSize);
+    ecsaField->addWidget(new QLabel(QStringLiteral("Mb"), this));
+    ecsaField->addStretch(1);
+    auto* numbers = new QFormLayout;
+    numbers->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    numbers->addRow(Caption(QStringLiteral("No Of Shared DB2"), "lbl3", m_members, this),
+                    m_members);
+    numbers->addRow(Caption(QStringLiteral("ECSA Size for IRLM "), "lbl4", m_ecsaSize, this),
+                    ecsaField);
+    auto* animationSlot = new QWidget(this);
+    animationSlot->setFixedSize(m_animation->sizeHint());
+    auto* slotLayout = new QVBoxLayout(animationSlot);
+    slotLayout->setContentsMargins(0, 0, 0, 0);
+    slotLayout->addWidget(m_animation);
+    auto* top = new QHBoxLayout;
+    top->addLayout(numbers);
+    top->addStretch(1);
+    top->addWidget(animationSlot, 0, Qt::AlignBottom);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_addButton);
+    buttons->addWidget(m_removeButton);
+    buttons->addSpacing(24);
+    buttons->addWidget(m_shareAllButton);
+    buttons->addStretch(1);
+
+    auto* lists = new QGridLayout;
+    lists->addWidget(Caption(QStringLiteral("All Pools"), "lbl1", m_poolsList, this), 0, 0);
+    lists->addWidget(Caption(QStringLiteral("Shared Pools"), "lbl2", m_sharedPoolsView, this), 0,
+                     2);
+    lists->addWidget(m_poolsList, 1, 0);
+    lists->addLayout(buttons, 1, 1);
+    lists->addWidget(m_sharedPoolsView, 1, 2);
+    lists->setColumnStretch(0, 2);
+    lists->setColumnStretch(2, 3);
+    lists->setColumnMinimumWidth(1, m_shareAllButton->sizeHint().width() + 16);
+    lists->setHorizontalSpacing(12);
+    lists->setRowStretch(1, 1);
+
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_sharedPoolsView);
+    layout->addLayout(top);
+    layout->addSpacing(4);
+    layout->addLayout(lists, 1);
+
+    setTabOrder(m_members, m_ecsaSize);
+    setTabOrder(m_ecsaSize, m_poolsList);
+    setTabOrder(m_poolsList, m_addButton);
+    setTabOrder(m_addButton, m_removeButton);
+    setTabOrder(m_removeButton, m_shareAllButton);
+    setTabOrder(m_shareAllButton, m_sharedPoolsView);
+
+    connect(m_addButton, &QPushButton::clicked, this, &PoolsPage::shareSelectedPool);
+    connect(m_removeButton, &QPushButton::clicked, this, &PoolsPage::returnSelectedPool);
+    connect(m_shareAllButton, &QPushButton::clicked, this, &PoolsPage::shareAllPools);
+    connect(m_poolsList, &QAbstractItemView::doubleClicked, this, &PoolsPage::shareSelectedPool);
+    connect(m_sharedPoolsView, &QAbstractItemView::doubleClicked, this,
+            &PoolsPage::returnSelectedPool);
+    auto* shareKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right), this);
+    shareKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shareKey, &QShortcut::activated, this, &PoolsPage::shareSelectedPool);
+    auto* returnKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left), this);
+    returnKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(returnKey, &QShortcut::activated, this, &PoolsPage::returnSelectedPool);
 }
 
 PoolsPage::~PoolsPage() = default;
 
-void PoolsPage::reloadFromTables() {}
+void PoolsPage::reloadFromTables() {
+    m_poolsModel->reload();
+    m_sharedPoolsModel->reload();
+}
 
-QString PoolsPage::membersText() const { return QStringLiteral("1"); }
+QString PoolsPage::membersText() const { return QString::number(m_members->value()); }
 
-QString PoolsPage::ecsaText() const { return QStringLiteral("4"); }
+QString PoolsPage::ecsaText() const { return QString::number(m_ecsaSize->value()); }
 
 QTreeView* PoolsPage::sharedPoolsView() const { return m_sharedPoolsView; }
+
+void PoolsPage::setDragRunner(DragRunner runner) { m_dragRunner = std::move(runner); }
+
+void PoolsPage::shareSelectedPool() {
+    const int row = SelectedRow(m_poolsList);
+    if (row >= 0 && static_cast<size_t>(row) < m_tables.lstPools.size()) {
+        const size_t sharedBefore = m_tables.lvSharedPools.size();
+        const std::optional<core::ShareRefusal> refusal =
+            core::SharePool(m_tables, static_cast<size_t>(row));
+        if (m_tables.lvSharedPools.size() != sharedBefore) {
+            m_poolsModel->reload();
+            m_sharedPoolsModel->reload();
+            // The next pool takes the selection, so that Add can be pressed again.
+            selectRow(m_poolsList, std::min(row, m_poolsModel->rowCount() - 1));
+            selectRow(m_sharedPoolsView, m_sharedPoolsModel->rowCount() - 1);
+        }
+        if (refusal) {
+            showRefusal(*refusal);
+        }
+    }
+    emit sharedPagesEnabled(true);
+}
+
+void PoolsPage::returnSelectedPool() {
+    const int row = SelectedRow(m_sharedPoolsView);
+    if (row >= 0 && static_cast<size_t>(row) < m_tables.lvSharedPools.size()) {
+        const std::string name(core::Trim(m_tables.lvSharedPools[static_cast<size_t>(row)].name));
+        core::UnsharePool(m_tables, static_cast<size_t>(row));
+        m_poolsModel->reload();
+        m_sharedPoolsModel->reload();
+        selectRow(m_poolsList, static_cast<int>(core::FindListEntry(m_tables.lstPools, name)));
+        selectRow(m_sharedPoolsView, std::min(row, m_sharedPoolsModel->rowCount() - 1));
+    }
+    if (m_tables.lvSharedPools.empty()) {
+        emit sharedPagesEnabled(false);
+    }
+}
+
+void PoolsPage::shareAllPools() {
+    m_animation->show();
+    m_animation->setAutoPlay(true);
+    m_animation->open(m_clipPath);  // without a clip the work simply runs without one
+    std::vector<core::ShareRefusal> refusals;
+    {
+        const BusyGuard busy;
+        QCoreApplication::processEvents();  // draws the animation's first frame
+        refusals = core::ShareAllPools(m_tables);
+        m_poolsModel->reload();
+        m_sharedPoolsModel->reload();
+    }
+    m_animation->setAutoPlay(false);
+    m_animation->close();
+    m_animation->hide();
+    for (const core::ShareRefusal& refusal : refusals) {
+        showRefusal(refusal);
+    }
+    emit sharedPagesEnabled(true);
+}
+
+void PoolsPage::showRefusal(const core::ShareRefusal& refusal) {
+    m_messages.showMessage(MessageIcon::kInformation,
+                           QString::fromLatin1(core::kRefusalTitle.data(),
+                                               static_cast<qsizetype>(core::kRefusalTitle.size())),
+                           DataText(refusal.message));
+}
+
+void PoolsPage::selectRow(QAbstractItemView* view, int row) {
+    if (row < 0 || row >= view->model()->rowCount()) {
+        return;
+    }
+    const QModelIndex index = view->model()->index(row, 0);
+    view->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(index);
+}
+
+QAbstractItemView* PoolsPage::listOfViewport(QObject* viewport) const {
+    if (viewport == m_poolsList->viewport()) {
+        return m_poolsList;
+    }
+    if (viewport == m_sharedPoolsView->viewport()) {
+        return m_sharedPoolsView;
+    }
+    return nullptr;
+}
+
+QAbstractItemView* PoolsPage::otherList(QAbstractItemView* list) const {
+    if (list == m_poolsList) {
+        return m_sharedPoolsView;
+    }
+    return list == m_sharedPoolsView ? m_poolsList : nullptr;
+}
+
+bool PoolsPage::eventFilter(QObject* watched, QEvent* event) {
+    QAbstractItemView* list = listOfViewport(watched);
+    if (list == nullptr) {
+        return QWidget::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            armDrag(list, *static_cast<QMouseEvent*>(event));
+            return false;  // the list still selects the entry under the pointer
+        case QEvent::MouseMove:
+            return dragOnMove(list, *static_cast<QMouseEvent*>(event));
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* move = static_cast<QDragMoveEvent*>(event);
+            if (takesDrop(list, move->mimeData(), move->source())) {
+                move->setDropAction(Qt::MoveAction);
+                move->accept();
+            } else {
+                move->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop:
+            dropPool(list, *static_cast<QDropEvent*>(event));
+            return true;
+        default:
+            return false;
+    }
+}
+
+void PoolsPage::armDrag(QAbstractItemView* list, const QMouseEvent& press) {
+    if (press.button() != Qt::LeftButton || press.buttons() != Qt::LeftButton) {
+        return;
+    }
+    m_pressedList = list;
+    m_pressPosition = press.position().toPoint();
+    // A press on an entry selects it, so a drag always carries the entry it started on.
+    m_poolDragArmed = list->indexAt(m_pressPosition).isValid();
+}
+
+bool PoolsPage::dragOnMove(QAbstractItemView* list, const QMouseEvent& move) {
+    if (move.buttons() != Qt::LeftButton || !m_poolDragArmed || m_pressedList != list) {
+        return false;
+    }
+    // Until the pointer has moved far enough to start a drag, the selection holds still.
+    if ((move.position().toPoint() - m_pressPosition).manhattanLength() <
+            QApplication::startDragDistance() ||
+        SelectedRow(list) < 0) {
+        return true;
+    }
+    m_pressedList = nullptr;  // the drag takes over the rest of this press
+    auto* data = new QMimeData;
+    data->setData(QLatin1String(kPoolDragMimeType), list->objectName().toUtf8());
+    auto* drag = new QDrag(list);
+    drag->setMimeData(data);
+    const QModelIndex carried = list->model()->index(SelectedRow(list), 0);
+    drag->setPixmap(PoolDragCard(carried.data().toString(), list->font(), list->palette()));
+    drag->setHotSpot(QPoint(-14, -14));  // the card follows below the pointer's own icon
+    drag->setDragCursor(m_addDragIcon, Qt::IgnoreAction);
+    drag->setDragCursor(m_removeDragIcon, Qt::MoveAction);
+    m_dragRunner(*drag);
+    return true;
+}
+
+QAbstractItemView* PoolsPage::dragSource(const QMimeData* data, QObject* sourceWidget) const {
+    if (data == nullptr || !data->hasFormat(QLatin1String(kPoolDragMimeType))) {
+        return nullptr;
+    }
+    const QString name = QString::fromUtf8(data->data(QLatin1String(kPoolDragMimeType)));
+    QAbstractItemView* list = nullptr;
+    if (name == m_poolsList->objectName()) {
+        list = m_poolsList;
+    } else if (name == m_sharedPoolsView->objectName()) {
+        list = m_sharedPoolsView;
+    }
+    // Another window's list of the same name is not this page's.
+    if (list != nullptr && sourceWidget != nullptr && sourceWidget != list) {
+        return nullptr;
+    }
+    return list;
+}
+
+bool PoolsPage::takesDrop(QAbstractItemView* target, const QMimeData* data,
+                          QObject* sourceWidget) const {
+    QAbstractItemView* source = dragSource(data, sourceWidget);
+    return m_poolDragArmed && source != nullptr && source == otherList(target);
+}
+
+void PoolsPage::dropPool(QAbstractItemView* target, QDropEvent& drop) {
+    if (!takesDrop(target, drop.mimeData(), drop.source())) {
+        drop.ignore();
+        return;
+    }
+    drop.setDropAction(Qt::MoveAction);
+    drop.accept();
+    // The move runs once the drag has ended: a refusal's message box must not open inside the
+    // drag's own event loop.
+    if (target == m_sharedPoolsView) {
+        m_poolDragArmed = false;
+        QTimer::singleShot(0, this, &PoolsPage::shareSelectedPool);
+    } else {
+        QTimer::singleShot(0, this, &PoolsPage::returnSelectedPool);
+    }
+}
 
 }  // namespace ui

@@ -3,23 +3,41 @@
 #ifndef UI_POOLS_PAGE_H_
 #define UI_POOLS_PAGE_H_
 
+#include <QPixmap>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
+class QAbstractItemView;
+class QDrag;
+class QDropEvent;
+class QListView;
+class QMimeData;
+class QMouseEvent;
+class QPushButton;
+class QSpinBox;
 class QTreeView;
 
 namespace core {
 class CoreTables;
-}
+struct ShareRefusal;
+}  // namespace core
 
 namespace ui {
 
+class AnimationPlayer;
 class MessageSink;
+class PoolNamesModel;
+class SharedPoolsModel;
 
 class PoolsPage : public QWidget {
     Q_OBJECT
 
 public:
+    // The MIME type of a pool dragged between the lists; its data is the source list's name.
+    static const char* const kPoolDragMimeType;
+
     // `tables` and `messages` must outlive the page. `clipPath` is the Share All animation.
     PoolsPage(core::CoreTables& tables, MessageSink& messages, const QString& clipPath,
               QWidget* parent = nullptr);
@@ -33,14 +51,62 @@ public:
 
     QTreeView* sharedPoolsView() const;  // lvSharedPools, whose column widths are kept
 
+    // Runs a drag that has been set up; by default QDrag::exec, which blocks until the drop and
+    // then deletes the drag. Tests replace it to see that a drag starts without blocking; a
+    // replacement deletes the drag with deleteLater().
+    using DragRunner = std::function<void(QDrag& drag)>;
+    void setDragRunner(DragRunner runner);
+
+    // PoolDragArmed: the last left-button press on a list landed on an entry, so moving the
+    // pointer may drag that entry.
+    bool poolDragArmed() const { return m_poolDragArmed; }
+
 signals:
     // Pages "Select Shared Objects" and "View Results" become reachable (true) or not (false).
     void sharedPagesEnabled(bool enabled);
 
+protected:
+    // The mouse and drag events of the two lists' viewports: the drag and drop of pools.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void shareSelectedPool();   // Add
+    void returnSelectedPool();  // Remove
+    void shareAllPools();       // Share All
+
+    void showRefusal(const core::ShareRefusal& refusal);
+    void selectRow(QAbstractItemView* view, int row);
+
+    QAbstractItemView* listOfViewport(QObject* viewport) const;
+    QAbstractItemView* otherList(QAbstractItemView* list) const;
+    void armDrag(QAbstractItemView* list, const QMouseEvent& press);
+    bool dragOnMove(QAbstractItemView* list, const QMouseEvent& move);
+    // The list that started a drag carrying `data`, or null when the drag is not one of ours.
+    QAbstractItemView* dragSource(const QMimeData* data, QObject* sourceWidget) const;
+    bool takesDrop(QAbstractItemView* target, const QMimeData* data, QObject* sourceWidget) const;
+    void dropPool(QAbstractItemView* target, QDropEvent& drop);
+
     core::CoreTables& m_tables;
     MessageSink& m_messages;
+    QString m_clipPath;
+    PoolNamesModel* m_poolsModel;
+    SharedPoolsModel* m_sharedPoolsModel;
+    QListView* m_poolsList;
     QTreeView* m_sharedPoolsView;
+    QPushButton* m_addButton;
+    QPushButton* m_removeButton;
+    QPushButton* m_shareAllButton;
+    QSpinBox* m_members;
+    QSpinBox* m_ecsaSize;
+    AnimationPlayer* m_animation;
+    // The drag icons the buttons lend to the lists: carried anywhere, and over the list that
+    // takes the drop.
+    QPixmap m_addDragIcon;
+    QPixmap m_removeDragIcon;
+    bool m_poolDragArmed = false;
+    QAbstractItemView* m_pressedList = nullptr;
+    QPoint m_pressPosition;
+    DragRunner m_dragRunner;
 };
 
 }  // namespace ui

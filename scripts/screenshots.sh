@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs the desktop program through the bundled samples and saves a picture of the title window
+# and of each page to docs/screenshots/. Needs no display: the windows are drawn off screen.
+#
+#   scripts/screenshots.sh [BUILD_DIR]     (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${1:-build}
+
+cmake -S . -B "$build_dir" -G Ninja >/dev/null
+cmake --build "$build_dir" --target screenshot_tour
+mkdir -p docs/screenshots
+QT_QPA_PLATFORM=offscreen "$build_dir/tests/ui/screenshot_tour" "$PWD/samples" docs/screenshots

@@ -1,0 +1,502 @@
+// The main window as the user drives it: pages made reachable, files loaded on leaving the
+// files page, the sizing run on entering the results page, column widths kept across runs.
+#include "main_window.h"
+
+#include <QAbstractItemModel>
+#include <QAbstractItemView>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include "objects_page.h"
+#include "pools_page.h"
+#include "scripted_seams.h"
+#include "tables.h"
+
+using ui::MainWindow;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opensWithOnlyTheFilesPageReachable();
+    void pagesBecomeReachableByTheEventsThatEnableThem();
+    void leavingTheFilesPageTwiceLoadsOnce();
+    void addingAFileAndJumpingToPage2Reloads();
+    void loadErrorIsShownAndRetried();
+    void headerWithoutEnvWarnsOncePerFile();
+    void statusBarShowsTheSizeRead();
+    void quitCaptionFollowsTheResultsPage();
+    void sizingShowsItsStepsInTheStatusBar();
+    void workedExampleFillsTheResultsPage();
+    void objectsPageIsRebuiltOnEveryEntry();
+    void columnWidthsAreStoredAtCloseAndRestoredAtStart();
+    void wizardWorksWithTheKeyboardAlone();
+
+private:
+    // Shows the window; the first activation asks for `firstFile` (empty: the user cancels).
+    void start(const QString& firstFile = {});
+    void clickTab(int page);
+    void clickButton(const QString& name);
+    QString writeFile(const QString& name, const QStringList& lines);
+    QList<bool> enabledPages() const;
+    QStringList availablePools() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ui::RecordingMessageSink> m_messages;
+    std::unique_ptr<ui::ScriptedFileChooser> m_chooser;
+    std::unique_ptr<MainWindow> m_window;
+    QTabWidget* m_pages = nullptr;
+};
+
+namespace {
+
+// A record line with each text placed at its 1-based start column.
+QString Record(std::initializer_list<std::pair<int, QString>> fields) {
+    QString line;
+    for (const auto& [column, text] : fields) {
+        if (line.size() < column - 1 + text.size()) {
+            line = line.leftJustified(column - 1 + static_cast<int>(text.size()), u' ');
+        }
+        line.replace(column - 1, text.size(), text);
+    }
+    return line;
+}
+
+QString Lead(const QString& collectionTime) {
+    return Record({{1, QStringLiteral("LEAD")}, {142, collectionTime}});
+}
+
+QString Bps(const QString& pool, int vp = 1000, int hp = 0, int denominator = 1000,
+            int numerator = 100) {
+    return Record({{1, QStringLiteral("BPS")},
+                   {21, pool},
+                   {34, QString::number(vp).rightJustified(10)},
+                   {50, QString::number(hp).rightJustified(10)},
+                   {67, QString::number(denominator).rightJustified(10)},
+                   {349, QString::number(numerator).rightJustified(10)}});
+}
+
+QString Bpd(const QString& pool, QChar kind, const QString& object, int a = 0, int b = 0) {
+    return Record({{1, QStringLiteral("BPD")},
+                   {21, pool},
+                   {29, QString(kind)},
+                   {30, object},
+                   {57, QString::number(a).rightJustified(10)},
+                   {339, QString::number(b).rightJustified(10)}});
+}
+
+const QString kHeader = QStringLiteral("LOOMSTEAD STATISTICS ENV=TEST");
+
+}  // namespace
+
+void MainWindowTest::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       m_dir->filePath(QStringLiteral("settings")));
+    m_messages = std::make_unique<ui::RecordingMessageSink>();
+    m_chooser = std::make_unique<ui::ScriptedFileChooser>();
+}
+
+void MainWindowTest::cleanup() {
+    m_window.reset();
+    m_chooser.reset();
+    m_messages.reset();
+    m_dir.reset();
+}
+
+void MainWindowTest::start(const QString& firstFile) {
+    if (firstFile.isEmpty()) {
+        m_chooser->willCancel();
+    } else {
+        m_chooser->willChoose(firstFile);
+    }
+    m_window = std::make_unique<MainWindow>(*m_messages, *m_chooser, QString());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTRY_COMPARE(m_chooser->requests, 1);
+    m_pages = m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"));
+    QVERIFY(m_pages);
+}
+
+void MainWindowTest::clickTab(int page) {
+    QTabBar* bar = m_pages->tabBar();
+    QVERIFY2(bar->isTabEnabled(page), qPrintable(QStringLiteral("page %1 disabled").arg(page)));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
+    QCOMPARE(m_pages->currentIndex(), page);
+}
+
+void MainWindowTest::clickButton(const QString& name) {
+    auto* button = m_window->findChild<QPushButton*>(name);
+    QVERIFY2(button, qPrintable(name));
+    QVERIFY2(button->isVisible() && button->isEnabled(), qPrintable(name));
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QString MainWindowTest::writeFile(const QString& name, const QStringList& lines) {
+    const QString path = m_dir->filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+    }
+    return path;
+}
+
+QList<bool> MainWindowTest::enabledPages() const {
+    QList<bool> enabled;
+    for (int i = 0; i < m_pages->count(); ++i) {
+        enabled.append(m_pages->isTabEnabled(i) && m_pages->isTabVisible(i));
+    }
+    return enabled;
+}
+
+QStringList MainWindowTest::availablePools() const {
+    QStringList pools;
+    for (const std::string& pool : m_window->tables().lstPools) {
+        pools.append(QString::fromStdString(pool));
+    }
+    return pools;
+}
+
+void MainWindowTest::opensWithOnlyTheFilesPageReachable() {
+    start();
+    QCOMPARE(m_pages->count(), 4);
+    const QStringList captions = {"Select Files", "Select Shared Pools", "Select Shared Objects",
+                                  "View Results"};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(m_pages->tabText(i), captions[i]);
+    }
+    QCOMPARE(enabledPages(), QList<bool>({true, false, false, false}));
+    QCOMPARE(m_pages->currentIndex(), 0);
+    QCOMPARE(m_window->findChild<QPushButton*>("cmdQuit")->text(), "&Cancel");
+    QVERIFY(!m_window->findChild<QProgressBar*>("pbReadFile")->isVisible());
+    QVERIFY(m_window->tables().lstSelectedFiles.empty());
+}
+
+void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
+    start();
+    auto* pools = m_window->findChild<ui::PoolsPage*>();
+    auto* objects = m_window->findChild<ui::ObjectsPage*>();
+    QVERIFY(pools && objects);
+    const QString file =
+        writeFile(QStringLiteral("a.sta"), {kHeader, Lead("10.00.00"), Bps("BP0")});
+
+    struct Step {
+        const char* event;
+        std::function<void()> act;
+        QList<bool> pages;
+    };
+    const QList<Step> steps = {
+        {"cancelled dialog at start-up", [] {}, {true, false, false, false}},
+        {"Add File picks a file",
+         [&] {
+             m_chooser->willChoose(file);
+             clickButton(QStringLiteral("cmdAdd"));
+         },
+         {true, true, false, false}},
+        {"a pool is shared",
+         [&] { emit pools->sharedPagesEnabled(true); },
+         {true, true, true, true}},
+        {"the last shared pool is removed",
+         [&] { emit pools->sharedPagesEnabled(false); },
+         {true, true, false, false}},
+        {"an object's check mark changes",
+         [&] { emit objects->resultsPageEnabled(); },
+         {true, true, false, true}},
+        {"the only file is removed",
+         [&] {
+             auto* list = m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"));
+             list->setCurrentRow(0);
+             clickButton(QStringLiteral("cmdRemove"));
+             QCOMPARE(list->count(), 0);
+         },
+         {true, true, false, true}},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        QVERIFY2(enabledPages() == step.pages, step.event);
+    }
+}
+
+void MainWindowTest::leavingTheFilesPageTwiceLoadsOnce() {
+    const QString file = writeFile(QStringLiteral("a.sta"), {kHeader, Lead("10.00.00"), Bps("BP0"),
+                                                             Bpd("BP0", 'T', "DB1.TS1")});
+    start(file);
+    clickTab(1);
+    QCOMPARE(availablePools(), QStringList({"BP0"}));
+    clickTab(0);
+    writeFile(QStringLiteral("a.sta"),
+              {kHeader, Lead("10.00.00"), Bps("BP0"), Bpd("BP0", 'T', "DB1.TS1"), Bps("BP5")});
+    clickTab(1);
+    QCOMPARE(availablePools(), QStringList({"BP0"}));  // the file list did not change
+    clickTab(0);
+    m_chooser->willChoose(file);  // listed already, but the list counts as changed
+    clickButton(QStringLiteral("cmdAdd"));
+    clickTab(1);
+    QCOMPARE(availablePools(), QStringList({"BP0", "BP5"}));
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void MainWindowTest::addingAFileAndJumpingToPage2Reloads() {
+    const QString first =
+        writeFile(QStringLiteral("a.sta"), {kHeader, Lead("10.00.00"), Bps("BP0")});
+    const QString second =
+        writeFile(QStringLiteral("b.sim"), {kHeader, Lead("10.00.00"), Bps("BP9")});
+    start(first);
+    clickTab(1);
+    emit m_window->findChild<ui::PoolsPage*>()->sharedPagesEnabled(true);
+    clickTab(0);
+    m_chooser->willChoose(second);
+    clickButton(QStringLiteral("cmdAdd"));
+    clickTab(2);
+    QCOMPARE(availablePools(), QStringList({"BP0", "BP9"}));
+    QVERIFY(m_window->tables().lstSharedPools.empty());
+    QCOMPARE(enabledPages(), QList<bool>({true, true, true, true}));
+}
+
+void MainWindowTest::loadErrorIsShownAndRetried() {
+    const QString missing = m_dir->filePath(QStringLiteral("gone.sta"));
+    start(missing);
+    clickTab(1);
+    QCOMPARE(m_messages->messages.size(), 1);
+    const ui::RecordedMessage& shown = m_messages->messages.first();
+    QCOMPARE(shown.icon, ui::MessageIcon::kCritical);
+    QCOMPARE(shown.title, "Loomstead");
+    QCOMPARE(shown.text, "Error reading data file. Please contact Quellmont");
+    QVERIFY2(shown.detail.contains(missing), qPrintable(shown.detail));
+    QVERIFY(!m_window->findChild<QProgressBar*>("pbReadFile")->isVisible());
+    QCOMPARE(m_window->findChild<QLabel*>("lblDataSize")->text(), "");
+    QCOMPARE(m_window->statusBar()->currentMessage(), "");
+
+    clickTab(0);
+    clickTab(1);
+    QCOMPARE(m_messages->messages.size(), 2);  // the list still counts as changed
+
+    writeFile(QStringLiteral("gone.sta"), {kHeader, Lead("10.00.00"), Bps("BP3")});
+    clickTab(0);
+    clickTab(1);
+    QCOMPARE(m_messages->messages.size(), 2);
+    QCOMPARE(availablePools(), QStringList({"BP3"}));
+}
+
+void MainWindowTest::headerWithoutEnvWarnsOncePerFile() {
+    const QString plain = writeFile(QStringLiteral("a.sta"),
+                                    {QStringLiteral("STATISTICS env=lower"), Lead("10.00.00"),
+                                     Bps("BP0"), Bpd("BP0", 'T', "DB1.TS1")});
+    const QString flat = writeFile(QStringLiteral("b.sta"), {kHeader, Bps("BP1")});
+    const QString other =
+        writeFile(QStringLiteral("c.sta"), {QStringLiteral("HEADER"), Bps("BP2")});
+    start(plain);
+    m_chooser->willChoose(flat);
+    m_chooser->willChoose(other);
+    clickButton(QStringLiteral("cmdAdd"));
+    clickButton(QStringLiteral("cmdAdd"));
+    clickTab(1);
+    QCOMPARE(m_messages->messages.size(), 2);
+    for (const ui::RecordedMessage& shown : m_messages->messages) {
+        QCOMPARE(shown.icon, ui::MessageIcon::kInformation);
+        QCOMPARE(shown.title, "Loomstead File IO");
+        QCOMPARE(shown.text, "Incorrect File Format, Use A Flat File");
+    }
+    QCOMPARE(availablePools(), QStringList({"BP0", "BP1", "BP2"}));
+}
+
+void MainWindowTest::statusBarShowsTheSizeRead() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
+    clickButton(QStringLiteral("cmdAdd"));
+    clickTab(1);
+    // 134,385 + 115,996 bytes.
+    QCOMPARE(m_window->findChild<QLabel*>("lblDataSize")->text(), "0.24 Mb");
+    QVERIFY(!m_window->findChild<QProgressBar*>("pbReadFile")->isVisible());
+    QCOMPARE(m_window->statusBar()->currentMessage(), "");
+    QCOMPARE(availablePools(), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K", "BP7"}));
+
+    // Removing the only files and moving on leaves empty tables.
+    clickTab(0);
+    auto* list = m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"));
+    list->setCurrentRow(0);
+    clickButton(QStringLiteral("cmdRemove"));
+    list->setCurrentRow(0);
+    clickButton(QStringLiteral("cmdRemove"));
+    clickTab(1);
+    QCOMPARE(m_window->findChild<QLabel*>("lblDataSize")->text(), "0.00 Mb");
+    QVERIFY(availablePools().isEmpty());
+}
+
+void MainWindowTest::quitCaptionFollowsTheResultsPage() {
+    start();
+    emit m_window->findChild<ui::PoolsPage*>()->sharedPagesEnabled(true);
+    auto* quit = m_window->findChild<QPushButton*>(QStringLiteral("cmdQuit"));
+    clickTab(3);
+    QCOMPARE(quit->text(), "&Finish");
+    clickTab(2);
+    QCOMPARE(quit->text(), "&Cancel");
+    clickTab(3);
+    QCOMPARE(quit->text(), "&Finish");
+    clickButton(QStringLiteral("cmdQuit"));
+    QVERIFY(!m_window->isVisible());
+}
+
+void MainWindowTest::sizingShowsItsStepsInTheStatusBar() {
+    start();
+    emit m_window->findChild<ui::PoolsPage*>()->sharedPagesEnabled(true);
+    QSignalSpy shown(m_window->statusBar(), &QStatusBar::messageChanged);
+    clickTab(3);
+    QStringList texts;
+    for (const QList<QVariant>& signal : shown) {
+        texts.append(signal.first().toString());
+    }
+    QCOMPARE(texts,
+             QStringList({"Calculating SCA Size", "Calculating Lock Structure Size",
+                          "Calculating Directory Ratio", "Calculating ECSCA Size",
+                          "Calculating GB Pool Sizes", "Calculating Total Memory Reqd", ""}));
+}
+
+void MainWindowTest::workedExampleFillsTheResultsPage() {
+    // One pool BP1 of 120 objects: 80 table spaces with A = 500 (40 of them B = 25), 40 index
+    // spaces; VP 2000, HP 0, ratio 300 / 1000.
+    QStringList lines = {kHeader, Lead("09.15.00"), Bps("BP1", 2000, 0, 1000, 300)};
+    for (int i = 0; i < 80; ++i) {
+        lines.append(Bpd("BP1", 'T', QStringLiteral("DBPAY.TS%1").arg(i, 3, 10, QChar('0')), 500,
+                         i < 40 ? 25 : 0));
+    }
+    for (int i = 0; i < 40; ++i) {
+        lines.append(Bpd("BP1", 'I', QStringLiteral("DBPAY.IX%1").arg(i, 3, 10, QChar('0'))));
+    }
+    start(writeFile(QStringLiteral("example.sta"), lines));
+    clickTab(1);
+
+    auto* members = m_window->findChild<QWidget*>(QStringLiteral("txtSharedDB2"));
+    QVERIFY(members);
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    members->setFocus();
+    QTest::keyClick(members, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(members, QStringLiteral("2"));
+    QCOMPARE(m_window->findChild<ui::PoolsPage*>()->membersText(), "2");
+    clickTab(3);
+
+    const QStringList info = {"  09.15.00", "  1", "  2", "  119"};
+    const QStringList recommendations = {"  8 Mb", "  8 Mb", "  3", "  6 Mb", "  30 Mb"};
+    for (int i = 0; i < info.size(); ++i) {
+        QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("lblInfo%1").arg(i))->text(), info[i]);
+    }
+    for (int i = 0; i < recommendations.size(); ++i) {
+        QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("lblRecommendation%1").arg(i))->text(),
+                 recommendations[i]);
+    }
+    const QAbstractItemModel* rows = m_window->findChild<QTreeView*>("lvResults")->model();
+    QCOMPARE(rows->rowCount(), 1);
+    const QStringList expected = {"BP1", "120", "0", "2000", "0", "2000"};
+    for (int column = 0; column < expected.size(); ++column) {
+        QCOMPARE(rows->index(0, column).data().toString(), expected[column]);
+    }
+
+    // Entering the page again runs the sizing again over the same tables.
+    clickTab(2);
+    clickTab(3);
+    QCOMPARE(rows->rowCount(), 1);
+    QCOMPARE(m_window->findChild<QLabel*>("lblRecommendation4")->text(), "  30 Mb");
+}
+
+void MainWindowTest::objectsPageIsRebuiltOnEveryEntry() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    QCOMPARE(m_messages->messages.size(), 1);  // BP7 holds work files only
+    clickTab(2);
+    const auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstSharedPools"));
+    auto* objects = m_window->findChild<QAbstractItemView*>(QStringLiteral("lvSharedObjects"));
+    QVERIFY(pools && objects);
+    QStringList names;
+    for (int row = 0; row < pools->model()->rowCount(); ++row) {
+        names.append(pools->model()->index(row, 0).data().toString());
+    }
+    QCOMPARE(names, QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K"}));
+
+    QTest::mouseClick(pools->viewport(), Qt::LeftButton, {},
+                      pools->visualRect(pools->model()->index(3, 0)).center());
+    QCOMPARE(objects->model()->rowCount(), 36);  // BP3 of db1a.sta
+    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("lblTPObjects"))->isVisible());
+
+    // Any page change empties the list, whichever page comes next.
+    clickTab(1);
+    QCOMPARE(objects->model()->rowCount(), 0);
+    clickTab(2);
+    QCOMPARE(objects->model()->rowCount(), 0);
+    QVERIFY(!m_window->findChild<QLabel*>(QStringLiteral("lblTPObjects"))->isVisible());
+}
+
+void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
+    {
+        QSettings store(QStringLiteral("Loomkeep"), QStringLiteral("Loomkeep"));
+        store.setValue(QStringLiteral("Layout/lvResults"), QStringLiteral("150,60,, 70,-5,99999"));
+    }
+    start();
+    QHeaderView* header = m_window->findChild<QTreeView*>("lvResults")->header();
+    QCOMPARE(header->sectionSize(0), 150);
+    QCOMPARE(header->sectionSize(1), 60);
+    QCOMPARE(header->sectionSize(2), 90);  // empty piece: the width given at set-up
+    QCOMPARE(header->sectionSize(3), 70);
+    QCOMPARE(header->sectionSize(4), 90);
+    QCOMPARE(header->sectionSize(5), 90);
+
+    header->resizeSection(5, 133);
+    clickButton(QStringLiteral("cmdQuit"));
+    const QSettings store(QStringLiteral("Loomkeep"), QStringLiteral("Loomkeep"));
+    QCOMPARE(store.value(QStringLiteral("Layout/lvResults")).toString(), "150,60,90,70,90,133");
+    QVERIFY(store.contains(QStringLiteral("Layout/lvSharedPools")));
+    QVERIFY(store.contains(QStringLiteral("Layout/lvSharedObjects")));
+
+    m_window.reset();
+    m_chooser = std::make_unique<ui::ScriptedFileChooser>();
+    start();
+    QCOMPARE(m_window->findChild<QTreeView*>("lvResults")->header()->sectionSize(5), 133);
+}
+
+void MainWindowTest::wizardWorksWithTheKeyboardAlone() {
+    const QString file =
+        writeFile(QStringLiteral("a.sta"), {kHeader, Lead("10.00.00"), Bps("BP0")});
+    start();
+    m_chooser->willChoose(file);
+    QCOMPARE(QApplication::focusWidget()->objectName(), "cmdAdd");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);  // &Add File
+    QTRY_COMPARE(m_chooser->requests, 2);  // a mnemonic clicks after a short animation
+    QVERIFY(m_pages->isTabEnabled(1));
+
+    // Tab moves the focus round the window until it reaches the tab bar.
+    QTabBar* bar = m_pages->tabBar();
+    for (int i = 0; i < 10 && QApplication::focusWidget() != bar; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), bar);
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(m_pages->currentIndex(), 1);
+    QCOMPARE(availablePools(), QStringList({"BP0"}));
+    QTest::keyClick(bar, Qt::Key_Right);  // pages 2 and 3 are not reachable yet
+    QCOMPARE(m_pages->currentIndex(), 1);
+    QTest::keyClick(bar, Qt::Key_Left);
+    QCOMPARE(m_pages->currentIndex(), 0);
+
+    QTest::keyClick(bar, Qt::Key_C, Qt::AltModifier);  // &Cancel
+    QTRY_VERIFY(!m_window->isVisible());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

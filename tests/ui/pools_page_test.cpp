@@ -1,0 +1,395 @@
+// The shared-pools page driven through its widgets: Add, Remove, Share All with its animation,
+// the keyboard, and dragging pools between the lists with real drag and drop events.
+#include "pools_page.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
+#include <QListView>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+#include <QTreeView>
+#include <optional>
+#include <string>
+
+#include "animation_player.h"
+#include "scripted_seams.h"
+#include "tables.h"
+
+namespace ui {
+namespace {
+
+// A pool-table row of the file at `fileNo`; no range when `start` and `end` are left out.
+core::PoolRow Row(int32_t fileNo, const std::string& pool, std::optional<int32_t> start = {},
+                  std::optional<int32_t> end = {}, int32_t dsndb07s = 0) {
+    core::PoolRow row;
+    row.FileNo = fileNo;
+    row.BPool = pool;
+    row.StartObjectIndex = start;
+    row.EndObjectIndex = end;
+    row.DSNDB07s = dsndb07s;
+    return row;
+}
+
+// Three pools in two files: BP0 with 2 objects; BP1 whose objects in the first file are all
+// DSNDB07 work files; BP2 with 3 objects in the first file and 2 in the second. Line 10 is left
+// for a pool a test adds.
+void FillTables(core::CoreTables& tables) {
+    tables.lstSelectedFiles = {"/data/day1.sta", "/data/day2.sta"};
+    for (int i = 0; i < 11; ++i) {
+        tables.AppendLine("object line");
+    }
+    tables.lvControl = {
+        Row(0, "BP0", 0, 1), Row(0, "BP1", 2, 3, 2), Row(0, "BP2", 4, 6),
+        Row(1, "BP1", 7, 7), Row(1, "BP2", 8, 9),
+    };
+    tables.lstPools = {"BP0", "BP1", "BP2"};
+}
+
+QStringList Texts(const QAbstractItemModel* model, int column = 0) {
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        texts << model->index(row, column).data().toString();
+    }
+    return texts;
+}
+
+// The arguments of every sharedPagesEnabled signal, in order.
+QList<bool> Flags(const QSignalSpy& spy) {
+    QList<bool> flags;
+    for (const QList<QVariant>& arguments : spy) {
+        flags << arguments.at(0).toBool();
+    }
+    return flags;
+}
+
+// Records what a drag would carry instead of running it.
+struct DragRecord {
+    int count = 0;
+    QString source;
+};
+
+}  // namespace
+
+class PoolsPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithTheNumbersAndNoPools();
+    void addSharesTheSelectedPoolOrShowsItsRefusal();
+    void removeOfTheLastPoolDisablesThePages();
+    void keyboardAndDoubleClickMovePools();
+    void shareAllSharesInListOrderAndReportsEachRefusal();
+    void shareAllShowsTheAnimationWhileItWorks();
+    void dropMovesPoolsOnlyFromTheOtherList_data();
+    void dropMovesPoolsOnlyFromTheOtherList();
+    void dragStartsOnlyFromAPressOnAnEntry_data();
+    void dragStartsOnlyFromAPressOnAnEntry();
+
+private:
+    QListView* pools() const { return m_page->findChild<QListView*>("lstPools"); }
+    QTreeView* shared() const { return m_page->sharedPoolsView(); }
+    void clickRow(QAbstractItemView* view, int row, Qt::MouseButton button = Qt::LeftButton);
+    void click(const char* buttonName);
+
+    core::CoreTables m_tables;
+    RecordingMessageSink m_messages;
+    PoolsPage* m_page = nullptr;
+    DragRecord m_drags;
+};
+
+void PoolsPageTest::init() {
+    m_tables = core::CoreTables();
+    FillTables(m_tables);
+    m_messages.messages.clear();
+    m_drags = {};
+    m_page = new PoolsPage(m_tables, m_messages, QStringLiteral(LOOMSTEAD_CLIP_PATH));
+    m_page->setDragRunner([this](QDrag& drag) {
+        ++m_drags.count;
+        m_drags.source = QString::fromUtf8(drag.mimeData()->data(PoolsPage::kPoolDragMimeType));
+        drag.deleteLater();
+    });
+    m_page->reloadFromTables();
+    m_page->resize(640, 400);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page));
+}
+
+void PoolsPageTest::cleanup() {
+    delete m_page;
+    m_page = nullptr;
+}
+
+void PoolsPageTest::clickRow(QAbstractItemView* view, int row, Qt::MouseButton button) {
+    const QRect rect = view->visualRect(view->model()->index(row, 0));
+    QVERIFY(rect.isValid());
+    QTest::mouseClick(view->viewport(), button, Qt::NoModifier, rect.center());
+}
+
+void PoolsPageTest::click(const char* buttonName) {
+    auto* button = m_page->findChild<QPushButton*>(buttonName);
+    QVERIFY(button != nullptr);
+    QVERIFY(button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void PoolsPageTest::startsWithTheNumbersAndNoPools() {
+    QCOMPARE(m_page->findChild<QSpinBox*>("txtSharedDB2")->text(), QStringLiteral("1"));
+    QCOMPARE(m_page->findChild<QSpinBox*>("txtECSASize")->text(), QStringLiteral("4"));
+    QCOMPARE(m_page->membersText() + m_page->ecsaText(), QStringLiteral("14"));
+    QCOMPARE(shared()->model()->rowCount(), 0);
+    QVERIFY(!m_page->findChild<AnimationPlayer*>("anbDelay")->isVisible());
+}
+
+void PoolsPageTest::addSharesTheSelectedPoolOrShowsItsRefusal() {
+    QSignalSpy enabled(m_page, &PoolsPage::sharedPagesEnabled);
+    clickRow(pools(), 2);
+    click("cmdAddPool");
+    QCOMPARE(Texts(shared()->model()), QStringList({"BP2"}));
+    QCOMPARE(Texts(shared()->model(), 1), QStringList({"5"}));
+    QCOMPARE(Texts(pools()->model()), QStringList({"BP0", "BP1"}));
+
+    // The pool now in that place is selected, so Add goes on with the next one: BP1, refused.
+    click("cmdAddPool");
+    QCOMPARE(m_messages.messages.size(), 1);
+    const RecordedMessage& message = m_messages.messages.first();
+    QCOMPARE(message.icon, MessageIcon::kInformation);
+    QCOMPARE(message.title, QStringLiteral("Warning - Select Shared Pools"));
+    QCOMPARE(message.text, QStringLiteral("Pool BP1 will not be shared because it has only "
+                                          "DSNDB07 Objects in the File: /data/day1.sta"));
+    QCOMPARE(Texts(pools()->model()), QStringList({"BP0", "BP1"}));
+    QCOMPARE(Texts(shared()->model()), QStringList({"BP2"}));
+
+    // With nothing selected nothing moves, and the pages are enabled all the same.
+    pools()->selectionModel()->clearSelection();
+    click("cmdAddPool");
+    QCOMPARE(Texts(pools()->model()), QStringList({"BP0", "BP1"}));
+    QCOMPARE(m_messages.messages.size(), 1);
+    QCOMPARE(Flags(enabled), QList<bool>({true, true, true}));
+}
+
+void PoolsPageTest::removeOfTheLastPoolDisablesThePages() {
+    clickRow(pools(), 0);
+    click("cmdAddPool");
+    clickRow(pools(), 1);  // BP2
+    click("cmdAddPool");
+    QCOMPARE(Texts(shared()->model()), QStringList({"BP0", "BP2"}));
+
+    QSignalSpy enabled(m_page, &PoolsPage::sharedPagesEnabled);
+    clickRow(shared(), 0);
+    click("cmdRemovePool");
+    QCOMPARE(Texts(pools()->model()), QStringList({"BP0", "BP1"}));
+    QCOMPARE(Texts(shared()->model()), QStringList({"BP2"}));
+    QCOMPARE(enabled.count(), 0);  // a pool is still shared
+
+    clickRow(shared(), 0);
+    click("cmdRemovePool");
+    QCOMPARE(Texts(pools()->model()), QStringList({"BP0", "BP1", "BP2"}));
+    QCOMPARE(shared()->model()->rowCount(), 0);
+    click("cmdRemovePool");  // with the list empty, Remove repeats the page check
+    QCOMPARE(Flags(enabled), QList<bool>({false, false}));
+}
+
+void PoolsPageTest::keyboardAndDoubleClickMovePools() {
+    m_page->activateWindow();  // shortcuts act in the active window only
+    QVERIFY(QTest::qWaitForWindowActive(m_page));
+    pools()->setFocus();
+    QTest::keyClick(pools(), Qt::Key_Space);  // selects the entry with the focus, BP0
+    QTest::keyClick(pools(), Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(Texts(shared()->model()), QStringList({"BP0"}));
+
+    const QRect bp2 = pools()->visualRect(pools()->model()->index(1, 0));
+    // A double click reaches a widget as a click followed by a double-click event.
+    QTest::mouseClick(pools()->viewport(), Qt::LeftButton, Qt::NoModifier, bp2.center());
+    QTest::mouseDClick(pools()->viewport(), Qt::LeftButton, Qt::NoModifier, bp2.center());
+    QCOMPARE(Texts(shared()->model()), QStringList({"BP0", "BP2"}));
+
+    shared()->setFocus();  // on BP2, the pool shared last
+    QTest::keyClick(shared(), Qt::Key_Up);
+    QTest::keyClick(shared(), Qt::Key_Left, Qt::ControlModifier);
+    QCOMPARE(Texts(shared()->model()), QStringList({"BP2"}));
+    QCOMPARE(Texts(pools()->model()), QStringList({"BP0", "BP1"}));
+
+    // The Share All button answers Space like any button.
+    auto* shareAll = m_page->findChild<QPushButton*>("cmdShareAllPools");
+    shareAll->setFocus();
+    QTest::keyClick(shareAll, Qt::Key_Space);
+    QCOMPARE(Texts(shared()->model()), QStringList({"BP2", "BP0"}));
+}
+
+void PoolsPageTest::shareAllSharesInListOrderAndReportsEachRefusal() {
+    m_tables.lstPools.push_back("BP3");  // no pool row at all: nothing moves, no message
+    m_tables.lvControl.push_back(Row(1, "BP4", 10, 10, 1));
+    m_tables.lstPools.push_back("BP4");
+    m_page->reloadFromTables();
+    QSignalSpy enabled(m_page, &PoolsPage::sharedPagesEnabled);
+
+    click("cmdShareAllPools");
+
+    QCOMPARE(Texts(shared()->model()), QStringList({"BP0", "BP2"}));
+    QCOMPARE(Texts(shared()->model(), 1), QStringList({"2", "5"}));
+    QCOMPARE(Texts(pools()->model()), QStringList({"BP1", "BP3", "BP4"}));
+    QCOMPARE(m_messages.messages.size(), 2);
+    QCOMPARE(m_messages.messages.at(0).text,
+             QStringLiteral("Pool BP1 will not be shared because it has only DSNDB07 Objects in "
+                            "the File: /data/day1.sta"));
+    QCOMPARE(m_messages.messages.at(1).text,
+             QStringLiteral("Pool BP4 will not be shared because it has only DSNDB07 Objects in "
+                            "the File: /data/day2.sta"));
+
+    // Nothing left to share: no message, the pages are enabled all the same.
+    m_tables.lstPools.clear();
+    m_page->reloadFromTables();
+    click("cmdShareAllPools");
+    QCOMPARE(m_messages.messages.size(), 2);
+    QCOMPARE(Flags(enabled), QList<bool>({true, true}));
+}
+
+// Watches the animation control paint while Share All runs.
+class PaintWatcher : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            auto* player = static_cast<AnimationPlayer*>(watched);
+            paintedWhilePlaying = paintedWhilePlaying || player->isPlaying();
+            framesWhilePainting = player->frameCount();
+        }
+        return false;
+    }
+    bool paintedWhilePlaying = false;
+    int framesWhilePainting = 0;
+};
+
+void PoolsPageTest::shareAllShowsTheAnimationWhileItWorks() {
+    auto* animation = m_page->findChild<AnimationPlayer*>("anbDelay");
+    PaintWatcher watcher;
+    animation->installEventFilter(&watcher);
+    click("cmdShareAllPools");
+    QVERIFY(watcher.paintedWhilePlaying);
+    QCOMPARE(watcher.framesWhilePainting, 20);
+    QVERIFY(!animation->isVisible());
+    QVERIFY(!animation->isPlaying());
+
+    // Without its clip the work runs all the same.
+    PoolsPage noClip(m_tables, m_messages, QStringLiteral("/nonexistent/Filemove.avi"));
+    m_tables.lstPools = {"BP0"};
+    m_tables.lvSharedPools.clear();
+    noClip.reloadFromTables();
+    noClip.show();
+    QTest::mouseClick(noClip.findChild<QPushButton*>("cmdShareAllPools"), Qt::LeftButton);
+    QCOMPARE(m_tables.lvSharedPools.size(), size_t{1});
+    QVERIFY(!noClip.findChild<AnimationPlayer*>("anbDelay")->isVisible());
+}
+
+void PoolsPageTest::dropMovesPoolsOnlyFromTheOtherList_data() {
+    QTest::addColumn<QString>("pressedList");
+    QTest::addColumn<QString>("droppedOn");
+    QTest::addColumn<QString>("carried");  // the list name the drag carries
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QStringList>("poolsAfter");
+    QTest::addColumn<QStringList>("sharedAfter");
+
+    // Before each row BP2 is shared and BP0 (row 0 of both lists) is pressed on.
+    const QStringList unchanged{"BP0", "BP1"};
+    // clang-format off
+    QTest::newRow("available pool dropped on the shared pools is shared")
+        << "lstPools" << "lvSharedPools" << "lstPools" << true
+        << QStringList{"BP1"} << QStringList{"BP2", "BP0"};
+    QTest::newRow("shared pool dropped on all pools is returned")
+        << "lvSharedPools" << "lstPools" << "lvSharedPools" << true
+        << QStringList{"BP0", "BP1", "BP2"} << QStringList{};
+    QTest::newRow("dropped back on the list it came from")
+        << "lstPools" << "lstPools" << "lstPools" << false << unchanged << QStringList{"BP2"};
+    QTest::newRow("from a list of another name")
+        << "lstPools" << "lvSharedPools" << "lstFiles" << false << unchanged << QStringList{"BP2"};
+    QTest::newRow("not armed: the last press was a right-button press")
+        << "" << "lvSharedPools" << "lstPools" << false << unchanged << QStringList{"BP2"};
+    // clang-format on
+}
+
+void PoolsPageTest::dropMovesPoolsOnlyFromTheOtherList() {
+    QFETCH(QString, pressedList);
+    QFETCH(QString, droppedOn);
+    QFETCH(QString, carried);
+    QFETCH(bool, accepted);
+    QFETCH(QStringList, poolsAfter);
+    QFETCH(QStringList, sharedAfter);
+
+    clickRow(pools(), 2);
+    click("cmdAddPool");
+    QCOMPARE(Texts(pools()->model()), QStringList({"BP0", "BP1"}));
+    if (pressedList.isEmpty()) {
+        // A left press off the entries disarms; a right press on one does not arm.
+        QTest::mouseClick(pools()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(5, pools()->viewport()->height() - 5));
+        clickRow(pools(), 0, Qt::RightButton);
+        QVERIFY(!m_page->poolDragArmed());
+    } else {
+        clickRow(m_page->findChild<QAbstractItemView*>(pressedList), 0);
+        QVERIFY(m_page->poolDragArmed());
+    }
+
+    auto* target = m_page->findChild<QAbstractItemView*>(droppedOn);
+    QMimeData data;
+    data.setData(PoolsPage::kPoolDragMimeType, carried.toUtf8());
+    const QPoint at = target->viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target->viewport(), &enter);
+    QCOMPARE(enter.isAccepted(), accepted);
+    QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target->viewport(), &drop);
+    QCOMPARE(drop.isAccepted(), accepted);
+    QCoreApplication::processEvents();  // the move runs once the drop is over
+
+    QCOMPARE(Texts(pools()->model()), poolsAfter);
+    QCOMPARE(Texts(shared()->model()), sharedAfter);
+    QVERIFY(m_messages.messages.isEmpty());
+}
+
+void PoolsPageTest::dragStartsOnlyFromAPressOnAnEntry_data() {
+    QTest::addColumn<bool>("onEntry");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("distance");
+    QTest::addColumn<int>("dragsStarted");
+
+    const int far = QApplication::startDragDistance() * 3;
+    QTest::newRow("left press on an entry, moved away") << true << int(Qt::LeftButton) << far << 1;
+    QTest::newRow("left press on an entry, barely moved") << true << int(Qt::LeftButton) << 1 << 0;
+    QTest::newRow("left press off the entries") << false << int(Qt::LeftButton) << far << 0;
+    QTest::newRow("right press on an entry") << true << int(Qt::RightButton) << far << 0;
+}
+
+void PoolsPageTest::dragStartsOnlyFromAPressOnAnEntry() {
+    QFETCH(bool, onEntry);
+    QFETCH(int, button);
+    QFETCH(int, distance);
+    QFETCH(int, dragsStarted);
+
+    QWidget* viewport = pools()->viewport();
+    const QPoint start = onEntry ? pools()->visualRect(pools()->model()->index(0, 0)).center()
+                                 : QPoint(10, viewport->height() - 10);
+    const auto mouseButton = static_cast<Qt::MouseButton>(button);
+    QTest::mousePress(viewport, mouseButton, Qt::NoModifier, start);
+    const QPoint end = start + QPoint(distance, 0);
+    QMouseEvent move(QEvent::MouseMove, end, viewport->mapToGlobal(end), Qt::NoButton, mouseButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTest::mouseRelease(viewport, mouseButton, Qt::NoModifier, end);
+
+    QCOMPARE(m_drags.count, dragsStarted);
+    if (dragsStarted > 0) {
+        QCOMPARE(m_drags.source, QStringLiteral("lstPools"));
+    }
+}
+
+}  // namespace ui
+
+QTEST_MAIN(ui::PoolsPageTest)
+#include "pools_page_test.moc"

@@ -1,0 +1,51 @@
+// Test doubles of the dialog seams: a file chooser that answers from a prepared list and a
+// message sink that records what the user would have read.
+#ifndef TESTS_UI_SCRIPTED_SEAMS_H_
+#define TESTS_UI_SCRIPTED_SEAMS_H_
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <optional>
+
+#include "dialogs.h"
+
+namespace ui {
+
+// Answers each request with the next prepared path; with none left, the user cancels.
+class ScriptedFileChooser : public FileChooser {
+public:
+    void willChoose(const QString& path) { m_answers.enqueue(path); }
+    void willCancel() { m_answers.enqueue(std::nullopt); }
+
+    std::optional<QString> chooseDataFile(QWidget*) override {
+        ++requests;
+        return m_answers.isEmpty() ? std::nullopt : m_answers.dequeue();
+    }
+
+    int requests = 0;
+
+private:
+    QQueue<std::optional<QString>> m_answers;
+};
+
+struct RecordedMessage {
+    MessageIcon icon;
+    QString title;
+    QString text;
+    QString detail;
+};
+
+class RecordingMessageSink : public MessageSink {
+public:
+    void showMessage(MessageIcon icon, const QString& title, const QString& text,
+                     const QString& detail) override {
+        messages.append({icon, title, text, detail});
+    }
+
+    QList<RecordedMessage> messages;
+};
+
+}  // namespace ui
+
+#endif  // TESTS_UI_SCRIPTED_SEAMS_H_

@@ -1,0 +1,17 @@
+#include "data_text.h"
+
+#include <QStringDecoder>
+
+namespace ui {
+
+QString DataText(std::string_view text) {
+    const QByteArrayView bytes(text.data(), static_cast<qsizetype>(text.size()));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        return decoded;
+    }
+    return QString::fromLatin1(bytes);
+}
+
+}  // namespace ui

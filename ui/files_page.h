@@ -1,0 +1,52 @@
+// The "Select Files" page: the list of chosen data files with "Add File" and "Remove File".
+#ifndef UI_FILES_PAGE_H_
+#define UI_FILES_PAGE_H_
+
+#include <QWidget>
+
+class QListWidget;
+class QPushButton;
+
+namespace core {
+class CoreTables;
+}
+
+namespace ui {
+
+class FileChooser;
+
+class FilesPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // `tables` and `chooser` must outlive the page.
+    FilesPage(core::CoreTables& tables, FileChooser& chooser, QWidget* parent = nullptr);
+    ~FilesPage() override;
+
+    QListWidget* selectedFilesList() const;  // lstSelectedFiles
+    QPushButton* addButton() const;          // cmdAdd
+
+signals:
+    // The user picked a file in the dialog (also one already listed): "Select Shared Pools"
+    // becomes reachable.
+    void fileChosen();
+
+public slots:
+    // Asks for a data file and lists it unless it is listed already. A cancel changes nothing.
+    void addFile();
+    // Takes the selected file off the list; without a selection only marks the list changed.
+    void removeSelectedFile();
+
+private:
+    void showFileList(int currentRow);
+
+    core::CoreTables& m_tables;
+    FileChooser& m_chooser;
+    QListWidget* m_fileList;
+    QPushButton* m_addButton;
+    QPushButton* m_removeButton;
+};
+
+}  // namespace ui
+
+#endif  // UI_FILES_PAGE_H_

@@ -1,0 +1,101 @@
+#include "results_model.h"
+
+#include <utility>
+
+#include "data_text.h"
+
+namespace ui {
+
+ResultsModel::ResultsModel(QObject* parent)
+    : QAbstractTableModel(parent),
+      m_titles({QStringLiteral("Pool"), QStringLiteral("Shared"), QStringLiteral("Cache All"),
+                QStringLiteral("VP Size"), QStringLiteral("HP Size"), QStringLiteral("GBP Size")}) {
+}
+
+void ResultsModel::setPools(std::vector<core::PoolResult> pools) {
+    beginResetModel();
+    m_pools = std::move(pools);
+    endResetModel();
+}
+
+void ResultsModel::clear() { setPools({}); }
+
+int ResultsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_pools.size());
+}
+
+int ResultsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant ResultsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() < 0 || index.row() >= rowCount() || index.column() < 0 ||
+        index.column() >= kColumnCount) {
+        return {};
+    }
+    const core::PoolResult& pool = m_pools[static_cast<size_t>(index.row())];
+    switch (role) {
+        case Qt::DisplayRole:
+            switch (index.column()) {
+                case kPool:
+                    return DataText(pool.pool);
+                case kShared:
+                    return QString::number(pool.shared);
+                case kCacheAll:
+                    return QString::number(pool.cacheAll);
+                case kVpSize:
+                    return QString::number(pool.vpSize);
+                case kHpSize:
+                    return QString::number(pool.hpSize);
+                case kGbpSize:
+                    return QString::number(pool.gbpSize);
+                default:
+                    return {};
+            }
+        case Qt::TextAlignmentRole:
+            if (index.column() == kPool) {
+                return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+            }
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        default:
+            return {};
+    }
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_titles.size()) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return m_titles[section];
+        case Qt::TextAlignmentRole:
+            if (section == kPool) {
+                return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+            }
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        default:
+            return {};
+    }
+}
+
+bool ResultsModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                                 int role) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_titles.size() ||
+        (role != Qt::EditRole && role != Qt::DisplayRole)) {
+        return false;
+    }
+    m_titles[section] = value.toString();
+    emit headerDataChanged(orientation, section, section);
+    return true;
+}
+
+Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
+}  // namespace ui
