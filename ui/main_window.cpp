@@ -168,7 +168,11 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     resize(820, 620);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The pages and their models read the tables until they are gone; members die before the
+    // child widgets would, so the pages go first.
+    delete takeCentralWidget();
+}
 
 const core::CoreTables& MainWindow::tables() const { return *m_tables; }
 

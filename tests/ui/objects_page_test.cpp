@@ -15,24 +15,13 @@
 #include <string>
 
 #include "tables.h"
+#include "test_tables.h"
 
 namespace ui {
 namespace {
 
 // An object line whose object-name field (columns 30 to 56) holds `name`.
 std::string ObjectLine(const std::string& name) { return std::string(29, ' ') + name; }
-
-// A pool-table row of the file at `fileNo`; no range when `start` and `end` are left out.
-core::PoolRow Row(int32_t fileNo, const std::string& pool, std::optional<int32_t> start = {},
-                  std::optional<int32_t> end = {}, int32_t dsndb07s = 0) {
-    core::PoolRow row;
-    row.FileNo = fileNo;
-    row.BPool = pool;
-    row.StartObjectIndex = start;
-    row.EndObjectIndex = end;
-    row.DSNDB07s = dsndb07s;
-    return row;
-}
 
 // BP1 in three files: three objects in the first (the second one cached), none in the second,
 // two in the third. BP2 has two objects of its own.

@@ -19,21 +19,10 @@
 #include "animation_player.h"
 #include "scripted_seams.h"
 #include "tables.h"
+#include "test_tables.h"
 
 namespace ui {
 namespace {
-
-// A pool-table row of the file at `fileNo`; no range when `start` and `end` are left out.
-core::PoolRow Row(int32_t fileNo, const std::string& pool, std::optional<int32_t> start = {},
-                  std::optional<int32_t> end = {}, int32_t dsndb07s = 0) {
-    core::PoolRow row;
-    row.FileNo = fileNo;
-    row.BPool = pool;
-    row.StartObjectIndex = start;
-    row.EndObjectIndex = end;
-    row.DSNDB07s = dsndb07s;
-    return row;
-}
 
 // Three pools in two files: BP0 with 2 objects; BP1 whose objects in the first file are all
 // DSNDB07 work files; BP2 with 3 objects in the first file and 2 in the second. Line 10 is left
