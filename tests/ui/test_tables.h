@@ -10,9 +10,8 @@
 namespace ui {
 
 // A pool-table row of the file at `fileNo`; no range when `start` and `end` are left out.
-inline core::PoolRow Row(int32_t fileNo, const std::string& pool,
-                         std::optional<int32_t> start = {}, std::optional<int32_t> end = {},
-                         int32_t dsndb07s = 0) {
+inline core::PoolRow Row(int32_t fileNo, const std::string& pool, std::optional<int32_t> start = {},
+                         std::optional<int32_t> end = {}, int32_t dsndb07s = 0) {
     core::PoolRow row;
     row.FileNo = fileNo;
     row.BPool = pool;
