@@ -349,6 +349,9 @@ std::optional<AviClip> ReadAviClip(const QByteArray& bytes) {
 }
 
 std::optional<AviClip> LoadAviClip(const QString& path) {
+    if (path.isEmpty()) {
+        return std::nullopt;  // no clip asked for; QFile would warn on the empty name
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxClipFileBytes) {
         return std::nullopt;
