@@ -102,13 +102,10 @@ private:
 // list for every name of a file with many thousand pools.
 class PoolNameCollector {
 public:
-    void Add(std::string_view bpsLine) {
+    // The BPS line's trimmed pool name, unless an equal name (letter case ignored) came first.
+    void AddPoolName(std::string_view bpsLine) {
         const std::string_view name = Trim(ExtractField(bpsLine, BPSLayout, bps_field::kPoolName));
-        std::string folded(name);
-        for (char& c : folded) {
-            c = FoldCase(c);
-        }
-        if (m_seen.insert(std::move(folded)).second) {
+        if (m_seen.insert(FoldedCase(name)).second) {
             m_names.emplace_back(name);
         }
     }
@@ -138,20 +135,6 @@ std::string LoadError::Detail() const {
 }
 
 bool CheckHeaderLine(std::string_view line) { return IsFlatFileHeader(line); }
-
-void AddPoolName(CoreTables& tables, std::string_view bpsLine) {
-    const std::string_view name = Trim(ExtractField(bpsLine, BPSLayout, bps_field::kPoolName));
-    // lstPools is kept in order, so the look-up can halve instead of scanning every name.
-    auto& pools = tables.lstPools;
-    const auto it = std::lower_bound(pools.begin(), pools.end(), name,
-                                     [](const std::string& entry, std::string_view n) {
-                                         return CompareIgnoreCase(entry, n) < 0;
-                                     });
-    if (it != pools.end() && EqualsIgnoreCase(*it, name)) {
-        return;
-    }
-    pools.insert(it, std::string(name));
-}
 
 std::string DataSizeText(uint64_t bytes) {
     constexpr uint64_t kMiB = 1024 * 1024;
@@ -240,7 +223,7 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source)
                         static_cast<int32_t>(m_lastObject - 1);
                 }
             }
-            m_poolNames.Add(line);
+            m_poolNames.AddPoolName(line);
             const std::string_view keyText = line.substr(0, kRowKeyCharacters);
             if (!rowKeys.insert(keyText).second) {
                 return LoadError{path, FileErrorReason::kDuplicatePoolRecord, lineNo};

@@ -71,10 +71,6 @@ void CountWorkFileObjects(CoreTables& tables);
 // The header test of one file: true when the line is accepted as a flat-file header.
 bool CheckHeaderLine(std::string_view line);
 
-// Appends the BPS line's trimmed pool name to lstPools, in its alphabetical place, unless an
-// equal name (letter case ignored) is listed.
-void AddPoolName(CoreTables& tables, std::string_view bpsLine);
-
 // "1.50 Mb": bytes / 1024 / 1024 with two decimals, a half rounded up.
 std::string DataSizeText(uint64_t bytes);
 

@@ -75,25 +75,15 @@ void RebuildSharedPoolList(CoreTables& tables) {
         [](const std::string& a, const std::string& b) { return CompareIgnoreCase(a, b) < 0; });
 }
 
-namespace {
-std::string Folded(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded) {
-        c = FoldCase(c);
-    }
-    return folded;
-}
-}  // namespace
-
 PoolRowIndex::PoolRowIndex(const CoreTables& tables) {
     for (size_t i = 0; i < tables.lvControl.size(); ++i) {
-        m_rows[Folded(tables.lvControl[i].BPool)].push_back(i);
+        m_rows[FoldedCase(tables.lvControl[i].BPool)].push_back(i);
     }
 }
 
 const std::vector<size_t>& PoolRowIndex::Rows(std::string_view poolName) const {
     static const std::vector<size_t> kNone;
-    const auto it = m_rows.find(Folded(poolName));
+    const auto it = m_rows.find(FoldedCase(poolName));
     return it == m_rows.end() ? kNone : it->second;
 }
 

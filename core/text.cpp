@@ -22,6 +22,14 @@ char FoldCase(char c) {
     return c;
 }
 
+std::string FoldedCase(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded) {
+        c = FoldCase(c);
+    }
+    return folded;
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return FoldCase(x) == FoldCase(y);

@@ -14,6 +14,10 @@ std::string_view Trim(std::string_view text);
 // Latin-1 lower case of one byte.
 char FoldCase(char c);
 
+// The text with every letter in lower case: a key under which names equal with letter case
+// ignored meet.
+std::string FoldedCase(std::string_view text);
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // <0, 0 or >0 as a sorts before, equal to or after b, letter case ignored; used for the
