@@ -105,11 +105,11 @@ SizingResult RunSizing(const CoreTables& tables, std::string_view membersText,
     // One pass over the lines and one index of the rows serve every calculation below.
     const PoolRowTally tally = TallyPoolRows(tables);
     const PoolRowIndex rows(tables);
-    r.scaSizeMb = ScaSizeForTableSpaces(CountSharedTableSpaces(tables, rows, tally));
+    r.scaSizeMb = CalcSCASize(tables, rows, tally);
     Tell(observer, SizingStep::kLockStructure);
     r.lockStructureSizeMb = CalcLockStructureSize(membersText, ecsaText);
     Tell(observer, SizingStep::kDirectoryRatio);
-    r.directoryDataRatio = DirectoryRatioFromSums(tally.ratio);
+    r.directoryDataRatio = CalcDirectoryRatio(tally.ratio);
     Tell(observer, SizingStep::kEcsaSize);
     r.irlmEcsaSizeMb = CalcIrlmEcsaSize(ecsaText);
 

@@ -98,21 +98,6 @@ int64_t ScaSizeForTableSpaces(int64_t tableSpaces) {
     return 64;
 }
 
-int64_t CountSharedTableSpaces(const CoreTables& tables) {
-    const PoolRowIndex rows(tables);
-    int64_t count = 0;
-    for (const std::string& entry : tables.lstSharedPools) {
-        for (const size_t row : rows.Rows(Trim(entry))) {
-            count += SumPoolTableSpaceObjects(tables, tables.lvControl[row]);
-        }
-    }
-    return count;
-}
-
-int64_t CalcSCASize(const CoreTables& tables) {
-    return ScaSizeForTableSpaces(CountSharedTableSpaces(tables));
-}
-
 int64_t CalcLockStructureSize(std::string_view membersText, std::string_view ecsaText) {
     const double members = std::nearbyint(LenientNumber(membersText));
     const double ecsa = std::nearbyint(LenientNumber(ecsaText));
@@ -199,10 +184,6 @@ PoolRowTally TallyPoolRows(const CoreTables& tables) {
     return tally;
 }
 
-DirectoryRatioSums SumDirectoryStatistics(const CoreTables& tables) {
-    return TallyPoolRows(tables).ratio;
-}
-
 int64_t CountSharedTableSpaces(const CoreTables& tables, const PoolRowIndex& rows,
                                const PoolRowTally& tally) {
     int64_t count = 0;
@@ -214,7 +195,11 @@ int64_t CountSharedTableSpaces(const CoreTables& tables, const PoolRowIndex& row
     return count;
 }
 
-std::optional<int64_t> DirectoryRatioFromSums(const DirectoryRatioSums& sums) {
+int64_t CalcSCASize(const CoreTables& tables, const PoolRowIndex& rows, const PoolRowTally& tally) {
+    return ScaSizeForTableSpaces(CountSharedTableSpaces(tables, rows, tally));
+}
+
+std::optional<int64_t> CalcDirectoryRatio(const DirectoryRatioSums& sums) {
     const int64_t denominator = sums.Denominator();
     if (denominator == 0) {
         return std::nullopt;
@@ -228,10 +213,6 @@ std::optional<int64_t> DirectoryRatioFromSums(const DirectoryRatioSums& sums) {
         r = 3;
     }
     return r;
-}
-
-std::optional<int64_t> CalcDirectoryRatio(const CoreTables& tables) {
-    return DirectoryRatioFromSums(SumDirectoryStatistics(tables));
 }
 
 int64_t CalcIrlmEcsaSize(std::string_view ecsaText) {

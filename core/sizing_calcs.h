@@ -22,12 +22,6 @@ class PoolRowIndex;
 // 8, 16, 32, 48 or 64 Mb for a count of table spaces: below 450, 1,800, 3,800, 5,800, and above.
 int64_t ScaSizeForTableSpaces(int64_t tableSpaces);
 
-// Qualifying table spaces of every pool row of every pool of lstSharedPools.
-int64_t CountSharedTableSpaces(const CoreTables& tables);
-
-// The SCA size of the shared pools, Mb.
-int64_t CalcSCASize(const CoreTables& tables);
-
 // --- Lock structure size ---
 
 // From the typed "No Of Shared DB2" and "ECSA Size for IRLM " texts, both read leniently and
@@ -53,8 +47,6 @@ struct DirectoryRatioSums {
 // rounded half to even. An empty field, anything else, or a value beyond 32 bits counts as 0.
 int64_t ReadObjectStatistic(std::string_view field);
 
-DirectoryRatioSums SumDirectoryStatistics(const CoreTables& tables);
-
 // What the sizing run needs of the object lines, gathered in one pass over every pool row
 // (a million-line store is read once, not once per calculation).
 struct PoolRowTally {
@@ -64,15 +56,17 @@ struct PoolRowTally {
 };
 PoolRowTally TallyPoolRows(const CoreTables& tables);
 
-// The table spaces of the shared pools' rows, from a tally and a row index of the same tables.
+// The table spaces of the shared pools' rows (every pool row of every entry of lstSharedPools),
+// from a tally and a row index of the same tables.
 int64_t CountSharedTableSpaces(const CoreTables& tables, const PoolRowIndex& rows,
                                const PoolRowTally& tally);
 
+// The SCA size of the shared pools, Mb.
+int64_t CalcSCASize(const CoreTables& tables, const PoolRowIndex& rows, const PoolRowTally& tally);
+
 // sumA / D / 20 + 0.5 rounded half to even, at least 1, and at least 3 while fewer than five
 // table spaces are cached. nullopt when D is 0: the ratio cannot be computed.
-std::optional<int64_t> DirectoryRatioFromSums(const DirectoryRatioSums& sums);
-
-std::optional<int64_t> CalcDirectoryRatio(const CoreTables& tables);
+std::optional<int64_t> CalcDirectoryRatio(const DirectoryRatioSums& sums);
 
 // --- IRLM ECSA size ---
 
