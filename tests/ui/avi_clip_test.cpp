@@ -1,34 +1,29 @@
-// The AVI reader: our own Share All clip, small hand-built clips of every frame format, and
-// truncated, corrupt or oversized files, which must give no clip and never crash.
+// The AVI reader: our own Share All clip, small hand-built clips, and truncated, corrupt or
+// oversized files, which must give no clip and never crash.
 #include "avi_clip.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <limits>
-#include <vector>
 
 namespace ui {
 namespace {
 
-void PutU16(QByteArray& out, quint32 value) {
-    out.append(static_cast<char>(value & 0xff));
-    out.append(static_cast<char>((value >> 8) & 0xff));
-}
-
-void PutU32(QByteArray& out, quint32 value) {
-    PutU16(out, value & 0xffff);
-    PutU16(out, value >> 16);
+// Little-endian 32-bit words, as RIFF stores its numbers.
+QByteArray U32s(std::initializer_list<quint32> values) {
+    QByteArray out;
+    for (const quint32 value : values) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            out.append(static_cast<char>((value >> shift) & 0xff));
+        }
+    }
+    return out;
 }
 
 QByteArray Chunk(const char* id, const QByteArray& data) {
-    QByteArray out(id, 4);
-    PutU32(out, static_cast<quint32>(data.size()));
-    out += data;
-    if (data.size() % 2 != 0) {
-        out.append('\0');
-    }
-    return out;
+    const QByteArray out = QByteArray(id, 4) + U32s({static_cast<quint32>(data.size())}) + data;
+    return data.size() % 2 != 0 ? out + '\0' : out;
 }
 
 QByteArray List(const char* type, const QByteArray& children) {
@@ -39,7 +34,7 @@ QByteArray List(const char* type, const QByteArray& children) {
 struct ClipPlan {
     int width = 1;
     int height = 1;  // negative: rows top-down
-    int bitsPerPixel = 8;
+    quint32 bitsPerPixel = 8;
     quint32 compression = 0;  // 0 uncompressed, 1 RLE8
     QList<QRgb> palette;
     quint32 microSecondsPerFrame = 100000;
@@ -51,44 +46,18 @@ struct ClipPlan {
 };
 
 QByteArray BuildAvi(const ClipPlan& plan) {
-    QByteArray avih;
-    PutU32(avih, plan.microSecondsPerFrame);
-    for (int i = 0; i < 3; ++i) {
-        PutU32(avih, 0);
-    }
-    PutU32(avih, static_cast<quint32>(plan.frames.size()));
-    PutU32(avih, 0);
-    PutU32(avih, 1);
-    PutU32(avih, 0);
-    PutU32(avih, static_cast<quint32>(plan.width));
-    PutU32(avih, static_cast<quint32>(std::abs(plan.height)));
-    avih += QByteArray(16, '\0');
-
-    QByteArray strh("vids");
-    strh += QByteArray(16, '\0');  // handler, flags, priority, language, initial frames
-    PutU32(strh, plan.scale);
-    PutU32(strh, plan.rate);
-    strh += QByteArray(28, '\0');
-
-    QByteArray strf;
-    PutU32(strf, 40);
-    PutU32(strf, static_cast<quint32>(plan.width));
-    PutU32(strf, static_cast<quint32>(plan.height));
-    PutU16(strf, 1);
-    PutU16(strf, static_cast<quint32>(plan.bitsPerPixel));
-    PutU32(strf, plan.compression);
-    PutU32(strf, 0);
-    PutU32(strf, 0);
-    PutU32(strf, 0);
-    PutU32(strf, static_cast<quint32>(plan.palette.size()));
-    PutU32(strf, 0);
+    const auto width = static_cast<quint32>(plan.width);
+    const QByteArray avih =
+        U32s({plan.microSecondsPerFrame, 0, 0, 0, static_cast<quint32>(plan.frames.size()), 0, 1, 0,
+              width, static_cast<quint32>(std::abs(plan.height)), 0, 0, 0, 0});
+    const QByteArray strh =
+        "vids" + QByteArray(16, '\0') + U32s({plan.scale, plan.rate}) + QByteArray(28, '\0');
+    QByteArray strf =
+        U32s({40, width, static_cast<quint32>(plan.height), 1 | (plan.bitsPerPixel << 16),
+              plan.compression, 0, 0, 0, static_cast<quint32>(plan.palette.size()), 0});
     for (const QRgb colour : plan.palette) {
-        strf.append(static_cast<char>(qBlue(colour)));
-        strf.append(static_cast<char>(qGreen(colour)));
-        strf.append(static_cast<char>(qRed(colour)));
-        strf.append('\0');
+        strf += U32s({colour & 0xffffff});  // blue, green, red, 0
     }
-
     QByteArray movie;
     for (const QByteArray& frame : plan.frames) {
         movie += Chunk(plan.frameId.constData(), frame);
@@ -103,17 +72,38 @@ QByteArray BuildAvi(const ClipPlan& plan) {
                              Chunk("idx1", QByteArray()));
 }
 
+ClipPlan Plan(int width, int height, const QList<QRgb>& palette, const QList<QByteArray>& frames,
+              quint32 bitsPerPixel = 8, bool inRecordList = false) {
+    ClipPlan plan;
+    plan.width = width;
+    plan.height = height;
+    plan.palette = palette;
+    plan.frames = frames;
+    plan.bitsPerPixel = bitsPerPixel;
+    plan.inRecordList = inRecordList;
+    return plan;
+}
+
+bool Reads(const ClipPlan& plan) { return ReadAviClip(BuildAvi(plan)).has_value(); }
+
 QByteArray OurClip() {
     QFile file(QStringLiteral(LOOMSTEAD_CLIP_PATH));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QList<uchar> IndexRow(const QImage& image, int y) {
-    QList<uchar> row;
-    for (int x = 0; x < image.width(); ++x) {
-        row << image.constScanLine(y)[x];
+// Every pixel, row by row from the top.
+QList<QRgb> Pixels(const QImage& image) {
+    QList<QRgb> pixels;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            pixels << image.pixel(x, y);
+        }
     }
-    return row;
+    return pixels;
+}
+
+QList<uchar> IndexRow(const QImage& image, int y) {
+    return QList<uchar>(image.constScanLine(y), image.constScanLine(y) + image.width());
 }
 
 const QRgb kRed = qRgb(255, 0, 0);
@@ -130,10 +120,9 @@ private slots:
     void readsOurOwnClip();
     void damagedFilesGiveNoClip_data();
     void damagedFilesGiveNoClip();
-    void decodesUncompressedFrames();
     void decodesRle8FramesOverThePreviousOne();
     void emptyFrameChunksRepeatThePreviousFrame();
-    void tooShortOrTooManyOrTooLargeFramesGiveNoClip();
+    void decodesUncompressedFramesOfTheRightSizeOnly();
     void frameIntervalComesFromTheStreamRate();
     void loadsOnlyReadableFilesOfBoundedSize();
 };
@@ -150,8 +139,7 @@ void AviClipTest::readsOurOwnClip() {
     auto sheetInTheMiddle = [](const QImage& frame) {
         for (int y = 0; y < 28; ++y) {
             for (int x = 110; x < 170; ++x) {
-                const QRgb pixel = frame.pixel(x, y);
-                if (qRed(pixel) > 250 && qGreen(pixel) > 250 && qBlue(pixel) > 250) {
+                if (frame.pixel(x, y) == qRgb(255, 255, 255)) {
                     return true;
                 }
             }
@@ -160,7 +148,6 @@ void AviClipTest::readsOurOwnClip() {
     };
     QVERIFY(!sheetInTheMiddle(clip->frames[0]));
     QVERIFY(sheetInTheMiddle(clip->frames[10]));
-    QVERIFY(clip->frames[0] != clip->frames[19]);
 }
 
 void AviClipTest::damagedFilesGiveNoClip_data() {
@@ -176,23 +163,19 @@ void AviClipTest::damagedFilesGiveNoClip_data() {
         QTest::addRow("first %d bytes", int(keep))
             << int(keep) << QByteArray() << 0 << QByteArray();
     }
-    auto u32 = [](quint32 value) {
-        QByteArray out;
-        PutU32(out, value);
-        return out;
-    };
     // Offsets into strf: 8 header bytes, then size, width, height, planes, bits, compression.
     const QByteArray strf("strf");
-    QTest::newRow("huge width") << -1 << strf << 12 << u32(0x7fffffff);
-    QTest::newRow("zero height") << -1 << strf << 16 << u32(0);
-    QTest::newRow("most negative height") << -1 << strf << 16 << u32(0x80000000);
+    QTest::newRow("huge width") << -1 << strf << 12 << U32s({0x7fffffff});
+    QTest::newRow("zero height") << -1 << strf << 16 << U32s({0});
+    QTest::newRow("most negative height") << -1 << strf << 16 << U32s({0x80000000});
     QTest::newRow("16 bits a pixel") << -1 << strf << 22 << QByteArray("\x10\x00", 2);
-    QTest::newRow("RLE4") << -1 << strf << 24 << u32(2);
-    QTest::newRow("300 palette colours") << -1 << strf << 40 << u32(300);
-    QTest::newRow("format chunk past the file") << -1 << strf << 4 << u32(0xfffffff0);
-    QTest::newRow("frame chunk past its list") << -1 << QByteArray("00dc") << 4 << u32(0x7fffffff);
-    QTest::newRow("file size past the end") << -1 << QByteArray("RIFF") << 4 << u32(0xffffffff);
-    QTest::newRow("main header too short") << -1 << QByteArray("avih") << 4 << u32(8);
+    QTest::newRow("RLE4") << -1 << strf << 24 << U32s({2});
+    QTest::newRow("300 palette colours") << -1 << strf << 40 << U32s({300});
+    QTest::newRow("format chunk past the file") << -1 << strf << 4 << U32s({0xfffffff0});
+    QTest::newRow("frame chunk past its list")
+        << -1 << QByteArray("00dc") << 4 << U32s({0x7fffffff});
+    QTest::newRow("file size past the end") << -1 << QByteArray("RIFF") << 4 << U32s({0xffffffff});
+    QTest::newRow("main header too short") << -1 << QByteArray("avih") << 4 << U32s({8});
     QTest::newRow("no video stream") << -1 << QByteArray("vids") << 0 << QByteArray("auds");
     QTest::newRow("no movie list") << -1 << QByteArray("movi") << 0 << QByteArray("movx");
 }
@@ -211,67 +194,20 @@ void AviClipTest::damagedFilesGiveNoClip() {
     QVERIFY(!ReadAviClip(clip).has_value());
 }
 
-void AviClipTest::decodesUncompressedFrames() {
-    // 8 bits, 3x2, rows stored bottom-up and padded to four bytes.
-    ClipPlan indexed;
-    indexed.width = 3;
-    indexed.height = 2;
-    indexed.palette = {kRed, kGreen, kBlue, kWhite};
-    indexed.frames = {QByteArray("\x00\x01\x02\x00\x03\x03\x00\x00", 8)};
-    std::optional<AviClip> clip = ReadAviClip(BuildAvi(indexed));
-    QVERIFY(clip.has_value());
-    QCOMPARE(clip->frames.size(), size_t{1});
-    const QImage& frame = clip->frames.front();
-    QCOMPARE(frame.pixel(0, 0), kWhite);
-    QCOMPARE(frame.pixel(2, 0), kRed);
-    QCOMPARE(frame.pixel(0, 1), kRed);
-    QCOMPARE(frame.pixel(1, 1), kGreen);
-    QCOMPARE(frame.pixel(2, 1), kBlue);
-
-    // 24 bits, 2x2, rows top-down (negative height), blue-green-red, padded to four bytes.
-    ClipPlan rgb24;
-    rgb24.width = 2;
-    rgb24.height = -2;
-    rgb24.bitsPerPixel = 24;
-    rgb24.frames = {
-        QByteArray("\x00\x00\xff\x00\xff\x00\x00\x00"
-                   "\xff\x00\x00\xff\xff\xff\x00\x00",
-                   16)};
-    clip = ReadAviClip(BuildAvi(rgb24));
-    QVERIFY(clip.has_value());
-    QCOMPARE(clip->frames.front().pixel(0, 0), kRed);
-    QCOMPARE(clip->frames.front().pixel(1, 0), kGreen);
-    QCOMPARE(clip->frames.front().pixel(0, 1), kBlue);
-    QCOMPARE(clip->frames.front().pixel(1, 1), kWhite);
-
-    // 32 bits, in a "rec " list; the fourth byte is not alpha.
-    ClipPlan rgb32;
-    rgb32.bitsPerPixel = 32;
-    rgb32.inRecordList = true;
-    rgb32.frames = {QByteArray("\x0a\x14\x1e\x00", 4)};
-    clip = ReadAviClip(BuildAvi(rgb32));
-    QVERIFY(clip.has_value());
-    QCOMPARE(clip->frames.front().pixel(0, 0), qRgb(30, 20, 10));
-}
-
 void AviClipTest::decodesRle8FramesOverThePreviousOne() {
-    ClipPlan rle;
-    rle.width = 4;
-    rle.height = 2;
+    ClipPlan rle =
+        Plan(4, 2, {kRed, kGreen, kBlue, kWhite},
+             {
+                 // Bottom row: four of 1. Top row: absolute 2 3 2 (padded), one 0. End.
+                 QByteArray("\x04\x01\x00\x00\x00\x03\x02\x03\x02\x00\x01\x00\x00\x00\x00\x01", 16),
+                 // Move one right and one up, one 0 there, end: only that pixel changes.
+                 QByteArray("\x00\x02\x01\x01\x01\x00\x00\x01", 8),
+                 // Runs and moves past the edges are cut off; data ending inside a
+                 // code ends the frame.
+                 QByteArray("\xff\x03\x00\x02\x40\x40\x05\x02\x00", 9),
+             });
     rle.compression = 1;
     rle.frameId = "00dc";
-    rle.palette = {kRed, kGreen, kBlue, kWhite};
-    rle.frames = {
-        // Bottom row: four of 1. Top row: absolute 2 3 2 (padded), one 0. End.
-        QByteArray("\x04\x01\x00\x00"
-                   "\x00\x03\x02\x03\x02\x00\x01\x00\x00\x00"
-                   "\x00\x01",
-                   16),
-        // Move one right and one up, one 0 there, end: only that pixel changes.
-        QByteArray("\x00\x02\x01\x01\x01\x00\x00\x01", 8),
-        // Runs and moves past the edges are cut off; data ending inside a code ends the frame.
-        QByteArray("\xff\x03\x00\x02\x40\x40\x05\x02\x00", 9),
-    };
     const std::optional<AviClip> clip = ReadAviClip(BuildAvi(rle));
     QVERIFY(clip.has_value());
     QCOMPARE(clip->frames.size(), size_t{3});
@@ -285,10 +221,9 @@ void AviClipTest::decodesRle8FramesOverThePreviousOne() {
 }
 
 void AviClipTest::emptyFrameChunksRepeatThePreviousFrame() {
-    ClipPlan plan;
-    plan.palette = {kRed, kGreen};
-    plan.frames = {QByteArray(), QByteArray("\x00\x00\x00\x00", 4), QByteArray(),
-                   QByteArray("\x01\x00\x00\x00", 4)};
+    ClipPlan plan = Plan(1, 1, {kRed, kGreen},
+                         {QByteArray(), QByteArray("\x00\x00\x00\x00", 4), QByteArray(),
+                          QByteArray("\x01\x00\x00\x00", 4)});
     const std::optional<AviClip> clip = ReadAviClip(BuildAvi(plan));
     QVERIFY(clip.has_value());
     QCOMPARE(clip->frames.size(), size_t{3});  // a leading empty chunk has nothing to repeat
@@ -297,35 +232,33 @@ void AviClipTest::emptyFrameChunksRepeatThePreviousFrame() {
     QCOMPARE(clip->frames[2].pixel(0, 0), kGreen);
 
     plan.frames = {QByteArray(), QByteArray()};
-    QVERIFY(!ReadAviClip(BuildAvi(plan)).has_value());
+    QVERIFY(!Reads(plan));
 }
 
-void AviClipTest::tooShortOrTooManyOrTooLargeFramesGiveNoClip() {
-    ClipPlan shortFrame;
-    shortFrame.width = 3;
-    shortFrame.height = 2;
-    shortFrame.palette = {kRed};
-    shortFrame.frames = {QByteArray(6, '\0')};  // needs 4 + 3 bytes
-    QVERIFY(!ReadAviClip(BuildAvi(shortFrame)).has_value());
-    shortFrame.frames = {QByteArray(7, '\0')};  // the last row's padding may be left out
-    QVERIFY(ReadAviClip(BuildAvi(shortFrame)).has_value());
+void AviClipTest::decodesUncompressedFramesOfTheRightSizeOnly() {
+    // 8 bits, 3x2, rows stored bottom-up and padded to four bytes: 4 + 3 bytes at least, as the
+    // last row's padding may be left out.
+    ClipPlan plan = Plan(3, 2, {kRed, kGreen, kBlue, kWhite}, {QByteArray("\0\1\2\0\3\3", 6)});
+    QVERIFY(!Reads(plan));
+    plan.frames = {QByteArray("\0\1\2\0\3\3\0", 7)};
+    const std::optional<AviClip> clip = ReadAviClip(BuildAvi(plan));
+    QVERIFY(clip.has_value());
+    QCOMPARE(Pixels(clip->frames.front()),
+             QList<QRgb>({kWhite, kWhite, kRed, kRed, kGreen, kBlue}));
 
-    ClipPlan many;
-    many.palette = {kRed};
-    for (int i = 0; i <= kMaxClipFrames; ++i) {
-        many.frames << QByteArray(4, '\0');
-    }
-    QVERIFY(!ReadAviClip(BuildAvi(many)).has_value());
+    ClipPlan many = Plan(1, 1, {kRed}, {});
+    many.frames.fill(QByteArray(4, '\0'), kMaxClipFrames);
+    QVERIFY(Reads(many));
+    many.frames << QByteArray(4, '\0');
+    QVERIFY(!Reads(many));
 
-    // 17 frames of 2048x2048 would take 68 MB; refused before any frame is decoded.
-    ClipPlan large;
-    large.width = kMaxClipSide;
-    large.height = kMaxClipSide;
-    large.palette = {kRed};
-    for (int i = 0; i < 17; ++i) {
-        large.frames << QByteArray();
-    }
-    QVERIFY(!ReadAviClip(BuildAvi(large)).has_value());
+    // 16 frames of 2048x2048 take the 64 MB allowed, 17 more; refused before any is decoded.
+    ClipPlan large = Plan(kMaxClipSide, kMaxClipSide, {kRed}, {});
+    large.frames.fill(QByteArray(), 16);
+    large.frames.first() = QByteArray(kMaxClipSide * kMaxClipSide, '\0');
+    QVERIFY(Reads(large));
+    large.frames << QByteArray();
+    QVERIFY(!Reads(large));
 }
 
 void AviClipTest::frameIntervalComesFromTheStreamRate() {
@@ -340,9 +273,7 @@ void AviClipTest::frameIntervalComesFromTheStreamRate() {
         {10, 1, 0, 2000},   // slower is cut to 2 s
     };
     for (const Case& c : cases) {
-        ClipPlan plan;
-        plan.palette = {kRed};
-        plan.frames = {QByteArray(4, '\0')};
+        ClipPlan plan = Plan(1, 1, {kRed}, {QByteArray(4, '\0')});
         plan.scale = c.scale;
         plan.rate = c.rate;
         plan.microSecondsPerFrame = c.microSecondsPerFrame;

@@ -8,6 +8,7 @@
 
 #include "scripted_seams.h"
 #include "tables.h"
+#include "test_tables.h"
 
 using ui::FilesPage;
 
@@ -18,18 +19,14 @@ private slots:
     void init();
     void cleanup();
 
-    void cancelChangesNothing();
-    void chosenFileIsListedAndReported();
-    void sameFileTwiceIsListedOnce_data();
-    void sameFileTwiceIsListedOnce();
+    void addListsEachChosenFileOnce();
     void doubleClickOnTheListAdds();
     void removeTakesTheSelectedFile();
-    void removeWithoutSelectionOnlyMarksTheListChanged();
-    void deleteKeyRemovesTheSelectedFile();
 
 private:
-    QStringList listedFiles() const;
+    QStringList listedFiles() const { return ui::Texts(m_list->model()); }
     void click(const char* button);
+    void add(const QString& path);
 
     std::unique_ptr<core::CoreTables> m_tables;
     std::unique_ptr<ui::ScriptedFileChooser> m_chooser;
@@ -47,19 +44,7 @@ void FilesPageTest::init() {
     QVERIFY(m_list);
 }
 
-void FilesPageTest::cleanup() {
-    m_page.reset();
-    m_chooser.reset();
-    m_tables.reset();
-}
-
-QStringList FilesPageTest::listedFiles() const {
-    QStringList files;
-    for (int i = 0; i < m_list->count(); ++i) {
-        files.append(m_list->item(i)->text());
-    }
-    return files;
-}
+void FilesPageTest::cleanup() { m_page.reset(); }  // before the tables and the chooser it uses
 
 void FilesPageTest::click(const char* button) {
     auto* target = m_page->findChild<QPushButton*>(QString::fromLatin1(button));
@@ -68,7 +53,12 @@ void FilesPageTest::click(const char* button) {
     QTest::mouseClick(target, Qt::LeftButton);
 }
 
-void FilesPageTest::cancelChangesNothing() {
+void FilesPageTest::add(const QString& path) {
+    m_chooser->willChoose(path);
+    click("cmdAdd");
+}
+
+void FilesPageTest::addListsEachChosenFileOnce() {
     QSignalSpy chosen(m_page.get(), &FilesPage::fileChosen);
     m_chooser->willCancel();
     click("cmdAdd");
@@ -76,40 +66,21 @@ void FilesPageTest::cancelChangesNothing() {
     QCOMPARE(chosen.count(), 0);
     QVERIFY(listedFiles().isEmpty());
     QVERIFY(!m_tables->FilesChanged);
-}
 
-void FilesPageTest::chosenFileIsListedAndReported() {
-    QSignalSpy chosen(m_page.get(), &FilesPage::fileChosen);
-    m_chooser->willChoose(QStringLiteral("  /data/db1a.sta "));
-    m_chooser->willChoose(QStringLiteral("/data/db1b.sim"));
-    click("cmdAdd");
-    click("cmdAdd");
+    add(QStringLiteral("  /data/db1a.sta "));
+    add(QStringLiteral("/data/db1b.sim"));
     QCOMPARE(chosen.count(), 2);
-    QCOMPARE(listedFiles(), QStringList({"/data/db1a.sta", "/data/db1b.sim"}));
     QCOMPARE(m_tables->lstSelectedFiles,
              std::vector<std::string>({"/data/db1a.sta", "/data/db1b.sim"}));
     QVERIFY(m_tables->FilesChanged);
     QCOMPARE(m_list->currentRow(), 1);
-}
 
-void FilesPageTest::sameFileTwiceIsListedOnce_data() {
-    QTest::addColumn<QString>("second");
-    QTest::newRow("same path") << "/data/db1a.sta";
-    QTest::newRow("other letter case") << "/DATA/DB1A.STA";
-}
-
-void FilesPageTest::sameFileTwiceIsListedOnce() {
-    QFETCH(QString, second);
-    QSignalSpy chosen(m_page.get(), &FilesPage::fileChosen);
-    m_chooser->willChoose(QStringLiteral("/data/db1a.sta"));
-    m_chooser->willChoose(QStringLiteral("/data/other.sim"));
-    click("cmdAdd");
-    click("cmdAdd");
+    // A file listed already, in the same or another letter case, still counts as a change.
     m_tables->FilesChanged = false;  // as after a load
-    m_chooser->willChoose(second);
-    click("cmdAdd");
-    QCOMPARE(listedFiles(), QStringList({"/data/db1a.sta", "/data/other.sim"}));
-    QCOMPARE(chosen.count(), 3);
+    add(QStringLiteral("/data/db1a.sta"));
+    add(QStringLiteral("/DATA/DB1A.STA"));
+    QCOMPARE(listedFiles(), QStringList({"/data/db1a.sta", "/data/db1b.sim"}));
+    QCOMPARE(chosen.count(), 4);
     QVERIFY(m_tables->FilesChanged);
     QCOMPARE(m_list->currentRow(), 0);
 }
@@ -127,39 +98,27 @@ void FilesPageTest::doubleClickOnTheListAdds() {
 }
 
 void FilesPageTest::removeTakesTheSelectedFile() {
-    for (const char* path : {"/a.sta", "/b.sta", "/c.sta"}) {
-        m_chooser->willChoose(QString::fromLatin1(path));
-        click("cmdAdd");
+    for (const char* path : {"/a.sta", "/b.sta", "/c.sta", "/d.sta"}) {
+        add(QString::fromLatin1(path));
     }
     m_tables->FilesChanged = false;
-    QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},
-                      m_list->visualItemRect(m_list->item(1)).center());
+    ui::ClickRow(m_list, 1);
     click("cmdRemove");
-    QCOMPARE(listedFiles(), QStringList({"/a.sta", "/c.sta"}));
+    QCOMPARE(listedFiles(), QStringList({"/a.sta", "/c.sta", "/d.sta"}));
     QVERIFY(m_tables->FilesChanged);
     // The entry that moved up takes the selection, so Remove can be clicked again.
     click("cmdRemove");
-    QCOMPARE(listedFiles(), QStringList({"/a.sta"}));
-}
+    QCOMPARE(listedFiles(), QStringList({"/a.sta", "/d.sta"}));
 
-void FilesPageTest::removeWithoutSelectionOnlyMarksTheListChanged() {
-    m_chooser->willChoose(QStringLiteral("/a.sta"));
-    click("cmdAdd");
-    m_list->clearSelection();
-    m_tables->FilesChanged = false;
-    click("cmdRemove");
-    QCOMPARE(listedFiles(), QStringList({"/a.sta"}));
-    QVERIFY(m_tables->FilesChanged);
-}
-
-void FilesPageTest::deleteKeyRemovesTheSelectedFile() {
-    m_chooser->willChoose(QStringLiteral("/a.sta"));
-    m_chooser->willChoose(QStringLiteral("/b.sta"));
-    click("cmdAdd");
-    click("cmdAdd");
     m_list->setFocus();
     QTest::keyClick(m_list, Qt::Key_Delete);
     QCOMPARE(listedFiles(), QStringList({"/a.sta"}));
+
+    m_list->clearSelection();
+    m_tables->FilesChanged = false;
+    click("cmdRemove");  // without a selection it only marks the list changed
+    QCOMPARE(listedFiles(), QStringList({"/a.sta"}));
+    QVERIFY(m_tables->FilesChanged);
 }
 
 QTEST_MAIN(FilesPageTest)

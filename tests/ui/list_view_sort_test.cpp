@@ -3,12 +3,13 @@
 
 #include <QAbstractItemModel>
 #include <QHeaderView>
-#include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 
 #include "results_page.h"
 #include "sizing.h"
+#include "test_tables.h"
 
 class ListViewSortTest : public QObject {
     Q_OBJECT
@@ -17,17 +18,13 @@ private slots:
     void init();
     void cleanup();
 
-    void clicksOnOneTitleAlternateTheOrder();
-    void clickOnAnotherTitleMovesTheMarker();
-    void numbersSortAsText();
-    void sortStaysInForceWhenRowsAreRefilled();
-    void letterCaseDoesNotSplitPoolNames();
-    void entriesCannotBeEdited();
+    void clicksAlternateTheOrderAndMoveTheMarker();
+    void refilledRowsKeepTheSortAndIgnoreLetterCase();
 
 private:
     void clickTitle(int column);
     QStringList titles() const;
-    QStringList column(int column) const;
+    QStringList column(int column) const { return ui::Texts(m_view->model(), column); }
 
     std::unique_ptr<ui::ResultsPage> m_page;
     QTreeView* m_view = nullptr;
@@ -74,33 +71,23 @@ QStringList ListViewSortTest::titles() const {
     return texts;
 }
 
-QStringList ListViewSortTest::column(int column) const {
-    QStringList texts;
-    for (int row = 0; row < m_view->model()->rowCount(); ++row) {
-        texts.append(m_view->model()->index(row, column).data().toString());
-    }
-    return texts;
-}
-
-void ListViewSortTest::clicksOnOneTitleAlternateTheOrder() {
+void ListViewSortTest::clicksAlternateTheOrderAndMoveTheMarker() {
     QCOMPARE(titles(),
              QStringList({"Pool", "Shared", "Cache All", "VP Size", "HP Size", "GBP Size"}));
-    clickTitle(5);
-    QCOMPARE(titles(),
-             QStringList({"Pool", "Shared", "Cache All", "VP Size", "HP Size", "GBP Size (A)"}));
-    QCOMPARE(column(0), QStringList({"BP2", "BP1", "BP3"}));
-    clickTitle(5);
-    QCOMPARE(titles().last(), "GBP Size (D)");
-    QCOMPARE(column(0), QStringList({"BP3", "BP1", "BP2"}));
-    clickTitle(5);
-    QCOMPARE(titles().last(), "GBP Size (A)");
-    QCOMPARE(column(0), QStringList({"BP2", "BP1", "BP3"}));
-}
-
-void ListViewSortTest::clickOnAnotherTitleMovesTheMarker() {
+    QSignalSpy titlesChanged(m_view->model(), &QAbstractItemModel::headerDataChanged);
     clickTitle(3);
+    QVERIFY(titlesChanged.count() > 0);  // so that the header shows them
+    QCOMPARE(titles(),
+             QStringList({"Pool", "Shared", "Cache All", "VP Size (A)", "HP Size", "GBP Size"}));
+    QCOMPARE(column(3), QStringList({"100", "20", "9"}));  // numbers sort as text
     clickTitle(3);
     QCOMPARE(titles()[3], "VP Size (D)");
+    QCOMPARE(column(3), QStringList({"9", "20", "100"}));
+    clickTitle(3);
+    QCOMPARE(titles()[3], "VP Size (A)");
+    QCOMPARE(column(3), QStringList({"100", "20", "9"}));
+
+    clickTitle(3);
     clickTitle(0);
     QCOMPARE(titles(),
              QStringList({"Pool (A)", "Shared", "Cache All", "VP Size", "HP Size", "GBP Size"}));
@@ -108,41 +95,18 @@ void ListViewSortTest::clickOnAnotherTitleMovesTheMarker() {
     clickTitle(1);
     QCOMPARE(titles(),
              QStringList({"Pool", "Shared (A)", "Cache All", "VP Size", "HP Size", "GBP Size"}));
+    QCOMPARE(column(1), QStringList({"120", "40", "7"}));
 }
 
-void ListViewSortTest::numbersSortAsText() {
-    clickTitle(3);
-    QCOMPARE(column(3), QStringList({"100", "20", "9"}));
-    clickTitle(3);
-    QCOMPARE(column(3), QStringList({"9", "20", "100"}));
-}
-
-void ListViewSortTest::sortStaysInForceWhenRowsAreRefilled() {
-    clickTitle(3);
-    clickTitle(3);
+void ListViewSortTest::refilledRowsKeepTheSortAndIgnoreLetterCase() {
+    clickTitle(0);
+    clickTitle(0);
     m_page->clearResults();
     QCOMPARE(m_view->model()->rowCount(), 0);
     m_page->showResult(
-        Rows({{"BP8", 1, 0, 31, 0, 0}, {"BP9", 1, 0, 4, 0, 0}, {"BP10", 1, 0, 300, 0, 0}}));
-    QCOMPARE(titles()[3], "VP Size (D)");
-    QCOMPARE(column(0), QStringList({"BP9", "BP8", "BP10"}));
-}
-
-void ListViewSortTest::letterCaseDoesNotSplitPoolNames() {
-    m_page->showResult(
-        Rows({{"bp2", 1, 0, 0, 0, 0}, {"BP1", 1, 0, 0, 0, 0}, {"Bp10", 1, 0, 0, 0, 0}}));
-    clickTitle(0);
-    QCOMPARE(column(0), QStringList({"BP1", "Bp10", "bp2"}));
-}
-
-void ListViewSortTest::entriesCannotBeEdited() {
-    const QModelIndex cell = m_view->model()->index(0, 3);
-    QVERIFY(!(m_view->model()->flags(cell) & Qt::ItemIsEditable));
-    QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, m_view->visualRect(cell).center());
-    m_view->setCurrentIndex(cell);
-    QTest::keyClick(m_view, Qt::Key_F2);
-    QVERIFY(m_view->viewport()->findChildren<QLineEdit*>().isEmpty());
-    QCOMPARE(cell.data().toString(), "9");
+        Rows({{"bp1", 1, 0, 0, 0, 0}, {"BP2", 1, 0, 0, 0, 0}, {"Bp10", 1, 0, 0, 0, 0}}));
+    QCOMPARE(titles()[0], "Pool (D)");
+    QCOMPARE(column(0), QStringList({"BP2", "Bp10", "bp1"}));
 }
 
 QTEST_MAIN(ListViewSortTest)

@@ -6,45 +6,31 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <string>
-#include <tuple>
 
 #include "tables.h"
+#include "test_tables.h"
 
 namespace ui {
-namespace {
-
-// BP1 in two files: lines 0-1 and 2-3; line 2 is cached, line 3 ends before the name field.
-void FillTables(core::CoreTables& tables) {
-    const std::string blanks(29, ' ');
-    tables.AppendLine(blanks + "DBA.TSA");
-    tables.AppendLine(blanks + "DBA.TSB  ");
-    tables.AppendLine(blanks + "DBC.AVERYLONGTABLESPACENAME01XYZ", -1);
-    tables.AppendLine(blanks);
-    for (const auto& [fileNo, start, end] : {std::tuple{0, 0, 1}, std::tuple{1, 2, 3}}) {
-        core::PoolRow row;
-        row.FileNo = fileNo;
-        row.BPool = "BP1";
-        row.StartObjectIndex = start;
-        row.EndObjectIndex = end;
-        tables.lvControl.push_back(row);
-    }
-}
-
-}  // namespace
 
 class SharedObjectsModelTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void showsNamesKeysAndCheckMarks();
-    void userCheckMarksCountOncePerChange();
+    void showsNamesAndTakesTheUsersCheckMarks();
 };
 
-void SharedObjectsModelTest::showsNamesKeysAndCheckMarks() {
+void SharedObjectsModelTest::showsNamesAndTakesTheUsersCheckMarks() {
+    // BP1 in two files: lines 0-1 and 2-3; line 2 is cached, line 3 ends before the name field.
     core::CoreTables tables;
-    FillTables(tables);
+    const std::string blanks(29, ' ');
+    tables.AppendLine(blanks + "DBA.TSA");
+    tables.AppendLine(blanks + "DBA.TSB  ");
+    tables.AppendLine(blanks + "DBC.AVERYLONGTABLESPACENAME01XYZ", -1);
+    tables.AppendLine(blanks);
+    tables.lvControl = {Row(0, "BP1", 0, 1), Row(1, "BP1", 2, 3)};
     SharedObjectsModel model(tables);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy changed(&model, &SharedObjectsModel::objectCachedChanged);
     QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Oject Name"));
 
     model.showPool(" bp1 ");
@@ -59,29 +45,19 @@ void SharedObjectsModelTest::showsNamesKeysAndCheckMarks() {
     QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsUserCheckable);
     QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
 
-    model.clear();
-    QCOMPARE(model.rowCount(), 0);
-}
-
-void SharedObjectsModelTest::userCheckMarksCountOncePerChange() {
-    core::CoreTables tables;
-    FillTables(tables);
-    SharedObjectsModel model(tables);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QSignalSpy changed(&model, &SharedObjectsModel::objectCachedChanged);
-    model.showPool("BP1");
-
     QVERIFY(model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));
     QVERIFY(model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));  // no change
     QCOMPARE(tables.lstData[0].ItemData, -1);
     QCOMPARE(model.objects().cached, 2);
     QCOMPARE(changed.count(), 1);
-
     QVERIFY(model.setData(model.index(2, 0), Qt::Unchecked, Qt::CheckStateRole));
     QCOMPARE(tables.lstData[2].ItemData, 0);
     QCOMPARE(model.objects().cached, 1);
     QCOMPARE(changed.count(), 2);
     QVERIFY(!model.setData(model.index(0, 0), QStringLiteral("X"), Qt::EditRole));
+
+    model.clear();
+    QCOMPARE(model.rowCount(), 0);
 }
 
 }  // namespace ui

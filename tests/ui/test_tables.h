@@ -1,7 +1,10 @@
-// Pool-table rows built by hand for the page tests.
+// Pool-table rows built by hand, and reading and clicking the rows of views, for the page tests.
 #ifndef TESTS_UI_TEST_TABLES_H_
 #define TESTS_UI_TEST_TABLES_H_
 
+#include <QAbstractItemView>
+#include <QStringList>
+#include <QTest>
 #include <optional>
 #include <string>
 
@@ -19,6 +22,22 @@ inline core::PoolRow Row(int32_t fileNo, const std::string& pool, std::optional<
     row.EndObjectIndex = end;
     row.DSNDB07s = dsndb07s;
     return row;
+}
+
+// The texts of one column, top row first.
+inline QStringList Texts(const QAbstractItemModel* model, int column = 0) {
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        texts << model->index(row, column).data().toString();
+    }
+    return texts;
+}
+
+// A click in the middle of a row that is in view.
+inline void ClickRow(QAbstractItemView* view, int row, Qt::MouseButton button = Qt::LeftButton) {
+    const QRect rect = view->visualRect(view->model()->index(row, 0));
+    QVERIFY(rect.isValid());
+    QTest::mouseClick(view->viewport(), button, Qt::NoModifier, rect.center());
 }
 
 }  // namespace ui
