@@ -1,61 +1,26 @@
 // Load time of generated data files: LoadDataFiles followed by CountWorkFileObjects, on a file
 // whose lines fill the line store to the last 16-bit index and on a million-line file.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <map>
 #include <string>
-#include <system_error>
 
+#include "generated_files.h"
 #include "loader.h"
-#include "sample_generator.h"
 #include "tables.h"
 
 namespace {
 
-// Generated files, made on first use and removed when the program ends.
-class GeneratedFiles {
-public:
-    ~GeneratedFiles() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-
-    // The path of a file of `lines` lines (header included); empty when it cannot be written.
-    const std::string& Get(int64_t lines) {
-        auto it = m_paths.find(lines);
-        if (it != m_paths.end()) {
-            return it->second;
-        }
-        if (m_dir.empty()) {
-            m_dir = std::filesystem::temp_directory_path() /
-                    ("loomstead-bench-" + std::to_string(::getpid()));
-            std::filesystem::create_directories(m_dir);
-        }
-        samplegen::Options options;
-        options.lines = lines;
-        std::string path = (m_dir / ("load-" + std::to_string(lines) + ".sta")).string();
-        if (!samplegen::WriteDataFile(path, options)) {
-            path.clear();
-        }
-        return m_paths.emplace(lines, std::move(path)).first->second;
-    }
-
-private:
-    std::filesystem::path m_dir;
-    std::map<int64_t, std::string> m_paths;
-};
-
-GeneratedFiles& Files() {
-    static GeneratedFiles files;
-    return files;
+// A file of `lines` lines (header included); empty when it cannot be written.
+const std::string& FileOfLines(int64_t lines) {
+    samplegen::Options options;
+    options.lines = lines;
+    return GeneratedFiles::Instance().Get("load-" + std::to_string(lines) + ".sta", options);
 }
 
 void BM_LoadDataFiles(benchmark::State& state) {
     const int64_t fileLines = state.range(0);
-    const std::string& path = Files().Get(fileLines);
+    const std::string& path = FileOfLines(fileLines);
     if (path.empty()) {
         state.SkipWithError("cannot write the generated data file");
         return;

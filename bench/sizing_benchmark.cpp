@@ -1,64 +1,28 @@
 // Time of the sizing run against the load of the same million-line file (the run should take at
 // most a quarter of the load), and of selecting a pool of 100,000 objects on the objects page.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <map>
 #include <string>
-#include <system_error>
 
+#include "generated_files.h"
 #include "loader.h"
 #include "object_selection.h"
 #include "pool_sharing.h"
-#include "sample_generator.h"
 #include "sizing.h"
 #include "tables.h"
 
 namespace {
 
-// Generated files, made on first use and removed when the program ends.
-class SizingFiles {
-public:
-    ~SizingFiles() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-
-    // A file of `lines` lines (header included) over `pools`, with no pool that holds only work
-    // files, so that every pool can be shared. Empty when it cannot be written.
-    const std::string& Get(int64_t lines, const std::vector<std::string>& pools) {
-        const std::string name =
-            "sizing-" + std::to_string(lines) + "-" + std::to_string(pools.size()) + ".sta";
-        auto it = m_paths.find(name);
-        if (it != m_paths.end()) {
-            return it->second;
-        }
-        if (m_dir.empty()) {
-            m_dir = std::filesystem::temp_directory_path() /
-                    ("loomstead-sizing-bench-" + std::to_string(::getpid()));
-            std::filesystem::create_directories(m_dir);
-        }
-        samplegen::Options options;
-        options.lines = lines;
-        options.pools = pools;
-        options.workFileOnlyPools = {};
-        std::string path = (m_dir / name).string();
-        if (!samplegen::WriteDataFile(path, options)) {
-            path.clear();
-        }
-        return m_paths.emplace(name, std::move(path)).first->second;
-    }
-
-private:
-    std::filesystem::path m_dir;
-    std::map<std::string, std::string> m_paths;
-};
-
-SizingFiles& Files() {
-    static SizingFiles files;
-    return files;
+// A file of `lines` lines (header included) over `pools`, with no pool that holds only work
+// files, so that every pool can be shared. Empty when it cannot be written.
+const std::string& FileOfPools(int64_t lines, const std::vector<std::string>& pools) {
+    samplegen::Options options;
+    options.lines = lines;
+    options.pools = pools;
+    options.workFileOnlyPools = {};
+    return GeneratedFiles::Instance().Get(
+        "sizing-" + std::to_string(lines) + "-" + std::to_string(pools.size()) + ".sta", options);
 }
 
 constexpr int64_t kMillionLines = 1'000'000;
@@ -83,7 +47,7 @@ bool Load(benchmark::State& state, core::CoreTables& tables, const std::string& 
 
 // The load of the file the sizing run below works on, for the comparison.
 void BM_LoadForSizing(benchmark::State& state) {
-    const std::string& path = Files().Get(kMillionLines, kManyPools);
+    const std::string& path = FileOfPools(kMillionLines, kManyPools);
     core::CoreTables tables;
     for (auto _ : state) {
         if (!Load(state, tables, path)) {
@@ -98,7 +62,7 @@ BENCHMARK(BM_LoadForSizing)->Unit(benchmark::kMillisecond)->UseRealTime();
 // Every pool shared, every third object line cached.
 void BM_RunSizing(benchmark::State& state) {
     core::CoreTables tables;
-    if (!Load(state, tables, Files().Get(kMillionLines, kManyPools))) {
+    if (!Load(state, tables, FileOfPools(kMillionLines, kManyPools))) {
         return;
     }
     const std::vector<core::ShareRefusal> refusals = core::ShareAllPools(tables);
@@ -131,7 +95,7 @@ void BM_ShowPoolObjects(benchmark::State& state) {
     const int64_t objects = 100'000;
     core::CoreTables tables;
     // Header, lead record and the pool's BPS record come before the objects.
-    if (!Load(state, tables, Files().Get(objects + 3, {"BP1"}))) {
+    if (!Load(state, tables, FileOfPools(objects + 3, {"BP1"}))) {
         return;
     }
     (void)core::ShareAllPools(tables);

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <future>
 #include <limits>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "numbers.h"
 #include "pool_rows.h"
@@ -144,17 +146,22 @@ int64_t ReadObjectStatistic(std::string_view field) {
     return *value;
 }
 
-PoolRowTally TallyPoolRows(const CoreTables& tables) {
+namespace {
+
+// The tally of the object lines whose indices lie in [first, last), for every row.
+PoolRowTally TallyLines(const CoreTables& tables, size_t first, size_t last) {
     PoolRowTally tally;
     tally.tableSpaces.assign(tables.lvControl.size(), 0);
     tally.cachedObjects.assign(tables.lvControl.size(), 0);
     DirectoryRatioSums& sums = tally.ratio;
     for (size_t r = 0; r < tables.lvControl.size(); ++r) {
         const ObjectLineSpan span = ObjectLines(tables, tables.lvControl[r]);
-        for (size_t k = span.begin; k < span.end; ++k) {
+        const size_t begin = std::max(span.begin, first);
+        const size_t end = std::min(span.end, last);
+        for (size_t k = begin; k < end; ++k) {
             // The lines lie far apart in memory and only a few of their columns are read: ask
             // for those of a line a few steps ahead.
-            if (k + kPrefetchAhead < span.end) {
+            if (k + kPrefetchAhead < end) {
                 const char* ahead = tables.lstData[k + kPrefetchAhead].text.data();
                 __builtin_prefetch(ahead + kKindOffset);
                 __builtin_prefetch(ahead + kStatisticAOffset + kStatisticLength - 1);
@@ -181,6 +188,33 @@ PoolRowTally TallyPoolRows(const CoreTables& tables) {
             }
         }
     }
+    return tally;
+}
+
+}  // namespace
+
+PoolRowTally TallyPoolRows(const CoreTables& tables, size_t twoThreadsFrom) {
+    const size_t lines = tables.lstData.size();
+    if (lines < twoThreadsFrom || lines < 2) {
+        return TallyLines(tables, 0, lines);
+    }
+    const size_t middle = lines / 2;
+    std::future<PoolRowTally> upper;
+    try {
+        upper = std::async(std::launch::async, [&] { return TallyLines(tables, middle, lines); });
+    } catch (const std::system_error&) {
+        return TallyLines(tables, 0, lines);  // no thread to be had: one pass on this one
+    }
+    PoolRowTally tally = TallyLines(tables, 0, middle);
+    const PoolRowTally other = upper.get();
+    for (size_t r = 0; r < tally.tableSpaces.size(); ++r) {
+        tally.tableSpaces[r] += other.tableSpaces[r];
+        tally.cachedObjects[r] += other.cachedObjects[r];
+    }
+    tally.ratio.sumA += other.ratio.sumA;
+    tally.ratio.sumB += other.ratio.sumB;
+    tally.ratio.cachedTableSpaces += other.ratio.cachedTableSpaces;
+    tally.ratio.cachedAdjustment += other.ratio.cachedAdjustment;
     return tally;
 }
 

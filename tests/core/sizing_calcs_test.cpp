@@ -122,6 +122,14 @@ TEST(DirectoryRatioTest, SumsQualifyingTableSpacesOfEveryRow) {
     EXPECT_EQ(sums.cachedTableSpaces, 1);
     EXPECT_EQ(sums.Denominator(), 200904);
     EXPECT_EQ(CalcDirectoryRatio(sums), 3);  // 0.55 rounds to 1, raised to 3
+
+    // Split over two threads at line 4, inside BP1's range, the tally is the same.
+    const PoolRowTally split = TallyPoolRows(tables, 0);
+    EXPECT_EQ(split.ratio.sumA, 200002);
+    EXPECT_EQ(split.ratio.Denominator(), 200904);
+    EXPECT_EQ(split.ratio.cachedTableSpaces, 1);
+    EXPECT_EQ(split.tableSpaces, (std::vector<int64_t>{4, 0}));
+    EXPECT_EQ(split.cachedObjects, (std::vector<int64_t>{2, 0}));
 }
 
 TEST(IrlmEcsaSizeTest, TypedSizePlusTwoRoundedHalfToEven) {
