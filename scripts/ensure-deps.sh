@@ -5,7 +5,6 @@ loomstead_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth
 )
 
 loomstead_ensure_deps() {
