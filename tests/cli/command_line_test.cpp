@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-
 namespace cli {
 namespace {
 
@@ -68,9 +66,3 @@ TEST(CommandLineTest, HelpNamesTheOptions) {
 
 }  // namespace
 }  // namespace cli
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
