@@ -170,7 +170,7 @@ std::string LoadError::Detail() const {
     return detail;
 }
 
-bool CheckHeaderLine(std::string_view line) { return IsFlatFileHeader(line); }
+bool CheckHeaderLine(std::string_view line) { return Contains(line, "ENV"); }
 
 std::string DataSizeText(uint64_t bytes) {
     constexpr uint64_t kMiB = 1024 * 1024;

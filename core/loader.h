@@ -68,7 +68,8 @@ public:
 // "DSNDB07". A row without a full range gets 0.
 void CountWorkFileObjects(CoreTables& tables);
 
-// The header test of one file: true when the line is accepted as a flat-file header.
+// The header test of one file: true when the line holds "ENV" (exact case) anywhere, which
+// accepts it as a flat-file header.
 bool CheckHeaderLine(std::string_view line);
 
 // "1.50 Mb": bytes / 1024 / 1024 with two decimals, a half rounded up.

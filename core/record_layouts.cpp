@@ -23,6 +23,4 @@ bool NamesWorkFileObject(std::string_view line) {
     return false;
 }
 
-bool IsFlatFileHeader(std::string_view line) { return Contains(line, "ENV"); }
-
 }  // namespace core

@@ -145,9 +145,6 @@ inline bool IsBpdRecord(std::string_view line) { return ClassifyRecord(line) == 
 // The object-name field (columns 30-56) holds "DSNDB07", exact case: a work-file object.
 bool NamesWorkFileObject(std::string_view line);
 
-// A header line is accepted when it holds "ENV", exact case, anywhere.
-bool IsFlatFileHeader(std::string_view line);
-
 }  // namespace core
 
 #endif  // CORE_RECORD_LAYOUTS_H_

@@ -68,7 +68,7 @@ TEST(RecordLineTest, FieldsSitAtTheirColumns) {
     ASSERT_EQ(lead.size(), 149u);
     EXPECT_FALSE(core::IsBpsRecord(lead) || core::IsBpdRecord(lead));
     ExpectAt(lead, {{142, "09.15.30"}});
-    EXPECT_TRUE(core::IsFlatFileHeader(HeaderLine("DB2X")));
+    EXPECT_TRUE(core::CheckHeaderLine(HeaderLine("DB2X")));
 }
 
 TEST(GeneratedFileTest, LineCountIsMetExactlyAboveTheSmallestFile) {
