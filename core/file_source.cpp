@@ -32,6 +32,8 @@ std::string_view ReasonText(FileErrorReason reason) {
             return "the file is too large to load";
         case FileErrorReason::kDuplicatePoolRecord:
             return "a duplicate pool record (its first 60 characters repeat an earlier one)";
+        case FileErrorReason::kCancelled:
+            return "the load was cancelled";
     }
     return "unknown";
 }

@@ -18,6 +18,7 @@ enum class FileErrorReason {
     kReadFailed,
     kTooLarge,
     kDuplicatePoolRecord,  // a BPS line whose first 60 characters repeat an earlier one of the file
+    kCancelled,            // the user ended the load
 };
 
 // Plain words for the reason, e.g. "the file does not exist".

@@ -209,6 +209,9 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source)
     bool rangeOpen = false;
     bool objectSeen = false;
     const std::string path(Trim(m_tables.lstSelectedFiles[fileNo]));
+    if (m_report.CancelRequested()) {
+        return LoadError{path, FileErrorReason::kCancelled, 0};
+    }
     m_report.FileStarting(fileNo, path);
 
     FileContents contents;
@@ -284,6 +287,9 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source)
         if (charactersRead >= nextProgress) {
             m_report.Progress(charactersRead);
             nextProgress = charactersRead + kProgressStep;
+            if (m_report.CancelRequested()) {
+                return LoadError{path, FileErrorReason::kCancelled, lineNo};
+            }
         }
     }
     m_report.Progress(charactersRead);

@@ -55,6 +55,9 @@ public:
         (void)fileNo;
         (void)path;
     }
+    // Asked before each file and at each progress report, possibly from the loading thread:
+    // true ends the load with the reason kCancelled.
+    virtual bool CancelRequested() { return false; }
 };
 
 // Reads the files of tables.lstSelectedFiles, in order, into lstData, lvControl and lstPools,

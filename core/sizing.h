@@ -14,6 +14,10 @@ namespace core {
 
 class CoreTables;
 
+// How a figure came about: its inputs and each step with the actual values, one step per
+// string (UTF-8). Built by the code that computes the figure, in the same pass.
+using Trace = std::vector<std::string>;
+
 // One row of the results list, per shared pool in lstSharedPools order.
 struct PoolResult {
     std::string pool;      // "Pool": the name, trimmed
@@ -22,6 +26,7 @@ struct PoolResult {
     int64_t vpSize = 0;    // "VP Size", pages
     int64_t hpSize = 0;    // "HP Size" as shown: 0 when shared == cacheAll, else the HP sum
     int64_t gbpSize = 0;   // "GBP Size": the last pool row's GBP size, pages; 0 without rows
+    Trace why;             // every row's sizing, then the cells
 };
 
 struct SizingResult {
@@ -36,6 +41,13 @@ struct SizingResult {
     int64_t gbpTotalPages = 0;  // every pool row's GBP size added up
     int64_t totalMemoryMb = 0;
     std::vector<PoolResult> pools;
+
+    // The traces of the five recommendations.
+    Trace whyScaSize;
+    Trace whyLockStructureSize;
+    Trace whyDirectoryDataRatio;
+    Trace whyIrlmEcsaSize;
+    Trace whyTotalMemory;
 
     // The texts of the value labels, each two blanks then the value (and " Mb" where it has a
     // unit): lblInfo(0..3) and lblRecommendation(0..4).

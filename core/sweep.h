@@ -1,0 +1,35 @@
+// What if the group grows: the same tables and choices sized for a range of member counts.
+// Each point equals a plain sizing run with that member count; the tables are not changed.
+#ifndef CORE_SWEEP_H_
+#define CORE_SWEEP_H_
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "sizing.h"
+
+namespace core {
+
+class CoreTables;
+
+struct SweepOptions {
+    // The first and last member count sized, both included; 1 <= fromMembers <= toMembers <= 32.
+    // Default: 1 to 8.
+    int64_t fromMembers = 1;
+    int64_t toMembers = 8;
+};
+
+struct SweepPoint {
+    int64_t members = 0;
+    SizingResult result;  // RunSizing(tables, std::to_string(members), ecsaText)
+};
+
+// One point per member count, in increasing order.
+[[nodiscard]] std::vector<SweepPoint> SweepMembers(const CoreTables& tables,
+                                                   std::string_view ecsaText,
+                                                   const SweepOptions& options = {});
+
+}  // namespace core
+
+#endif  // CORE_SWEEP_H_
