@@ -5,14 +5,18 @@
 #include <vector>
 
 #include "command_line.h"
+#include "encodings.h"
 #include "loader.h"
 #include "messages.h"
 #include "object_selection.h"
 #include "pool_rows.h"
 #include "pool_sharing.h"
+#include "range_checks.h"
 #include "report.h"
+#include "result_warnings.h"
 #include "sizing.h"
 #include "tables.h"
+#include "text.h"
 
 namespace cli {
 namespace {
@@ -22,10 +26,37 @@ QString RefusalText(const core::ShareRefusal& refusal) {
     const std::string_view message = refusal.message;
     if (message.size() >= refusal.file.size() &&
         message.substr(message.size() - refusal.file.size()) == refusal.file) {
-        return FromData(message.substr(0, message.size() - refusal.file.size())) +
-               FromPath(refusal.file);
+        return TerminalData(message.substr(0, message.size() - refusal.file.size())) +
+               TerminalBytes(refusal.file);
     }
-    return FromData(message);
+    return TerminalData(message);
+}
+
+// The detail of a read error starts "File: <path>"; the rest is the core's own lines.
+QString ReadErrorText(const core::LoadError& error) {
+    const std::string detail = error.Detail();
+    const std::string filePrefix = "File: " + error.path;
+    QString text = FromData(core::kReadErrorText) + '\n';
+    std::string_view rest = detail;
+    if (rest.starts_with(filePrefix)) {
+        text += "File: " + TerminalBytes(error.path);
+        rest.remove_prefix(filePrefix.size());
+    }
+    // Each further line on its own, so that the line breaks stay and nothing else passes raw.
+    while (!rest.empty()) {
+        const size_t end = rest.find('\n');
+        text += TerminalData(rest.substr(0, end));
+        if (end == std::string_view::npos) {
+            break;
+        }
+        text += '\n';
+        rest.remove_prefix(end + 1);
+    }
+    return text + '\n';
+}
+
+QString WarningLine(const core::Warning& warning) {
+    return QStringLiteral("loomstead-cli: warning: %1\n").arg(TerminalBytes(warning.message));
 }
 
 BatchOutput UsageError(const QString& reason) {
@@ -42,7 +73,9 @@ std::optional<int64_t> ParseObjectKey(const QString& key) {
         digits.remove(0, 1);
     }
     if (digits.isEmpty() || digits.size() > 18 ||
-        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); })) {
+        // ASCII digits only: other scripts' digits would pass isDigit and read as 0.
+        !std::all_of(digits.begin(), digits.end(),
+                     [](QChar c) { return c >= u'0' && c <= u'9'; })) {
         return std::nullopt;
     }
     return digits.toLongLong();
@@ -70,20 +103,24 @@ public:
         : m_options(options), m_source(source) {}
 
     BatchOutput Run() {
+        // Before the load, so that a long load is not wasted on a run that will be refused.
+        if (auto reason = TypedNumberOverflow(m_typed)) {
+            return UsageError(*reason);
+        }
+        AddWarnings(TypedNumberWarnings(m_typed));
+
         for (const QString& file : m_options.files) {
-            core::AddSelectedFile(m_tables, ToPath(file));
+            core::AddSelectedFile(m_tables, EncodeArgument(file));
         }
         const core::LoadResult load = core::LoadDataFiles(m_tables, m_source);
         for (const std::string& path : load.headerWarnings) {
-            m_notes +=
-                QStringLiteral("%1: %2\n").arg(FromData(core::kHeaderWarningText), FromPath(path));
+            m_notes += QStringLiteral("%1: %2\n")
+                           .arg(FromData(core::kHeaderWarningText), TerminalBytes(path));
         }
         if (!load.ok()) {
             BatchOutput output;
             output.exitCode = kExitLoadFailed;
-            output.err = (m_notes + FromData(core::kReadErrorText) + '\n' +
-                          FromPath(load.error->Detail()) + '\n')
-                             .toStdString();
+            output.err = (m_notes + ReadErrorText(*load.error)).toStdString();
             return output;
         }
         core::CountWorkFileObjects(m_tables);
@@ -100,7 +137,7 @@ public:
             return *failure;
         }
 
-        const ReportTables report{m_tables, load, m_refusals};
+        const ReportTables report{m_tables, load, m_refusals, m_warnings};
         BatchOutput output;
         if (m_options.list) {
             output.out =
@@ -108,8 +145,13 @@ public:
         } else {
             // Entering the results page rebuilds the pool list as well.
             core::RebuildSharedPoolList(m_tables);
-            const core::SizingResult sizing =
-                core::RunSizing(m_tables, ToData(m_options.members), ToData(m_options.ecsa));
+            const std::string members = ToData(m_options.members);
+            const std::string ecsa = ToData(m_options.ecsa);
+            const core::SizingResult sizing = core::RunSizing(m_tables, members, ecsa);
+            if (auto reason = OverflowedFigure(sizing, m_typed)) {
+                return UsageError(*reason);
+            }
+            AddWarnings(core::CheckResultWarnings(m_tables, sizing, members, ecsa));
             output.out = m_options.format == OutputFormat::kJson ? SizingJson(sizing, report)
                                                                  : SizingText(sizing, report);
         }
@@ -118,6 +160,14 @@ public:
     }
 
 private:
+    // Each also goes to standard error, which is where the text form shows them.
+    void AddWarnings(std::vector<core::Warning> warnings) {
+        for (core::Warning& warning : warnings) {
+            m_notes += WarningLine(warning);
+            m_warnings.push_back(std::move(warning));
+        }
+    }
+
     void Refused(core::ShareRefusal refusal) {
         m_notes += RefusalText(refusal) + '\n';
         m_refusals.push_back(std::move(refusal));
@@ -125,9 +175,14 @@ private:
 
     std::optional<BatchOutput> SharePools() {
         for (const QString& pool : m_options.share) {
-            const int64_t index = core::FindListEntry(m_tables.lstPools, ToData(pool.trimmed()));
+            const std::string name = ToData(pool.trimmed());
+            const int64_t index = core::FindListEntry(m_tables.lstPools, name);
+            if (index < 0 && IsShared(name)) {
+                continue;  // asked twice: it stays shared, as the user wanted
+            }
             if (index < 0) {
-                return UsageError(QStringLiteral("pool '%1' is not available to share").arg(pool));
+                return UsageError(
+                    QStringLiteral("pool '%1' is not available to share").arg(TerminalText(pool)));
             }
             if (auto refusal = core::SharePool(m_tables, static_cast<size_t>(index))) {
                 Refused(std::move(*refusal));
@@ -139,6 +194,13 @@ private:
             }
         }
         return std::nullopt;
+    }
+
+    bool IsShared(std::string_view name) const {
+        return std::any_of(m_tables.lvSharedPools.begin(), m_tables.lvSharedPools.end(),
+                           [name](const core::SharedPoolEntry& entry) {
+                               return core::EqualsIgnoreCase(entry.name, name);
+                           });
     }
 
     // Selects the shared pool on the objects page; nullopt when it is not shared.
@@ -157,7 +219,8 @@ private:
                                   bool cache) -> std::optional<BatchOutput> {
             for (const QString& pool : pools) {
                 if (!SelectPool(pool)) {
-                    return UsageError(QStringLiteral("pool '%1' is not shared").arg(pool));
+                    return UsageError(
+                        QStringLiteral("pool '%1' is not shared").arg(TerminalText(pool)));
                 }
                 // The user's click leaves the box checked or unchecked; the page acts on that.
                 m_page.box =
@@ -180,8 +243,8 @@ private:
                 const std::optional<std::string> pool =
                     line ? SharedPoolOfObject(m_tables, *line) : std::nullopt;
                 if (!pool) {
-                    return UsageError(
-                        QStringLiteral("'%1' is not an object of a shared pool").arg(key));
+                    return UsageError(QStringLiteral("'%1' is not an object of a shared pool")
+                                          .arg(TerminalText(key)));
                 }
                 core::ShowPoolObjects(m_tables, *pool, m_page);
                 const auto it = std::find(m_page.lines.begin(), m_page.lines.end(), *line);
@@ -201,11 +264,13 @@ private:
     }
 
     const Options& m_options;
+    const TypedNumbers m_typed{m_options.members, m_options.ecsa};
     const core::FileSource& m_source;
     core::CoreTables m_tables;
     core::PoolObjects m_page;
     std::vector<core::ShareRefusal> m_refusals;
-    QString m_notes;  // standard error of a run that goes on: header warnings, refusals
+    std::vector<core::Warning> m_warnings;  // in the order found: typed numbers, then results
+    QString m_notes;  // standard error of a run that goes on: warnings, header lines, refusals
 };
 
 }  // namespace

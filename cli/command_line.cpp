@@ -2,6 +2,10 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <optional>
+#include <tuple>
+
+#include "encodings.h"
 
 namespace cli {
 namespace {
@@ -82,6 +86,32 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     o.cacheObjects = parser.values(cacheObject);
     o.uncacheObjects = parser.values(uncacheObject);
     o.list = parser.isSet(list);
+    // Names are matched against Latin-1 data; a character it cannot hold would match as "?".
+    const auto badName = [](const QString& option, const QStringList& names,
+                            bool blankAllowed) -> std::optional<QString> {
+        for (const QString& name : names) {
+            if (!ToDataExactly(name)) {
+                return QStringLiteral(
+                           "--%1 \"%2\": only Latin-1 characters can name a pool or "
+                           "an object, as in the data files")
+                    .arg(option, TerminalText(name));
+            }
+            if (!blankAllowed && name.trimmed().isEmpty()) {
+                return QStringLiteral("--%1 \"%2\": the pool name is blank")
+                    .arg(option, TerminalText(name));
+            }
+        }
+        return std::nullopt;
+    };
+    for (const auto& [option, names, blankAllowed] :
+         {std::tuple{share, o.share, false}, std::tuple{cachePool, o.cachePools, false},
+          std::tuple{uncachePool, o.uncachePools, false},
+          std::tuple{cacheObject, o.cacheObjects, true},
+          std::tuple{uncacheObject, o.uncacheObjects, true}}) {
+        if (auto reason = badName(option.names().constFirst(), names, blankAllowed)) {
+            return usageError(*reason);
+        }
+    }
     const QStringList formats = parser.values(format);
     const QString formatText = formats.isEmpty() ? QStringLiteral("text") : formats.last();
     if (formatText == "text") {

@@ -1,18 +1,19 @@
 #include "report.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
 #include <algorithm>
 
+#include "encodings.h"
 #include "loader.h"
 #include "object_selection.h"
 #include "pool_rows.h"
 #include "pool_sharing.h"
 #include "sizing.h"
 #include "tables.h"
+#include "warnings.h"
 
 namespace cli {
 namespace {
@@ -23,7 +24,8 @@ constexpr qsizetype kValueWidth = 16;
 // Caption and value label side by side, as on the results page; the label brings its own two
 // leading blanks.
 QString CaptionAndValue(const QString& caption, const std::string& label) {
-    return caption.leftJustified(kCaptionWidth - 2) + FromData(label).leftJustified(kValueWidth);
+    return caption.leftJustified(kCaptionWidth - 2) +
+           TerminalData(label).leftJustified(kValueWidth);
 }
 
 QString TwoColumns(const QString& left, const QString& right = {}) {
@@ -78,16 +80,26 @@ QString FileCountText(const ReportTables& report) {
     return QStringLiteral("%1 data file%2, %3")
         .arg(files)
         .arg(files == 1 ? "" : "s")
-        .arg(FromData(report.load.dataSizeText));
+        .arg(TerminalData(report.load.dataSizeText));
 }
 
 QJsonArray RefusedJson(const ReportTables& report) {
     QJsonArray refused;
     for (const core::ShareRefusal& refusal : report.refusals) {
         refused.append(
-            QJsonObject{{"pool", FromData(refusal.pool)}, {"file", FromPath(refusal.file)}});
+            QJsonObject{{"pool", FromData(refusal.pool)}, {"file", JsonBytes(refusal.file)}});
     }
     return refused;
+}
+
+// Always present, so that a script can test it without first asking whether it exists.
+QJsonArray WarningsJson(const ReportTables& report) {
+    QJsonArray warnings;
+    for (const core::Warning& warning : report.warnings) {
+        warnings.append(QJsonObject{{"code", JsonBytes(warning.code)},
+                                    {"message", JsonBytes(warning.message)}});
+    }
+    return warnings;
 }
 
 std::string ToJsonText(const QJsonObject& object) {
@@ -95,19 +107,6 @@ std::string ToJsonText(const QJsonObject& object) {
 }
 
 }  // namespace
-
-QString FromData(std::string_view latin1) {
-    return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size()));
-}
-
-std::string ToData(const QString& text) { return text.toLatin1().toStdString(); }
-
-QString FromPath(std::string_view localPath) {
-    return QFile::decodeName(
-        QByteArray(localPath.data(), static_cast<qsizetype>(localPath.size())));
-}
-
-std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 std::string SizingText(const core::SizingResult& s, const ReportTables& report) {
     QString text = QStringLiteral("Loomstead sizing of %1\n\n").arg(FileCountText(report));
@@ -128,7 +127,7 @@ std::string SizingText(const core::SizingResult& s, const ReportTables& report) 
     } else {
         std::vector<QStringList> rows;
         for (const core::PoolResult& p : s.pools) {
-            rows.push_back({FromData(p.pool), Number(p.shared), Number(p.cacheAll),
+            rows.push_back({TerminalData(p.pool), Number(p.shared), Number(p.cacheAll),
                             Number(p.vpSize), Number(p.hpSize), Number(p.gbpSize)});
         }
         text += Table({"Pool", "Shared", "Cache All", "VP Size", "HP Size", "GBP Size"},
@@ -165,6 +164,7 @@ std::string SizingJson(const core::SizingResult& s, const ReportTables& report) 
     o["data_size"] = FromData(report.load.dataSizeText);
     o["pools"] = pools;
     o["refused"] = RefusedJson(report);
+    o["warnings"] = WarningsJson(report);
     return ToJsonText(o);
 }
 
@@ -172,11 +172,11 @@ std::string ListText(const ReportTables& report) {
     const core::CoreTables& t = report.tables;
     QString text = "Files\n";
     for (size_t i = 0; i < t.lstSelectedFiles.size(); ++i) {
-        text += QStringLiteral("  %1  %2\n").arg(i).arg(FromPath(t.lstSelectedFiles[i]));
+        text += QStringLiteral("  %1  %2\n").arg(i).arg(TerminalBytes(t.lstSelectedFiles[i]));
     }
     text += QStringLiteral("Lines: %1 (%2)\n\n")
                 .arg(t.lstData.size())
-                .arg(FromData(report.load.dataSizeText));
+                .arg(TerminalData(report.load.dataSizeText));
 
     std::vector<QStringList> rows;
     for (size_t r = 0; r < t.lvControl.size(); ++r) {
@@ -184,10 +184,10 @@ std::string ListText(const ReportTables& report) {
         const auto bound = [](const std::optional<int32_t>& v) {
             return v ? QString::number(*v) : QString();
         };
-        rows.push_back({QString::number(r + 1), QString::number(row.FileNo), FromData(row.BPool),
-                        bound(row.StartObjectIndex), bound(row.EndObjectIndex),
-                        QString::number(row.DSNDB07s),
-                        FromData(core::CoreTables::CacheAllText(row.CacheAll))});
+        rows.push_back({QString::number(r + 1), QString::number(row.FileNo),
+                        TerminalData(row.BPool), bound(row.StartObjectIndex),
+                        bound(row.EndObjectIndex), QString::number(row.DSNDB07s),
+                        TerminalData(core::CoreTables::CacheAllText(row.CacheAll))});
     }
     text += "Pool table\n";
     text += Table({"Row", "File", "Pool", "Start", "End", "DSNDB07s", "Cache All"},
@@ -197,12 +197,12 @@ std::string ListText(const ReportTables& report) {
 
     text += "\nAvailable pools\n";
     for (const std::string& pool : t.lstPools) {
-        text += "  " + FromData(pool) + '\n';
+        text += "  " + TerminalData(pool) + '\n';
     }
     text += "\nShared pools\n";
     rows.clear();
     for (const core::SharedPoolEntry& entry : t.lvSharedPools) {
-        rows.push_back({FromData(entry.name), Number(entry.totalObjects)});
+        rows.push_back({TerminalData(entry.name), Number(entry.totalObjects)});
     }
     text += Table({"Pool Name", "Total Objects"}, {Align::kLeft, Align::kRight}, rows, "  ");
 
@@ -212,9 +212,9 @@ std::string ListText(const ReportTables& report) {
         const core::ObjectLineSpan span = core::ObjectLines(t, row);
         for (size_t k = span.begin; k < span.end; ++k) {
             const auto line = static_cast<int32_t>(k);
-            rows.push_back({FromData(core::ObjectKey(line)), FromData(row.BPool),
+            rows.push_back({TerminalData(core::ObjectKey(line)), TerminalData(row.BPool),
                             QString::number(row.FileNo), t.lstData[k].ItemData != 0 ? "yes" : "no",
-                            FromData(core::ObjectName(t, line))});
+                            TerminalData(core::ObjectName(t, line))});
         }
     }
     text +=
@@ -227,7 +227,7 @@ std::string ListJson(const ReportTables& report) {
     const core::CoreTables& t = report.tables;
     QJsonArray files;
     for (const std::string& file : t.lstSelectedFiles) {
-        files.append(FromPath(file));
+        files.append(JsonBytes(file));
     }
     QJsonArray poolTable;
     QJsonArray objects;
@@ -269,6 +269,7 @@ std::string ListJson(const ReportTables& report) {
     o["shared_pools"] = shared;
     o["objects"] = objects;
     o["refused"] = RefusedJson(report);
+    o["warnings"] = WarningsJson(report);
     return ToJsonText(o);
 }
 

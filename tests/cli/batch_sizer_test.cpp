@@ -2,14 +2,19 @@
 // standard error, and both JSON forms.
 #include "batch_sizer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "../core/test_lines.h"
@@ -29,15 +34,45 @@ struct CliRun {
     QJsonObject json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
 };
 
-CliRun RunCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(LOOMSTEAD_CLI_PATH, arguments);
-    process.waitForFinished(60000);
+// Runs the program with the arguments' very bytes (QProcess would re-encode them).
+CliRun RunCli(const std::vector<std::string>& arguments) {
+    QTemporaryDir dir;
+    const std::string out = dir.filePath("out").toStdString();
+    const std::string err = dir.filePath("err").toStdString();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT, 0600);
+    std::vector<std::string> all{LOOMSTEAD_CLI_PATH};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : all) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
     CliRun run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0 &&
+        waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+        run.exitCode = WEXITSTATUS(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    const auto read = [](const std::string& path) {
+        QFile file(QString::fromStdString(path));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    run.out = read(out);
+    run.err = read(err);
     return run;
+}
+
+CliRun RunCli(const QStringList& arguments) {
+    std::vector<std::string> bytes;
+    for (const QString& argument : arguments) {
+        bytes.push_back(argument.toStdString());
+    }
+    return RunCli(bytes);
 }
 
 // One line of JSON, object keys in alphabetical order, `path` written as PATH.
@@ -60,17 +95,22 @@ QString Fields(const QJsonValue& objects, const char* field, const char* filter 
 
 class BatchSizerTest : public ::testing::Test {
 protected:
-    // Lines with CR LF after a header line.
+    // Lines with CR LF after a header line, in a file of the temporary folder whose name has
+    // the very bytes of `name`.
+    std::string WriteRaw(const std::string& name, const std::vector<std::string>& lines,
+                         const std::string& header = "LOOMSTEAD STATISTICS ENV=TEST") {
+        const std::string path = m_dir.path().toStdString() + '/' + name;
+        std::ofstream file(path, std::ios::binary);
+        file << header << "\r\n";
+        for (const std::string& line : lines) {
+            file << line << "\r\n";
+        }
+        EXPECT_TRUE(file.good()) << path;
+        return path;
+    }
     QString WriteFile(const QString& name, const std::vector<std::string>& lines,
                       const std::string& header = "LOOMSTEAD STATISTICS ENV=TEST") {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write((header + "\r\n").c_str());
-        for (const std::string& line : lines) {
-            file.write((line + "\r\n").c_str());
-        }
-        return path;
+        return QString::fromStdString(WriteRaw(name.toStdString(), lines, header));
     }
 
     // Line store: 0 BP0, 1-2 its objects, 3 BP1, 4-6 its objects (5 an index space), 7 BP7,
@@ -138,13 +178,13 @@ TEST_F(BatchSizerTest, SizingJsonWithShareAll) {
         R"({"cache_all":0,"gbp_size":4000,"hp_size":0,"pool":"BP8","shared":0,"vp_size":4000},)"
         R"({"cache_all":0,"gbp_size":0,"hp_size":0,"pool":"BP9","shared":0,"vp_size":0}],)"
         R"("pools_shared":4,"refused":[{"file":"PATH","pool":"BP7"}],"sca_size_mb":8,)"
-        R"("shared_db2":"2","total_memory_mb":50,"total_system_objects":6})");
+        R"("shared_db2":"2","total_memory_mb":50,"total_system_objects":6,"warnings":[]})");
 }
 
 TEST_F(BatchSizerTest, ListJson) {
     const QString path = PoolsFile();
-    const CliRun run = RunCli({"--share", "bp1", "--share", "BP7", "--list", "--format", "json",
-                               path, " " + path + " ", path.toUpper()});
+    const CliRun run =
+        RunCli({"--share", "bp1", "--share", "BP7", "--list", "--format", "json", path, path});
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.errLines().size(), 1);
     QJsonObject o = run.json();
@@ -158,7 +198,7 @@ TEST_F(BatchSizerTest, ListJson) {
         R"({"cache_all":"F","dsndb07s":0,"end":null,"file_no":0,"pool":"BP8","start":null},)"
         R"({"cache_all":"F","dsndb07s":0,"end":11,"file_no":0,"pool":"BP9","start":null}],)"
         R"("refused":[{"file":"PATH","pool":"BP7"}],)"
-        R"("shared_pools":[{"pool":"BP1","total_objects":3}]})");
+        R"("shared_pools":[{"pool":"BP1","total_objects":3}],"warnings":[]})");
     EXPECT_EQ(Fields(objects, "key"), "O1 O2 O4 O5 O6 O8 O9");
     EXPECT_EQ(Compact(objects[2]),
               R"({"cached":false,"file_no":0,"key":"O4","name":"DB2.TS1                    ",)"
@@ -198,75 +238,162 @@ TEST_F(BatchSizerTest, CacheOptionsActAsThePageDoes) {
     }
 }
 
-TEST_F(BatchSizerTest, UsageErrorsPrintOneLineAndNoOutput) {
+TEST_F(BatchSizerTest, ExitStatusesWarningsAndRefusals) {
     const QString path = PoolsFile();
-    // The command line's own errors are tested in command_line_test; two show the exit code.
-    // O1 is BP0's object, BP0 not shared; O3 is BP1's BPS line.
-    const QStringList cases[] = {{},
-                                 {"--bogus", path},
-                                 {"--share", "BP5", path},
-                                 {"--share", "BP1", "--share", "bp1", path},
-                                 {"--cache-pool", "BP0", path},
-                                 {"--share-all", "--uncache-pool", "BP7", path},
-                                 {"--share", "BP1", "--cache-object", "O1", path},
-                                 {"--share", "BP1", "--cache-object", "O3", path},
-                                 {"--share", "BP1", "--cache-object", "O99", path},
-                                 {"--share", "BP1", "--uncache-object", "X4", path},
-                                 {"--share", "BP1", "--cache-object", "", path}};
-    for (const QStringList& arguments : cases) {
-        const CliRun run = RunCli(arguments);
-        const std::string what = arguments.join(' ').toStdString();
+    const QString plain = WriteFile("plain.sta", {BpsLine("BP3"), BpdLine("DB3.TS1")}, "env=lower");
+    const QString missing = m_dir.filePath("missing.sta");
+    const QString bp7 =
+        "Pool BP7 will not be shared because it has only DSNDB07 Objects in the "
+        "File: " +
+        path;
+    const QString members =
+        "loomstead-cli: warning: --members \"%1\": Enter a whole number from "
+        "1 to 32. The sizing read %2.";
+    const QString ecsa =
+        "loomstead-cli: warning: --ecsa \"%1\": Enter a number from 0 to 9999, "
+        "with at most two decimals. The sizing read %2.";
+    const QString latin1 =
+        "loomstead-cli: --%1 \"%2\": only Latin-1 characters can name a pool "
+        "or an object, as in the data files";
+    struct Case {
+        QStringList arguments;  // --format json is added
+        int exitCode;
+        QStringList err;   // every line of standard error
+        QString warnings;  // codes of the JSON warnings, when the exit code is 0
+    };
+    const Case cases[] = {
+        {{"--members", " 32 ", "--ecsa", "9999.00", path}, 0, {}, ""},
+        {{"--members", "33", "--ecsa", "10000", path},
+         0,
+         {members.arg("33", "33"), ecsa.arg("10000", "10000")},
+         "members_out_of_range ecsa_out_of_range"},
+        {{"--members", "2.5", "--ecsa", "4.567", path},
+         0,
+         {members.arg("2.5", "2.5") + " The lock structure size uses the whole number 2 (a half "
+                                      "goes to the even neighbour); the GBP sizes use 2.5.",
+          ecsa.arg("4.567", "4.567")},
+         "members_out_of_range ecsa_out_of_range"},
+        {{"--members", "", "--ecsa", "-1", "--list", path},
+         0,
+         {members.arg("", "0"), ecsa.arg("-1", "-1")},
+         "members_out_of_range ecsa_out_of_range"},
+        // A pool asked for twice stays shared; a refused pool may be asked for again.
+        {{"--share", "BP1", "--share", "bp1", "--share", "BP7", "--share", "BP7", path},
+         0,
+         {bp7, bp7},
+         ""},
+        {{"--share", "BP3", "--share-all", plain},
+         0,
+         {"Incorrect File Format, Use A Flat File: " + plain},
+         ""},
+        {{path, missing},
+         1,
+         {"Error reading data file. Please contact Quellmont", "File: " + missing,
+          "Reason: the file does not exist"},
+         ""},
+        {{"--bogus", path}, 2, {"loomstead-cli: Unknown option 'bogus'."}, ""},
+        {{"--share", "", path}, 2, {"loomstead-cli: --share \"\": the pool name is blank"}, ""},
+        {{"--uncache-pool", " ", path},
+         2,
+         {"loomstead-cli: --uncache-pool \" \": the pool name is blank"},
+         ""},
+        {{"--share", "BP€", path}, 2, {latin1.arg("share", "BP€")}, ""},
+        {{"--cache-object", "O١", path}, 2, {latin1.arg("cache-object", "O١")}, ""},
+        {{"--share", "BP5", path}, 2, {"loomstead-cli: pool 'BP5' is not available to share"}, ""},
+        {{"--cache-pool", "BP0", path}, 2, {"loomstead-cli: pool 'BP0' is not shared"}, ""},
+        {{"--share-all", "--uncache-pool", "BP7", path},
+         2,
+         {"loomstead-cli: pool 'BP7' is not shared"},
+         ""},
+        // O1 is BP0's object, BP0 not shared; O3 is BP1's BPS line.
+        {{"--share", "BP1", "--cache-object", "O1", "--cache-object", "O4", path},
+         2,
+         {"loomstead-cli: 'O1' is not an object of a shared pool"},
+         ""},
+        {{"--share", "BP1", "--cache-object", "O3", path},
+         2,
+         {"loomstead-cli: 'O3' is not an object of a shared pool"},
+         ""},
+        {{"--share", "BP1", "--uncache-object", "X4", path},
+         2,
+         {"loomstead-cli: 'X4' is not an object of a shared pool"},
+         ""},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli(c.arguments + QStringList{"--format", "json"});
+        const std::string what = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.exitCode, c.exitCode) << what;
+        EXPECT_EQ(run.errLines(), c.err) << what;
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(run.json()["warnings"].isArray()) << what;
+            EXPECT_EQ(Fields(run.json()["warnings"], "code"), c.warnings) << what;
+        } else {
+            EXPECT_EQ(run.out, "") << what;
+        }
+    }
+}
+
+TEST_F(BatchSizerTest, FiguresPastTheIntegerRangeAreRefused) {
+    // GBP sizes: BP0 150 pages per member, BP1 600, BP8 2000.
+    const QString path = PoolsFile();
+    const struct {
+        QStringList arguments;
+        QString err;
+    } cases[] = {
+        {{"--ecsa", "123456789012345678901234567890"},
+         "--ecsa \"123456789012345678901234567890\": the number lies beyond the 64-bit range"},
+        {{"--ecsa", "1e400", "--list"},
+         "--ecsa \"1e400\": the number lies beyond the 64-bit range"},
+        {{"--members", "-1e19"}, "--members \"-1e19\": the number lies beyond the 64-bit range"},
+        {{"--members", "2e16", "--share", "BP1"},
+         "--members \"2e16\": the GBP size of pool BP1 computed from it passes the 64-bit range"},
+        {{"--members", "-2e16", "--share", "BP1"},
+         "--members \"-2e16\": the GBP size of pool BP1 computed from it passes the 64-bit range"},
+        {{"--members", "4e15", "--share", "BP1", "--share", "BP8"},
+         "--members \"4e15\": the total of the GBP sizes computed from it passes the 64-bit range"},
+        {{"--members", "1e6", "--ecsa", "9223372036854774000", "--share", "BP8"},
+         "--ecsa \"9223372036854774000\": the total memory required computed from it passes the "
+         "64-bit range"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(c.arguments + QStringList{path});
+        const std::string what = c.arguments.join(' ').toStdString();
         EXPECT_EQ(run.exitCode, 2) << what;
         EXPECT_EQ(run.out, "") << what;
-        EXPECT_EQ(run.errLines().size(), 1) << what << "\n" << run.err.toStdString();
-        EXPECT_TRUE(run.err.startsWith("loomstead-cli: ")) << what;
+        EXPECT_EQ(run.errLines(), QStringList{"loomstead-cli: " + c.err}) << what;
     }
 }
 
-TEST_F(BatchSizerTest, ARefusedPoolCanBeAskedForAgain) {
-    const CliRun run =
-        RunCli({"--share", "BP7", "--share", "BP7", "--list", "--format", "json", PoolsFile()});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.errLines().size(), 2);
-    EXPECT_EQ(run.json()["refused"].toArray().size(), 2);
-}
+TEST_F(BatchSizerTest, ControlBytesOfDataAndPathsAreEscaped) {
+    // A pool of work files only, so that its refusal names pool and path on standard error.
+    const std::string name = "line\nbreak\xFF.sta";
+    const std::string path = WriteRaw(name, {BpsLine("B\x1B[1\\\x9B"), BpdLine("DSNDB07.DSN4K01"),
+                                             BpsLine("BP1"), BpdLine("DB\x07\xE9.TS1")});
+    const QString dir = m_dir.path() + '/';
+    const QString shownPath = dir + "line\\x0Abreak\\xFF.sta";
+    const QString shownPool = "B\\x1B[1\\\\\\x9B";
+    const CliRun text = RunCli(std::vector<std::string>{"--share-all", "--list", path});
+    EXPECT_EQ(text.exitCode, 0);
+    EXPECT_EQ(text.err,
+              "Pool " + shownPool +
+                  " will not be shared because it has only DSNDB07 Objects in the File: " +
+                  shownPath + '\n');
+    EXPECT_TRUE(text.out.startsWith("Files\n  0  " + shownPath + '\n')) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("Available pools\n  " + shownPool + '\n'));
+    EXPECT_TRUE(text.out.contains("DB\\x07" + QString(QChar(0xE9)) + ".TS1"));
 
-TEST_F(BatchSizerTest, LoadFailureGivesExitOneAndNoOutput) {
-    const QString missing = m_dir.filePath("missing.sta");
-    for (const QStringList& arguments :
-         {QStringList{PoolsFile(), missing}, QStringList{"--list", "--format", "json", missing}}) {
-        const CliRun run = RunCli(arguments);
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.out, "");
-        ASSERT_FALSE(run.errLines().isEmpty());
-        EXPECT_EQ(run.errLines().first(), "Error reading data file. Please contact Quellmont");
-        EXPECT_TRUE(run.err.contains(missing)) << run.err.toStdString();
-    }
-}
+    const CliRun json =
+        RunCli(std::vector<std::string>{"--share-all", "--list", "--format", "json", path});
+    const QJsonObject o = json.json();
+    EXPECT_EQ(o["files"][0], dir + "line\nbreak\\xFF.sta");
+    EXPECT_EQ(o["available_pools"][0], QString::fromLatin1("B\x1B[1\\\x9B"));
+    EXPECT_EQ(o["objects"][1]["name"].toString().left(8), QString::fromLatin1("DB\x07\xE9.TS1"));
 
-TEST_F(BatchSizerTest, HeaderWithoutEnvIsReportedAndLoadedAnyway) {
-    const QString path = WriteFile("plain.sta", {BpsLine("BP3"), BpdLine("DB3.TS1")}, "env=lower");
-    const CliRun run = RunCli({"--share-all", "--format", "json", path});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.errLines(), QStringList{"Incorrect File Format, Use A Flat File: " + path});
-    EXPECT_EQ(run.json()["pools_shared"], 1);
-}
-
-TEST_F(BatchSizerTest, LatinOneDataIsWrittenAsUtf8) {
-    const QString path = WriteFile("latin.sta", {BpsLine("BP\xC4"), BpdLine("DB\xE9.TS1")});
-    const CliRun run = RunCli({"--share-all", "--list", "--format", "json", path});
-    ASSERT_EQ(run.exitCode, 0);
-    const QJsonObject o = run.json();
-    EXPECT_EQ(o["shared_pools"].toArray()[0].toObject()["pool"], QString::fromUtf8("BP\u00C4"));
-    EXPECT_EQ(o["objects"].toArray()[0].toObject()["name"].toString().left(6),
-              QString::fromUtf8("DB\u00E9.TS"));
-}
-
-TEST_F(BatchSizerTest, VersionGoesToStandardOutput) {
-    const CliRun run = RunCli({"--version"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("loomstead-cli %1\n").arg(LOOMSTEAD_VERSION));
-    EXPECT_EQ(run.err, "");
+    const CliRun missing = RunCli({dir + "gone\n.sta"});
+    EXPECT_EQ(missing.errLines(),
+              (QStringList{"Error reading data file. Please contact Quellmont",
+                           "File: " + dir + "gone\\x0A.sta", "Reason: the file does not exist"}));
+    std::remove(path.c_str());  // QTemporaryDir cannot name it to remove it
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+// The batch sizer's checks of the two typed numbers ("No Of Shared DB2", "ECSA Size for IRLM "):
+// a warning for a text outside the rules of the number boxes, and a refusal where a number, or a
+// figure computed from it, passes the 64-bit range. The sizing itself reads any text leniently
+// and holds such a figure at the limit; shown, that limit would read as a real size.
+#ifndef CLI_RANGE_CHECKS_H_
+#define CLI_RANGE_CHECKS_H_
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "warnings.h"
+
+namespace core {
+struct SizingResult;
+}
+
+namespace cli {
+
+// The texts as typed (see DecodeArgument).
+struct TypedNumbers {
+    QString members;
+    QString ecsa;
+};
+
+// members_out_of_range, then ecsa_out_of_range, for each text the boxes would not accept. The
+// message names the option, the text, the allowed values and the number the sizing reads; for
+// members that are not whole, also the whole number the lock structure size uses. Messages are
+// bytes, UTF-8 where the typed text is.
+std::vector<core::Warning> TypedNumberWarnings(const TypedNumbers& typed);
+
+// A one-line reason naming the option when a typed number lies beyond the 64-bit range
+// (infinity included); nullopt when both fit.
+std::optional<QString> TypedNumberOverflow(const TypedNumbers& typed);
+
+// A one-line reason naming the option when a figure of `sizing`, computed from those texts,
+// passed the 64-bit range; nullopt when every figure is exact.
+std::optional<QString> OverflowedFigure(const core::SizingResult& sizing,
+                                        const TypedNumbers& typed);
+
+}  // namespace cli
+
+#endif  // CLI_RANGE_CHECKS_H_
