@@ -21,15 +21,34 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         "files.\n"
         "Whatever the order of the options, the steps are: load the files; --share, then\n"
         "--share-all; --cache-pool, --uncache-pool, --cache-object, --uncache-object; then\n"
-        "size, or --list the tables.");
+        "size, or --list the tables.\n"
+        "\n"
+        "Warnings (a typed number outside the range of its box, and the like) go to standard\n"
+        "error, one line each, and into the \"warnings\" array of the JSON, which is always\n"
+        "there. Control bytes of data and of file names are written as \\xNN, a backslash as\n"
+        "\\\\. File names are used exactly as given.\n"
+        "\n"
+        "Exit status: 0 done (warnings included); 1 a data file could not be read; 2 the\n"
+        "command line was refused: an unknown option, a pool or object the data do not offer,\n"
+        "a blank pool name, a name with characters beyond Latin-1, or a typed number or a\n"
+        "result past the 64-bit range.");
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption members("members", "The text of \"No Of Shared DB2\" (default 1).",
-                                     "TEXT", "1");
-    const QCommandLineOption ecsa("ecsa", "The text of \"ECSA Size for IRLM \" in Mb (default 4).",
-                                  "TEXT", "4");
+    const QCommandLineOption members(
+        "members",
+        "The text of \"No Of Shared DB2\" (default 1); other than a whole number from 1 to 32, "
+        "it is read all the same, with a warning.",
+        "TEXT", "1");
+    const QCommandLineOption ecsa(
+        "ecsa",
+        "The text of \"ECSA Size for IRLM \" in Mb (default 4); other than a number from 0 to "
+        "9999 with at most two decimals, it is read all the same, with a warning.",
+        "TEXT", "4");
     const QCommandLineOption share(
-        "share", "Share POOL, as the Add action on the pools page (repeatable).", "POOL");
+        "share",
+        "Share POOL, as the Add action on the pools page (repeatable); a pool already shared "
+        "stays so.",
+        "POOL");
     const QCommandLineOption shareAll("share-all", "Share every available pool, after --share.");
     const QCommandLineOption cachePool(
         "cache-pool", "Check \"Cache All Objects\" for the shared POOL (repeatable).", "POOL");

@@ -243,9 +243,7 @@ TEST_F(BatchSizerTest, ExitStatusesWarningsAndRefusals) {
     const QString plain = WriteFile("plain.sta", {BpsLine("BP3"), BpdLine("DB3.TS1")}, "env=lower");
     const QString missing = m_dir.filePath("missing.sta");
     const QString bp7 =
-        "Pool BP7 will not be shared because it has only DSNDB07 Objects in the "
-        "File: " +
-        path;
+        "Pool BP7 will not be shared because it has only DSNDB07 Objects in the File: ";
     const QString members =
         "loomstead-cli: warning: --members \"%1\": Enter a whole number from "
         "1 to 32. The sizing read %2.";
@@ -258,11 +256,11 @@ TEST_F(BatchSizerTest, ExitStatusesWarningsAndRefusals) {
     struct Case {
         QStringList arguments;  // --format json is added
         int exitCode;
-        QStringList err;   // every line of standard error
-        QString warnings;  // codes of the JSON warnings, when the exit code is 0
+        QStringList err;        // every line of standard error
+        QString warnings = {};  // codes of the JSON warnings, when the exit code is 0
     };
     const Case cases[] = {
-        {{"--members", " 32 ", "--ecsa", "9999.00", path}, 0, {}, ""},
+        {{"--members", " 32 ", "--ecsa", "9999.00", path}, 0, {}},
         {{"--members", "33", "--ecsa", "10000", path},
          0,
          {members.arg("33", "33"), ecsa.arg("10000", "10000")},
@@ -280,44 +278,36 @@ TEST_F(BatchSizerTest, ExitStatusesWarningsAndRefusals) {
         // A pool asked for twice stays shared; a refused pool may be asked for again.
         {{"--share", "BP1", "--share", "bp1", "--share", "BP7", "--share", "BP7", path},
          0,
-         {bp7, bp7},
-         ""},
+         {bp7 + path, bp7 + path}},
         {{"--share", "BP3", "--share-all", plain},
          0,
-         {"Incorrect File Format, Use A Flat File: " + plain},
-         ""},
+         {"Incorrect File Format, Use A Flat File: " + plain}},
         {{path, missing},
          1,
          {"Error reading data file. Please contact Quellmont", "File: " + missing,
-          "Reason: the file does not exist"},
-         ""},
-        {{"--bogus", path}, 2, {"loomstead-cli: Unknown option 'bogus'."}, ""},
-        {{"--share", "", path}, 2, {"loomstead-cli: --share \"\": the pool name is blank"}, ""},
+          "Reason: the file does not exist"}},
+        {{"--bogus", path}, 2, {"loomstead-cli: Unknown option 'bogus'."}},
+        {{"--share", "", path}, 2, {"loomstead-cli: --share \"\": the pool name is blank"}},
         {{"--uncache-pool", " ", path},
          2,
-         {"loomstead-cli: --uncache-pool \" \": the pool name is blank"},
-         ""},
-        {{"--share", "BP€", path}, 2, {latin1.arg("share", "BP€")}, ""},
-        {{"--cache-object", "O١", path}, 2, {latin1.arg("cache-object", "O١")}, ""},
-        {{"--share", "BP5", path}, 2, {"loomstead-cli: pool 'BP5' is not available to share"}, ""},
-        {{"--cache-pool", "BP0", path}, 2, {"loomstead-cli: pool 'BP0' is not shared"}, ""},
+         {"loomstead-cli: --uncache-pool \" \": the pool name is blank"}},
+        {{"--share", "BP€", path}, 2, {latin1.arg("share", "BP€")}},
+        {{"--cache-object", "O١", path}, 2, {latin1.arg("cache-object", "O١")}},
+        {{"--share", "BP5", path}, 2, {"loomstead-cli: pool 'BP5' is not available to share"}},
+        {{"--cache-pool", "BP0", path}, 2, {"loomstead-cli: pool 'BP0' is not shared"}},
         {{"--share-all", "--uncache-pool", "BP7", path},
          2,
-         {"loomstead-cli: pool 'BP7' is not shared"},
-         ""},
+         {"loomstead-cli: pool 'BP7' is not shared"}},
         // O1 is BP0's object, BP0 not shared; O3 is BP1's BPS line.
         {{"--share", "BP1", "--cache-object", "O1", "--cache-object", "O4", path},
          2,
-         {"loomstead-cli: 'O1' is not an object of a shared pool"},
-         ""},
+         {"loomstead-cli: 'O1' is not an object of a shared pool"}},
         {{"--share", "BP1", "--cache-object", "O3", path},
          2,
-         {"loomstead-cli: 'O3' is not an object of a shared pool"},
-         ""},
+         {"loomstead-cli: 'O3' is not an object of a shared pool"}},
         {{"--share", "BP1", "--uncache-object", "X4", path},
          2,
-         {"loomstead-cli: 'X4' is not an object of a shared pool"},
-         ""},
+         {"loomstead-cli: 'X4' is not an object of a shared pool"}},
     };
     for (const Case& c : cases) {
         const CliRun run = RunCli(c.arguments + QStringList{"--format", "json"});
