@@ -71,7 +71,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         return parsed;
     };
     if (!parser.parse(arguments)) {
-        return usageError(parser.errorText());
+        return usageError(TerminalText(parser.errorText()));
     }
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         parsed.action = ParsedCommandLine::Action::kShowHelp;
@@ -138,8 +138,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     } else if (formatText == "json") {
         o.format = OutputFormat::kJson;
     } else {
-        return usageError(
-            QStringLiteral("unknown output format '%1': use text or json").arg(formatText));
+        return usageError(QStringLiteral("unknown output format '%1': use text or json")
+                              .arg(TerminalText(formatText)));
     }
     return parsed;
 }
