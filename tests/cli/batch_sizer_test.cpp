@@ -2,11 +2,8 @@
 // standard error, and both JSON forms.
 #include "batch_sizer.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QJsonArray>
@@ -34,36 +31,26 @@ struct CliRun {
     QJsonObject json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
 };
 
-// Runs the program with the arguments' very bytes (QProcess would re-encode them).
+// Runs the program through the shell, each argument quoted with its very bytes (QProcess would
+// re-encode them); standard error goes through a file.
 CliRun RunCli(const std::vector<std::string>& arguments) {
-    QTemporaryDir dir;
-    const std::string out = dir.filePath("out").toStdString();
-    const std::string err = dir.filePath("err").toStdString();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT, 0600);
-    std::vector<std::string> all{LOOMSTEAD_CLI_PATH};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : all) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    CliRun run;
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0 &&
-        waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-        run.exitCode = WEXITSTATUS(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    const auto read = [](const std::string& path) {
-        QFile file(QString::fromStdString(path));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    const auto quoted = [](const std::string& text) {
+        return "'" + QByteArray::fromStdString(text).replace("'", R"('\'')").toStdString() + "'";
     };
-    run.out = read(out);
-    run.err = read(err);
+    QTemporaryDir dir;
+    std::string command = quoted(LOOMSTEAD_CLI_PATH);
+    for (const std::string& argument : arguments) {
+        command += ' ' + quoted(argument);
+    }
+    FILE* pipe = popen((command + " 2>" + quoted(dir.filePath("err").toStdString())).c_str(), "r");
+    QFile out;
+    out.open(pipe, QIODevice::ReadOnly);
+    CliRun run{-1, QString::fromUtf8(out.readAll()), {}};
+    out.close();
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    QFile err(dir.filePath("err"));
+    run.err = err.open(QIODevice::ReadOnly) ? QString::fromUtf8(err.readAll()) : QString();
     return run;
 }
 
@@ -241,7 +228,6 @@ TEST_F(BatchSizerTest, CacheOptionsActAsThePageDoes) {
 TEST_F(BatchSizerTest, ExitStatusesWarningsAndRefusals) {
     const QString path = PoolsFile();
     const QString plain = WriteFile("plain.sta", {BpsLine("BP3"), BpdLine("DB3.TS1")}, "env=lower");
-    const QString missing = m_dir.filePath("missing.sta");
     const QString bp7 =
         "Pool BP7 will not be shared because it has only DSNDB07 Objects in the File: ";
     const QString members =
@@ -282,10 +268,6 @@ TEST_F(BatchSizerTest, ExitStatusesWarningsAndRefusals) {
         {{"--share", "BP3", "--share-all", plain},
          0,
          {"Incorrect File Format, Use A Flat File: " + plain}},
-        {{path, missing},
-         1,
-         {"Error reading data file. Please contact Quellmont", "File: " + missing,
-          "Reason: the file does not exist"}},
         {{"--bogus", path}, 2, {"loomstead-cli: Unknown option 'bogus'."}},
         {{"--share", "", path}, 2, {"loomstead-cli: --share \"\": the pool name is blank"}},
         {{"--uncache-pool", " ", path},
@@ -379,7 +361,9 @@ TEST_F(BatchSizerTest, ControlBytesOfDataAndPathsAreEscaped) {
     EXPECT_EQ(o["available_pools"][0], QString::fromLatin1("B\x1B[1\\\x9B"));
     EXPECT_EQ(o["objects"][1]["name"].toString().left(8), QString::fromLatin1("DB\x07\xE9.TS1"));
 
-    const CliRun missing = RunCli({dir + "gone\n.sta"});
+    const CliRun missing = RunCli({path, (dir + "gone\n.sta").toStdString()});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.errLines(),
               (QStringList{"Error reading data file. Please contact Quellmont",
                            "File: " + dir + "gone\\x0A.sta", "Reason: the file does not exist"}));
