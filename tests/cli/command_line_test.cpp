@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "batch_sizer.h"
+#include "file_source.h"
+
 namespace cli {
 namespace {
 
@@ -49,7 +52,11 @@ TEST(CommandLineTest, UsageErrorsGiveOneLineReasons) {
     }
 }
 
-TEST(CommandLineTest, HelpNamesTheOptions) {
+TEST(CommandLineTest, HelpAndVersionGoToStandardOutput) {
+    const BatchOutput version =
+        RunCommandLine({"loomstead-cli", "--version"}, core::DiskFileSource{});
+    EXPECT_EQ(version.out, "loomstead-cli " LOOMSTEAD_VERSION "\n");
+    EXPECT_EQ(version.err, "");
     const ParsedCommandLine help = Parse({"--help"});
     EXPECT_EQ(help.action, Action::kShowHelp);
     EXPECT_TRUE(help.text.startsWith("Usage: loomstead-cli [options] FILE..."))
