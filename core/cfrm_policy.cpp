@@ -141,9 +141,9 @@ void AddGroupBufferPools(CfrmPolicy& policy, const SizingResult& sizing,
         const std::optional<int64_t> initMb =
             GroupBufferPoolMb(pool.gbpSize, gbp->pageSizeKb, policy.sizingRatio);
         if (!initMb || *initMb > kMaxSizeMb / 2) {
-            policy.leftOut.push_back({poolText, name,
-                                      "Pool " + poolText + " needs a " + gbp->name +
-                                          " of more than 512 GB."});
+            policy.leftOut.push_back(
+                {poolText, name,
+                 "Pool " + poolText + " needs a " + gbp->name + " of more than 512 GB."});
             continue;
         }
         CfrmStructure structure;
@@ -185,11 +185,11 @@ void AddCommands(CfrmPolicy& policy, const CfrmOptions& options) {
         return;
     }
     // A prefix of several characters reads as a subsystem name, so a blank keeps it apart.
-    const std::string prefix = options.commandPrefix.size() > 1 &&
-                                       std::isalnum(static_cast<unsigned char>(
-                                           options.commandPrefix.back()))
-                                   ? options.commandPrefix + " "
-                                   : options.commandPrefix;
+    const std::string prefix =
+        options.commandPrefix.size() > 1 &&
+                std::isalnum(static_cast<unsigned char>(options.commandPrefix.back()))
+            ? options.commandPrefix + " "
+            : options.commandPrefix;
     for (const CfrmStructure& s : policy.structures) {
         if (s.kind == StructureKind::kGroupBufferPool) {
             policy.commands.push_back(prefix + "ALTER GROUPBUFFERPOOL(" +
@@ -261,7 +261,8 @@ std::string FacilityNamesProblem(const std::vector<std::string>& names) {
     }
     std::set<std::string> seen;
     for (const std::string& name : names) {
-        if (std::string problem = NameProblem(name, "coupling facility name", true); !problem.empty()) {
+        if (std::string problem = NameProblem(name, "coupling facility name", true);
+            !problem.empty()) {
             return problem;
         }
         if (!seen.insert(Upper(name)).second) {

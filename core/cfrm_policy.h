@@ -92,21 +92,21 @@ struct FacilityFit {
 };
 
 struct CfrmFit {
-    int64_t totalInitSizeKb = 0;     // a duplexed structure counted twice
-    int64_t totalSizeKb = 0;         // the same for SIZE
-    int64_t oneFacilityNeedsKb = 0;  // every SIZE once: one facility holding them all
+    int64_t totalInitSizeKb = 0;          // a duplexed structure counted twice
+    int64_t totalSizeKb = 0;              // the same for SIZE
+    int64_t oneFacilityNeedsKb = 0;       // every SIZE once: one facility holding them all
     std::vector<FacilityFit> facilities;  // those with a free space given, in option order
 };
 
 struct CfrmPolicy {
-    std::string problem;  // the first input rule broken; when set, nothing else is filled
-    std::string groupName;                // upper case
-    std::vector<std::string> facilities;  // upper case
+    std::string problem;    // the first input rule broken; when set, nothing else is filled
+    std::string groupName;  // upper case
+    std::vector<std::string> facilities;               // upper case
     DuplexChoice duplexInForce = DuplexChoice::kNone;  // the default resolved
     std::vector<CfrmStructure> structures;  // lock structure, SCA, then the GBPs in pool order
     std::vector<LeftOut> leftOut;
-    std::optional<int64_t> ratio;  // the RATIO of the commands; nullopt when none is written
-    int64_t sizingRatio = 10;      // the directory/data ratio the GBP sizes assume
+    std::optional<int64_t> ratio;       // the RATIO of the commands; nullopt when none is written
+    int64_t sizingRatio = 10;           // the directory/data ratio the GBP sizes assume
     std::vector<std::string> commands;  // "-ALTER GROUPBUFFERPOOL(GBP0) RATIO(5)"
     // Sentences for the reader: why commands are missing, required GBPs missing, duplexing.
     std::vector<std::string> notes;

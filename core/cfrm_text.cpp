@@ -136,12 +136,13 @@ void WriteHeader(Writer& w, const CfrmPolicy& policy, const CfrmSource& source,
                   : "Automatic alter: not written");
     w.Comment("Command prefix: " + options.commandPrefix);
     std::string free;
-    for (size_t i = 0; i < policy.facilities.size(); ++i) {
-        const bool given = i < options.freeSpaceMb.size() && options.freeSpaceMb[i];
-        free += (i == 0 ? "" : ", ") + policy.facilities[i] + " " +
-                (given ? MbText(*options.freeSpaceMb[i]) + " MB" : "not given");
+    for (size_t i = 0; i < options.freeSpaceMb.size() && i < policy.facilities.size(); ++i) {
+        if (options.freeSpaceMb[i]) {
+            free += (free.empty() ? "" : ", ") + policy.facilities[i] + " " +
+                    MbText(*options.freeSpaceMb[i]) + " MB";
+        }
     }
-    w.Comment("Free space: " + free);
+    w.Comment("Free space: " + (free.empty() ? std::string("not given") : free));
     w.Comment("Directory/data ratio of the GBP sizes: " + Number(policy.sizingRatio));
 }
 
@@ -209,11 +210,11 @@ std::vector<std::string> CommentLines(std::string_view text) {
 
 std::vector<std::string> FitLines(const CfrmPolicy& policy) {
     const CfrmFit& fit = policy.fit;
-    std::vector<std::string> lines = {
-        "Total INITSIZE " + Mb(fit.totalInitSizeKb) + ", total SIZE " + Mb(fit.totalSizeKb) +
-            " (a duplexed structure counted in both facilities).",
-        "One facility holding every structure alone needs " + Mb(fit.oneFacilityNeedsKb) +
-            " (every SIZE once)."};
+    std::vector<std::string> lines = {"Total INITSIZE " + Mb(fit.totalInitSizeKb) +
+                                          ", total SIZE " + Mb(fit.totalSizeKb) +
+                                          " (a duplexed structure counted in both facilities).",
+                                      "One facility holding every structure alone needs " +
+                                          Mb(fit.oneFacilityNeedsKb) + " (every SIZE once)."};
     for (const FacilityFit& f : policy.fit.facilities) {
         lines.push_back(f.name + ": " + MbText(f.freeMb) + " MB free, " +
                         (f.fits ? "holds them all with " + MbText(f.marginMb) + " MB to spare."

@@ -8,6 +8,8 @@
 #include <sstream>
 
 #include "cfrm_text.h"
+#include "file_source.h"
+#include "loader.h"
 #include "pool_sharing.h"
 #include "sizing.h"
 #include "tables.h"
@@ -78,12 +80,10 @@ std::map<std::string, ReadStructure> ReadBack(const std::string& text) {
                       std::string::npos);
             EXPECT_EQ(read.count(name), 0u) << name;
             read[name];
-        } else if (keyword == "SIZE") {
-            read[name].size = sizeKb();
-        } else if (keyword == "INITSIZE") {
-            read[name].initSize = sizeKb();
-        } else if (keyword == "MINSIZE") {
-            read[name].minSize = sizeKb();
+        } else if (keyword == "SIZE" || keyword == "INITSIZE" || keyword == "MINSIZE") {
+            (keyword == "SIZE"       ? read[name].size
+             : keyword == "INITSIZE" ? read[name].initSize
+                                     : read[name].minSize) = sizeKb();
         } else if (keyword == "PREFLIST") {
             std::istringstream names(value);
             for (std::string cf; std::getline(names, cf, ',');) {
@@ -109,13 +109,10 @@ SizingResult HandSizing() {
     s.lockStructureSizeMb = 16;
     s.scaSizeMb = 8;
     s.directoryDataRatio = 5;
-    for (const auto& [pool, pages] : {std::pair{"BP1", 4000}, {"bp8k0", 1000}, {"BPX", 500},
-                                      {"BP2", 0}}) {
-        PoolResult p;
-        p.pool = pool;
-        p.gbpSize = pages;
-        s.pools.push_back(p);
-    }
+    s.pools = {{"BP1", 0, 0, 0, 0, 4000, {}},
+               {"bp8k0", 0, 0, 0, 0, 1000, {}},
+               {"BPX", 0, 0, 0, 0, 500, {}},
+               {"BP2", 0, 0, 0, 0, 0, {}}};
     return s;
 }
 
@@ -146,7 +143,7 @@ TEST(CfrmPolicyTest, WorkedExampleByHand) {
     ASSERT_EQ(p.leftOut.size(), 2u);
     EXPECT_EQ(p.leftOut[0].pool + "|" + p.leftOut[1].reason,
               "BPX|Pool BP2 has a GBP Size of 0 pages.");
-    const std::string text = p.text;
+    const std::string& text = p.text;
     EXPECT_NE(text.find("  STRUCTURE NAME(DSNDB0G_GBP1)\n"
                         "            SIZE(30720)\n"
                         "            INITSIZE(20480)\n"
@@ -162,57 +159,52 @@ TEST(CfrmPolicyTest, WorkedExampleByHand) {
 }
 
 TEST(CfrmPolicyTest, FitCountsDuplexedStructuresInBothFacilities) {
-    struct Case {
-        DuplexChoice duplex;
-        int64_t initMb, sizeMb, oneMb;
-        const char* cf01;
-        const char* cf02;
-    };
-    // Lock 16/24, SCA 8/12, GBP1 20/30, GBP8K0 9/14 MB.
-    const Case cases[] = {
-        {DuplexChoice::kDefault, 82, 124, 80, "CF01: 100 MB free, holds them all with 20 MB to spare.",
-         "CF02: 50 MB free, falls 30 MB short."},
-        {DuplexChoice::kNone, 53, 80, 80, "", ""},
-        {DuplexChoice::kAll, 106, 160, 80, "", ""},
-    };
-    for (const Case& c : cases) {
+    // Lock 16/24, SCA 8/12, GBP1 20/30, GBP8K0 9/14 MB: INITSIZE, SIZE, one facility's need.
+    for (const auto& [duplex, fit] : {std::pair{DuplexChoice::kDefault, "82 124 80"},
+                                      {DuplexChoice::kNone, "53 80 80"},
+                                      {DuplexChoice::kAll, "106 160 80"}}) {
         CfrmOptions o = TwoFacilities();
-        o.duplex = c.duplex;
-        const CfrmPolicy p = MakeCfrmPolicy(HandSizing(), {}, o);
-        EXPECT_EQ(p.fit.totalInitSizeKb, c.initMb * 1024);
-        EXPECT_EQ(p.fit.totalSizeKb, c.sizeMb * 1024);
-        EXPECT_EQ(p.fit.oneFacilityNeedsKb, c.oneMb * 1024);
-        const std::vector<std::string> lines = FitLines(p);
-        ASSERT_EQ(lines.size(), 4u);
-        if (*c.cf01) {
-            EXPECT_EQ(lines[2] + lines[3], std::string(c.cf01) + c.cf02);
-        }
+        o.duplex = duplex;
+        const CfrmFit f = MakeCfrmPolicy(HandSizing(), {}, o).fit;
+        EXPECT_EQ(std::to_string(f.totalInitSizeKb / 1024) + " " +
+                      std::to_string(f.totalSizeKb / 1024) + " " +
+                      std::to_string(f.oneFacilityNeedsKb / 1024),
+                  fit);
     }
+    const std::vector<std::string> lines =
+        FitLines(MakeCfrmPolicy(HandSizing(), {}, TwoFacilities()));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2] + lines[3],
+              "CF01: 100 MB free, holds them all with 20 MB to spare."
+              "CF02: 50 MB free, falls 30 MB short.");
 }
 
 TEST(CfrmPolicyTest, NameAndOptionRules) {
     const std::pair<const char*, bool> groups[] = {
-        {"DSNDB0G", true}, {"dsn", true},      {"J", true},        {"JABCDEFG", true},
-        {"J$#@9", true},   {"UNDESIG1", true}, {"SYXA", true},     {"", false},
-        {"JABCDEFGH", false}, {"ABC", false},  {"IXYZ", false},    {"SYSA", false},
-        {"sys", false},    {"UNDESIG", false}, {"1ABC", false},    {"$ABC", false},
-        {"J_A", false},    {"J-A", false}};
+        {"DSNDB0G", true},  {"dsn", true},   {"J", true},    {"JABCDEFG", true},   {"J$#@9", true},
+        {"UNDESIG1", true}, {"SYXA", true},  {"", false},    {"JABCDEFGH", false}, {"ABC", false},
+        {"IXYZ", false},    {"SYSA", false}, {"sys", false}, {"UNDESIG", false},   {"1ABC", false},
+        {"$ABC", false},    {"J_A", false},  {"J-A", false}};
     for (const auto& [name, ok] : groups) {
         EXPECT_EQ(GroupNameProblem(name).empty(), ok) << name;
     }
     const std::pair<const char*, bool> facilities[] = {
-        {"CF01", true},        {"cf_1,C2345678", true}, {"A B C D E F G H", true},
-        {"", false},           {"_CF", false},          {"C23456789", false},
-        {"A B C D E F G H I", false}, {"CF01 cf01", false}, {"CF-1", false}};
+        {"CF01", true}, {"cf_1,C2345678", true}, {"A B C D E F G H", true},    {"", false},
+        {"_CF", false}, {"C23456789", false},    {"A B C D E F G H I", false}, {"CF01 cf01", false},
+        {"CF-1", false}};
     for (const auto& [list, ok] : facilities) {
         EXPECT_EQ(FacilityNamesProblem(SplitNameList(list)).empty(), ok) << list;
     }
-    for (const auto& [factor, ok] : {std::pair{0.99, false}, {1.0, true}, {2.0, true},
-                                     {2.01, false}}) {
+    for (const auto& [factor, ok] :
+         {std::pair{0.99, false}, {1.0, true}, {2.0, true}, {2.01, false}}) {
         EXPECT_EQ(GrowthFactorProblem(factor).empty(), ok) << factor;
     }
-    for (const auto& [prefix, ok] : {std::pair{"-", true}, {"-DB1A", true}, {"12345678", true},
-                                     {"", false}, {"123456789", false}, {"- A", false}}) {
+    for (const auto& [prefix, ok] : {std::pair{"-", true},
+                                     {"-DB1A", true},
+                                     {"12345678", true},
+                                     {"", false},
+                                     {"123456789", false},
+                                     {"- A", false}}) {
         EXPECT_EQ(CommandPrefixProblem(prefix).empty(), ok) << prefix;
     }
     CfrmOptions one = TwoFacilities();
@@ -248,18 +240,28 @@ TEST(CfrmPolicyTest, CommentsWrapAndNeverCloseEarly) {
     EXPECT_NE(p.text.find("ECSA Size for IRLM: 4?"), std::string::npos);
     // Eight facilities of eight characters break PREFLIST after a comma.
     CfrmOptions eight = TwoFacilities();
-    eight.facilities = SplitNameList("CFAAAAA1 CFAAAAA2 CFAAAAA3 CFAAAAA4 CFAAAAA5 CFAAAAA6 "
-                                     "CFAAAAA7 CFAAAAA8");
-    EXPECT_EQ(ReadBack(MakeCfrmPolicy(HandSizing(), source, eight).text)["DSNDB0G_SCA"]
-                  .preflist.size(),
+    eight.facilities = SplitNameList("CFAAAAA1 CFAAAAA2 CFAAAAA3 CFAAAAA4 CFAAAAA5 CFAAAAA6 C7 C8");
+    EXPECT_EQ(ReadBack(MakeCfrmPolicy(HandSizing(), {}, eight).text)["DSNDB0G_SCA"].preflist.size(),
               8u);
+}
+
+TEST(CfrmPolicyTest, SamplesReadBack) {
+    CoreTables tables;
+    AddSelectedFile(tables, LOOMSTEAD_SAMPLES_DIR "/db1a.sta");
+    AddSelectedFile(tables, LOOMSTEAD_SAMPLES_DIR "/db1b.sim");
+    ASSERT_TRUE(LoadDataFiles(tables, DiskFileSource{}).ok());
+    CountWorkFileObjects(tables);
+    (void)ShareAllPools(tables);
+    RebuildSharedPoolList(tables);
+    const CfrmPolicy p = MakeCfrmPolicy(RunSizing(tables, "1", "4"), {}, TwoFacilities());
+    EXPECT_EQ(ReadBack(p.text).size(), 7u);  // LOCK1, SCA, GBP0-3, GBP32K
 }
 
 // Random pool tables of every page size, Db2 names and others, some without a ratio.
 TEST(CfrmPolicyTest, RandomSizingRunsReadBack) {
     std::mt19937 random(7);
-    const char* names[] = {"BP0", "bp1", "BP49", "BP8K0", "BP8K9", "BP16K0", "bp16k9", "BP32K",
-                           "BP32K9", "BP50", "BP32K0", "XYZ", "BP01", "BP8K"};
+    const char* names[] = {"BP0",   "bp1",    "BP49", "BP8K0",  "BP8K9", "BP16K0", "bp16k9",
+                           "BP32K", "BP32K9", "BP50", "BP32K0", "XYZ",   "BP01",   "BP8K"};
     int withoutRatio = 0;
     for (int run = 0; run < 200; ++run) {
         CoreTables tables;
@@ -271,8 +273,8 @@ TEST(CfrmPolicyTest, RandomSizingRunsReadBack) {
             }
             const auto number = [&](uint32_t limit) { return std::to_string(random() % limit); };
             const int32_t bps = static_cast<int32_t>(tables.lstData.size());
-            tables.AppendLine(testing::BpsLine(name, number(900000), number(90000),
-                                               number(5000), number(3000)));
+            tables.AppendLine(
+                testing::BpsLine(name, number(900000), number(90000), number(5000), number(3000)));
             const int32_t objects = 1 + static_cast<int32_t>(random() % 4);
             for (int32_t k = 0; k < objects; ++k) {
                 tables.AppendLine(testing::BpdLine("DB.TS" + std::to_string(k),
@@ -296,9 +298,7 @@ TEST(CfrmPolicyTest, RandomSizingRunsReadBack) {
         EXPECT_EQ(policy.structures.size() + policy.leftOut.size(), sizing.pools.size() + 2);
         for (const CfrmStructure& s : policy.structures) {
             const ReadStructure& r = read.at(s.name);
-            EXPECT_EQ(r.initSize, s.initSizeKb);
-            EXPECT_EQ(r.size, s.sizeKb);
-            EXPECT_EQ(r.duplex, s.duplex);
+            EXPECT_TRUE(r.initSize == s.initSizeKb && r.size == s.sizeKb && r.duplex == s.duplex);
         }
     }
     EXPECT_GT(withoutRatio, 20);
