@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "cfrm_inputs.h"
@@ -231,7 +232,10 @@ void CfrmDialog::updatePreview() {
         m_status->setStyleSheet(QStringLiteral("color: #b00020;"));
     }
     m_status->setText(status.join('\n'));
+    // A keystroke in an input leaves the preview where the user scrolled it.
+    const int scrolled = m_preview->verticalScrollBar()->value();
     m_preview->setPlainText(policyText());
+    m_preview->verticalScrollBar()->setValue(scrolled);
     m_copy->setEnabled(m_policy->ok());
     m_save->setEnabled(m_policy->ok());
 }

@@ -7,7 +7,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QHeaderView>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
@@ -130,6 +133,12 @@ int main(int argc, char* argv[]) {
             QTest::keyClicks(cfrm->findChild<QWidget*>(QString::fromLatin1(name)), text);
         }
         cfrm->resize(cfrm->width(), 760);
+        // Down to the notes and the first statements: the header alone would fill the picture.
+        if (auto* preview = cfrm->findChild<QPlainTextEdit*>(QStringLiteral("txtPreview"))) {
+            const QStringList lines = preview->toPlainText().split('\n');
+            preview->verticalScrollBar()->setValue(static_cast<int>(
+                lines.indexOf(QRegularExpression(QStringLiteral(" /\\* Db2 requires.*")))));
+        }
         QTest::qWait(100);
         ok = Save(*cfrm, out, QStringLiteral("cfrm-dialog.png")) && ok;
         cfrm->close();
