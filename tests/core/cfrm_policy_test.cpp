@@ -24,12 +24,6 @@ struct ReadStructure {
     bool duplex = false;
 };
 
-size_t Columns(const std::string& line) {
-    return static_cast<size_t>(std::count_if(line.begin(), line.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
 // Reads the statements back as the policy utility would, failing the test on any line it
 // would refuse; returns the structures by name.
 std::map<std::string, ReadStructure> ReadBack(const std::string& text) {
@@ -37,7 +31,9 @@ std::map<std::string, ReadStructure> ReadBack(const std::string& text) {
     std::istringstream lines(text);
     std::string line, statement;
     while (std::getline(lines, line)) {
-        EXPECT_LE(Columns(line), 71u) << line;
+        EXPECT_LE(
+            std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }), 71)
+            << line;
         EXPECT_NE(line.rfind("/*", 0), 0u) << line;
         if (line.rfind(" /* ", 0) == 0) {
             EXPECT_EQ(line.find("*/"), line.size() - 2) << line;

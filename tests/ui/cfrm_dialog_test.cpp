@@ -5,11 +5,9 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,8 +20,7 @@ namespace {
 class ScriptedPolicyChooser : public ui::PolicyFileChooser {
 public:
     std::optional<QString> choosePolicyFile(QWidget*, const QString& suggested) override {
-        suggestedName = suggested;
-        return path;
+        return suggestedName = suggested, path;
     }
     std::optional<QString> path;
     QString suggestedName;
@@ -46,8 +43,7 @@ class CfrmDialogTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(m_dir.isValid());
+        QVERIFY(m_dir.isValid());  // never the user's own store
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
     }
     void keyboardInputsDrivePreviewSaveAndSettings();
