@@ -20,6 +20,7 @@ constexpr int64_t kKbPerMb = 1024;
 // The policy utility takes sizes up to 1 TB; a structure past that is left out rather than
 // written as a statement the utility refuses.
 constexpr int64_t kMaxSizeMb = int64_t{1024} * 1024;
+constexpr const char* kPastLimit = ": its SIZE could pass the utility's limit of 1 TB.";
 constexpr int64_t kDefaultRatio = 10;
 constexpr int64_t kMaxRatio = 1024;
 constexpr int64_t kOldMaxRatio = 255;
@@ -50,7 +51,7 @@ std::string Join(const std::vector<std::string>& items, std::string_view separat
     return text;
 }
 
-// Whole MB of a positive KB figure given in hundredths of a KB, rounded up.
+// value / divisor rounded up; both positive.
 int64_t CeilDiv(int64_t value, int64_t divisor) { return (value + divisor - 1) / divisor; }
 
 // SIZE for an INITSIZE: x the factor read to thousandths, rounded up, at most twice INITSIZE.
@@ -110,7 +111,8 @@ void AddGroupStructure(CfrmPolicy& policy, StructureKind kind, std::string_view 
     if (sizeMb <= 0) {
         policy.leftOut.push_back({"", structure.name, what + " has a size of 0 Mb."});
     } else if (sizeMb > kMaxSizeMb / 2) {
-        policy.leftOut.push_back({"", structure.name, what + " needs more than 512 GB."});
+        policy.leftOut.push_back(
+            {"", structure.name, what + " needs more than 512 GB" + kPastLimit});
     } else {
         AddStructure(policy, std::move(structure), sizeMb, options);
     }
