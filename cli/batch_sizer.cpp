@@ -1,11 +1,14 @@
 #include "batch_sizer.h"
 
+#include <QDate>
 #include <algorithm>
 #include <optional>
 #include <vector>
 
+#include "cfrm_options.h"
 #include "command_line.h"
 #include "encodings.h"
+#include "input_files.h"
 #include "loader.h"
 #include "messages.h"
 #include "object_selection.h"
@@ -112,7 +115,9 @@ public:
         for (const QString& file : m_options.files) {
             core::AddSelectedFile(m_tables, EncodeArgument(file));
         }
-        const core::LoadResult load = core::LoadDataFiles(m_tables, m_source);
+        core::LoadObserver quiet;
+        core::FileStartRecorder fileStarts(m_tables, quiet);
+        const core::LoadResult load = core::LoadDataFiles(m_tables, m_source, &fileStarts);
         for (const std::string& path : load.headerWarnings) {
             m_notes += QStringLiteral("%1: %2\n")
                            .arg(FromData(core::kHeaderWarningText), TerminalBytes(path));
@@ -154,6 +159,13 @@ public:
             AddWarnings(core::CheckResultWarnings(m_tables, sizing, members, ecsa));
             output.out = m_options.format == OutputFormat::kJson ? SizingJson(sizing, report)
                                                                  : SizingText(sizing, report);
+            if (m_options.cfrm.asked()) {
+                const CfrmOutcome outcome =
+                    WritePolicy(sizing, fileStarts.firstLines(), output.out);
+                if (outcome.exitCode != kExitOk) {
+                    return {outcome.exitCode, {}, m_notes.toStdString() + outcome.err};
+                }
+            }
         }
         output.err = m_notes.toStdString();
         return output;
@@ -166,6 +178,22 @@ private:
             m_notes += WarningLine(warning);
             m_warnings.push_back(std::move(warning));
         }
+    }
+
+    CfrmOutcome WritePolicy(const core::SizingResult& sizing, const std::vector<size_t>& fileStarts,
+                            std::string& out) const {
+        core::CfrmSource source;
+        for (const core::InputFile& file : core::DescribeInputFiles(m_tables, fileStarts)) {
+            source.files.push_back({TerminalBytes(file.path).toStdString(),
+                                    FromData(file.collectionTime).toStdString()});
+        }
+        source.membersText = m_options.members.toStdString();
+        source.ecsaText = m_options.ecsa.toStdString();
+        source.version = LOOMSTEAD_VERSION;
+        source.date = QDate::currentDate().toString(Qt::ISODate).toStdString();
+        return DeliverCfrmPolicy(m_options.cfrm,
+                                 core::MakeCfrmPolicy(sizing, source, m_options.cfrm.options),
+                                 m_options.format == OutputFormat::kJson, out);
     }
 
     void Refused(core::ShareRefusal refusal) {

@@ -62,6 +62,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                     "text|json", "text");
     parser.addOptions({members, ecsa, share, shareAll, cachePool, uncachePool, cacheObject,
                        uncacheObject, list, format});
+    AddCfrmOptions(parser);
     parser.addPositionalArgument("FILE", "Statistics data files (.sta, .sim).", "FILE...");
 
     ParsedCommandLine parsed;
@@ -140,6 +141,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     } else {
         return usageError(QStringLiteral("unknown output format '%1': use text or json")
                               .arg(TerminalText(formatText)));
+    }
+    if (const QString reason =
+            ReadCfrmOptions(parser, o.format == OutputFormat::kJson, o.list, o.cfrm);
+        !reason.isEmpty()) {
+        return usageError(reason);
     }
     return parsed;
 }

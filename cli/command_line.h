@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "cfrm_options.h"
+
 namespace cli {
 
 enum class OutputFormat { kText, kJson };
@@ -21,6 +23,7 @@ struct Options {
     QStringList uncacheObjects;
     bool list = false;  // print the tables instead of sizing
     OutputFormat format = OutputFormat::kText;
+    CfrmRequest cfrm;  // --cfrm and the policy options
 };
 
 struct ParsedCommandLine {

@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDate>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -15,10 +17,14 @@
 #include <climits>
 
 #include "busy_guard.h"
+#include "cfrm_dialog.h"
+#include "cfrm_policy.h"
 #include "column_widths.h"
+#include "data_text.h"
 #include "dialogs.h"
 #include "file_source.h"
 #include "files_page.h"
+#include "input_files.h"
 #include "loader.h"
 #include "messages.h"
 #include "objects_page.h"
@@ -163,6 +169,16 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
             [this] { m_pages->setTabEnabled(kResultsPage, true); });
     connect(m_quitButton, &QPushButton::clicked, this, &MainWindow::close);
 
+    m_policyChooser = std::make_unique<DialogPolicyFileChooser>();
+    m_cfrmAction =
+        menuBar()
+            ->addMenu(QStringLiteral("&Results"))
+            ->addAction(QStringLiteral("CFRM &Policy…"), this, &MainWindow::openCfrmDialog);
+    m_cfrmAction->setObjectName(QStringLiteral("actCfrmPolicy"));
+    m_cfrmAction->setStatusTip(QStringLiteral("CFRM STRUCTURE statements of the latest results"));
+    m_cfrmAction->setEnabled(false);
+    connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, this, &MainWindow::openCfrmDialog);
+
     setTabOrder(m_pages->tabBar(), m_filesPage->selectedFilesList());
     m_filesPage->addButton()->setFocus();
     resize(820, 620);
@@ -232,7 +248,9 @@ void MainWindow::loadDataFiles() {
         m_readProgress->show();
         const core::DiskFileSource source;
         LoadProgress progress(*statusBar(), *m_readProgress, m_messages);
-        result = core::LoadDataFiles(*m_tables, source, &progress);
+        core::FileStartRecorder fileStarts(*m_tables, progress);
+        result = core::LoadDataFiles(*m_tables, source, &fileStarts);
+        m_fileFirstLines = fileStarts.firstLines();
         core::CountWorkFileObjects(*m_tables);
         statusBar()->clearMessage();
         m_readProgress->hide();
@@ -254,6 +272,29 @@ void MainWindow::runSizing() {
                         m_poolsPage->ecsaText().toStdString(), &progress);
     m_resultsPage->showResult(result);
     statusBar()->clearMessage();
+
+    m_lastSizing = std::make_unique<core::SizingResult>(result);
+    m_lastSource = std::make_unique<core::CfrmSource>();
+    for (const core::InputFile& file : core::DescribeInputFiles(*m_tables, m_fileFirstLines)) {
+        m_lastSource->files.push_back({QString::fromLocal8Bit(file.path).toStdString(),
+                                       DataText(file.collectionTime).toStdString()});
+    }
+    m_lastSource->membersText = m_poolsPage->membersText().toStdString();
+    m_lastSource->ecsaText = m_poolsPage->ecsaText().toStdString();
+    m_lastSource->version = QCoreApplication::applicationVersion().toStdString();
+    m_lastSource->date = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    m_cfrmAction->setEnabled(true);
+}
+
+void MainWindow::openCfrmDialog() {
+    if (!m_lastSizing) {
+        return;
+    }
+    if (m_cfrmDialog == nullptr) {
+        m_cfrmDialog = new CfrmDialog(m_messages, *m_policyChooser, this);
+    }
+    m_cfrmDialog->setSizing(*m_lastSizing, *m_lastSource);
+    m_cfrmDialog->open();
 }
 
 }  // namespace ui

@@ -7,7 +7,9 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <vector>
 
+class QAction;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -15,10 +17,14 @@ class QTabWidget;
 
 namespace core {
 class CoreTables;
-}
+struct CfrmSource;
+struct SizingResult;
+}  // namespace core
 
 namespace ui {
 
+class CfrmDialog;
+class DialogPolicyFileChooser;
 class FileChooser;
 class FilesPage;
 class MessageSink;
@@ -51,6 +57,7 @@ private:
     void changePage(int currentPage);
     void loadDataFiles();
     void runSizing();
+    void openCfrmDialog();
 
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;
@@ -62,6 +69,13 @@ private:
     QPushButton* m_quitButton;
     QProgressBar* m_readProgress;
     QLabel* m_dataSize;
+    // The latest sizing and its files, for the policy dialog.
+    std::vector<size_t> m_fileFirstLines;
+    std::unique_ptr<core::SizingResult> m_lastSizing;
+    std::unique_ptr<core::CfrmSource> m_lastSource;
+    std::unique_ptr<DialogPolicyFileChooser> m_policyChooser;
+    CfrmDialog* m_cfrmDialog = nullptr;
+    QAction* m_cfrmAction;
     int m_currentPage = kFilesPage;
     bool m_shownBefore = false;
 };

@@ -2,8 +2,10 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -106,6 +108,15 @@ ResultsPage::ResultsPage(QWidget* parent)
     layout->addWidget(systemInfo);
     layout->addWidget(recommendations);
     layout->addWidget(m_resultsView, 1);
+
+    auto* buttonRow = new QHBoxLayout;
+    auto* cfrmButton = new QPushButton(QStringLiteral("CFRM &Policy…"), this);
+    cfrmButton->setObjectName(QStringLiteral("cmdCfrmPolicy"));
+    cfrmButton->setAutoDefault(false);
+    connect(cfrmButton, &QPushButton::clicked, this, &ResultsPage::cfrmPolicyRequested);
+    buttonRow->addWidget(cfrmButton);
+    buttonRow->addStretch(1);
+    layout->addLayout(buttonRow);
 }
 
 ResultsPage::~ResultsPage() = default;

@@ -33,6 +33,10 @@ public:
 
     QTreeView* resultsView() const;  // lvResults, whose column widths are kept
 
+signals:
+    // "CFRM Policy…" was clicked.
+    void cfrmPolicyRequested();
+
 private:
     ResultsModel* m_model;
     QSortFilterProxyModel* m_sortModel;

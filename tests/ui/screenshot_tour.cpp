@@ -4,9 +4,13 @@
 //   screenshot_tour SAMPLES_DIR OUTPUT_DIR
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QHeaderView>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
@@ -119,6 +123,26 @@ int main(int argc, char* argv[]) {
     }
     QTest::qWait(100);
     ok = Save(*window, out, QStringLiteral("4-view-results.png")) && ok;
+
+    ClickButton(*window, QStringLiteral("cmdCfrmPolicy"));
+    if (auto* cfrm = window->findChild<QDialog*>(QStringLiteral("frmCfrmPolicy"))) {
+        ok = QTest::qWaitForWindowExposed(cfrm) && ok;
+        for (const auto& [name, text] : {std::pair{"txtGroup", "DSNDB0G"},
+                                         {"txtFacilities", "CF01, CF02"},
+                                         {"txtFreeSpace", "CF01=2048,CF02=1536"}}) {
+            QTest::keyClicks(cfrm->findChild<QWidget*>(QString::fromLatin1(name)), text);
+        }
+        cfrm->resize(cfrm->width(), 760);
+        // Down to the notes and the first statements: the header alone would fill the picture.
+        if (auto* preview = cfrm->findChild<QPlainTextEdit*>(QStringLiteral("txtPreview"))) {
+            const QStringList lines = preview->toPlainText().split('\n');
+            preview->verticalScrollBar()->setValue(static_cast<int>(
+                lines.indexOf(QRegularExpression(QStringLiteral(" /\\* Db2 requires.*")))));
+        }
+        QTest::qWait(100);
+        ok = Save(*cfrm, out, QStringLiteral("cfrm-dialog.png")) && ok;
+        cfrm->close();
+    }
 
     window->close();
     for (const ui::RecordedMessage& message : messages.messages) {

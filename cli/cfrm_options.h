@@ -1,0 +1,51 @@
+// The batch sizer's policy options: --cfrm FILE (or - for standard output) with --group, --cf,
+// --growth, --duplex, --no-autoalt, --command-prefix and --cf-space, read into the policy
+// options, and what the run does with the policy: a file, standard output, or JSON.
+#ifndef CLI_CFRM_OPTIONS_H_
+#define CLI_CFRM_OPTIONS_H_
+
+#include <QString>
+#include <string>
+
+#include "cfrm_policy.h"
+
+class QCommandLineParser;
+
+namespace core {
+struct SizingResult;
+}
+
+namespace cli {
+
+// The policy file was not written; nothing else went wrong.
+inline constexpr int kExitCfrmNotWritten = 3;
+
+struct CfrmRequest {
+    QString file;  // where the text goes: a path, "-" for standard output; empty: not asked
+    core::CfrmOptions options;
+
+    bool asked() const { return !file.isEmpty(); }
+    bool toStandardOutput() const { return file == QStringLiteral("-"); }
+};
+
+void AddCfrmOptions(QCommandLineParser& parser);
+
+// Reads the options after a successful parse. Returns the one-line reason of a usage error, or
+// "" when the options are consistent (or absent). `json` and `list` are the other choices of
+// the command line, which the policy options must agree with.
+QString ReadCfrmOptions(const QCommandLineParser& parser, bool json, bool list,
+                        CfrmRequest& request);
+
+struct CfrmOutcome {
+    int exitCode = 0;
+    std::string err;  // the reason when the exit code is not 0
+};
+
+// Writes the policy where the request says: the file (whole or not at all); for "-" the
+// text replaces `out`; with `json`, `out` (the sizing JSON) gains the "cfrm" section.
+CfrmOutcome DeliverCfrmPolicy(const CfrmRequest& request, const core::CfrmPolicy& policy, bool json,
+                              std::string& out);
+
+}  // namespace cli
+
+#endif  // CLI_CFRM_OPTIONS_H_

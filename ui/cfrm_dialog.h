@@ -1,0 +1,93 @@
+// "CFRM Policy": the STRUCTURE statements of the latest sizing for the policy utility. The
+// user types the group name, the coupling facilities and the options; the preview, the pools
+// left out and the fit check follow every keystroke. Copy puts the text on the clipboard, Save
+// As writes it to a file whole or not at all. The inputs are kept in the settings store when
+// the dialog closes.
+#ifndef UI_CFRM_DIALOG_H_
+#define UI_CFRM_DIALOG_H_
+
+#include <QDialog>
+#include <QVariantMap>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace core {
+struct CfrmPolicy;
+struct CfrmSource;
+struct SizingResult;
+}  // namespace core
+
+namespace ui {
+
+class MessageSink;
+
+// Asks where to save the policy text; nullopt when the user cancels.
+class PolicyFileChooser {
+public:
+    virtual ~PolicyFileChooser() = default;
+    virtual std::optional<QString> choosePolicyFile(QWidget* parent,
+                                                    const QString& suggestedName) = 0;
+};
+
+// The real one: a QFileDialog that asks before replacing a file.
+class DialogPolicyFileChooser : public PolicyFileChooser {
+public:
+    std::optional<QString> choosePolicyFile(QWidget* parent, const QString& suggestedName) override;
+};
+
+class CfrmDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // `messages` and `chooser` must outlive the dialog. The inputs start as stored.
+    CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidget* parent = nullptr);
+    ~CfrmDialog() override;
+
+    // The sizing and where it came from (the options of `source` are the dialog's own).
+    void setSizing(const core::SizingResult& sizing, const core::CfrmSource& source);
+
+    // The inputs as a plan or the settings store keeps them: keys "group", "facilities",
+    // "growth", "duplex" ("default", "gbp", "all", "none"), "autoalt", "commandPrefix",
+    // "freeSpace". Missing keys keep the defaults.
+    QVariantMap inputs() const;
+    void setInputs(const QVariantMap& inputs);
+
+    QString policyText() const;  // "" while an input breaks a rule
+
+    // Stores the inputs, then closes.
+    void done(int result) override;
+
+private:
+    void updatePreview();
+    void copyText();
+    void saveAs();
+
+    MessageSink& m_messages;
+    PolicyFileChooser& m_chooser;
+    std::unique_ptr<core::SizingResult> m_sizing;
+    std::unique_ptr<core::CfrmSource> m_source;
+    std::unique_ptr<core::CfrmPolicy> m_policy;
+    QLineEdit* m_group;
+    QLineEdit* m_facilities;
+    QDoubleSpinBox* m_growth;
+    QComboBox* m_duplex;
+    QCheckBox* m_autoAlter;
+    QLineEdit* m_prefix;
+    QLineEdit* m_freeSpace;
+    QPlainTextEdit* m_preview;
+    QLabel* m_status;
+    QPushButton* m_copy;
+    QPushButton* m_save;
+};
+
+}  // namespace ui
+
+#endif  // UI_CFRM_DIALOG_H_
