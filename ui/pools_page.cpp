@@ -69,6 +69,7 @@ QLabel* RangeLine(TypedNumberBox* box, const char* name, QWidget* parent) {
     QPalette colours = line->palette();
     colours.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x00));
     line->setPalette(colours);
+    line->setMinimumWidth(line->fontMetrics().horizontalAdvance(box->rangeText()));
     auto show = [box, line](bool valid) { line->setText(valid ? QString() : box->rangeText()); };
     QObject::connect(box, &TypedNumberBox::validityChanged, line, show);
     show(box->isValid());
@@ -156,8 +157,9 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
 
     m_animation->hide();
 
-    // Along the top: the two numbers, and the place the animation takes while Share All runs,
-    // kept free so that nothing moves when it shows.
+    // Along the top: the two numbers with room for the lines that explain a refused one. The
+    // animation lies over the top right corner while Share All runs (see resizeEvent), so that
+    // nothing moves when it shows.
     auto* membersField = new QHBoxLayout;
     membersField->addWidget(m_members);
     membersField->addSpacing(fontMetrics().horizontalAdvance(QStringLiteral("Mb")) + 6);
@@ -174,15 +176,10 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
                     membersField);
     numbers->addRow(Caption(QStringLiteral("ECSA Size for IRLM "), "lbl4", m_ecsaSize, this),
                     ecsaField);
-    auto* animationSlot = new QWidget(this);
-    animationSlot->setFixedSize(m_animation->sizeHint());
-    auto* slotLayout = new QVBoxLayout(animationSlot);
-    slotLayout->setContentsMargins(0, 0, 0, 0);
-    slotLayout->addWidget(m_animation);
+    m_animation->resize(m_animation->sizeHint());
     auto* top = new QHBoxLayout;
     top->addLayout(numbers);
     top->addStretch(1);
-    top->addWidget(animationSlot, 0, Qt::AlignBottom);
 
     auto* buttons = new QVBoxLayout;
     buttons->addStretch(1);
@@ -232,6 +229,13 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
 }
 
 PoolsPage::~PoolsPage() = default;
+
+void PoolsPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QMargins margins = layout()->contentsMargins();
+    m_animation->move(width() - margins.right() - m_animation->width(), margins.top());
+    m_animation->raise();
+}
 
 void PoolsPage::reloadFromTables() {
     m_poolsModel->reload();

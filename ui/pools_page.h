@@ -71,6 +71,8 @@ signals:
 protected:
     // The mouse and drag events of the two lists' viewports: the drag and drop of pools.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Keeps the Share All animation over the top right corner.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void shareSelectedPool();   // Add
