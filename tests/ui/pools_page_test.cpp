@@ -275,16 +275,6 @@ void PoolsPageTest::shareAllShowsTheAnimationWhileItWorks() {
     QCOMPARE(watcher.framesWhilePainting, 20);
     QVERIFY(!animation->isVisible());
     QVERIFY(!animation->isPlaying());
-
-    // Without its clip the work runs all the same.
-    PoolsPage noClip(m_tables, m_messages, QStringLiteral("/nonexistent/Filemove.avi"));
-    m_tables.lstPools = {"BP0"};
-    m_tables.lvSharedPools.clear();
-    noClip.reloadFromTables();
-    noClip.show();
-    QTest::mouseClick(noClip.findChild<QPushButton*>("cmdShareAllPools"), Qt::LeftButton);
-    QCOMPARE(m_tables.lvSharedPools.size(), size_t{1});
-    QVERIFY(!noClip.findChild<AnimationPlayer*>("anbDelay")->isVisible());
 }
 
 void PoolsPageTest::dropMovesPoolsOnlyFromTheOtherList_data() {
