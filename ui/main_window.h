@@ -1,6 +1,7 @@
 // The main window "frmSelectFiles": the four pages of the wizard in "tbsMain", the "Cancel" /
 // "Finish" button and the status bar. It owns the working tables; leaving the files page after
-// the file list changed loads the files, entering "View Results" runs the sizing.
+// the file list changed loads the files (on a worker thread; Esc cancels), entering "View
+// Results" runs the sizing unless a number on the pools page is refused.
 #ifndef UI_MAIN_WINDOW_H_
 #define UI_MAIN_WINDOW_H_
 
