@@ -279,10 +279,15 @@ void MainWindowTest::failedOrCancelledLoadKeepsTheFilesPageAndTheTables() {
     writeFile("gone.sta", {kHeader, Lead("10.00.00"), Bps("BP9")});
     const SlowFileSource slow;
     m_window->setFileSource(slow);
-    QTimer::singleShot(100, m_window.get(), [this] {
-        clickButton(QStringLiteral("cmdRemove"));
-        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+    QTimer whileLoading;
+    connect(&whileLoading, &QTimer::timeout, m_window.get(), [this, &whileLoading] {
+        if (m_window->findChild<QProgressBar*>("pbReadFile")->isVisible()) {
+            whileLoading.stop();
+            clickButton(QStringLiteral("cmdRemove"));
+            QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        }
     });
+    whileLoading.start(20);
     clickTab(1, 0);
     QCOMPARE(m_window->statusBar()->currentMessage(), "Reading the data files was cancelled");
     QCOMPARE(availablePools(), pools);
