@@ -1,8 +1,12 @@
 #include "column_layout.h"
 
+#include <QDebug>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 
 #include "numbers.h"
 
@@ -14,6 +18,23 @@ const QString kApplication = QStringLiteral("Loomkeep");
 const QString kGroup = QStringLiteral("Layout");
 
 QString KeyPath(const QString& key) { return kGroup + QLatin1Char('/') + key; }
+
+// False, after one warning per run, when the store exists but is not a regular file. Asked
+// before QSettings opens the file, because its open of a named pipe waits for a writer forever.
+bool IsUsableStore(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.isFile()) {
+        return true;
+    }
+    static std::atomic<bool> warned = false;
+    if (!warned.exchange(true)) {
+        qWarning().noquote() << QStringLiteral(
+                                    "Loomstead: the settings file %1 is not a regular file; "
+                                    "column widths are neither read from it nor stored in it")
+                                    .arg(path);
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -45,9 +66,20 @@ QList<std::optional<int>> ParseLayoutValue(const QString& value) {
     return widths;
 }
 
+QString ColumnLayoutStore::filePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1Char('/') + kOrganization + QLatin1Char('/') + kApplication +
+           QStringLiteral(".conf");
+}
+
 QString ColumnLayoutStore::layoutValue(const QString& key) const {
-    const QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganization,
-                          kApplication);
+    const QString path = filePath();
+    if (!IsUsableStore(path)) {
+        return {};
+    }
+    // The file alone, without the organization-wide and system fallbacks QSettings would also
+    // open (each of which could be a pipe too).
+    const QSettings store(path, QSettings::IniFormat);
     if (store.status() != QSettings::NoError) {
         return {};
     }
@@ -60,7 +92,11 @@ QString ColumnLayoutStore::layoutValue(const QString& key) const {
 }
 
 bool ColumnLayoutStore::setLayoutValue(const QString& key, const QString& value) {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kApplication);
+    const QString path = filePath();
+    if (!IsUsableStore(path)) {
+        return false;
+    }
+    QSettings store(path, QSettings::IniFormat);
     store.setValue(KeyPath(key), value);
     store.sync();
     return store.status() == QSettings::NoError;

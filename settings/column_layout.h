@@ -24,9 +24,14 @@ QString FormatLayoutValue(const QList<int>& widths);
 QList<std::optional<int>> ParseLayoutValue(const QString& value);
 
 // The layout values in the settings store. The store never stops the program: a store that
-// cannot be read reads as empty, one that cannot be written keeps its old values.
+// cannot be read reads as empty, one that cannot be written keeps its old values. A store that is
+// not a regular file (a named pipe would block the program on opening it) is left alone: it
+// reads as empty, is never written, and one warning goes to standard error per run.
 class ColumnLayoutStore {
 public:
+    // The store's file: <user config folder>/Loomkeep/Loomkeep.conf.
+    static QString filePath();
+
     // The stored value under the key; "" when there is none or the store cannot be read.
     QString layoutValue(const QString& key) const;
 

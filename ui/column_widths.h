@@ -1,18 +1,31 @@
-// Keeps the column widths of a list view in the settings store, keyed by the list's name.
+// Keeps the column widths of a list view in the settings store, keyed by the list's name, and
+// gives columns the width their captions need.
 #ifndef UI_COLUMN_WIDTHS_H_
 #define UI_COLUMN_WIDTHS_H_
 
-class QString;
+#include <QString>
+
 class QTreeView;
 
 namespace ui {
+
+// A stored width below this many pixels leaves a column that can be neither read nor grabbed.
+inline constexpr int kMinUsableColumnWidth = 20;
+
+// The width in pixels the column's caption needs, with room for `suffix` after it (a sort
+// marker that the caption may carry later).
+int CaptionWidth(const QTreeView& view, int column, const QString& suffix = {});
+
+// Widens every column narrower than its caption (with `suffix`) to the caption's width.
+void FitColumnsToCaptions(QTreeView& view, const QString& suffix = {});
 
 // Stores the widths of every column of the view, first column first, under the key. A store
 // that cannot be written is left as it was, silently.
 void SaveColumnLayout(const QTreeView& view, const QString& key);
 
-// Gives column i the i-th stored width. Columns without a usable stored width keep theirs;
-// stored widths beyond the last column are ignored; nothing stored changes nothing.
+// Gives column i the i-th stored width; a stored width under kMinUsableColumnWidth gives the
+// caption's width instead. Columns without a usable stored width keep theirs; stored widths
+// beyond the last column are ignored; nothing stored changes nothing.
 void LoadColumnLayout(QTreeView& view, const QString& key);
 
 }  // namespace ui

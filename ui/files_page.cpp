@@ -11,6 +11,7 @@
 #include <string>
 
 #include "dialogs.h"
+#include "first_arrow_selects.h"
 #include "tables.h"
 #include "text.h"
 
@@ -52,15 +53,20 @@ FilesPage::FilesPage(core::CoreTables& tables, FileChooser& chooser, QWidget* pa
     m_fileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_fileList->setTextElideMode(Qt::ElideMiddle);
     m_fileList->viewport()->installEventFilter(new DoubleClickFilter(this, this));
+    m_fileList->setAccessibleName(QStringLiteral("Currently Selected Files"));
+    MakeFirstArrowSelect(*m_fileList);
 
     m_addButton->setObjectName(QStringLiteral("cmdAdd"));
+    m_addButton->setAccessibleName(QStringLiteral("Add File"));
     m_addButton->setToolTip(QStringLiteral("Choose a statistics file (.sta or .sim) to add"));
     m_removeButton->setObjectName(QStringLiteral("cmdRemove"));
+    m_removeButton->setAccessibleName(QStringLiteral("Remove File"));
     m_removeButton->setToolTip(QStringLiteral("Take the selected file off the list"));
 
     auto* hint = new QLabel(
         QStringLiteral("Add the buffer-pool statistics files of the DB2 system. They are read "
-                       "when you move on to \u201CSelect Shared Pools\u201D."),
+                       "when you move on to \u201CSelect Shared Pools\u201D; Esc stops the "
+                       "reading."),
         this);
     hint->setObjectName(QStringLiteral("lblFilesHint"));
     hint->setWordWrap(true);

@@ -7,7 +7,8 @@ class QTreeView;
 
 namespace ui {
 
-// Sorts the view's rows by the text of `column` (0-based): descending when its title ends in
+// Sorts the view's rows by `column` (0-based), as the model's sort role compares: descending when
+// its title ends in
 // "(A)", ascending otherwise. Removes the marker from every title and gives the clicked title
 // the marker of the new order. The view's model sorts (a QSortFilterProxyModel) and holds the
 // titles as editable header data; the order stays in force when the rows are refilled.

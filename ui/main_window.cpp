@@ -1,9 +1,12 @@
 #include "main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QEventLoop>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -12,9 +15,14 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <atomic>
 #include <climits>
+#include <mutex>
+#include <string>
+#include <thread>
 
 #include "busy_guard.h"
 #include "cfrm_dialog.h"
@@ -32,6 +40,7 @@
 #include "results_page.h"
 #include "sizing.h"
 #include "tables.h"
+#include "typed_number_box.h"
 
 namespace ui {
 namespace {
@@ -42,44 +51,72 @@ QString FromCore(std::string_view text) {
 
 void ProcessPendingEvents() { QCoreApplication::processEvents(); }
 
-// Shows the loader's progress: the file being read in the status bar, the progress bar per
-// file, and the header warnings as they come.
+const core::DiskFileSource kDiskFiles;
+
+// The loader's progress as the worker thread reports it, read by the window's thread on a timer:
+// the file being read and how far. Esc sets the cancel flag the loader polls.
 class LoadProgress : public core::LoadObserver {
 public:
-    LoadProgress(QStatusBar& statusBar, QProgressBar& progress, MessageSink& messages)
-        : m_statusBar(statusBar), m_progress(progress), m_messages(messages) {}
-
     void FileStarting(size_t, std::string_view path) override {
-        m_statusBar.showMessage(FromCore(path));
-        ProcessPendingEvents();
+        const std::lock_guard<std::mutex> lock(m_pathMutex);
+        m_path.assign(path);
+        m_sizeBytes = 0;
+        m_charactersRead = 0;
     }
+    void FileOpened(size_t, uint64_t sizeBytes) override { m_sizeBytes = sizeBytes; }
+    void Progress(uint64_t charactersRead) override { m_charactersRead = charactersRead; }
+    bool CancelRequested() override { return m_cancel; }
 
-    void FileOpened(size_t, uint64_t sizeBytes) override {
-        // A progress bar counts in int; files past 2 GB are counted in coarser steps.
-        m_shift = 0;
-        while ((sizeBytes >> m_shift) > static_cast<uint64_t>(INT_MAX)) {
-            ++m_shift;
+    void requestCancel() { m_cancel = true; }
+
+    // Shows the state in the status bar; a progress bar counts in int, so files past 2 GB are
+    // counted in coarser steps.
+    void show(QStatusBar& statusBar, QProgressBar& progress) {
+        QString path;
+        {
+            const std::lock_guard<std::mutex> lock(m_pathMutex);
+            path = FromCore(m_path);
         }
-        m_progress.setRange(0, static_cast<int>(sizeBytes >> m_shift));
-        m_progress.setValue(0);
-    }
-
-    void Progress(uint64_t charactersRead) override {
-        const uint64_t value = charactersRead >> m_shift;
-        m_progress.setValue(static_cast<int>(
-            std::min<uint64_t>(value, static_cast<uint64_t>(m_progress.maximum()))));
-    }
-
-    void HeaderWarning(size_t, std::string_view) override {
-        m_messages.showMessage(MessageIcon::kInformation, FromCore(core::kHeaderWarningTitle),
-                               FromCore(core::kHeaderWarningText));
+        if (statusBar.currentMessage() != path) {
+            statusBar.showMessage(path);
+        }
+        const uint64_t size = m_sizeBytes;
+        int shift = 0;
+        while ((size >> shift) > static_cast<uint64_t>(INT_MAX)) {
+            ++shift;
+        }
+        const int maximum = static_cast<int>(size >> shift);
+        progress.setRange(0, maximum);  // 0 to 0 while a file opens: the bar shows it is busy
+        progress.setValue(static_cast<int>(
+            std::min<uint64_t>(m_charactersRead.load() >> shift, static_cast<uint64_t>(maximum))));
     }
 
 private:
-    QStatusBar& m_statusBar;
-    QProgressBar& m_progress;
-    MessageSink& m_messages;
-    int m_shift = 0;
+    std::mutex m_pathMutex;
+    std::string m_path;
+    std::atomic<uint64_t> m_sizeBytes = 0;
+    std::atomic<uint64_t> m_charactersRead = 0;
+    std::atomic<bool> m_cancel = false;
+};
+
+// Esc during a load cancels it. Installed after the busy guard's filter, so it sees the key
+// before that filter drops all input.
+class EscapeCancelsLoad : public QObject {
+public:
+    explicit EscapeCancelsLoad(LoadProgress& progress) : m_progress(progress) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+            QApplication::activeModalWidget() == nullptr) {
+            m_progress.requestCancel();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    LoadProgress& m_progress;
 };
 
 // Shows each step of the sizing run in the status bar; the first four let the text paint.
@@ -109,6 +146,7 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     : QMainWindow(parent),
       m_tables(std::make_unique<core::CoreTables>()),
       m_messages(messages),
+      m_fileSource(&kDiskFiles),
       m_pages(new QTabWidget(this)),
       m_filesPage(new FilesPage(*m_tables, chooser, m_pages)),
       m_poolsPage(new PoolsPage(*m_tables, messages, clipPath, m_pages)),
@@ -133,6 +171,9 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
 
     m_quitButton->setObjectName(QStringLiteral("cmdQuit"));
     m_quitButton->setAutoDefault(false);
+    m_quitButton->setAccessibleName(QStringLiteral("Cancel"));
+    m_pages->setAccessibleName(QStringLiteral("Steps"));
+    m_pages->tabBar()->setAccessibleName(QStringLiteral("Steps"));
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -147,6 +188,8 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     // size of the data read.
     m_readProgress->setObjectName(QStringLiteral("pbReadFile"));
     m_readProgress->setTextVisible(false);
+    m_readProgress->setAccessibleName(QStringLiteral("Reading progress"));
+    m_readProgress->setToolTip(QStringLiteral("Reading the data files; Esc cancels"));
     m_readProgress->setFixedWidth(160);
     m_readProgress->hide();
     m_dataSize->setObjectName(QStringLiteral("lblDataSize"));
@@ -192,6 +235,8 @@ MainWindow::~MainWindow() {
 
 const core::CoreTables& MainWindow::tables() const { return *m_tables; }
 
+void MainWindow::setFileSource(const core::FileSource& source) { m_fileSource = &source; }
+
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_shownBefore) {
@@ -216,19 +261,31 @@ void MainWindow::runFirstActivation() {
     LoadColumnLayout(*m_objectsPage->sharedObjectsView(), QStringLiteral("lvSharedObjects"));
 }
 
-void MainWindow::changePage(int currentPage) {
-    const int previousPage = m_currentPage;
-    m_currentPage = currentPage;
+void MainWindow::changePage(int requestedPage) {
+    int page = requestedPage;
+    if (m_currentPage == kFilesPage && page != kFilesPage && m_tables->FilesChanged) {
+        // The files page stays current while the files load, and after a failure.
+        showPageQuietly(kFilesPage);
+        if (!loadDataFiles()) {
+            return;
+        }
+        showPageQuietly(page);
+    }
+    // A number the sizing would read differently from what the box shows is refused here, on
+    // the page that holds the box.
+    const bool refused = page == kResultsPage && m_poolsPage->firstInvalidNumber() != nullptr;
+    if (refused) {
+        page = kPoolsPage;
+        showPageQuietly(page);
+    }
+    m_currentPage = page;
 
     m_objectsPage->clearObjects();
-    if (previousPage == kFilesPage && m_tables->FilesChanged) {
-        loadDataFiles();
-    }
-    if (currentPage == kObjectsPage || currentPage == kResultsPage) {
+    if (page == kObjectsPage || page == kResultsPage) {
         core::RebuildSharedPoolList(*m_tables);
         m_objectsPage->reloadPoolList();
     }
-    if (currentPage == kResultsPage) {
+    if (page == kResultsPage) {
         ProcessPendingEvents();
         m_resultsPage->clearResults();
         runSizing();
@@ -236,32 +293,88 @@ void MainWindow::changePage(int currentPage) {
     } else {
         m_quitButton->setText(kCancelCaption);
     }
+    m_quitButton->setAccessibleName(m_quitButton->text().remove(QLatin1Char('&')));
     ProcessPendingEvents();
+    if (refused) {
+        refuseInvalidNumber();
+    }
 }
 
-void MainWindow::loadDataFiles() {
+void MainWindow::showPageQuietly(int page) {
+    const QSignalBlocker quiet(m_pages);
+    m_pages->setCurrentIndex(page);
+}
+
+bool MainWindow::loadDataFiles() {
+    core::CoreTables loaded;
+    loaded.lstSelectedFiles = m_tables->lstSelectedFiles;
+    loaded.FilesChanged = true;
     core::LoadResult result;
+    LoadProgress progress;
+    std::vector<size_t> fileFirstLines;
     {
         const BusyGuard busy;
-        m_dataSize->clear();
+        EscapeCancelsLoad escape(progress);
+        qApp->installEventFilter(&escape);
         m_readProgress->setRange(0, 0);
         m_readProgress->show();
-        const core::DiskFileSource source;
-        LoadProgress progress(*statusBar(), *m_readProgress, m_messages);
-        core::FileStartRecorder fileStarts(*m_tables, progress);
-        result = core::LoadDataFiles(*m_tables, source, &fileStarts);
-        m_fileFirstLines = fileStarts.firstLines();
-        core::CountWorkFileObjects(*m_tables);
+        QEventLoop waitForLoad;
+        QTimer showProgress;
+        connect(&showProgress, &QTimer::timeout, this,
+                [&] { progress.show(*statusBar(), *m_readProgress); });
+        showProgress.start(50);
+        core::FileStartRecorder fileStarts(loaded, progress);
+        std::thread worker([&] {
+            result = core::LoadDataFiles(loaded, *m_fileSource, &fileStarts);
+            if (result.ok()) {
+                core::CountWorkFileObjects(loaded);
+            }
+            QMetaObject::invokeMethod(&waitForLoad, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        waitForLoad.exec();
+        worker.join();
+        fileFirstLines = fileStarts.firstLines();
+        // Input that reached the window system during the load is dropped here, while the
+        // guard still holds it, rather than replayed on a page the user never saw.
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(&escape);
         statusBar()->clearMessage();
         m_readProgress->hide();
-        m_dataSize->setText(FromCore(result.dataSizeText));
-        m_poolsPage->reloadFromTables();
+    }
+    if (result.error && result.error->reason == core::FileErrorReason::kCancelled) {
+        statusBar()->showMessage(QStringLiteral("Reading the data files was cancelled"));
+        return false;
+    }
+    for (const std::string& path : result.headerWarnings) {
+        m_messages.showMessage(MessageIcon::kInformation, FromCore(core::kHeaderWarningTitle),
+                               FromCore(core::kHeaderWarningText),
+                               QStringLiteral("File: ") + FromCore(path));
     }
     if (result.error) {
         m_messages.showMessage(MessageIcon::kCritical, FromCore(core::kReadErrorTitle),
-                               FromCore(core::kReadErrorText),
-                               QString::fromStdString(result.error->Detail()));
+                               FromCore(core::kReadErrorText), FromCore(result.error->Detail()));
+        return false;
     }
+    m_fileFirstLines = std::move(fileFirstLines);
+    completeLoad(std::move(loaded), result);
+    return true;
+}
+
+void MainWindow::completeLoad(core::CoreTables&& loaded, const core::LoadResult& result) {
+    *m_tables = std::move(loaded);
+    m_dataSize->setText(FromCore(result.dataSizeText));
+    m_poolsPage->reloadFromTables();
+}
+
+void MainWindow::refuseInvalidNumber() {
+    TypedNumberBox* box = m_poolsPage->firstInvalidNumber();
+    if (box == nullptr) {
+        return;
+    }
+    m_messages.showMessage(MessageIcon::kInformation, QStringLiteral("Loomstead"),
+                           box->rangeText());
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
 }
 
 void MainWindow::runSizing() {

@@ -1,6 +1,7 @@
 // The main window "frmSelectFiles": the four pages of the wizard in "tbsMain", the "Cancel" /
 // "Finish" button and the status bar. It owns the working tables; leaving the files page after
-// the file list changed loads the files, entering "View Results" runs the sizing.
+// the file list changed loads the files (on a worker thread; Esc cancels), entering "View
+// Results" runs the sizing unless a number on the pools page is refused.
 #ifndef UI_MAIN_WINDOW_H_
 #define UI_MAIN_WINDOW_H_
 
@@ -19,6 +20,8 @@ namespace core {
 class CoreTables;
 struct CfrmSource;
 struct SizingResult;
+class FileSource;
+struct LoadResult;
 }  // namespace core
 
 namespace ui {
@@ -46,6 +49,10 @@ public:
 
     const core::CoreTables& tables() const;
 
+    // Where the files are read from; by default the disk. `source` must outlive the window and
+    // be safe to read from another thread.
+    void setFileSource(const core::FileSource& source);
+
 protected:
     // The first showing asks for a data file at once and then restores the column widths.
     void showEvent(QShowEvent* event) override;
@@ -54,13 +61,23 @@ protected:
 
 private:
     void runFirstActivation();
-    void changePage(int currentPage);
-    void loadDataFiles();
+    void changePage(int requestedPage);
+    // Shows the page without running the page change.
+    void showPageQuietly(int page);
+    // Reads the listed files into fresh tables on a worker thread while this thread keeps the
+    // window painting and ignores input; Esc cancels. True when the tables now hold the files;
+    // on a failure or a cancel the tables are as they were and the files still count as changed.
+    bool loadDataFiles();
+    // The one place a successful load lands: the loaded tables replace the working ones (whose
+    // object the pages keep referring to) and the pages show them.
+    void completeLoad(core::CoreTables&& loaded, const core::LoadResult& result);
+    void refuseInvalidNumber();
     void runSizing();
     void openCfrmDialog();
 
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;
+    const core::FileSource* m_fileSource;
     QTabWidget* m_pages;
     FilesPage* m_filesPage;
     PoolsPage* m_poolsPage;

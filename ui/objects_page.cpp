@@ -14,6 +14,8 @@
 #include <string>
 
 #include "busy_guard.h"
+#include "column_widths.h"
+#include "first_arrow_selects.h"
 #include "pool_lists.h"
 #include "shared_objects_model.h"
 #include "tables.h"
@@ -87,6 +89,8 @@ ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
     m_poolsList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_poolsList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_poolsList->setAccessibleName(QStringLiteral("Shared Pools"));
+    m_cacheAllBox->setAccessibleName(QStringLiteral("Cache All Objects"));
+    MakeFirstArrowSelect(*m_poolsList);
 
     m_sharedObjectsView->setObjectName(QStringLiteral("lvSharedObjects"));
     m_sharedObjectsView->setModel(m_objectsModel);
@@ -99,6 +103,8 @@ ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
     m_sharedObjectsView->header()->setSectionsClickable(false);
     m_sharedObjectsView->header()->setStretchLastSection(true);
     m_sharedObjectsView->setAccessibleName(QStringLiteral("Pool Objects"));
+    MakeFirstArrowSelect(*m_sharedObjectsView);
+    FitColumnsToCaptions(*m_sharedObjectsView);
     m_sharedObjectsView->setAccessibleDescription(
         QStringLiteral("Objects of the selected pool; a checked object is cached. Space checks "
                        "or unchecks the current object"));
@@ -111,6 +117,8 @@ ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
         label->setSizePolicy(policy);
         label->hide();
     }
+    m_poolObjectsCount->setAccessibleName(m_poolObjectsCaption->text());
+    m_sharedObjectsCount->setAccessibleName(m_sharedObjectsCaption->text());
     for (QLabel* count : {m_poolObjectsCount, m_sharedObjectsCount}) {
         count->setMinimumWidth(count->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
         count->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSpinBox>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -24,20 +23,24 @@
 
 #include "animation_player.h"
 #include "busy_guard.h"
+#include "column_widths.h"
 #include "data_text.h"
 #include "dialogs.h"
+#include "first_arrow_selects.h"
 #include "icons.h"
 #include "messages.h"
 #include "pool_lists.h"
 #include "pool_sharing.h"
 #include "tables.h"
 #include "text.h"
+#include "typed_number_box.h"
+#include "typed_numbers.h"
 
 namespace ui {
 namespace {
 
-constexpr int kMaxMembers = 32;
-constexpr int kMaxEcsaSizeMb = 9999;
+const TypedNumberBox::Rule kMembersRule{core::IsValidMembersText, core::kMembersRangeText, 1, 32};
+const TypedNumberBox::Rule kEcsaRule{core::IsValidEcsaText, core::kEcsaRangeText, 0, 9999};
 
 int SelectedRow(const QAbstractItemView* view) {
     const QModelIndexList rows = view->selectionModel()->selectedRows();
@@ -51,14 +54,26 @@ QLabel* Caption(const QString& text, const char* name, QWidget* buddy, QWidget* 
     return label;
 }
 
-QSpinBox* NumberBox(const char* name, int maximum, int initial, QWidget* parent) {
-    auto* box = new QSpinBox(parent);
+TypedNumberBox* NumberBox(const char* name, const TypedNumberBox::Rule& rule,
+                          const QString& initial, QWidget* parent) {
+    auto* box = new TypedNumberBox(rule, initial, parent);
     box->setObjectName(QLatin1String(name));
-    box->setRange(1, maximum);
-    box->setValue(initial);
     box->setAccelerated(true);
-    box->setAlignment(Qt::AlignRight);
     return box;
+}
+
+// The line beside a box that says what it accepts while its text is refused.
+QLabel* RangeLine(TypedNumberBox* box, const char* name, QWidget* parent) {
+    auto* line = new QLabel(parent);
+    line->setObjectName(QLatin1String(name));
+    QPalette colours = line->palette();
+    colours.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x00));
+    line->setPalette(colours);
+    line->setMinimumWidth(line->fontMetrics().horizontalAdvance(box->rangeText()));
+    auto show = [box, line](bool valid) { line->setText(valid ? QString() : box->rangeText()); };
+    QObject::connect(box, &TypedNumberBox::validityChanged, line, show);
+    show(box->isValid());
+    return line;
 }
 
 }  // namespace
@@ -78,17 +93,16 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
       m_addButton(new QPushButton(this)),
       m_removeButton(new QPushButton(this)),
       m_shareAllButton(new QPushButton(QStringLiteral("&Share All"), this)),
-      m_members(NumberBox("txtSharedDB2", kMaxMembers, 1, this)),
-      m_ecsaSize(NumberBox("txtECSASize", kMaxEcsaSizeMb, 4, this)),
+      m_members(NumberBox("txtSharedDB2", kMembersRule, QStringLiteral("1"), this)),
+      m_ecsaSize(NumberBox("txtECSASize", kEcsaRule, QStringLiteral("4"), this)),
       m_animation(new AnimationPlayer(this)),
       m_addDragIcon(PoolCarryDragIcon()),
       m_removeDragIcon(PoolDropDragIcon()),
       m_dragRunner([](QDrag& drag) { drag.exec(Qt::MoveAction); }) {
-    m_members->setToolTip(
-        QStringLiteral("Number of DB2 members sharing the data (1 to %1)").arg(kMaxMembers));
+    m_members->setToolTip(QStringLiteral("Number of DB2 members sharing the data (1 to 32)"));
     m_members->setAccessibleName(QStringLiteral("No Of Shared DB2"));
     m_ecsaSize->setToolTip(
-        QStringLiteral("ECSA size for the IRLM in Mb (1 to %1)").arg(kMaxEcsaSizeMb));
+        QStringLiteral("ECSA size for the IRLM in Mb (0 to 9999, up to two decimals)"));
     m_ecsaSize->setAccessibleName(QStringLiteral("ECSA Size for IRLM"));
 
     m_poolsList->setObjectName(QStringLiteral("lstPools"));
@@ -108,6 +122,7 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
     m_sharedPoolsView->header()->setSectionsMovable(false);
     m_sharedPoolsView->header()->setStretchLastSection(true);
     m_sharedPoolsView->setColumnWidth(SharedPoolsModel::kPoolName, 140);
+    FitColumnsToCaptions(*m_sharedPoolsView);
     m_sharedPoolsView->setAccessibleName(QStringLiteral("Shared Pools"));
     m_sharedPoolsView->setAccessibleDescription(
         QStringLiteral("Shared pools; double-click or drag a pool back to return it"));
@@ -120,6 +135,7 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
         list->setDragEnabled(false);  // the page runs the drags itself
         list->setAcceptDrops(true);
         list->viewport()->installEventFilter(this);
+        MakeFirstArrowSelect(*list);
     }
 
     m_addButton->setObjectName(QStringLiteral("cmdAddPool"));
@@ -132,6 +148,7 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
     m_removeButton->setAccessibleName(QStringLiteral("Return the selected pool"));
     m_shareAllButton->setObjectName(QStringLiteral("cmdShareAllPools"));
     m_shareAllButton->setToolTip(QStringLiteral("Share every available pool"));
+    m_shareAllButton->setAccessibleName(QStringLiteral("Share All"));
     for (QPushButton* button : {m_addButton, m_removeButton, m_shareAllButton}) {
         button->setIconSize(QSize(24, 24));
         button->setAutoDefault(true);  // Enter presses the focused button, as Space does
@@ -140,28 +157,29 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
 
     m_animation->hide();
 
-    // Along the top: the two numbers, and the place the animation takes while Share All runs,
-    // kept free so that nothing moves when it shows.
-    m_members->setMinimumWidth(m_ecsaSize->sizeHint().width());
+    // Along the top: the two numbers with room for the lines that explain a refused one. The
+    // animation lies over the top right corner while Share All runs (see resizeEvent), so that
+    // nothing moves when it shows.
+    auto* membersField = new QHBoxLayout;
+    membersField->addWidget(m_members);
+    membersField->addSpacing(fontMetrics().horizontalAdvance(QStringLiteral("Mb")) + 6);
+    membersField->addWidget(RangeLine(m_members, "lblSharedDB2Range", this));
+    membersField->addStretch(1);
     auto* ecsaField = new QHBoxLayout;
     ecsaField->addWidget(m_ecsaSize);
     ecsaField->addWidget(new QLabel(QStringLiteral("Mb"), this));
+    ecsaField->addWidget(RangeLine(m_ecsaSize, "lblECSASizeRange", this));
     ecsaField->addStretch(1);
     auto* numbers = new QFormLayout;
     numbers->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     numbers->addRow(Caption(QStringLiteral("No Of Shared DB2"), "lbl3", m_members, this),
-                    m_members);
+                    membersField);
     numbers->addRow(Caption(QStringLiteral("ECSA Size for IRLM "), "lbl4", m_ecsaSize, this),
                     ecsaField);
-    auto* animationSlot = new QWidget(this);
-    animationSlot->setFixedSize(m_animation->sizeHint());
-    auto* slotLayout = new QVBoxLayout(animationSlot);
-    slotLayout->setContentsMargins(0, 0, 0, 0);
-    slotLayout->addWidget(m_animation);
+    m_animation->resize(m_animation->sizeHint());
     auto* top = new QHBoxLayout;
     top->addLayout(numbers);
     top->addStretch(1);
-    top->addWidget(animationSlot, 0, Qt::AlignBottom);
 
     auto* buttons = new QVBoxLayout;
     buttons->addStretch(1);
@@ -212,14 +230,28 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
 
 PoolsPage::~PoolsPage() = default;
 
+void PoolsPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QMargins margins = layout()->contentsMargins();
+    m_animation->move(width() - margins.right() - m_animation->width(), margins.top());
+    m_animation->raise();
+}
+
 void PoolsPage::reloadFromTables() {
     m_poolsModel->reload();
     m_sharedPoolsModel->reload();
 }
 
-QString PoolsPage::membersText() const { return QString::number(m_members->value()); }
+QString PoolsPage::membersText() const { return m_members->text(); }
 
-QString PoolsPage::ecsaText() const { return QString::number(m_ecsaSize->value()); }
+QString PoolsPage::ecsaText() const { return m_ecsaSize->text(); }
+
+TypedNumberBox* PoolsPage::firstInvalidNumber() const {
+    if (!m_members->isValid()) {
+        return m_members;
+    }
+    return m_ecsaSize->isValid() ? nullptr : m_ecsaSize;
+}
 
 QTreeView* PoolsPage::sharedPoolsView() const { return m_sharedPoolsView; }
 
@@ -324,6 +356,12 @@ bool PoolsPage::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonPress:
             armDrag(list, *static_cast<QMouseEvent*>(event));
             return false;  // the list still selects the entry under the pointer
+        case QEvent::MouseButtonDblClick:
+            // The double-click moves the pool and selects the next one; a drag that went on
+            // from this press would carry that next pool over as well.
+            m_poolDragArmed = false;
+            m_pressedList = nullptr;
+            return false;
         case QEvent::MouseMove:
             return dragOnMove(list, *static_cast<QMouseEvent*>(event));
         case QEvent::DragEnter:

@@ -16,7 +16,6 @@ class QListView;
 class QMimeData;
 class QMouseEvent;
 class QPushButton;
-class QSpinBox;
 class QTreeView;
 
 namespace core {
@@ -30,6 +29,7 @@ class AnimationPlayer;
 class MessageSink;
 class PoolNamesModel;
 class SharedPoolsModel;
+class TypedNumberBox;
 
 class PoolsPage : public QWidget {
     Q_OBJECT
@@ -46,8 +46,11 @@ public:
     // Shows lstPools and lvSharedPools as they now stand in the tables (after a load).
     void reloadFromTables();
 
+    // Exactly as typed, blanks included.
     QString membersText() const;  // txtSharedDB2
     QString ecsaText() const;     // txtECSASize
+    // The first of the two boxes whose text its rule refuses, or null when both are valid.
+    TypedNumberBox* firstInvalidNumber() const;
 
     QTreeView* sharedPoolsView() const;  // lvSharedPools, whose column widths are kept
 
@@ -68,6 +71,8 @@ signals:
 protected:
     // The mouse and drag events of the two lists' viewports: the drag and drop of pools.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Keeps the Share All animation over the top right corner.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void shareSelectedPool();   // Add
@@ -96,8 +101,8 @@ private:
     QPushButton* m_addButton;
     QPushButton* m_removeButton;
     QPushButton* m_shareAllButton;
-    QSpinBox* m_members;
-    QSpinBox* m_ecsaSize;
+    TypedNumberBox* m_members;
+    TypedNumberBox* m_ecsaSize;
     AnimationPlayer* m_animation;
     // The drag icons the buttons lend to the lists: carried anywhere, and over the list that
     // takes the drop.

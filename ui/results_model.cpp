@@ -52,6 +52,23 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
                 default:
                     return {};
             }
+        case kSortRole:
+            switch (index.column()) {
+                case kPool:
+                    return DataText(pool.pool);
+                case kShared:
+                    return QVariant::fromValue<qlonglong>(pool.shared);
+                case kCacheAll:
+                    return QVariant::fromValue<qlonglong>(pool.cacheAll);
+                case kVpSize:
+                    return QVariant::fromValue<qlonglong>(pool.vpSize);
+                case kHpSize:
+                    return QVariant::fromValue<qlonglong>(pool.hpSize);
+                case kGbpSize:
+                    return QVariant::fromValue<qlonglong>(pool.gbpSize);
+                default:
+                    return {};
+            }
         case Qt::TextAlignmentRole:
             if (index.column() == kPool) {
                 return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);

@@ -15,6 +15,9 @@ class ResultsModel : public QAbstractTableModel {
 
 public:
     enum Column { kPool, kShared, kCacheAll, kVpSize, kHpSize, kGbpSize, kColumnCount };
+    // What a sort compares: the pool name as text, the other columns as numbers, so that 20
+    // comes before 100.
+    static constexpr int kSortRole = Qt::UserRole;
 
     explicit ResultsModel(QObject* parent = nullptr);
 
@@ -24,7 +27,7 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
-    // Every cell is text, numbers included, so that a sort orders them as text.
+    // Display text of every cell, numbers included; kSortRole gives the numbers as numbers.
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;

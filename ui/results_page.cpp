@@ -6,11 +6,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "column_widths.h"
 #include "data_text.h"
+#include "first_arrow_selects.h"
 #include "list_view_sort.h"
 #include "results_model.h"
 #include "sizing.h"
@@ -37,6 +40,7 @@ std::array<QLabel*, N> AddValueFrame(QGroupBox* frame, const std::array<Caption,
         auto* caption = new QLabel(QString::fromLatin1(captions[i].text), frame);
         auto* value = new QLabel(frame);
         value->setObjectName(valueNamePrefix + QString::number(i));
+        value->setAccessibleName(caption->text());
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         value->setMinimumWidth(
             value->fontMetrics().horizontalAdvance(QStringLiteral("  00000000 Mb")));
@@ -76,9 +80,9 @@ ResultsPage::ResultsPage(QWidget* parent)
                                           {"Total Memory Required", 1, 1}}},
                                         QStringLiteral("lblRecommendation"));
 
-    // Numbers sort as text, as the list always has; letter case plays no part, as in the
-    // pool lists.
+    // Numbers sort by value; in pool names letter case plays no part, as in the pool lists.
     m_sortModel->setSourceModel(m_model);
+    m_sortModel->setSortRole(ResultsModel::kSortRole);
     m_sortModel->setSortCaseSensitivity(Qt::CaseInsensitive);
 
     m_resultsView->setObjectName(QStringLiteral("lvResults"));
@@ -99,10 +103,25 @@ ResultsPage::ResultsPage(QWidget* parent)
     for (int column = ResultsModel::kShared; column < ResultsModel::kColumnCount; ++column) {
         header->resizeSection(column, 90);
     }
-    header->setToolTip(
-        QStringLiteral("Click a column title to sort by it; click again to reverse"));
+    FitColumnsToCaptions(*m_resultsView, QStringLiteral(" (D)"));
+    const QString sortHelp = QStringLiteral(
+        "Click a column title to sort by it; click again to reverse. From the keyboard: "
+        "Ctrl+1 to Ctrl+6 sort by the first to the sixth column");
+    header->setToolTip(sortHelp);
+    m_resultsView->setAccessibleName(QStringLiteral("Results"));
+    MakeFirstArrowSelect(*m_resultsView);
+    m_resultsView->setAccessibleDescription(sortHelp);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int column) { SortListViewByColumn(*m_resultsView, column); });
+    for (int column = 0; column < ResultsModel::kColumnCount; ++column) {
+        auto* sortKey =
+            new QShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier,
+                                                       static_cast<Qt::Key>(Qt::Key_1 + column))),
+                          this);
+        sortKey->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(sortKey, &QShortcut::activated, this,
+                [this, column] { SortListViewByColumn(*m_resultsView, column); });
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(systemInfo);
@@ -112,6 +131,7 @@ ResultsPage::ResultsPage(QWidget* parent)
     auto* buttonRow = new QHBoxLayout;
     auto* cfrmButton = new QPushButton(QStringLiteral("CFRM &Policy…"), this);
     cfrmButton->setObjectName(QStringLiteral("cmdCfrmPolicy"));
+    cfrmButton->setAccessibleName(QStringLiteral("CFRM Policy"));
     cfrmButton->setAutoDefault(false);
     connect(cfrmButton, &QPushButton::clicked, this, &ResultsPage::cfrmPolicyRequested);
     buttonRow->addWidget(cfrmButton);

@@ -31,6 +31,7 @@ TitleWindow::TitleWindow(std::function<QWidget*()> startMainWindow, QWidget* par
       m_timer(new QTimer(this)) {
     setObjectName(QStringLiteral("frmTitle"));
     setWindowTitle(QStringLiteral("Loomstead "));
+    setAccessibleName(QStringLiteral("Loomstead Sizing for DB2, Version 2.0"));
 
     auto* panel = new QFrame(this);
     panel->setFrameShape(QFrame::Box);

@@ -4,12 +4,14 @@
 
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -17,8 +19,12 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
+#include <chrono>
+#include <thread>
 
+#include "file_source.h"
 #include "objects_page.h"
 #include "pools_page.h"
 #include "scripted_seams.h"
@@ -36,18 +42,22 @@ private slots:
 
     void pagesBecomeReachableByTheEventsThatEnableThem();
     void filesLoadOnLeavingThePageOnlyAfterTheListChanged();
-    void loadErrorIsShownAndRetried();
+    void failedOrCancelledLoadKeepsTheFilesPageAndTheTables();
     void headerWithoutEnvWarnsOncePerFile();
-    void statusBarShowsTheSizeRead();
     void workedExampleFillsTheResultsPage();
     void objectsPageIsRebuiltOnEveryEntry();
     void columnWidthsAreStoredAtCloseAndRestoredAtStart();
     void wizardWorksWithTheKeyboardAlone();
+    void typedNumbersReachTheSizingOrAreRefused_data();
+    void typedNumbersReachTheSizingOrAreRefused();
+    void listsShowWholeCaptionsAndSelectTheFirstEntryOnDown();
+    void everyControlHasAnAccessibleName();
 
 private:
     // Shows the window; the first activation asks for `firstFile` (empty: the user cancels).
     void start(const QString& firstFile = {});
-    void clickTab(int page);
+    // Clicks the tab of `page`; `landsOn` is the page expected current after it (-1: `page`).
+    void clickTab(int page, int landsOn = -1);
     void clickButton(const QString& name);
     QString writeFile(const QString& name, const QStringList& lines);
     void removeFirstFile();
@@ -99,13 +109,22 @@ QString Bpd(const QString& pool, QChar kind, const QString& object, int a = 0, i
 
 const QString kHeader = QStringLiteral("LOOMSTEAD STATISTICS ENV=TEST");
 
+// Reads from disk after a pause per file, long enough to act while the load runs.
+class SlowFileSource : public core::FileSource {
+public:
+    std::optional<core::FileErrorReason> Read(const std::string& path,
+                                              core::FileContents& out) const override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        return core::DiskFileSource().Read(path, out);
+    }
+};
+
 }  // namespace
 
 void MainWindowTest::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       m_dir->filePath(QStringLiteral("settings")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
     m_messages = std::make_unique<ui::RecordingMessageSink>();
     m_chooser = std::make_unique<ui::ScriptedFileChooser>();
 }
@@ -126,11 +145,11 @@ void MainWindowTest::start(const QString& firstFile) {
     QVERIFY(m_pages);
 }
 
-void MainWindowTest::clickTab(int page) {
+void MainWindowTest::clickTab(int page, int landsOn) {
     QTabBar* bar = m_pages->tabBar();
     QVERIFY2(bar->isTabEnabled(page), qPrintable(QStringLiteral("page %1 disabled").arg(page)));
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
-    QCOMPARE(m_pages->currentIndex(), page);
+    QCOMPARE(m_pages->currentIndex(), landsOn < 0 ? page : landsOn);
 }
 
 void MainWindowTest::clickButton(const QString& name) {
@@ -232,29 +251,52 @@ void MainWindowTest::filesLoadOnLeavingThePageOnlyAfterTheListChanged() {
     QVERIFY(m_messages->messages.isEmpty());
 }
 
-void MainWindowTest::loadErrorIsShownAndRetried() {
-    const QString missing = m_dir->filePath(QStringLiteral("gone.sta"));
-    start(missing);
+void MainWindowTest::failedOrCancelledLoadKeepsTheFilesPageAndTheTables() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
+    clickButton(QStringLiteral("cmdAdd"));
     clickTab(1);
+    const QStringList pools = {"BP0", "BP1", "BP2", "BP3", "BP32K", "BP7"};
+    QCOMPARE(availablePools(), pools);
+    QCOMPARE(labelText("lblDataSize"), "0.24 Mb");  // 134,385 + 115,996 bytes
+    clickTab(0);
+    const QString missing = m_dir->filePath(QStringLiteral("gone.sta"));
+    m_chooser->willChoose(missing);
+    clickButton(QStringLiteral("cmdAdd"));
+    clickTab(1, 0);
     QCOMPARE(m_messages->messages.size(), 1);
     const ui::RecordedMessage& shown = m_messages->messages.first();
     QCOMPARE(shown.icon, ui::MessageIcon::kCritical);
     QCOMPARE(shown.title, "Loomstead");
     QCOMPARE(shown.text, "Error reading data file. Please contact Quellmont");
-    QVERIFY2(shown.detail.contains(missing), qPrintable(shown.detail));
+    QVERIFY2(shown.detail.startsWith("File: " + missing + "\nReason: "), qPrintable(shown.detail));
     QVERIFY(!m_window->findChild<QProgressBar*>("pbReadFile")->isVisible());
-    QCOMPARE(labelText("lblDataSize"), "");
-    QCOMPARE(m_window->statusBar()->currentMessage(), "");
+    QCOMPARE(labelText("lblDataSize"), "0.24 Mb");  // of the load still in force
+    QCOMPARE(availablePools(), pools);
+    QVERIFY(m_window->tables().FilesChanged);
 
-    clickTab(0);
-    clickTab(1);
-    QCOMPARE(m_messages->messages.size(), 2);  // the list still counts as changed
+    // Esc during a slow load cancels it; a click on Remove File meanwhile is dropped.
+    writeFile("gone.sta", {kHeader, Lead("10.00.00"), Bps("BP9")});
+    const SlowFileSource slow;
+    m_window->setFileSource(slow);
+    QTimer whileLoading;
+    connect(&whileLoading, &QTimer::timeout, m_window.get(), [this, &whileLoading] {
+        if (m_window->findChild<QProgressBar*>("pbReadFile")->isVisible()) {
+            whileLoading.stop();
+            clickButton(QStringLiteral("cmdRemove"));
+            QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        }
+    });
+    whileLoading.start(20);
+    clickTab(1, 0);
+    QCOMPARE(m_window->statusBar()->currentMessage(), "Reading the data files was cancelled");
+    QCOMPARE(availablePools(), pools);
+    QCOMPARE(m_window->tables().lstSelectedFiles.size(), size_t{3});
+    QCOMPARE(m_messages->messages.size(), 1);
 
-    writeFile("gone.sta", {kHeader, Lead("10.00.00"), Bps("BP3")});
-    clickTab(0);
-    clickTab(1);
-    QCOMPARE(m_messages->messages.size(), 2);
-    QCOMPARE(availablePools(), QStringList({"BP3"}));
+    clickTab(1);  // the files still count as changed
+    QCOMPARE(availablePools(), pools + QStringList{"BP9"});
+    QVERIFY(!m_window->tables().FilesChanged);
 }
 
 void MainWindowTest::headerWithoutEnvWarnsOncePerFile() {
@@ -271,26 +313,9 @@ void MainWindowTest::headerWithoutEnvWarnsOncePerFile() {
         QCOMPARE(shown.title, "Loomstead File IO");
         QCOMPARE(shown.text, "Incorrect File Format, Use A Flat File");
     }
+    QCOMPARE(m_messages->messages[0].detail, "File: " + m_dir->filePath("a.sta"));
+    QCOMPARE(m_messages->messages[1].detail, "File: " + m_dir->filePath("c.sta"));
     QCOMPARE(availablePools(), QStringList({"BP0", "BP1", "BP2"}));
-}
-
-void MainWindowTest::statusBarShowsTheSizeRead() {
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
-    clickButton(QStringLiteral("cmdAdd"));
-    clickTab(1);
-    QCOMPARE(labelText("lblDataSize"), "0.24 Mb");  // 134,385 + 115,996 bytes
-    QVERIFY(!m_window->findChild<QProgressBar*>("pbReadFile")->isVisible());
-    QCOMPARE(m_window->statusBar()->currentMessage(), "");
-    QCOMPARE(availablePools(), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K", "BP7"}));
-
-    // Removing the only files and moving on leaves empty tables.
-    clickTab(0);
-    removeFirstFile();
-    removeFirstFile();
-    clickTab(1);
-    QCOMPARE(labelText("lblDataSize"), "0.00 Mb");
-    QVERIFY(availablePools().isEmpty());
 }
 
 void MainWindowTest::workedExampleFillsTheResultsPage() {
@@ -338,13 +363,6 @@ void MainWindowTest::workedExampleFillsTheResultsPage() {
     }
     QCOMPARE(row, QStringList({"BP1", "120", "0", "2000", "0", "2000"}));  // the only row
     QCOMPARE(quit->text(), "&Finish");
-
-    // Entering the page again runs the sizing again over the same tables.
-    clickTab(2);
-    QCOMPARE(quit->text(), "&Cancel");
-    clickTab(3);
-    QCOMPARE(rows->rowCount(), 1);
-    QCOMPARE(labelText("lblRecommendation4"), "  30 Mb");
     clickButton(QStringLiteral("cmdQuit"));
     QVERIFY(!m_window->isVisible());
 }
@@ -373,13 +391,6 @@ void MainWindowTest::objectsPageIsRebuiltOnEveryEntry() {
 }
 
 void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
-    // Empty, negative and absurd pieces keep the width given at set-up (90); extra ones are
-    // ignored.
-    QSettings store(QStringLiteral("Loomkeep"), QStringLiteral("Loomkeep"));
-    store.setValue(QStringLiteral("Layout/lvResults"), QStringLiteral("80,,70,-5,99999, 50,40"));
-    store.setValue(QStringLiteral("Layout/lvSharedPools"), QStringLiteral("100, 50"));
-    store.sync();
-    start();
     auto widths = [this](const char* list) {
         const QHeaderView* header = m_window->findChild<QTreeView*>(list)->header();
         QList<int> sizes;
@@ -388,19 +399,36 @@ void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
         }
         return sizes;
     };
-    QCOMPARE(widths("lvResults"), QList<int>({80, 90, 70, 90, 90, 50}));
+    auto restart = [this] {
+        m_window.reset();
+        m_chooser = std::make_unique<ui::ScriptedFileChooser>();
+        start();
+    };
+    start();
+    const QList<int> defaults = widths("lvResults");
+
+    // Empty, negative and absurd pieces keep the default width; one too narrow to see or grab
+    // gets its caption's width; extra pieces are ignored.
+    QSettings store(m_dir->filePath("Loomkeep/Loomkeep.conf"), QSettings::IniFormat);
+    store.setValue(QStringLiteral("Layout/lvResults"), QStringLiteral("80,,7,-5,99999, 50,40"));
+    store.setValue(QStringLiteral("Layout/lvSharedPools"), QStringLiteral("100, 50"));
+    store.sync();
+    restart();
+    const QList<int> restored = widths("lvResults");
+    QCOMPARE(restored.mid(0, 2), QList<int>({80, defaults[1]}));
+    const QFontMetrics captionFont =
+        m_window->findChild<QTreeView*>("lvResults")->header()->fontMetrics();
+    QVERIFY(restored[2] > captionFont.horizontalAdvance("Cache All") && restored[2] < defaults[2]);
+    QCOMPARE(restored.mid(3), QList<int>({defaults[3], defaults[4], 50}));
     QCOMPARE(widths("lvSharedPools"), QList<int>({100, 50}));
 
     m_window->findChild<QTreeView*>("lvResults")->header()->resizeSection(5, 133);
     clickButton(QStringLiteral("cmdQuit"));
     store.sync();
-    QCOMPARE(store.value(QStringLiteral("Layout/lvResults")).toString(), "80,90,70,90,90,133");
+    QCOMPARE(store.value(QStringLiteral("Layout/lvResults")).toString().section(',', 5), "133");
     QCOMPARE(store.value(QStringLiteral("Layout/lvSharedPools")).toString(), "100,50");
     QVERIFY(store.contains(QStringLiteral("Layout/lvSharedObjects")));
-
-    m_window.reset();
-    m_chooser = std::make_unique<ui::ScriptedFileChooser>();
-    start();
+    restart();
     QCOMPARE(widths("lvResults").last(), 133);
 }
 
@@ -429,6 +457,91 @@ void MainWindowTest::wizardWorksWithTheKeyboardAlone() {
 
     QTest::keyClick(bar, Qt::Key_C, Qt::AltModifier);  // &Cancel
     QTRY_VERIFY(!m_window->isVisible());
+}
+
+void MainWindowTest::typedNumbersReachTheSizingOrAreRefused_data() {
+    QTest::addColumn<QString>("members");
+    QTest::addColumn<QString>("ecsa");
+    QTest::addColumn<QString>("refusedBox");  // empty: the results page shows
+    QTest::addColumn<QString>("shown");       // IRLM ECSA Size, or the refusal's text
+    QTest::newRow("4.5 Mb of ECSA, 6.5 to the even 6") << "1"
+                                                       << "4.5"
+                                                       << ""
+                                                       << "  6 Mb";
+    QTest::newRow("33 members") << "33"
+                                << "4"
+                                << "txtSharedDB2"
+                                << "Enter a whole number from 1 to 32";
+    QTest::newRow("ECSA 10000") << "2"
+                                << "10000"
+                                << "txtECSASize"
+                                << "Enter a number from 0 to 9999, with at most two decimals";
+}
+
+void MainWindowTest::typedNumbersReachTheSizingOrAreRefused() {
+    QFETCH(QString, members);
+    QFETCH(QString, ecsa);
+    QFETCH(QString, refusedBox);
+    QFETCH(QString, shown);
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    clickButton(QStringLiteral("cmdShareAllPools"));  // one refusal: BP7 holds work files only
+    for (const auto& [name, text] : {std::pair{"txtSharedDB2", members}, {"txtECSASize", ecsa}}) {
+        auto* box = m_window->findChild<QWidget*>(name);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, text);
+    }
+    clickTab(2);
+    clickTab(3, refusedBox.isEmpty() ? 3 : 1);
+    if (refusedBox.isEmpty()) {
+        QCOMPARE(labelText("lblRecommendation3"), shown);
+        QCOMPARE(m_messages->messages.size(), 1);
+    } else {
+        QCOMPARE(m_messages->messages.size(), 2);
+        QCOMPARE(m_messages->messages.last().text, shown);
+        QVERIFY(m_window->findChild<QWidget*>(refusedBox)->hasFocus());
+        QCOMPARE(m_window->findChild<QPushButton*>("cmdQuit")->text(), "&Cancel");
+    }
+}
+
+void MainWindowTest::listsShowWholeCaptionsAndSelectTheFirstEntryOnDown() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstPools"));
+    pools->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(pools, Qt::Key_Down);
+    QCOMPARE(pools->selectionModel()->selectedRows().value(0).data().toString(), "BP0");
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    for (int page : {1, 2, 3}) {
+        clickTab(page);
+        for (QTreeView* view : m_pages->widget(page)->findChildren<QTreeView*>()) {
+            QVERIFY2(!view->horizontalScrollBar()->isVisible(), qPrintable(view->objectName()));
+            const QHeaderView* header = view->header();
+            for (int i = 0; i < header->count(); ++i) {
+                const QString caption = view->model()->headerData(i, Qt::Horizontal).toString();
+                QVERIFY2(header->sectionSize(i) >
+                             header->fontMetrics().horizontalAdvance(caption + " (D)"),
+                         qPrintable(caption));
+            }
+        }
+    }
+    auto* results = m_window->findChild<QTreeView*>(QStringLiteral("lvResults"));
+    results->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(results, Qt::Key_Down);
+    QCOMPARE(results->selectionModel()->selectedRows().value(0).row(), 0);
+}
+
+void MainWindowTest::everyControlHasAnAccessibleName() {
+    start();
+    for (const QWidget* control : m_window->findChildren<QWidget*>()) {
+        // A spin box's text field speaks through the box.
+        if (control->focusPolicy() != Qt::NoFocus &&
+            qobject_cast<QAbstractSpinBox*>(control->parentWidget()) == nullptr) {
+            QVERIFY2(!control->accessibleName().isEmpty(),
+                     qPrintable(control->objectName() + " " + control->metaObject()->className()));
+        }
+    }
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -38,7 +38,7 @@ void ResultsPageTest::valuesStandBesideTheirCaptions() {
     core::SizingResult result;
     result.lblInfo = {"  14.30.00", "  1", "  2", "  119"};
     result.lblRecommendation = {"  8 Mb", "  8 Mb", "  n/a", "  6 Mb", "  70000 Mb"};
-    result.pools = {{"BP1", 120, 0, 2000, 0, 2000}};
+    result.pools = {{"BP1", 120, 0, 2000, 0, 2000, {}}};
     page.showResult(result);
 
     const struct {

@@ -3,9 +3,11 @@
 //
 //   screenshot_tour SAMPLES_DIR OUTPUT_DIR
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -65,7 +67,7 @@ int main(int argc, char* argv[]) {
     const QDir samples(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
     const QDir out(QString::fromLocal8Bit(argv[2]));
     QTemporaryDir settingsDir;  // the user's own column widths stay out of the pictures
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settingsDir.path()));
 
     ui::RecordingMessageSink messages;
     ui::ScriptedFileChooser chooser;
@@ -98,6 +100,22 @@ int main(int argc, char* argv[]) {
     ClickButton(*window, QStringLiteral("cmdShareAllPools"));
     QTest::qWait(100);
     ok = Save(*window, out, QStringLiteral("2-select-shared-pools.png")) && ok;
+
+    // A refused number stays as typed, with the rule beside it; 4.5 Mb of ECSA is read as 4.5.
+    auto* members = window->findChild<QAbstractSpinBox*>(QStringLiteral("txtSharedDB2"));
+    auto* ecsa = window->findChild<QAbstractSpinBox*>(QStringLiteral("txtECSASize"));
+    if (members != nullptr && ecsa != nullptr) {
+        for (auto [box, text] : {std::pair{members, "33"}, std::pair{ecsa, "4.5"}}) {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(box, QString::fromLatin1(text));
+        }
+        QTest::qWait(100);
+        ok = Save(*window, out, QStringLiteral("2b-number-box-refused.png")) && ok;
+        members->setFocus();
+        QTest::keyClick(members, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(members, QStringLiteral("2"));
+    }
 
     ClickTab(*pages, 2);
     if (auto* pools = window->findChild<QAbstractItemView*>(QStringLiteral("lstSharedPools"))) {
