@@ -102,7 +102,7 @@ std::string PoolCellsStep(const PoolResult& p, const std::string& rowSizes, size
         "cells: Shared " + std::to_string(p.shared) + " object lines, Cache All " +
         std::to_string(p.cacheAll) + ", VP Size " + std::to_string(p.vpSize) + ", HP Size " +
         std::to_string(p.hpSize) +
-        (p.hpSize == 0 && p.shared == p.cacheAll && rowCount > 0 ? " (every object cached)" : "") +
+        (p.shared == p.cacheAll && rowCount > 0 ? " (shown as 0: Shared equals Cache All)" : "") +
         ", GBP Size " + std::to_string(p.gbpSize);
     if (rowCount > 1) {
         step += " (the last row's); the total adds every row: " + rowSizes + " = " +

@@ -27,6 +27,8 @@ struct PoolResult {
     int64_t gbpSize = 0;          // "GBP Size": the last pool row's GBP size, pages; 0 without rows
     int64_t gbpPagesAllRows = 0;  // every row's GBP size added up: what the total counts
     Trace why;                    // every row's sizing, then the cells
+
+    bool operator==(const PoolResult&) const = default;
 };
 
 struct SizingResult {
@@ -54,6 +56,8 @@ struct SizingResult {
     // unit): lblInfo(0..3) and lblRecommendation(0..4).
     std::array<std::string, 4> lblInfo;
     std::array<std::string, 5> lblRecommendation;
+
+    bool operator==(const SizingResult&) const = default;
 };
 
 enum class SizingStep {

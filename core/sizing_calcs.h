@@ -56,6 +56,7 @@ struct DirectoryRatioSums {
 
     // The ratio's denominator: B of the uncached table spaces plus A of the cached ones.
     int64_t Denominator() const { return sumB + cachedAdjustment; }
+    bool operator==(const DirectoryRatioSums&) const = default;
 };
 
 // A or B of one object line: the whole field must be a number (blanks around it allowed),
