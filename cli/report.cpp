@@ -146,7 +146,7 @@ QString SweepText(const std::vector<core::SweepPoint>& sweep) {
                         Number(r.irlmEcsaSizeMb), Number(r.gbpTotalPages),
                         Number(r.totalMemoryMb)});
     }
-    return "\nWhat if the group grows (sizes in Mb)\n" +
+    return "\nWhat if the group grows (sizes in Mb, GBP Pages in pages)\n" +
            Table({"Members", "SCA Size", "Lock Structure Size", "Directory/Data Ratio",
                   "IRLM ECSA Size", "GBP Pages", "Total Memory Required"},
                  std::vector<Align>(7, Align::kRight), rows);

@@ -304,7 +304,8 @@ TEST_F(BatchSizerTest, SweepExplainAndOutputFiles) {
               RunCli({"--share-all", "--members", "3", "--format", "json", data}).json()["pools"]);
 
     run = RunCli({"--share-all", "--explain", "--sweep-members", "2", data});
-    EXPECT_TRUE(run.out.contains("\nWhat if the group grows (sizes in Mb)\nMembers  SCA Size"));
+    EXPECT_TRUE(run.out.contains(
+        "\nWhat if the group grows (sizes in Mb, GBP Pages in pages)\nMembers  SCA Size"));
     EXPECT_TRUE(
         run.out.contains("\n  Pool BP1\n    - row 1 of 1 (statistics at pools.sta line 5)"));
 
