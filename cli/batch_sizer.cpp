@@ -1,6 +1,7 @@
 #include "batch_sizer.h"
 
 #include <QDate>
+#include <QSaveFile>
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -17,7 +18,9 @@
 #include "range_checks.h"
 #include "report.h"
 #include "result_warnings.h"
+#include "results_csv.h"
 #include "sizing.h"
+#include "sweep.h"
 #include "tables.h"
 #include "text.h"
 
@@ -115,9 +118,7 @@ public:
         for (const QString& file : m_options.files) {
             core::AddSelectedFile(m_tables, EncodeArgument(file));
         }
-        core::LoadObserver quiet;
-        core::FileStartRecorder fileStarts(m_tables, quiet);
-        const core::LoadResult load = core::LoadDataFiles(m_tables, m_source, &fileStarts);
+        const core::LoadResult load = core::LoadDataFiles(m_tables, m_source);
         for (const std::string& path : load.headerWarnings) {
             m_notes += QStringLiteral("%1: %2\n")
                            .arg(FromData(core::kHeaderWarningText), TerminalBytes(path));
@@ -142,11 +143,15 @@ public:
             return *failure;
         }
 
-        const ReportTables report{m_tables, load, m_refusals, m_warnings};
+        ReportTables report{m_tables, load, m_refusals};
+        report.warnings = &m_warnings;
         BatchOutput output;
+        const OutputFormat format = m_options.format;
         if (m_options.list) {
-            output.out =
-                m_options.format == OutputFormat::kJson ? ListJson(report) : ListText(report);
+            if (format == OutputFormat::kCsv || format == OutputFormat::kPdf) {
+                return UsageError("--list prints text or json only");
+            }
+            output.out = format == OutputFormat::kJson ? ListJson(report) : ListText(report);
         } else {
             // Entering the results page rebuilds the pool list as well.
             core::RebuildSharedPoolList(m_tables);
@@ -157,17 +162,30 @@ public:
                 return UsageError(*reason);
             }
             AddWarnings(core::CheckResultWarnings(m_tables, sizing, members, ecsa));
-            output.out = m_options.format == OutputFormat::kJson ? SizingJson(sizing, report)
-                                                                 : SizingText(sizing, report);
+            std::vector<core::SweepPoint> sweep;
+            if (m_options.sweepFrom > 0) {
+                sweep =
+                    core::SweepMembers(m_tables, ecsa, {m_options.sweepFrom, m_options.sweepTo});
+            }
+            report.sweep = &sweep;
+            report.explain = m_options.explain;
+            if (format == OutputFormat::kPdf) {
+                return UsageError("PDF output is not available in this build");
+            }
+            output.out = format == OutputFormat::kJson  ? SizingJson(sizing, report)
+                         : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
+                                                        : SizingText(sizing, report);
             if (m_options.cfrm.asked()) {
-                const CfrmOutcome outcome =
-                    WritePolicy(sizing, fileStarts.firstLines(), output.out);
+                const CfrmOutcome outcome = WritePolicy(sizing, output.out);
                 if (outcome.exitCode != kExitOk) {
                     return {outcome.exitCode, {}, m_notes.toStdString() + outcome.err};
                 }
             }
         }
         output.err = m_notes.toStdString();
+        if (!m_options.outputPath.isEmpty()) {
+            WriteOutputFile(output);
+        }
         return output;
     }
 
@@ -175,15 +193,17 @@ private:
     // Each also goes to standard error, which is where the text form shows them.
     void AddWarnings(std::vector<core::Warning> warnings) {
         for (core::Warning& warning : warnings) {
-            m_notes += WarningLine(warning);
+            // The header warning is on standard error already, in its own words.
+            if (warning.code != "not_a_statistics_header") {
+                m_notes += WarningLine(warning);
+            }
             m_warnings.push_back(std::move(warning));
         }
     }
 
-    CfrmOutcome WritePolicy(const core::SizingResult& sizing, const std::vector<size_t>& fileStarts,
-                            std::string& out) const {
+    CfrmOutcome WritePolicy(const core::SizingResult& sizing, std::string& out) const {
         core::CfrmSource source;
-        for (const core::InputFile& file : core::DescribeInputFiles(m_tables, fileStarts)) {
+        for (const core::InputFile& file : core::DescribeInputFiles(m_tables)) {
             source.files.push_back({TerminalBytes(file.path).toStdString(),
                                     FromData(file.collectionTime).toStdString()});
         }
@@ -194,6 +214,23 @@ private:
         return DeliverCfrmPolicy(m_options.cfrm,
                                  core::MakeCfrmPolicy(sizing, source, m_options.cfrm.options),
                                  m_options.format == OutputFormat::kJson, out);
+    }
+
+    // Moves `output.out` into the --output file, whole or not at all.
+    void WriteOutputFile(BatchOutput& output) const {
+        QSaveFile file(m_options.outputPath);
+        if (file.open(QIODevice::WriteOnly) &&
+            file.write(output.out.data(), static_cast<qint64>(output.out.size())) ==
+                static_cast<qint64>(output.out.size()) &&
+            file.commit()) {
+            output.out.clear();
+            return;
+        }
+        output.exitCode = kExitWriteFailed;
+        output.out.clear();
+        output.err += QStringLiteral("loomstead-cli: cannot write '%1': %2\n")
+                          .arg(m_options.outputPath, file.errorString())
+                          .toStdString();
     }
 
     void Refused(core::ShareRefusal refusal) {

@@ -5,23 +5,18 @@
 
 namespace core {
 
-void FileStartRecorder::FileStarting(size_t fileNo, std::string_view path) {
-    m_firstLines.resize(fileNo + 1, m_tables.lstData.size());
-    m_firstLines[fileNo] = m_tables.lstData.size();
-    m_next.FileStarting(fileNo, path);
-}
-
-std::vector<InputFile> DescribeInputFiles(const CoreTables& tables,
-                                          const std::vector<size_t>& firstLines) {
+std::vector<InputFile> DescribeInputFiles(const CoreTables& tables) {
+    const std::vector<size_t>& firstLines = tables.fileFirstLine;
     std::vector<InputFile> files;
     for (size_t fileNo = 0; fileNo < tables.lstSelectedFiles.size(); ++fileNo) {
-        InputFile file{tables.lstSelectedFiles[fileNo], {}};
+        InputFile file{tables.lstSelectedFiles[fileNo], {}, false};
         if (fileNo < firstLines.size()) {
             const size_t first = firstLines[fileNo];
             // The next file's first line, or the end of the store, bounds this file's lines.
             const size_t end =
                 fileNo + 1 < firstLines.size() ? firstLines[fileNo + 1] : tables.lstData.size();
             if (first < end && first < tables.lstData.size()) {
+                file.storedLines = true;
                 file.collectionTime = std::string(ExtractField(
                     tables.lstData[first].text, LeadLayout, lead_field::kCollectionTime));
             }

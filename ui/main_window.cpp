@@ -311,7 +311,6 @@ bool MainWindow::loadDataFiles() {
     loaded.FilesChanged = true;
     core::LoadResult result;
     LoadProgress progress;
-    std::vector<size_t> fileFirstLines;
     {
         const BusyGuard busy;
         EscapeCancelsLoad escape(progress);
@@ -323,9 +322,8 @@ bool MainWindow::loadDataFiles() {
         connect(&showProgress, &QTimer::timeout, this,
                 [&] { progress.show(*statusBar(), *m_readProgress); });
         showProgress.start(50);
-        core::FileStartRecorder fileStarts(loaded, progress);
         std::thread worker([&] {
-            result = core::LoadDataFiles(loaded, *m_fileSource, &fileStarts);
+            result = core::LoadDataFiles(loaded, *m_fileSource, &progress);
             if (result.ok()) {
                 core::CountWorkFileObjects(loaded);
             }
@@ -333,7 +331,6 @@ bool MainWindow::loadDataFiles() {
         });
         waitForLoad.exec();
         worker.join();
-        fileFirstLines = fileStarts.firstLines();
         // Input that reached the window system during the load is dropped here, while the
         // guard still holds it, rather than replayed on a page the user never saw.
         QCoreApplication::processEvents();
@@ -355,7 +352,6 @@ bool MainWindow::loadDataFiles() {
                                FromCore(core::kReadErrorText), FromCore(result.error->Detail()));
         return false;
     }
-    m_fileFirstLines = std::move(fileFirstLines);
     completeLoad(std::move(loaded), result);
     return true;
 }
@@ -388,7 +384,7 @@ void MainWindow::runSizing() {
 
     m_lastSizing = std::make_unique<core::SizingResult>(result);
     m_lastSource = std::make_unique<core::CfrmSource>();
-    for (const core::InputFile& file : core::DescribeInputFiles(*m_tables, m_fileFirstLines)) {
+    for (const core::InputFile& file : core::DescribeInputFiles(*m_tables)) {
         m_lastSource->files.push_back({QString::fromLocal8Bit(file.path).toStdString(),
                                        DataText(file.collectionTime).toStdString()});
     }

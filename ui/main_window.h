@@ -87,7 +87,6 @@ private:
     QProgressBar* m_readProgress;
     QLabel* m_dataSize;
     // The latest sizing and its files, for the policy dialog.
-    std::vector<size_t> m_fileFirstLines;
     std::unique_ptr<core::SizingResult> m_lastSizing;
     std::unique_ptr<core::CfrmSource> m_lastSource;
     std::unique_ptr<DialogPolicyFileChooser> m_policyChooser;

@@ -43,12 +43,37 @@ TEST(CommandLineTest, UsageErrorsGiveOneLineReasons) {
         {"--bogus", "a.sta"},
         {"--format", "xml", "a.sta"},
         {"a.sta", "--share"},
+        {"--format", "pdf", "a.sta"},
+        {"--format", "json", "--output", "r.CSV", "a.sta"},
+        {"--sweep-members", "0-3", "a.sta"},
+        {"--sweep-members", "1-33", "a.sta"},
+        {"--sweep-members", "5-4", "a.sta"},
     };
     for (const QStringList& arguments : cases) {
         const ParsedCommandLine parsed = Parse(arguments);
         EXPECT_EQ(parsed.action, Action::kUsageError) << arguments.join(' ').toStdString();
         EXPECT_FALSE(parsed.text.isEmpty());
         EXPECT_FALSE(parsed.text.contains('\n')) << parsed.text.toStdString();
+    }
+}
+
+TEST(CommandLineTest, OutputFormFromFormatOrExtension) {
+    using F = OutputFormat;
+    // {arguments split at blanks, form, sweep from, sweep to}
+    const std::tuple<QString, OutputFormat, int64_t, int64_t> cases[] = {
+        {"--output r.json", F::kJson, 0, 0},
+        {"--output dir.v2/r.Pdf", F::kPdf, 0, 0},
+        {"--output r.out --format csv", F::kCsv, 0, 0},
+        {"--output r.out", F::kText, 0, 0},
+        {"--output r.txt --format text --sweep-members 8", F::kText, 1, 8},
+        {"--format json --sweep-members 3-32", F::kJson, 3, 32},
+    };
+    for (const auto& [arguments, format, from, to] : cases) {
+        const ParsedCommandLine parsed = Parse(arguments.split(' ') + QStringList{"a.sta"});
+        ASSERT_EQ(parsed.action, Action::kRun) << parsed.text.toStdString();
+        const Options& o = parsed.options;
+        EXPECT_EQ(std::tuple(o.format, o.sweepFrom, o.sweepTo), std::tuple(format, from, to))
+            << arguments.toStdString();
     }
 }
 

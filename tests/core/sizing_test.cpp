@@ -1,10 +1,7 @@
 #include "sizing.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "loader.h"
@@ -59,6 +56,13 @@ TEST_F(SizingRunTest, PoolOverTwoFilesUncached) {
     EXPECT_EQ(r.gbpTotalPages, 6000);
     ASSERT_EQ(r.pools.size(), 1u);
     EXPECT_EQ(Text(r.pools[0]), "BP1 5 0 5000 1500 4000");
+    // The cell shows the last row; the trace says the total adds both.
+    EXPECT_EQ(r.pools[0].why.back(),
+              "cells: Shared 5 object lines, Cache All 0, VP Size 5000, HP Size 1500, GBP Size "
+              "4000 (the last row's); the total adds every row: 2000 + 4000 = 6000 pages");
+    EXPECT_EQ(r.whyTotalMemory[0],
+              "GBP pages of every row of the 1 shared pools: BP1 2000 + 4000 = 6000 (the GBP Size "
+              "cells, each pool's last row, add up to 4000)");
 }
 
 TEST_F(SizingRunTest, PoolAllCachedShowsNoHpSize) {
@@ -71,24 +75,14 @@ TEST_F(SizingRunTest, PoolAllCachedShowsNoHpSize) {
     // 3 cached of 2 table spaces: factor 1.0, 2000 x 2; then 5000 x 2.
     ASSERT_EQ(r.pools.size(), 1u);
     EXPECT_EQ(Text(r.pools[0]), "BP1 5 5 5000 0 10000");
+    EXPECT_EQ(r.pools[0].why[1],
+              "cached share = 3 cached / 2 table spaces x 100 = 150 %: factor 1 (below 40: 0.5, "
+              "below 75: 0.75, else 1.0)");
+    EXPECT_EQ(r.pools[0].why[2], "VP 2000 x members 2 x 1 = 4000");
     EXPECT_EQ(r.gbpTotalPages, 14000);
     // 4 cached table spaces: 120000 / (2000 + 98000) / 20 + 0.5 = 0.56 -> 1 -> 3.
     EXPECT_EQ(r.directoryDataRatio, 3);
     EXPECT_EQ(r.totalMemoryMb, 78);  // 8 + 56 + 6 + 8
-}
-
-TEST_F(SizingRunTest, PoolRowWithoutObjectLinesSizedFromItsOwnBpsLine) {
-    tables.AppendLine(BpsLine("BP3", "1000", "200", "500", "1000"));  // 9
-    tables.lvControl.push_back(Row("BP3", std::nullopt, 9, 9, 1));
-    tables.lstSharedPools = {"BP1", "BP3", "BP4"};  // BP4 has no pool row at all
-    const SizingResult r = RunSizing(tables, "2", "4");
-    EXPECT_EQ(r.totalSystemObjects, 5);
-    EXPECT_EQ(r.scaSizeMb, 8);
-    EXPECT_EQ(r.directoryDataRatio, 4);
-    ASSERT_EQ(r.pools.size(), 3u);
-    EXPECT_EQ(Text(r.pools[1]), "BP3 0 0 1000 0 2000");  // (1000 + 200) x 2 x 0.5 = 1200
-    EXPECT_EQ(Text(r.pools[2]), "BP4 0 0 0 0 0");
-    EXPECT_EQ(r.gbpTotalPages, 8000);
 }
 
 TEST_F(SizingRunTest, EmptyMembersCountAsNone) {
@@ -100,12 +94,16 @@ TEST_F(SizingRunTest, EmptyMembersCountAsNone) {
 }
 
 TEST(SizingRunEmptyTest, NothingLoadedNothingShared) {
-    const SizingResult r = RunSizing(CoreTables{}, "1", "4");
-    EXPECT_EQ(r.directoryDataRatio, std::nullopt);
+    CoreTables tables;
+    const SizingResult r = RunSizing(tables, "1", "4");
     EXPECT_TRUE(r.pools.empty());
     EXPECT_EQ(r.lblInfo, (Info{"  ", "  0", "  1", "  0"}));
     EXPECT_EQ(r.lblRecommendation,
               (Recommendation{"  8 Mb", "  8 Mb", "  n/a", "  6 Mb", "  22 Mb"}));
+
+    // A shared pool that no pool row carries still gets its results row.
+    tables.lstSharedPools = {"BP4"};
+    EXPECT_EQ(Text(RunSizing(tables, "1", "4").pools.at(0)), "BP4 0 0 0 0 0");
 
     CoreTables shortLead;
     shortLead.AppendLine(Put("BPS", 142, "10.1"));
@@ -115,24 +113,19 @@ TEST(SizingRunEmptyTest, NothingLoadedNothingShared) {
 // One file, one pool BP1 of 120 object lines: 80 table spaces whose A add up to 40000 and B
 // to 1000, and 40 index spaces; VP 2000, HP 0, activity 300 / 1000; members 2, ECSA 4.
 TEST(SizingWorkedExampleTest, FromADataFileToEveryLabel) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("sizing_worked_example_" + std::to_string(::getpid()));
-    {
-        std::ofstream file(path, std::ios::binary);
-        file << "LOOMSTEAD STATISTICS ENV=PROD\r\n"
-             << Put(BpsLine("BP1", "2000", "0", "300", "1000"), 142, "10.15.32") << "\r\n";
-        for (int i = 0; i < 120; ++i) {
-            const std::string name = "DB1.OBJ" + std::to_string(i);
-            file << (i < 80 ? BpdLine(name, 'T', "500", i < 40 ? "12" : "13")
-                            : BpdLine(name, 'I', "99999", "1"))
-                 << "\r\n";
-        }
+    std::string file = "LOOMSTEAD STATISTICS ENV=PROD\r\n" +
+                       Put(BpsLine("BP1", "2000", "0", "300", "1000"), 142, "10.15.32") + "\r\n";
+    for (int i = 0; i < 120; ++i) {
+        const std::string name = "DB1.OBJ" + std::to_string(i);
+        file += (i < 80 ? BpdLine(name, 'T', "500", i < 40 ? "12" : "13")
+                        : BpdLine(name, 'I', "99999", "1")) +
+                "\r\n";
     }
+    testing::MemoryFileSource source;
+    source.Add("/data/worked.sta", file);
     CoreTables tables;
-    ASSERT_TRUE(AddSelectedFile(tables, path.string()));
-    const LoadResult load = LoadDataFiles(tables, DiskFileSource{});
-    std::filesystem::remove(path);
-    ASSERT_TRUE(load.ok()) << load.error->Detail();
+    ASSERT_TRUE(AddSelectedFile(tables, "/data/worked.sta"));
+    ASSERT_TRUE(LoadDataFiles(tables, source).ok());
     CountWorkFileObjects(tables);
     EXPECT_TRUE(ShareAllPools(tables).empty());
     RebuildSharedPoolList(tables);
@@ -144,6 +137,38 @@ TEST(SizingWorkedExampleTest, FromADataFileToEveryLabel) {
     ASSERT_EQ(r.pools.size(), 1u);
     EXPECT_EQ(Text(r.pools[0]), "BP1 120 0 2000 0 2000");
     EXPECT_EQ(r.gbpTotalPages, 2000);
+
+    // Each figure's trace, step by step with the values worked out above.
+    EXPECT_EQ(r.whyScaSize,
+              (Trace{"qualifying table spaces (kind T, not DSNDB07) of every row of the 1 shared "
+                     "pools: BP1 80 = 80",
+                     "80 falls in the band below 450 table spaces = 8 Mb"}));
+    EXPECT_EQ(r.whyLockStructureSize,
+              (Trace{"members \"2\" read as 2, ECSA \"4\" read as 4 Mb",
+                     "members x ECSA / 2 x 1.1 = 2 x 4 / 2 x 1.1 = 4.4, rounded to 4",
+                     "fitted to a power of two from 8 to 64 Mb (up to 10 served by 8, up to 19 by "
+                     "16, up to 36 by 32) = 8 Mb"}));
+    EXPECT_EQ(r.whyDirectoryDataRatio,
+              (Trace{"over the 80 qualifying table spaces of every pool row, shared or not: sum of "
+                     "A (columns 57-66) = 40000, sum of B (columns 339-348) = 1000",
+                     "denominator = sum of B + (A - B) of the 0 cached table spaces = 1000 + 0 = "
+                     "1000",
+                     "q = 40000 / 1000 / 20 + 0.5 = 2.5, rounded half to even = 2",
+                     "at most 2 with fewer than 5 cached table spaces (0): raised to 3"}));
+    EXPECT_EQ(r.whyIrlmEcsaSize, (Trace{"ECSA \"4\" read as 4 Mb", "4 + 2 = 6 Mb"}));
+    EXPECT_EQ(r.whyTotalMemory,
+              (Trace{"GBP pages of every row of the 1 shared pools: BP1 2000 = 2000",
+                     "GBP memory = 2000 pages x 4 / 1000 (every page counted as 4 KB) = 8 Mb",
+                     "total = SCA 8 + GBP memory 8 + IRLM ECSA 6 + lock structure 8 = 30 Mb"}));
+    EXPECT_EQ(r.pools[0].why,
+              (Trace{"row 1 of 1 (statistics at worked.sta line 2): 120 object lines, 80 table "
+                     "spaces, 0 cached, Cache All F; VP "
+                     "2000 (pool so far 2000), HP 0 (so far 0), activity 300 / 1000",
+                     "nothing of the row is cached: activity ratio 300 / 1000 = 0.3",
+                     "(VP 2000 + HP 0) x members 2 x 0.3 = 1200",
+                     "rounded up to a multiple of 1000 = 2000 pages",
+                     "cells: Shared 120 object lines, Cache All 0, VP Size 2000, HP Size 0, GBP "
+                     "Size 2000 pages, added to the total"}));
 }
 
 }  // namespace
