@@ -1,6 +1,9 @@
 #include "tables.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <optional>
 
 #include "text.h"
 
@@ -47,13 +50,45 @@ size_t InsertSorted(std::vector<std::string>& list, std::string name) {
     return position;
 }
 
+namespace {
+
+struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{status.st_dev, status.st_ino};
+}
+
+}  // namespace
+
+int64_t FindSelectedFile(const CoreTables& tables, std::string_view path) {
+    const std::string wanted(path);
+    const std::optional<FileIdentity> identity = IdentityOf(wanted);
+    const auto& files = tables.lstSelectedFiles;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (files[i] == wanted) {
+            return static_cast<int64_t>(i);
+        }
+        if (identity && IdentityOf(files[i]) == identity) {
+            return static_cast<int64_t>(i);
+        }
+    }
+    return -1;
+}
+
 bool AddSelectedFile(CoreTables& tables, std::string_view path) {
-    const std::string_view trimmed = Trim(path);
     tables.FilesChanged = true;
-    if (FindListEntry(tables.lstSelectedFiles, trimmed) >= 0) {
+    if (FindSelectedFile(tables, path) >= 0) {
         return false;
     }
-    tables.lstSelectedFiles.emplace_back(trimmed);
+    tables.lstSelectedFiles.emplace_back(path);
     return true;
 }
 
