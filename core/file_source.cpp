@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #if defined(__linux__)
@@ -159,6 +160,35 @@ std::shared_ptr<char> NewFileBuffer(size_t size) {
 
 }  // namespace
 
+// A file in memory of its own costs a page fault per 4 KiB, which for many small files costs
+// more than reading them. Small files are packed into large blocks instead, advised to use huge
+// pages like the buffer of one large file; a block lives as long as any file in it.
+class DiskFileSource::BufferPool {
+public:
+    std::shared_ptr<char> Get(size_t size) {
+        constexpr size_t kBlock = size_t{32} << 20;
+        constexpr size_t kLargestPacked = kBlock / 4;
+        if (size > kLargestPacked) {
+            return NewFileBuffer(size);
+        }
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_block || kBlock - m_used < size) {
+            m_block = NewFileBuffer(kBlock);
+            m_used = 0;
+        }
+        std::shared_ptr<char> file(m_block, m_block.get() + m_used);
+        m_used += (size + 63) / 64 * 64;  // files start on cache lines
+        return file;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::shared_ptr<char> m_block;
+    size_t m_used = 0;
+};
+
+DiskFileSource::DiskFileSource() : m_buffers(std::make_shared<BufferPool>()) {}
+
 std::optional<FileErrorReason> DiskFileSource::Read(const std::string& path,
                                                     FileContents& out) const {
     // Non-blocking, so that opening a named pipe without a writer returns at once; no
@@ -194,7 +224,7 @@ std::optional<FileErrorReason> DiskFileSource::Read(const std::string& path,
     const auto size = static_cast<size_t>(opened.st_size);
     std::shared_ptr<char> heap;
     try {
-        heap = NewFileBuffer(size);
+        heap = m_buffers->Get(size);
     } catch (const std::bad_alloc&) {
         return FileErrorReason::kTooLarge;
     }

@@ -58,12 +58,18 @@ public:
 // kChangedWhileRead rather than taken in part.
 class DiskFileSource : public FileSource {
 public:
+    DiskFileSource();
+    // Safe to call from several threads at once; copies share their buffers.
     std::optional<FileErrorReason> Read(const std::string& path, FileContents& out) const override;
 
 protected:
     // Called once the open file has been checked and before its first byte is read: a test's
     // way to change the file under the reader.
     virtual void FileChecked(const std::string& path) const { (void)path; }
+
+private:
+    class BufferPool;
+    std::shared_ptr<BufferPool> m_buffers;
 };
 
 }  // namespace core
