@@ -53,14 +53,14 @@ echo "loomstead-loadonce $file:"
 time_once() {
     local start end
     start=$(date +%s%N)
-    "$@" > /dev/null
+    "$@" > /dev/null 2>&1
     end=$(date +%s%N)
     echo $((end - start))
 }
 
 # Median of RUNS timed runs, after one untimed run that warms the page cache.
 median_ns() {
-    "$@" > /dev/null
+    "$@" > /dev/null 2>&1
     local samples=()
     for ((i = 0; i < runs; i++)); do
         samples+=("$(time_once "$@")")

@@ -206,10 +206,10 @@ TEST_F(LoaderTest, ALoadEmptiesTheSharedListsAndAnEmptyFileListGivesEmptyTables)
 }
 
 TEST(DataSizeTextTest, MegabytesWithTwoDecimalsHalfUp) {
+    // 3,276,800 bytes are exactly 3.125 Mb.
     const std::pair<uint64_t, const char*> rows[] = {
-        {0, "0.00 Mb"},         {1'572'864, "1.50 Mb"},   {5'242, "0.00 Mb"},
-        {5'243, "0.01 Mb"},     {3'276'800, "3.13 Mb"},  // exactly 3.125
-        {1'048'576, "1.00 Mb"}, {10'485'759, "10.00 Mb"}, {5'000'000'000, "4768.37 Mb"},
+        {0, "0.00 Mb"},     {1'572'864, "1.50 Mb"}, {5'242, "0.00 Mb"},
+        {5'243, "0.01 Mb"}, {3'276'800, "3.13 Mb"}, {5'000'000'000, "4768.37 Mb"},
     };
     for (const auto& [bytes, text] : rows) {
         EXPECT_EQ(DataSizeText(bytes), text) << bytes;
