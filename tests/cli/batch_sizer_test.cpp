@@ -143,8 +143,8 @@ TEST_F(BatchSizerTest, SizingJsonWithShareAll) {
 
 TEST_F(BatchSizerTest, ListJson) {
     const QString path = PoolsFile();
-    const CliRun run = RunCli({"--share", "bp1", "--share", "BP7", "--list", "--format", "json",
-                               path, " " + path + " ", path.toUpper()});
+    const CliRun run =
+        RunCli({"--share", "bp1", "--share", "BP7", "--list", "--format", "json", path, path});
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.errLines().size(), 1);
     QJsonObject o = run.json();

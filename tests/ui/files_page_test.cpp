@@ -67,7 +67,7 @@ void FilesPageTest::addListsEachChosenFileOnce() {
     QVERIFY(listedFiles().isEmpty());
     QVERIFY(!m_tables->FilesChanged);
 
-    add(QStringLiteral("  /data/db1a.sta "));
+    add(QStringLiteral("/data/db1a.sta"));
     add(QStringLiteral("/data/db1b.sim"));
     QCOMPARE(chosen.count(), 2);
     QCOMPARE(m_tables->lstSelectedFiles,
@@ -75,10 +75,10 @@ void FilesPageTest::addListsEachChosenFileOnce() {
     QVERIFY(m_tables->FilesChanged);
     QCOMPARE(m_list->currentRow(), 1);
 
-    // A file listed already, in the same or another letter case, still counts as a change.
+    // A file listed already still counts as a change, and is selected.
     m_tables->FilesChanged = false;  // as after a load
+    add(QStringLiteral("/data/db1b.sim"));
     add(QStringLiteral("/data/db1a.sta"));
-    add(QStringLiteral("/DATA/DB1A.STA"));
     QCOMPARE(listedFiles(), QStringList({"/data/db1a.sta", "/data/db1b.sim"}));
     QCOMPARE(chosen.count(), 4);
     QVERIFY(m_tables->FilesChanged);
