@@ -52,11 +52,7 @@ size_t InsertSorted(std::vector<std::string>& list, std::string name) {
 
 namespace {
 
-struct FileIdentity {
-    dev_t device;
-    ino_t inode;
-    bool operator==(const FileIdentity&) const = default;
-};
+using FileIdentity = std::pair<uint64_t, uint64_t>;  // device, inode
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
     struct stat status {};
@@ -71,14 +67,34 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
 int64_t FindSelectedFile(const CoreTables& tables, std::string_view path) {
     const std::string wanted(path);
     const std::optional<FileIdentity> identity = IdentityOf(wanted);
+    auto& known = tables.m_fileIdentities;
     const auto& files = tables.lstSelectedFiles;
     for (size_t i = 0; i < files.size(); ++i) {
         if (files[i] == wanted) {
             return static_cast<int64_t>(i);
         }
-        if (identity && IdentityOf(files[i]) == identity) {
-            return static_cast<int64_t>(i);
+        if (!identity) {
+            continue;
         }
+        auto it = known.find(files[i]);
+        if (it == known.end()) {
+            const std::optional<FileIdentity> listed = IdentityOf(files[i]);
+            if (!listed) {
+                continue;
+            }
+            it = known.emplace(files[i], *listed).first;
+        }
+        // A listed file may have gone since, and its inode been given to the new one: only a
+        // match seen again now counts.
+        if (it->second == *identity) {
+            if (IdentityOf(files[i]) == identity) {
+                return static_cast<int64_t>(i);
+            }
+            known.erase(it);
+        }
+    }
+    if (identity) {
+        known[wanted] = *identity;
     }
     return -1;
 }

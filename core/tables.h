@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace core {
@@ -81,7 +82,12 @@ public:
     static std::string_view CacheAllText(bool cacheAll) { return cacheAll ? "T" : "F"; }
 
 private:
+    friend int64_t FindSelectedFile(const CoreTables& tables, std::string_view path);
+
     std::vector<std::shared_ptr<const char>> m_buffers;
+    // Device and inode of listed paths, as last seen: looking each up again on every "Add File"
+    // would make a long list quadratic in system calls.
+    mutable std::unordered_map<std::string, std::pair<uint64_t, uint64_t>> m_fileIdentities;
     std::deque<std::string> m_ownedLines;  // a deque keeps element addresses on growth
 };
 
