@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times the load of one large data file against `wc -l` on the same file (warm cache), and the
 # load's peak memory against the file size. The goal: the load takes at most twice as long as
-# `wc -l`, and its peak resident memory stays under 1.5 x the file size + 8 MB.
+# `wc -l`, and its peak resident memory stays under 1.5 x the file size + 8 MB. Beside it, the
+# batch sizer end to end (`loomstead-cli --format json --share-all FILE`), also at most twice
+# as long as `wc -l`.
 #
 # Usage: bench/compare-wc.sh [-b BUILD_DIR] [-r RUNS] [FILE]
 #   BUILD_DIR  a Release build with -DLOOMSTEAD_BUILD_BENCHMARKS=ON (default: build)
@@ -25,10 +27,11 @@ shift $((OPTIND - 1))
 
 loadonce="$build/bench/loomstead-loadonce"
 gen="$build/gen/loomstead-gen"
-if [ ! -x "$loadonce" ]; then
+batch="$build/cli/loomstead-cli"
+if [ ! -x "$loadonce" ] || [ ! -x "$batch" ]; then
     echo "compare-wc.sh: $loadonce not found; build it with" >&2
     echo "  cmake -S $root -B $build -G Ninja -DCMAKE_BUILD_TYPE=Release -DLOOMSTEAD_BUILD_BENCHMARKS=ON" >&2
-    echo "  cmake --build $build --target loomstead-loadonce loomstead-gen" >&2
+    echo "  cmake --build $build --target loomstead-loadonce loomstead-gen loomstead-cli" >&2
     exit 1
 fi
 
@@ -50,14 +53,14 @@ echo "loomstead-loadonce $file:"
 time_once() {
     local start end
     start=$(date +%s%N)
-    "$@" > /dev/null
+    "$@" > /dev/null 2>&1
     end=$(date +%s%N)
     echo $((end - start))
 }
 
 # Median of RUNS timed runs, after one untimed run that warms the page cache.
 median_ns() {
-    "$@" > /dev/null
+    "$@" > /dev/null 2>&1
     local samples=()
     for ((i = 0; i < runs; i++)); do
         samples+=("$(time_once "$@")")
@@ -67,10 +70,11 @@ median_ns() {
 
 wc_ns=$(median_ns wc -l "$file")
 load_ns=$(median_ns "$loadonce" "$file")
+batch_ns=$(median_ns "$batch" --format json --share-all "$file")
 rss_kb=$(/usr/bin/time -v "$loadonce" "$file" 2>&1 >/dev/null |
     awk -F': ' '/Maximum resident set size/ {print $2}')
 
-awk -v wc="$wc_ns" -v load="$load_ns" -v rss="$rss_kb" -v size="$size" -v runs="$runs" \
+awk -v wc="$wc_ns" -v load="$load_ns" -v batch="$batch_ns" -v rss="$rss_kb" -v size="$size" -v runs="$runs" \
     -v file="$file" 'BEGIN {
     sizeMb = size / 1048576; rssMb = rss / 1024
     limitMb = 1.5 * sizeMb + 8
@@ -80,6 +84,10 @@ awk -v wc="$wc_ns" -v load="$load_ns" -v rss="$rss_kb" -v size="$size" -v runs="
     printf "load            %8.3f s (median of %d)\n", load / 1e9, runs
     printf "time ratio      %8.2f x wc -l   (goal <= 2.00)  %s\n", ratio,
         ratio <= 2 ? "met" : "MISSED"
+    printf "batch sizer     %8.3f s (median of %d): loomstead-cli --format json --share-all\n",
+        batch / 1e9, runs
+    printf "time ratio      %8.2f x wc -l   (goal <= 2.00)  %s\n", batch / wc,
+        batch / wc <= 2 ? "met" : "MISSED"
     printf "peak RSS        %8.1f MB = %.2f x file size   (goal <= %.1f MB)  %s\n",
         rssMb, rss * 1024 / size, limitMb, rssMb <= limitMb ? "met" : "MISSED"
 }'

@@ -13,12 +13,19 @@ namespace core {
 enum class FileErrorReason {
     kNotFound,
     kNoAccess,
-    kNotRegularFile,  // a directory or a device chosen as a file
-    kEmpty,           // no header line to read
+    kNotRegularFile,  // opened, but of a kind none of the reasons below names
+    kFolder,
+    kNamedPipe,
+    kDevice,
+    kSocket,
+    kEmpty,  // no header line to read
     kReadFailed,
     kTooLarge,
     kDuplicatePoolRecord,  // a BPS line whose first 60 characters repeat an earlier one of the file
     kCancelled,            // the user ended the load
+    kChangedWhileRead,     // cut short, grown or rewritten between the open and the last byte
+    kBlankPoolName,        // a BPS line whose pool-name field holds only blanks
+    kBinaryData,           // a NUL byte: not text; LoadError::line says where
 };
 
 // Plain words for the reason, e.g. "the file does not exist".
@@ -45,9 +52,24 @@ public:
 
 // Reads a plain file from disk whole, with one read into one buffer. The file is copied rather
 // than mapped: a mapping would fault if the file were cut short while the program still shows it.
+// The path is opened first and the open file checked, so that the check and the read see the
+// same file, and the open cannot block on a named pipe. Anything but a regular file is refused
+// with its kind; a file whose size or time of change moves during the read is refused as
+// kChangedWhileRead rather than taken in part.
 class DiskFileSource : public FileSource {
 public:
+    DiskFileSource();
+    // Safe to call from several threads at once; copies share their buffers.
     std::optional<FileErrorReason> Read(const std::string& path, FileContents& out) const override;
+
+protected:
+    // Called once the open file has been checked and before its first byte is read: a test's
+    // way to change the file under the reader.
+    virtual void FileChecked(const std::string& path) const { (void)path; }
+
+private:
+    class BufferPool;
+    std::shared_ptr<BufferPool> m_buffers;
 };
 
 }  // namespace core

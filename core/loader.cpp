@@ -162,8 +162,15 @@ private:
 
 }  // namespace
 
+std::string LoadError::Reason() const {
+    if (reason == FileErrorReason::kBinaryData && line > 0) {
+        return "not a text statistics file (binary data at line " + std::to_string(line) + ")";
+    }
+    return std::string(ReasonText(reason));
+}
+
 std::string LoadError::Detail() const {
-    std::string detail = "File: " + path + "\nReason: " + std::string(ReasonText(reason));
+    std::string detail = "File: " + path + "\nReason: " + Reason();
     if (line > 0) {
         detail += "\nLine: " + std::to_string(line);
     }
@@ -208,7 +215,7 @@ private:
 std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source) {
     bool rangeOpen = false;
     bool objectSeen = false;
-    const std::string path(Trim(m_tables.lstSelectedFiles[fileNo]));
+    const std::string& path = m_tables.lstSelectedFiles[fileNo];
     if (m_report.CancelRequested()) {
         return LoadError{path, FileErrorReason::kCancelled, 0};
     }
@@ -224,9 +231,16 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source)
 
     const char* data = contents.data();
     m_tables.AdoptBuffer(std::move(contents.bytes));
+    // One scan for the whole file; the line that holds the byte fails when it is reached, so
+    // that the lines before it are kept as with any other error.
+    const void* nul = std::memchr(data, '\0', contents.size);
+    const char* const binaryFrom = nul ? static_cast<const char*>(nul) : data + contents.size;
     LineSplitter lines(data, contents.size);
-    std::string_view line;
+    std::string_view line(data, 0);
     lines.Next(line);
+    if (line.data() + line.size() > binaryFrom) {
+        return LoadError{path, FileErrorReason::kBinaryData, 1};
+    }
     m_tables.fileFirstLine.push_back(m_tables.lstData.size());
     m_tables.fileHeaderAccepted.push_back(CheckHeaderLine(line));
     if (!m_tables.fileHeaderAccepted.back()) {
@@ -236,9 +250,15 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source)
 
     auto& lstData = m_tables.lstData;
     auto& workFileLines = m_tables.workFileLinesBefore;
+    // At least doubling: a room of exactly this file's lines would copy the store once per file,
+    // quadratic in the number of files.
     const size_t expected = lstData.size() + lines.EstimateRemainingLines();
-    lstData.reserve(expected);
-    workFileLines.reserve(expected + 1);
+    if (expected > lstData.capacity()) {
+        lstData.reserve(std::max(expected, 2 * lstData.capacity()));
+    }
+    if (expected + 1 > workFileLines.capacity()) {
+        workFileLines.reserve(std::max(expected + 1, 2 * workFileLines.capacity()));
+    }
     if (workFileLines.empty()) {
         workFileLines.push_back(0);
     }
@@ -248,6 +268,9 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source)
     uint64_t nextProgress = kProgressStep;
     while (lines.Next(line)) {
         ++lineNo;
+        if (line.data() + line.size() > binaryFrom) {
+            return LoadError{path, FileErrorReason::kBinaryData, lineNo};
+        }
         if (lstData.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
             return LoadError{path, FileErrorReason::kTooLarge, lineNo};
         }
@@ -264,6 +287,10 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source)
                         static_cast<int32_t>(m_lastObject - 1);
                 }
             }
+            const std::string_view pool = Trim(ExtractField(line, BPSLayout, bps_field::kPoolName));
+            if (pool.empty()) {
+                return LoadError{path, FileErrorReason::kBlankPoolName, lineNo};
+            }
             m_poolNames.AddPoolName(line);
             const std::string_view keyText = line.substr(0, kRowKeyCharacters);
             if (!rowKeys.insert(keyText).second) {
@@ -272,7 +299,7 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source)
             PoolRow row;
             row.key = std::to_string(fileNo) + std::string(keyText);
             row.FileNo = static_cast<int32_t>(fileNo);
-            row.BPool = std::string(Trim(ExtractField(line, BPSLayout, bps_field::kPoolName)));
+            row.BPool = std::string(pool);
             row.CacheAll = false;
             row.bpsLineIndex = index;
             m_tables.lvControl.push_back(std::move(row));
@@ -319,8 +346,8 @@ LoadResult LoadDataFiles(CoreTables& tables, const FileSource& source, LoadObser
             result.error = load.ReadFile(fileNo, source);
         } catch (const std::bad_alloc&) {
             // A file of millions of empty lines needs far more memory for its lines than its size.
-            result.error = LoadError{std::string(Trim(tables.lstSelectedFiles[fileNo])),
-                                     FileErrorReason::kTooLarge, 0};
+            result.error =
+                LoadError{tables.lstSelectedFiles[fileNo], FileErrorReason::kTooLarge, 0};
         }
     }
     load.StorePoolNames();

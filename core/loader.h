@@ -20,7 +20,9 @@ struct LoadError {
     FileErrorReason reason = FileErrorReason::kReadFailed;
     int64_t line = 0;  // 1-based line of the file where reading stopped; 0 when none applies
 
-    // "File: <path>\nReason: <reason>[\nLine: <n>]", the detail shown beside kReadErrorText.
+    // ReasonText(reason), with the line where the reason needs it to make sense.
+    std::string Reason() const;
+    // "File: <path>\nReason: <Reason()>[\nLine: <n>]", the detail shown beside kReadErrorText.
     std::string Detail() const;
 };
 

@@ -1,6 +1,9 @@
 #include "tables.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <optional>
 
 #include "text.h"
 
@@ -49,13 +52,61 @@ size_t InsertSorted(std::vector<std::string>& list, std::string name) {
     return position;
 }
 
+namespace {
+
+using FileIdentity = std::pair<uint64_t, uint64_t>;  // device, inode
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{status.st_dev, status.st_ino};
+}
+
+}  // namespace
+
+int64_t FindSelectedFile(const CoreTables& tables, std::string_view path) {
+    const std::string wanted(path);
+    const std::optional<FileIdentity> identity = IdentityOf(wanted);
+    auto& known = tables.m_fileIdentities;
+    const auto& files = tables.lstSelectedFiles;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (files[i] == wanted) {
+            return static_cast<int64_t>(i);
+        }
+        if (!identity) {
+            continue;
+        }
+        auto it = known.find(files[i]);
+        if (it == known.end()) {
+            const std::optional<FileIdentity> listed = IdentityOf(files[i]);
+            if (!listed) {
+                continue;
+            }
+            it = known.emplace(files[i], *listed).first;
+        }
+        // A listed file may have gone since, and its inode been given to the new one: only a
+        // match seen again now counts.
+        if (it->second == *identity) {
+            if (IdentityOf(files[i]) == identity) {
+                return static_cast<int64_t>(i);
+            }
+            known.erase(it);
+        }
+    }
+    if (identity) {
+        known[wanted] = *identity;
+    }
+    return -1;
+}
+
 bool AddSelectedFile(CoreTables& tables, std::string_view path) {
-    const std::string_view trimmed = Trim(path);
     tables.FilesChanged = true;
-    if (FindListEntry(tables.lstSelectedFiles, trimmed) >= 0) {
+    if (FindSelectedFile(tables, path) >= 0) {
         return false;
     }
-    tables.lstSelectedFiles.emplace_back(trimmed);
+    tables.lstSelectedFiles.emplace_back(path);
     return true;
 }
 

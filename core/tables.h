@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace core {
@@ -55,7 +56,7 @@ public:
     CoreTables(CoreTables&&) = default;
     CoreTables& operator=(CoreTables&&) = default;
 
-    std::vector<std::string> lstSelectedFiles;   // full paths, trimmed; position = FileNo
+    std::vector<std::string> lstSelectedFiles;   // paths exactly as chosen; position = FileNo
     std::vector<DataLine> lstData;               // every stored line; index = object index
     std::vector<PoolRow> lvControl;              // the pool table, in creation order
     std::vector<std::string> lstPools;           // available pools, alphabetical, case ignored
@@ -87,7 +88,12 @@ public:
     static std::string_view CacheAllText(bool cacheAll) { return cacheAll ? "T" : "F"; }
 
 private:
+    friend int64_t FindSelectedFile(const CoreTables& tables, std::string_view path);
+
     std::vector<std::shared_ptr<const char>> m_buffers;
+    // Device and inode of listed paths, as last seen: looking each up again on every "Add File"
+    // would make a long list quadratic in system calls.
+    mutable std::unordered_map<std::string, std::pair<uint64_t, uint64_t>> m_fileIdentities;
     std::deque<std::string> m_ownedLines;  // a deque keeps element addresses on growth
 };
 
@@ -99,9 +105,15 @@ int64_t FindListEntry(const std::vector<std::string>& list, std::string_view tex
 // that compares equal. Returns the position it took.
 size_t InsertSorted(std::vector<std::string>& list, std::string name);
 
-// The file list action behind "Add File": the trimmed path is appended unless an equal entry
-// (letter case ignored) is listed; FilesChanged becomes true either way. Returns whether it
-// was appended.
+// Index of the entry of lstSelectedFiles that is the same file as `path`: the same device and
+// inode once links are followed, or, when either cannot be looked up (not there yet, a test's
+// made-up path), exactly the same path text. -1 when there is none. Names that differ only in
+// letter case are different files on a file system that tells them apart.
+int64_t FindSelectedFile(const CoreTables& tables, std::string_view path);
+
+// The file list action behind "Add File": the path, exactly as given (blanks and bytes that are
+// not UTF-8 are part of a name), is appended unless FindSelectedFile finds it listed;
+// FilesChanged becomes true either way. Returns whether it was appended.
 bool AddSelectedFile(CoreTables& tables, std::string_view path);
 
 // "Remove File": FilesChanged becomes true; the entry at index is removed when it exists.

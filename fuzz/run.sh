@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Builds the loader fuzzer with clang in its own build folder (core instrumented with the
-# sanitizers) and runs it for SECONDS (default 60) from a seed corpus made of samples/.
-# Crashing inputs are written under ARTIFACTS (default /tmp/loomstead-fuzz), never in the tree.
+# Builds a fuzzer with clang in its own build folder (core and the batch sizer's library
+# instrumented with the sanitizers) and runs it on one core for SECONDS (default 60) from a seed
+# corpus made of samples/. TARGET is loader (the load alone, the default) or batch (load, share,
+# cache, size and both reports). Crashing inputs are written under ARTIFACTS (default
+# /tmp/loomstead-fuzz/TARGET), never in the tree.
 #
-# Usage: fuzz/run.sh [SECONDS]
+# Usage: fuzz/run.sh [SECONDS] [TARGET]
 #   env FUZZ_BUILD_DIR  build folder (default build-fuzz in the repository)
 #   env ARTIFACTS       folder for crashing inputs and the working corpus
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
+target=${2:-loader}
+case $target in
+    loader | batch) ;;
+    *) echo "fuzz/run.sh: TARGET is loader or batch, not '$target'" >&2; exit 2 ;;
+esac
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
-artifacts=${ARTIFACTS:-/tmp/loomstead-fuzz}
+artifacts=${ARTIFACTS:-/tmp/loomstead-fuzz/$target}
 
 if ! command -v clang++ > /dev/null; then
     echo "fuzz/run.sh: clang++ is needed (apt-get install clang)" >&2
@@ -22,7 +29,7 @@ mkdir -p "$build"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DLOOMSTEAD_BUILD_FUZZERS=ON -DLOOMSTEAD_BUILD_TESTS=OFF > "$build/configure.log" ||
     { cat "$build/configure.log" >&2; exit 1; }
-cmake --build "$build" --target loader_fuzzer
+cmake --build "$build" -j2 --target "${target}_fuzzer"
 
 # Seeds: each sample whole and its first 4 KB as one-file inputs, and the two heads joined as a
 # two-file input (a backslash and any other byte split the files; the odd last byte says two).
@@ -41,5 +48,5 @@ done
 } > "$corpus/seed-two-files"
 
 echo "Fuzzing for $seconds s; crashing inputs go to $artifacts/"
-"$build/fuzz/loader_fuzzer" -max_total_time="$seconds" -max_len=16384 -print_final_stats=1 \
+"$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len=16384 -print_final_stats=1 \
     -dict="$root/fuzz/loader.dict" -artifact_prefix="$artifacts/" "$corpus"

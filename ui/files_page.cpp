@@ -105,8 +105,8 @@ void FilesPage::addFile() {
     }
     const std::string chosen = path->toStdString();
     core::AddSelectedFile(m_tables, chosen);
-    // A path listed already (letter case ignored) is selected instead of added again.
-    const int64_t row = core::FindListEntry(m_tables.lstSelectedFiles, core::Trim(chosen));
+    // A file listed already is selected instead of added again.
+    const int64_t row = core::FindSelectedFile(m_tables, chosen);
     showFileList(static_cast<int>(row));
     emit fileChosen();
 }

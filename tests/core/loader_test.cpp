@@ -1,10 +1,15 @@
 #include "loader.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "tables.h"
 #include "test_lines.h"
@@ -112,14 +117,14 @@ TEST_F(LoaderTest, PoolNamesAreListedOnceInAlphabeticalOrder) {
 }
 
 TEST_F(LoaderTest, LineEndsAndOddBytesAreKept) {
-    const std::string nul("BPD\0X", 5);
+    const std::string odd("BPD\x01\xFFX");
     const std::string bytes = std::string(kHeader) + "\r" + BpsLine("BP0") + "\n" + BpdLine("A") +
-                              "\r\n\r\n" + nul + "\n\r" + std::string(3'000'000, 'x');
+                              "\r\n\r\n" + odd + "\n\r" + std::string(3'000'000, 'x');
     ASSERT_TRUE(Load({bytes}).ok());
     ASSERT_EQ(tables.lstData.size(), 6u);
     EXPECT_EQ(tables.lstData[1].text, BpdLine("A"));
     EXPECT_EQ(tables.lstData[2].text, "");  // a blank line is a line
-    EXPECT_EQ(tables.lstData[3].text, nul);
+    EXPECT_EQ(tables.lstData[3].text, odd);
     EXPECT_EQ(tables.lstData[4].text, "");  // LF then CR: two ends
     EXPECT_EQ(tables.lstData[5].text.size(), 3'000'000u);
     EXPECT_EQ(Rows(tables), Texts{"0 BP0 1..5"});
@@ -156,14 +161,17 @@ TEST_F(LoaderTest, ReadErrorsNameFileReasonAndLine) {
     source.Add("/d/good", kTwoPools);
     source.Add("/d/dup", Crlf({kHeader, BpsLine("BP5"), BpdLine("A"), BpsLine("BP5")}));
     source.Add("/d/empty", "");
+    source.Add("/d/nameless", Crlf({kHeader, BpsLine("BP5"), BpdLine("A"), BpsLine("   ")}));
+    source.Add("/d/binary", Crlf({kHeader, BpsLine("BP5")}) + std::string("BPD\0\r\nBPD A", 10));
+    source.Add("/d/binhead", std::string("ENV\0", 4));
     source.Fail("/d/locked", FileErrorReason::kNoAccess);
     using R = FileErrorReason;
     // {path, reason, line, lines kept}
     const std::tuple<const char*, FileErrorReason, int64_t, size_t> cases[] = {
-        {"/d/missing", R::kNotFound, 0, 7},
-        {"/d/empty", R::kEmpty, 0, 7},
-        {"/d/locked", R::kNoAccess, 0, 7},
-        {"/d/dup", R::kDuplicatePoolRecord, 4, 10}};
+        {"/d/missing", R::kNotFound, 0, 7},        {"/d/empty", R::kEmpty, 0, 7},
+        {"/d/locked", R::kNoAccess, 0, 7},         {"/d/dup", R::kDuplicatePoolRecord, 4, 10},
+        {"/d/nameless", R::kBlankPoolName, 4, 10}, {"/d/binary", R::kBinaryData, 3, 8},
+        {"/d/binhead", R::kBinaryData, 1, 7}};
     for (const auto& [path, reason, line, linesKept] : cases) {
         SCOPED_TRACE(path);
         CoreTables t;
@@ -179,10 +187,10 @@ TEST_F(LoaderTest, ReadErrorsNameFileReasonAndLine) {
         EXPECT_TRUE(t.FilesChanged);             // the next departure tries again
         EXPECT_EQ(t.lstData.size(), linesKept);  // what was read before the error stays
     }
-    AddSelectedFile(tables, "/d/dup");
+    AddSelectedFile(tables, "/d/binary");
     EXPECT_EQ(LoadDataFiles(tables, source).error->Detail(),
-              "File: /d/dup\nReason: a duplicate pool record (its first 60 characters repeat an "
-              "earlier one)\nLine: 4");
+              "File: /d/binary\nReason: not a text statistics file (binary data at line 3)\n"
+              "Line: 3");
 }
 
 TEST_F(LoaderTest, ALoadEmptiesTheSharedListsAndAnEmptyFileListGivesEmptyTables) {
@@ -198,31 +206,91 @@ TEST_F(LoaderTest, ALoadEmptiesTheSharedListsAndAnEmptyFileListGivesEmptyTables)
 }
 
 TEST(DataSizeTextTest, MegabytesWithTwoDecimalsHalfUp) {
+    // 3,276,800 bytes are exactly 3.125 Mb.
     const std::pair<uint64_t, const char*> rows[] = {
-        {0, "0.00 Mb"},         {1'572'864, "1.50 Mb"},   {5'242, "0.00 Mb"},
-        {5'243, "0.01 Mb"},     {3'276'800, "3.13 Mb"},  // exactly 3.125
-        {1'048'576, "1.00 Mb"}, {10'485'759, "10.00 Mb"}, {5'000'000'000, "4768.37 Mb"},
+        {0, "0.00 Mb"},     {1'572'864, "1.50 Mb"}, {5'242, "0.00 Mb"},
+        {5'243, "0.01 Mb"}, {3'276'800, "3.13 Mb"}, {5'000'000'000, "4768.37 Mb"},
     };
     for (const auto& [bytes, text] : rows) {
         EXPECT_EQ(DataSizeText(bytes), text) << bytes;
     }
 }
 
-TEST(DiskFileSourceTest, ReadsPlainFilesAndRefusesEverythingElse) {
-    const auto dir =
+// A folder of its own for each test, removed afterwards.
+class DiskFilesTest : public ::testing::Test {
+protected:
+    DiskFilesTest() { std::filesystem::create_directories(dir); }
+    ~DiskFilesTest() override { std::filesystem::remove_all(dir); }
+    std::string Write(const std::string& name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return (dir / name).string();
+    }
+
+    const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("loomstead-disk-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "day1.sta", std::ios::binary) << kTwoPools;
-    std::ofstream(dir / "empty.sta").close();
-    DiskFileSource disk;
+};
+
+// Changes the file once it has been opened and checked, as another program might.
+class ChangingFileSource : public DiskFileSource {
+public:
+    std::function<void(const std::string&)> change;
+
+protected:
+    void FileChecked(const std::string& path) const override { change(path); }
+};
+
+TEST_F(DiskFilesTest, OnlyOneVersionOfARegularFileIsRead) {
+    const std::string day1 = Write("day1.sta", kTwoPools);
     FileContents contents;
-    ASSERT_FALSE(disk.Read((dir / "day1.sta").string(), contents).has_value());
+    ASSERT_FALSE(DiskFileSource().Read(day1, contents).has_value());
     EXPECT_EQ(std::string(contents.data(), contents.size), kTwoPools);
-    EXPECT_EQ(disk.Read((dir / "nope.sta").string(), contents), FileErrorReason::kNotFound);
-    EXPECT_EQ(disk.Read(dir.string(), contents), FileErrorReason::kNotRegularFile);
-    EXPECT_EQ(disk.Read((dir / "empty.sta").string(), contents), FileErrorReason::kEmpty);
-    EXPECT_EQ(disk.Read("/dev/zero", contents), FileErrorReason::kNotRegularFile);
-    std::filesystem::remove_all(dir);
+
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);  // would block a plain open
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, (dir / "sock").c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    using R = FileErrorReason;
+    const std::pair<std::string, R> refused[] = {{(dir / "nope.sta").string(), R::kNotFound},
+                                                 {Write("empty.sta", ""), R::kEmpty},
+                                                 {dir.string(), R::kFolder},
+                                                 {(dir / "pipe").string(), R::kNamedPipe},
+                                                 {"/dev/null", R::kDevice},
+                                                 {(dir / "sock").string(), R::kSocket}};
+    for (const auto& [path, reason] : refused) {
+        EXPECT_EQ(DiskFileSource().Read(path, contents), reason) << path;
+    }
+    ::close(sock);
+
+    ChangingFileSource changing;
+    const std::pair<const char*, std::function<void(const std::string&)>> changes[] = {
+        {"grown", [](const std::string& p) { std::ofstream(p, std::ios::app) << "BPD X\r\n"; }},
+        {"cut", [](const std::string& p) { std::filesystem::resize_file(p, 10); }}};
+    for (const auto& [name, change] : changes) {
+        changing.change = change;
+        EXPECT_EQ(changing.Read(Write("changing.sta", kTwoPools), contents), R::kChangedWhileRead)
+            << name;
+    }
+    EXPECT_EQ(ReasonText(R::kChangedWhileRead), "the file changed while it was read");
+}
+
+TEST_F(DiskFilesTest, ChosenPathsAreTheFilesOnDiskExactly) {
+    const std::string member = Write("member.sta", kTwoPools);
+    std::filesystem::create_symlink(member, dir / "link.sta");
+    CoreTables t;
+    const std::string chosen[] = {Write(" lead.sta", kTwoPools),  member,
+                                  Write("MEMBER.STA", kTwoPools), Write("\xFF\xFE.sta", kTwoPools),
+                                  (dir / "link.sta").string(),    member};
+    for (const std::string& path : chosen) {
+        t.FilesChanged = false;
+        AddSelectedFile(t, path);
+        EXPECT_TRUE(t.FilesChanged);
+    }
+    EXPECT_EQ(t.lstSelectedFiles, Texts(chosen, chosen + 4));
+    const LoadResult result = LoadDataFiles(t, DiskFileSource());
+    ASSERT_TRUE(result.ok()) << result.error->Detail();
+    EXPECT_EQ(t.lvControl.size(), 8u);
 }
 
 }  // namespace
