@@ -34,9 +34,12 @@ private:
     QTreeView* objects() const { return m_page->sharedObjectsView(); }
     QCheckBox* box() const { return m_page->findChild<QCheckBox*>("chkCacheAllObjects"); }
     void choosePool(int row) { ClickRow(pools(), row); }
+    QString label(const char* name) const { return m_page->findChild<QLabel*>(name)->text(); }
     void clickCheckMark(int row);
-    void clickBox(Qt::MouseButton button = Qt::LeftButton);
-    int visibleCounts() const;
+    // On the box itself: the widget reaches past its caption.
+    void clickBox(Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseClick(box(), button, Qt::NoModifier, QPoint(5, box()->height() / 2));
+    }
     QString counts() const;
     QStringList shownObjects() const;
     QString flags() const;
@@ -80,24 +83,17 @@ void ObjectsPageTest::clickCheckMark(int row) {
     QTest::mouseClick(objects()->viewport(), Qt::LeftButton, Qt::NoModifier, check.center());
 }
 
-void ObjectsPageTest::clickBox(Qt::MouseButton button) {
-    // On the box itself: the widget reaches past its caption.
-    QTest::mouseClick(box(), button, Qt::NoModifier, QPoint(5, box()->height() / 2));
-}
-
-// The two counts and their captions, which show and hide together.
-int ObjectsPageTest::visibleCounts() const {
+// "Total Pool Objects" and "Total Shared Objects", or "hidden" while they and their captions
+// are: the four show and hide together.
+QString ObjectsPageTest::counts() const {
     int visible = 0;
     for (const char* name : {"lbl7", "lbl8", "lblTPObjects", "lblTPSObjects"}) {
         visible += m_page->findChild<QLabel*>(name)->isVisible() ? 1 : 0;
     }
-    return visible;
-}
-
-// "Total Pool Objects" and "Total Shared Objects".
-QString ObjectsPageTest::counts() const {
-    return m_page->findChild<QLabel*>("lblTPObjects")->text() + ' ' +
-           m_page->findChild<QLabel*>("lblTPSObjects")->text();
+    if (visible != 4) {
+        return visible == 0 ? "hidden" : "partly shown";
+    }
+    return label("lblTPObjects") + ' ' + label("lblTPSObjects");
 }
 
 // The listed objects, a checked one followed by " *".
@@ -125,12 +121,11 @@ QString ObjectsPageTest::flags() const {
 }
 
 void ObjectsPageTest::choosingAPoolListsTheObjectsOfAllItsFiles() {
-    QCOMPARE(visibleCounts(), 0);
+    QCOMPARE(counts(), "hidden");
     QSignalSpy boxClicked(box(), &QCheckBox::clicked);
     choosePool(0);  // BP1
     QCOMPARE(shownObjects(),
              QStringList({"DBA.TS0", "DBA.TS1 *", "DBA.TS2", "DBC.TS5", "DBC.TS6"}));
-    QCOMPARE(visibleCounts(), 4);
     QCOMPARE(counts(), "5 1");
     QCOMPARE(box()->checkState(), Qt::PartiallyChecked);
 
@@ -210,8 +205,7 @@ void ObjectsPageTest::cacheAllBoxGoesThroughItsStatesOnlyByTheUser() {
         QCOMPARE(box()->checkState(), step.box);
         QCOMPARE(counts(), step.counts);
         QCOMPARE(flags(), step.flags);
-        const bool all = step.box == Qt::Checked;
-        QCOMPARE(shownObjects().filter(" *").size(), all ? 5 : 0);
+        QCOMPARE(shownObjects().filter(" *").size(), step.box == Qt::Checked ? 5 : 0);
     }
     QCOMPARE(resultsEnabled.count(), 0);  // the box leaves "View Results" as it is
 }
@@ -220,7 +214,7 @@ void ObjectsPageTest::clearObjectsForgetsThePool() {
     choosePool(0);
     m_page->clearObjects();
     QCOMPARE(objects()->model()->rowCount(), 0);
-    QCOMPARE(visibleCounts(), 0);
+    QCOMPARE(counts(), "hidden");
     QVERIFY(pools()->selectionModel()->selectedRows().isEmpty());
     QCOMPARE(box()->checkState(), Qt::PartiallyChecked);  // kept until the next pool
     clickBox();  // with no pool chosen it changes no object and no row
