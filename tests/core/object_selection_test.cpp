@@ -79,6 +79,8 @@ TEST_F(ObjectSelectionTest, ListsEveryFileOfThePoolSkippingRowsWithoutObjects) {
     ShowPoolObjects(tables, "BP9", page);
     EXPECT_TRUE(page.lines.empty() && page.countsVisible);
     EXPECT_EQ(State(), "2 10 | 0 of 0 | mixed | FFFF");
+    ShowPoolObjects(tables, "BP2", page);
+    EXPECT_EQ(State(), "2 10 | 0 of 3 | unchecked | FFFF");
 }
 
 TEST_F(ObjectSelectionTest, TogglingAnObjectUpdatesCountsBoxAndCacheAll) {
