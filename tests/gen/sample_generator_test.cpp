@@ -16,12 +16,14 @@
 namespace samplegen {
 namespace {
 
-// The file's lines without their terminators; the header is line 0.
+// The file's lines without their terminators; the header is line 0. A stray CR or LF inside a
+// line is a terminator of the wrong kind.
 std::vector<std::string> SplitLines(const std::string& bytes, std::string_view end) {
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t at = bytes.find(end); at != std::string::npos; at = bytes.find(end, start)) {
         lines.push_back(bytes.substr(start, at - start));
+        EXPECT_EQ(lines.back().find_first_of("\r\n"), std::string::npos) << "line " << lines.size();
         start = at + end.size();
     }
     EXPECT_EQ(start, bytes.size()) << "the last line lacks its terminator";
@@ -71,15 +73,18 @@ TEST(RecordLineTest, FieldsSitAtTheirColumns) {
     EXPECT_TRUE(core::CheckHeaderLine(HeaderLine("DB2X")));
 }
 
-TEST(GeneratedFileTest, LineCountIsMetExactlyAboveTheSmallestFile) {
+TEST(GeneratedFileTest, LineCountIsMetExactlyAboveTheSmallestFileWithTheChosenEnds) {
     // Six default pools: header, lead, 6 BPS and one object each make 14 lines at least.
-    const std::tuple<int64_t, bool, size_t> cases[] = {{300, false, 300}, {300, true, 300},
-                                                       {15, false, 15},   {14, false, 14},
-                                                       {3, false, 14},    {3, true, 15}};
-    for (const auto& [lines, trailer, expected] : cases) {
-        const Options options{.lines = lines, .trailer = trailer};
-        EXPECT_EQ(SplitLines(GenerateDataFile(options), "\r\n").size(), expected)
-            << "lines " << lines << " trailer " << trailer;
+    using E = LineEnding;
+    const std::tuple<int64_t, bool, E, std::string_view, size_t> cases[] = {
+        {300, false, E::kCrLf, "\r\n", 300}, {300, true, E::kCrLf, "\r\n", 300},
+        {15, false, E::kCrLf, "\r\n", 15},   {14, false, E::kCrLf, "\r\n", 14},
+        {3, false, E::kCrLf, "\r\n", 14},    {3, true, E::kCrLf, "\r\n", 15},
+        {20, false, E::kLf, "\n", 20},       {20, false, E::kCr, "\r", 20}};
+    for (const auto& [lines, trailer, ending, end, expected] : cases) {
+        SCOPED_TRACE(::testing::Message() << "lines " << lines << " trailer " << trailer);
+        const Options options{.lines = lines, .lineEnding = ending, .trailer = trailer};
+        EXPECT_EQ(SplitLines(GenerateDataFile(options), end).size(), expected);
     }
 }
 
@@ -92,9 +97,7 @@ TEST(GeneratedFileTest, LoadedPoolsHoldTheirObjectsAndWorkFiles) {
     core::CountWorkFileObjects(t);
     EXPECT_EQ(t.lstData.size(), 399u);  // the header is not stored
     ASSERT_EQ(t.lvControl.size(), 3u);
-    const core::PoolRow& bp0 = t.lvControl[0];
-    const core::PoolRow& bp7 = t.lvControl[1];
-    const core::PoolRow& bp32k = t.lvControl[2];
+    const auto& [bp0, bp7, bp32k] = std::tie(t.lvControl[0], t.lvControl[1], t.lvControl[2]);
     EXPECT_EQ(bp0.BPool + " " + bp7.BPool + " " + bp32k.BPool, "BP0 BP7 BP32K");
     // BP0 mixes work files with ordinary objects; BP7 holds work files only.
     EXPECT_EQ(bp0.DSNDB07s, 3);
@@ -103,15 +106,6 @@ TEST(GeneratedFileTest, LoadedPoolsHoldTheirObjectsAndWorkFiles) {
     EXPECT_EQ(bp7.DSNDB07s, bp7.ObjectCount());
     EXPECT_EQ(bp32k.DSNDB07s, 0);
     EXPECT_GT(core::SumPoolTableSpaceObjects(t, bp32k), 0);
-}
-
-TEST(GeneratedFileTest, LineEndingsAreTheChosenOnes) {
-    const std::string lf = GenerateDataFile({.lines = 20, .lineEnding = LineEnding::kLf});
-    EXPECT_EQ(lf.find('\r'), std::string::npos);
-    EXPECT_EQ(SplitLines(lf, "\n").size(), 20u);
-    const std::string cr = GenerateDataFile({.lines = 20, .lineEnding = LineEnding::kCr});
-    EXPECT_EQ(cr.find('\n'), std::string::npos);
-    EXPECT_EQ(SplitLines(cr, "\r").size(), 20u);
 }
 
 TEST(GeneratedFileTest, WrittenFileEqualsGeneratedBytes) {
