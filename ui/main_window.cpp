@@ -13,6 +13,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <climits>
+#include <utility>
 
 #include "busy_guard.h"
 #include "column_widths.h"
@@ -22,6 +23,8 @@
 #include "loader.h"
 #include "messages.h"
 #include "objects_page.h"
+#include "plan_account_dialog.h"
+#include "plan_io.h"
 #include "pools_page.h"
 #include "results_page.h"
 #include "sizing.h"
@@ -93,6 +96,15 @@ private:
     QStatusBar& m_statusBar;
 };
 
+// A reload keeps nothing the user chose unless there was something to keep.
+bool HasChoices(const core::Plan& choices) {
+    return !choices.pools.empty() || !choices.objects.empty();
+}
+
+const QString kKeptChoicesTitle = QStringLiteral("Choices After Reloading");
+const QString kOpenPlanTitle = QStringLiteral("Open Plan");
+const QString kSavePlanTitle = QStringLiteral("Save Plan");
+
 const QString kCancelCaption = QStringLiteral("&Cancel");
 const QString kFinishCaption = QStringLiteral("&Finish");
 
@@ -103,6 +115,8 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     : QMainWindow(parent),
       m_tables(std::make_unique<core::CoreTables>()),
       m_messages(messages),
+      m_accountDialog(std::make_unique<DialogPlanAccountSink>(this)),
+      m_accounts(m_accountDialog.get()),
       m_pages(new QTabWidget(this)),
       m_filesPage(new FilesPage(*m_tables, chooser, m_pages)),
       m_poolsPage(new PoolsPage(*m_tables, messages, clipPath, m_pages)),
@@ -176,6 +190,80 @@ MainWindow::~MainWindow() {
 
 const core::CoreTables& MainWindow::tables() const { return *m_tables; }
 
+void MainWindow::setPlanAccountSink(PlanAccountSink& sink) { m_accounts = &sink; }
+
+core::Plan MainWindow::currentChoices() const {
+    return core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
+                             m_poolsPage->ecsaText().toStdString())
+        .plan;
+}
+
+bool MainWindow::openPlan(const QString& path) {
+    QString error;
+    std::optional<core::Plan> plan = ReadPlan(path, &error);
+    if (plan) {
+        error = FirstGoneFile(*plan);
+    }
+    if (!error.isEmpty()) {
+        m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
+        return false;
+    }
+    // Loaded aside, so that a file that fails to load leaves the tables as they were.
+    core::CoreTables loaded;
+    core::PlanAccount fileItems;
+    core::LoadResult result;
+    {
+        const BusyGuard busy;
+        fileItems = core::CheckPlanFiles(*plan, Sha256Hasher());
+        for (const core::PlanFile& file : plan->files) {
+            core::AddSelectedFile(loaded, file.path);
+        }
+        m_readProgress->setRange(0, 0);
+        m_readProgress->show();
+        const core::DiskFileSource source;
+        LoadProgress progress(*statusBar(), *m_readProgress, m_messages);
+        result = core::LoadDataFiles(loaded, source, &progress);
+        statusBar()->clearMessage();
+        m_readProgress->hide();
+    }
+    if (result.error) {
+        m_messages.showMessage(MessageIcon::kCritical, FromCore(core::kReadErrorTitle),
+                               FromCore(core::kReadErrorText),
+                               QString::fromStdString(result.error->Detail()));
+        return false;
+    }
+    core::CountWorkFileObjects(loaded);
+    *m_tables = std::move(loaded);
+    m_heldChoices.reset();
+    m_heldAccount.clear();
+    m_dataSize->setText(FromCore(result.dataSizeText));
+    m_filesPage->reloadFromTables();
+    m_objectsPage->clearObjects();
+    m_pages->setTabEnabled(kPoolsPage, true);
+    reapplyChoices(std::move(plan), kOpenPlanTitle, std::move(fileItems));
+    m_pages->setCurrentIndex(kPoolsPage);
+    return true;
+}
+
+bool MainWindow::savePlan(const QString& path) {
+    core::PlanCapture capture;
+    {
+        const BusyGuard busy;
+        capture = core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
+                                    m_poolsPage->ecsaText().toStdString());
+        capture.plan.files = core::DescribeFiles(m_tables->lstSelectedFiles, Sha256Hasher());
+    }
+    QString error;
+    if (!WritePlan(path, capture.plan, &error)) {
+        m_messages.showMessage(MessageIcon::kCritical, kSavePlanTitle, error);
+        return false;
+    }
+    if (!capture.account.empty()) {
+        m_accounts->showAccount(kSavePlanTitle, capture.account);
+    }
+    return true;
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_shownBefore) {
@@ -224,6 +312,16 @@ void MainWindow::changePage(int currentPage) {
 }
 
 void MainWindow::loadDataFiles() {
+    // The choices outlive the reload; a failed load keeps them for the next try.
+    if (!m_heldChoices) {
+        core::PlanCapture capture =
+            core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
+                              m_poolsPage->ecsaText().toStdString());
+        if (HasChoices(capture.plan)) {
+            m_heldChoices = std::move(capture.plan);
+            m_heldAccount = std::move(capture.account);
+        }
+    }
     core::LoadResult result;
     {
         const BusyGuard busy;
@@ -243,6 +341,35 @@ void MainWindow::loadDataFiles() {
         m_messages.showMessage(MessageIcon::kCritical, FromCore(core::kReadErrorTitle),
                                FromCore(core::kReadErrorText),
                                QString::fromStdString(result.error->Detail()));
+        return;
+    }
+    reapplyChoices(std::exchange(m_heldChoices, std::nullopt), kKeptChoicesTitle,
+                   std::exchange(m_heldAccount, {}));
+}
+
+void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString& accountTitle,
+                                core::PlanAccount account) {
+    if (!choices) {
+        return;
+    }
+    {
+        const BusyGuard busy;
+        core::PlanAccount applied = core::ApplyPlan(*m_tables, *choices);
+        account.insert(account.end(), std::make_move_iterator(applied.begin()),
+                       std::make_move_iterator(applied.end()));
+        m_poolsPage->reloadFromTables();
+        m_poolsPage->setNumberTexts(QString::fromStdString(choices->membersText),
+                                    QString::fromStdString(choices->ecsaText));
+        if (!m_tables->lvSharedPools.empty()) {
+            m_pages->setTabEnabled(kObjectsPage, true);
+            m_pages->setTabEnabled(kResultsPage, true);
+        }
+        if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage) {
+            m_objectsPage->reloadPoolList();
+        }
+    }
+    if (!account.empty()) {
+        m_accounts->showAccount(accountTitle, account);
     }
 }
 

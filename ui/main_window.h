@@ -7,6 +7,9 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <optional>
+
+#include "plan.h"
 
 class QLabel;
 class QProgressBar;
@@ -21,8 +24,10 @@ namespace ui {
 
 class FileChooser;
 class FilesPage;
+class DialogPlanAccountSink;
 class MessageSink;
 class ObjectsPage;
+class PlanAccountSink;
 class PoolsPage;
 class ResultsPage;
 
@@ -40,6 +45,20 @@ public:
 
     const core::CoreTables& tables() const;
 
+    // Opens the plan at `path`: its files replace the file list and are loaded, then its choices
+    // are applied and the account of what did not carry over is shown. Returns false after one
+    // message when the plan cannot be read or one of its files is gone; nothing changes then.
+    bool openPlan(const QString& path);
+    // Writes the choices made now, with the files they were made on, to `path` (whole or not at
+    // all). Returns false after one message saying why.
+    bool savePlan(const QString& path);
+    // The choices made now, as a plan without its files.
+    core::Plan currentChoices() const;
+
+    // Where the account of an applied plan goes; by default a dialog. `sink` must outlive the
+    // window.
+    void setPlanAccountSink(PlanAccountSink& sink);
+
 protected:
     // The first showing asks for a data file at once and then restores the column widths.
     void showEvent(QShowEvent* event) override;
@@ -50,10 +69,17 @@ private:
     void runFirstActivation();
     void changePage(int currentPage);
     void loadDataFiles();
+    // After a completed load: applies the plan being opened, or the choices held before the
+    // reload, and shows the account.
+    // `account` holds what was found before (a capture's or the files' items).
+    void reapplyChoices(std::optional<core::Plan> choices, const QString& accountTitle,
+                        core::PlanAccount account = {});
     void runSizing();
 
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;
+    std::unique_ptr<DialogPlanAccountSink> m_accountDialog;
+    PlanAccountSink* m_accounts;
     QTabWidget* m_pages;
     FilesPage* m_filesPage;
     PoolsPage* m_poolsPage;
@@ -62,6 +88,8 @@ private:
     QPushButton* m_quitButton;
     QProgressBar* m_readProgress;
     QLabel* m_dataSize;
+    std::optional<core::Plan> m_heldChoices;  // captured before a reload, until it completes
+    core::PlanAccount m_heldAccount;
     int m_currentPage = kFilesPage;
     bool m_shownBefore = false;
 };
