@@ -231,7 +231,7 @@ PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan) {
     PlanAccount account;
     ClearChoices(tables);
 
-    std::unordered_set<std::string> missingPools;
+    std::unordered_set<std::string> missingPools;  // or refused: their pool item covers them
     std::unordered_set<std::string> sharedPools;
     for (const PlanPool& pool : plan.pools) {
         const std::string folded = FoldedCase(pool.name);
@@ -247,6 +247,7 @@ PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan) {
             continue;
         }
         if (std::optional<ShareRefusal> refusal = SharePool(tables, static_cast<size_t>(index))) {
+            missingPools.insert(folded);
             account.push_back(Item(PlanItemKind::kPoolRefused, refusal->pool, {}, refusal->file,
                                    Latin1ToUtf8(refusal->message)));
             continue;

@@ -112,7 +112,8 @@ PlanAccount CheckPlanFiles(const Plan& plan, const FileHasher& hasher);
 // in its order through the sharing rule, its objects cached (every line of each), Cache All
 // re-applied. The two texts are the caller's to set. Returns the account: pools not in the data,
 // pools refused (with the refusal), objects of shared pools not found, objects cached only
-// because of Cache All. Objects of a pool that is missing are covered by its pool item.
+// because of Cache All. Objects of a pool that is missing or refused are covered by its pool
+// item.
 [[nodiscard]] PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan);
 
 // The JSON text of the plan. Paths of files beneath `planFolder` are written relative to it.

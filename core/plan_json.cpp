@@ -19,6 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+// Written in this order, so that a reader sees what the file is first.
+using nlohmann::ordered_json;
 
 // A plan of a million objects is some 70 MB; past this the file is not one of ours.
 constexpr uintmax_t kMaxPlanBytes = uintmax_t{1} << 30;
@@ -225,32 +227,33 @@ std::string SystemReason(int error) { return std::strerror(error); }
 }  // namespace
 
 std::string WritePlanJson(const Plan& plan, const std::string& planFolder) {
-    json files = json::array();
+    ordered_json files = ordered_json::array();
     for (const PlanFile& f : plan.files) {
         files.push_back({{"path", RelativeIfBeneath(f.path, planFolder)},
                          {"size", f.sizeBytes},
                          {"modified_ns", f.modifiedNs},
                          {"sha256", f.sha256}});
     }
-    json pools = json::array();
+    ordered_json pools = ordered_json::array();
     for (const PlanPool& p : plan.pools) {
         pools.push_back({{"name", Latin1ToUtf8(p.name)}, {"cache_all", p.cacheAll}});
     }
-    json objects = json::array();
+    ordered_json objects = ordered_json::array();
     for (const PlanObject& o : plan.objects) {
         objects.push_back({{"pool", Latin1ToUtf8(o.pool)},
                            {"name", Latin1ToUtf8(o.name)},
                            {"kind", Latin1ToUtf8(o.kind)}});
     }
-    json root = {{"format", std::string(kPlanFormat)}, {"version", kPlanVersion},
-                 {"files", std::move(files)},          {"pools", std::move(pools)},
-                 {"objects", std::move(objects)},      {"members", Latin1ToUtf8(plan.membersText)},
-                 {"ecsa", Latin1ToUtf8(plan.ecsaText)}};
+    ordered_json root = {
+        {"format", std::string(kPlanFormat)}, {"version", kPlanVersion},
+        {"files", std::move(files)},          {"pools", std::move(pools)},
+        {"objects", std::move(objects)},      {"members", Latin1ToUtf8(plan.membersText)},
+        {"ecsa", Latin1ToUtf8(plan.ecsaText)}};
     if (!plan.cfrm.empty()) {
         root["cfrm"] = plan.cfrm;
     }
     // A path that is not UTF-8 is written with replacement characters rather than not at all.
-    return root.dump(1, '\t', false, json::error_handler_t::replace) + '\n';
+    return root.dump(1, '\t', false, ordered_json::error_handler_t::replace) + '\n';
 }
 
 PlanReadResult ReadPlanJson(std::string_view text, const std::string& planFolder) {
