@@ -256,7 +256,7 @@ PlanCapture CapturePlan(const CoreTables& tables, std::string membersText, std::
             capture.account.push_back(
                 Item(PlanItemKind::kObjectCachedInSomeFiles, o.pool, o.name, {},
                      "Object " + ObjectText(o) +
-                         " is cached in some files but not in others; the plan caches it in "
+                         " is cached in some files but not in others; it counts as cached in "
                          "every file."));
         }
     }
