@@ -45,8 +45,9 @@ public:
 
     const core::CoreTables& tables() const;
 
-    // Opens the plan at `path`: its files replace the file list and are loaded, then its choices
-    // are applied and the account of what did not carry over is shown. Returns false after one
+    // Opens the plan at `path`: its files replace the file list and are loaded (a plan without
+    // files applies to the files loaded now), then its choices are applied and the account of
+    // what did not carry over is shown. Returns false after one
     // message when the plan cannot be read or one of its files is gone; nothing changes then.
     bool openPlan(const QString& path);
     // Writes the choices made now, with the files they were made on, to `path` (whole or not at
