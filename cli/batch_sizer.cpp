@@ -13,6 +13,7 @@
 #include "loader.h"
 #include "messages.h"
 #include "object_selection.h"
+#include "plan_options.h"
 #include "pool_rows.h"
 #include "pool_sharing.h"
 #include "range_checks.h"
@@ -106,16 +107,26 @@ std::optional<std::string> SharedPoolOfObject(const core::CoreTables& tables, in
 class BatchRun {
 public:
     BatchRun(const Options& options, const core::FileSource& source)
-        : m_options(options), m_source(source) {}
+        : m_options(options),
+          m_source(source),
+          m_plan(options),
+          m_members(options.members),
+          m_ecsa(options.ecsa) {}
 
     BatchOutput Run() {
+        if (const std::optional<QString> reason = m_plan.Read()) {
+            BatchOutput output;
+            output.exitCode = kExitLoadFailed;
+            output.err = QStringLiteral("loomstead-cli: %1\n").arg(*reason).toStdString();
+            return output;
+        }
         // Before the load, so that a long load is not wasted on a run that will be refused.
         if (auto reason = TypedNumberOverflow(m_typed)) {
             return UsageError(*reason);
         }
         AddWarnings(TypedNumberWarnings(m_typed));
 
-        for (const QString& file : m_options.files) {
+        for (const QString& file : m_plan.Files()) {
             core::AddSelectedFile(m_tables, EncodeArgument(file));
         }
         const core::LoadResult load = core::LoadDataFiles(m_tables, m_source);
@@ -130,6 +141,15 @@ public:
             return output;
         }
         core::CountWorkFileObjects(m_tables);
+        m_plan.Apply(m_tables, m_members, m_ecsa);
+        // A plan's texts stand where no option gave them: they are checked as typed ones are.
+        if (m_members != m_typed.members || m_ecsa != m_typed.ecsa) {
+            m_typed = {m_members, m_ecsa};
+            if (auto reason = TypedNumberOverflow(m_typed)) {
+                return UsageError(*reason);
+            }
+            AddWarnings(TypedNumberWarnings(m_typed));
+        }
 
         if (auto failure = SharePools()) {
             return *failure;
@@ -143,8 +163,17 @@ public:
             return *failure;
         }
 
+        if (const std::optional<QString> reason = m_plan.Save(m_tables, m_members, m_ecsa)) {
+            BatchOutput output;
+            output.exitCode = kExitLoadFailed;
+            output.err =
+                (m_notes + QStringLiteral("loomstead-cli: %1\n").arg(*reason)).toStdString();
+            return output;
+        }
+        m_notes += m_plan.AccountText();
         ReportTables report{m_tables, load, m_refusals};
         report.warnings = &m_warnings;
+        report.plan = m_plan.Json();
         BatchOutput output;
         const OutputFormat format = m_options.format;
         if (m_options.list) {
@@ -155,8 +184,8 @@ public:
         } else {
             // Entering the results page rebuilds the pool list as well.
             core::RebuildSharedPoolList(m_tables);
-            const std::string members = ToData(m_options.members);
-            const std::string ecsa = ToData(m_options.ecsa);
+            const std::string members = ToData(m_members);
+            const std::string ecsa = ToData(m_ecsa);
             const core::SizingResult sizing = core::RunSizing(m_tables, members, ecsa);
             if (auto reason = OverflowedFigure(sizing, m_typed)) {
                 return UsageError(*reason);
@@ -207,8 +236,8 @@ private:
             source.files.push_back({TerminalBytes(file.path).toStdString(),
                                     FromData(file.collectionTime).toStdString()});
         }
-        source.membersText = m_options.members.toStdString();
-        source.ecsaText = m_options.ecsa.toStdString();
+        source.membersText = m_members.toStdString();
+        source.ecsaText = m_ecsa.toStdString();
         source.version = LOOMSTEAD_VERSION;
         source.date = QDate::currentDate().toString(Qt::ISODate).toStdString();
         return DeliverCfrmPolicy(m_options.cfrm,
@@ -329,13 +358,16 @@ private:
     }
 
     const Options& m_options;
-    const TypedNumbers m_typed{m_options.members, m_options.ecsa};
+    TypedNumbers m_typed{m_options.members, m_options.ecsa};
     const core::FileSource& m_source;
     core::CoreTables m_tables;
     core::PoolObjects m_page;
     std::vector<core::ShareRefusal> m_refusals;
     std::vector<core::Warning> m_warnings;  // in the order found: typed numbers, then results
     QString m_notes;  // standard error of a run that goes on: warnings, header lines, refusals
+    PlanStep m_plan;
+    QString m_members;  // the two texts: the options', or the plan's where no option set them
+    QString m_ecsa;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "encodings.h"
+#include "plan_options.h"
 
 namespace cli {
 namespace {
@@ -51,9 +52,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     parser.setApplicationDescription(
         "Sizes the shared structures of a DB2 data-sharing group from buffer-pool statistics "
         "files.\n"
-        "Whatever the order of the options, the steps are: load the files; --share, then\n"
+        "Whatever the order of the options, the steps are: load the files; --plan; --share, then\n"
         "--share-all; --cache-pool, --uncache-pool, --cache-object, --uncache-object; then\n"
-        "size, or --list the tables.\n"
+        "size, or --list the tables; --save-plan.\n"
         "\n"
         "Warnings (a typed number outside the range of its box, and the like) go to standard\n"
         "error, one line each, and into the \"warnings\" array of the JSON, which is always\n"
@@ -104,6 +105,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addOptions({members, ecsa, share, shareAll, cachePool, uncachePool, cacheObject,
                        uncacheObject, list, format, explain, sweep, output});
     AddCfrmOptions(parser);
+    AddPlanOptions(parser);
     parser.addPositionalArgument("FILE", "Statistics data files (.sta, .sim).", "FILE...");
 
     ParsedCommandLine parsed;
@@ -135,7 +137,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
 
     Options& o = parsed.options;
     o.files = parser.positionalArguments();
-    if (o.files.isEmpty()) {
+    ReadPlanOptions(parser, o);
+    if (o.files.isEmpty() && o.plan.isEmpty()) {
         return usageError("no data file given");
     }
     o.members = parser.value(members);

@@ -252,6 +252,9 @@ std::string SizingJson(const core::SizingResult& s, const ReportTables& report) 
         }
         o["sweep"] = sweep;
     }
+    if (report.plan) {
+        o["plan"] = *report.plan;
+    }
     return ToJsonText(o);
 }
 
@@ -357,6 +360,9 @@ std::string ListJson(const ReportTables& report) {
     o["objects"] = objects;
     o["refused"] = RefusedJson(report);
     o["warnings"] = WarningsJson(report);
+    if (report.plan) {
+        o["plan"] = *report.plan;
+    }
     return ToJsonText(o);
 }
 

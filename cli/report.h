@@ -4,6 +4,9 @@
 #ifndef CLI_REPORT_H_
 #define CLI_REPORT_H_
 
+#include <QJsonObject>
+#include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,10 +27,10 @@ struct ReportTables {
     const core::CoreTables& tables;
     const core::LoadResult& load;
     const std::vector<core::ShareRefusal>& refusals;  // in the order they happened
-    const std::vector<core::Warning>* warnings =
-        nullptr;  // typed numbers, then results; null: none
+    const std::vector<core::Warning>* warnings = nullptr;  // typed numbers, then results; null: none
     const std::vector<core::SweepPoint>* sweep = nullptr;  // --sweep-members points; null: none
     bool explain = false;                                  // the traces in the text output
+    std::optional<QJsonObject> plan = std::nullopt;        // the "plan" section, when there is one
 };
 
 // The results page: system information, recommendations and one row per shared pool. The JSON

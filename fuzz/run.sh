@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds a fuzzer with clang in its own build folder (core and the batch sizer's library
-# instrumented with the sanitizers) and runs it on one core for SECONDS (default 60) from a seed
-# corpus made of samples/. TARGET is loader (the load alone, the default) or batch (load, share,
-# cache, size and both reports). Crashing inputs are written under ARTIFACTS (default
-# /tmp/loomstead-fuzz/TARGET), never in the tree.
+# instrumented with the sanitizers) and runs it on one core for SECONDS (default 60). TARGET is
+# loader (the load alone, the default), batch (load, share, cache, size and both reports), both
+# seeded from samples/, or plan (the plan reader, seeded with a few plans). Crashing inputs are
+# written under ARTIFACTS (default /tmp/loomstead-fuzz/TARGET), never in the tree.
 #
 # Usage: fuzz/run.sh [SECONDS] [TARGET]
 #   env FUZZ_BUILD_DIR  build folder (default build-fuzz in the repository)
@@ -14,8 +14,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 target=${2:-loader}
 case $target in
-    loader | batch) ;;
-    *) echo "fuzz/run.sh: TARGET is loader or batch, not '$target'" >&2; exit 2 ;;
+    loader | batch | plan) ;;
+    *) echo "fuzz/run.sh: TARGET is loader, batch or plan, not '$target'" >&2; exit 2 ;;
 esac
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 artifacts=${ARTIFACTS:-/tmp/loomstead-fuzz/$target}
@@ -30,6 +30,16 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
     -DLOOMSTEAD_BUILD_FUZZERS=ON -DLOOMSTEAD_BUILD_TESTS=OFF > "$build/configure.log" ||
     { cat "$build/configure.log" >&2; exit 1; }
 cmake --build "$build" -j2 --target "${target}_fuzzer"
+if [ "$target" = plan ]; then
+    corpus="$artifacts/plan-corpus"
+    mkdir -p "$corpus"
+    printf '%s' '{"format":"loomstead-plan","version":1,"files":[{"path":"m.sta","size":10,"modified_ns":5,"sha256":"ab"}],"pools":[{"name":"BP0","cache_all":true},{"name":"BP7"}],"objects":[{"pool":"BP0","name":"DB.A","kind":"T"},{"pool":"bp1","name":"DB.C","kind":"T"}],"members":"2","ecsa":"8","cfrm":{"cf":"CF01"}}' > "$corpus/seed-plan"
+    printf '%s' '{"format":"loomstead-plan","version":2}' > "$corpus/seed-newer"
+    printf '%s' '{"format":"loomstead-plan","version":1,"pools":[{"name":"BP1"}],"objects":[{"pool":"BP1","name":"DB.C","kind":"T"},{"pool":"BP1","name":"DB.C","kind":"T"}]}' > "$corpus/seed-twice"
+    echo "Fuzzing for $seconds s; crashing inputs go to $artifacts/"
+    exec "$build/fuzz/plan_fuzzer" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+        -dict="$root/fuzz/plan.dict" -artifact_prefix="$artifacts/" "$corpus"
+fi
 
 # Seeds: each sample whole and its first 4 KB as one-file inputs, and the two heads joined as a
 # two-file input (a backslash and any other byte split the files; the odd last byte says two).

@@ -23,6 +23,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "busy_guard.h"
 #include "cfrm_dialog.h"
@@ -36,6 +37,8 @@
 #include "loader.h"
 #include "messages.h"
 #include "objects_page.h"
+#include "plan_account_dialog.h"
+#include "plan_io.h"
 #include "pools_page.h"
 #include "results_page.h"
 #include "sizing.h"
@@ -136,6 +139,15 @@ private:
     QStatusBar& m_statusBar;
 };
 
+// A reload keeps nothing the user chose unless there was something to keep.
+bool HasChoices(const core::Plan& choices) {
+    return !choices.pools.empty() || !choices.objects.empty();
+}
+
+const QString kKeptChoicesTitle = QStringLiteral("Choices After Reloading");
+const QString kOpenPlanTitle = QStringLiteral("Open Plan");
+const QString kSavePlanTitle = QStringLiteral("Save Plan");
+
 const QString kCancelCaption = QStringLiteral("&Cancel");
 const QString kFinishCaption = QStringLiteral("&Finish");
 
@@ -147,6 +159,8 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_tables(std::make_unique<core::CoreTables>()),
       m_messages(messages),
       m_fileSource(&kDiskFiles),
+      m_accountDialog(std::make_unique<DialogPlanAccountSink>(this)),
+      m_accounts(m_accountDialog.get()),
       m_pages(new QTabWidget(this)),
       m_filesPage(new FilesPage(*m_tables, chooser, m_pages)),
       m_poolsPage(new PoolsPage(*m_tables, messages, clipPath, m_pages)),
@@ -237,6 +251,74 @@ const core::CoreTables& MainWindow::tables() const { return *m_tables; }
 
 void MainWindow::setFileSource(const core::FileSource& source) { m_fileSource = &source; }
 
+void MainWindow::setPlanAccountSink(PlanAccountSink& sink) { m_accounts = &sink; }
+
+core::Plan MainWindow::currentChoices() const {
+    return core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
+                             m_poolsPage->ecsaText().toStdString())
+        .plan;
+}
+
+bool MainWindow::openPlan(const QString& path) {
+    QString error;
+    std::optional<core::Plan> plan = ReadPlan(path, &error);
+    if (plan) {
+        error = FirstGoneFile(*plan);
+    }
+    if (!error.isEmpty()) {
+        m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
+        return false;
+    }
+    if (plan->files.empty()) {
+        // A plan of choices alone applies to the files loaded now.
+        reapplyChoices(std::move(plan), kOpenPlanTitle);
+        return true;
+    }
+    core::PlanAccount fileItems;
+    core::CoreTables listing;
+    {
+        const BusyGuard busy;
+        fileItems = core::CheckPlanFiles(*plan, Sha256Hasher());
+        for (const core::PlanFile& file : plan->files) {
+            core::AddSelectedFile(listing, file.path);
+        }
+    }
+    // Loaded aside, so that a file that fails to load leaves the tables as they were.
+    core::CoreTables loaded;
+    core::LoadResult result;
+    if (!readFilesAside(listing.lstSelectedFiles, loaded, result)) {
+        return false;
+    }
+    completeLoad(std::move(loaded), result);
+    m_heldChoices.reset();
+    m_heldAccount.clear();
+    m_filesPage->reloadFromTables();
+    m_objectsPage->clearObjects();
+    m_pages->setTabEnabled(kPoolsPage, true);
+    reapplyChoices(std::move(plan), kOpenPlanTitle, std::move(fileItems));
+    m_pages->setCurrentIndex(kPoolsPage);
+    return true;
+}
+
+bool MainWindow::savePlan(const QString& path) {
+    core::PlanCapture capture;
+    {
+        const BusyGuard busy;
+        capture = core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
+                                    m_poolsPage->ecsaText().toStdString());
+        capture.plan.files = core::DescribeFiles(m_tables->lstSelectedFiles, Sha256Hasher());
+    }
+    QString error;
+    if (!WritePlan(path, capture.plan, &error)) {
+        m_messages.showMessage(MessageIcon::kCritical, kSavePlanTitle, error);
+        return false;
+    }
+    if (!capture.account.empty()) {
+        m_accounts->showAccount(kSavePlanTitle, capture.account);
+    }
+    return true;
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_shownBefore) {
@@ -306,10 +388,31 @@ void MainWindow::showPageQuietly(int page) {
 }
 
 bool MainWindow::loadDataFiles() {
+    // The choices outlive the reload; a failed load keeps them for the next try.
+    if (!m_heldChoices) {
+        core::PlanCapture capture =
+            core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
+                              m_poolsPage->ecsaText().toStdString());
+        if (HasChoices(capture.plan)) {
+            m_heldChoices = std::move(capture.plan);
+            m_heldAccount = std::move(capture.account);
+        }
+    }
     core::CoreTables loaded;
-    loaded.lstSelectedFiles = m_tables->lstSelectedFiles;
-    loaded.FilesChanged = true;
     core::LoadResult result;
+    if (!readFilesAside(m_tables->lstSelectedFiles, loaded, result)) {
+        return false;
+    }
+    completeLoad(std::move(loaded), result);
+    reapplyChoices(std::exchange(m_heldChoices, std::nullopt), kKeptChoicesTitle,
+                   std::exchange(m_heldAccount, {}));
+    return true;
+}
+
+bool MainWindow::readFilesAside(const std::vector<std::string>& files, core::CoreTables& loaded,
+                                core::LoadResult& result) {
+    loaded.lstSelectedFiles = files;
+    loaded.FilesChanged = true;
     LoadProgress progress;
     {
         const BusyGuard busy;
@@ -352,8 +455,33 @@ bool MainWindow::loadDataFiles() {
                                FromCore(core::kReadErrorText), FromCore(result.error->Detail()));
         return false;
     }
-    completeLoad(std::move(loaded), result);
     return true;
+}
+
+void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString& accountTitle,
+                                core::PlanAccount account) {
+    if (!choices) {
+        return;
+    }
+    {
+        const BusyGuard busy;
+        core::PlanAccount applied = core::ApplyPlan(*m_tables, *choices);
+        account.insert(account.end(), std::make_move_iterator(applied.begin()),
+                       std::make_move_iterator(applied.end()));
+        m_poolsPage->reloadFromTables();
+        m_poolsPage->setNumberTexts(QString::fromStdString(choices->membersText),
+                                    QString::fromStdString(choices->ecsaText));
+        if (!m_tables->lvSharedPools.empty()) {
+            m_pages->setTabEnabled(kObjectsPage, true);
+            m_pages->setTabEnabled(kResultsPage, true);
+        }
+        if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage) {
+            m_objectsPage->reloadPoolList();
+        }
+    }
+    if (!account.empty()) {
+        m_accounts->showAccount(accountTitle, account);
+    }
 }
 
 void MainWindow::completeLoad(core::CoreTables&& loaded, const core::LoadResult& result) {

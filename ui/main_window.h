@@ -8,7 +8,10 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
+
+#include "plan.h"
 
 class QAction;
 class QLabel;
@@ -30,8 +33,10 @@ class CfrmDialog;
 class DialogPolicyFileChooser;
 class FileChooser;
 class FilesPage;
+class DialogPlanAccountSink;
 class MessageSink;
 class ObjectsPage;
+class PlanAccountSink;
 class PoolsPage;
 class ResultsPage;
 
@@ -52,6 +57,20 @@ public:
     // Where the files are read from; by default the disk. `source` must outlive the window and
     // be safe to read from another thread.
     void setFileSource(const core::FileSource& source);
+    // Opens the plan at `path`: its files replace the file list and are loaded (a plan without
+    // files applies to the files loaded now), then its choices are applied and the account of
+    // what did not carry over is shown. Returns false after one
+    // message when the plan cannot be read or one of its files is gone; nothing changes then.
+    bool openPlan(const QString& path);
+    // Writes the choices made now, with the files they were made on, to `path` (whole or not at
+    // all). Returns false after one message saying why.
+    bool savePlan(const QString& path);
+    // The choices made now, as a plan without its files.
+    core::Plan currentChoices() const;
+
+    // Where the account of an applied plan goes; by default a dialog. `sink` must outlive the
+    // window.
+    void setPlanAccountSink(PlanAccountSink& sink);
 
 protected:
     // The first showing asks for a data file at once and then restores the column widths.
@@ -71,13 +90,24 @@ private:
     // The one place a successful load lands: the loaded tables replace the working ones (whose
     // object the pages keep referring to) and the pages show them.
     void completeLoad(core::CoreTables&& loaded, const core::LoadResult& result);
+    // The worker-thread read behind loadDataFiles() and openPlan(): `files` into `loaded`.
+    // False after a cancel (said in the status bar) or an error (one message).
+    bool readFilesAside(const std::vector<std::string>& files, core::CoreTables& loaded,
+                        core::LoadResult& result);
     void refuseInvalidNumber();
+    // After a completed load: applies the plan being opened, or the choices held before the
+    // reload, and shows the account. `account` holds what was found before (a capture's or the
+    // files' items).
+    void reapplyChoices(std::optional<core::Plan> choices, const QString& accountTitle,
+                        core::PlanAccount account = {});
     void runSizing();
     void openCfrmDialog();
 
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;
     const core::FileSource* m_fileSource;
+    std::unique_ptr<DialogPlanAccountSink> m_accountDialog;
+    PlanAccountSink* m_accounts;
     QTabWidget* m_pages;
     FilesPage* m_filesPage;
     PoolsPage* m_poolsPage;
@@ -92,6 +122,8 @@ private:
     std::unique_ptr<DialogPolicyFileChooser> m_policyChooser;
     CfrmDialog* m_cfrmDialog = nullptr;
     QAction* m_cfrmAction;
+    std::optional<core::Plan> m_heldChoices;  // captured before a reload, until it completes
+    core::PlanAccount m_heldAccount;
     int m_currentPage = kFilesPage;
     bool m_shownBefore = false;
 };

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "animation_player.h"
@@ -251,6 +252,11 @@ TypedNumberBox* PoolsPage::firstInvalidNumber() const {
         return m_members;
     }
     return m_ecsaSize->isValid() ? nullptr : m_ecsaSize;
+}
+
+void PoolsPage::setNumberTexts(const QString& members, const QString& ecsa) {
+    m_members->setText(members);
+    m_ecsaSize->setText(ecsa);
 }
 
 QTreeView* PoolsPage::sharedPoolsView() const { return m_sharedPoolsView; }

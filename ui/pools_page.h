@@ -51,6 +51,8 @@ public:
     QString ecsaText() const;     // txtECSASize
     // The first of the two boxes whose text its rule refuses, or null when both are valid.
     TypedNumberBox* firstInvalidNumber() const;
+    // Sets the two boxes to a plan's texts as they stand; a text a box refuses is marked there.
+    void setNumberTexts(const QString& members, const QString& ecsa);
 
     QTreeView* sharedPoolsView() const;  // lvSharedPools, whose column widths are kept
 

@@ -102,6 +102,8 @@ QAbstractSpinBox::StepEnabled TypedNumberBox::stepEnabled() const {
     return enabled;
 }
 
+void TypedNumberBox::setText(const QString& text) { lineEdit()->setText(text); }
+
 void TypedNumberBox::showValidity() {
     const bool valid = m_rule.isValid(text().toStdString());
     // A tinted field marks the refused text where the eye already is.

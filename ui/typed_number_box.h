@@ -24,6 +24,8 @@ public:
     // `rule` must outlive the box (the rules are constants).
     TypedNumberBox(const Rule& rule, const QString& text, QWidget* parent = nullptr);
 
+    // Puts `text` in the box as it stands (a plan's text); a text the rule refuses is marked.
+    void setText(const QString& text);
     bool isValid() const;
     QString rangeText() const;  // the rule's words, for the line beside the box
 

@@ -1,0 +1,165 @@
+#include "plan_options.h"
+
+#include <unistd.h>
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "command_line.h"
+#include "encodings.h"
+#include "report.h"
+#include "tables.h"
+
+namespace cli {
+namespace {
+
+const QString kPlanOption = QStringLiteral("plan");
+const QString kSavePlanOption = QStringLiteral("save-plan");
+
+core::FileHasher Sha256Hasher() {
+    // The path's own bytes, which need not be UTF-8.
+    return [](const std::string& path) -> std::optional<std::string> {
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                                   &std::fclose);
+        if (!file) {
+            return std::nullopt;
+        }
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        char buffer[1 << 16];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+            hash.addData(QByteArrayView(buffer, static_cast<qsizetype>(n)));
+        }
+        if (std::ferror(file.get())) {
+            return std::nullopt;
+        }
+        return hash.result().toHex().toStdString();
+    };
+}
+
+void Append(core::PlanAccount& account, core::PlanAccount items) {
+    account.insert(account.end(), std::make_move_iterator(items.begin()),
+                   std::make_move_iterator(items.end()));
+}
+
+}  // namespace
+
+void AddPlanOptions(QCommandLineParser& parser) {
+    parser.addOption({kPlanOption,
+                      "Apply the plan FILE after the load, before the other options. Without "
+                      "data files named, the plan's files are loaded.",
+                      "FILE"});
+    parser.addOption({kSavePlanOption, "Write the plan of the run to FILE.", "FILE"});
+}
+
+void ReadPlanOptions(const QCommandLineParser& parser, Options& options) {
+    options.plan = parser.value(kPlanOption);
+    options.savePlan = parser.value(kSavePlanOption);
+    options.membersGiven = parser.isSet(QStringLiteral("members"));
+    options.ecsaGiven = parser.isSet(QStringLiteral("ecsa"));
+}
+
+std::optional<QString> PlanStep::Read() {
+    if (m_options.plan.isEmpty()) {
+        return std::nullopt;
+    }
+    core::PlanReadResult read = core::ReadPlanFile(EncodeArgument(m_options.plan));
+    if (!read.ok()) {
+        return QStringLiteral("cannot read the plan %1: %2")
+            .arg(TerminalText(m_options.plan), TerminalBytes(read.error));
+    }
+    m_plan = std::move(read.plan);
+    if (m_options.files.isEmpty()) {
+        for (const core::PlanFile& file : m_plan->files) {
+            std::error_code error;
+            if (!std::filesystem::is_regular_file(file.path, error) ||
+                ::access(file.path.c_str(), R_OK) != 0) {
+                return QStringLiteral("the data file %1 of the plan %2 is gone")
+                    .arg(TerminalBytes(file.path), TerminalText(m_options.plan));
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+QStringList PlanStep::Files() const {
+    if (!m_options.files.isEmpty() || !m_plan) {
+        return m_options.files;
+    }
+    QStringList files;
+    for (const core::PlanFile& file : m_plan->files) {
+        files.append(DecodeArgument(file.path));
+    }
+    return files;
+}
+
+void PlanStep::Apply(core::CoreTables& tables, QString& members, QString& ecsa) {
+    if (!m_plan) {
+        return;
+    }
+    Append(m_account, core::CheckPlanFiles(*m_plan, Sha256Hasher()));
+    Append(m_account, core::ApplyPlan(tables, *m_plan));
+    if (!m_options.membersGiven) {
+        members = FromData(m_plan->membersText);
+    }
+    if (!m_options.ecsaGiven) {
+        ecsa = FromData(m_plan->ecsaText);
+    }
+}
+
+std::optional<QString> PlanStep::Save(const core::CoreTables& tables, const QString& members,
+                                      const QString& ecsa) {
+    if (m_options.savePlan.isEmpty()) {
+        return std::nullopt;
+    }
+    core::PlanCapture capture = core::CapturePlan(tables, ToData(members), ToData(ecsa));
+    capture.plan.files = core::DescribeFiles(tables.lstSelectedFiles, Sha256Hasher());
+    if (m_plan) {
+        capture.plan.cfrm = m_plan->cfrm;  // other programs' inputs travel on unchanged
+    }
+    if (const std::optional<std::string> error =
+            core::WritePlanFile(EncodeArgument(m_options.savePlan), capture.plan)) {
+        return QStringLiteral("cannot save the plan %1: %2")
+            .arg(TerminalText(m_options.savePlan), TerminalBytes(*error));
+    }
+    Append(m_account, std::move(capture.account));
+    return std::nullopt;
+}
+
+QString PlanStep::AccountText() const {
+    QString text;
+    for (const core::PlanItem& item : m_account) {
+        text += QStringLiteral("plan: %1\n").arg(TerminalBytes(item.message));
+    }
+    return text;
+}
+
+std::optional<QJsonObject> PlanStep::Json() const {
+    if (m_options.plan.isEmpty() && m_options.savePlan.isEmpty()) {
+        return std::nullopt;
+    }
+    QJsonArray items;
+    for (const core::PlanItem& item : m_account) {
+        QJsonObject o{{"kind", QString::fromUtf8(core::PlanItemKindName(item.kind))}};
+        const auto add = [&o](const char* key, const std::string& text) {
+            if (!text.empty()) {
+                o[key] = JsonBytes(text);
+            }
+        };
+        add("pool", item.pool);
+        add("object", item.object);
+        add("file", item.file);
+        add("message", item.message);
+        items.append(o);
+    }
+    return QJsonObject{{"file", m_options.plan.isEmpty() ? m_options.savePlan : m_options.plan},
+                       {"items", items}};
+}
+
+}  // namespace cli
