@@ -156,6 +156,7 @@ ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
     connect(m_objectsModel, &SharedObjectsModel::objectCachedChanged, this, [this] {
         showCountsAndBox();
         emit resultsPageEnabled();
+        emit choicesChanged();
     });
 }
 
@@ -199,6 +200,7 @@ void ObjectsPage::showSelectedPoolObjects() {
 void ObjectsPage::cacheAllObjects() {
     m_objectsModel->cacheAll(ToBoxState(m_cacheAllBox->checkState()));
     showCountsAndBox();
+    emit choicesChanged();
 }
 
 void ObjectsPage::showCountsAndBox() {

@@ -1,5 +1,5 @@
 // Test doubles of the dialog seams: a file chooser that answers from a prepared list and a
-// message sink that records what the user would have read.
+// message sink that records what the user would have read and answers questions as told.
 #ifndef TESTS_UI_SCRIPTED_SEAMS_H_
 #define TESTS_UI_SCRIPTED_SEAMS_H_
 
@@ -22,11 +22,18 @@ public:
         ++requests;
         return m_answers.isEmpty() ? std::nullopt : m_answers.dequeue();
     }
+    // Add Files...: the next prepared list, or a cancel.
+    QStringList chooseDataFiles(QWidget*) override {
+        ++requests;
+        return m_manyAnswers.isEmpty() ? QStringList{} : m_manyAnswers.dequeue();
+    }
+    void willChooseMany(const QStringList& paths) { m_manyAnswers.enqueue(paths); }
 
     int requests = 0;
 
 private:
     QQueue<std::optional<QString>> m_answers;
+    QQueue<QStringList> m_manyAnswers;
 };
 
 struct RecordedMessage {
@@ -42,8 +49,14 @@ public:
                      const QString& detail) override {
         messages.append({icon, title, text, detail});
     }
+    SaveAnswer askToSaveChanges(const QString& title, const QString& text) override {
+        questions.append({MessageIcon::kInformation, title, text, {}});
+        return saveAnswer;
+    }
 
     QList<RecordedMessage> messages;
+    QList<RecordedMessage> questions;
+    SaveAnswer saveAnswer = SaveAnswer::kDiscard;
 };
 
 }  // namespace ui
