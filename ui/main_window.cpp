@@ -1,29 +1,46 @@
 #include "main_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <climits>
+#include <utility>
 
 #include "busy_guard.h"
 #include "column_widths.h"
 #include "dialogs.h"
 #include "file_source.h"
 #include "files_page.h"
+#include "help_windows.h"
 #include "loader.h"
 #include "messages.h"
 #include "objects_page.h"
+#include "path_kinds.h"
 #include "pools_page.h"
+#include "recent_files.h"
 #include "results_page.h"
+#include "shell_messages.h"
 #include "sizing.h"
 #include "tables.h"
 
@@ -96,6 +113,49 @@ private:
 const QString kCancelCaption = QStringLiteral("&Cancel");
 const QString kFinishCaption = QStringLiteral("&Finish");
 
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            paths.append(url.toLocalFile());
+        }
+    }
+    return paths;
+}
+
+QString ReasonNotOpened(PathKind kind) {
+    switch (kind) {
+        case PathKind::kFolder:
+            return kFolderReason;
+        case PathKind::kMissing:
+            return kMissingReason;
+        default:
+            return kUnreadableReason;
+    }
+}
+
+// The platform's key for a standard command, or `fallback` where the platform has none (Quit on
+// some desktops, Save As on Windows), so that the command still has a key.
+QList<QKeySequence> KeysOf(QKeySequence::StandardKey key, const QKeySequence& fallback) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty()) {
+        keys.append(fallback);
+    }
+    return keys;
+}
+
+// "&3 /home/ann/plans/march.loomplan", the middle of a long path left out; a "&" in a path is
+// shown as itself rather than taken for a mnemonic.
+QString RecentEntryText(int number, const QString& path, const QFontMetrics& metrics) {
+    const QString shown = metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle,
+                                             metrics.horizontalAdvance(QLatin1Char('x')) * 64);
+    return QStringLiteral("&%1 %2").arg(number).arg(
+        QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
+}
+
 }  // namespace
 
 MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QString& clipPath,
@@ -103,6 +163,7 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     : QMainWindow(parent),
       m_tables(std::make_unique<core::CoreTables>()),
       m_messages(messages),
+      m_chooser(chooser),
       m_pages(new QTabWidget(this)),
       m_filesPage(new FilesPage(*m_tables, chooser, m_pages)),
       m_poolsPage(new PoolsPage(*m_tables, messages, clipPath, m_pages)),
@@ -112,7 +173,10 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_readProgress(new QProgressBar(this)),
       m_dataSize(new QLabel(this)) {
     setObjectName(QStringLiteral("frmSelectFiles"));
-    setWindowTitle(QStringLiteral("Loomstead"));
+    updateTitle();
+    setAcceptDrops(true);
+    createActions();
+    createMenus();
 
     m_pages->setObjectName(QStringLiteral("tbsMain"));
     m_pages->addTab(m_filesPage, QStringLiteral("Select Files"));
@@ -162,6 +226,16 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     connect(m_objectsPage, &ObjectsPage::resultsPageEnabled, this,
             [this] { m_pages->setTabEnabled(kResultsPage, true); });
     connect(m_quitButton, &QPushButton::clicked, this, &MainWindow::close);
+    connect(m_filesPage, &FilesPage::filesAdded, this, [](const QStringList& paths) {
+        settings::RecentFilesStore recent;
+        for (const QString& path : paths) {
+            recent.add(path);
+        }
+    });
+    // The plan holds the file list too, so a file put on or taken off the list is a change.
+    connect(m_filesPage, &FilesPage::fileListChanged, this, [this] { setUnsavedChanges(true); });
+    connect(m_poolsPage, &PoolsPage::choicesChanged, this, [this] { setUnsavedChanges(true); });
+    connect(m_objectsPage, &ObjectsPage::choicesChanged, this, [this] { setUnsavedChanges(true); });
 
     setTabOrder(m_pages->tabBar(), m_filesPage->selectedFilesList());
     m_filesPage->addButton()->setFocus();
@@ -176,6 +250,165 @@ MainWindow::~MainWindow() {
 
 const core::CoreTables& MainWindow::tables() const { return *m_tables; }
 
+void MainWindow::createActions() {
+    m_addFilesAction = new QAction(QStringLiteral("&Add Files..."), this);
+    m_addFilesAction->setObjectName(QStringLiteral("actAddFiles"));
+    m_addFilesAction->setStatusTip(QStringLiteral("Add statistics files (.sta, .sim) to the list"));
+    connect(m_addFilesAction, &QAction::triggered, this, &MainWindow::chooseDataFiles);
+
+    m_quitAction = new QAction(QStringLiteral("&Quit"), this);
+    m_quitAction->setObjectName(QStringLiteral("actQuit"));
+    m_quitAction->setShortcuts(KeysOf(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    m_quitAction->setMenuRole(QAction::QuitRole);
+    m_quitAction->setStatusTip(QStringLiteral("Close Loomstead"));
+    connect(m_quitAction, &QAction::triggered, this, &MainWindow::close);
+
+    m_manualAction = new QAction(QStringLiteral("&Using Loomstead"), this);
+    m_manualAction->setObjectName(QStringLiteral("actManual"));
+    m_manualAction->setShortcuts(KeysOf(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
+    m_manualAction->setStatusTip(QStringLiteral("Read the manual"));
+    connect(m_manualAction, &QAction::triggered, this, [this] { ShowManualWindow(this); });
+
+    m_aboutAction = new QAction(QStringLiteral("&About Loomstead"), this);
+    m_aboutAction->setObjectName(QStringLiteral("actAbout"));
+    m_aboutAction->setMenuRole(QAction::AboutRole);
+    m_aboutAction->setStatusTip(QStringLiteral("Show the version and the licence"));
+    connect(m_aboutAction, &QAction::triggered, this, [this] { ShowAboutWindow(this); });
+}
+
+void MainWindow::createMenus() {
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    fileMenu->setObjectName(QStringLiteral("mnuFile"));
+    fileMenu->addAction(m_addFilesAction);
+    fileMenu->addSeparator();
+    m_recentMenu = fileMenu->addMenu(QStringLiteral("Open &Recent"));
+    m_recentMenu->setObjectName(QStringLiteral("mnuRecent"));
+    m_recentMenu->setToolTipsVisible(true);
+    fileMenu->addSeparator();
+    fileMenu->addAction(m_quitAction);
+    // Read when the menu opens, so that a file gone since, or another window's entries, show.
+    connect(fileMenu, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentFilesMenu);
+    rebuildRecentFilesMenu();
+
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    helpMenu->setObjectName(QStringLiteral("mnuHelp"));
+    helpMenu->addAction(m_manualAction);
+    helpMenu->addSeparator();
+    helpMenu->addAction(m_aboutAction);
+}
+
+void MainWindow::rebuildRecentFilesMenu() {
+    m_recentMenu->clear();
+    const QStringList files = settings::RecentFilesStore().files();
+    int number = 0;
+    for (const QString& path : files) {
+        QAction* entry =
+            m_recentMenu->addAction(RecentEntryText(++number, path, m_recentMenu->fontMetrics()));
+        entry->setToolTip(QDir::toNativeSeparators(path));
+        entry->setStatusTip(QDir::toNativeSeparators(path));
+        connect(entry, &QAction::triggered, this, [this, path] { openRecentFile(path); });
+    }
+    m_recentMenu->setEnabled(!files.isEmpty());
+}
+
+void MainWindow::openAtStart(const QStringList& paths) { m_startPaths = paths; }
+
+void MainWindow::openPaths(const QStringList& paths) {
+    QStringList dataFiles;
+    QStringList notOpened;
+    for (const QString& given : paths) {
+        const QString path = QFileInfo(given).absoluteFilePath();
+        const PathKind kind = KindOfPath(path);
+        if (kind == PathKind::kDataFile) {
+            dataFiles.append(path);
+        } else if (kind == PathKind::kPlan) {
+            // Plans are opened once the plan files can be read; until then they are not data.
+            notOpened.append(QDir::toNativeSeparators(path) + QStringLiteral(": ") +
+                             kSecondPlanReason);
+        } else {
+            notOpened.append(QDir::toNativeSeparators(path) + QStringLiteral(": ") +
+                             ReasonNotOpened(kind));
+        }
+    }
+    addDataFiles(dataFiles);
+    if (!notOpened.isEmpty()) {
+        m_messages.showMessage(MessageIcon::kInformation, kShellTitle, kPathsNotOpenedText,
+                               notOpened.join(QLatin1Char('\n')));
+    }
+}
+
+void MainWindow::chooseDataFiles() { addDataFiles(m_chooser.chooseDataFiles(this)); }
+
+void MainWindow::addDataFiles(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    m_filesPage->addFiles(paths);
+    // The files are read on leaving the files page; shown there, the user sees them listed.
+    m_pages->setCurrentIndex(kFilesPage);
+}
+
+void MainWindow::openRecentFile(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        settings::RecentFilesStore().remove(path);
+        rebuildRecentFilesMenu();
+        m_messages.showMessage(MessageIcon::kInformation, kRecentGoneTitle,
+                               kRecentGoneText.arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    openPaths({path});
+}
+
+void MainWindow::setUnsavedChanges(bool unsaved) {
+    if (m_unsavedChanges != unsaved) {
+        m_unsavedChanges = unsaved;
+        updateTitle();
+    }
+}
+
+void MainWindow::updateTitle() {
+    if (m_planPath.isEmpty()) {
+        setWindowTitle(kShellTitle);
+        return;
+    }
+    setWindowTitle(QFileInfo(m_planPath).fileName() +
+                   (m_unsavedChanges ? QStringLiteral("*") : QString()) + QStringLiteral(" - ") +
+                   kShellTitle);
+}
+
+bool MainWindow::maybeSave() {
+    if (!m_unsavedChanges) {
+        return true;
+    }
+    const QString question = m_planPath.isEmpty()
+                                 ? kSaveChoicesText
+                                 : kSaveChangesToPlanText.arg(QFileInfo(m_planPath).fileName());
+    switch (m_messages.askToSaveChanges(kShellTitle, question)) {
+        case SaveAnswer::kDiscard:
+            return true;
+        case SaveAnswer::kSave:  // saving comes with the plan files
+        case SaveAnswer::kCancel:
+            return false;
+    }
+    return false;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // Opened once the drop is over: a message box must not open inside the drag's own loop.
+    QTimer::singleShot(0, this, [this, paths] { openPaths(paths); });
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_shownBefore) {
@@ -186,6 +419,10 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!maybeSave()) {
+        event->ignore();
+        return;
+    }
     SaveColumnLayout(*m_resultsPage->resultsView(), QStringLiteral("lvResults"));
     SaveColumnLayout(*m_poolsPage->sharedPoolsView(), QStringLiteral("lvSharedPools"));
     SaveColumnLayout(*m_objectsPage->sharedObjectsView(), QStringLiteral("lvSharedObjects"));
@@ -194,7 +431,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::runFirstActivation() {
     ProcessPendingEvents();
-    m_filesPage->addFile();
+    if (m_startPaths.isEmpty()) {
+        m_filesPage->addFile();
+    } else {
+        openPaths(std::exchange(m_startPaths, {}));
+    }
     LoadColumnLayout(*m_resultsPage->resultsView(), QStringLiteral("lvResults"));
     LoadColumnLayout(*m_poolsPage->sharedPoolsView(), QStringLiteral("lvSharedPools"));
     LoadColumnLayout(*m_objectsPage->sharedObjectsView(), QStringLiteral("lvSharedObjects"));

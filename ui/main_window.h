@@ -1,14 +1,18 @@
-// The main window "frmSelectFiles": the four pages of the wizard in "tbsMain", the "Cancel" /
-// "Finish" button and the status bar. It owns the working tables; leaving the files page after
-// the file list changed loads the files, entering "View Results" runs the sizing.
+// The main window "frmSelectFiles": the menu bar, the four pages of the wizard in "tbsMain", the
+// "Cancel" / "Finish" button and the status bar. It owns the working tables; leaving the files
+// page after the file list changed loads the files, entering "View Results" runs the sizing.
+// Files reach it from the dialogs, the command line, Open Recent and drops.
 #ifndef UI_MAIN_WINDOW_H_
 #define UI_MAIN_WINDOW_H_
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
@@ -40,13 +44,42 @@ public:
 
     const core::CoreTables& tables() const;
 
+    // The paths named on the command line, opened by the first showing in place of the file
+    // dialog (see openPaths). Without paths the dialog comes as usual. Call before show().
+    void openAtStart(const QStringList& paths);
+
+    // Opens what each path is: a data file is listed (and the files page shown, so that leaving
+    // it reads the files), a plan is opened. Folders, missing and unreadable files, and every
+    // plan after the first, are named together in one message.
+    void openPaths(const QStringList& paths);
+
+    // Choices made since the plan was last opened or saved; with no plan, any choice at all.
+    bool hasUnsavedChanges() const { return m_unsavedChanges; }
+
 protected:
-    // The first showing asks for a data file at once and then restores the column widths.
+    // The first showing asks for a data file at once (or opens the command line's files) and
+    // then restores the column widths.
     void showEvent(QShowEvent* event) override;
-    // Every close stores the column widths; a close is never refused.
+    // With unsaved changes, asks Save, Discard or Cancel first; Cancel refuses the close. Every
+    // close that goes ahead stores the column widths.
     void closeEvent(QCloseEvent* event) override;
+    // Files dragged from a file manager: taken when at least one is a local file.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void createActions();
+    void createMenus();
+    void rebuildRecentFilesMenu();
+
+    void chooseDataFiles();  // Add Files...
+    void addDataFiles(const QStringList& paths);
+    void openRecentFile(const QString& path);
+    void setUnsavedChanges(bool unsaved);
+    void updateTitle();
+    // True when the changes are saved or may be dropped; false when the user calls the step off.
+    bool maybeSave();
+
     void runFirstActivation();
     void changePage(int currentPage);
     void loadDataFiles();
@@ -54,6 +87,7 @@ private:
 
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;
+    FileChooser& m_chooser;
     QTabWidget* m_pages;
     FilesPage* m_filesPage;
     PoolsPage* m_poolsPage;
@@ -62,6 +96,15 @@ private:
     QPushButton* m_quitButton;
     QProgressBar* m_readProgress;
     QLabel* m_dataSize;
+    QAction* m_addFilesAction = nullptr;
+    QAction* m_quitAction = nullptr;
+    QAction* m_manualAction = nullptr;
+    QAction* m_aboutAction = nullptr;
+    QMenu* m_recentMenu = nullptr;
+
+    QString m_planPath;  // the plan last opened or saved; empty with none
+    bool m_unsavedChanges = false;
+    QStringList m_startPaths;
     int m_currentPage = kFilesPage;
     bool m_shownBefore = false;
 };
