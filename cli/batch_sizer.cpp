@@ -8,11 +8,13 @@
 #include "loader.h"
 #include "messages.h"
 #include "object_selection.h"
+#include "plan_options.h"
 #include "pool_rows.h"
 #include "pool_sharing.h"
 #include "report.h"
 #include "sizing.h"
 #include "tables.h"
+#include "text.h"
 
 namespace cli {
 namespace {
@@ -67,10 +69,20 @@ std::optional<std::string> SharedPoolOfObject(const core::CoreTables& tables, in
 class BatchRun {
 public:
     BatchRun(const Options& options, const core::FileSource& source)
-        : m_options(options), m_source(source) {}
+        : m_options(options),
+          m_source(source),
+          m_plan(options),
+          m_members(options.members),
+          m_ecsa(options.ecsa) {}
 
     BatchOutput Run() {
-        for (const QString& file : m_options.files) {
+        if (const std::optional<QString> reason = m_plan.Read()) {
+            BatchOutput output;
+            output.exitCode = kExitLoadFailed;
+            output.err = QStringLiteral("loomstead-cli: %1\n").arg(*reason).toStdString();
+            return output;
+        }
+        for (const QString& file : m_plan.Files()) {
             core::AddSelectedFile(m_tables, ToPath(file));
         }
         const core::LoadResult load = core::LoadDataFiles(m_tables, m_source);
@@ -87,6 +99,7 @@ public:
             return output;
         }
         core::CountWorkFileObjects(m_tables);
+        m_plan.Apply(m_tables, m_members, m_ecsa);
 
         if (auto failure = SharePools()) {
             return *failure;
@@ -100,7 +113,15 @@ public:
             return *failure;
         }
 
-        const ReportTables report{m_tables, load, m_refusals};
+        if (const std::optional<QString> reason = m_plan.Save(m_tables, m_members, m_ecsa)) {
+            BatchOutput output;
+            output.exitCode = kExitLoadFailed;
+            output.err =
+                (m_notes + QStringLiteral("loomstead-cli: %1\n").arg(*reason)).toStdString();
+            return output;
+        }
+        m_notes += m_plan.AccountText();
+        const ReportTables report{m_tables, load, m_refusals, m_plan.Json()};
         BatchOutput output;
         if (m_options.list) {
             output.out =
@@ -109,7 +130,7 @@ public:
             // Entering the results page rebuilds the pool list as well.
             core::RebuildSharedPoolList(m_tables);
             const core::SizingResult sizing =
-                core::RunSizing(m_tables, ToData(m_options.members), ToData(m_options.ecsa));
+                core::RunSizing(m_tables, ToData(m_members), ToData(m_ecsa));
             output.out = m_options.format == OutputFormat::kJson ? SizingJson(sizing, report)
                                                                  : SizingText(sizing, report);
         }
@@ -126,6 +147,9 @@ private:
     std::optional<BatchOutput> SharePools() {
         for (const QString& pool : m_options.share) {
             const int64_t index = core::FindListEntry(m_tables.lstPools, ToData(pool.trimmed()));
+            if (index < 0 && IsShared(pool)) {
+                continue;  // shared already, by the plan or an earlier --share
+            }
             if (index < 0) {
                 return UsageError(QStringLiteral("pool '%1' is not available to share").arg(pool));
             }
@@ -139,6 +163,14 @@ private:
             }
         }
         return std::nullopt;
+    }
+
+    bool IsShared(const QString& pool) const {
+        const std::string name = ToData(pool.trimmed());
+        return std::any_of(m_tables.lvSharedPools.begin(), m_tables.lvSharedPools.end(),
+                           [&name](const core::SharedPoolEntry& e) {
+                               return core::EqualsIgnoreCase(e.name, name);
+                           });
     }
 
     // Selects the shared pool on the objects page; nullopt when it is not shared.
@@ -205,6 +237,9 @@ private:
     core::CoreTables m_tables;
     core::PoolObjects m_page;
     std::vector<core::ShareRefusal> m_refusals;
+    PlanStep m_plan;
+    QString m_members;  // the two texts: the options', or the plan's where no option set them
+    QString m_ecsa;
     QString m_notes;  // standard error of a run that goes on: header warnings, refusals
 };
 

@@ -3,6 +3,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include "plan_options.h"
+
 namespace cli {
 namespace {
 
@@ -15,9 +17,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     parser.setApplicationDescription(
         "Sizes the shared structures of a DB2 data-sharing group from buffer-pool statistics "
         "files.\n"
-        "Whatever the order of the options, the steps are: load the files; --share, then\n"
+        "Whatever the order of the options, the steps are: load the files; --plan; --share, then\n"
         "--share-all; --cache-pool, --uncache-pool, --cache-object, --uncache-object; then\n"
-        "size, or --list the tables.");
+        "size, or --list the tables; --save-plan.");
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption members("members", "The text of \"No Of Shared DB2\" (default 1).",
@@ -39,6 +41,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                     "text|json", "text");
     parser.addOptions({members, ecsa, share, shareAll, cachePool, uncachePool, cacheObject,
                        uncacheObject, list, format});
+    AddPlanOptions(parser);
     parser.addPositionalArgument("FILE", "Statistics data files (.sta, .sim).", "FILE...");
 
     ParsedCommandLine parsed;
@@ -70,7 +73,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
 
     Options& o = parsed.options;
     o.files = parser.positionalArguments();
-    if (o.files.isEmpty()) {
+    ReadPlanOptions(parser, o);
+    if (o.files.isEmpty() && o.plan.isEmpty()) {
         return usageError("no data file given");
     }
     o.members = parser.value(members);

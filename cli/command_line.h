@@ -21,6 +21,10 @@ struct Options {
     QStringList uncacheObjects;
     bool list = false;  // print the tables instead of sizing
     OutputFormat format = OutputFormat::kText;
+    QString plan;               // --plan: applied after the load, before the other options
+    QString savePlan;           // --save-plan: the plan of the run, written at its end
+    bool membersGiven = false;  // --members was given, so a plan does not set it
+    bool ecsaGiven = false;
 };
 
 struct ParsedCommandLine {

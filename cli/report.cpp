@@ -165,6 +165,9 @@ std::string SizingJson(const core::SizingResult& s, const ReportTables& report) 
     o["data_size"] = FromData(report.load.dataSizeText);
     o["pools"] = pools;
     o["refused"] = RefusedJson(report);
+    if (report.plan) {
+        o["plan"] = *report.plan;
+    }
     return ToJsonText(o);
 }
 
@@ -269,6 +272,9 @@ std::string ListJson(const ReportTables& report) {
     o["shared_pools"] = shared;
     o["objects"] = objects;
     o["refused"] = RefusedJson(report);
+    if (report.plan) {
+        o["plan"] = *report.plan;
+    }
     return ToJsonText(o);
 }
 

@@ -3,7 +3,9 @@
 #ifndef CLI_REPORT_H_
 #define CLI_REPORT_H_
 
+#include <QJsonObject>
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +33,7 @@ struct ReportTables {
     const core::CoreTables& tables;
     const core::LoadResult& load;
     const std::vector<core::ShareRefusal>& refusals;  // in the order they happened
+    std::optional<QJsonObject> plan = std::nullopt;   // the "plan" section, when there is one
 };
 
 // The results page: system information, recommendations and one row per shared pool.

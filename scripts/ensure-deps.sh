@@ -6,6 +6,7 @@ loomstead_packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     desktop-file-utils
+    nlohmann-json3-dev
 )
 
 loomstead_ensure_deps() {

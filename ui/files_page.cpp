@@ -92,6 +92,8 @@ QListWidget* FilesPage::selectedFilesList() const { return m_fileList; }
 
 QPushButton* FilesPage::addButton() const { return m_addButton; }
 
+void FilesPage::reloadFromTables() { showFileList(-1); }
+
 void FilesPage::addFile() {
     const std::optional<QString> path = m_chooser.chooseDataFile(window());
     if (!path) {

@@ -26,6 +26,8 @@ public:
 
     QListWidget* selectedFilesList() const;  // lstSelectedFiles
     QPushButton* addButton() const;          // cmdAdd
+    // Shows lstSelectedFiles as it now stands (after a plan replaced it).
+    void reloadFromTables();
 
 signals:
     // The user picked a file in the dialog (also one already listed): "Select Shared Pools"

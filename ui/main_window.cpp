@@ -37,6 +37,8 @@
 #include "messages.h"
 #include "objects_page.h"
 #include "path_kinds.h"
+#include "plan_account_dialog.h"
+#include "plan_io.h"
 #include "pools_page.h"
 #include "recent_files.h"
 #include "results_page.h"
@@ -110,6 +112,15 @@ private:
     QStatusBar& m_statusBar;
 };
 
+// A reload keeps nothing the user chose unless there was something to keep.
+bool HasChoices(const core::Plan& choices) {
+    return !choices.pools.empty() || !choices.objects.empty();
+}
+
+const QString kKeptChoicesTitle = QStringLiteral("Choices After Reloading");
+const QString kOpenPlanTitle = QStringLiteral("Open Plan");
+const QString kSavePlanTitle = QStringLiteral("Save Plan");
+
 const QString kCancelCaption = QStringLiteral("&Cancel");
 const QString kFinishCaption = QStringLiteral("&Finish");
 
@@ -164,6 +175,8 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_tables(std::make_unique<core::CoreTables>()),
       m_messages(messages),
       m_chooser(chooser),
+      m_accountDialog(std::make_unique<DialogPlanAccountSink>(this)),
+      m_accounts(m_accountDialog.get()),
       m_pages(new QTabWidget(this)),
       m_filesPage(new FilesPage(*m_tables, chooser, m_pages)),
       m_poolsPage(new PoolsPage(*m_tables, messages, clipPath, m_pages)),
@@ -251,10 +264,31 @@ MainWindow::~MainWindow() {
 const core::CoreTables& MainWindow::tables() const { return *m_tables; }
 
 void MainWindow::createActions() {
-    m_addFilesAction = new QAction(QStringLiteral("&Add Files..."), this);
+    m_addFilesAction = new QAction(QStringLiteral("A&dd Files..."), this);
     m_addFilesAction->setObjectName(QStringLiteral("actAddFiles"));
     m_addFilesAction->setStatusTip(QStringLiteral("Add statistics files (.sta, .sim) to the list"));
     connect(m_addFilesAction, &QAction::triggered, this, &MainWindow::chooseDataFiles);
+
+    m_openPlanAction = new QAction(QStringLiteral("&Open Plan..."), this);
+    m_openPlanAction->setObjectName(QStringLiteral("actOpenPlan"));
+    m_openPlanAction->setShortcuts(KeysOf(QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O)));
+    m_openPlanAction->setStatusTip(
+        QStringLiteral("Open a plan: its files are read and its choices applied again"));
+    connect(m_openPlanAction, &QAction::triggered, this, &MainWindow::choosePlanToOpen);
+
+    m_savePlanAction = new QAction(QStringLiteral("&Save Plan"), this);
+    m_savePlanAction->setObjectName(QStringLiteral("actSavePlan"));
+    m_savePlanAction->setShortcuts(KeysOf(QKeySequence::Save, QKeySequence(Qt::CTRL | Qt::Key_S)));
+    m_savePlanAction->setStatusTip(
+        QStringLiteral("Save the files and the choices made on them as a plan"));
+    connect(m_savePlanAction, &QAction::triggered, this, &MainWindow::saveToPlan);
+
+    m_savePlanAsAction = new QAction(QStringLiteral("Save Plan &As..."), this);
+    m_savePlanAsAction->setObjectName(QStringLiteral("actSavePlanAs"));
+    m_savePlanAsAction->setShortcuts(
+        KeysOf(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    m_savePlanAsAction->setStatusTip(QStringLiteral("Save the plan under a new name"));
+    connect(m_savePlanAsAction, &QAction::triggered, this, &MainWindow::saveToChosenPlan);
 
     m_quitAction = new QAction(QStringLiteral("&Quit"), this);
     m_quitAction->setObjectName(QStringLiteral("actQuit"));
@@ -280,6 +314,10 @@ void MainWindow::createMenus() {
     QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     fileMenu->setObjectName(QStringLiteral("mnuFile"));
     fileMenu->addAction(m_addFilesAction);
+    fileMenu->addSeparator();
+    fileMenu->addAction(m_openPlanAction);
+    fileMenu->addAction(m_savePlanAction);
+    fileMenu->addAction(m_savePlanAsAction);
     fileMenu->addSeparator();
     m_recentMenu = fileMenu->addMenu(QStringLiteral("Open &Recent"));
     m_recentMenu->setObjectName(QStringLiteral("mnuRecent"));
@@ -314,6 +352,7 @@ void MainWindow::rebuildRecentFilesMenu() {
 void MainWindow::openAtStart(const QStringList& paths) { m_startPaths = paths; }
 
 void MainWindow::openPaths(const QStringList& paths) {
+    QString plan;
     QStringList dataFiles;
     QStringList notOpened;
     for (const QString& given : paths) {
@@ -321,14 +360,19 @@ void MainWindow::openPaths(const QStringList& paths) {
         const PathKind kind = KindOfPath(path);
         if (kind == PathKind::kDataFile) {
             dataFiles.append(path);
+        } else if (kind == PathKind::kPlan && plan.isEmpty()) {
+            plan = path;
         } else if (kind == PathKind::kPlan) {
-            // Plans are opened once the plan files can be read; until then they are not data.
             notOpened.append(QDir::toNativeSeparators(path) + QStringLiteral(": ") +
                              kSecondPlanReason);
         } else {
             notOpened.append(QDir::toNativeSeparators(path) + QStringLiteral(": ") +
                              ReasonNotOpened(kind));
         }
+    }
+    // The plan replaces the file list; files named beside it are added to the plan's.
+    if (!plan.isEmpty() && maybeSave()) {
+        openPlan(plan);
     }
     addDataFiles(dataFiles);
     if (!notOpened.isEmpty()) {
@@ -338,6 +382,46 @@ void MainWindow::openPaths(const QStringList& paths) {
 }
 
 void MainWindow::chooseDataFiles() { addDataFiles(m_chooser.chooseDataFiles(this)); }
+
+void MainWindow::choosePlanToOpen() {
+    if (!maybeSave()) {
+        return;
+    }
+    if (const std::optional<QString> path = m_chooser.choosePlanToOpen(this)) {
+        openPaths({*path});
+    }
+}
+
+bool MainWindow::saveToPlan() {
+    return m_planPath.isEmpty() ? saveToChosenPlan() : savePlan(m_planPath);
+}
+
+bool MainWindow::saveToChosenPlan() {
+    // A first plan is offered in the folder of the first statistics file, where it is likely
+    // to be looked for next month.
+    QString suggested = m_planPath;
+    if (suggested.isEmpty() && !m_tables->lstSelectedFiles.empty()) {
+        suggested = QFileInfo(QString::fromStdString(m_tables->lstSelectedFiles.front()))
+                        .dir()
+                        .filePath(kNewPlanName);
+    }
+    std::optional<QString> path = m_chooser.choosePlanToSave(this, suggested);
+    if (!path) {
+        return false;
+    }
+    // Only a name ending in .loomplan opens as a plan again.
+    if (!IsPlanPath(*path)) {
+        path->append(QStringLiteral(".loomplan"));
+    }
+    return savePlan(*path);
+}
+
+void MainWindow::setPlanPath(const QString& path) {
+    m_planPath = QFileInfo(path).absoluteFilePath();
+    m_unsavedChanges = false;
+    updateTitle();
+    settings::RecentFilesStore().add(m_planPath);
+}
 
 void MainWindow::addDataFiles(const QStringList& paths) {
     if (paths.isEmpty()) {
@@ -386,7 +470,8 @@ bool MainWindow::maybeSave() {
     switch (m_messages.askToSaveChanges(kShellTitle, question)) {
         case SaveAnswer::kDiscard:
             return true;
-        case SaveAnswer::kSave:  // saving comes with the plan files
+        case SaveAnswer::kSave:
+            return saveToPlan();
         case SaveAnswer::kCancel:
             return false;
     }
@@ -407,6 +492,82 @@ void MainWindow::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // Opened once the drop is over: a message box must not open inside the drag's own loop.
     QTimer::singleShot(0, this, [this, paths] { openPaths(paths); });
+}
+
+void MainWindow::setPlanAccountSink(PlanAccountSink& sink) { m_accounts = &sink; }
+
+core::Plan MainWindow::currentChoices() const {
+    return core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
+                             m_poolsPage->ecsaText().toStdString())
+        .plan;
+}
+
+bool MainWindow::openPlan(const QString& path) {
+    QString error;
+    std::optional<core::Plan> plan = ReadPlan(path, &error);
+    if (plan) {
+        error = FirstGoneFile(*plan);
+    }
+    if (!error.isEmpty()) {
+        m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
+        return false;
+    }
+    // Loaded aside, so that a file that fails to load leaves the tables as they were.
+    core::CoreTables loaded;
+    core::PlanAccount fileItems;
+    core::LoadResult result;
+    {
+        const BusyGuard busy;
+        fileItems = core::CheckPlanFiles(*plan, Sha256Hasher());
+        for (const core::PlanFile& file : plan->files) {
+            core::AddSelectedFile(loaded, file.path);
+        }
+        m_readProgress->setRange(0, 0);
+        m_readProgress->show();
+        const core::DiskFileSource source;
+        LoadProgress progress(*statusBar(), *m_readProgress, m_messages);
+        result = core::LoadDataFiles(loaded, source, &progress);
+        statusBar()->clearMessage();
+        m_readProgress->hide();
+    }
+    if (result.error) {
+        m_messages.showMessage(MessageIcon::kCritical, FromCore(core::kReadErrorTitle),
+                               FromCore(core::kReadErrorText),
+                               QString::fromStdString(result.error->Detail()));
+        return false;
+    }
+    core::CountWorkFileObjects(loaded);
+    *m_tables = std::move(loaded);
+    m_heldChoices.reset();
+    m_heldAccount.clear();
+    m_dataSize->setText(FromCore(result.dataSizeText));
+    m_filesPage->reloadFromTables();
+    m_objectsPage->clearObjects();
+    m_pages->setTabEnabled(kPoolsPage, true);
+    reapplyChoices(std::move(plan), kOpenPlanTitle, std::move(fileItems));
+    m_pages->setCurrentIndex(kPoolsPage);
+    setPlanPath(path);
+    return true;
+}
+
+bool MainWindow::savePlan(const QString& path) {
+    core::PlanCapture capture;
+    {
+        const BusyGuard busy;
+        capture = core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
+                                    m_poolsPage->ecsaText().toStdString());
+        capture.plan.files = core::DescribeFiles(m_tables->lstSelectedFiles, Sha256Hasher());
+    }
+    QString error;
+    if (!WritePlan(path, capture.plan, &error)) {
+        m_messages.showMessage(MessageIcon::kCritical, kSavePlanTitle, error);
+        return false;
+    }
+    setPlanPath(path);
+    if (!capture.account.empty()) {
+        m_accounts->showAccount(kSavePlanTitle, capture.account);
+    }
+    return true;
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -465,6 +626,16 @@ void MainWindow::changePage(int currentPage) {
 }
 
 void MainWindow::loadDataFiles() {
+    // The choices outlive the reload; a failed load keeps them for the next try.
+    if (!m_heldChoices) {
+        core::PlanCapture capture =
+            core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
+                              m_poolsPage->ecsaText().toStdString());
+        if (HasChoices(capture.plan)) {
+            m_heldChoices = std::move(capture.plan);
+            m_heldAccount = std::move(capture.account);
+        }
+    }
     core::LoadResult result;
     {
         const BusyGuard busy;
@@ -484,6 +655,35 @@ void MainWindow::loadDataFiles() {
         m_messages.showMessage(MessageIcon::kCritical, FromCore(core::kReadErrorTitle),
                                FromCore(core::kReadErrorText),
                                QString::fromStdString(result.error->Detail()));
+        return;
+    }
+    reapplyChoices(std::exchange(m_heldChoices, std::nullopt), kKeptChoicesTitle,
+                   std::exchange(m_heldAccount, {}));
+}
+
+void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString& accountTitle,
+                                core::PlanAccount account) {
+    if (!choices) {
+        return;
+    }
+    {
+        const BusyGuard busy;
+        core::PlanAccount applied = core::ApplyPlan(*m_tables, *choices);
+        account.insert(account.end(), std::make_move_iterator(applied.begin()),
+                       std::make_move_iterator(applied.end()));
+        m_poolsPage->reloadFromTables();
+        m_poolsPage->setNumberTexts(QString::fromStdString(choices->membersText),
+                                    QString::fromStdString(choices->ecsaText));
+        if (!m_tables->lvSharedPools.empty()) {
+            m_pages->setTabEnabled(kObjectsPage, true);
+            m_pages->setTabEnabled(kResultsPage, true);
+        }
+        if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage) {
+            m_objectsPage->reloadPoolList();
+        }
+    }
+    if (!account.empty()) {
+        m_accounts->showAccount(accountTitle, account);
     }
 }
 

@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
+
+#include "plan.h"
 
 class QAction;
 class QLabel;
@@ -25,8 +28,10 @@ namespace ui {
 
 class FileChooser;
 class FilesPage;
+class DialogPlanAccountSink;
 class MessageSink;
 class ObjectsPage;
+class PlanAccountSink;
 class PoolsPage;
 class ResultsPage;
 
@@ -48,13 +53,27 @@ public:
     // dialog (see openPaths). Without paths the dialog comes as usual. Call before show().
     void openAtStart(const QStringList& paths);
 
-    // Opens what each path is: a data file is listed (and the files page shown, so that leaving
-    // it reads the files), a plan is opened. Folders, missing and unreadable files, and every
-    // plan after the first, are named together in one message.
+    // Opens what each path is: the first plan is opened (after asking about unsaved changes),
+    // then each data file is listed and the files page shown, so that leaving it reads the
+    // files. Folders, missing and unreadable files, and every plan after the first, are named
+    // together in one message.
     void openPaths(const QStringList& paths);
 
     // Choices made since the plan was last opened or saved; with no plan, any choice at all.
     bool hasUnsavedChanges() const { return m_unsavedChanges; }
+    // Opens the plan at `path`: its files replace the file list and are loaded, then its choices
+    // are applied and the account of what did not carry over is shown. Returns false after one
+    // message when the plan cannot be read or one of its files is gone; nothing changes then.
+    bool openPlan(const QString& path);
+    // Writes the choices made now, with the files they were made on, to `path` (whole or not at
+    // all). Returns false after one message saying why.
+    bool savePlan(const QString& path);
+    // The choices made now, as a plan without its files.
+    core::Plan currentChoices() const;
+
+    // Where the account of an applied plan goes; by default a dialog. `sink` must outlive the
+    // window.
+    void setPlanAccountSink(PlanAccountSink& sink);
 
 protected:
     // The first showing asks for a data file at once (or opens the command line's files) and
@@ -72,7 +91,12 @@ private:
     void createMenus();
     void rebuildRecentFilesMenu();
 
-    void chooseDataFiles();  // Add Files...
+    void chooseDataFiles();   // Add Files...
+    void choosePlanToOpen();  // Open Plan...
+    bool saveToPlan();        // Save Plan: to the plan open, or as a new one
+    bool saveToChosenPlan();  // Save Plan As...
+    // The plan just opened or saved: the title names it, and no change is unsaved.
+    void setPlanPath(const QString& path);
     void addDataFiles(const QStringList& paths);
     void openRecentFile(const QString& path);
     void setUnsavedChanges(bool unsaved);
@@ -83,11 +107,18 @@ private:
     void runFirstActivation();
     void changePage(int currentPage);
     void loadDataFiles();
+    // After a completed load: applies the plan being opened, or the choices held before the
+    // reload, and shows the account.
+    // `account` holds what was found before (a capture's or the files' items).
+    void reapplyChoices(std::optional<core::Plan> choices, const QString& accountTitle,
+                        core::PlanAccount account = {});
     void runSizing();
 
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;
     FileChooser& m_chooser;
+    std::unique_ptr<DialogPlanAccountSink> m_accountDialog;
+    PlanAccountSink* m_accounts;
     QTabWidget* m_pages;
     FilesPage* m_filesPage;
     PoolsPage* m_poolsPage;
@@ -97,6 +128,9 @@ private:
     QProgressBar* m_readProgress;
     QLabel* m_dataSize;
     QAction* m_addFilesAction = nullptr;
+    QAction* m_openPlanAction = nullptr;
+    QAction* m_savePlanAction = nullptr;
+    QAction* m_savePlanAsAction = nullptr;
     QAction* m_quitAction = nullptr;
     QAction* m_manualAction = nullptr;
     QAction* m_aboutAction = nullptr;
@@ -105,6 +139,8 @@ private:
     QString m_planPath;  // the plan last opened or saved; empty with none
     bool m_unsavedChanges = false;
     QStringList m_startPaths;
+    std::optional<core::Plan> m_heldChoices;  // captured before a reload, until it completes
+    core::PlanAccount m_heldAccount;
     int m_currentPage = kFilesPage;
     bool m_shownBefore = false;
 };

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "animation_player.h"
@@ -223,6 +224,16 @@ void PoolsPage::reloadFromTables() {
 QString PoolsPage::membersText() const { return QString::number(m_members->value()); }
 
 QString PoolsPage::ecsaText() const { return QString::number(m_ecsaSize->value()); }
+
+void PoolsPage::setNumberTexts(const QString& members, const QString& ecsa) {
+    for (auto [box, text] : {std::pair{m_members, members}, std::pair{m_ecsaSize, ecsa}}) {
+        bool ok = false;
+        const int value = text.trimmed().toInt(&ok);
+        if (ok && value >= box->minimum() && value <= box->maximum()) {
+            box->setValue(value);
+        }
+    }
+}
 
 QTreeView* PoolsPage::sharedPoolsView() const { return m_sharedPoolsView; }
 

@@ -48,6 +48,8 @@ public:
 
     QString membersText() const;  // txtSharedDB2
     QString ecsaText() const;     // txtECSASize
+    // Sets the two boxes from a plan's texts; a text the box cannot take leaves it as it is.
+    void setNumberTexts(const QString& members, const QString& ecsa);
 
     QTreeView* sharedPoolsView() const;  // lvSharedPools, whose column widths are kept
 

@@ -23,6 +23,9 @@ inline const QString kRecentGoneTitle = QStringLiteral("Open Recent");
 inline const QString kRecentGoneText =
     QStringLiteral("%1 no longer exists. It has been taken off the recent files.");
 
+// The name offered for a plan saved for the first time.
+inline const QString kNewPlanName = QStringLiteral("plan.loomplan");
+
 // The question before unsaved choices would be lost; %1 is the plan's file name.
 inline const QString kSaveChangesToPlanText =
     QStringLiteral("The plan %1 has unsaved changes. Save them?");

@@ -1,6 +1,7 @@
 // The main window's frame around the pages, driven by keys, menus and drops: the File and Help
-// menus, files from the command line and from a drop, Open Recent, and the question before
-// unsaved choices are lost.
+// menus, plans and files from the command line and from a drop, Open Recent, and the question
+// before unsaved choices are lost.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,11 +20,25 @@
 #include <QUrl>
 
 #include "main_window.h"
+#include "plan.h"
+#include "plan_account_dialog.h"
 #include "recent_files.h"
 #include "scripted_seams.h"
 #include "tables.h"
 
 using ui::MainWindow;
+
+namespace {
+
+class RecordingAccountSink : public ui::PlanAccountSink {
+public:
+    void showAccount(const QString& title, const core::PlanAccount&) override {
+        titles.append(title);
+    }
+    QStringList titles;
+};
+
+}  // namespace
 
 class MainWindowMenuTest : public QObject {
     Q_OBJECT
@@ -38,6 +54,7 @@ private slots:
     void recentEntryOfAGoneFileIsTakenOff();
     void quittingWithUnsavedChoicesAsksFirst_data();
     void quittingWithUnsavedChoicesAsksFirst();
+    void planIsSavedMarkedAndOpenedFromTheCommandLine();
 
 private:
     void start(const QStringList& startPaths = {});
@@ -49,6 +66,7 @@ private:
     std::unique_ptr<ui::RecordingMessageSink> m_messages;
     std::unique_ptr<ui::ScriptedFileChooser> m_chooser;
     std::unique_ptr<MainWindow> m_window;
+    RecordingAccountSink m_accounts;
 };
 
 void MainWindowMenuTest::init() {
@@ -65,6 +83,7 @@ void MainWindowMenuTest::cleanup() { m_window.reset(); }
 // Without start paths the opening dialog comes and the user cancels it.
 void MainWindowMenuTest::start(const QStringList& startPaths) {
     m_window = std::make_unique<MainWindow>(*m_messages, *m_chooser, QString());
+    m_window->setPlanAccountSink(m_accounts);
     m_window->openAtStart(startPaths);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -105,7 +124,7 @@ void MainWindowMenuTest::addFilesAndHelpRunFromTheKeyboard() {
     m_chooser->willChooseMany({a, b});
     QMenu* file = openMenu(Qt::Key_F);
     QVERIFY(file);
-    QTest::keyClick(file, Qt::Key_A);  // &Add Files...
+    QTest::keyClick(file, Qt::Key_D);  // A&dd Files...
     QTRY_COMPARE(listedFiles(), QStringList({"a.sta", "b.sim"}));
     QVERIFY(m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"))->isTabEnabled(1));
     QCOMPARE(settings::RecentFilesStore().files(), QStringList({b, a}));
@@ -156,6 +175,11 @@ void MainWindowMenuTest::dropsAreOpenedByKind_data() {
     QTest::newRow("a folder beside a file")
         << QStringList{"folder", "a.sta"} << QStringList{"a.sta"}
         << QStringLiteral("is a folder; add the statistics files inside it instead");
+    // The plan names plan.sta; the file beside it is added to the plan's.
+    QTest::newRow("a plan and a file")
+        << QStringList{"b.loomplan", "a.sta"} << QStringList{"plan.sta", "a.sta"} << QString();
+    QTest::newRow("two plans") << QStringList{"b.loomplan", "c.loomplan"} << QStringList{"plan.sta"}
+                               << QStringLiteral("is a second plan; one plan is opened at a time");
 }
 
 void MainWindowMenuTest::dropsAreOpenedByKind() {
@@ -166,7 +190,11 @@ void MainWindowMenuTest::dropsAreOpenedByKind() {
     QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
     QList<QUrl> urls;
     for (const QString& name : dropped) {
-        if (name != QLatin1String("folder")) {
+        if (name.endsWith(QLatin1String(".loomplan"))) {
+            core::Plan plan;
+            plan.files.push_back({writeFile("plan.sta").toStdString(), 0, 0, {}});
+            QVERIFY(!core::WritePlanFile(m_dir->filePath(name).toStdString(), plan));
+        } else if (name != QLatin1String("folder")) {
             writeFile(name);
         }
         urls.append(QUrl::fromLocalFile(m_dir->filePath(name)));
@@ -255,6 +283,54 @@ void MainWindowMenuTest::quittingWithUnsavedChoicesAsksFirst() {
                  "Your choices have not been saved as a plan. Save them?");
     }
     QCOMPARE(!m_window->isVisible(), closed);
+}
+
+void MainWindowMenuTest::planIsSavedMarkedAndOpenedFromTheCommandLine() {
+    const QString data = m_dir->filePath(QStringLiteral("db1a.sta"));
+    QVERIFY(QFile::copy(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"), data));
+    start({data});
+    auto* pages = m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"));
+    pages->setCurrentIndex(1);  // reads the file
+    auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstPools"));
+    QVERIFY(QTest::qWaitForWindowExposed(pools));
+    // A double click reaches a widget as a click followed by a double-click event.
+    const QPoint first = pools->visualRect(pools->model()->index(0, 0)).center();
+    QTest::mouseClick(pools->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    QTest::mouseDClick(pools->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    QCOMPARE(m_window->tables().lvSharedPools.size(), size_t{1});
+    QVERIFY(m_window->hasUnsavedChanges());
+
+    // Save asks where the first time; the name gets the plan's ending.
+    m_chooser->willSavePlanAs(m_dir->filePath(QStringLiteral("march")));
+    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
+    QVERIFY(QFileInfo::exists(plan));
+    QCOMPARE(m_window->windowTitle(), "march.loomplan - Loomstead");
+    QCOMPARE(settings::RecentFilesStore().files().first(), plan);
+
+    auto* members = m_window->findChild<QSpinBox*>(QStringLiteral("txtSharedDB2"));
+    members->setFocus();
+    QTest::keyClick(members, Qt::Key_Up);
+    QCOMPARE(m_window->windowTitle(), "march.loomplan* - Loomstead");
+
+    // Saving before quitting writes to the plan open, without asking where.
+    m_messages->saveAnswer = ui::SaveAnswer::kSave;
+    QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!m_window->isVisible());
+    QCOMPARE(m_messages->questions.size(), 1);
+    QCOMPARE(m_messages->questions[0].text,
+             "The plan march.loomplan has unsaved changes. Save them?");
+    QCOMPARE(m_chooser->planRequests, 1);
+
+    m_window.reset();
+    start({plan});
+    QCOMPARE(m_chooser->requests, 0);
+    QCOMPARE(listedFiles(), QStringList({"db1a.sta"}));
+    QCOMPARE(m_window->tables().lvSharedPools.size(), size_t{1});
+    QCOMPARE(m_window->findChild<QSpinBox*>(QStringLiteral("txtSharedDB2"))->value(), 2);
+    QCOMPARE(m_window->windowTitle(), "march.loomplan - Loomstead");
+    QVERIFY(!m_window->hasUnsavedChanges());
+    QVERIFY(m_messages->messages.isEmpty());
 }
 
 QTEST_MAIN(MainWindowMenuTest)

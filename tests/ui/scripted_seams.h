@@ -29,11 +29,26 @@ public:
     }
     void willChooseMany(const QStringList& paths) { m_manyAnswers.enqueue(paths); }
 
+    // Open Plan... and Save Plan As...: the next prepared path, or a cancel.
+    std::optional<QString> choosePlanToOpen(QWidget*) override { return nextPlanAnswer(); }
+    std::optional<QString> choosePlanToSave(QWidget*, const QString&) override {
+        return nextPlanAnswer();
+    }
+    void willSavePlanAs(const QString& path) { m_planAnswers.enqueue(path); }
+
+    int planRequests = 0;
+
     int requests = 0;
 
 private:
     QQueue<std::optional<QString>> m_answers;
+    std::optional<QString> nextPlanAnswer() {
+        ++planRequests;
+        return m_planAnswers.isEmpty() ? std::nullopt : std::optional(m_planAnswers.dequeue());
+    }
+
     QQueue<QStringList> m_manyAnswers;
+    QQueue<QString> m_planAnswers;
 };
 
 struct RecordedMessage {

@@ -1,0 +1,56 @@
+// --plan and --save-plan of the batch sizer: the plan read before the load, applied after it
+// (before the other options), its account for standard error and the JSON, and the plan of the
+// run written at its end.
+#ifndef CLI_PLAN_OPTIONS_H_
+#define CLI_PLAN_OPTIONS_H_
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "plan.h"
+
+class QCommandLineParser;
+
+namespace core {
+class CoreTables;
+}
+
+namespace cli {
+
+struct Options;
+
+void AddPlanOptions(QCommandLineParser& parser);
+// Fills the plan fields of `options` from a parser that has parsed the arguments.
+void ReadPlanOptions(const QCommandLineParser& parser, Options& options);
+
+class PlanStep {
+public:
+    explicit PlanStep(const Options& options) : m_options(options) {}
+
+    // Reads --plan, if given. On failure the one-line reason; nothing else has happened then.
+    [[nodiscard]] std::optional<QString> Read();
+    // The files to load: those named on the command line, or else the plan's.
+    QStringList Files() const;
+    // Applies the plan to the loaded tables and gives the two texts the plan's values, unless
+    // the command line set them.
+    void Apply(core::CoreTables& tables, QString& members, QString& ecsa);
+    // Writes --save-plan, if given, from the tables as they now stand. On failure the reason.
+    [[nodiscard]] std::optional<QString> Save(const core::CoreTables& tables,
+                                              const QString& members, const QString& ecsa);
+
+    // One line per item of the account, for standard error.
+    QString AccountText() const;
+    // The "plan" section of the JSON; nullopt when neither option was given.
+    std::optional<QJsonObject> Json() const;
+
+private:
+    const Options& m_options;
+    std::optional<core::Plan> m_plan;
+    core::PlanAccount m_account;
+};
+
+}  // namespace cli
+
+#endif  // CLI_PLAN_OPTIONS_H_

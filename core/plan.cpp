@@ -1,0 +1,330 @@
+#include "plan.h"
+
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "pool_rows.h"
+#include "pool_sharing.h"
+#include "record_layouts.h"
+#include "tables.h"
+#include "text.h"
+
+namespace core {
+namespace {
+
+// An object line's identity within its pool: name and kind, both trimmed, joined by a byte no
+// data-file field holds.
+void ObjectIdentity(std::string_view line, std::string& key) {
+    key.assign(Trim(ExtractField(line, BPDLayout, bpd_field::kObjectName)));
+    key.push_back('\0');
+    key.append(Trim(ExtractField(line, BPDLayout, bpd_field::kObjectKind)));
+}
+
+std::string IdentityOf(const PlanObject& object) {
+    std::string key = object.name;
+    key.push_back('\0');
+    key.append(object.kind);
+    return key;
+}
+
+std::string ObjectText(const PlanObject& object) {
+    return Latin1ToUtf8(object.name) + " (" + Latin1ToUtf8(object.kind) + ") of pool " +
+           Latin1ToUtf8(object.pool);
+}
+
+PlanItem Item(PlanItemKind kind, std::string_view pool, std::string_view object, std::string file,
+              std::string message) {
+    return PlanItem{kind, Latin1ToUtf8(pool), Latin1ToUtf8(object), std::move(file),
+                    std::move(message)};
+}
+
+PlanObject ObjectOfLine(std::string_view pool, std::string_view line) {
+    return PlanObject{std::string(Trim(pool)),
+                      std::string(Trim(ExtractField(line, BPDLayout, bpd_field::kObjectName))),
+                      std::string(Trim(ExtractField(line, BPDLayout, bpd_field::kObjectKind)))};
+}
+
+// Clears every choice, as a fresh load leaves the tables, but keeps what was loaded.
+void ClearChoices(CoreTables& tables) {
+    for (const SharedPoolEntry& entry : tables.lvSharedPools) {
+        const std::string name(Trim(entry.name));
+        if (FindListEntry(tables.lstPools, name) < 0) {
+            InsertSorted(tables.lstPools, name);
+        }
+    }
+    tables.lvSharedPools.clear();
+    tables.lstSharedPools.clear();
+    for (DataLine& line : tables.lstData) {
+        line.ItemData = 0;
+    }
+    for (PoolRow& row : tables.lvControl) {
+        row.CacheAll = false;
+    }
+}
+
+struct FileState {
+    bool exists = false;
+    uint64_t sizeBytes = 0;
+    int64_t modifiedNs = 0;
+};
+
+FileState Examine(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        return {};
+    }
+    const uintmax_t size = fs::file_size(path, ec);
+    if (ec) {
+        return {};
+    }
+    const fs::file_time_type time = fs::last_write_time(path, ec);
+    if (ec) {
+        return {};
+    }
+    const auto sinceEpoch = std::chrono::file_clock::to_sys(time).time_since_epoch();
+    return {true, static_cast<uint64_t>(size),
+            std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch).count()};
+}
+
+}  // namespace
+
+std::string_view PlanItemKindName(PlanItemKind kind) {
+    switch (kind) {
+        case PlanItemKind::kPoolMissing:
+            return "pool_missing";
+        case PlanItemKind::kPoolRefused:
+            return "pool_refused";
+        case PlanItemKind::kObjectMissing:
+            return "object_missing";
+        case PlanItemKind::kObjectNewUnderCacheAll:
+            return "object_new_under_cache_all";
+        case PlanItemKind::kObjectCachedInSomeFiles:
+            return "object_cached_in_some_files";
+        case PlanItemKind::kFileMissing:
+            return "file_missing";
+        case PlanItemKind::kFileChanged:
+            return "file_changed";
+    }
+    return "";
+}
+
+PlanCapture CapturePlan(const CoreTables& tables, std::string membersText, std::string ecsaText) {
+    PlanCapture capture;
+    Plan& plan = capture.plan;
+    plan.membersText = std::move(membersText);
+    plan.ecsaText = std::move(ecsaText);
+
+    const PoolRowIndex index(tables);
+    for (const SharedPoolEntry& entry : tables.lvSharedPools) {
+        PlanPool pool{std::string(Trim(entry.name)), false};
+        for (const size_t row : index.Rows(pool.name)) {
+            pool.cacheAll = pool.cacheAll || tables.lvControl[row].CacheAll;
+        }
+        plan.pools.push_back(std::move(pool));
+    }
+
+    // Keyed by folded pool, then identity, so that one object seen in several files (or under
+    // two spellings of its pool) is one entry.
+    std::unordered_map<std::string, size_t> objectOf;
+    std::string identity;
+    std::string key;
+    const auto keyOf = [&](const std::string& foldedPool, std::string_view line) -> std::string& {
+        ObjectIdentity(line, identity);
+        key.assign(foldedPool);
+        key.push_back('\0');
+        key.append(identity);
+        return key;
+    };
+    for (const PoolRow& row : tables.lvControl) {
+        const ObjectLineSpan span = ObjectLines(tables, row);
+        const std::string pool = FoldedCase(Trim(row.BPool));
+        for (size_t k = span.begin; k < span.end; ++k) {
+            if (tables.lstData[k].ItemData == 0) {
+                continue;
+            }
+            const auto [it, added] =
+                objectOf.try_emplace(keyOf(pool, tables.lstData[k].text), plan.objects.size());
+            if (added) {
+                plan.objects.push_back(ObjectOfLine(row.BPool, tables.lstData[k].text));
+            }
+        }
+    }
+    if (objectOf.empty()) {
+        return capture;
+    }
+    std::vector<bool> inSomeFiles(plan.objects.size(), false);
+    for (const PoolRow& row : tables.lvControl) {
+        const ObjectLineSpan span = ObjectLines(tables, row);
+        const std::string pool = FoldedCase(Trim(row.BPool));
+        for (size_t k = span.begin; k < span.end; ++k) {
+            if (tables.lstData[k].ItemData != 0) {
+                continue;
+            }
+            const auto it = objectOf.find(keyOf(pool, tables.lstData[k].text));
+            if (it != objectOf.end()) {
+                inSomeFiles[it->second] = true;
+            }
+        }
+    }
+    for (size_t i = 0; i < plan.objects.size(); ++i) {
+        if (inSomeFiles[i]) {
+            const PlanObject& o = plan.objects[i];
+            capture.account.push_back(
+                Item(PlanItemKind::kObjectCachedInSomeFiles, o.pool, o.name, {},
+                     "Object " + ObjectText(o) +
+                         " is cached in some files but not in others; the plan caches it in "
+                         "every file."));
+        }
+    }
+    return capture;
+}
+
+std::vector<PlanFile> DescribeFiles(const std::vector<std::string>& paths,
+                                    const FileHasher& hasher) {
+    std::vector<PlanFile> files;
+    files.reserve(paths.size());
+    for (const std::string& path : paths) {
+        PlanFile file{path, 0, 0, {}};
+        const FileState state = Examine(path);
+        if (state.exists) {
+            file.sizeBytes = state.sizeBytes;
+            file.modifiedNs = state.modifiedNs;
+            if (hasher) {
+                file.sha256 = hasher(path).value_or(std::string());
+            }
+        }
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
+PlanAccount CheckPlanFiles(const Plan& plan, const FileHasher& hasher) {
+    PlanAccount account;
+    for (const PlanFile& file : plan.files) {
+        const FileState state = Examine(file.path);
+        if (!state.exists) {
+            account.push_back(Item(PlanItemKind::kFileMissing, {}, {}, file.path,
+                                   "File " + file.path + " of the plan is gone."));
+            continue;
+        }
+        if (state.sizeBytes == file.sizeBytes && state.modifiedNs == file.modifiedNs) {
+            continue;
+        }
+        // A file copied or touched keeps its content; only the hash tells.
+        if (hasher && !file.sha256.empty() && state.sizeBytes == file.sizeBytes) {
+            const std::optional<std::string> hash = hasher(file.path);
+            if (hash && *hash == file.sha256) {
+                continue;
+            }
+        }
+        account.push_back(Item(PlanItemKind::kFileChanged, {}, {}, file.path,
+                               "File " + file.path + " has changed since the plan was saved."));
+    }
+    return account;
+}
+
+PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan) {
+    PlanAccount account;
+    ClearChoices(tables);
+
+    std::unordered_set<std::string> missingPools;  // or refused: their pool item covers them
+    std::unordered_set<std::string> sharedPools;
+    for (const PlanPool& pool : plan.pools) {
+        const std::string folded = FoldedCase(pool.name);
+        if (sharedPools.count(folded) != 0) {
+            continue;  // named twice in the plan
+        }
+        const int64_t index = FindListEntry(tables.lstPools, pool.name);
+        if (index < 0) {
+            missingPools.insert(folded);
+            account.push_back(
+                Item(PlanItemKind::kPoolMissing, pool.name, {}, {},
+                     "Pool " + Latin1ToUtf8(pool.name) + " of the plan is not in the data files."));
+            continue;
+        }
+        if (std::optional<ShareRefusal> refusal = SharePool(tables, static_cast<size_t>(index))) {
+            missingPools.insert(folded);
+            account.push_back(Item(PlanItemKind::kPoolRefused, refusal->pool, {}, refusal->file,
+                                   Latin1ToUtf8(refusal->message)));
+            continue;
+        }
+        sharedPools.insert(folded);
+    }
+    RebuildSharedPoolList(tables);
+
+    // One pass over the object lines with a look-up each: a search per object would cost
+    // objects x lines.
+    std::unordered_map<std::string, std::unordered_map<std::string, size_t>> wanted;
+    for (size_t i = 0; i < plan.objects.size(); ++i) {
+        wanted[FoldedCase(plan.objects[i].pool)].try_emplace(IdentityOf(plan.objects[i]), i);
+    }
+    std::vector<bool> found(plan.objects.size(), false);
+    std::vector<bool> planned(tables.lstData.size(), false);
+    std::string identity;
+    for (const PoolRow& row : tables.lvControl) {
+        const auto pool = wanted.find(FoldedCase(Trim(row.BPool)));
+        if (pool == wanted.end()) {
+            continue;
+        }
+        const ObjectLineSpan span = ObjectLines(tables, row);
+        for (size_t k = span.begin; k < span.end; ++k) {
+            ObjectIdentity(tables.lstData[k].text, identity);
+            const auto it = pool->second.find(identity);
+            if (it != pool->second.end()) {
+                tables.lstData[k].ItemData = -1;
+                found[it->second] = true;
+                planned[k] = true;
+            }
+        }
+    }
+    for (size_t i = 0; i < plan.objects.size(); ++i) {
+        const PlanObject& o = plan.objects[i];
+        if (!found[i] && missingPools.count(FoldedCase(o.pool)) == 0) {
+            account.push_back(
+                Item(PlanItemKind::kObjectMissing, o.pool, o.name, {},
+                     "Object " + ObjectText(o) + " is not in the data files; it is not cached."));
+        }
+    }
+
+    const PoolRowIndex index(tables);
+    for (const PlanPool& pool : plan.pools) {
+        const std::string folded = FoldedCase(pool.name);
+        if (!pool.cacheAll || sharedPools.count(folded) == 0) {
+            continue;
+        }
+        const std::vector<size_t>& rows = index.Rows(pool.name);
+        for (const size_t r : rows) {
+            tables.lvControl[r].CacheAll = true;
+        }
+        if (wanted.count(folded) == 0) {
+            continue;  // the box was unchecked by hand, which leaves the flag on alone
+        }
+        std::unordered_set<std::string> reported;
+        for (const size_t r : rows) {
+            const PoolRow& row = tables.lvControl[r];
+            const ObjectLineSpan span = ObjectLines(tables, row);
+            for (size_t k = span.begin; k < span.end; ++k) {
+                tables.lstData[k].ItemData = -1;
+                if (planned[k]) {
+                    continue;
+                }
+                ObjectIdentity(tables.lstData[k].text, identity);
+                if (reported.insert(identity).second) {
+                    const PlanObject o = ObjectOfLine(row.BPool, tables.lstData[k].text);
+                    account.push_back(Item(PlanItemKind::kObjectNewUnderCacheAll, o.pool, o.name,
+                                           {},
+                                           "Object " + ObjectText(o) +
+                                               " is new and is cached because its pool has "
+                                               "Cache All."));
+                }
+            }
+        }
+    }
+    return account;
+}
+
+}  // namespace core

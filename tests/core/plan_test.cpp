@@ -1,0 +1,303 @@
+#include "plan.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "loader.h"
+#include "object_selection.h"
+#include "pool_sharing.h"
+#include "sizing.h"
+#include "test_lines.h"
+#include "text.h"
+
+namespace core {
+namespace {
+
+namespace fs = std::filesystem;
+using Files = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+CoreTables Load(const Files& files) {
+    testing::MemoryFileSource source;
+    CoreTables tables;
+    for (const auto& [path, lines] : files) {
+        std::string bytes = std::string(testing::kHeader) + "\r\n";
+        for (const std::string& line : lines) {
+            bytes += line + "\r\n";
+        }
+        source.Add(path, bytes);
+        AddSelectedFile(tables, path);
+    }
+    EXPECT_TRUE(LoadDataFiles(tables, source).ok());
+    CountWorkFileObjects(tables);
+    return tables;
+}
+
+// "DB.A DB.X": the object names of the cached lines, in line order.
+std::string CachedNames(const CoreTables& tables) {
+    std::string names;
+    for (size_t k = 0; k < tables.lstData.size(); ++k) {
+        if (tables.lstData[k].ItemData != 0) {
+            names += (names.empty() ? "" : " ") + std::string(Trim(ObjectName(tables, int32_t(k))));
+        }
+    }
+    return names;
+}
+
+// "kind|pool|object|file" per item, joined by "; ".
+std::string Items(const PlanAccount& account) {
+    std::string text;
+    for (const PlanItem& i : account) {
+        text += (text.empty() ? "" : "; ") + std::string(PlanItemKindName(i.kind)) + "|" + i.pool +
+                "|" + i.object + "|" + i.file;
+    }
+    return text;
+}
+
+void Choose(CoreTables& tables, const std::string& pool, const std::vector<size_t>& toggles,
+            std::optional<CacheBoxState> box) {
+    PoolObjects page;
+    ShowPoolObjects(tables, pool, page);
+    for (const size_t position : toggles) {
+        ToggleObjectCached(tables, page, position, true);
+    }
+    if (box) {
+        page.box = *box;
+        CacheAllObjects(tables, page);
+    }
+}
+
+const Files kTwoFiles = {
+    {"/d/a.sta",
+     {testing::BpsLine("BP0", "100", "10"), testing::BpdLine("DB.A"), testing::BpdLine("DB.B", 'I'),
+      testing::BpsLine("BP1", "200", "20"), testing::BpdLine("DB.X"), testing::BpdLine("DB.Y"),
+      testing::BpsLine("BP2", "300"), testing::BpdLine("DB.W")}},
+    {"/e/b.sta",
+     {testing::BpsLine("BP1", "400", "40"), testing::BpdLine("DB.X"), testing::BpdLine("DB.Y")}}};
+
+TEST(PlanRoundTrip, SavedAndOpenedGivesTheSameChoicesAndResults) {
+    CoreTables original = Load(kTwoFiles);
+    for (const char* pool : {"BP1", "BP0", "BP2"}) {
+        ASSERT_FALSE(SharePool(original, size_t(FindListEntry(original.lstPools, pool))));
+    }
+    Choose(original, "BP0", {}, CacheBoxState::kChecked);
+    Choose(original, "BP1", {0, 2}, std::nullopt);           // DB.X in both files
+    Choose(original, "BP2", {}, CacheBoxState::kUnchecked);  // leaves the flag on, nothing cached
+    PlanCapture capture = CapturePlan(original, "3", "16");
+    EXPECT_EQ(Items(capture.account), "");
+    capture.plan.cfrm = {{"policy", "CF01 CF02"}};
+    capture.plan.files = {{"/d/a.sta", 1, 2, "aa"}, {"/e/b.sta", 3, 4, "bb"}};
+
+    const std::string text = WritePlanJson(capture.plan, "/d");
+    EXPECT_NE(text.find("\"path\": \"a.sta\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"path\": \"/e/b.sta\""), std::string::npos) << text;
+    const PlanReadResult read = ReadPlanJson(text, "/d");
+    ASSERT_TRUE(read.ok()) << read.error;
+    EXPECT_EQ(read.plan->files[0].path, "/d/a.sta");
+    EXPECT_EQ(read.plan->cfrm.at("policy"), "CF01 CF02");
+
+    CoreTables reopened = Load(kTwoFiles);
+    EXPECT_EQ(Items(ApplyPlan(reopened, *read.plan)), "");
+    ASSERT_EQ(reopened.lvSharedPools.size(), 3u);
+    EXPECT_EQ(reopened.lvSharedPools[0].name + reopened.lvSharedPools[2].name, "BP1BP2");
+    EXPECT_EQ(CachedNames(reopened), "DB.A DB.B DB.X DB.X");
+    for (size_t r = 0; r < original.lvControl.size(); ++r) {
+        EXPECT_EQ(reopened.lvControl[r].CacheAll, original.lvControl[r].CacheAll) << r;
+    }
+    RebuildSharedPoolList(original);
+    const SizingResult before = RunSizing(original, "3", "16");
+    const SizingResult after = RunSizing(reopened, read.plan->membersText, read.plan->ecsaText);
+    EXPECT_EQ(after.totalMemoryMb, before.totalMemoryMb);
+    EXPECT_EQ(after.gbpTotalPages, before.gbpTotalPages);
+
+    // Uncaching DB.X in the second file only: the plan still caches it, and says so.
+    PoolObjects page;
+    ShowPoolObjects(reopened, "BP1", page);
+    ToggleObjectCached(reopened, page, 2, false);
+    EXPECT_EQ(Items(CapturePlan(reopened, "1", "4").account),
+              "object_cached_in_some_files|BP1|DB.X|");
+}
+
+TEST(PlanApply, AccountsForWhatChangedInTheData) {
+    const PlanReadResult plan = ReadPlanJson(
+        R"({"format": "loomstead-plan", "version": 1,
+            "pools": [{"name": "BP0", "cache_all": true}, {"name": "BP1"}, {"name": "BP2"}],
+            "objects": [{"pool": "BP0", "name": "DB.A", "kind": "T"},
+                        {"pool": "bp1", "name": "DB.X", "kind": "T"},
+                        {"pool": "BP1", "name": "DB.Y", "kind": "I"},
+                        {"pool": "BP2", "name": "DB.W", "kind": "T"}]})",
+        "/d");
+    ASSERT_TRUE(plan.ok()) << plan.error;
+    using testing::BpdLine;
+    using testing::BpsLine;
+    const std::vector<std::string> bp0 = {BpsLine("BP0"), BpdLine("DB.A")};
+    const std::vector<std::string> bp1 = {BpsLine("BP1"), BpdLine("DB.X"), BpdLine("DB.Y", 'I')};
+    const std::vector<std::string> bp2 = {BpsLine("BP2"), BpdLine("DB.W")};
+    const auto join = [](std::initializer_list<std::vector<std::string>> parts) {
+        std::vector<std::string> lines;
+        for (const auto& p : parts) {
+            lines.insert(lines.end(), p.begin(), p.end());
+        }
+        return lines;
+    };
+    const struct {
+        const char* name;
+        Files files;
+        std::string items;
+        std::string cached;
+    } cases[] = {
+        {"same data", {{"/d/m.sta", join({bp0, bp1, bp2})}}, "", "DB.A DB.X DB.Y DB.W"},
+        {"pool gone", {{"/d/m.sta", join({bp0, bp1})}}, "pool_missing|BP2||", "DB.A DB.X DB.Y"},
+        {"pool now work files only",
+         {{"/d/m.sta", join({bp0, bp1, {BpsLine("BP2"), BpdLine("DSNDB07.WRK")}})}},
+         "pool_refused|BP2||/d/m.sta",
+         "DB.A DB.X DB.Y"},
+        {"object gone",
+         {{"/d/m.sta", join({bp0, {BpsLine("BP1"), BpdLine("DB.X")}, bp2})}},
+         "object_missing|BP1|DB.Y|",
+         "DB.A DB.X DB.W"},
+        {"object of another kind",
+         {{"/d/m.sta", join({bp0, {BpsLine("BP1"), BpdLine("DB.X"), BpdLine("DB.Y")}, bp2})}},
+         "object_missing|BP1|DB.Y|",
+         "DB.A DB.X DB.W"},
+        {"objects new under Cache All",
+         {{"/d/m.sta",
+           join({{BpsLine("BP0"), BpdLine("DB.C"), BpdLine("DB.A"), BpdLine("DB.C")}, bp1, bp2})}},
+         "object_new_under_cache_all|BP0|DB.C|",
+         "DB.C DB.A DB.C DB.X DB.Y DB.W"},
+        {"object in two files",
+         {{"/d/m.sta", join({bp0, bp1, bp2})}, {"/d/n.sta", join({bp1})}},
+         "",
+         "DB.A DB.X DB.Y DB.W DB.X DB.Y"},
+    };
+    for (const auto& c : cases) {
+        CoreTables tables = Load(c.files);
+        const PlanAccount account = ApplyPlan(tables, *plan.plan);
+        EXPECT_EQ(Items(account), c.items) << c.name;
+        EXPECT_EQ(CachedNames(tables), c.cached) << c.name;
+        if (!account.empty() && account[0].kind == PlanItemKind::kPoolRefused) {
+            EXPECT_EQ(account[0].message,
+                      "Pool BP2 will not be shared because it has only DSNDB07 Objects in the "
+                      "File: /d/m.sta");
+        }
+    }
+}
+
+TEST(PlanFiles, ChangedFilesAreToldFromTouchedOnes) {
+    const fs::path dir = fs::temp_directory_path() / ("plan_files_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string path = (dir / "m.sta").string();
+    int hashes = 0;
+    const FileHasher hasher = [&hashes](const std::string& p) -> std::optional<std::string> {
+        ++hashes;
+        std::ifstream in(p);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto write = [&path](const char* text) { std::ofstream(path) << text; };
+    const auto later = [&path] {
+        fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(10));
+    };
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        std::string items;
+        int hashes;
+    } cases[] = {
+        {"untouched", [] {}, "", 0},
+        {"touched", later, "", 1},
+        {"rewritten, same size",
+         [&] {
+             write("abcdef");
+             later();
+         },
+         "file_changed|||" + path, 1},
+        {"grown", [&] { write("abcdefgh"); }, "file_changed|||" + path, 0},
+        {"removed", [&] { fs::remove(path); }, "file_missing|||" + path, 0},
+    };
+    for (const auto& c : cases) {
+        write("ABCDEF");
+        Plan plan;
+        plan.files = DescribeFiles({path}, hasher);
+        EXPECT_EQ(plan.files[0].sha256, "ABCDEF");
+        c.change();
+        hashes = 0;
+        EXPECT_EQ(Items(CheckPlanFiles(plan, hasher)), c.items) << c.name;
+        EXPECT_EQ(hashes, c.hashes) << c.name;
+    }
+    fs::remove_all(dir);
+}
+
+TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
+    const struct {
+        const char* text;
+        std::string error;
+    } cases[] = {
+        {"", "it is not JSON (syntax error at byte 1)"},
+        {"{\"format\": \"loomstead-plan\",", "it is not JSON (syntax error at byte 29)"},
+        {"[1, 2]", "it is not a plan (it has no \"format\": \"loomstead-plan\")"},
+        {R"({"format": "cfsizer", "version": 1})",
+         "it is not a plan (it has no \"format\": \"loomstead-plan\")"},
+        {R"({"format": "loomstead-plan", "version": 2})",
+         "it is a plan of a newer version (2) than this program reads (1)"},
+        {R"({"format": "loomstead-plan", "version": "1"})",
+         "it is a damaged plan (\"version\" must be a whole number)"},
+        {R"({"format": "loomstead-plan", "version": 0})",
+         "it is a damaged plan (\"version\" must be 1 or more)"},
+        {R"({"format": "loomstead-plan", "version": 1, "pools": [{"name": 7}]})",
+         "it is a damaged plan (\"pools\"[0].\"name\" must be text)"},
+        {R"({"format": "loomstead-plan", "version": 1, "pools": [{"name": "BP€"}]})",
+         "it is a damaged plan (\"pools\"[0].\"name\" holds a character the data files cannot "
+         "hold)"},
+        {R"({"format": "loomstead-plan", "version": 1, "objects": {}})",
+         "it is a damaged plan (\"objects\" must be a list)"},
+        {R"({"format": "loomstead-plan", "version": 1, "objects": [{"pool": "BP1"}]})",
+         "it is a damaged plan (\"objects\"[0].\"name\" is missing)"},
+        {R"({"format": "loomstead-plan", "version": 1, "files": [{"path": "a", "size": -1}]})",
+         "it is a damaged plan (\"files\"[0].\"size\" must be a whole number of bytes)"},
+        {R"({"format": "loomstead-plan", "version": 1, "cfrm": {"a": 1}})",
+         "it is a damaged plan (\"cfrm\".\"a\" must be text)"},
+    };
+    for (const auto& c : cases) {
+        const PlanReadResult read = ReadPlanJson(c.text, "/d");
+        EXPECT_FALSE(read.ok()) << c.text;
+        EXPECT_EQ(read.error, c.error) << c.text;
+    }
+}
+
+TEST(PlanFile, FailuresLeaveTheOldPlanWhole) {
+    const fs::path dir = fs::temp_directory_path() / ("plan_file_" + std::to_string(getpid()));
+    fs::create_directories(dir / "folder.loomplan");
+    const std::string path = (dir / "march.loomplan").string();
+    EXPECT_EQ(ReadPlanFile(path).error, "it does not exist");
+    EXPECT_EQ(ReadPlanFile((dir / "folder.loomplan").string()).error,
+              "it is a folder, not a plan file");
+    EXPECT_EQ(WritePlanFile((dir / "folder.loomplan").string(), Plan{}), "it is a folder");
+    EXPECT_EQ(WritePlanFile((dir / "gone" / "x.loomplan").string(), Plan{}),
+              "it cannot be written (No such file or directory)");
+
+    Plan plan;
+    plan.membersText = "7";
+    ASSERT_EQ(WritePlanFile(path, plan), std::nullopt);
+    ASSERT_EQ(ReadPlanFile(path).plan->membersText, "7");
+    // A full disk, as a limit on the size of the files this process writes.
+    plan.objects.assign(1000, PlanObject{"BP1", "DB.X", "T"});
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::optional<std::string> error = WritePlanFile(path, plan);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(error, "it cannot be written (File too large)");
+    EXPECT_EQ(ReadPlanFile(path).plan->objects.size(), 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace core

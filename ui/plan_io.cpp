@@ -1,0 +1,69 @@
+#include "plan_io.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace ui {
+namespace {
+
+std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString FromPath(const std::string& path) { return QFile::decodeName(path.c_str()); }
+
+}  // namespace
+
+core::FileHasher Sha256Hasher() {
+    return [](const std::string& path) -> std::optional<std::string> {
+        QFile file(FromPath(path));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return std::nullopt;
+        }
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        if (!hash.addData(&file)) {
+            return std::nullopt;
+        }
+        return hash.result().toHex().toStdString();
+    };
+}
+
+std::optional<core::Plan> ReadPlan(const QString& path, QString* error) {
+    core::PlanReadResult read = core::ReadPlanFile(ToPath(path));
+    if (!read.ok()) {
+        if (error != nullptr) {
+            *error = QStringLiteral("The plan %1 cannot be opened: %2.")
+                         .arg(QFileInfo(path).fileName(), QString::fromStdString(read.error));
+        }
+        return std::nullopt;
+    }
+    return std::move(read.plan);
+}
+
+bool WritePlan(const QString& path, const core::Plan& plan, QString* error) {
+    QSaveFile file(path);
+    const std::string text = core::WritePlanJson(plan, ToPath(QFileInfo(path).absolutePath()));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        if (error != nullptr) {
+            *error = QStringLiteral("The plan %1 cannot be saved: %2.")
+                         .arg(QFileInfo(path).fileName(), file.errorString());
+        }
+        return false;
+    }
+    return true;
+}
+
+QString FirstGoneFile(const core::Plan& plan) {
+    for (const core::PlanFile& file : plan.files) {
+        const QFileInfo info(FromPath(file.path));
+        if (!info.isFile() || !info.isReadable()) {
+            return QStringLiteral("The data file %1 of the plan is gone.").arg(info.filePath());
+        }
+    }
+    return {};
+}
+
+}  // namespace ui

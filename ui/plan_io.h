@@ -1,0 +1,31 @@
+// Plan files for the desktop program: read and checked, written with QSaveFile, and files hashed
+// with QCryptographicHash for the core's comparisons.
+#ifndef UI_PLAN_IO_H_
+#define UI_PLAN_IO_H_
+
+#include <QString>
+#include <optional>
+
+#include "plan.h"
+
+namespace ui {
+
+// SHA-256 of a file in lower-case hex; nullopt when it cannot be read.
+core::FileHasher Sha256Hasher();
+
+// Reads the plan at `path`. On failure: nullopt and `*error` one sentence saying why ("The plan
+// march.loomplan cannot be opened: it is not JSON (syntax error at byte 3).").
+std::optional<core::Plan> ReadPlan(const QString& path, QString* error);
+
+// Writes `plan` to `path` whole or not at all (QSaveFile). On failure: false, `*error` says why,
+// and any plan already at `path` is left as it was.
+bool WritePlan(const QString& path, const core::Plan& plan, QString* error);
+
+// "The data file /x/y.sta of the plan is gone." for the first file of the plan that is not a
+// readable file now; empty when every file is there. A plan whose files are to be loaded is
+// refused with it before anything changes.
+QString FirstGoneFile(const core::Plan& plan);
+
+}  // namespace ui
+
+#endif  // UI_PLAN_IO_H_
