@@ -23,13 +23,6 @@ void ObjectIdentity(std::string_view line, std::string& key) {
     key.append(Trim(ExtractField(line, BPDLayout, bpd_field::kObjectKind)));
 }
 
-std::string IdentityOf(const PlanObject& object) {
-    std::string key = object.name;
-    key.push_back('\0');
-    key.append(object.kind);
-    return key;
-}
-
 std::string ObjectText(const PlanObject& object) {
     return Latin1ToUtf8(object.name) + " (" + Latin1ToUtf8(object.kind) + ") of pool " +
            Latin1ToUtf8(object.pool);
@@ -46,6 +39,93 @@ PlanObject ObjectOfLine(std::string_view pool, std::string_view line) {
                       std::string(Trim(ExtractField(line, BPDLayout, bpd_field::kObjectName))),
                       std::string(Trim(ExtractField(line, BPDLayout, bpd_field::kObjectKind)))};
 }
+
+// The plan's objects by pool, name and kind. Open addressing over flat arrays: with node-based
+// maps the look-ups of a million lines took longer than the load they follow.
+class ObjectLookup {
+public:
+    explicit ObjectLookup(const Plan& plan) : m_plan(plan), m_first(plan.objects.size()) {
+        size_t capacity = 16;
+        while (capacity < plan.objects.size() * 2) {
+            capacity *= 2;
+        }
+        m_slots.assign(capacity, Slot{});
+        m_mask = capacity - 1;
+        for (size_t i = 0; i < plan.objects.size(); ++i) {
+            const PlanObject& o = plan.objects[i];
+            const auto [pool, added] =
+                m_poolIds.try_emplace(FoldedCase(o.pool), static_cast<int32_t>(m_poolIds.size()));
+            m_poolOf.push_back(pool->second);
+            const int64_t existing = Find(pool->second, o.name, o.kind);
+            m_first[i] = existing >= 0 ? static_cast<size_t>(existing) : i;
+            if (existing < 0) {
+                const uint64_t hash = Hash(pool->second, o.name, o.kind);
+                size_t slot = hash & m_mask;
+                while (m_slots[slot].indexPlusOne != 0) {
+                    slot = (slot + 1) & m_mask;
+                }
+                m_slots[slot] = {hash, static_cast<uint32_t>(i + 1)};
+            }
+        }
+    }
+
+    // The id of the pool among those the plan's objects name; -1 when none names it.
+    int32_t PoolId(std::string_view pool) const {
+        const auto it = m_poolIds.find(FoldedCase(Trim(pool)));
+        return it == m_poolIds.end() ? -1 : it->second;
+    }
+
+    // The first entry of plan.objects for the object on the line; -1 when there is none.
+    int64_t Find(int32_t poolId, std::string_view line) const {
+        return Find(poolId, Trim(ExtractField(line, BPDLayout, bpd_field::kObjectName)),
+                    Trim(ExtractField(line, BPDLayout, bpd_field::kObjectKind)));
+    }
+
+    // The first entry of plan.objects equal to entry i (a plan may name an object twice).
+    size_t FirstOfItsKey(size_t i) const { return m_first[i]; }
+
+private:
+    struct Slot {
+        uint64_t hash = 0;
+        uint32_t indexPlusOne = 0;  // 0: empty
+    };
+
+    static uint64_t Hash(int32_t poolId, std::string_view name, std::string_view kind) {
+        uint64_t h = 1469598103934665603ull ^ static_cast<uint64_t>(poolId);
+        for (const char c : name) {
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        }
+        h = (h ^ 0xFFu) * 1099511628211ull;  // keeps "AB"+"C" apart from "A"+"BC"
+        for (const char c : kind) {
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        }
+        h ^= h >> 31;  // the low bits pick the slot; bring the high ones down
+        return h * 0x9E3779B97F4A7C15ull;
+    }
+
+    int64_t Find(int32_t poolId, std::string_view name, std::string_view kind) const {
+        const uint64_t hash = Hash(poolId, name, kind);
+        for (size_t slot = hash & m_mask; m_slots[slot].indexPlusOne != 0;
+             slot = (slot + 1) & m_mask) {
+            if (m_slots[slot].hash != hash) {
+                continue;
+            }
+            const size_t i = m_slots[slot].indexPlusOne - 1;
+            const PlanObject& o = m_plan.objects[i];
+            if (m_poolOf[i] == poolId && o.name == name && o.kind == kind) {
+                return static_cast<int64_t>(i);
+            }
+        }
+        return -1;
+    }
+
+    const Plan& m_plan;
+    std::unordered_map<std::string, int32_t> m_poolIds;  // folded pool name -> id
+    std::vector<int32_t> m_poolOf;                       // per object
+    std::vector<size_t> m_first;
+    std::vector<Slot> m_slots;
+    size_t m_mask = 0;
+};
 
 // Clears every choice, as a fresh load leaves the tables, but keeps what was loaded.
 void ClearChoices(CoreTables& tables) {
@@ -176,7 +256,7 @@ PlanCapture CapturePlan(const CoreTables& tables, std::string membersText, std::
             capture.account.push_back(
                 Item(PlanItemKind::kObjectCachedInSomeFiles, o.pool, o.name, {},
                      "Object " + ObjectText(o) +
-                         " is cached in some files but not in others; the plan caches it in "
+                         " is cached in some files but not in others; it counts as cached in "
                          "every file."));
         }
     }
@@ -258,32 +338,27 @@ PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan) {
 
     // One pass over the object lines with a look-up each: a search per object would cost
     // objects x lines.
-    std::unordered_map<std::string, std::unordered_map<std::string, size_t>> wanted;
-    for (size_t i = 0; i < plan.objects.size(); ++i) {
-        wanted[FoldedCase(plan.objects[i].pool)].try_emplace(IdentityOf(plan.objects[i]), i);
-    }
+    const ObjectLookup lookup(plan);
     std::vector<bool> found(plan.objects.size(), false);
     std::vector<bool> planned(tables.lstData.size(), false);
-    std::string identity;
     for (const PoolRow& row : tables.lvControl) {
-        const auto pool = wanted.find(FoldedCase(Trim(row.BPool)));
-        if (pool == wanted.end()) {
+        const int32_t poolId = lookup.PoolId(row.BPool);
+        if (poolId < 0) {
             continue;
         }
         const ObjectLineSpan span = ObjectLines(tables, row);
         for (size_t k = span.begin; k < span.end; ++k) {
-            ObjectIdentity(tables.lstData[k].text, identity);
-            const auto it = pool->second.find(identity);
-            if (it != pool->second.end()) {
+            const int64_t object = lookup.Find(poolId, tables.lstData[k].text);
+            if (object >= 0) {
                 tables.lstData[k].ItemData = -1;
-                found[it->second] = true;
+                found[static_cast<size_t>(object)] = true;
                 planned[k] = true;
             }
         }
     }
     for (size_t i = 0; i < plan.objects.size(); ++i) {
         const PlanObject& o = plan.objects[i];
-        if (!found[i] && missingPools.count(FoldedCase(o.pool)) == 0) {
+        if (!found[lookup.FirstOfItsKey(i)] && missingPools.count(FoldedCase(o.pool)) == 0) {
             account.push_back(
                 Item(PlanItemKind::kObjectMissing, o.pool, o.name, {},
                      "Object " + ObjectText(o) + " is not in the data files; it is not cached."));
@@ -300,10 +375,11 @@ PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan) {
         for (const size_t r : rows) {
             tables.lvControl[r].CacheAll = true;
         }
-        if (wanted.count(folded) == 0) {
+        if (lookup.PoolId(pool.name) < 0) {
             continue;  // the box was unchecked by hand, which leaves the flag on alone
         }
         std::unordered_set<std::string> reported;
+        std::string identity;
         for (const size_t r : rows) {
             const PoolRow& row = tables.lvControl[r];
             const ObjectLineSpan span = ObjectLines(tables, row);

@@ -88,7 +88,7 @@ using FileHasher = std::function<std::optional<std::string>(const std::string& p
 
 struct PlanCapture {
     Plan plan;
-    PlanAccount account;  // kObjectCachedInSomeFiles items, in line order
+    PlanAccount account;  // kObjectCachedInSomeFiles items, in the order of plan.objects
 };
 
 // The choices held by the tables now, with the two texts. Every object with a cached line is

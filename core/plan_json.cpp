@@ -264,6 +264,10 @@ PlanReadResult ReadPlanJson(std::string_view text, const std::string& planFolder
     } catch (const json::parse_error& e) {
         result.error = "it is not JSON (syntax error at byte " + std::to_string(e.byte) + ")";
         return result;
+    } catch (const json::exception&) {
+        // The parser throws more than parse_error: 1e400 is an out_of_range.
+        result.error = "it is a damaged plan (a number is too large)";
+        return result;
     }
     const json* format = root.is_object() ? Reader::Member(root, "format") : nullptr;
     if (format == nullptr || !format->is_string() ||

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Builds the loader fuzzer with clang in its own build folder (core instrumented with the
-# sanitizers) and runs it for SECONDS (default 60) from a seed corpus made of samples/.
+# Builds a fuzzer with clang in its own build folder (core instrumented with the sanitizers) and
+# runs it for SECONDS (default 60): the loader from a seed corpus made of samples/, or the plan
+# reader (TARGET plan_fuzzer) from a few plans.
 # Crashing inputs are written under ARTIFACTS (default /tmp/loomstead-fuzz), never in the tree.
 #
-# Usage: fuzz/run.sh [SECONDS]
+# Usage: fuzz/run.sh [SECONDS] [TARGET]   (TARGET: loader_fuzzer or plan_fuzzer)
 #   env FUZZ_BUILD_DIR  build folder (default build-fuzz in the repository)
 #   env ARTIFACTS       folder for crashing inputs and the working corpus
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
+target=${2:-loader_fuzzer}
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 artifacts=${ARTIFACTS:-/tmp/loomstead-fuzz}
 
@@ -22,7 +24,18 @@ mkdir -p "$build"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DLOOMSTEAD_BUILD_FUZZERS=ON -DLOOMSTEAD_BUILD_TESTS=OFF > "$build/configure.log" ||
     { cat "$build/configure.log" >&2; exit 1; }
-cmake --build "$build" --target loader_fuzzer
+cmake --build "$build" --target "$target"
+
+if [ "$target" = plan_fuzzer ]; then
+    corpus="$artifacts/plan-corpus"
+    mkdir -p "$corpus"
+    printf '%s' '{"format":"loomstead-plan","version":1,"files":[{"path":"m.sta","size":10,"modified_ns":5,"sha256":"ab"}],"pools":[{"name":"BP0","cache_all":true},{"name":"BP7"}],"objects":[{"pool":"BP0","name":"DB.A","kind":"T"},{"pool":"bp1","name":"DB.C","kind":"T"}],"members":"2","ecsa":"8","cfrm":{"cf":"CF01"}}' > "$corpus/seed-plan"
+    printf '%s' '{"format":"loomstead-plan","version":2}' > "$corpus/seed-newer"
+    printf '%s' '{"format":"loomstead-plan","version":1,"pools":[{"name":"BP1"}],"objects":[{"pool":"BP1","name":"DB.C","kind":"T"},{"pool":"BP1","name":"DB.C","kind":"T"}]}' > "$corpus/seed-twice"
+    echo "Fuzzing for $seconds s; crashing inputs go to $artifacts/"
+    exec "$build/fuzz/plan_fuzzer" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+        -dict="$root/fuzz/plan.dict" -artifact_prefix="$artifacts/" "$corpus"
+fi
 
 # Seeds: each sample whole and its first 4 KB as one-file inputs, and the two heads joined as a
 # two-file input (a backslash and any other byte split the files; the odd last byte says two).

@@ -512,6 +512,11 @@ bool MainWindow::openPlan(const QString& path) {
         m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
         return false;
     }
+    if (plan->files.empty()) {
+        // A plan of choices alone applies to the files loaded now.
+        reapplyChoices(std::move(plan), kOpenPlanTitle);
+        return true;
+    }
     // Loaded aside, so that a file that fails to load leaves the tables as they were.
     core::CoreTables loaded;
     core::PlanAccount fileItems;

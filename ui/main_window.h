@@ -61,8 +61,10 @@ public:
 
     // Choices made since the plan was last opened or saved; with no plan, any choice at all.
     bool hasUnsavedChanges() const { return m_unsavedChanges; }
-    // Opens the plan at `path`: its files replace the file list and are loaded, then its choices
-    // are applied and the account of what did not carry over is shown. Returns false after one
+
+    // Opens the plan at `path`: its files replace the file list and are loaded (a plan without
+    // files applies to the files loaded now), then its choices are applied and the account of
+    // what did not carry over is shown. Returns false after one
     // message when the plan cannot be read or one of its files is gone; nothing changes then.
     bool openPlan(const QString& path);
     // Writes the choices made now, with the files they were made on, to `path` (whole or not at

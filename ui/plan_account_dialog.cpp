@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ui {
 
@@ -33,6 +34,7 @@ PlanAccountDialog::PlanAccountDialog(const QString& title, const core::PlanAccou
     m_list->setObjectName(QStringLiteral("lstPlanAccount"));
     m_list->setUniformItemSizes(true);
     m_list->setWordWrap(false);
+    m_list->setTextElideMode(Qt::ElideNone);  // a clipped path or name says nothing
     for (const core::PlanItem& item : account) {
         auto* entry = new QListWidgetItem(QString::fromStdString(item.message), m_list);
         entry->setToolTip(entry->text());
@@ -45,7 +47,8 @@ PlanAccountDialog::PlanAccountDialog(const QString& title, const core::PlanAccou
     connect(copy, &QPushButton::clicked, this, &PlanAccountDialog::copyItems);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(640, 320);
+    const int widest = m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth() + 40;
+    resize(std::clamp(widest, 480, 960), 320);
 }
 
 void PlanAccountDialog::copyItems() { QApplication::clipboard()->setText(m_text); }

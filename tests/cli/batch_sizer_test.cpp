@@ -205,7 +205,6 @@ TEST_F(BatchSizerTest, UsageErrorsPrintOneLineAndNoOutput) {
     const QStringList cases[] = {{},
                                  {"--bogus", path},
                                  {"--share", "BP5", path},
-                                 {"--share", "BP1", "--share", "bp1", path},
                                  {"--cache-pool", "BP0", path},
                                  {"--share-all", "--uncache-pool", "BP7", path},
                                  {"--share", "BP1", "--cache-object", "O1", path},
@@ -260,6 +259,72 @@ TEST_F(BatchSizerTest, LatinOneDataIsWrittenAsUtf8) {
     EXPECT_EQ(o["shared_pools"].toArray()[0].toObject()["pool"], QString::fromUtf8("BP\u00C4"));
     EXPECT_EQ(o["objects"].toArray()[0].toObject()["name"].toString().left(6),
               QString::fromUtf8("DB\u00E9.TS"));
+}
+
+TEST_F(BatchSizerTest, PlanSavedAndAppliedGivesTheSameRunAndAnAccount) {
+    const QString plan = m_dir.filePath("march.loomplan");
+    const CliRun saved =
+        RunCli({"--share", "BP1", "--share", "BP0", "--cache-pool", "BP0", "--cache-object", "O4",
+                "--members", "2", "--save-plan", plan, "--format", "json", PoolsFile()});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    const CliRun applied = RunCli({"--plan", plan, "--format", "json"});
+    ASSERT_EQ(applied.exitCode, 0) << applied.err.toStdString();
+    QJsonObject withoutPlan = applied.json();
+    EXPECT_EQ(Compact(withoutPlan.take("plan"), plan), R"({"file":"PATH","items":[]})");
+    withoutPlan["plan"] = saved.json()["plan"];
+    EXPECT_EQ(Compact(withoutPlan), Compact(saved.json()));
+
+    // Next month: BP1 lost DB2.TS1, BP0 gained DB1.TS3; BP1 shared again by hand does nothing.
+    const QString path =
+        WriteFile("pools.sta", {BpsLine("BP0", "1000", "500", "100", "1000"), BpdLine("DB1.TS1"),
+                                BpdLine("DB1.TS2"), BpdLine("DB1.TS3"), BpsLine("BP1", "2000"),
+                                BpdLine("DB2.IX1", 'I'), BpdLine("DB2.TS2")});
+    const CliRun next = RunCli({"--plan", plan, "--share", "BP1", "--format", "json"});
+    ASSERT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_EQ(
+        Compact(next.json()["plan"].toObject()["items"], path),
+        R"([{"file":"PATH","kind":"file_changed","message":"File PATH has changed since the )"
+        R"(plan was saved."},{"kind":"object_missing","message":"Object DB2.TS1 (T) of pool )"
+        R"(BP1 is not in the data files; it is not cached.","object":"DB2.TS1","pool":"BP1"},)"
+        R"({"kind":"object_new_under_cache_all","message":"Object DB1.TS3 (T) of pool BP0 is )"
+        R"(new and is cached because its pool has Cache All.","object":"DB1.TS3","pool":"BP0"}])");
+    EXPECT_EQ(next.errLines().size(), 3);
+    EXPECT_TRUE(next.errLines().value(0).startsWith("plan: File "));
+}
+
+TEST_F(BatchSizerTest, BadPlansGiveExitOneWithOneLine) {
+    const auto write = [this](const QString& name, const QByteArray& text) {
+        QFile file(m_dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return file.fileName();
+    };
+    const QString gone = m_dir.filePath("gone.sta");
+    const struct {
+        QStringList arguments;
+        QString error;
+    } cases[] = {
+        {{"--plan", write("a.loomplan", "{oops")},
+         "cannot read the plan %1: it is not JSON (syntax error at byte 2)"},
+        {{"--plan", write("b.loomplan", R"({"format": "cfsizer"})")},
+         R"(cannot read the plan %1: it is not a plan (it has no "format": "loomstead-plan"))"},
+        {{"--plan", write("c.loomplan", R"({"format": "loomstead-plan", "version": 9})")},
+         "cannot read the plan %1: it is a plan of a newer version (9) than this program reads "
+         "(1)"},
+        {{"--plan", m_dir.filePath("none.loomplan")}, "cannot read the plan %1: it does not exist"},
+        {{"--plan", m_dir.path()}, "cannot read the plan %1: it is a folder, not a plan file"},
+        {{"--plan", write("d.loomplan", R"({"format": "loomstead-plan", "version": 1,
+                                            "files": [{"path": "gone.sta"}]})")},
+         "the data file " + gone + " of the plan %1 is gone"},
+        {{"--save-plan", m_dir.filePath("no/such.loomplan"), PoolsFile()},
+         "cannot save the plan %1: it cannot be written (No such file or directory)"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(c.arguments);
+        EXPECT_EQ(run.exitCode, 1) << c.error.toStdString();
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "loomstead-cli: " + c.error.arg(c.arguments[1]) + "\n");
+    }
 }
 
 TEST_F(BatchSizerTest, VersionGoesToStandardOutput) {

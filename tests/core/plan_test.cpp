@@ -244,6 +244,8 @@ TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
          "it is a plan of a newer version (2) than this program reads (1)"},
         {R"({"format": "loomstead-plan", "version": "1"})",
          "it is a damaged plan (\"version\" must be a whole number)"},
+        {R"({"format": "loomstead-plan", "version": 1e400})",
+         "it is a damaged plan (a number is too large)"},
         {R"({"format": "loomstead-plan", "version": 0})",
          "it is a damaged plan (\"version\" must be 1 or more)"},
         {R"({"format": "loomstead-plan", "version": 1, "pools": [{"name": 7}]})",

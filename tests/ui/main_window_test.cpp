@@ -20,6 +20,7 @@
 #include <QTreeView>
 
 #include "objects_page.h"
+#include "plan_account_dialog.h"
 #include "pools_page.h"
 #include "scripted_seams.h"
 #include "tables.h"
@@ -43,6 +44,8 @@ private slots:
     void objectsPageIsRebuiltOnEveryEntry();
     void columnWidthsAreStoredAtCloseAndRestoredAtStart();
     void wizardWorksWithTheKeyboardAlone();
+    void addingAFileKeepsTheChoicesMadeBefore();
+    void plansOpenOnlyWhenWholeAndSaveTheChoices();
 
 private:
     // Shows the window; the first activation asks for `firstFile` (empty: the user cancels).
@@ -98,6 +101,16 @@ QString Bpd(const QString& pool, QChar kind, const QString& object, int a = 0, i
 }
 
 const QString kHeader = QStringLiteral("LOOMSTEAD STATISTICS ENV=TEST");
+
+class RecordingAccountSink : public ui::PlanAccountSink {
+public:
+    void showAccount(const QString& title, const core::PlanAccount& account) override {
+        titles.append(title);
+        accounts.push_back(account);
+    }
+    QStringList titles;
+    std::vector<core::PlanAccount> accounts;
+};
 
 }  // namespace
 
@@ -433,3 +446,67 @@ void MainWindowTest::wizardWorksWithTheKeyboardAlone() {
 
 QTEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"
+
+void MainWindowTest::addingAFileKeepsTheChoicesMadeBefore() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    RecordingAccountSink accounts;
+    m_window->setPlanAccountSink(accounts);
+    clickTab(1);
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    clickTab(2);
+    auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstSharedPools"));
+    ui::ClickRow(pools, 3);  // BP3
+    auto* cacheAll = m_window->findChild<QWidget*>(QStringLiteral("chkCacheAllObjects"));
+    QTest::mouseClick(cacheAll, Qt::LeftButton, {}, QPoint(8, cacheAll->height() / 2));
+    QCOMPARE(labelText("lblTPSObjects"), "36");
+
+    clickTab(0);
+    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
+    clickButton(QStringLiteral("cmdAdd"));
+    clickTab(2);
+    QCOMPARE(ui::Texts(pools->model()), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K"}));
+    ui::ClickRow(pools, 3);
+    QCOMPARE(labelText("lblTPObjects"), "65");
+    QCOMPARE(labelText("lblTPSObjects"), "65");  // Cache All took db1b's 29 objects too
+    QCOMPARE(accounts.titles, QStringList({"Choices After Reloading"}));
+    QCOMPARE(accounts.accounts[0].size(), 29u);  // the objects db1a did not hold
+    QCOMPARE(accounts.accounts[0][0].kind, core::PlanItemKind::kObjectNewUnderCacheAll);
+
+    clickTab(0);
+    removeFirstFile();
+    clickTab(2);
+    ui::ClickRow(pools, 3);
+    QCOMPARE(labelText("lblTPSObjects"), "29");  // db1b's, still under Cache All
+    QCOMPARE(accounts.accounts.size(), 2u);
+    QCOMPARE(accounts.accounts[1].size(), 36u);  // db1a's objects, gone with it
+    QCOMPARE(accounts.accounts[1][0].kind, core::PlanItemKind::kObjectMissing);
+}
+
+void MainWindowTest::plansOpenOnlyWhenWholeAndSaveTheChoices() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    RecordingAccountSink accounts;
+    m_window->setPlanAccountSink(accounts);
+    clickTab(1);
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
+    QVERIFY(m_window->savePlan(plan));
+    QVERIFY(!m_window->savePlan(m_dir->filePath(QStringLiteral("no/such.loomplan"))));
+    const QString notPlan = writeFile(QStringLiteral("x.loomplan"), {QStringLiteral("[]")});
+    QVERIFY(!m_window->openPlan(notPlan));
+    QCOMPARE(m_messages->messages.size(), 3);  // BP7's refusal, the two failures
+    QCOMPARE(m_messages->messages[2].text,
+             "The plan x.loomplan cannot be opened: it is not a plan (it has no \"format\": "
+             "\"loomstead-plan\").");
+    QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
+
+    clickTab(0);
+    removeFirstFile();
+    clickTab(1);
+    QCOMPARE(m_window->tables().lvSharedPools.size(), 0u);
+    QCOMPARE(accounts.accounts.at(0).size(), 5u);  // no file, so every pool is missing
+    QVERIFY(m_window->openPlan(plan));
+    QCOMPARE(m_pages->currentIndex(), 1);
+    QCOMPARE(m_window->tables().lstSelectedFiles.size(), 1u);
+    QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
+    QCOMPARE(accounts.titles.size(), 1);  // the plan carried over whole
+}

@@ -16,10 +16,22 @@
 #include <cstdio>
 
 #include "main_window.h"
+#include "plan_account_dialog.h"
 #include "scripted_seams.h"
 #include "title_window.h"
 
 namespace {
+
+// Keeps the account of a plan's application for a picture of its dialog.
+class KeptAccount : public ui::PlanAccountSink {
+public:
+    void showAccount(const QString& title, const core::PlanAccount& items) override {
+        this->title = title;
+        account = items;
+    }
+    QString title;
+    core::PlanAccount account;
+};
 
 bool Save(QWidget& window, const QDir& out, const QString& name) {
     const QString path = out.filePath(name);
@@ -119,6 +131,20 @@ int main(int argc, char* argv[]) {
     }
     QTest::qWait(100);
     ok = Save(*window, out, QStringLiteral("4-view-results.png")) && ok;
+
+    // Taking the first sample off keeps the choices; the account says what could not be kept.
+    KeptAccount kept;
+    window->setPlanAccountSink(kept);
+    ClickTab(*pages, 0);
+    if (auto* files = window->findChild<QAbstractItemView*>(QStringLiteral("lstSelectedFiles"))) {
+        ClickRow(*files, 0);
+    }
+    ClickButton(*window, QStringLiteral("cmdRemove"));
+    ClickTab(*pages, 2);
+    ui::PlanAccountDialog account(kept.title, kept.account, window.get());
+    account.show();
+    QTest::qWait(100);
+    ok = !kept.account.empty() && Save(account, out, QStringLiteral("5-plan-account.png")) && ok;
 
     window->close();
     for (const ui::RecordedMessage& message : messages.messages) {
