@@ -515,6 +515,7 @@ bool MainWindow::openPlan(const QString& path) {
     if (plan->files.empty()) {
         // A plan of choices alone applies to the files loaded now.
         reapplyChoices(std::move(plan), kOpenPlanTitle);
+        setPlanPath(path);
         return true;
     }
     // Loaded aside, so that a file that fails to load leaves the tables as they were.
