@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabBar>
@@ -36,6 +38,25 @@ public:
 bool Save(QWidget& window, const QDir& out, const QString& name) {
     const QString path = out.filePath(name);
     if (!window.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// The window with the menus open on it drawn where they stand.
+bool SaveWithMenus(QWidget& window, const QDir& out, const QString& name) {
+    QPixmap shot = window.grab();
+    QPainter painter(&shot);
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMenu*>(widget) != nullptr && widget->isVisible()) {
+            painter.drawPixmap(window.mapFromGlobal(widget->pos()), widget->grab());
+        }
+    }
+    painter.end();
+    const QString path = out.filePath(name);
+    if (!shot.save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
@@ -101,6 +122,23 @@ int main(int argc, char* argv[]) {
     ClickButton(*window, QStringLiteral("cmdAdd"));  // the second sample
     QTest::qWait(100);
     ok = Save(*window, out, QStringLiteral("1-select-files.png")) && ok;
+
+    // A plan saved puts itself at the top of Open Recent, above the two samples.
+    window->savePlan(settingsDir.filePath(QStringLiteral("march.loomplan")));
+    window->activateWindow();  // menus open by keys in the active window only
+    if (!QTest::qWaitForWindowActive(window.get())) {
+        std::fprintf(stderr, "the main window is not active\n");
+    }
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::AltModifier);
+    QTest::qWait(100);
+    if (QWidget* fileMenu = QApplication::activePopupWidget()) {
+        QTest::keyClick(fileMenu, Qt::Key_R);  // Open Recent
+        QTest::qWait(200);
+        ok = SaveWithMenus(*window, out, QStringLiteral("file-menu.png")) && ok;
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTest::keyClick(fileMenu, Qt::Key_Escape);
+        QTest::qWait(100);
+    }
 
     ClickTab(*pages, 1);
     ClickButton(*window, QStringLiteral("cmdShareAllPools"));
