@@ -484,6 +484,14 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     }
 }
 
+// A drag that passes over a child that declines it (the pool lists take only pools) comes here
+// again at every move; without this, the pointer would show that the drop is refused.
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
 void MainWindow::dropEvent(QDropEvent* event) {
     const QStringList paths = LocalFiles(event->mimeData());
     if (paths.isEmpty()) {

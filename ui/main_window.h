@@ -86,6 +86,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Files dragged from a file manager: taken when at least one is a local file.
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
