@@ -159,12 +159,15 @@ QList<QKeySequence> KeysOf(QKeySequence::StandardKey key, const QKeySequence& fa
 }
 
 // "&3 /home/ann/plans/march.loomplan", the middle of a long path left out; a "&" in a path is
-// shown as itself rather than taken for a mnemonic.
+// shown as itself rather than taken for a mnemonic. The last digit is the mnemonic, so that the
+// tenth entry ("1&0") does not share its key with the first.
 QString RecentEntryText(int number, const QString& path, const QFontMetrics& metrics) {
     const QString shown = metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle,
                                              metrics.horizontalAdvance(QLatin1Char('x')) * 64);
-    return QStringLiteral("&%1 %2").arg(number).arg(
-        QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    QString label = QString::number(number);
+    label.insert(label.size() - 1, QLatin1Char('&'));
+    return label + QLatin1Char(' ') +
+           QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
 }  // namespace

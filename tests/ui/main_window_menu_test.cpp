@@ -2,7 +2,6 @@
 // menus, plans and files from the command line and from a drop, Open Recent, and the question
 // before unsaved choices are lost.
 #include <QAbstractItemView>
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
@@ -10,7 +9,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -28,17 +26,9 @@
 
 using ui::MainWindow;
 
-namespace {
-
-class RecordingAccountSink : public ui::PlanAccountSink {
-public:
-    void showAccount(const QString& title, const core::PlanAccount&) override {
-        titles.append(title);
-    }
-    QStringList titles;
+struct UnreadAccounts : ui::PlanAccountSink {
+    void showAccount(const QString&, const core::PlanAccount&) override {}
 };
-
-}  // namespace
 
 class MainWindowMenuTest : public QObject {
     Q_OBJECT
@@ -48,13 +38,10 @@ private slots:
     void cleanup();
 
     void addFilesAndHelpRunFromTheKeyboard();
-    void commandLinePathsReplaceTheOpeningDialog();
-    void dropsAreOpenedByKind_data();
-    void dropsAreOpenedByKind();
+    void pathsOpenByKind_data();
+    void pathsOpenByKind();
     void recentEntryOfAGoneFileIsTakenOff();
-    void quittingWithUnsavedChoicesAsksFirst_data();
-    void quittingWithUnsavedChoicesAsksFirst();
-    void planIsSavedMarkedAndOpenedFromTheCommandLine();
+    void planIsSavedMarkedAskedForAndOpenedFromTheCommandLine();
 
 private:
     void start(const QStringList& startPaths = {});
@@ -66,7 +53,7 @@ private:
     std::unique_ptr<ui::RecordingMessageSink> m_messages;
     std::unique_ptr<ui::ScriptedFileChooser> m_chooser;
     std::unique_ptr<MainWindow> m_window;
-    RecordingAccountSink m_accounts;
+    UnreadAccounts m_accounts;
 };
 
 void MainWindowMenuTest::init() {
@@ -128,101 +115,86 @@ void MainWindowMenuTest::addFilesAndHelpRunFromTheKeyboard() {
     QTRY_COMPARE(listedFiles(), QStringList({"a.sta", "b.sim"}));
     QVERIFY(m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"))->isTabEnabled(1));
     QCOMPARE(settings::RecentFilesStore().files(), QStringList({b, a}));
+    QCOMPARE(m_window->windowTitle(), "Loomstead");  // no plan open: the name alone
+    m_messages->saveAnswer = ui::SaveAnswer::kCancel;
+    QVERIFY(!m_window->close());
+    QCOMPARE(m_messages->questions.constLast().text,
+             "Your choices have not been saved as a plan. Save them?");
 
     QTest::keyClick(m_window.get(), Qt::Key_F1);
     auto* manual = m_window->findChild<QTextBrowser*>(QStringLiteral("txtManual"));
     QVERIFY(manual && manual->isVisible());
     QVERIFY(manual->toPlainText().startsWith(QStringLiteral("Using Loomstead")));
-
-    // Every item tells in the status bar what it does.
-    for (QAction* action : m_window->findChildren<QAction*>()) {
-        if (!action->isSeparator() && action->menu() == nullptr &&
-            action->parent() == m_window.get()) {
-            QVERIFY2(!action->statusTip().isEmpty(), qPrintable(action->text()));
-        }
-    }
 }
 
-void MainWindowMenuTest::commandLinePathsReplaceTheOpeningDialog() {
-    const QString a = writeFile("a.sta");
-    QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
-    writeFile("b.sim");
-    const QString missing = m_dir->filePath(QStringLiteral("missing.sta"));
-    // A relative path is read from the folder the program started in.
-    const QString startFolder = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
-    start({QStringLiteral("b.sim"), a, m_dir->filePath(QStringLiteral("folder")), missing});
-    QDir::setCurrent(startFolder);
-
-    QCOMPARE(m_chooser->requests, 0);
-    QCOMPARE(listedFiles(), QStringList({"b.sim", "a.sta"}));
-    QCOMPARE(m_window->tables().lstSelectedFiles.front(),
-             QDir(m_dir->path()).filePath(QStringLiteral("b.sim")).toStdString());
-    QCOMPARE(m_messages->messages.size(), 1);
-    QCOMPARE(m_messages->messages[0].text, "Some files could not be opened.");
-    QCOMPARE(m_messages->messages[0].detail,
-             QDir::toNativeSeparators(m_dir->filePath(QStringLiteral("folder"))) +
-                 ": is a folder; add the statistics files inside it instead\n" +
-                 QDir::toNativeSeparators(missing) + ": does not exist");
-}
-
-void MainWindowMenuTest::dropsAreOpenedByKind_data() {
-    QTest::addColumn<QStringList>("dropped");
+void MainWindowMenuTest::pathsOpenByKind_data() {
+    QTest::addColumn<bool>("dropped");  // else named on the command line
+    QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("listed");
-    QTest::addColumn<QString>("reasons");
-    QTest::newRow("data files") << QStringList{"a.sta", "notes.txt"}
-                                << QStringList{"a.sta", "notes.txt"} << QString();
-    QTest::newRow("a folder beside a file")
-        << QStringList{"folder", "a.sta"} << QStringList{"a.sta"}
-        << QStringLiteral("is a folder; add the statistics files inside it instead");
-    // The plan names plan.sta; the file beside it is added to the plan's.
-    QTest::newRow("a plan and a file")
-        << QStringList{"b.loomplan", "a.sta"} << QStringList{"plan.sta", "a.sta"} << QString();
-    QTest::newRow("two plans") << QStringList{"b.loomplan", "c.loomplan"} << QStringList{"plan.sta"}
-                               << QStringLiteral("is a second plan; one plan is opened at a time");
+    QTest::addColumn<QString>("detail");
+    const QString folder =
+        QStringLiteral("%1folder: is a folder; add the statistics files inside it instead");
+    // Relative names on the command line are read from the folder the program started in.
+    QTest::newRow("command line") << false << QStringList{"b.sim", "folder", "a.sta", "gone.sta"}
+                                  << QStringList{"b.sim", "a.sta"}
+                                  << folder + "\n%1gone.sta: does not exist";
+    QTest::newRow("drop: any regular file is data")
+        << true << QStringList{"a.sta", "notes.txt"} << QStringList{"a.sta", "notes.txt"}
+        << QString();
+    QTest::newRow("drop: a folder")
+        << true << QStringList{"folder", "a.sta"} << QStringList{"a.sta"} << folder;
+    // Each plan names plan.sta; a file beside it is added to the plan's.
+    QTest::newRow("drop: a plan and a file") << true << QStringList{"b.loomplan", "a.sta"}
+                                             << QStringList{"plan.sta", "a.sta"} << QString();
+    QTest::newRow("command line: two plans")
+        << false << QStringList{"b.loomplan", "c.loomplan"} << QStringList{"plan.sta"}
+        << QStringLiteral("%1c.loomplan: is a second plan; one plan is opened at a time");
 }
 
-void MainWindowMenuTest::dropsAreOpenedByKind() {
-    QFETCH(QStringList, dropped);
+void MainWindowMenuTest::pathsOpenByKind() {
+    QFETCH(bool, dropped);
+    QFETCH(QStringList, names);
     QFETCH(QStringList, listed);
-    QFETCH(QString, reasons);
-    start();
+    QFETCH(QString, detail);
     QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
     QList<QUrl> urls;
-    for (const QString& name : dropped) {
+    for (const QString& name : names) {
         if (name.endsWith(QLatin1String(".loomplan"))) {
             core::Plan plan;
             plan.files.push_back({writeFile("plan.sta").toStdString(), 0, 0, {}});
             QVERIFY(!core::WritePlanFile(m_dir->filePath(name).toStdString(), plan));
-        } else if (name != QLatin1String("folder")) {
+        } else if (name != QLatin1String("folder") && name != QLatin1String("gone.sta")) {
             writeFile(name);
         }
         urls.append(QUrl::fromLocalFile(m_dir->filePath(name)));
     }
-    QMimeData data;
-    data.setUrls(urls);
+    const QString startFolder = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    start(dropped ? QStringList{} : names);
+    QDir::setCurrent(startFolder);
+    QCOMPARE(m_chooser->requests, dropped ? 1 : 0);
 
-    // Dropped on the file list, which takes no drops itself: the window does.
-    QWidget* target =
-        m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
-    const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    QVERIFY(enter.isAccepted());
-    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &move);
-    QVERIFY(move.isAccepted());
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
-    QVERIFY(drop.isAccepted());
-
+    if (dropped) {  // on the file list, which takes no drops itself: the window does
+        QMimeData data;
+        data.setUrls(urls);
+        QWidget* target =
+            m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        for (QDropEvent* event :
+             {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
+            QApplication::sendEvent(target, event);
+            QVERIFY(event->isAccepted());
+        }
+    }
     QTRY_COMPARE(listedFiles(), listed);
-    if (reasons.isEmpty()) {
-        QVERIFY(m_messages->messages.isEmpty());
-    } else {
-        QCOMPARE(m_messages->messages.size(), 1);
-        QVERIFY2(m_messages->messages[0].detail.endsWith(reasons),
-                 qPrintable(m_messages->messages[0].detail));
+    QCOMPARE(m_messages->messages.size(), detail.isEmpty() ? 0 : 1);
+    if (!detail.isEmpty()) {
+        QCOMPARE(m_messages->messages[0].text, "Some files could not be opened.");
+        QCOMPARE(m_messages->messages[0].detail,
+                 detail.arg(QDir::toNativeSeparators(m_dir->path() + u'/')));
     }
 }
 
@@ -230,65 +202,29 @@ void MainWindowMenuTest::recentEntryOfAGoneFileIsTakenOff() {
     const QString kept = writeFile("kept.sta");
     const QString gone = m_dir->filePath(QStringLiteral("gone.sta"));
     settings::RecentFilesStore recent;
+    for (int i = 0; i < 12; ++i) {  // the menu keeps ten
+        recent.add(QString::number(i));
+    }
     recent.add(kept);
     recent.add(gone);
+    QCOMPARE(recent.files().size(), 10);
     start();
-
-    QMenu* file = openMenu(Qt::Key_F);
-    QTest::keyClick(file, Qt::Key_R);  // Open &Recent
-    QTRY_VERIFY(QApplication::activePopupWidget() != file);
-    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);  // the newest: gone.sta
-    QTRY_COMPARE(m_messages->messages.size(), 1);
+    for (int i = 0; i < 2; ++i) {  // the newest entry: gone.sta, then kept.sta
+        QMenu* file = openMenu(Qt::Key_F);
+        QTest::keyClick(file, Qt::Key_R);  // Open &Recent
+        QTRY_VERIFY(QApplication::activePopupWidget() != file);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);
+    }
+    QTRY_COMPARE(listedFiles(), QStringList({"kept.sta"}));
+    QCOMPARE(recent.files().mid(0, 2), QStringList({kept, "11"}));
+    QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages[0].title, "Open Recent");
     QCOMPARE(m_messages->messages[0].text,
              QDir::toNativeSeparators(gone) +
                  " no longer exists. It has been taken off the recent files.");
-    QCOMPARE(recent.files(), QStringList({kept}));
-    QVERIFY(listedFiles().isEmpty());
-
-    file = openMenu(Qt::Key_F);
-    QTest::keyClick(file, Qt::Key_R);
-    QTRY_VERIFY(QApplication::activePopupWidget() != file);
-    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);  // now kept.sta
-    QTRY_COMPARE(listedFiles(), QStringList({"kept.sta"}));
-    QCOMPARE(m_messages->messages.size(), 1);
 }
 
-void MainWindowMenuTest::quittingWithUnsavedChoicesAsksFirst_data() {
-    QTest::addColumn<bool>("addFile");
-    QTest::addColumn<ui::SaveAnswer>("answer");
-    QTest::addColumn<int>("questions");
-    QTest::addColumn<bool>("closed");
-    QTest::newRow("no choice made: no question") << false << ui::SaveAnswer::kCancel << 0 << true;
-    QTest::newRow("discard") << true << ui::SaveAnswer::kDiscard << 1 << true;
-    QTest::newRow("cancel keeps the window") << true << ui::SaveAnswer::kCancel << 1 << false;
-}
-
-void MainWindowMenuTest::quittingWithUnsavedChoicesAsksFirst() {
-    QFETCH(bool, addFile);
-    QFETCH(ui::SaveAnswer, answer);
-    QFETCH(int, questions);
-    QFETCH(bool, closed);
-    start();
-    m_messages->saveAnswer = answer;
-    if (addFile) {
-        m_chooser->willChoose(writeFile("a.sta"));
-        QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("cmdAdd")),
-                          Qt::LeftButton);
-    }
-    QCOMPARE(m_window->hasUnsavedChanges(), addFile);
-    QCOMPARE(m_window->windowTitle(), "Loomstead");  // no plan open: the name alone
-
-    QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
-    QCOMPARE(m_messages->questions.size(), questions);
-    if (questions > 0) {
-        QCOMPARE(m_messages->questions[0].text,
-                 "Your choices have not been saved as a plan. Save them?");
-    }
-    QCOMPARE(!m_window->isVisible(), closed);
-}
-
-void MainWindowMenuTest::planIsSavedMarkedAndOpenedFromTheCommandLine() {
+void MainWindowMenuTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     const QString data = m_dir->filePath(QStringLiteral("db1a.sta"));
     QVERIFY(QFile::copy(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"), data));
     start({data});
@@ -316,11 +252,13 @@ void MainWindowMenuTest::planIsSavedMarkedAndOpenedFromTheCommandLine() {
     QTest::keyClick(members, Qt::Key_Up);
     QCOMPARE(m_window->windowTitle(), "march.loomplan* - Loomstead");
 
-    // Saving before quitting writes to the plan open, without asking where.
-    m_messages->saveAnswer = ui::SaveAnswer::kSave;
-    QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
-    QVERIFY(!m_window->isVisible());
-    QCOMPARE(m_messages->questions.size(), 1);
+    // Quitting asks; Cancel keeps the window, Save writes to the plan open without asking where.
+    for (ui::SaveAnswer answer : {ui::SaveAnswer::kCancel, ui::SaveAnswer::kSave}) {
+        m_messages->saveAnswer = answer;
+        QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(m_window->isVisible(), answer == ui::SaveAnswer::kCancel);
+    }
+    QCOMPARE(m_messages->questions.size(), 2);
     QCOMPARE(m_messages->questions[0].text,
              "The plan march.loomplan has unsaved changes. Save them?");
     QCOMPARE(m_chooser->planRequests, 1);
@@ -332,8 +270,10 @@ void MainWindowMenuTest::planIsSavedMarkedAndOpenedFromTheCommandLine() {
     QCOMPARE(m_window->tables().lvSharedPools.size(), size_t{1});
     QCOMPARE(m_window->findChild<QSpinBox*>(QStringLiteral("txtSharedDB2"))->value(), 2);
     QCOMPARE(m_window->windowTitle(), "march.loomplan - Loomstead");
-    QVERIFY(!m_window->hasUnsavedChanges());
     QVERIFY(m_messages->messages.isEmpty());
+    QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);  // nothing to ask
+    QVERIFY(!m_window->isVisible());
+    QCOMPARE(m_messages->questions.size(), 2);
 }
 
 QTEST_MAIN(MainWindowMenuTest)
