@@ -108,7 +108,7 @@ void MainWindowMenuTest::addFilesAndHelpRunFromTheKeyboard() {
     QCOMPARE(m_chooser->requests, 1);
     const QString a = writeFile("a.sta");
     const QString b = writeFile("b.sim");
-    m_chooser->willChooseMany({a, b});
+    m_chooser->manyAnswers.enqueue({a, b});
     QMenu* file = openMenu(Qt::Key_F);
     QVERIFY(file);
     QTest::keyClick(file, Qt::Key_D);  // A&dd Files...
@@ -240,7 +240,7 @@ void MainWindowMenuTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() 
     QVERIFY(m_window->hasUnsavedChanges());
 
     // Save asks where the first time; the name gets the plan's ending.
-    m_chooser->willSavePlanAs(m_dir->filePath(QStringLiteral("march")));
+    m_chooser->planAnswers.enqueue(m_dir->filePath(QStringLiteral("march")));
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
     const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
     QVERIFY(QFileInfo::exists(plan));

@@ -22,33 +22,23 @@ public:
         ++requests;
         return m_answers.isEmpty() ? std::nullopt : m_answers.dequeue();
     }
-    // Add Files...: the next prepared list, or a cancel.
+    // Add Files... and Save Plan As...: the next prepared answer, or a cancel.
     QStringList chooseDataFiles(QWidget*) override {
         ++requests;
-        return m_manyAnswers.isEmpty() ? QStringList{} : m_manyAnswers.dequeue();
+        return manyAnswers.isEmpty() ? QStringList{} : manyAnswers.dequeue();
     }
-    void willChooseMany(const QStringList& paths) { m_manyAnswers.enqueue(paths); }
-
-    // Open Plan... and Save Plan As...: the next prepared path, or a cancel.
-    std::optional<QString> choosePlanToOpen(QWidget*) override { return nextPlanAnswer(); }
     std::optional<QString> choosePlanToSave(QWidget*, const QString&) override {
-        return nextPlanAnswer();
+        ++planRequests;
+        return planAnswers.isEmpty() ? std::nullopt : std::optional(planAnswers.dequeue());
     }
-    void willSavePlanAs(const QString& path) { m_planAnswers.enqueue(path); }
 
+    QQueue<QStringList> manyAnswers;
+    QQueue<QString> planAnswers;
     int planRequests = 0;
-
     int requests = 0;
 
 private:
     QQueue<std::optional<QString>> m_answers;
-    std::optional<QString> nextPlanAnswer() {
-        ++planRequests;
-        return m_planAnswers.isEmpty() ? std::nullopt : std::optional(m_planAnswers.dequeue());
-    }
-
-    QQueue<QStringList> m_manyAnswers;
-    QQueue<QString> m_planAnswers;
 };
 
 struct RecordedMessage {
