@@ -1,6 +1,8 @@
 #include "plan.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <unordered_map>
@@ -90,17 +92,31 @@ private:
         uint32_t indexPlusOne = 0;  // 0: empty
     };
 
+    static uint64_t Mix(uint64_t x) {
+        x *= 0xBF58476D1CE4E5B9ull;
+        return x ^ (x >> 31);
+    }
+
+    // Eight bytes at a time: a million names hashed byte by byte cost more than the look-ups.
     static uint64_t Hash(int32_t poolId, std::string_view name, std::string_view kind) {
-        uint64_t h = 1469598103934665603ull ^ static_cast<uint64_t>(poolId);
-        for (const char c : name) {
-            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        // The lengths keep "AB" + "C" apart from "A" + "BC".
+        uint64_t h = Mix((static_cast<uint64_t>(poolId) << 32) ^ (name.size() << 8) ^ kind.size());
+        size_t i = 0;
+        for (; i + 8 <= name.size(); i += 8) {
+            uint64_t word = 0;
+            std::memcpy(&word, name.data() + i, 8);
+            h = Mix(h ^ word);
         }
-        h = (h ^ 0xFFu) * 1099511628211ull;  // keeps "AB"+"C" apart from "A"+"BC"
-        for (const char c : kind) {
-            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        // An empty view may have no data pointer at all, which memcpy must not get.
+        uint64_t tail = 0;
+        if (i < name.size()) {
+            std::memcpy(&tail, name.data() + i, name.size() - i);
         }
-        h ^= h >> 31;  // the low bits pick the slot; bring the high ones down
-        return h * 0x9E3779B97F4A7C15ull;
+        uint64_t kindWord = 0;
+        if (!kind.empty()) {
+            std::memcpy(&kindWord, kind.data(), std::min<size_t>(kind.size(), 8));
+        }
+        return Mix(Mix(h ^ tail) ^ kindWord);
     }
 
     int64_t Find(int32_t poolId, std::string_view name, std::string_view kind) const {
