@@ -373,8 +373,12 @@ void MainWindow::openPaths(const QStringList& paths) {
                              ReasonNotOpened(kind));
         }
     }
-    // The plan replaces the file list; files named beside it are added to the plan's.
-    if (!plan.isEmpty() && maybeSave()) {
+    // The plan replaces the file list; files named beside it are added to the plan's. Cancel
+    // calls off the whole step, files and all.
+    if (!plan.isEmpty()) {
+        if (!maybeSave()) {
+            return;
+        }
         openPlan(plan);
     }
     addDataFiles(dataFiles);
@@ -386,10 +390,9 @@ void MainWindow::openPaths(const QStringList& paths) {
 
 void MainWindow::chooseDataFiles() { addDataFiles(m_chooser.chooseDataFiles(this)); }
 
+// The question about unsaved changes comes once a plan is chosen (openPaths), so that a
+// cancelled dialog asks nothing.
 void MainWindow::choosePlanToOpen() {
-    if (!maybeSave()) {
-        return;
-    }
     if (const std::optional<QString> path = m_chooser.choosePlanToOpen(this)) {
         openPaths({*path});
     }

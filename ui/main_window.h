@@ -53,10 +53,10 @@ public:
     // dialog (see openPaths). Without paths the dialog comes as usual. Call before show().
     void openAtStart(const QStringList& paths);
 
-    // Opens what each path is: the first plan is opened (after asking about unsaved changes),
-    // then each data file is listed and the files page shown, so that leaving it reads the
-    // files. Folders, missing and unreadable files, and every plan after the first, are named
-    // together in one message.
+    // Opens what each path is: the first plan is opened (after asking about unsaved changes;
+    // Cancel opens nothing), then each data file is listed and the files page shown, so that
+    // leaving it reads the files. Folders, missing and unreadable files, and every plan after
+    // the first, are named together in one message.
     void openPaths(const QStringList& paths);
 
     // Choices made since the plan was last opened or saved; with no plan, any choice at all.

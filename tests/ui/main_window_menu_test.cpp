@@ -271,9 +271,19 @@ void MainWindowMenuTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() 
     QCOMPARE(m_window->findChild<QSpinBox*>(QStringLiteral("txtSharedDB2"))->value(), 2);
     QCOMPARE(m_window->windowTitle(), "march.loomplan - Loomstead");
     QVERIFY(m_messages->messages.isEmpty());
+
+    // Open Plan over a change asks once, and the plan's own number comes back.
+    members = m_window->findChild<QSpinBox*>(QStringLiteral("txtSharedDB2"));
+    members->setFocus();
+    QTest::keyClick(members, Qt::Key_Up);
+    m_messages->saveAnswer = ui::SaveAnswer::kDiscard;
+    m_chooser->planAnswers.enqueue(plan);
+    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(m_messages->questions.size(), 3);
+    QCOMPARE(members->value(), 2);
     QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);  // nothing to ask
     QVERIFY(!m_window->isVisible());
-    QCOMPARE(m_messages->questions.size(), 2);
+    QCOMPARE(m_messages->questions.size(), 3);
 }
 
 QTEST_MAIN(MainWindowMenuTest)

@@ -22,10 +22,13 @@ public:
         ++requests;
         return m_answers.isEmpty() ? std::nullopt : m_answers.dequeue();
     }
-    // Add Files... and Save Plan As...: the next prepared answer, or a cancel.
+    // Add Files..., Open Plan... and Save Plan As...: the next prepared answer, or a cancel.
     QStringList chooseDataFiles(QWidget*) override {
         ++requests;
         return manyAnswers.isEmpty() ? QStringList{} : manyAnswers.dequeue();
+    }
+    std::optional<QString> choosePlanToOpen(QWidget* parent) override {
+        return choosePlanToSave(parent, {});
     }
     std::optional<QString> choosePlanToSave(QWidget*, const QString&) override {
         ++planRequests;
