@@ -1,10 +1,11 @@
 // The desktop program: the title window, then the main window until it closes.
 #include <QApplication>
-#include <QDir>
+#include <QCommandLineParser>
 #include <memory>
 
 #include "dialogs.h"
 #include "main_window.h"
+#include "program_files.h"
 #include "title_window.h"
 
 int main(int argc, char* argv[]) {
@@ -12,15 +13,28 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Loomstead"));
     QApplication::setOrganizationName(QStringLiteral("Loomkeep"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QApplication::setDesktopFileName(QStringLiteral("loomstead"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Sizes the coupling-facility structures of a DB2 data-sharing group."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("files"),
+        QStringLiteral("Statistics files (.sta, .sim) to add, or a plan (.loomplan) to open."),
+        QStringLiteral("[files...]"));
+    parser.process(app);
 
     ui::BoxMessageSink messages;
     ui::DialogFileChooser chooser;
-    const QString clipPath =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Filemove.avi"));
+    const QString clipPath = ui::FindProgramFile(QStringLiteral("Filemove.avi"));
+    const QStringList startPaths = parser.positionalArguments();
 
     std::unique_ptr<ui::MainWindow> mainWindow;
     ui::TitleWindow title([&]() -> QWidget* {
         mainWindow = std::make_unique<ui::MainWindow>(messages, chooser, clipPath);
+        mainWindow->openAtStart(startPaths);
         messages.setParent(mainWindow.get());
         return mainWindow.get();
     });

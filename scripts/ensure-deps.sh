@@ -5,6 +5,7 @@ loomstead_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
+    desktop-file-utils
     nlohmann-json3-dev
 )
 

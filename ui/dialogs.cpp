@@ -21,19 +21,85 @@ void BoxMessageSink::showMessage(MessageIcon icon, const QString& title, const Q
     QApplication::restoreOverrideCursor();
 }
 
-std::optional<QString> DialogFileChooser::chooseDataFile(QWidget* parent) {
-    QFileDialog dialog(parent, QStringLiteral("Add Data File"), m_lastFolder);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+namespace {
+
+QStringList RunDataFileDialog(QWidget* parent, const QString& title, QFileDialog::FileMode mode,
+                              QString& lastFolder) {
+    QFileDialog dialog(parent, title, lastFolder);
+    dialog.setFileMode(mode);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters({QStringLiteral("All Files (*.*)"), QStringLiteral("STA Files (*.sta)"),
                            QStringLiteral("SIM Files (*.sim)")});
     dialog.selectNameFilter(QStringLiteral("STA Files (*.sta)"));
     dialog.setOption(QFileDialog::ReadOnly, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    const QStringList paths = dialog.selectedFiles();
+    lastFolder = QFileInfo(paths.constFirst()).absolutePath();
+    return paths;
+}
+
+const QString kPlanFilter = QStringLiteral("Loomstead Plans (*.loomplan)");
+
+}  // namespace
+
+SaveAnswer BoxMessageSink::askToSaveChanges(const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, title, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, m_parent);
+    box.setDefaultButton(QMessageBox::Save);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    QApplication::restoreOverrideCursor();
+    switch (answer) {
+        case QMessageBox::Save:
+            return SaveAnswer::kSave;
+        case QMessageBox::Discard:
+            return SaveAnswer::kDiscard;
+        default:
+            return SaveAnswer::kCancel;
+    }
+}
+
+std::optional<QString> DialogFileChooser::chooseDataFile(QWidget* parent) {
+    const QStringList paths = RunDataFileDialog(parent, QStringLiteral("Add Data File"),
+                                                QFileDialog::ExistingFile, m_lastFolder);
+    if (paths.isEmpty()) {
+        return std::nullopt;
+    }
+    return paths.constFirst();
+}
+
+QStringList DialogFileChooser::chooseDataFiles(QWidget* parent) {
+    return RunDataFileDialog(parent, QStringLiteral("Add Data Files"), QFileDialog::ExistingFiles,
+                             m_lastFolder);
+}
+
+std::optional<QString> DialogFileChooser::choosePlanToOpen(QWidget* parent) {
+    QFileDialog dialog(parent, QStringLiteral("Open Plan"), m_lastPlanFolder, kPlanFilter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     const QString path = dialog.selectedFiles().constFirst();
-    m_lastFolder = QFileInfo(path).absolutePath();
+    m_lastPlanFolder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+std::optional<QString> DialogFileChooser::choosePlanToSave(QWidget* parent,
+                                                           const QString& suggestedPath) {
+    QFileDialog dialog(parent, QStringLiteral("Save Plan"),
+                       suggestedPath.isEmpty() ? m_lastPlanFolder : suggestedPath, kPlanFilter);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Only a file ending in .loomplan is taken for a plan when it is opened again.
+    dialog.setDefaultSuffix(QStringLiteral("loomplan"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    m_lastPlanFolder = QFileInfo(path).absolutePath();
     return path;
 }
 

@@ -4,6 +4,7 @@
 #define UI_DIALOGS_H_
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -12,19 +13,51 @@ namespace ui {
 
 enum class MessageIcon { kInformation, kCritical };
 
+// The answers to "save the changes before they are lost?".
+enum class SaveAnswer { kSave, kDiscard, kCancel };
+
 // Shows one message with a single OK button; returns when the user has read it.
 class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual void showMessage(MessageIcon icon, const QString& title, const QString& text,
                              const QString& detail = {}) = 0;
+
+    // Asks whether the unsaved changes are saved first, dropped, or the step that would lose
+    // them is called off. A sink that cannot ask answers kCancel, so nothing is ever lost
+    // without the user's word.
+    virtual SaveAnswer askToSaveChanges(const QString& title, const QString& text) {
+        (void)title;
+        (void)text;
+        return SaveAnswer::kCancel;
+    }
 };
 
-// Asks the user for one data file; nullopt when the user cancels.
+// Asks the user for files; nullopt (or an empty list) when the user cancels.
 class FileChooser {
 public:
     virtual ~FileChooser() = default;
     virtual std::optional<QString> chooseDataFile(QWidget* parent) = 0;
+
+    // Several data files at once, in the order the dialog gives them. By default one file.
+    virtual QStringList chooseDataFiles(QWidget* parent) {
+        const std::optional<QString> path = chooseDataFile(parent);
+        return path ? QStringList{*path} : QStringList{};
+    }
+
+    // An existing plan file to open. By default the user cancels.
+    virtual std::optional<QString> choosePlanToOpen(QWidget* parent) {
+        (void)parent;
+        return std::nullopt;
+    }
+
+    // Where to save a plan; `suggestedPath` is shown first and may be empty. By default the
+    // user cancels.
+    virtual std::optional<QString> choosePlanToSave(QWidget* parent, const QString& suggestedPath) {
+        (void)parent;
+        (void)suggestedPath;
+        return std::nullopt;
+    }
 };
 
 // The real ones: QMessageBox and QFileDialog.
@@ -34,6 +67,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
     void showMessage(MessageIcon icon, const QString& title, const QString& text,
                      const QString& detail = {}) override;
+    SaveAnswer askToSaveChanges(const QString& title, const QString& text) override;
 
 private:
     QWidget* m_parent;
@@ -44,9 +78,13 @@ private:
 class DialogFileChooser : public FileChooser {
 public:
     std::optional<QString> chooseDataFile(QWidget* parent) override;
+    QStringList chooseDataFiles(QWidget* parent) override;
+    std::optional<QString> choosePlanToOpen(QWidget* parent) override;
+    std::optional<QString> choosePlanToSave(QWidget* parent, const QString& suggestedPath) override;
 
 private:
     QString m_lastFolder;
+    QString m_lastPlanFolder;
 };
 
 }  // namespace ui

@@ -105,18 +105,34 @@ void FilesPage::addFile() {
     if (!path) {
         return;
     }
-    const std::string chosen = path->toStdString();
-    core::AddSelectedFile(m_tables, chosen);
+    addFiles({*path});
+}
+
+void FilesPage::addFiles(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    bool listed = false;
+    for (const QString& path : paths) {
+        listed = core::AddSelectedFile(m_tables, path.toStdString()) || listed;
+    }
     // A file listed already is selected instead of added again.
-    const int64_t row = core::FindSelectedFile(m_tables, chosen);
+    const int64_t row = core::FindSelectedFile(m_tables, paths.constLast().toStdString());
     showFileList(static_cast<int>(row));
     emit fileChosen();
+    emit filesAdded(paths);
+    if (listed) {
+        emit fileListChanged();
+    }
 }
 
 void FilesPage::removeSelectedFile() {
     const QList<QListWidgetItem*> selected = m_fileList->selectedItems();
     const int row = selected.isEmpty() ? -1 : m_fileList->row(selected.constFirst());
     core::RemoveSelectedFile(m_tables, row);
+    if (row >= 0) {
+        emit fileListChanged();
+    }
     const int count = static_cast<int>(m_tables.lstSelectedFiles.size());
     showFileList(row < 0 ? -1 : std::min(row, count - 1));
 }

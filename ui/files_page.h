@@ -2,6 +2,7 @@
 #ifndef UI_FILES_PAGE_H_
 #define UI_FILES_PAGE_H_
 
+#include <QStringList>
 #include <QWidget>
 
 class QListWidget;
@@ -32,10 +33,17 @@ signals:
     // The user picked a file in the dialog (also one already listed): "Select Shared Pools"
     // becomes reachable.
     void fileChosen();
+    // The user chose these files (some may be listed already), in the dialog or elsewhere.
+    void filesAdded(const QStringList& paths);
+    // A file was put on the list or taken off it.
+    void fileListChanged();
 
 public slots:
     // Asks for a data file and lists it unless it is listed already. A cancel changes nothing.
     void addFile();
+    // Lists each path that is not listed already, in order, selecting the last; "Select Shared
+    // Pools" becomes reachable as after a file chosen in the dialog. An empty list changes nothing.
+    void addFiles(const QStringList& paths);
     // Takes the selected file off the list; without a selection only marks the list changed.
     void removeSelectedFile();
 

@@ -1,15 +1,24 @@
 #include "main_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -17,6 +26,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <atomic>
 #include <climits>
@@ -33,14 +43,18 @@
 #include "dialogs.h"
 #include "file_source.h"
 #include "files_page.h"
+#include "help_windows.h"
 #include "input_files.h"
 #include "loader.h"
 #include "messages.h"
 #include "objects_page.h"
+#include "path_kinds.h"
 #include "plan_account_dialog.h"
 #include "plan_io.h"
 #include "pools_page.h"
+#include "recent_files.h"
 #include "results_page.h"
+#include "shell_messages.h"
 #include "sizing.h"
 #include "tables.h"
 #include "typed_number_box.h"
@@ -151,6 +165,52 @@ const QString kSavePlanTitle = QStringLiteral("Save Plan");
 const QString kCancelCaption = QStringLiteral("&Cancel");
 const QString kFinishCaption = QStringLiteral("&Finish");
 
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            paths.append(url.toLocalFile());
+        }
+    }
+    return paths;
+}
+
+QString ReasonNotOpened(PathKind kind) {
+    switch (kind) {
+        case PathKind::kFolder:
+            return kFolderReason;
+        case PathKind::kMissing:
+            return kMissingReason;
+        default:
+            return kUnreadableReason;
+    }
+}
+
+// The platform's key for a standard command, or `fallback` where the platform has none (Quit on
+// some desktops, Save As on Windows), so that the command still has a key.
+QList<QKeySequence> KeysOf(QKeySequence::StandardKey key, const QKeySequence& fallback) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty()) {
+        keys.append(fallback);
+    }
+    return keys;
+}
+
+// "&3 /home/ann/plans/march.loomplan", the middle of a long path left out; a "&" in a path is
+// shown as itself rather than taken for a mnemonic. The last digit is the mnemonic, so that the
+// tenth entry ("1&0") does not share its key with the first.
+QString RecentEntryText(int number, const QString& path, const QFontMetrics& metrics) {
+    const QString shown = metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle,
+                                             metrics.horizontalAdvance(QLatin1Char('x')) * 64);
+    QString label = QString::number(number);
+    label.insert(label.size() - 1, QLatin1Char('&'));
+    return label + QLatin1Char(' ') +
+           QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 }  // namespace
 
 MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QString& clipPath,
@@ -159,6 +219,7 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_tables(std::make_unique<core::CoreTables>()),
       m_messages(messages),
       m_fileSource(&kDiskFiles),
+      m_chooser(chooser),
       m_accountDialog(std::make_unique<DialogPlanAccountSink>(this)),
       m_accounts(m_accountDialog.get()),
       m_pages(new QTabWidget(this)),
@@ -170,7 +231,10 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_readProgress(new QProgressBar(this)),
       m_dataSize(new QLabel(this)) {
     setObjectName(QStringLiteral("frmSelectFiles"));
-    setWindowTitle(QStringLiteral("Loomstead"));
+    updateTitle();
+    setAcceptDrops(true);
+    createActions();
+    createMenus();
 
     m_pages->setObjectName(QStringLiteral("tbsMain"));
     m_pages->addTab(m_filesPage, QStringLiteral("Select Files"));
@@ -225,15 +289,18 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     connect(m_objectsPage, &ObjectsPage::resultsPageEnabled, this,
             [this] { m_pages->setTabEnabled(kResultsPage, true); });
     connect(m_quitButton, &QPushButton::clicked, this, &MainWindow::close);
+    connect(m_filesPage, &FilesPage::filesAdded, this, [](const QStringList& paths) {
+        settings::RecentFilesStore recent;
+        for (const QString& path : paths) {
+            recent.add(path);
+        }
+    });
+    // The plan holds the file list too, so a file put on or taken off the list is a change.
+    connect(m_filesPage, &FilesPage::fileListChanged, this, [this] { setUnsavedChanges(true); });
+    connect(m_poolsPage, &PoolsPage::choicesChanged, this, [this] { setUnsavedChanges(true); });
+    connect(m_objectsPage, &ObjectsPage::choicesChanged, this, [this] { setUnsavedChanges(true); });
 
     m_policyChooser = std::make_unique<DialogPolicyFileChooser>();
-    m_cfrmAction =
-        menuBar()
-            ->addMenu(QStringLiteral("&Results"))
-            ->addAction(QStringLiteral("CFRM &Policy…"), this, &MainWindow::openCfrmDialog);
-    m_cfrmAction->setObjectName(QStringLiteral("actCfrmPolicy"));
-    m_cfrmAction->setStatusTip(QStringLiteral("CFRM STRUCTURE statements of the latest results"));
-    m_cfrmAction->setEnabled(false);
     connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, this, &MainWindow::openCfrmDialog);
 
     setTabOrder(m_pages->tabBar(), m_filesPage->selectedFilesList());
@@ -250,6 +317,255 @@ MainWindow::~MainWindow() {
 const core::CoreTables& MainWindow::tables() const { return *m_tables; }
 
 void MainWindow::setFileSource(const core::FileSource& source) { m_fileSource = &source; }
+void MainWindow::createActions() {
+    m_addFilesAction = new QAction(QStringLiteral("A&dd Files..."), this);
+    m_addFilesAction->setObjectName(QStringLiteral("actAddFiles"));
+    m_addFilesAction->setStatusTip(QStringLiteral("Add statistics files (.sta, .sim) to the list"));
+    connect(m_addFilesAction, &QAction::triggered, this, &MainWindow::chooseDataFiles);
+
+    m_openPlanAction = new QAction(QStringLiteral("&Open Plan..."), this);
+    m_openPlanAction->setObjectName(QStringLiteral("actOpenPlan"));
+    m_openPlanAction->setShortcuts(KeysOf(QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O)));
+    m_openPlanAction->setStatusTip(
+        QStringLiteral("Open a plan: its files are read and its choices applied again"));
+    connect(m_openPlanAction, &QAction::triggered, this, &MainWindow::choosePlanToOpen);
+
+    m_savePlanAction = new QAction(QStringLiteral("&Save Plan"), this);
+    m_savePlanAction->setObjectName(QStringLiteral("actSavePlan"));
+    m_savePlanAction->setShortcuts(KeysOf(QKeySequence::Save, QKeySequence(Qt::CTRL | Qt::Key_S)));
+    m_savePlanAction->setStatusTip(
+        QStringLiteral("Save the files and the choices made on them as a plan"));
+    connect(m_savePlanAction, &QAction::triggered, this, &MainWindow::saveToPlan);
+
+    m_savePlanAsAction = new QAction(QStringLiteral("Save Plan &As..."), this);
+    m_savePlanAsAction->setObjectName(QStringLiteral("actSavePlanAs"));
+    m_savePlanAsAction->setShortcuts(
+        KeysOf(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    m_savePlanAsAction->setStatusTip(QStringLiteral("Save the plan under a new name"));
+    connect(m_savePlanAsAction, &QAction::triggered, this, &MainWindow::saveToChosenPlan);
+
+    m_quitAction = new QAction(QStringLiteral("&Quit"), this);
+    m_quitAction->setObjectName(QStringLiteral("actQuit"));
+    m_quitAction->setShortcuts(KeysOf(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    m_quitAction->setMenuRole(QAction::QuitRole);
+    m_quitAction->setStatusTip(QStringLiteral("Close Loomstead"));
+    connect(m_quitAction, &QAction::triggered, this, &MainWindow::close);
+
+    m_manualAction = new QAction(QStringLiteral("&Using Loomstead"), this);
+    m_manualAction->setObjectName(QStringLiteral("actManual"));
+    m_manualAction->setShortcuts(KeysOf(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
+    m_manualAction->setStatusTip(QStringLiteral("Read the manual"));
+    connect(m_manualAction, &QAction::triggered, this, [this] { ShowManualWindow(this); });
+
+    m_aboutAction = new QAction(QStringLiteral("&About Loomstead"), this);
+    m_aboutAction->setObjectName(QStringLiteral("actAbout"));
+    m_aboutAction->setMenuRole(QAction::AboutRole);
+    m_aboutAction->setStatusTip(QStringLiteral("Show the version and the licence"));
+    connect(m_aboutAction, &QAction::triggered, this, [this] { ShowAboutWindow(this); });
+}
+
+void MainWindow::createMenus() {
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    fileMenu->setObjectName(QStringLiteral("mnuFile"));
+    fileMenu->addAction(m_addFilesAction);
+    fileMenu->addSeparator();
+    fileMenu->addAction(m_openPlanAction);
+    fileMenu->addAction(m_savePlanAction);
+    fileMenu->addAction(m_savePlanAsAction);
+    fileMenu->addSeparator();
+    m_recentMenu = fileMenu->addMenu(QStringLiteral("Open &Recent"));
+    m_recentMenu->setObjectName(QStringLiteral("mnuRecent"));
+    m_recentMenu->setToolTipsVisible(true);
+    fileMenu->addSeparator();
+    fileMenu->addAction(m_quitAction);
+    // Read when the menu opens, so that a file gone since, or another window's entries, show.
+    connect(fileMenu, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentFilesMenu);
+    rebuildRecentFilesMenu();
+
+    QMenu* resultsMenu = menuBar()->addMenu(QStringLiteral("&Results"));
+    resultsMenu->setObjectName(QStringLiteral("mnuResults"));
+    m_cfrmAction =
+        resultsMenu->addAction(QStringLiteral("CFRM &Policy…"), this, &MainWindow::openCfrmDialog);
+    m_cfrmAction->setObjectName(QStringLiteral("actCfrmPolicy"));
+    m_cfrmAction->setStatusTip(QStringLiteral("CFRM STRUCTURE statements of the latest results"));
+    m_cfrmAction->setEnabled(false);
+
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    helpMenu->setObjectName(QStringLiteral("mnuHelp"));
+    helpMenu->addAction(m_manualAction);
+    helpMenu->addSeparator();
+    helpMenu->addAction(m_aboutAction);
+}
+
+void MainWindow::rebuildRecentFilesMenu() {
+    m_recentMenu->clear();
+    const QStringList files = settings::RecentFilesStore().files();
+    int number = 0;
+    for (const QString& path : files) {
+        QAction* entry =
+            m_recentMenu->addAction(RecentEntryText(++number, path, m_recentMenu->fontMetrics()));
+        entry->setToolTip(QDir::toNativeSeparators(path));
+        entry->setStatusTip(QDir::toNativeSeparators(path));
+        connect(entry, &QAction::triggered, this, [this, path] { openRecentFile(path); });
+    }
+    m_recentMenu->setEnabled(!files.isEmpty());
+}
+
+void MainWindow::openAtStart(const QStringList& paths) { m_startPaths = paths; }
+
+void MainWindow::openPaths(const QStringList& paths) {
+    QString plan;
+    QStringList dataFiles;
+    QStringList notOpened;
+    for (const QString& given : paths) {
+        const QString path = QFileInfo(given).absoluteFilePath();
+        const PathKind kind = KindOfPath(path);
+        if (kind == PathKind::kDataFile) {
+            dataFiles.append(path);
+        } else if (kind == PathKind::kPlan && plan.isEmpty()) {
+            plan = path;
+        } else if (kind == PathKind::kPlan) {
+            notOpened.append(QDir::toNativeSeparators(path) + QStringLiteral(": ") +
+                             kSecondPlanReason);
+        } else {
+            notOpened.append(QDir::toNativeSeparators(path) + QStringLiteral(": ") +
+                             ReasonNotOpened(kind));
+        }
+    }
+    // The plan replaces the file list; files named beside it are added to the plan's. Cancel
+    // calls off the whole step, files and all.
+    if (!plan.isEmpty()) {
+        if (!maybeSave()) {
+            return;
+        }
+        openPlan(plan);
+    }
+    addDataFiles(dataFiles);
+    if (!notOpened.isEmpty()) {
+        m_messages.showMessage(MessageIcon::kInformation, kShellTitle, kPathsNotOpenedText,
+                               notOpened.join(QLatin1Char('\n')));
+    }
+}
+
+void MainWindow::chooseDataFiles() { addDataFiles(m_chooser.chooseDataFiles(this)); }
+
+// The question about unsaved changes comes once a plan is chosen (openPaths), so that a
+// cancelled dialog asks nothing.
+void MainWindow::choosePlanToOpen() {
+    if (const std::optional<QString> path = m_chooser.choosePlanToOpen(this)) {
+        openPaths({*path});
+    }
+}
+
+bool MainWindow::saveToPlan() {
+    return m_planPath.isEmpty() ? saveToChosenPlan() : savePlan(m_planPath);
+}
+
+bool MainWindow::saveToChosenPlan() {
+    // A first plan is offered in the folder of the first statistics file, where it is likely
+    // to be looked for next month.
+    QString suggested = m_planPath;
+    if (suggested.isEmpty() && !m_tables->lstSelectedFiles.empty()) {
+        suggested = QFileInfo(QString::fromStdString(m_tables->lstSelectedFiles.front()))
+                        .dir()
+                        .filePath(kNewPlanName);
+    }
+    std::optional<QString> path = m_chooser.choosePlanToSave(this, suggested);
+    if (!path) {
+        return false;
+    }
+    // Only a name ending in .loomplan opens as a plan again.
+    if (!IsPlanPath(*path)) {
+        path->append(QStringLiteral(".loomplan"));
+    }
+    return savePlan(*path);
+}
+
+void MainWindow::setPlanPath(const QString& path) {
+    m_planPath = QFileInfo(path).absoluteFilePath();
+    m_unsavedChanges = false;
+    updateTitle();
+    settings::RecentFilesStore().add(m_planPath);
+}
+
+void MainWindow::addDataFiles(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    m_filesPage->addFiles(paths);
+    // The files are read on leaving the files page; shown there, the user sees them listed.
+    m_pages->setCurrentIndex(kFilesPage);
+}
+
+void MainWindow::openRecentFile(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        settings::RecentFilesStore().remove(path);
+        rebuildRecentFilesMenu();
+        m_messages.showMessage(MessageIcon::kInformation, kRecentGoneTitle,
+                               kRecentGoneText.arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    openPaths({path});
+}
+
+void MainWindow::setUnsavedChanges(bool unsaved) {
+    if (m_unsavedChanges != unsaved) {
+        m_unsavedChanges = unsaved;
+        updateTitle();
+    }
+}
+
+void MainWindow::updateTitle() {
+    if (m_planPath.isEmpty()) {
+        setWindowTitle(kShellTitle);
+        return;
+    }
+    setWindowTitle(QFileInfo(m_planPath).fileName() +
+                   (m_unsavedChanges ? QStringLiteral("*") : QString()) + QStringLiteral(" - ") +
+                   kShellTitle);
+}
+
+bool MainWindow::maybeSave() {
+    if (!m_unsavedChanges) {
+        return true;
+    }
+    const QString question = m_planPath.isEmpty()
+                                 ? kSaveChoicesText
+                                 : kSaveChangesToPlanText.arg(QFileInfo(m_planPath).fileName());
+    switch (m_messages.askToSaveChanges(kShellTitle, question)) {
+        case SaveAnswer::kDiscard:
+            return true;
+        case SaveAnswer::kSave:
+            return saveToPlan();
+        case SaveAnswer::kCancel:
+            return false;
+    }
+    return false;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+// A drag that passes over a child that declines it (the pool lists take only pools) comes here
+// again at every move; without this, the pointer would show that the drop is refused.
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // Opened once the drop is over: a message box must not open inside the drag's own loop.
+    QTimer::singleShot(0, this, [this, paths] { openPaths(paths); });
+}
 
 void MainWindow::setPlanAccountSink(PlanAccountSink& sink) { m_accounts = &sink; }
 
@@ -272,6 +588,7 @@ bool MainWindow::openPlan(const QString& path) {
     if (plan->files.empty()) {
         // A plan of choices alone applies to the files loaded now.
         reapplyChoices(std::move(plan), kOpenPlanTitle);
+        setPlanPath(path);
         return true;
     }
     core::PlanAccount fileItems;
@@ -297,6 +614,7 @@ bool MainWindow::openPlan(const QString& path) {
     m_pages->setTabEnabled(kPoolsPage, true);
     reapplyChoices(std::move(plan), kOpenPlanTitle, std::move(fileItems));
     m_pages->setCurrentIndex(kPoolsPage);
+    setPlanPath(path);
     return true;
 }
 
@@ -313,6 +631,7 @@ bool MainWindow::savePlan(const QString& path) {
         m_messages.showMessage(MessageIcon::kCritical, kSavePlanTitle, error);
         return false;
     }
+    setPlanPath(path);
     if (!capture.account.empty()) {
         m_accounts->showAccount(kSavePlanTitle, capture.account);
     }
@@ -329,6 +648,10 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!maybeSave()) {
+        event->ignore();
+        return;
+    }
     SaveColumnLayout(*m_resultsPage->resultsView(), QStringLiteral("lvResults"));
     SaveColumnLayout(*m_poolsPage->sharedPoolsView(), QStringLiteral("lvSharedPools"));
     SaveColumnLayout(*m_objectsPage->sharedObjectsView(), QStringLiteral("lvSharedObjects"));
@@ -337,7 +660,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::runFirstActivation() {
     ProcessPendingEvents();
-    m_filesPage->addFile();
+    if (m_startPaths.isEmpty()) {
+        m_filesPage->addFile();
+    } else {
+        openPaths(std::exchange(m_startPaths, {}));
+    }
     LoadColumnLayout(*m_resultsPage->resultsView(), QStringLiteral("lvResults"));
     LoadColumnLayout(*m_poolsPage->sharedPoolsView(), QStringLiteral("lvSharedPools"));
     LoadColumnLayout(*m_objectsPage->sharedObjectsView(), QStringLiteral("lvSharedObjects"));

@@ -1,12 +1,14 @@
-// The main window "frmSelectFiles": the four pages of the wizard in "tbsMain", the "Cancel" /
-// "Finish" button and the status bar. It owns the working tables; leaving the files page after
-// the file list changed loads the files (on a worker thread; Esc cancels), entering "View
-// Results" runs the sizing unless a number on the pools page is refused.
+// The main window "frmSelectFiles": the menu bar, the four pages of the wizard in "tbsMain", the
+// "Cancel" / "Finish" button and the status bar. It owns the working tables; leaving the files
+// page after the file list changed loads the files (on a worker thread; Esc cancels), entering
+// "View Results" runs the sizing unless a number on the pools page is refused. Files reach it
+// from the dialogs, the command line, Open Recent and drops.
 #ifndef UI_MAIN_WINDOW_H_
 #define UI_MAIN_WINDOW_H_
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -15,6 +17,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
@@ -57,6 +60,20 @@ public:
     // Where the files are read from; by default the disk. `source` must outlive the window and
     // be safe to read from another thread.
     void setFileSource(const core::FileSource& source);
+
+    // The paths named on the command line, opened by the first showing in place of the file
+    // dialog (see openPaths). Without paths the dialog comes as usual. Call before show().
+    void openAtStart(const QStringList& paths);
+
+    // Opens what each path is: the first plan is opened (after asking about unsaved changes;
+    // Cancel opens nothing), then each data file is listed and the files page shown, so that
+    // leaving it reads the files. Folders, missing and unreadable files, and every plan after
+    // the first, are named together in one message.
+    void openPaths(const QStringList& paths);
+
+    // Choices made since the plan was last opened or saved; with no plan, any choice at all.
+    bool hasUnsavedChanges() const { return m_unsavedChanges; }
+
     // Opens the plan at `path`: its files replace the file list and are loaded (a plan without
     // files applies to the files loaded now), then its choices are applied and the account of
     // what did not carry over is shown. Returns false after one
@@ -73,12 +90,35 @@ public:
     void setPlanAccountSink(PlanAccountSink& sink);
 
 protected:
-    // The first showing asks for a data file at once and then restores the column widths.
+    // The first showing asks for a data file at once (or opens the command line's files) and
+    // then restores the column widths.
     void showEvent(QShowEvent* event) override;
-    // Every close stores the column widths; a close is never refused.
+    // With unsaved changes, asks Save, Discard or Cancel first; Cancel refuses the close. Every
+    // close that goes ahead stores the column widths.
     void closeEvent(QCloseEvent* event) override;
+    // Files dragged from a file manager: taken when at least one is a local file.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void createActions();
+    void createMenus();
+    void rebuildRecentFilesMenu();
+
+    void chooseDataFiles();   // Add Files...
+    void choosePlanToOpen();  // Open Plan...
+    bool saveToPlan();        // Save Plan: to the plan open, or as a new one
+    bool saveToChosenPlan();  // Save Plan As...
+    // The plan just opened or saved: the title names it, and no change is unsaved.
+    void setPlanPath(const QString& path);
+    void addDataFiles(const QStringList& paths);
+    void openRecentFile(const QString& path);
+    void setUnsavedChanges(bool unsaved);
+    void updateTitle();
+    // True when the changes are saved or may be dropped; false when the user calls the step off.
+    bool maybeSave();
+
     void runFirstActivation();
     void changePage(int requestedPage);
     // Shows the page without running the page change.
@@ -106,6 +146,7 @@ private:
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;
     const core::FileSource* m_fileSource;
+    FileChooser& m_chooser;
     std::unique_ptr<DialogPlanAccountSink> m_accountDialog;
     PlanAccountSink* m_accounts;
     QTabWidget* m_pages;
@@ -122,6 +163,18 @@ private:
     std::unique_ptr<DialogPolicyFileChooser> m_policyChooser;
     CfrmDialog* m_cfrmDialog = nullptr;
     QAction* m_cfrmAction;
+    QAction* m_addFilesAction = nullptr;
+    QAction* m_openPlanAction = nullptr;
+    QAction* m_savePlanAction = nullptr;
+    QAction* m_savePlanAsAction = nullptr;
+    QAction* m_quitAction = nullptr;
+    QAction* m_manualAction = nullptr;
+    QAction* m_aboutAction = nullptr;
+    QMenu* m_recentMenu = nullptr;
+
+    QString m_planPath;  // the plan last opened or saved; empty with none
+    bool m_unsavedChanges = false;
+    QStringList m_startPaths;
     std::optional<core::Plan> m_heldChoices;  // captured before a reload, until it completes
     core::PlanAccount m_heldAccount;
     int m_currentPage = kFilesPage;

@@ -164,6 +164,7 @@ ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
     connect(m_objectsModel, &SharedObjectsModel::objectCachedChanged, this, [this] {
         showCountsAndBox();
         emit resultsPageEnabled();
+        emit choicesChanged();
     });
 }
 
@@ -207,6 +208,7 @@ void ObjectsPage::showSelectedPoolObjects() {
 void ObjectsPage::cacheAllObjects() {
     m_objectsModel->cacheAll(ToBoxState(m_cacheAllBox->checkState()));
     showCountsAndBox();
+    emit choicesChanged();
 }
 
 void ObjectsPage::showCountsAndBox() {

@@ -39,6 +39,8 @@ public:
 signals:
     // The user changed an object's check mark: "View Results" becomes reachable.
     void resultsPageEnabled();
+    // The user cached or uncached objects, one or a whole pool at once.
+    void choicesChanged();
 
 private:
     void showSelectedPoolObjects();  // ShowPoolObjects, on the user's choice of a pool

@@ -216,6 +216,9 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
     setTabOrder(m_shareAllButton, m_sharedPoolsView);
 
     connect(m_addButton, &QPushButton::clicked, this, &PoolsPage::shareSelectedPool);
+    for (TypedNumberBox* number : {m_members, m_ecsaSize}) {
+        connect(number, &TypedNumberBox::editedByUser, this, &PoolsPage::choicesChanged);
+    }
     connect(m_removeButton, &QPushButton::clicked, this, &PoolsPage::returnSelectedPool);
     connect(m_shareAllButton, &QPushButton::clicked, this, &PoolsPage::shareAllPools);
     connect(m_poolsList, &QAbstractItemView::doubleClicked, this, &PoolsPage::shareSelectedPool);
@@ -275,6 +278,7 @@ void PoolsPage::shareSelectedPool() {
             // The next pool takes the selection, so that Add can be pressed again.
             selectRow(m_poolsList, std::min(row, m_poolsModel->rowCount() - 1));
             selectRow(m_sharedPoolsView, m_sharedPoolsModel->rowCount() - 1);
+            emit choicesChanged();
         }
         if (refusal) {
             showRefusal(*refusal);
@@ -292,6 +296,7 @@ void PoolsPage::returnSelectedPool() {
         m_sharedPoolsModel->reload();
         selectRow(m_poolsList, static_cast<int>(core::FindListEntry(m_tables.lstPools, name)));
         selectRow(m_sharedPoolsView, std::min(row, m_sharedPoolsModel->rowCount() - 1));
+        emit choicesChanged();
     }
     if (m_tables.lvSharedPools.empty()) {
         emit sharedPagesEnabled(false);
@@ -303,6 +308,7 @@ void PoolsPage::shareAllPools() {
     m_animation->setAutoPlay(true);
     m_animation->open(m_clipPath);  // without a clip the work simply runs without one
     std::vector<core::ShareRefusal> refusals;
+    const size_t sharedBefore = m_tables.lvSharedPools.size();
     {
         const BusyGuard busy;
         QCoreApplication::processEvents();  // draws the animation's first frame
@@ -313,6 +319,9 @@ void PoolsPage::shareAllPools() {
     m_animation->setAutoPlay(false);
     m_animation->close();
     m_animation->hide();
+    if (m_tables.lvSharedPools.size() != sharedBefore) {
+        emit choicesChanged();
+    }
     for (const core::ShareRefusal& refusal : refusals) {
         showRefusal(refusal);
     }

@@ -69,6 +69,8 @@ public:
 signals:
     // Pages "Select Shared Objects" and "View Results" become reachable (true) or not (false).
     void sharedPagesEnabled(bool enabled);
+    // The user shared or returned a pool, or changed one of the two numbers.
+    void choicesChanged();
 
 protected:
     // The mouse and drag events of the two lists' viewports: the drag and drop of pools.

@@ -54,6 +54,7 @@ TypedNumberBox::TypedNumberBox(const Rule& rule, const QString& text, QWidget* p
     setKeyboardTracking(true);
     lineEdit()->setText(text);
     connect(lineEdit(), &QLineEdit::textChanged, this, &TypedNumberBox::showValidity);
+    connect(lineEdit(), &QLineEdit::textEdited, this, &TypedNumberBox::editedByUser);
     showValidity();
 }
 
@@ -72,6 +73,7 @@ void TypedNumberBox::stepBy(int steps) {
     const long long stepped = std::clamp<long long>(number->value + 100LL * steps,
                                                     100LL * m_rule.minimum, 100LL * m_rule.maximum);
     lineEdit()->setText(FormatHundredths(stepped, number->decimals));
+    emit editedByUser();
     selectAll();
 }
 

@@ -41,6 +41,8 @@ public:
 signals:
     // The text changed between one the rule accepts and one it refuses.
     void validityChanged(bool valid);
+    // The user typed in the box or stepped it (not setText()).
+    void editedByUser();
 
 protected:
     StepEnabled stepEnabled() const override;

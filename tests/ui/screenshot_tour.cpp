@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -47,6 +49,19 @@ bool Save(QWidget& window, const QDir& out, const QString& name) {
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// The window with its open menus drawn where they stand.
+bool SaveWithMenus(QWidget& window, const QDir& out, const QString& name) {
+    QPixmap shot = window.grab();
+    QPainter painter(&shot);
+    for (QWidget* menu : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMenu*>(menu) != nullptr && menu->isVisible()) {
+            painter.drawPixmap(window.mapFromGlobal(menu->pos()), menu->grab());
+        }
+    }
+    std::printf("%s\n", qPrintable(out.filePath(name)));
+    return shot.save(out.filePath(name));
 }
 
 void ClickTab(QTabWidget& pages, int page) {
@@ -107,6 +122,18 @@ int main(int argc, char* argv[]) {
     ClickButton(*window, QStringLiteral("cmdAdd"));  // the second sample
     QTest::qWait(100);
     ok = Save(*window, out, QStringLiteral("1-select-files.png")) && ok;
+
+    // A plan saved puts itself at the top of Open Recent, above the two samples.
+    window->savePlan(settingsDir.filePath(QStringLiteral("march.loomplan")));
+    window->activateWindow();  // menus open by keys in the active window only
+    ok = QTest::qWaitForWindowActive(window.get()) && ok;
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::AltModifier);
+    QTest::qWait(100);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_R);  // File > Open Recent
+    QTest::qWait(200);
+    ok = SaveWithMenus(*window, out, QStringLiteral("file-menu.png")) && ok;
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
 
     ClickTab(*pages, 1);
     ClickButton(*window, QStringLiteral("cmdShareAllPools"));

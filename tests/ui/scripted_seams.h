@@ -1,5 +1,5 @@
 // Test doubles of the dialog seams: a file chooser that answers from a prepared list and a
-// message sink that records what the user would have read.
+// message sink that records what the user would have read and answers questions as told.
 #ifndef TESTS_UI_SCRIPTED_SEAMS_H_
 #define TESTS_UI_SCRIPTED_SEAMS_H_
 
@@ -22,7 +22,22 @@ public:
         ++requests;
         return m_answers.isEmpty() ? std::nullopt : m_answers.dequeue();
     }
+    // Add Files..., Open Plan... and Save Plan As...: the next prepared answer, or a cancel.
+    QStringList chooseDataFiles(QWidget*) override {
+        ++requests;
+        return manyAnswers.isEmpty() ? QStringList{} : manyAnswers.dequeue();
+    }
+    std::optional<QString> choosePlanToOpen(QWidget* parent) override {
+        return choosePlanToSave(parent, {});
+    }
+    std::optional<QString> choosePlanToSave(QWidget*, const QString&) override {
+        ++planRequests;
+        return planAnswers.isEmpty() ? std::nullopt : std::optional(planAnswers.dequeue());
+    }
 
+    QQueue<QStringList> manyAnswers;
+    QQueue<QString> planAnswers;
+    int planRequests = 0;
     int requests = 0;
 
 private:
@@ -42,8 +57,14 @@ public:
                      const QString& detail) override {
         messages.append({icon, title, text, detail});
     }
+    SaveAnswer askToSaveChanges(const QString& title, const QString& text) override {
+        questions.append({MessageIcon::kInformation, title, text, {}});
+        return saveAnswer;
+    }
 
     QList<RecordedMessage> messages;
+    QList<RecordedMessage> questions;
+    SaveAnswer saveAnswer = SaveAnswer::kDiscard;
 };
 
 }  // namespace ui
