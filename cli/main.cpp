@@ -1,12 +1,47 @@
 // loomstead-cli: the batch sizer. Everything but writing the output lives in the cli library.
+// Only a PDF starts the GUI machinery, on the offscreen platform: the report's chart needs it,
+// and every other output must run where no display and no GUI libraries' state exist.
+#include <QApplication>
 #include <QCoreApplication>
 #include <cstdio>
+#include <memory>
 
 #include "batch_sizer.h"
 #include "file_source.h"
+#include "pdf_report.h"
+#include "printable_report.h"
+#include "report_data.h"
+#include "sweep.h"
+
+namespace {
+
+bool WriteReport(const cli::PdfReportRun& run, const QString& path, QString* error) {
+    const std::vector<core::SweepPoint> sweep =
+        core::SweepMembers(run.tables, run.ecsaText.toStdString());
+    report::ReportData data = report::BuildReportData(run.tables, run.sizing, run.warnings, sweep,
+                                                      run.membersText, run.ecsaText);
+    report::ReadFileFacts(data.files);
+    return report::WritePdf(data, path, error);
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (cli::AsksForPdf(arguments)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        // A chart is a graphics widget, so the report needs QApplication, not only QtGui.
+        app = std::make_unique<QApplication>(argc, argv);
+        cli::SetPdfReportWriter(&WriteReport);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName("loomstead-cli");
     QCoreApplication::setApplicationVersion(LOOMSTEAD_VERSION);
     const cli::BatchOutput output =

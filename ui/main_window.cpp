@@ -23,9 +23,11 @@
 #include "messages.h"
 #include "objects_page.h"
 #include "pools_page.h"
+#include "result_warnings.h"
 #include "results_page.h"
 #include "sizing.h"
 #include "tables.h"
+#include "what_if_page.h"
 
 namespace ui {
 namespace {
@@ -107,7 +109,8 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_filesPage(new FilesPage(*m_tables, chooser, m_pages)),
       m_poolsPage(new PoolsPage(*m_tables, messages, clipPath, m_pages)),
       m_objectsPage(new ObjectsPage(*m_tables, m_pages)),
-      m_resultsPage(new ResultsPage(m_pages)),
+      m_resultsPage(new ResultsPage(*m_tables, messages, m_pages)),
+      m_whatIfPage(new WhatIfPage(*m_tables, m_pages)),
       m_quitButton(new QPushButton(kCancelCaption, this)),
       m_readProgress(new QProgressBar(this)),
       m_dataSize(new QLabel(this)) {
@@ -119,9 +122,11 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     m_pages->addTab(m_poolsPage, QStringLiteral("Select Shared Pools"));
     m_pages->addTab(m_objectsPage, QStringLiteral("Select Shared Objects"));
     m_pages->addTab(m_resultsPage, QStringLiteral("View Results"));
+    m_pages->addTab(m_whatIfPage, QStringLiteral("What If"));
     m_pages->setTabEnabled(kPoolsPage, false);
     m_pages->setTabEnabled(kObjectsPage, false);
     m_pages->setTabEnabled(kResultsPage, false);
+    m_pages->setTabEnabled(kWhatIfPage, false);
     m_pages->setCurrentIndex(kFilesPage);
     m_pages->tabBar()->setUsesScrollButtons(false);
 
@@ -158,9 +163,12 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     connect(m_poolsPage, &PoolsPage::sharedPagesEnabled, this, [this](bool enabled) {
         m_pages->setTabEnabled(kObjectsPage, enabled);
         m_pages->setTabEnabled(kResultsPage, enabled);
+        m_pages->setTabEnabled(kWhatIfPage, enabled);
     });
-    connect(m_objectsPage, &ObjectsPage::resultsPageEnabled, this,
-            [this] { m_pages->setTabEnabled(kResultsPage, true); });
+    connect(m_objectsPage, &ObjectsPage::resultsPageEnabled, this, [this] {
+        m_pages->setTabEnabled(kResultsPage, true);
+        m_pages->setTabEnabled(kWhatIfPage, true);
+    });
     connect(m_quitButton, &QPushButton::clicked, this, &MainWindow::close);
 
     setTabOrder(m_pages->tabBar(), m_filesPage->selectedFilesList());
@@ -175,6 +183,8 @@ MainWindow::~MainWindow() {
 }
 
 const core::CoreTables& MainWindow::tables() const { return *m_tables; }
+
+ResultsPage* MainWindow::resultsPage() const { return m_resultsPage; }
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -203,12 +213,15 @@ void MainWindow::runFirstActivation() {
 void MainWindow::changePage(int currentPage) {
     const int previousPage = m_currentPage;
     m_currentPage = currentPage;
+    // The sweep reads the tables on another thread; nothing below may change them before it
+    // is done.
+    m_whatIfPage->waitForSweep();
 
     m_objectsPage->clearObjects();
     if (previousPage == kFilesPage && m_tables->FilesChanged) {
         loadDataFiles();
     }
-    if (currentPage == kObjectsPage || currentPage == kResultsPage) {
+    if (currentPage == kObjectsPage || currentPage == kResultsPage || currentPage == kWhatIfPage) {
         core::RebuildSharedPoolList(*m_tables);
         m_objectsPage->reloadPoolList();
     }
@@ -216,6 +229,9 @@ void MainWindow::changePage(int currentPage) {
         ProcessPendingEvents();
         m_resultsPage->clearResults();
         runSizing();
+        m_quitButton->setText(kFinishCaption);
+    } else if (currentPage == kWhatIfPage) {
+        m_whatIfPage->startSweep(m_poolsPage->ecsaText());
         m_quitButton->setText(kFinishCaption);
     } else {
         m_quitButton->setText(kCancelCaption);
@@ -233,6 +249,7 @@ void MainWindow::loadDataFiles() {
         const core::DiskFileSource source;
         LoadProgress progress(*statusBar(), *m_readProgress, m_messages);
         result = core::LoadDataFiles(*m_tables, source, &progress);
+        m_lastLoad = result;
         core::CountWorkFileObjects(*m_tables);
         statusBar()->clearMessage();
         m_readProgress->hide();
@@ -249,10 +266,11 @@ void MainWindow::loadDataFiles() {
 void MainWindow::runSizing() {
     const BusyGuard busy;
     SizingProgress progress(*statusBar());
-    const core::SizingResult result =
-        core::RunSizing(*m_tables, m_poolsPage->membersText().toStdString(),
-                        m_poolsPage->ecsaText().toStdString(), &progress);
-    m_resultsPage->showResult(result);
+    const std::string members = m_poolsPage->membersText().toStdString();
+    const std::string ecsa = m_poolsPage->ecsaText().toStdString();
+    const core::SizingResult result = core::RunSizing(*m_tables, members, ecsa, &progress);
+    m_resultsPage->showResult(result, core::CheckResultWarnings(*m_tables, result, members, ecsa),
+                              {m_poolsPage->membersText(), m_poolsPage->ecsaText(), m_lastLoad});
     statusBar()->clearMessage();
 }
 

@@ -8,6 +8,8 @@
 #include <QString>
 #include <memory>
 
+#include "loader.h"
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -25,13 +27,14 @@ class MessageSink;
 class ObjectsPage;
 class PoolsPage;
 class ResultsPage;
+class WhatIfPage;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
     // Pages of tbsMain, numbered from 0.
-    enum Page { kFilesPage, kPoolsPage, kObjectsPage, kResultsPage };
+    enum Page { kFilesPage, kPoolsPage, kObjectsPage, kResultsPage, kWhatIfPage };
 
     // `messages` and `chooser` must outlive the window. `clipPath` is the Share All animation.
     MainWindow(MessageSink& messages, FileChooser& chooser, const QString& clipPath,
@@ -39,6 +42,7 @@ public:
     ~MainWindow() override;
 
     const core::CoreTables& tables() const;
+    ResultsPage* resultsPage() const;
 
 protected:
     // The first showing asks for a data file at once and then restores the column widths.
@@ -59,9 +63,11 @@ private:
     PoolsPage* m_poolsPage;
     ObjectsPage* m_objectsPage;
     ResultsPage* m_resultsPage;
+    WhatIfPage* m_whatIfPage;
     QPushButton* m_quitButton;
     QProgressBar* m_readProgress;
     QLabel* m_dataSize;
+    core::LoadResult m_lastLoad;  // for the JSON export of the results
     int m_currentPage = kFilesPage;
     bool m_shownBefore = false;
 };

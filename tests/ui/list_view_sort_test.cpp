@@ -8,7 +8,9 @@
 #include <QTreeView>
 
 #include "results_page.h"
+#include "scripted_seams.h"
 #include "sizing.h"
+#include "tables.h"
 #include "test_tables.h"
 
 class ListViewSortTest : public QObject {
@@ -26,6 +28,8 @@ private:
     QStringList titles() const;
     QStringList column(int column) const { return ui::Texts(m_view->model(), column); }
 
+    core::CoreTables m_tables;
+    ui::RecordingMessageSink m_messages;
     std::unique_ptr<ui::ResultsPage> m_page;
     QTreeView* m_view = nullptr;
 };
@@ -45,7 +49,7 @@ const core::SizingResult kThreePools =
 }  // namespace
 
 void ListViewSortTest::init() {
-    m_page = std::make_unique<ui::ResultsPage>();
+    m_page = std::make_unique<ui::ResultsPage>(m_tables, m_messages);
     m_page->resize(700, 500);
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));

@@ -1,0 +1,83 @@
+#include "growth_chart.h"
+
+#include <QChart>
+#include <QLineSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <array>
+
+namespace report {
+namespace {
+
+struct Line {
+    const char* name;
+    int64_t GrowthPoint::*mb;
+};
+
+constexpr std::array<Line, 5> kLines = {{
+    {"Total memory", &GrowthPoint::totalMemoryMb},
+    {"SCA", &GrowthPoint::scaSizeMb},
+    {"Lock structure", &GrowthPoint::lockStructureSizeMb},
+    {"Group buffer pools", &GrowthPoint::gbpMemoryMb},
+    {"IRLM ECSA", &GrowthPoint::irlmEcsaSizeMb},
+}};
+
+}  // namespace
+
+std::unique_ptr<QChart> MakeGrowthChart(const std::vector<GrowthPoint>& points) {
+    auto chart = std::make_unique<QChart>();
+    chart->setTitle(QStringLiteral("Memory against the number of members"));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    auto* xAxis = new QValueAxis(chart.get());
+    xAxis->setTitleText(QStringLiteral("Members"));
+    xAxis->setLabelFormat(QStringLiteral("%d"));
+    auto* yAxis = new QValueAxis(chart.get());
+    yAxis->setTitleText(QStringLiteral("Mb"));
+    yAxis->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(xAxis, Qt::AlignBottom);
+    chart->addAxis(yAxis, Qt::AlignLeft);
+    for (const Line& line : kLines) {
+        auto* series = new QLineSeries(chart.get());
+        series->setName(QString::fromLatin1(line.name));
+        series->setPointsVisible(true);
+        chart->addSeries(series);
+        series->attachAxis(xAxis);
+        series->attachAxis(yAxis);
+    }
+    SetGrowthPoints(*chart, points);
+    return chart;
+}
+
+void SetGrowthPoints(QChart& chart, const std::vector<GrowthPoint>& points) {
+    const QList<QAbstractSeries*> series = chart.series();
+    double highest = 0;
+    for (size_t i = 0; i < kLines.size() && i < static_cast<size_t>(series.size()); ++i) {
+        QList<QPointF> xy;
+        for (const GrowthPoint& point : points) {
+            const auto mb = static_cast<double>(point.*kLines[i].mb);
+            xy.append({static_cast<double>(point.members), mb});
+            highest = std::max(highest, mb);
+        }
+        static_cast<QLineSeries*>(series[static_cast<qsizetype>(i)])->replace(xy);
+    }
+    const int64_t first = points.empty() ? 1 : points.front().members;
+    const int64_t last = points.empty() ? 1 : points.back().members;
+    const QList<QAbstractAxis*> xAxes = chart.axes(Qt::Horizontal);
+    if (!xAxes.isEmpty()) {
+        auto* x = static_cast<QValueAxis*>(xAxes.front());
+        // A single point still gets an axis of some width; members are whole, so are the ticks.
+        x->setRange(static_cast<double>(first), static_cast<double>(std::max(last, first + 1)));
+        x->setTickType(QValueAxis::TicksDynamic);
+        x->setTickAnchor(static_cast<double>(first));
+        x->setTickInterval(static_cast<double>(std::max<int64_t>(1, (last - first + 7) / 8)));
+    }
+    const QList<QAbstractAxis*> yAxes = chart.axes(Qt::Vertical);
+    if (!yAxes.isEmpty()) {
+        auto* y = static_cast<QValueAxis*>(yAxes.front());
+        // Headroom above the total, so that its line does not run along the frame.
+        y->setRange(0, highest > 0 ? highest * 1.05 : 10);
+        y->applyNiceNumbers();
+    }
+}
+
+}  // namespace report
