@@ -14,12 +14,13 @@ struct Line {
     int64_t GrowthPoint::*mb;
 };
 
+// The total last, so that it is drawn over the group buffer pools, which make most of it.
 constexpr std::array<Line, 5> kLines = {{
-    {"Total memory", &GrowthPoint::totalMemoryMb},
     {"SCA", &GrowthPoint::scaSizeMb},
     {"Lock structure", &GrowthPoint::lockStructureSizeMb},
-    {"Group buffer pools", &GrowthPoint::gbpMemoryMb},
     {"IRLM ECSA", &GrowthPoint::irlmEcsaSizeMb},
+    {"Group buffer pools", &GrowthPoint::gbpMemoryMb},
+    {"Total memory", &GrowthPoint::totalMemoryMb},
 }};
 
 }  // namespace
@@ -41,6 +42,12 @@ std::unique_ptr<QChart> MakeGrowthChart(const std::vector<GrowthPoint>& points) 
         series->setName(QString::fromLatin1(line.name));
         series->setPointsVisible(true);
         chart->addSeries(series);
+        if (line.mb == &GrowthPoint::totalMemoryMb) {
+            QPen pen = series->pen();
+            pen.setWidth(3);
+            pen.setStyle(Qt::DashLine);
+            series->setPen(pen);
+        }
         series->attachAxis(xAxis);
         series->attachAxis(yAxis);
     }

@@ -12,8 +12,8 @@ class QChart;
 
 namespace report {
 
-// A chart with one line per figure, in this order: "Total memory", "SCA", "Lock structure",
-// "Group buffer pools", "IRLM ECSA". The x axis counts members in whole numbers. Needs a
+// A chart with one line per figure, in this order: "SCA", "Lock structure", "IRLM ECSA",
+// "Group buffer pools", "Total memory". The x axis counts members in whole numbers. Needs a
 // QApplication, since a chart is a graphics widget.
 std::unique_ptr<QChart> MakeGrowthChart(const std::vector<GrowthPoint>& points);
 

@@ -10,14 +10,18 @@
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <cstdio>
 
 #include "main_window.h"
+#include "report_dialogs.h"
+#include "results_page.h"
 #include "scripted_seams.h"
 #include "title_window.h"
+#include "what_if_page.h"
 
 namespace {
 
@@ -49,6 +53,17 @@ void ClickRow(QAbstractItemView& view, int row) {
     const QModelIndex index = view.model()->index(row, 0);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(index).center());
 }
+
+// Exports to a prepared path; never prints.
+class PreparedReportDialogs : public ui::ReportDialogs {
+public:
+    explicit PreparedReportDialogs(QString path) : m_path(std::move(path)) {}
+    std::optional<QString> chooseExportPath(QWidget*) override { return m_path; }
+    bool setUpPrinter(QPrinter&, QWidget*) override { return false; }
+
+private:
+    QString m_path;
+};
 
 }  // namespace
 
@@ -119,6 +134,22 @@ int main(int argc, char* argv[]) {
     }
     QTest::qWait(100);
     ok = Save(*window, out, QStringLiteral("4-view-results.png")) && ok;
+
+    // The trace of the pool on top (the largest GBP) and the report it exports.
+    if (auto* results = window->findChild<QTreeView*>(QStringLiteral("lvResults"))) {
+        ClickRow(*results, 0);
+    }
+    QTest::qWait(100);
+    ok = Save(*window, out, QStringLiteral("report-results.png")) && ok;
+    PreparedReportDialogs reportDialogs(out.filePath(QStringLiteral("report-sample.pdf")));
+    window->resultsPage()->setReportDialogs(reportDialogs);
+    ClickButton(*window, QStringLiteral("cmdExport"));
+
+    ClickTab(*pages, 4);
+    auto* whatIf = window->findChild<ui::WhatIfPage*>();
+    ok = QTest::qWaitFor([&] { return whatIf && whatIf->table()->rowCount() == 8; }, 10000) && ok;
+    QTest::qWait(300);  // the chart's animation-free redraw
+    ok = Save(*window, out, QStringLiteral("report-what-if.png")) && ok;
 
     window->close();
     for (const ui::RecordedMessage& message : messages.messages) {
