@@ -1,5 +1,6 @@
 // Time of the sizing run against the load of the same million-line file (the run should take at
-// most a quarter of the load), and of selecting a pool of 100,000 objects on the objects page.
+// most a quarter of the load, the 32-point member sweep at most half), and of selecting a pool of
+// 100,000 objects on the objects page.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "object_selection.h"
 #include "pool_sharing.h"
 #include "sizing.h"
+#include "sweep.h"
 #include "tables.h"
 
 namespace {
@@ -59,16 +61,15 @@ void BM_LoadForSizing(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadForSizing)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Every pool shared, every third object line cached.
-void BM_RunSizing(benchmark::State& state) {
-    core::CoreTables tables;
+// Every pool shared, every third object line cached; false (with the reason) on failure.
+bool ShareAndCache(benchmark::State& state, core::CoreTables& tables) {
     if (!Load(state, tables, FileOfPools(kMillionLines, kManyPools))) {
-        return;
+        return false;
     }
     const std::vector<core::ShareRefusal> refusals = core::ShareAllPools(tables);
     if (!refusals.empty()) {
         state.SkipWithError(refusals.front().message.c_str());
-        return;
+        return false;
     }
     core::RebuildSharedPoolList(tables);
     int64_t cached = 0;
@@ -81,14 +82,35 @@ void BM_RunSizing(benchmark::State& state) {
             ++cached;
         }
     }
+    state.counters["pools"] = static_cast<double>(tables.lstSharedPools.size());
+    state.counters["cached"] = static_cast<double>(cached);
+    return true;
+}
+
+void BM_RunSizing(benchmark::State& state) {
+    core::CoreTables tables;
+    if (!ShareAndCache(state, tables)) {
+        return;
+    }
     for (auto _ : state) {
         core::SizingResult result = core::RunSizing(tables, "2", "4");
         benchmark::DoNotOptimize(result.totalMemoryMb);
     }
-    state.counters["pools"] = static_cast<double>(tables.lstSharedPools.size());
-    state.counters["cached"] = static_cast<double>(cached);
 }
 BENCHMARK(BM_RunSizing)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The What If sweep: 1 to 32 members on the same tables, traces included.
+void BM_SweepMembers32(benchmark::State& state) {
+    core::CoreTables tables;
+    if (!ShareAndCache(state, tables)) {
+        return;
+    }
+    for (auto _ : state) {
+        std::vector<core::SweepPoint> points = core::SweepMembers(tables, "4", {1, 32});
+        benchmark::DoNotOptimize(points.back().result.totalMemoryMb);
+    }
+}
+BENCHMARK(BM_SweepMembers32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One pool of 100,000 objects selected on the objects page.
 void BM_ShowPoolObjects(benchmark::State& state) {

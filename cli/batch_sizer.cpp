@@ -1,5 +1,6 @@
 #include "batch_sizer.h"
 
+#include <QSaveFile>
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -11,7 +12,10 @@
 #include "pool_rows.h"
 #include "pool_sharing.h"
 #include "report.h"
+#include "result_warnings.h"
+#include "results_csv.h"
 #include "sizing.h"
+#include "sweep.h"
 #include "tables.h"
 
 namespace cli {
@@ -100,24 +104,68 @@ public:
             return *failure;
         }
 
-        const ReportTables report{m_tables, load, m_refusals};
+        ReportTables report{m_tables, load, m_refusals};
         BatchOutput output;
+        const OutputFormat format = m_options.format;
         if (m_options.list) {
-            output.out =
-                m_options.format == OutputFormat::kJson ? ListJson(report) : ListText(report);
+            if (format == OutputFormat::kCsv || format == OutputFormat::kPdf) {
+                return UsageError("--list prints text or json only");
+            }
+            output.out = format == OutputFormat::kJson ? ListJson(report) : ListText(report);
         } else {
             // Entering the results page rebuilds the pool list as well.
             core::RebuildSharedPoolList(m_tables);
-            const core::SizingResult sizing =
-                core::RunSizing(m_tables, ToData(m_options.members), ToData(m_options.ecsa));
-            output.out = m_options.format == OutputFormat::kJson ? SizingJson(sizing, report)
-                                                                 : SizingText(sizing, report);
+            const std::string members = ToData(m_options.members);
+            const std::string ecsa = ToData(m_options.ecsa);
+            const core::SizingResult sizing = core::RunSizing(m_tables, members, ecsa);
+            const std::vector<core::Warning> warnings =
+                core::CheckResultWarnings(m_tables, sizing, members, ecsa);
+            for (const core::Warning& warning : warnings) {
+                // The header warning is on standard error already, in its own words.
+                if (warning.code != "not_a_statistics_header") {
+                    m_notes += "warning: " + QString::fromStdString(warning.message) + '\n';
+                }
+            }
+            std::vector<core::SweepPoint> sweep;
+            if (m_options.sweepFrom > 0) {
+                sweep =
+                    core::SweepMembers(m_tables, ecsa, {m_options.sweepFrom, m_options.sweepTo});
+            }
+            report.warnings = &warnings;
+            report.sweep = &sweep;
+            report.explain = m_options.explain;
+            if (format == OutputFormat::kPdf) {
+                return UsageError("PDF output is not available in this build");
+            }
+            output.out = format == OutputFormat::kJson  ? SizingJson(sizing, report)
+                         : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
+                                                        : SizingText(sizing, report);
         }
         output.err = m_notes.toStdString();
+        if (!m_options.outputPath.isEmpty()) {
+            WriteOutputFile(output);
+        }
         return output;
     }
 
 private:
+    // Moves `output.out` into the --output file, whole or not at all.
+    void WriteOutputFile(BatchOutput& output) const {
+        QSaveFile file(m_options.outputPath);
+        if (file.open(QIODevice::WriteOnly) &&
+            file.write(output.out.data(), static_cast<qint64>(output.out.size())) ==
+                static_cast<qint64>(output.out.size()) &&
+            file.commit()) {
+            output.out.clear();
+            return;
+        }
+        output.exitCode = kExitWriteFailed;
+        output.out.clear();
+        output.err += QStringLiteral("loomstead-cli: cannot write '%1': %2\n")
+                          .arg(m_options.outputPath, file.errorString())
+                          .toStdString();
+    }
+
     void Refused(core::ShareRefusal refusal) {
         m_notes += RefusalText(refusal) + '\n';
         m_refusals.push_back(std::move(refusal));

@@ -17,6 +17,7 @@ struct Options;
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitLoadFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitWriteFailed = 3;  // the --output file could not be written
 
 struct BatchOutput {
     int exitCode = kExitOk;
@@ -28,7 +29,9 @@ struct BatchOutput {
 // each --share, then --share-all; each --cache-pool, --uncache-pool, --cache-object,
 // --uncache-object; then size, unless --list. A refused pool is reported on `err` and is no
 // error. A load failure gives kExitLoadFailed; a pool or object key the tables do not offer
-// gives kExitUsage with a one-line reason. Data files are read through `source`.
+// gives kExitUsage with a one-line reason. Data files are read through `source`. With an
+// output path, the output goes to that file instead of `out`; a file that cannot be written
+// gives kExitWriteFailed, a reason on `err`, and leaves any earlier file as it was.
 BatchOutput RunBatch(const Options& options, const core::FileSource& source);
 
 // Reads the command line (program name first) and runs it; --help and --version print to `out`.

@@ -2,11 +2,44 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <algorithm>
+#include <optional>
 
 namespace cli {
 namespace {
 
 constexpr auto kProgramName = "loomstead-cli";
+
+struct FormatName {
+    const char* name;
+    OutputFormat format;
+};
+constexpr FormatName kFormats[] = {{"text", OutputFormat::kText},
+                                   {"json", OutputFormat::kJson},
+                                   {"csv", OutputFormat::kCsv},
+                                   {"pdf", OutputFormat::kPdf}};
+
+// The form an --output file's extension names (".txt" names text); nullopt for any other.
+std::optional<OutputFormat> FormatOfExtension(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    for (const FormatName& f : kFormats) {
+        if (suffix == (f.format == OutputFormat::kText ? QStringLiteral("txt") : f.name)) {
+            return f.format;
+        }
+    }
+    return std::nullopt;
+}
+
+// "FROM-TO" or "N" (1-N), 1 <= FROM <= TO <= 32.
+bool ParseSweep(const QString& text, Options& o) {
+    const QStringList parts = text.trimmed().split('-');
+    bool fromOk = true;
+    bool toOk = false;
+    o.sweepFrom = parts.size() == 2 ? parts[0].toLongLong(&fromOk) : 1;
+    o.sweepTo = parts.size() <= 2 ? parts.last().toLongLong(&toOk) : 0;
+    return fromOk && toOk && o.sweepFrom >= 1 && o.sweepFrom <= o.sweepTo && o.sweepTo <= 32;
+}
 
 }  // namespace
 
@@ -35,10 +68,19 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         "cache-object", "Check the object KEY (O12 or 12: line 12 of the line store).", "KEY");
     const QCommandLineOption uncacheObject("uncache-object", "Uncheck the object KEY.", "KEY");
     const QCommandLineOption list("list", "Print the tables instead of sizing.");
-    const QCommandLineOption format("format", "Output form: text or json (default text).",
-                                    "text|json", "text");
+    const QCommandLineOption format(
+        "format", "Output form: text, json, csv or pdf (default: the --output extension, or text).",
+        "text|json|csv|pdf", "text");
+    const QCommandLineOption explain("explain",
+                                     "Add to the text output how each figure came about.");
+    const QCommandLineOption sweep(
+        "sweep-members", "Also size for FROM to TO members (1-32, e.g. 1-8; N alone: 1-N).",
+        "FROM-TO");
+    const QCommandLineOption output(
+        "output", "Write the output to FILE, whole or not at all, instead of standard output.",
+        "FILE");
     parser.addOptions({members, ecsa, share, shareAll, cachePool, uncachePool, cacheObject,
-                       uncacheObject, list, format});
+                       uncacheObject, list, format, explain, sweep, output});
     parser.addPositionalArgument("FILE", "Statistics data files (.sta, .sim).", "FILE...");
 
     ParsedCommandLine parsed;
@@ -82,15 +124,31 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     o.cacheObjects = parser.values(cacheObject);
     o.uncacheObjects = parser.values(uncacheObject);
     o.list = parser.isSet(list);
+    o.explain = parser.isSet(explain);
+    o.outputPath = parser.value(output);
+    if (parser.isSet(sweep) && !ParseSweep(parser.value(sweep), o)) {
+        return usageError(QStringLiteral("--sweep-members '%1': give FROM-TO within 1-32")
+                              .arg(parser.value(sweep)));
+    }
     const QStringList formats = parser.values(format);
-    const QString formatText = formats.isEmpty() ? QStringLiteral("text") : formats.last();
-    if (formatText == "text") {
-        o.format = OutputFormat::kText;
-    } else if (formatText == "json") {
-        o.format = OutputFormat::kJson;
-    } else {
-        return usageError(
-            QStringLiteral("unknown output format '%1': use text or json").arg(formatText));
+    const std::optional<OutputFormat> extension = FormatOfExtension(o.outputPath);
+    if (!parser.isSet(format)) {
+        o.format = extension.value_or(OutputFormat::kText);
+        return parsed;
+    }
+    const auto named = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                    [&](const FormatName& f) { return formats.last() == f.name; });
+    if (named == std::end(kFormats)) {
+        return usageError(QStringLiteral("unknown output format '%1': use text, json, csv or pdf")
+                              .arg(formats.last()));
+    }
+    o.format = named->format;
+    if (extension && *extension != o.format) {
+        return usageError(QStringLiteral("--format %1 contradicts the extension of '%2'")
+                              .arg(formats.last(), o.outputPath));
+    }
+    if (o.format == OutputFormat::kPdf && o.outputPath.isEmpty()) {
+        return usageError("--format pdf needs --output FILE");
     }
     return parsed;
 }

@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class OutputFormat { kText, kJson };
+enum class OutputFormat { kText, kJson, kCsv, kPdf };
 
 struct Options {
     QStringList files;         // data files, in the order given
@@ -21,6 +21,10 @@ struct Options {
     QStringList uncacheObjects;
     bool list = false;  // print the tables instead of sizing
     OutputFormat format = OutputFormat::kText;
+    bool explain = false;   // --explain: the traces in the text output
+    int64_t sweepFrom = 0;  // --sweep-members FROM-TO, 1 <= FROM <= TO <= 32; 0: no sweep
+    int64_t sweepTo = 0;
+    QString outputPath;  // --output FILE; empty: standard output
 };
 
 struct ParsedCommandLine {

@@ -12,7 +12,9 @@
 #include "pool_rows.h"
 #include "pool_sharing.h"
 #include "sizing.h"
+#include "sweep.h"
 #include "tables.h"
+#include "warnings.h"
 
 namespace cli {
 namespace {
@@ -90,8 +92,64 @@ QJsonArray RefusedJson(const ReportTables& report) {
     return refused;
 }
 
+QJsonArray TraceJson(const core::Trace& why) {
+    QJsonArray steps;
+    for (const std::string& step : why) {
+        steps.append(QString::fromStdString(step));
+    }
+    return steps;
+}
+
+// The five recommendations and their traces, under the keys of the JSON results.
+struct Recommendation {
+    const char* key;
+    const char* caption;
+    const core::Trace core::SizingResult::*why;
+};
+constexpr Recommendation kRecommendations[] = {
+    {"sca_size_mb", "SCA Size", &core::SizingResult::whyScaSize},
+    {"lock_structure_size_mb", "Lock Structure Size", &core::SizingResult::whyLockStructureSize},
+    {"directory_data_ratio", "Directory/Data Ratio", &core::SizingResult::whyDirectoryDataRatio},
+    {"irlm_ecsa_size_mb", "IRLM ECSA Size", &core::SizingResult::whyIrlmEcsaSize},
+    {"total_memory_mb", "Total Memory Required", &core::SizingResult::whyTotalMemory},
+};
+
+QJsonValue RatioJson(const core::SizingResult& s) {
+    return s.directoryDataRatio ? QJsonValue(qint64{*s.directoryDataRatio}) : QJsonValue();
+}
+
+QJsonArray PoolsJson(const core::SizingResult& s) {
+    QJsonArray pools;
+    for (const core::PoolResult& p : s.pools) {
+        pools.append(QJsonObject{{"pool", FromData(p.pool)},
+                                 {"shared", qint64{p.shared}},
+                                 {"cache_all", qint64{p.cacheAll}},
+                                 {"vp_size", qint64{p.vpSize}},
+                                 {"hp_size", qint64{p.hpSize}},
+                                 {"gbp_size", qint64{p.gbpSize}},
+                                 {"why", TraceJson(p.why)}});
+    }
+    return pools;
+}
+
 std::string ToJsonText(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+}
+
+// The sweep as a table, sizes in Mb.
+QString SweepText(const std::vector<core::SweepPoint>& sweep) {
+    std::vector<QStringList> rows;
+    for (const core::SweepPoint& point : sweep) {
+        const core::SizingResult& r = point.result;
+        rows.push_back({Number(point.members), Number(r.scaSizeMb), Number(r.lockStructureSizeMb),
+                        r.directoryDataRatio ? Number(*r.directoryDataRatio) : "n/a",
+                        Number(r.irlmEcsaSizeMb), Number(r.gbpTotalPages),
+                        Number(r.totalMemoryMb)});
+    }
+    return "\nWhat if the group grows (sizes in Mb, GBP Pages in pages)\n" +
+           Table({"Members", "SCA Size", "Lock Structure Size", "Directory/Data Ratio",
+                  "IRLM ECSA Size", "GBP Pages", "Total Memory Required"},
+                 std::vector<Align>(7, Align::kRight), rows);
 }
 
 }  // namespace
@@ -137,19 +195,28 @@ std::string SizingText(const core::SizingResult& s, const ReportTables& report) 
                       rows);
         text += QStringLiteral("\nGBP pages of every pool row: %1\n").arg(Number(s.gbpTotalPages));
     }
+    if (report.sweep != nullptr && !report.sweep->empty()) {
+        text += SweepText(*report.sweep);
+    }
+    if (report.explain) {
+        text += "\nHow each figure came about\n";
+        const auto steps = [&text](const QString& title, const core::Trace& why) {
+            text += "  " + title + '\n';
+            for (const std::string& step : why) {
+                text += "    - " + QString::fromStdString(step) + '\n';
+            }
+        };
+        for (const Recommendation& r : kRecommendations) {
+            steps(r.caption, s.*r.why);
+        }
+        for (const core::PoolResult& p : s.pools) {
+            steps("Pool " + FromData(p.pool), p.why);
+        }
+    }
     return text.toStdString();
 }
 
 std::string SizingJson(const core::SizingResult& s, const ReportTables& report) {
-    QJsonArray pools;
-    for (const core::PoolResult& p : s.pools) {
-        pools.append(QJsonObject{{"pool", FromData(p.pool)},
-                                 {"shared", qint64{p.shared}},
-                                 {"cache_all", qint64{p.cacheAll}},
-                                 {"vp_size", qint64{p.vpSize}},
-                                 {"hp_size", qint64{p.hpSize}},
-                                 {"gbp_size", qint64{p.gbpSize}}});
-    }
     QJsonObject o;
     o["collection_time"] = FromData(s.collectionTime);
     o["pools_shared"] = qint64{s.poolsShared};
@@ -157,14 +224,39 @@ std::string SizingJson(const core::SizingResult& s, const ReportTables& report) 
     o["total_system_objects"] = qint64{s.totalSystemObjects};
     o["sca_size_mb"] = qint64{s.scaSizeMb};
     o["lock_structure_size_mb"] = qint64{s.lockStructureSizeMb};
-    o["directory_data_ratio"] =
-        s.directoryDataRatio ? QJsonValue(qint64{*s.directoryDataRatio}) : QJsonValue();
+    o["directory_data_ratio"] = RatioJson(s);
     o["irlm_ecsa_size_mb"] = qint64{s.irlmEcsaSizeMb};
     o["gbp_total_pages"] = qint64{s.gbpTotalPages};
     o["total_memory_mb"] = qint64{s.totalMemoryMb};
     o["data_size"] = FromData(report.load.dataSizeText);
-    o["pools"] = pools;
+    o["pools"] = PoolsJson(s);
     o["refused"] = RefusedJson(report);
+    QJsonObject why;
+    for (const Recommendation& r : kRecommendations) {
+        why[r.key] = TraceJson(s.*r.why);
+    }
+    o["why"] = why;
+    QJsonArray warnings = o["warnings"].toArray();
+    for (const core::Warning& w :
+         report.warnings ? *report.warnings : std::vector<core::Warning>{}) {
+        warnings.append(QJsonObject{{"code", QString::fromStdString(w.code)},
+                                    {"message", QString::fromStdString(w.message)}});
+    }
+    o["warnings"] = warnings;
+    if (report.sweep != nullptr && !report.sweep->empty()) {
+        QJsonArray sweep;
+        for (const core::SweepPoint& point : *report.sweep) {
+            const core::SizingResult& r = point.result;
+            sweep.append(QJsonObject{{"members", qint64{point.members}},
+                                     {"sca_size_mb", qint64{r.scaSizeMb}},
+                                     {"lock_structure_size_mb", qint64{r.lockStructureSizeMb}},
+                                     {"directory_data_ratio", RatioJson(r)},
+                                     {"irlm_ecsa_size_mb", qint64{r.irlmEcsaSizeMb}},
+                                     {"total_memory_mb", qint64{r.totalMemoryMb}},
+                                     {"pools", PoolsJson(r)}});
+        }
+        o["sweep"] = sweep;
+    }
     return ToJsonText(o);
 }
 

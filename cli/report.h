@@ -13,6 +13,8 @@ class CoreTables;
 struct LoadResult;
 struct ShareRefusal;
 struct SizingResult;
+struct SweepPoint;
+struct Warning;
 }  // namespace core
 
 namespace cli {
@@ -30,10 +32,15 @@ std::string ToPath(const QString& path);
 struct ReportTables {
     const core::CoreTables& tables;
     const core::LoadResult& load;
-    const std::vector<core::ShareRefusal>& refusals;  // in the order they happened
+    const std::vector<core::ShareRefusal>& refusals;       // in the order they happened
+    const std::vector<core::Warning>* warnings = nullptr;  // of the sizing run; null: none
+    const std::vector<core::SweepPoint>* sweep = nullptr;  // --sweep-members points; null: none
+    bool explain = false;                                  // the traces in the text output
 };
 
-// The results page: system information, recommendations and one row per shared pool.
+// The results page: system information, recommendations and one row per shared pool. The JSON
+// also holds the traces (`why`), the warnings and the sweep; the text the sweep and, with
+// `explain`, the traces.
 std::string SizingText(const core::SizingResult& sizing, const ReportTables& report);
 std::string SizingJson(const core::SizingResult& sizing, const ReportTables& report);
 

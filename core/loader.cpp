@@ -227,7 +227,9 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source)
     LineSplitter lines(data, contents.size);
     std::string_view line;
     lines.Next(line);
-    if (!CheckHeaderLine(line)) {
+    m_tables.fileFirstLine.push_back(m_tables.lstData.size());
+    m_tables.fileHeaderAccepted.push_back(CheckHeaderLine(line));
+    if (!m_tables.fileHeaderAccepted.back()) {
         m_result.headerWarnings.push_back(path);
         m_report.HeaderWarning(fileNo, path);
     }

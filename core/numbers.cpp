@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -122,6 +123,31 @@ std::optional<int32_t> RoundToInt32(double value) {
         return std::nullopt;
     }
     return static_cast<int32_t>(*wide);
+}
+
+std::string FigureText(double value) {
+    char text[64];
+    if (std::isfinite(value) && std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        std::snprintf(text, sizeof text, "%.0f", value);
+        return text;
+    }
+    if (!std::isfinite(value) || std::fabs(value) >= 1e15) {
+        std::snprintf(text, sizeof text, "%.6g", value);
+        return text;
+    }
+    std::snprintf(text, sizeof text, "%.4f", value);
+    std::string shown = text;
+    while (shown.back() == '0') {
+        shown.pop_back();
+    }
+    if (shown.back() == '.') {
+        shown.pop_back();
+    }
+    if (shown == "0" || shown == "-0") {
+        std::snprintf(text, sizeof text, "%.3g", value);
+        shown = text;
+    }
+    return shown;
 }
 
 }  // namespace core

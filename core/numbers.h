@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace core {
@@ -23,6 +24,10 @@ std::optional<double> StrictNumber(std::string_view text);
 // is not finite or lies outside the target type.
 std::optional<int64_t> RoundToInt64(double value);
 std::optional<int32_t> RoundToInt32(double value);
+
+// A figure as a trace shows it: whole numbers in plain digits ("1200"), others with at most four
+// decimals and no trailing zeros ("4.4", "0.3"), tiny ones with three significant digits.
+std::string FigureText(double value);
 
 }  // namespace core
 

@@ -33,41 +33,108 @@ int64_t TotalSystemObjects(const CoreTables& tables) {
     return std::max<int64_t>(lines - 1, 0);
 }
 
-PoolResult SizePool(const CoreTables& tables, const PoolRowIndex& rows, const PoolRowTally& tally,
-                    std::string_view poolName, double members, int64_t& gbpTotalPages) {
-    PoolResult result;
+// Where a row's statistics were read: "db1a.sta line 75" (1-based, the header being line 1), or
+// the line-store index when the load left no file positions.
+std::string StatisticsPlace(const CoreTables& tables, const PoolRow& row, int64_t line) {
+    const auto file = static_cast<size_t>(row.FileNo);
+    if (row.FileNo < 0 || file >= tables.lstSelectedFiles.size() ||
+        file >= tables.fileFirstLine.size() || line < 0) {
+        return "statistics at stored line " + std::to_string(line);
+    }
+    const int64_t fileLine = line - static_cast<int64_t>(tables.fileFirstLine[file]) + 2;
+    return "statistics at " + std::string(FileNameOf(tables.lstSelectedFiles[file])) + " line " +
+           std::to_string(fileLine);
+}
+
+// The member-independent part of one shared pool: its cells but "GBP Size", and one basis row
+// per pool-table row with the VP and HP sums so far.
+void PreparePool(const CoreTables& tables, const PoolRowIndex& rows, const PoolRowTally& tally,
+                 std::string_view poolName, SizingBasis& basis) {
+    const size_t poolIndex = basis.base.pools.size();
+    PoolResult& result = basis.base.pools.emplace_back();
     result.pool = std::string(poolName);
     int64_t cached = 0;
     int64_t hpPages = 0;
-    int64_t gbpSum = 0;
-    for (const size_t index : rows.Rows(poolName)) {
-        const PoolRow& row = tables.lvControl[index];
+    const std::vector<size_t>& poolRows = rows.Rows(poolName);
+    for (size_t n = 0; n < poolRows.size(); ++n) {
+        const PoolRow& row = tables.lvControl[poolRows[n]];
         result.shared += row.ObjectCount();
-        const int64_t rowCached = tally.cachedObjects[index];
+        const int64_t rowCached = tally.cachedObjects[poolRows[n]];
         cached += rowCached;
         const int64_t statisticLine = PoolStatisticLine(row);
         const auto read = [&](PoolStatistic statistic) {
             return int64_t{ReadPoolStatistic(tables, statistic, poolName, statisticLine)};
         };
-        result.vpSize += read(PoolStatistic::kVpSize);
-        hpPages += read(PoolStatistic::kHpSize);
-        GbpInputs in;
-        in.tableSpaces = tally.tableSpaces[index];
+        const int64_t vp = read(PoolStatistic::kVpSize);
+        const int64_t hp = read(PoolStatistic::kHpSize);
+        result.vpSize += vp;
+        hpPages += hp;
+        SizingBasis::Row& sized = basis.rows.emplace_back();
+        sized.pool = poolIndex;
+        GbpInputs& in = sized.inputs;
+        in.tableSpaces = tally.tableSpaces[poolRows[n]];
         in.cachedObjects = rowCached;
         in.vpPages = result.vpSize;
         in.hpPages = hpPages;
         in.ratioNumerator = read(PoolStatistic::kRatioNumerator);
         in.ratioDenominator = read(PoolStatistic::kRatioDenominator);
         in.cacheAll = row.CacheAll;
-        in.members = members;
-        // The cell shows the last row's size; every row's size enters the sums.
-        result.gbpSize = CalcGBPSize(in);
-        gbpSum = SaturatingAdd(gbpSum, result.gbpSize);
+        sized.header =
+            "row " + std::to_string(n + 1) + " of " + std::to_string(poolRows.size()) + " (" +
+            StatisticsPlace(tables, row, statisticLine) +
+            "): " + std::to_string(row.ObjectCount()) + " object lines, " +
+            std::to_string(in.tableSpaces) + " table spaces, " + std::to_string(rowCached) +
+            " cached, Cache All " + std::string(CoreTables::CacheAllText(row.CacheAll)) + "; VP " +
+            std::to_string(vp) + " (pool so far " + std::to_string(in.vpPages) + "), HP " +
+            std::to_string(hp) + " (so far " + std::to_string(hpPages) + "), activity " +
+            std::to_string(in.ratioNumerator) + " / " + std::to_string(in.ratioDenominator);
     }
     result.cacheAll = cached;
     result.hpSize = result.shared == cached ? 0 : hpPages;
-    gbpTotalPages = SaturatingAdd(gbpTotalPages, gbpSum);
-    return result;
+    if (poolRows.empty()) {
+        result.why.push_back("no pool-table row carries this name: every cell is 0");
+    }
+}
+
+// The pool's closing step: where its cells come from and what it adds to the total.
+std::string PoolCellsStep(const PoolResult& p, const std::string& rowSizes, size_t rowCount) {
+    std::string step =
+        "cells: Shared " + std::to_string(p.shared) + " object lines, Cache All " +
+        std::to_string(p.cacheAll) + ", VP Size " + std::to_string(p.vpSize) + ", HP Size " +
+        std::to_string(p.hpSize) +
+        (p.shared == p.cacheAll && rowCount > 0 ? " (shown as 0: Shared equals Cache All)" : "") +
+        ", GBP Size " + std::to_string(p.gbpSize);
+    if (rowCount > 1) {
+        step += " (the last row's); the total adds every row: " + rowSizes + " = " +
+                std::to_string(p.gbpPagesAllRows) + " pages";
+    } else {
+        step += " pages, added to the total";
+    }
+    return step;
+}
+
+// The first step of the total: the GBP pages it counts, pool by pool (the first few named), and
+// how they differ from the "GBP Size" cells, which show each pool's last row only.
+void TraceGbpPages(SizingResult& r, const std::vector<std::string>& rowSizes) {
+    constexpr size_t kPoolsNamed = 12;
+    std::string terms;
+    int64_t cells = 0;
+    for (size_t p = 0; p < r.pools.size(); ++p) {
+        cells = SaturatingAdd(cells, r.pools[p].gbpSize);
+        if (p < kPoolsNamed) {
+            terms += (p == 0 ? ": " : ", ") + Latin1ToUtf8(r.pools[p].pool) + " " +
+                     (rowSizes[p].empty() ? "0" : rowSizes[p]);
+        }
+    }
+    if (r.pools.size() > kPoolsNamed) {
+        terms += " and " + std::to_string(r.pools.size() - kPoolsNamed) + " more pools";
+    }
+    r.whyTotalMemory.push_back("GBP pages of every row of the " + std::to_string(r.pools.size()) +
+                               " shared pools" + terms + " = " + std::to_string(r.gbpTotalPages) +
+                               (cells == r.gbpTotalPages
+                                    ? ""
+                                    : " (the GBP Size cells, each pool's last row, add up to " +
+                                          std::to_string(cells) + ")"));
 }
 
 }  // namespace
@@ -90,40 +157,67 @@ std::string_view StatusText(SizingStep step) {
     return {};
 }
 
-SizingResult RunSizing(const CoreTables& tables, std::string_view membersText,
-                       std::string_view ecsaText, SizingObserver* observer) {
-    SizingResult r;
+SizingBasis PrepareSizing(const CoreTables& tables) {
+    SizingBasis basis;
+    SizingResult& r = basis.base;
     r.totalSystemObjects = TotalSystemObjects(tables);
     if (!tables.lstData.empty()) {
         r.collectionTime = std::string(
             ExtractField(tables.lstData[0].text, LeadLayout, lead_field::kCollectionTime));
     }
     r.poolsShared = static_cast<int64_t>(tables.lstSharedPools.size());
-    r.sharedDb2 = std::string(Trim(membersText));
-
-    Tell(observer, SizingStep::kScaSize);
     // One pass over the lines and one index of the rows serve every calculation below.
     const PoolRowTally tally = TallyPoolRows(tables);
     const PoolRowIndex rows(tables);
-    r.scaSizeMb = CalcSCASize(tables, rows, tally);
+    r.scaSizeMb = CalcSCASize(tables, rows, tally, &r.whyScaSize);
+    r.directoryRatioSums = tally.ratio;
+    r.directoryDataRatio = CalcDirectoryRatio(tally.ratio, &r.whyDirectoryDataRatio);
+    r.pools.reserve(tables.lstSharedPools.size());
+    for (const std::string& entry : tables.lstSharedPools) {
+        PreparePool(tables, rows, tally, Trim(entry), basis);
+    }
+    return basis;
+}
+
+SizingResult SizeForMembers(const SizingBasis& basis, std::string_view membersText,
+                            std::string_view ecsaText, SizingObserver* observer) {
+    SizingResult r = basis.base;
+    r.sharedDb2 = std::string(Trim(membersText));
     Tell(observer, SizingStep::kLockStructure);
-    r.lockStructureSizeMb = CalcLockStructureSize(membersText, ecsaText);
+    r.lockStructureSizeMb = CalcLockStructureSize(membersText, ecsaText, &r.whyLockStructureSize);
     Tell(observer, SizingStep::kDirectoryRatio);
-    r.directoryDataRatio = CalcDirectoryRatio(tally.ratio);
     Tell(observer, SizingStep::kEcsaSize);
-    r.irlmEcsaSizeMb = CalcIrlmEcsaSize(ecsaText);
+    r.irlmEcsaSizeMb = CalcIrlmEcsaSize(ecsaText, &r.whyIrlmEcsaSize);
 
     Tell(observer, SizingStep::kGbpSizes);
     const double members = LenientNumber(membersText);
-    r.pools.reserve(tables.lstSharedPools.size());
-    for (const std::string& entry : tables.lstSharedPools) {
-        r.pools.push_back(SizePool(tables, rows, tally, Trim(entry), members, r.gbpTotalPages));
+    std::vector<std::string> rowSizes(r.pools.size());
+    std::vector<size_t> rowCounts(r.pools.size(), 0);
+    for (const SizingBasis::Row& row : basis.rows) {
+        PoolResult& pool = r.pools[row.pool];
+        GbpInputs in = row.inputs;
+        in.members = members;
+        pool.why.push_back(row.header);
+        // The cell shows the last row's size; every row's size enters the sums.
+        pool.gbpSize = CalcGBPSize(in, &pool.why);
+        pool.gbpPagesAllRows = SaturatingAdd(pool.gbpPagesAllRows, pool.gbpSize);
+        rowSizes[row.pool] +=
+            (rowCounts[row.pool]++ == 0 ? "" : " + ") + std::to_string(pool.gbpSize);
+    }
+    for (size_t p = 0; p < r.pools.size(); ++p) {
+        r.gbpTotalPages = SaturatingAdd(r.gbpTotalPages, r.pools[p].gbpPagesAllRows);
+        r.pools[p].why.push_back(PoolCellsStep(r.pools[p], rowSizes[p], rowCounts[p]));
     }
 
     Tell(observer, SizingStep::kTotalMemory);
+    TraceGbpPages(r, rowSizes);
+    const int64_t gbpMb = GbpMemoryMb(r.gbpTotalPages, &r.whyTotalMemory);
     r.totalMemoryMb = SaturatingAdd(
-        SaturatingAdd(SaturatingAdd(r.scaSizeMb, GbpMemoryMb(r.gbpTotalPages)), r.irlmEcsaSizeMb),
-        r.lockStructureSizeMb);
+        SaturatingAdd(SaturatingAdd(r.scaSizeMb, gbpMb), r.irlmEcsaSizeMb), r.lockStructureSizeMb);
+    r.whyTotalMemory.push_back(
+        "total = SCA " + std::to_string(r.scaSizeMb) + " + GBP memory " + std::to_string(gbpMb) +
+        " + IRLM ECSA " + std::to_string(r.irlmEcsaSizeMb) + " + lock structure " +
+        std::to_string(r.lockStructureSizeMb) + " = " + std::to_string(r.totalMemoryMb) + " Mb");
 
     r.lblInfo = {ValueText(r.collectionTime), ValueText(r.poolsShared), ValueText(r.sharedDb2),
                  ValueText(r.totalSystemObjects)};
@@ -132,6 +226,12 @@ SizingResult RunSizing(const CoreTables& tables, std::string_view membersText,
         r.directoryDataRatio ? ValueText(*r.directoryDataRatio) : ValueText("n/a"),
         MbText(r.irlmEcsaSizeMb), MbText(r.totalMemoryMb)};
     return r;
+}
+
+SizingResult RunSizing(const CoreTables& tables, std::string_view membersText,
+                       std::string_view ecsaText, SizingObserver* observer) {
+    Tell(observer, SizingStep::kScaSize);
+    return SizeForMembers(PrepareSizing(tables), membersText, ecsaText, observer);
 }
 
 }  // namespace core

@@ -10,23 +10,25 @@
 #include <string_view>
 #include <vector>
 
+#include "sizing_calcs.h"
+#include "trace.h"
+
 namespace core {
 
 class CoreTables;
 
-// How a figure came about: its inputs and each step with the actual values, one step per
-// string (UTF-8). Built by the code that computes the figure, in the same pass.
-using Trace = std::vector<std::string>;
-
 // One row of the results list, per shared pool in lstSharedPools order.
 struct PoolResult {
-    std::string pool;      // "Pool": the name, trimmed
-    int64_t shared = 0;    // "Shared": object lines over the pool's rows
-    int64_t cacheAll = 0;  // "Cache All": cached object lines
-    int64_t vpSize = 0;    // "VP Size", pages
-    int64_t hpSize = 0;    // "HP Size" as shown: 0 when shared == cacheAll, else the HP sum
-    int64_t gbpSize = 0;   // "GBP Size": the last pool row's GBP size, pages; 0 without rows
-    Trace why;             // every row's sizing, then the cells
+    std::string pool;             // "Pool": the name, trimmed
+    int64_t shared = 0;           // "Shared": object lines over the pool's rows
+    int64_t cacheAll = 0;         // "Cache All": cached object lines
+    int64_t vpSize = 0;           // "VP Size", pages
+    int64_t hpSize = 0;           // "HP Size" as shown: 0 when shared == cacheAll, else the HP sum
+    int64_t gbpSize = 0;          // "GBP Size": the last pool row's GBP size, pages; 0 without rows
+    int64_t gbpPagesAllRows = 0;  // every row's GBP size added up: what the total counts
+    Trace why;                    // every row's sizing, then the cells
+
+    bool operator==(const PoolResult&) const = default;
 };
 
 struct SizingResult {
@@ -37,6 +39,7 @@ struct SizingResult {
     int64_t scaSizeMb = 0;
     int64_t lockStructureSizeMb = 0;
     std::optional<int64_t> directoryDataRatio;  // nullopt when its denominator is 0
+    DirectoryRatioSums directoryRatioSums;      // what the ratio was computed from
     int64_t irlmEcsaSizeMb = 0;
     int64_t gbpTotalPages = 0;  // every pool row's GBP size added up
     int64_t totalMemoryMb = 0;
@@ -53,6 +56,8 @@ struct SizingResult {
     // unit): lblInfo(0..3) and lblRecommendation(0..4).
     std::array<std::string, 4> lblInfo;
     std::array<std::string, 5> lblRecommendation;
+
+    bool operator==(const SizingResult&) const = default;
 };
 
 enum class SizingStep {
@@ -77,6 +82,30 @@ public:
 
 [[nodiscard]] SizingResult RunSizing(const CoreTables& tables, std::string_view membersText,
                                      std::string_view ecsaText, SizingObserver* observer = nullptr);
+
+// RunSizing in two steps, for work that sizes the same tables for many member counts: what does
+// not depend on the typed numbers (the one pass over the lines, the statistics, the SCA size and
+// the directory/data ratio, with their traces) is read once into a SizingBasis, and each member
+// count is then a few steps per pool row. RunSizing is PrepareSizing then SizeForMembers.
+struct SizingBasis {
+    // One pool-table row of a shared pool, ready for CalcGBPSize once the members are known.
+    struct Row {
+        size_t pool = 0;     // index into base.pools
+        GbpInputs inputs;    // members left at 0
+        std::string header;  // the row's first trace step: where it lies and its inputs
+    };
+    SizingResult base;      // every member-independent field, traces included; pools without GBP
+    std::vector<Row> rows;  // in the order the run sizes them
+};
+
+// Reads the tables; the basis holds no reference to them.
+[[nodiscard]] SizingBasis PrepareSizing(const CoreTables& tables);
+
+// The run for the typed numbers on a prepared basis; equal to RunSizing of the same tables.
+// Tells `observer` the steps from the lock structure on.
+[[nodiscard]] SizingResult SizeForMembers(const SizingBasis& basis, std::string_view membersText,
+                                          std::string_view ecsaText,
+                                          SizingObserver* observer = nullptr);
 
 }  // namespace core
 

@@ -84,28 +84,46 @@ int64_t SaturatingAdd(int64_t a, int64_t b) {
     return sum;
 }
 
-int64_t ScaSizeForTableSpaces(int64_t tableSpaces) {
-    if (tableSpaces < 450) {
-        return 8;
-    }
-    if (tableSpaces < 1800) {
-        return 16;
-    }
-    if (tableSpaces < 3800) {
-        return 32;
-    }
-    if (tableSpaces < 5800) {
-        return 48;
+int64_t ScaSizeForTableSpaces(int64_t tableSpaces, Trace* why) {
+    struct Band {
+        int64_t below;
+        int64_t mb;
+        const char* text;
+    };
+    static constexpr Band kBands[] = {{450, 8, "below 450"},
+                                      {1800, 16, "450 to 1799"},
+                                      {3800, 32, "1800 to 3799"},
+                                      {5800, 48, "3800 to 5799"},
+                                      {kMaxInt64, 64, "5800 and above"}};
+    for (const Band& band : kBands) {
+        if (tableSpaces < band.below || band.below == kMaxInt64) {
+            if (why != nullptr) {
+                why->push_back(std::to_string(tableSpaces) + " falls in the band " + band.text +
+                               " table spaces = " + std::to_string(band.mb) + " Mb");
+            }
+            return band.mb;
+        }
     }
     return 64;
 }
 
-int64_t CalcLockStructureSize(std::string_view membersText, std::string_view ecsaText) {
+double LockStructureDemandMb(std::string_view membersText, std::string_view ecsaText) {
     const double members = std::nearbyint(LenientNumber(membersText));
     const double ecsa = std::nearbyint(LenientNumber(ecsaText));
+    return members > 0 && ecsa > 0 ? members * ecsa / 2.0 * 1.1 : 0.0;
+}
+
+int64_t CalcLockStructureSize(std::string_view membersText, std::string_view ecsaText, Trace* why) {
+    const double members = std::nearbyint(LenientNumber(membersText));
+    const double ecsa = std::nearbyint(LenientNumber(ecsaText));
+    if (why != nullptr) {
+        why->push_back("members \"" + Latin1ToUtf8(Trim(membersText)) + "\" read as " +
+                       FigureText(members) + ", ECSA \"" + Latin1ToUtf8(Trim(ecsaText)) +
+                       "\" read as " + FigureText(ecsa) + " Mb");
+    }
     double x = 0.0;
     if (members > 0 && ecsa > 0) {
-        const double half = members * ecsa / 2.0 * 1.1;
+        const double half = LockStructureDemandMb(membersText, ecsaText);
         // Anything from 65 up ends at the top size; stopping here also keeps the single-precision
         // step below inside float's range.
         if (half >= 65.0) {
@@ -115,6 +133,12 @@ int64_t CalcLockStructureSize(std::string_view membersText, std::string_view ecs
             // so that ties round as they always did.
             x = std::nearbyint(static_cast<double>(static_cast<float>(half)));
         }
+        AddStep(why,
+                "members x ECSA / 2 x 1.1 = " + FigureText(members) + " x " + FigureText(ecsa) +
+                    " / 2 x 1.1 = " + FigureText(half) +
+                    (half >= 65.0 ? ", 65 or more: taken as 64" : ", rounded to " + FigureText(x)));
+    } else {
+        AddStep(why, "members or ECSA is 0 or below: nothing asked for");
     }
     x = std::clamp(x, 8.0, 64.0);
     const auto wanted = static_cast<int64_t>(x);
@@ -129,7 +153,12 @@ int64_t CalcLockStructureSize(std::string_view membersText, std::string_view ecs
     if (wanted > kTolerance[static_cast<size_t>(k - 1)]) {
         s = k;
     }
-    return int64_t{1} << s;
+    const int64_t mb = int64_t{1} << s;
+    AddStep(why,
+            "fitted to a power of two from 8 to 64 Mb (up to 10 served by 8, up to 19 by 16, "
+            "up to 36 by 32) = " +
+                std::to_string(mb) + " Mb");
+    return mb;
 }
 
 int64_t ReadObjectStatistic(std::string_view field) {
@@ -176,6 +205,7 @@ PoolRowTally TallyLines(const CoreTables& tables, size_t first, size_t last) {
                 continue;
             }
             ++tally.tableSpaces[r];
+            ++sums.tableSpaces;
             const int64_t a =
                 ReadObjectStatistic(ExtractField(line.text, BPDLayout, bpd_field::kStatisticA));
             const int64_t b =
@@ -215,72 +245,181 @@ PoolRowTally TallyPoolRows(const CoreTables& tables, size_t twoThreadsFrom) {
     tally.ratio.sumB += other.ratio.sumB;
     tally.ratio.cachedTableSpaces += other.ratio.cachedTableSpaces;
     tally.ratio.cachedAdjustment += other.ratio.cachedAdjustment;
+    tally.ratio.tableSpaces += other.ratio.tableSpaces;
     return tally;
 }
 
-int64_t CountSharedTableSpaces(const CoreTables& tables, const PoolRowIndex& rows,
-                               const PoolRowTally& tally) {
+namespace {
+
+// The table spaces of the shared pools' rows; with a trace, each pool's count as a term of one
+// sum (the first few pools named, the rest summed as one term).
+int64_t SharedTableSpaces(const CoreTables& tables, const PoolRowIndex& rows,
+                          const PoolRowTally& tally, Trace* why) {
+    constexpr size_t kPoolsNamed = 12;
     int64_t count = 0;
-    for (const std::string& entry : tables.lstSharedPools) {
-        for (const size_t row : rows.Rows(Trim(entry))) {
-            count += tally.tableSpaces[row];
+    int64_t unnamed = 0;
+    std::string terms;
+    for (size_t p = 0; p < tables.lstSharedPools.size(); ++p) {
+        const std::string_view pool = Trim(tables.lstSharedPools[p]);
+        int64_t poolCount = 0;
+        for (const size_t row : rows.Rows(pool)) {
+            poolCount += tally.tableSpaces[row];
         }
+        count += poolCount;
+        if (why == nullptr) {
+            continue;
+        }
+        if (p < kPoolsNamed) {
+            terms += (p == 0 ? "" : " + ") + Latin1ToUtf8(pool) + " " + std::to_string(poolCount);
+        } else {
+            unnamed += poolCount;
+        }
+    }
+    if (why != nullptr) {
+        const size_t shared = tables.lstSharedPools.size();
+        if (shared > kPoolsNamed) {
+            terms += " + " + std::to_string(shared - kPoolsNamed) + " more pools " +
+                     std::to_string(unnamed);
+        }
+        why->push_back("qualifying table spaces (kind T, not DSNDB07) of every row of the " +
+                       std::to_string(shared) + " shared pools" +
+                       (shared == 0 ? "" : ": " + terms) + " = " + std::to_string(count));
     }
     return count;
 }
 
-int64_t CalcSCASize(const CoreTables& tables, const PoolRowIndex& rows, const PoolRowTally& tally) {
-    return ScaSizeForTableSpaces(CountSharedTableSpaces(tables, rows, tally));
+}  // namespace
+
+int64_t CountSharedTableSpaces(const CoreTables& tables, const PoolRowIndex& rows,
+                               const PoolRowTally& tally) {
+    return SharedTableSpaces(tables, rows, tally, nullptr);
 }
 
-std::optional<int64_t> CalcDirectoryRatio(const DirectoryRatioSums& sums) {
+int64_t CalcSCASize(const CoreTables& tables, const PoolRowIndex& rows, const PoolRowTally& tally,
+                    Trace* why) {
+    return ScaSizeForTableSpaces(SharedTableSpaces(tables, rows, tally, why), why);
+}
+
+std::optional<int64_t> CalcDirectoryRatio(const DirectoryRatioSums& sums, Trace* why) {
     const int64_t denominator = sums.Denominator();
+    if (why != nullptr) {
+        why->push_back("over the " + std::to_string(sums.tableSpaces) +
+                       " qualifying table spaces of every pool row, shared or not: sum of A "
+                       "(columns 57-66) = " +
+                       std::to_string(sums.sumA) +
+                       ", sum of B (columns 339-348) = " + std::to_string(sums.sumB));
+        why->push_back("denominator = sum of B + (A - B) of the " +
+                       std::to_string(sums.cachedTableSpaces) +
+                       " cached table spaces = " + std::to_string(sums.sumB) + " + " +
+                       std::to_string(sums.cachedAdjustment) + " = " + std::to_string(denominator));
+    }
     if (denominator == 0) {
+        AddStep(why, "the denominator is 0: the ratio cannot be computed (n/a)");
         return std::nullopt;
     }
     const double q = static_cast<double>(sums.sumA) / static_cast<double>(denominator) / 20.0 + 0.5;
     int64_t r = SaturatingRound(q);
+    if (why != nullptr) {
+        why->push_back("q = " + std::to_string(sums.sumA) + " / " + std::to_string(denominator) +
+                       " / 20 + 0.5 = " + FigureText(q) +
+                       ", rounded half to even = " + std::to_string(r));
+    }
     if (r < 1) {
         r = 1;
+        AddStep(why, "below 1: raised to 1");
     }
     if (sums.cachedTableSpaces < 5 && r <= 2) {
+        if (why != nullptr) {
+            why->push_back("at most 2 with fewer than 5 cached table spaces (" +
+                           std::to_string(sums.cachedTableSpaces) + "): raised to 3");
+        }
         r = 3;
     }
     return r;
 }
 
-int64_t CalcIrlmEcsaSize(std::string_view ecsaText) {
-    return SaturatingRound(LenientNumber(ecsaText) + 2.0);
+int64_t CalcIrlmEcsaSize(std::string_view ecsaText, Trace* why) {
+    const double ecsa = LenientNumber(ecsaText);
+    const int64_t mb = SaturatingRound(ecsa + 2.0);
+    if (why != nullptr) {
+        why->push_back("ECSA \"" + Latin1ToUtf8(Trim(ecsaText)) + "\" read as " + FigureText(ecsa) +
+                       " Mb");
+        const std::string sum = FigureText(ecsa) + " + 2 = " + FigureText(ecsa + 2.0);
+        why->push_back(static_cast<double>(mb) == ecsa + 2.0
+                           ? sum + " Mb"
+                           : sum + ", rounded half to even = " + std::to_string(mb) + " Mb");
+    }
+    return mb;
 }
 
-int64_t CalcGBPSize(const GbpInputs& in) {
+int64_t CalcGBPSize(const GbpInputs& in, Trace* why) {
     int64_t g = 0;
+    const std::string members = FigureText(in.members);
     if (in.cachedObjects > 0 && in.tableSpaces > 0) {
         const int64_t share = SaturatingRound(static_cast<double>(in.cachedObjects) /
                                               static_cast<double>(in.tableSpaces) * 100.0);
         const double f = share < 40 ? 0.5 : (share < 75 ? 0.75 : 1.0);
         g = SaturatingRound(static_cast<double>(in.vpPages) * in.members * f);
+        if (why != nullptr) {
+            why->push_back("cached share = " + std::to_string(in.cachedObjects) + " cached / " +
+                           std::to_string(in.tableSpaces) +
+                           " table spaces x 100 = " + std::to_string(share) + " %: factor " +
+                           FigureText(f) + " (below 40: 0.5, below 75: 0.75, else 1.0)");
+            why->push_back("VP " + std::to_string(in.vpPages) + " x members " + members + " x " +
+                           FigureText(f) + " = " + std::to_string(g));
+        }
     } else if (in.ratioNumerator >= 1 && in.ratioDenominator >= 1) {
         double f =
             static_cast<double>(in.ratioNumerator) / static_cast<double>(in.ratioDenominator);
-        if (f < 0.05) {
+        const std::string ratio = std::to_string(in.ratioNumerator) + " / " +
+                                  std::to_string(in.ratioDenominator) + " = " + FigureText(f);
+        const bool raised = f < 0.05;
+        if (raised) {
             f = 0.05;
         }
         const int64_t pages = in.cacheAll ? in.vpPages : SaturatingAdd(in.vpPages, in.hpPages);
         g = SaturatingRound(static_cast<double>(pages) * in.members * f);
+        if (why != nullptr) {
+            why->push_back(std::string(in.tableSpaces > 0 ? "nothing of the row is cached"
+                                                          : "no qualifying table space") +
+                           ": activity ratio " + ratio + (raised ? ", raised to 0.05" : ""));
+            why->push_back((in.cacheAll ? "Cache All: VP " + std::to_string(in.vpPages)
+                                        : "(VP " + std::to_string(in.vpPages) + " + HP " +
+                                              std::to_string(in.hpPages) + ")") +
+                           " x members " + members + " x " + FigureText(f) + " = " +
+                           std::to_string(g));
+        }
+    } else if (why != nullptr) {
+        why->push_back("nothing cached and activity " + std::to_string(in.ratioNumerator) + " / " +
+                       std::to_string(in.ratioDenominator) + " has a term below 1: 0 pages");
     }
     // Up to the next multiple of 1000 (towards +infinity, also for a negative size).
+    const int64_t before = g;
     const int64_t remainder = g % 1000;
     if (remainder > 0) {
         g = g > kMaxInt64 - 1000 ? g - remainder : g - remainder + 1000;
     } else if (remainder < 0) {
         g -= remainder;
     }
+    if (why != nullptr && (g != 0 || before != 0)) {
+        why->push_back(g == before
+                           ? "a multiple of 1000 already: " + std::to_string(g) + " pages"
+                           : "rounded up to a multiple of 1000 = " + std::to_string(g) + " pages");
+    }
     return g;
 }
 
-int64_t GbpMemoryMb(int64_t gbpPages) {
-    return SaturatingRound(static_cast<double>(gbpPages) * 4.0 / 1000.0);
+int64_t GbpMemoryMb(int64_t gbpPages, Trace* why) {
+    const double exact = static_cast<double>(gbpPages) * 4.0 / 1000.0;
+    const int64_t mb = SaturatingRound(exact);
+    if (why != nullptr) {
+        why->push_back("GBP memory = " + std::to_string(gbpPages) +
+                       " pages x 4 / 1000 (every page counted as 4 KB) = " + FigureText(exact) +
+                       (static_cast<double>(mb) == exact
+                            ? " Mb"
+                            : ", rounded half to even = " + std::to_string(mb) + " Mb"));
+    }
+    return mb;
 }
 
 }  // namespace core

@@ -2,6 +2,9 @@
 // directory/data ratio, IRLM ECSA size and group buffer pool size. Each reads the tables or
 // plain values and changes nothing. Sizes in Mb, buffer sizes in pages of 4 KB.
 //
+// Each calculation takes an optional trace: when `why` is not null, it appends its inputs and
+// steps with their values as it computes (a null `why` costs nothing).
+//
 // Counts and page sums are 64-bit. A value that could only come from absurd input (a typed
 // number like 1e300) saturates at the 64-bit limits instead of wrapping.
 #ifndef CORE_SIZING_CALCS_H_
@@ -13,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "trace.h"
+
 namespace core {
 
 class CoreTables;
@@ -21,14 +26,22 @@ class PoolRowIndex;
 // --- SCA size ---
 
 // 8, 16, 32, 48 or 64 Mb for a count of table spaces: below 450, 1,800, 3,800, 5,800, and above.
-int64_t ScaSizeForTableSpaces(int64_t tableSpaces);
+int64_t ScaSizeForTableSpaces(int64_t tableSpaces, Trace* why = nullptr);
 
 // --- Lock structure size ---
 
 // From the typed "No Of Shared DB2" and "ECSA Size for IRLM " texts, both read leniently and
 // rounded half to even: half their product plus 10 %, fitted to 8, 16, 32 or 64 Mb. 8 when
 // either number is 0 or below.
-int64_t CalcLockStructureSize(std::string_view membersText, std::string_view ecsaText);
+int64_t CalcLockStructureSize(std::string_view membersText, std::string_view ecsaText,
+                              Trace* why = nullptr);
+
+// What the lock structure's formula asks for before it is fitted: members x ECSA / 2 x 1.1 Mb
+// with both read as above; 0 when either is 0 or below.
+double LockStructureDemandMb(std::string_view membersText, std::string_view ecsaText);
+
+// The largest lock structure the formula gives, Mb.
+inline constexpr int64_t kLockStructureCeilingMb = 64;
 
 // --- Directory/data ratio ---
 
@@ -39,9 +52,11 @@ struct DirectoryRatioSums {
     int64_t sumB = 0;
     int64_t cachedTableSpaces = 0;
     int64_t cachedAdjustment = 0;  // A - B of every cached table space
+    int64_t tableSpaces = 0;       // qualifying table spaces, cached or not
 
     // The ratio's denominator: B of the uncached table spaces plus A of the cached ones.
     int64_t Denominator() const { return sumB + cachedAdjustment; }
+    bool operator==(const DirectoryRatioSums&) const = default;
 };
 
 // A or B of one object line: the whole field must be a number (blanks around it allowed),
@@ -67,16 +82,17 @@ int64_t CountSharedTableSpaces(const CoreTables& tables, const PoolRowIndex& row
                                const PoolRowTally& tally);
 
 // The SCA size of the shared pools, Mb.
-int64_t CalcSCASize(const CoreTables& tables, const PoolRowIndex& rows, const PoolRowTally& tally);
+int64_t CalcSCASize(const CoreTables& tables, const PoolRowIndex& rows, const PoolRowTally& tally,
+                    Trace* why = nullptr);
 
 // sumA / D / 20 + 0.5 rounded half to even, at least 1, and at least 3 while fewer than five
 // table spaces are cached. nullopt when D is 0: the ratio cannot be computed.
-std::optional<int64_t> CalcDirectoryRatio(const DirectoryRatioSums& sums);
+std::optional<int64_t> CalcDirectoryRatio(const DirectoryRatioSums& sums, Trace* why = nullptr);
 
 // --- IRLM ECSA size ---
 
 // The typed ECSA size (read leniently, 0 without a number) plus 2, rounded half to even, Mb.
-int64_t CalcIrlmEcsaSize(std::string_view ecsaText);
+int64_t CalcIrlmEcsaSize(std::string_view ecsaText, Trace* why = nullptr);
 
 // --- Group buffer pool size ---
 
@@ -95,10 +111,10 @@ struct GbpInputs {
 // of cached lines picks the factor (below 40 %: 0.5, below 75 %: 0.75, else 1.0) applied to
 // VP x members; otherwise the activity ratio (at least 0.05) applied to VP x members when Cache
 // All is set and to (VP + HP) x members when not; 0 when neither rule applies.
-int64_t CalcGBPSize(const GbpInputs& in);
+int64_t CalcGBPSize(const GbpInputs& in, Trace* why = nullptr);
 
 // Mb of memory for a number of GBP pages: pages x 4 / 1000, rounded half to even.
-int64_t GbpMemoryMb(int64_t gbpPages);
+int64_t GbpMemoryMb(int64_t gbpPages, Trace* why = nullptr);
 
 // a + b, held at the 64-bit limits instead of overflowing.
 int64_t SaturatingAdd(int64_t a, int64_t b);

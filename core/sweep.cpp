@@ -1,14 +1,23 @@
 #include "sweep.h"
 
+#include <algorithm>
 #include <string>
 
 namespace core {
 
 std::vector<SweepPoint> SweepMembers(const CoreTables& tables, std::string_view ecsaText,
                                      const SweepOptions& options) {
+    const int64_t from = std::clamp<int64_t>(options.fromMembers, 1, kMaxSweepMembers);
+    const int64_t to = std::clamp<int64_t>(options.toMembers, 1, kMaxSweepMembers);
     std::vector<SweepPoint> points;
-    for (int64_t members = options.fromMembers; members <= options.toMembers; ++members) {
-        points.push_back({members, RunSizing(tables, std::to_string(members), ecsaText)});
+    if (from > to) {
+        return points;
+    }
+    // The pass over the lines and the statistics do not depend on the members: read them once.
+    const SizingBasis basis = PrepareSizing(tables);
+    points.reserve(static_cast<size_t>(to - from + 1));
+    for (int64_t members = from; members <= to; ++members) {
+        points.push_back({members, SizeForMembers(basis, std::to_string(members), ecsaText)});
     }
     return points;
 }

@@ -13,6 +13,9 @@ namespace core {
 
 class CoreTables;
 
+// The most members a sweep sizes.
+inline constexpr int64_t kMaxSweepMembers = 32;
+
 struct SweepOptions {
     // The first and last member count sized, both included; 1 <= fromMembers <= toMembers <= 32.
     // Default: 1 to 8.
@@ -25,7 +28,8 @@ struct SweepPoint {
     SizingResult result;  // RunSizing(tables, std::to_string(members), ecsaText)
 };
 
-// One point per member count, in increasing order.
+// One point per member count, in increasing order. Counts outside 1-32 are held at those limits;
+// fromMembers above toMembers gives no point. The tables are read once for all points.
 [[nodiscard]] std::vector<SweepPoint> SweepMembers(const CoreTables& tables,
                                                    std::string_view ecsaText,
                                                    const SweepOptions& options = {});

@@ -27,6 +27,8 @@ void CoreTables::ClearLines() {
     lstData.shrink_to_fit();
     workFileLinesBefore.clear();
     workFileLinesBefore.shrink_to_fit();
+    fileFirstLine.clear();
+    fileHeaderAccepted.clear();
     m_buffers.clear();
     m_ownedLines.clear();
 }

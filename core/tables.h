@@ -68,6 +68,12 @@ public:
     // (lines added by other means), the work-file count reads the lines themselves.
     std::vector<int32_t> workFileLinesBefore;
 
+    // Per file of the last load, in lstSelectedFiles order: the line-store index of the file's
+    // first stored line (its lead record; equal to the next file's when it stored none), and
+    // whether its header line passed CheckHeaderLine. Filled by LoadDataFiles.
+    std::vector<size_t> fileFirstLine;
+    std::vector<bool> fileHeaderAccepted;
+
     // Appends a line whose text is copied into storage owned by the tables.
     void AppendLine(std::string_view text, int32_t itemData = 0);
 

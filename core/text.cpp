@@ -75,4 +75,9 @@ std::string Latin1ToUtf8(std::string_view latin1) {
     return out;
 }
 
+std::string_view FileNameOf(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace core

@@ -33,6 +33,9 @@ inline bool Contains(std::string_view text, std::string_view needle) {
 // Latin-1 bytes to UTF-8, for messages and JSON.
 std::string Latin1ToUtf8(std::string_view latin1);
 
+// The last component of a path ("db1a.sta" of "samples/db1a.sta"), for messages naming a file.
+std::string_view FileNameOf(std::string_view path);
+
 }  // namespace core
 
 #endif  // CORE_TEXT_H_

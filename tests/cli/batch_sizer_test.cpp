@@ -124,13 +124,35 @@ TEST_F(BatchSizerTest, SizingJsonWithShareAll) {
     const CliRun run = RunCli({"--share-all", "--members", " 2 ", "--format", "json", path});
     ASSERT_EQ(run.exitCode, 0);
     // BP7 holds only work files; BP8 and BP9 have no object lines and are shared all the same.
+    const QString zero =
+        "In pools.sta, pool BP9: its VP size and its activity ratio's denominator read as 0, so "
+        "its GBP size there may be 0.";
     EXPECT_EQ(run.errLines(),
-              QStringList{"Pool BP7 will not be shared because it has only DSNDB07 Objects in "
-                          "the File: " +
-                          path});
+              (QStringList{"Pool BP7 will not be shared because it has only DSNDB07 Objects in "
+                           "the File: " +
+                               path,
+                           "warning: " + zero}));
+    QJsonObject o = run.json();
+    EXPECT_EQ(Compact(o["warnings"]),
+              "[{\"code\":\"pool_statistics_zero\",\"message\":\"" + zero.toStdString() + "\"}]");
+    EXPECT_EQ(o["why"].toObject().keys(),
+              (QStringList{"directory_data_ratio", "irlm_ecsa_size_mb", "lock_structure_size_mb",
+                           "sca_size_mb", "total_memory_mb"}));
+    EXPECT_EQ(o["why"].toObject()["irlm_ecsa_size_mb"].toArray().last(), "4 + 2 = 6 Mb");
+    // Every key that was there before the traces stays as it was.
+    QJsonArray pools = o["pools"].toArray();
+    for (qsizetype i = 0; i < pools.size(); ++i) {
+        EXPECT_TRUE(pools[i].toObject()["why"].isArray());
+        QJsonObject pool = pools[i].toObject();
+        pool.remove("why");
+        pools[i] = pool;
+    }
+    o["pools"] = pools;
+    o.remove("why");
+    o.remove("warnings");
     // Directory ratio 60000 / 1000 / 20 + 0.5 = 3.5 -> 4; memory 8 + 28 + 6 + 8.
     EXPECT_EQ(
-        Compact(run.json(), path),
+        Compact(o, path),
         R"({"collection_time":"08.00.00","data_size":"0.00 Mb","directory_data_ratio":4,)"
         R"("gbp_total_pages":7000,"irlm_ecsa_size_mb":6,"lock_structure_size_mb":8,"pools":[)"
         R"({"cache_all":0,"gbp_size":1000,"hp_size":500,"pool":"BP0","shared":2,"vp_size":1000},)"
@@ -248,8 +270,11 @@ TEST_F(BatchSizerTest, HeaderWithoutEnvIsReportedAndLoadedAnyway) {
     const QString path = WriteFile("plain.sta", {BpsLine("BP3"), BpdLine("DB3.TS1")}, "env=lower");
     const CliRun run = RunCli({"--share-all", "--format", "json", path});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.errLines(), QStringList{"Incorrect File Format, Use A Flat File: " + path});
+    EXPECT_EQ(run.errLines().filter("Incorrect"),
+              QStringList{"Incorrect File Format, Use A Flat File: " + path});
     EXPECT_EQ(run.json()["pools_shared"], 1);
+    EXPECT_EQ(Fields(run.json()["warnings"], "code"),
+              "not_a_statistics_header pool_statistics_zero ratio_not_computable");
 }
 
 TEST_F(BatchSizerTest, LatinOneDataIsWrittenAsUtf8) {
@@ -260,6 +285,41 @@ TEST_F(BatchSizerTest, LatinOneDataIsWrittenAsUtf8) {
     EXPECT_EQ(o["shared_pools"].toArray()[0].toObject()["pool"], QString::fromUtf8("BP\u00C4"));
     EXPECT_EQ(o["objects"].toArray()[0].toObject()["name"].toString().left(6),
               QString::fromUtf8("DB\u00E9.TS"));
+}
+
+TEST_F(BatchSizerTest, SweepExplainAndOutputFiles) {
+    const QString data = PoolsFile();
+    const QString json = m_dir.filePath("r.json");
+    CliRun run = RunCli({"--share-all", "--sweep-members", "2-3", "--output", json, data});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "");
+    QFile file(json);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
+    EXPECT_EQ(Fields(o["sweep"], "members"), "2 3");
+    // At 3 members: 3 x 4 / 2 x 1.1 = 6.6 -> 8 Mb; rows 1000 x 1.5 x 0.1 -> 1000, 2000 x 3 x 0.3
+    // = 1800 -> 2000, 4000 x 3 x 0.5 = 6000: 9000 pages, 36 Mb; 8 + 36 + 6 + 8.
+    EXPECT_EQ(Fields(o["sweep"], "total_memory_mb"), "50 58");
+    EXPECT_EQ(o["sweep"].toArray()[1].toObject()["pools"],
+              RunCli({"--share-all", "--members", "3", "--format", "json", data}).json()["pools"]);
+
+    run = RunCli({"--share-all", "--explain", "--sweep-members", "2", data});
+    EXPECT_TRUE(run.out.contains(
+        "\nWhat if the group grows (sizes in Mb, GBP Pages in pages)\nMembers  SCA Size"));
+    EXPECT_TRUE(
+        run.out.contains("\n  Pool BP1\n    - row 1 of 1 (statistics at pools.sta line 5)"));
+
+    // A path under a plain file cannot be written, even by root; nothing is left behind.
+    const QString blocked = data + "/r.csv";
+    run = RunCli({"--share-all", "--output", blocked, data});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("loomstead-cli: cannot write '" + blocked + "'"));
+    EXPECT_FALSE(QFile::exists(blocked));
+    EXPECT_EQ(run.out, "");
+
+    run = RunCli({"--share-all", "--output", m_dir.filePath("r.pdf"), data});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.endsWith("PDF output is not available in this build\n"));
 }
 
 TEST_F(BatchSizerTest, VersionGoesToStandardOutput) {

@@ -47,12 +47,44 @@ TEST(CommandLineTest, UsageErrorsGiveOneLineReasons) {
         {"--bogus", "a.sta"},
         {"--format", "xml", "a.sta"},
         {"a.sta", "--share"},
+        {"--format", "pdf", "a.sta"},
+        {"--format", "json", "--output", "r.CSV", "a.sta"},
+        {"--sweep-members", "0-3", "a.sta"},
+        {"--sweep-members", "1-33", "a.sta"},
+        {"--sweep-members", "5-4", "a.sta"},
     };
     for (const QStringList& arguments : cases) {
         const ParsedCommandLine parsed = Parse(arguments);
         EXPECT_EQ(parsed.action, Action::kUsageError) << arguments.join(' ').toStdString();
         EXPECT_FALSE(parsed.text.isEmpty());
         EXPECT_FALSE(parsed.text.contains('\n')) << parsed.text.toStdString();
+    }
+}
+
+TEST(CommandLineTest, OutputFormFromFormatOrExtension) {
+    struct Case {
+        QStringList arguments;
+        OutputFormat format;
+        int64_t sweepFrom;
+        int64_t sweepTo;
+    };
+    const Case cases[] = {
+        {{"--output", "r.json"}, OutputFormat::kJson, 0, 0},
+        {{"--output", "dir.v2/r.Pdf"}, OutputFormat::kPdf, 0, 0},
+        {{"--output", "r.out", "--format", "csv"}, OutputFormat::kCsv, 0, 0},
+        {{"--output", "r.out"}, OutputFormat::kText, 0, 0},
+        {{"--output", "r.txt", "--format", "text", "--sweep-members", "8"},
+         OutputFormat::kText,
+         1,
+         8},
+        {{"--format", "json", "--sweep-members", " 3-32"}, OutputFormat::kJson, 3, 32},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine parsed = Parse(c.arguments + QStringList{"a.sta"});
+        ASSERT_EQ(parsed.action, Action::kRun) << parsed.text.toStdString();
+        EXPECT_EQ(parsed.options.format, c.format) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.sweepFrom, c.sweepFrom);
+        EXPECT_EQ(parsed.options.sweepTo, c.sweepTo);
     }
 }
 

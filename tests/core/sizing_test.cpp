@@ -59,6 +59,13 @@ TEST_F(SizingRunTest, PoolOverTwoFilesUncached) {
     EXPECT_EQ(r.gbpTotalPages, 6000);
     ASSERT_EQ(r.pools.size(), 1u);
     EXPECT_EQ(Text(r.pools[0]), "BP1 5 0 5000 1500 4000");
+    // The cell shows the last row; the trace says the total adds both.
+    EXPECT_EQ(r.pools[0].why.back(),
+              "cells: Shared 5 object lines, Cache All 0, VP Size 5000, HP Size 1500, GBP Size "
+              "4000 (the last row's); the total adds every row: 2000 + 4000 = 6000 pages");
+    EXPECT_EQ(r.whyTotalMemory[0],
+              "GBP pages of every row of the 1 shared pools: BP1 2000 + 4000 = 6000 (the GBP Size "
+              "cells, each pool's last row, add up to 4000)");
 }
 
 TEST_F(SizingRunTest, PoolAllCachedShowsNoHpSize) {
@@ -71,6 +78,10 @@ TEST_F(SizingRunTest, PoolAllCachedShowsNoHpSize) {
     // 3 cached of 2 table spaces: factor 1.0, 2000 x 2; then 5000 x 2.
     ASSERT_EQ(r.pools.size(), 1u);
     EXPECT_EQ(Text(r.pools[0]), "BP1 5 5 5000 0 10000");
+    EXPECT_EQ(r.pools[0].why[1],
+              "cached share = 3 cached / 2 table spaces x 100 = 150 %: factor 1 (below 40: 0.5, "
+              "below 75: 0.75, else 1.0)");
+    EXPECT_EQ(r.pools[0].why[2], "VP 2000 x members 2 x 1 = 4000");
     EXPECT_EQ(r.gbpTotalPages, 14000);
     // 4 cached table spaces: 120000 / (2000 + 98000) / 20 + 0.5 = 0.56 -> 1 -> 3.
     EXPECT_EQ(r.directoryDataRatio, 3);
@@ -115,8 +126,8 @@ TEST(SizingRunEmptyTest, NothingLoadedNothingShared) {
 // One file, one pool BP1 of 120 object lines: 80 table spaces whose A add up to 40000 and B
 // to 1000, and 40 index spaces; VP 2000, HP 0, activity 300 / 1000; members 2, ECSA 4.
 TEST(SizingWorkedExampleTest, FromADataFileToEveryLabel) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("sizing_worked_example_" + std::to_string(::getpid()));
+    const std::string name = "sizing_worked_example_" + std::to_string(::getpid());
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
     {
         std::ofstream file(path, std::ios::binary);
         file << "LOOMSTEAD STATISTICS ENV=PROD\r\n"
@@ -144,6 +155,38 @@ TEST(SizingWorkedExampleTest, FromADataFileToEveryLabel) {
     ASSERT_EQ(r.pools.size(), 1u);
     EXPECT_EQ(Text(r.pools[0]), "BP1 120 0 2000 0 2000");
     EXPECT_EQ(r.gbpTotalPages, 2000);
+
+    // Each figure's trace, step by step with the values worked out above.
+    EXPECT_EQ(r.whyScaSize,
+              (Trace{"qualifying table spaces (kind T, not DSNDB07) of every row of the 1 shared "
+                     "pools: BP1 80 = 80",
+                     "80 falls in the band below 450 table spaces = 8 Mb"}));
+    EXPECT_EQ(r.whyLockStructureSize,
+              (Trace{"members \"2\" read as 2, ECSA \"4\" read as 4 Mb",
+                     "members x ECSA / 2 x 1.1 = 2 x 4 / 2 x 1.1 = 4.4, rounded to 4",
+                     "fitted to a power of two from 8 to 64 Mb (up to 10 served by 8, up to 19 by "
+                     "16, up to 36 by 32) = 8 Mb"}));
+    EXPECT_EQ(r.whyDirectoryDataRatio,
+              (Trace{"over the 80 qualifying table spaces of every pool row, shared or not: sum of "
+                     "A (columns 57-66) = 40000, sum of B (columns 339-348) = 1000",
+                     "denominator = sum of B + (A - B) of the 0 cached table spaces = 1000 + 0 = "
+                     "1000",
+                     "q = 40000 / 1000 / 20 + 0.5 = 2.5, rounded half to even = 2",
+                     "at most 2 with fewer than 5 cached table spaces (0): raised to 3"}));
+    EXPECT_EQ(r.whyIrlmEcsaSize, (Trace{"ECSA \"4\" read as 4 Mb", "4 + 2 = 6 Mb"}));
+    EXPECT_EQ(r.whyTotalMemory,
+              (Trace{"GBP pages of every row of the 1 shared pools: BP1 2000 = 2000",
+                     "GBP memory = 2000 pages x 4 / 1000 (every page counted as 4 KB) = 8 Mb",
+                     "total = SCA 8 + GBP memory 8 + IRLM ECSA 6 + lock structure 8 = 30 Mb"}));
+    EXPECT_EQ(r.pools[0].why,
+              (Trace{"row 1 of 1 (statistics at " + name +
+                         " line 2): 120 object lines, 80 table spaces, 0 cached, Cache All F; VP "
+                         "2000 (pool so far 2000), HP 0 (so far 0), activity 300 / 1000",
+                     "nothing of the row is cached: activity ratio 300 / 1000 = 0.3",
+                     "(VP 2000 + HP 0) x members 2 x 0.3 = 1200",
+                     "rounded up to a multiple of 1000 = 2000 pages",
+                     "cells: Shared 120 object lines, Cache All 0, VP Size 2000, HP Size 0, GBP "
+                     "Size 2000 pages, added to the total"}));
 }
 
 }  // namespace
