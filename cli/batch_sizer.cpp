@@ -9,6 +9,7 @@
 #include "loader.h"
 #include "messages.h"
 #include "object_selection.h"
+#include "pdf_report.h"
 #include "pool_rows.h"
 #include "pool_sharing.h"
 #include "report.h"
@@ -135,7 +136,8 @@ public:
             report.sweep = &sweep;
             report.explain = m_options.explain;
             if (format == OutputFormat::kPdf) {
-                return UsageError("PDF output is not available in this build");
+                return WritePdf(
+                    {m_tables, sizing, warnings, sweep, m_options.members, m_options.ecsa});
             }
             output.out = format == OutputFormat::kJson  ? SizingJson(sizing, report)
                          : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
@@ -149,6 +151,22 @@ public:
     }
 
 private:
+    // The printable report into the --output file, through the writer main installed.
+    BatchOutput WritePdf(const PdfReportRun& run) const {
+        const PdfReportWriter& writer = InstalledPdfReportWriter();
+        if (!writer) {
+            return UsageError(QString::fromLatin1(kPdfUnavailableText));
+        }
+        BatchOutput output;
+        output.err = m_notes.toStdString();
+        QString error;
+        if (!writer(run, m_options.outputPath, &error)) {
+            output.exitCode = kExitWriteFailed;
+            output.err += QStringLiteral("loomstead-cli: %1\n").arg(error).toStdString();
+        }
+        return output;
+    }
+
     // Moves `output.out` into the --output file, whole or not at all.
     void WriteOutputFile(BatchOutput& output) const {
         QSaveFile file(m_options.outputPath);

@@ -16,8 +16,9 @@
 namespace {
 
 bool WriteReport(const cli::PdfReportRun& run, const QString& path, QString* error) {
+    // The report's chart shows 1 to 8 members unless the command line chose a sweep.
     const std::vector<core::SweepPoint> sweep =
-        core::SweepMembers(run.tables, run.ecsaText.toStdString());
+        run.sweep.empty() ? core::SweepMembers(run.tables, run.ecsaText.toStdString()) : run.sweep;
     report::ReportData data = report::BuildReportData(run.tables, run.sizing, run.warnings, sweep,
                                                       run.membersText, run.ecsaText);
     report::ReadFileFacts(data.files);

@@ -12,6 +12,7 @@
 namespace core {
 class CoreTables;
 struct SizingResult;
+struct SweepPoint;
 struct Warning;
 }  // namespace core
 
@@ -22,6 +23,7 @@ struct PdfReportRun {
     const core::CoreTables& tables;
     const core::SizingResult& sizing;
     const std::vector<core::Warning>& warnings;
+    const std::vector<core::SweepPoint>& sweep;  // --sweep-members; empty: the writer's own
     const QString& membersText;
     const QString& ecsaText;
 };
@@ -38,9 +40,8 @@ const PdfReportWriter& InstalledPdfReportWriter();
 
 inline constexpr char kPdfUnavailableText[] = "PDF output is not available in this build";
 
-// True when the arguments (program name first) ask for a PDF: "--format pdf" or an --output
-// whose name ends in ".pdf", letter case ignored, in either the "--opt value" or "--opt=value"
-// form. Read before any application object exists, so it cannot use the parser's full rules.
+// True when the arguments (program name first) are a run that writes a PDF: "--format pdf" or
+// an --output ending in ".pdf". Needs no application object, so main can choose one by it.
 bool AsksForPdf(const QStringList& arguments);
 
 }  // namespace cli

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "group_buffer_pools.h"
 #include "record_layouts.h"
@@ -26,6 +27,9 @@ QStringList FromTrace(const core::Trace& trace) {
     }
     return lines;
 }
+
+// A step longer than this is cut in the report.
+constexpr qsizetype kLongestStep = 600;
 
 // Enough of a file to hold its header and lead record; a lead record is under 200 characters.
 constexpr qint64 kLeadBytes = 4096;
@@ -110,6 +114,38 @@ void ReadFileFacts(std::vector<ReportFile>& files) {
     }
 }
 
-QStringList CondensePoolTrace(const QStringList& why) { return why; }
+QStringList CondensePoolTrace(const QStringList& why) {
+    // The sizing opens each row's steps with "row N of M (file ...): ...".
+    static const QRegularExpression rowHeader(QStringLiteral("^row (\\d+) of (\\d+) "));
+    std::vector<qsizetype> rowStarts;
+    for (qsizetype i = 0; i < why.size(); ++i) {
+        if (rowHeader.match(why[i]).hasMatch()) {
+            rowStarts.push_back(i);
+        }
+    }
+    QStringList kept;
+    const auto keep = [&kept](qsizetype from, qsizetype to, const QStringList& steps) {
+        for (qsizetype i = from; i < to; ++i) {
+            // A step that lists every row of a pool in thousands of files would fill pages.
+            kept << (steps[i].size() <= kLongestStep
+                         ? steps[i]
+                         : steps[i].left(kLongestStep) + QStringLiteral("... (%1 more characters)")
+                                                             .arg(steps[i].size() - kLongestStep));
+        }
+    };
+    if (rowStarts.size() <= 2) {
+        keep(0, why.size(), why);
+        return kept;
+    }
+    const size_t rows = rowStarts.size();
+    keep(0, rowStarts[1], why);
+    kept << (rows == 3 ? QStringLiteral("row 2 of 3 left out here")
+                       : QStringLiteral("rows 2 to %1 of %2 left out here (%3 rows)")
+                             .arg(rows - 1)
+                             .arg(rows)
+                             .arg(rows - 2));
+    keep(rowStarts.back(), why.size(), why);
+    return kept;
+}
 
 }  // namespace report

@@ -93,8 +93,9 @@ ReportData BuildReportData(const core::CoreTables& tables, const core::SizingRes
 // the file system. A file that cannot be read keeps size -1 and an empty time.
 void ReadFileFacts(std::vector<ReportFile>& files);
 
-// A pool's trace as the report prints it: a pool with more than two rows keeps its first and
-// last row's steps and says how many rows were left out; the closing steps stay whole.
+// A pool's trace as the report prints it: a pool with more than two rows (spread over many
+// files) keeps its first and last row's steps and says how many rows were left out; the closing
+// steps stay. A step of more than 600 characters is cut there, saying how much was left out.
 QStringList CondensePoolTrace(const QStringList& why);
 
 }  // namespace report

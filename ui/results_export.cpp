@@ -9,6 +9,7 @@
 #include "printable_report.h"
 #include "report.h"
 #include "report_data.h"
+#include "results_csv.h"
 #include "sizing.h"
 #include "sweep.h"
 
@@ -25,11 +26,6 @@ bool WriteWhole(const QString& path, const std::string& bytes, QString* error) {
         return false;
     }
     return true;
-}
-
-std::string SizingCsv(const ResultsRun& run) {
-    (void)run;
-    return {};
 }
 
 }  // namespace
@@ -50,11 +46,12 @@ bool ExportResults(const ResultsRun& run, const QString& path, QString* error) {
     }
     if (suffix == QLatin1String("json")) {
         const std::vector<core::ShareRefusal> noRefusals;
-        return WriteWhole(path, cli::SizingJson(run.sizing, {run.tables, run.load, noRefusals}),
-                          error);
+        return WriteWhole(
+            path, cli::SizingJson(run.sizing, {run.tables, run.load, noRefusals, &run.warnings}),
+            error);
     }
     if (suffix == QLatin1String("csv")) {
-        return WriteWhole(path, SizingCsv(run), error);
+        return WriteWhole(path, core::ResultsCsv(run.sizing), error);
     }
     *error = QString::fromLatin1(kUnknownExportTypeText);
     return false;

@@ -42,9 +42,10 @@ core::SizingResult Rows(std::initializer_list<core::PoolResult> pools) {
     return result;
 }
 
-// Pool, Shared, Cache All, VP Size, HP Size, GBP Size.
-const core::SizingResult kThreePools =
-    Rows({{"BP1", 120, 0, 9, 0, 2000}, {"BP2", 40, 40, 100, 0, 1000}, {"BP3", 7, 1, 20, 5, 3000}});
+// Pool, Shared, Cache All, VP Size, HP Size, GBP Size, GBP pages of every row, trace.
+const core::SizingResult kThreePools = Rows({{"BP1", 120, 0, 9, 0, 2000, 2000, {}},
+                                             {"BP2", 40, 40, 100, 0, 1000, 1000, {}},
+                                             {"BP3", 7, 1, 20, 5, 3000, 3000, {}}});
 
 }  // namespace
 
@@ -107,8 +108,9 @@ void ListViewSortTest::refilledRowsKeepTheSortAndIgnoreLetterCase() {
     clickTitle(0);
     m_page->clearResults();
     QCOMPARE(m_view->model()->rowCount(), 0);
-    m_page->showResult(
-        Rows({{"bp1", 1, 0, 0, 0, 0}, {"BP2", 1, 0, 0, 0, 0}, {"Bp10", 1, 0, 0, 0, 0}}));
+    m_page->showResult(Rows({{"bp1", 1, 0, 0, 0, 0, 0, {}},
+                             {"BP2", 1, 0, 0, 0, 0, 0, {}},
+                             {"Bp10", 1, 0, 0, 0, 0, 0, {}}}));
     QCOMPARE(titles()[0], "Pool (D)");
     QCOMPARE(column(0), QStringList({"BP2", "Bp10", "bp1"}));
 }

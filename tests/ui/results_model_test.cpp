@@ -16,7 +16,8 @@ private slots:
 void ResultsModelTest::cellsAreTheValuesAsText() {
     ResultsModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    model.setPools({{"BP1", 120, 0, 2000, 0, 2000}, {"BP32K", 70000, -1, 3000000000, 12, 0}});
+    model.setPools(
+        {{"BP1", 120, 0, 2000, 0, 2000, 2000, {}}, {"BP32K", 70000, -1, 3000000000, 12, 0, 0, {}}});
     QCOMPARE(model.rowCount(), 2);
     const QStringList first = {"BP1", "120", "0", "2000", "0", "2000"};
     const QStringList second = {"BP32K", "70000", "-1", "3000000000", "12", "0"};
