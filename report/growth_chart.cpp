@@ -12,15 +12,16 @@ namespace {
 struct Line {
     const char* name;
     int64_t GrowthPoint::*mb;
+    bool large;  // on the left axis with the total; the structures of a few Mb on the right
 };
 
 // The total last, so that it is drawn over the group buffer pools, which make most of it.
 constexpr std::array<Line, 5> kLines = {{
-    {"SCA", &GrowthPoint::scaSizeMb},
-    {"Lock structure", &GrowthPoint::lockStructureSizeMb},
-    {"IRLM ECSA", &GrowthPoint::irlmEcsaSizeMb},
-    {"Group buffer pools", &GrowthPoint::gbpMemoryMb},
-    {"Total memory", &GrowthPoint::totalMemoryMb},
+    {"SCA (right)", &GrowthPoint::scaSizeMb, false},
+    {"Lock structure (right)", &GrowthPoint::lockStructureSizeMb, false},
+    {"IRLM ECSA (right)", &GrowthPoint::irlmEcsaSizeMb, false},
+    {"Group buffer pools", &GrowthPoint::gbpMemoryMb, true},
+    {"Total memory", &GrowthPoint::totalMemoryMb, true},
 }};
 
 }  // namespace
@@ -32,11 +33,17 @@ std::unique_ptr<QChart> MakeGrowthChart(const std::vector<GrowthPoint>& points) 
     auto* xAxis = new QValueAxis(chart.get());
     xAxis->setTitleText(QStringLiteral("Members"));
     xAxis->setLabelFormat(QStringLiteral("%d"));
-    auto* yAxis = new QValueAxis(chart.get());
-    yAxis->setTitleText(QStringLiteral("Mb"));
-    yAxis->setLabelFormat(QStringLiteral("%.0f"));
+    // The group buffer pools make most of the total; beside them the other structures would lie
+    // flat on the floor, so they get a scale of their own.
+    auto* largeAxis = new QValueAxis(chart.get());
+    largeAxis->setTitleText(QStringLiteral("Mb"));
+    largeAxis->setLabelFormat(QStringLiteral("%.0f"));
+    auto* smallAxis = new QValueAxis(chart.get());
+    smallAxis->setTitleText(QStringLiteral("Mb"));
+    smallAxis->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(xAxis, Qt::AlignBottom);
-    chart->addAxis(yAxis, Qt::AlignLeft);
+    chart->addAxis(largeAxis, Qt::AlignLeft);
+    chart->addAxis(smallAxis, Qt::AlignRight);
     for (const Line& line : kLines) {
         auto* series = new QLineSeries(chart.get());
         series->setName(QString::fromLatin1(line.name));
@@ -49,7 +56,7 @@ std::unique_ptr<QChart> MakeGrowthChart(const std::vector<GrowthPoint>& points) 
             series->setPen(pen);
         }
         series->attachAxis(xAxis);
-        series->attachAxis(yAxis);
+        series->attachAxis(line.large ? largeAxis : smallAxis);
     }
     SetGrowthPoints(*chart, points);
     return chart;
@@ -57,9 +64,11 @@ std::unique_ptr<QChart> MakeGrowthChart(const std::vector<GrowthPoint>& points) 
 
 void SetGrowthPoints(QChart& chart, const std::vector<GrowthPoint>& points) {
     const QList<QAbstractSeries*> series = chart.series();
-    double highest = 0;
+    double highestLarge = 0;
+    double highestSmall = 0;
     for (size_t i = 0; i < kLines.size() && i < static_cast<size_t>(series.size()); ++i) {
         QList<QPointF> xy;
+        double& highest = kLines[i].large ? highestLarge : highestSmall;
         for (const GrowthPoint& point : points) {
             const auto mb = static_cast<double>(point.*kLines[i].mb);
             xy.append({static_cast<double>(point.members), mb});
@@ -79,9 +88,10 @@ void SetGrowthPoints(QChart& chart, const std::vector<GrowthPoint>& points) {
         x->setTickInterval(static_cast<double>(std::max<int64_t>(1, (last - first + 7) / 8)));
     }
     const QList<QAbstractAxis*> yAxes = chart.axes(Qt::Vertical);
-    if (!yAxes.isEmpty()) {
-        auto* y = static_cast<QValueAxis*>(yAxes.front());
-        // Headroom above the total, so that its line does not run along the frame.
+    for (qsizetype i = 0; i < yAxes.size() && i < 2; ++i) {
+        auto* y = static_cast<QValueAxis*>(yAxes[i]);
+        const double highest = i == 0 ? highestLarge : highestSmall;
+        // Headroom above the highest line, so that it does not run along the frame.
         y->setRange(0, highest > 0 ? highest * 1.05 : 10);
         y->applyNiceNumbers();
     }

@@ -12,8 +12,10 @@ class QChart;
 
 namespace report {
 
-// A chart with one line per figure, in this order: "SCA", "Lock structure", "IRLM ECSA",
-// "Group buffer pools", "Total memory". The x axis counts members in whole numbers. Needs a
+// A chart with one line per figure, in this order: "SCA (right)", "Lock structure (right)",
+// "IRLM ECSA (right)", "Group buffer pools", "Total memory". The x axis counts members in whole
+// numbers; the total and the group buffer pools read on the left axis, the small structures on
+// the right one. Needs a
 // QApplication, since a chart is a graphics widget.
 std::unique_ptr<QChart> MakeGrowthChart(const std::vector<GrowthPoint>& points);
 

@@ -14,6 +14,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QSplitter>
 #include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -182,9 +183,21 @@ ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, 
     warningsLayout->addWidget(m_warnings);
     m_warningsBox->hide();
 
-    auto* notes = new QHBoxLayout;
-    notes->addWidget(m_traceBox, 1);
-    notes->addWidget(m_warningsBox, 1);
+    // The list and the notes under it share the height as the user drags their border.
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    auto* listPart = new QWidget(splitter);
+    auto* listLayout = new QVBoxLayout(listPart);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->addWidget(m_resultsView, 1);
+    listLayout->addWidget(m_gbpTotals);
+    auto* notesPart = new QWidget(splitter);
+    auto* notes = new QHBoxLayout(notesPart);
+    notes->setContentsMargins(0, 0, 0, 0);
+    notes->addWidget(m_traceBox, 3);
+    notes->addWidget(m_warningsBox, 2);
+    splitter->addWidget(listPart);
+    splitter->addWidget(notesPart);
+    splitter->setChildrenCollapsible(false);
 
     m_copyButton->setObjectName(QStringLiteral("cmdCopy"));
     m_copyButton->setToolTip(
@@ -207,9 +220,7 @@ ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, 
     layout->setSpacing(4);
     layout->addWidget(systemInfo);
     layout->addWidget(recommendations);
-    layout->addWidget(m_resultsView, 3);
-    layout->addWidget(m_gbpTotals);
-    layout->addLayout(notes, 2);
+    layout->addWidget(splitter, 1);
     layout->addLayout(m_buttonRow);
 }
 
@@ -375,7 +386,7 @@ void ResultsPage::showTrace(const QString& title, const core::Trace& why) {
     m_traceBox->setTitle(title);
     QStringList lines;
     for (const std::string& step : why) {
-        lines << QString::fromStdString(step);
+        lines << QStringLiteral("\u2022 ") + QString::fromStdString(step);
     }
     m_trace->setPlainText(lines.isEmpty() ? QStringLiteral("No steps recorded.")
                                           : lines.join('\n'));

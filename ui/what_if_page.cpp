@@ -62,6 +62,7 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
     m_table->horizontalHeaderItem(3)->setToolTip(
         QStringLiteral("Directory/Data Ratio: directory entries per data entry"));
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setAlternatingRowColors(true);
