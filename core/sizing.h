@@ -26,7 +26,7 @@ struct PoolResult {
     int64_t hpSize = 0;           // "HP Size" as shown: 0 when shared == cacheAll, else the HP sum
     int64_t gbpSize = 0;          // "GBP Size": the last pool row's GBP size, pages; 0 without rows
     int64_t gbpPagesAllRows = 0;  // every row's GBP size added up: what the total counts
-    Trace why;                    // every row's sizing, then the cells
+    Trace why = {};                  // every row's sizing, then the cells
 
     bool operator==(const PoolResult&) const = default;
 };

@@ -62,29 +62,22 @@ TEST(CommandLineTest, UsageErrorsGiveOneLineReasons) {
 }
 
 TEST(CommandLineTest, OutputFormFromFormatOrExtension) {
-    struct Case {
-        QStringList arguments;
-        OutputFormat format;
-        int64_t sweepFrom;
-        int64_t sweepTo;
+    using F = OutputFormat;
+    // {arguments split at blanks, form, sweep from, sweep to}
+    const std::tuple<QString, OutputFormat, int64_t, int64_t> cases[] = {
+        {"--output r.json", F::kJson, 0, 0},
+        {"--output dir.v2/r.Pdf", F::kPdf, 0, 0},
+        {"--output r.out --format csv", F::kCsv, 0, 0},
+        {"--output r.out", F::kText, 0, 0},
+        {"--output r.txt --format text --sweep-members 8", F::kText, 1, 8},
+        {"--format json --sweep-members 3-32", F::kJson, 3, 32},
     };
-    const Case cases[] = {
-        {{"--output", "r.json"}, OutputFormat::kJson, 0, 0},
-        {{"--output", "dir.v2/r.Pdf"}, OutputFormat::kPdf, 0, 0},
-        {{"--output", "r.out", "--format", "csv"}, OutputFormat::kCsv, 0, 0},
-        {{"--output", "r.out"}, OutputFormat::kText, 0, 0},
-        {{"--output", "r.txt", "--format", "text", "--sweep-members", "8"},
-         OutputFormat::kText,
-         1,
-         8},
-        {{"--format", "json", "--sweep-members", " 3-32"}, OutputFormat::kJson, 3, 32},
-    };
-    for (const Case& c : cases) {
-        const ParsedCommandLine parsed = Parse(c.arguments + QStringList{"a.sta"});
+    for (const auto& [arguments, format, from, to] : cases) {
+        const ParsedCommandLine parsed = Parse(arguments.split(' ') + QStringList{"a.sta"});
         ASSERT_EQ(parsed.action, Action::kRun) << parsed.text.toStdString();
-        EXPECT_EQ(parsed.options.format, c.format) << c.arguments.join(' ').toStdString();
-        EXPECT_EQ(parsed.options.sweepFrom, c.sweepFrom);
-        EXPECT_EQ(parsed.options.sweepTo, c.sweepTo);
+        const Options& o = parsed.options;
+        EXPECT_EQ(std::tuple(o.format, o.sweepFrom, o.sweepTo), std::tuple(format, from, to))
+            << arguments.toStdString();
     }
 }
 

@@ -1,7 +1,5 @@
 #!/usr/bin/env python3
-"""The batch sizer's CSV, read back by Python's csv module: pool names that need quoting and
-Latin-1 letters, page sizes and MB per pool, and the recommendations as key,value rows.
-Usage: results_csv_test.py CLI_PATH"""
+"""The batch sizer's CSV read back by Python's csv module. Usage: results_csv_test.py CLI_PATH"""
 import csv
 import os
 import subprocess
@@ -15,8 +13,7 @@ def put(line, column, text):
 
 
 def bps(pool, vp, numerator, denominator):
-    line = put(put("BPS", 21, pool.ljust(8)), 34, vp)
-    return put(put(line, 67, denominator), 349, numerator)
+    return put(put(put(put("BPS", 21, pool.ljust(8)), 34, vp), 67, denominator), 349, numerator)
 
 
 def bpd(name, a, b):
@@ -40,10 +37,9 @@ def main():
         with open(out, newline="", encoding="utf-8") as f:
             rows = list(csv.reader(f))
     expected = [
-        # In alphabetical order: '"' sorts before 'P'.
         ["Pool", "Shared", "Cache All", "VP Size", "HP Size", "GBP Pages", "Page Size KB",
          "GBP Size MB"],
-        # No group buffer pool: counted as 4 KB; 2000 x 2 x 0.3 = 1200 -> 2000 pages, 7.8125 MB.
+        # '"' sorts before 'P'. No group buffer pool: counted as 4 KB; 2000 x 2 x 0.3 = 1200 -> 2000 pages, 7.8125 MB.
         ['B"\u00c4,1', "1", "0", "2000", "0", "2000", "4", "7.8"],
         # BP32K: 5000 x 2 x 0.5 = 5000 pages of 32 KB = 156.25 MB, shown 156.3.
         ["BP32K", "1", "0", "5000", "0", "5000", "32", "156.3"],
@@ -59,8 +55,7 @@ def main():
     ]
     if rows != expected:
         print("got:", rows, "\nexpected:", expected)
-        return 1
-    return 0
+    return 0 if rows == expected else 1
 
 
 if __name__ == "__main__":

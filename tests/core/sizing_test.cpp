@@ -1,10 +1,7 @@
 #include "sizing.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "loader.h"
@@ -88,20 +85,6 @@ TEST_F(SizingRunTest, PoolAllCachedShowsNoHpSize) {
     EXPECT_EQ(r.totalMemoryMb, 78);  // 8 + 56 + 6 + 8
 }
 
-TEST_F(SizingRunTest, PoolRowWithoutObjectLinesSizedFromItsOwnBpsLine) {
-    tables.AppendLine(BpsLine("BP3", "1000", "200", "500", "1000"));  // 9
-    tables.lvControl.push_back(Row("BP3", std::nullopt, 9, 9, 1));
-    tables.lstSharedPools = {"BP1", "BP3", "BP4"};  // BP4 has no pool row at all
-    const SizingResult r = RunSizing(tables, "2", "4");
-    EXPECT_EQ(r.totalSystemObjects, 5);
-    EXPECT_EQ(r.scaSizeMb, 8);
-    EXPECT_EQ(r.directoryDataRatio, 4);
-    ASSERT_EQ(r.pools.size(), 3u);
-    EXPECT_EQ(Text(r.pools[1]), "BP3 0 0 1000 0 2000");  // (1000 + 200) x 2 x 0.5 = 1200
-    EXPECT_EQ(Text(r.pools[2]), "BP4 0 0 0 0 0");
-    EXPECT_EQ(r.gbpTotalPages, 8000);
-}
-
 TEST_F(SizingRunTest, EmptyMembersCountAsNone) {
     const SizingResult r = RunSizing(tables, "", "");
     EXPECT_EQ(r.lblInfo[2], "  ");
@@ -111,12 +94,16 @@ TEST_F(SizingRunTest, EmptyMembersCountAsNone) {
 }
 
 TEST(SizingRunEmptyTest, NothingLoadedNothingShared) {
-    const SizingResult r = RunSizing(CoreTables{}, "1", "4");
-    EXPECT_EQ(r.directoryDataRatio, std::nullopt);
+    CoreTables tables;
+    const SizingResult r = RunSizing(tables, "1", "4");
     EXPECT_TRUE(r.pools.empty());
     EXPECT_EQ(r.lblInfo, (Info{"  ", "  0", "  1", "  0"}));
     EXPECT_EQ(r.lblRecommendation,
               (Recommendation{"  8 Mb", "  8 Mb", "  n/a", "  6 Mb", "  22 Mb"}));
+
+    // A shared pool that no pool row carries still gets its results row.
+    tables.lstSharedPools = {"BP4"};
+    EXPECT_EQ(Text(RunSizing(tables, "1", "4").pools.at(0)), "BP4 0 0 0 0 0");
 
     CoreTables shortLead;
     shortLead.AppendLine(Put("BPS", 142, "10.1"));
@@ -126,24 +113,19 @@ TEST(SizingRunEmptyTest, NothingLoadedNothingShared) {
 // One file, one pool BP1 of 120 object lines: 80 table spaces whose A add up to 40000 and B
 // to 1000, and 40 index spaces; VP 2000, HP 0, activity 300 / 1000; members 2, ECSA 4.
 TEST(SizingWorkedExampleTest, FromADataFileToEveryLabel) {
-    const std::string name = "sizing_worked_example_" + std::to_string(::getpid());
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
-    {
-        std::ofstream file(path, std::ios::binary);
-        file << "LOOMSTEAD STATISTICS ENV=PROD\r\n"
-             << Put(BpsLine("BP1", "2000", "0", "300", "1000"), 142, "10.15.32") << "\r\n";
-        for (int i = 0; i < 120; ++i) {
-            const std::string name = "DB1.OBJ" + std::to_string(i);
-            file << (i < 80 ? BpdLine(name, 'T', "500", i < 40 ? "12" : "13")
-                            : BpdLine(name, 'I', "99999", "1"))
-                 << "\r\n";
-        }
+    std::string file = "LOOMSTEAD STATISTICS ENV=PROD\r\n" +
+                       Put(BpsLine("BP1", "2000", "0", "300", "1000"), 142, "10.15.32") + "\r\n";
+    for (int i = 0; i < 120; ++i) {
+        const std::string name = "DB1.OBJ" + std::to_string(i);
+        file += (i < 80 ? BpdLine(name, 'T', "500", i < 40 ? "12" : "13")
+                        : BpdLine(name, 'I', "99999", "1")) +
+                "\r\n";
     }
+    testing::MemoryFileSource source;
+    source.Add("/data/worked.sta", file);
     CoreTables tables;
-    ASSERT_TRUE(AddSelectedFile(tables, path.string()));
-    const LoadResult load = LoadDataFiles(tables, DiskFileSource{});
-    std::filesystem::remove(path);
-    ASSERT_TRUE(load.ok()) << load.error->Detail();
+    ASSERT_TRUE(AddSelectedFile(tables, "/data/worked.sta"));
+    ASSERT_TRUE(LoadDataFiles(tables, source).ok());
     CountWorkFileObjects(tables);
     EXPECT_TRUE(ShareAllPools(tables).empty());
     RebuildSharedPoolList(tables);
@@ -179,9 +161,9 @@ TEST(SizingWorkedExampleTest, FromADataFileToEveryLabel) {
                      "GBP memory = 2000 pages x 4 / 1000 (every page counted as 4 KB) = 8 Mb",
                      "total = SCA 8 + GBP memory 8 + IRLM ECSA 6 + lock structure 8 = 30 Mb"}));
     EXPECT_EQ(r.pools[0].why,
-              (Trace{"row 1 of 1 (statistics at " + name +
-                         " line 2): 120 object lines, 80 table spaces, 0 cached, Cache All F; VP "
-                         "2000 (pool so far 2000), HP 0 (so far 0), activity 300 / 1000",
+              (Trace{"row 1 of 1 (statistics at worked.sta line 2): 120 object lines, 80 table "
+                     "spaces, 0 cached, Cache All F; VP "
+                     "2000 (pool so far 2000), HP 0 (so far 0), activity 300 / 1000",
                      "nothing of the row is cached: activity ratio 300 / 1000 = 0.3",
                      "(VP 2000 + HP 0) x members 2 x 0.3 = 1200",
                      "rounded up to a multiple of 1000 = 2000 pages",
