@@ -159,6 +159,8 @@ ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, 
             [this](int column) { SortListViewByColumn(*m_resultsView, column); });
     connect(m_resultsView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { showPoolTrace(current); });
+    // A click on the row already current, after a recommendation was shown, shows it again.
+    connect(m_resultsView, &QTreeView::clicked, this, &ResultsPage::showPoolTrace);
 
     m_gbpTotals->setObjectName(QStringLiteral("lblGbpTotals"));
     m_gbpTotals->setWordWrap(true);

@@ -154,6 +154,8 @@ void ResultsPageTest::selectionShowsItsTraceAndWarningsShowWhenAny() {
     QCOMPARE(why->toPlainText(), "\u2022 row 1: 1500 pages\n\u2022 row 2: 2000 pages");
     QTest::mouseClick(m_page->findChild<QLabel*>("lblRecommendation1"), Qt::LeftButton);
     QCOMPARE(why->toPlainText(), "\u2022 2 x 4 / 2 x 1.1 = 4.4\n\u2022 fitted to 8 Mb");
+    ui::ClickRow(m_page->resultsView(), 1);  // the current row again
+    QVERIFY(why->toPlainText().startsWith("\u2022 row 1: 1500 pages"));
     QCOMPARE(m_page->findChild<QLabel*>("lblGbpTotals")->text(),
              "GBP Size column: 3,000 pages in all. The total memory counts 4,500 GBP pages at 4 "
              "KB each: it adds every row of a pool spread over several files, the column only "
