@@ -15,6 +15,16 @@
 
 namespace {
 
+// Qt's start-up chatter (no XDG_RUNTIME_DIR on a server, and the like) would read as warnings
+// of the sizing on standard error, which scripts watch; it is dropped while the application
+// starts. Errors still pass.
+void DropStartUpWarnings(QtMsgType type, const QMessageLogContext& context,
+                         const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        qt_message_output(type, context, message);
+    }
+}
+
 bool WriteReport(const cli::PdfReportRun& run, const QString& path, QString* error) {
     // The report's chart shows 1 to 8 members unless the command line chose a sweep.
     const std::vector<core::SweepPoint> sweep =
@@ -38,7 +48,9 @@ int main(int argc, char* argv[]) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
         // A chart is a graphics widget, so the report needs QApplication, not only QtGui.
+        const QtMessageHandler previous = qInstallMessageHandler(DropStartUpWarnings);
         app = std::make_unique<QApplication>(argc, argv);
+        qInstallMessageHandler(previous);
         cli::SetPdfReportWriter(&WriteReport);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
