@@ -364,9 +364,9 @@ void ResultsPage::showRecommendationTrace(size_t index) {
         m_recommendation[i]->setFrameShape(i == index ? QFrame::StyledPanel : QFrame::NoFrame);
     }
     m_resultsView->clearSelection();
-    showTrace(QStringLiteral("Why %1 =%2")
+    showTrace(QStringLiteral("Why %1 = %2")
                   .arg(QString::fromLatin1(kCaptions[index]),
-                       DataText(m_result->lblRecommendation[index])),
+                       DataText(m_result->lblRecommendation[index]).trimmed()),
               *traces[index]);
 }
 
