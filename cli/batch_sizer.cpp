@@ -13,6 +13,7 @@
 #include "loader.h"
 #include "messages.h"
 #include "object_selection.h"
+#include "pdf_report.h"
 #include "plan_options.h"
 #include "pool_rows.h"
 #include "pool_sharing.h"
@@ -199,7 +200,7 @@ public:
             report.sweep = &sweep;
             report.explain = m_options.explain;
             if (format == OutputFormat::kPdf) {
-                return UsageError("PDF output is not available in this build");
+                return WritePdf({m_tables, sizing, m_warnings, sweep, m_members, m_ecsa});
             }
             output.out = format == OutputFormat::kJson  ? SizingJson(sizing, report)
                          : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
@@ -243,6 +244,22 @@ private:
         return DeliverCfrmPolicy(m_options.cfrm,
                                  core::MakeCfrmPolicy(sizing, source, m_options.cfrm.options),
                                  m_options.format == OutputFormat::kJson, out);
+    }
+
+    // The printable report into the --output file, through the writer main installed.
+    BatchOutput WritePdf(const PdfReportRun& run) const {
+        const PdfReportWriter& writer = InstalledPdfReportWriter();
+        if (!writer) {
+            return UsageError(QString::fromLatin1(kPdfUnavailableText));
+        }
+        BatchOutput output;
+        output.err = m_notes.toStdString();
+        QString error;
+        if (!writer(run, m_options.outputPath, &error)) {
+            output.exitCode = kExitWriteFailed;
+            output.err += QStringLiteral("loomstead-cli: %1\n").arg(error).toStdString();
+        }
+        return output;
     }
 
     // Moves `output.out` into the --output file, whole or not at all.

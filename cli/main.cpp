@@ -1,11 +1,43 @@
 // loomstead-cli: the batch sizer. Everything but writing the output lives in the cli library.
+// Only a PDF starts the GUI machinery, on the offscreen platform: the report's chart needs it,
+// and every other output must run where no display and no GUI libraries' state exist.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
 
 #include "batch_sizer.h"
 #include "encodings.h"
 #include "file_source.h"
+#include "pdf_report.h"
+#include "printable_report.h"
+#include "report_data.h"
+#include "sweep.h"
+
+namespace {
+
+// Qt's start-up chatter (no XDG_RUNTIME_DIR on a server, and the like) would read as warnings
+// of the sizing on standard error, which scripts watch; it is dropped while the application
+// starts. Errors still pass.
+void DropStartUpWarnings(QtMsgType type, const QMessageLogContext& context,
+                         const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        qt_message_output(type, context, message);
+    }
+}
+
+bool WriteReport(const cli::PdfReportRun& run, const QString& path, QString* error) {
+    // The report's chart shows 1 to 8 members unless the command line chose a sweep.
+    const std::vector<core::SweepPoint> sweep =
+        run.sweep.empty() ? core::SweepMembers(run.tables, run.ecsaText.toStdString()) : run.sweep;
+    report::ReportData data = report::BuildReportData(run.tables, run.sizing, run.warnings, sweep,
+                                                      run.membersText, run.ecsaText);
+    report::ReadFileFacts(data.files);
+    return report::WritePdf(data, path, error);
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     // The arguments as bytes, before anything can read them: QCoreApplication::arguments()
@@ -14,7 +46,19 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < argc; ++i) {
         arguments << cli::DecodeArgument(argv[i]);
     }
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (cli::AsksForPdf(arguments)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        // A chart is a graphics widget, so the report needs QApplication, not only QtGui.
+        const QtMessageHandler previous = qInstallMessageHandler(DropStartUpWarnings);
+        app = std::make_unique<QApplication>(argc, argv);
+        qInstallMessageHandler(previous);
+        cli::SetPdfReportWriter(&WriteReport);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName("loomstead-cli");
     QCoreApplication::setApplicationVersion(LOOMSTEAD_VERSION);
     const cli::BatchOutput output = cli::RunCommandLine(arguments, core::DiskFileSource{});

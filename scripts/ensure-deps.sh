@@ -4,6 +4,10 @@
 loomstead_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # The growth chart; Qt Charts' CMake package looks for Qt OpenGL's, which Debian ships apart.
+    qt6-charts-dev libqt6opengl6-dev
+    # The report test reads the PDF's text.
+    poppler-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     desktop-file-utils
     nlohmann-json3-dev

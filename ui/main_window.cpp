@@ -53,11 +53,13 @@
 #include "plan_io.h"
 #include "pools_page.h"
 #include "recent_files.h"
+#include "result_warnings.h"
 #include "results_page.h"
 #include "shell_messages.h"
 #include "sizing.h"
 #include "tables.h"
 #include "typed_number_box.h"
+#include "what_if_page.h"
 
 namespace ui {
 namespace {
@@ -226,7 +228,8 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_filesPage(new FilesPage(*m_tables, chooser, m_pages)),
       m_poolsPage(new PoolsPage(*m_tables, messages, clipPath, m_pages)),
       m_objectsPage(new ObjectsPage(*m_tables, m_pages)),
-      m_resultsPage(new ResultsPage(m_pages)),
+      m_resultsPage(new ResultsPage(*m_tables, messages, m_pages)),
+      m_whatIfPage(new WhatIfPage(*m_tables, m_pages)),
       m_quitButton(new QPushButton(kCancelCaption, this)),
       m_readProgress(new QProgressBar(this)),
       m_dataSize(new QLabel(this)) {
@@ -241,9 +244,11 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     m_pages->addTab(m_poolsPage, QStringLiteral("Select Shared Pools"));
     m_pages->addTab(m_objectsPage, QStringLiteral("Select Shared Objects"));
     m_pages->addTab(m_resultsPage, QStringLiteral("View Results"));
+    m_pages->addTab(m_whatIfPage, QStringLiteral("What If"));
     m_pages->setTabEnabled(kPoolsPage, false);
     m_pages->setTabEnabled(kObjectsPage, false);
     m_pages->setTabEnabled(kResultsPage, false);
+    m_pages->setTabEnabled(kWhatIfPage, false);
     m_pages->setCurrentIndex(kFilesPage);
     m_pages->tabBar()->setUsesScrollButtons(false);
 
@@ -285,9 +290,12 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     connect(m_poolsPage, &PoolsPage::sharedPagesEnabled, this, [this](bool enabled) {
         m_pages->setTabEnabled(kObjectsPage, enabled);
         m_pages->setTabEnabled(kResultsPage, enabled);
+        m_pages->setTabEnabled(kWhatIfPage, enabled);
     });
-    connect(m_objectsPage, &ObjectsPage::resultsPageEnabled, this,
-            [this] { m_pages->setTabEnabled(kResultsPage, true); });
+    connect(m_objectsPage, &ObjectsPage::resultsPageEnabled, this, [this] {
+        m_pages->setTabEnabled(kResultsPage, true);
+        m_pages->setTabEnabled(kWhatIfPage, true);
+    });
     connect(m_quitButton, &QPushButton::clicked, this, &MainWindow::close);
     connect(m_filesPage, &FilesPage::filesAdded, this, [](const QStringList& paths) {
         settings::RecentFilesStore recent;
@@ -637,6 +645,7 @@ bool MainWindow::savePlan(const QString& path) {
     }
     return true;
 }
+ResultsPage* MainWindow::resultsPage() const { return m_resultsPage; }
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -671,6 +680,9 @@ void MainWindow::runFirstActivation() {
 }
 
 void MainWindow::changePage(int requestedPage) {
+    // The sweep reads the tables on another thread; nothing below may change them before it
+    // is done.
+    m_whatIfPage->waitForSweep();
     int page = requestedPage;
     if (m_currentPage == kFilesPage && page != kFilesPage && m_tables->FilesChanged) {
         // The files page stays current while the files load, and after a failure.
@@ -682,7 +694,8 @@ void MainWindow::changePage(int requestedPage) {
     }
     // A number the sizing would read differently from what the box shows is refused here, on
     // the page that holds the box.
-    const bool refused = page == kResultsPage && m_poolsPage->firstInvalidNumber() != nullptr;
+    const bool refused = (page == kResultsPage || page == kWhatIfPage) &&
+                         m_poolsPage->firstInvalidNumber() != nullptr;
     if (refused) {
         page = kPoolsPage;
         showPageQuietly(page);
@@ -690,7 +703,7 @@ void MainWindow::changePage(int requestedPage) {
     m_currentPage = page;
 
     m_objectsPage->clearObjects();
-    if (page == kObjectsPage || page == kResultsPage) {
+    if (page == kObjectsPage || page == kResultsPage || page == kWhatIfPage) {
         core::RebuildSharedPoolList(*m_tables);
         m_objectsPage->reloadPoolList();
     }
@@ -698,6 +711,9 @@ void MainWindow::changePage(int requestedPage) {
         ProcessPendingEvents();
         m_resultsPage->clearResults();
         runSizing();
+        m_quitButton->setText(kFinishCaption);
+    } else if (page == kWhatIfPage) {
+        m_whatIfPage->startSweep(m_poolsPage->ecsaText());
         m_quitButton->setText(kFinishCaption);
     } else {
         m_quitButton->setText(kCancelCaption);
@@ -790,6 +806,7 @@ void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString
     if (!choices) {
         return;
     }
+    m_whatIfPage->waitForSweep();
     {
         const BusyGuard busy;
         core::PlanAccount applied = core::ApplyPlan(*m_tables, *choices);
@@ -812,7 +829,9 @@ void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString
 }
 
 void MainWindow::completeLoad(core::CoreTables&& loaded, const core::LoadResult& result) {
+    m_whatIfPage->waitForSweep();
     *m_tables = std::move(loaded);
+    m_lastLoad = result;
     m_dataSize->setText(FromCore(result.dataSizeText));
     m_poolsPage->reloadFromTables();
 }
@@ -831,10 +850,11 @@ void MainWindow::refuseInvalidNumber() {
 void MainWindow::runSizing() {
     const BusyGuard busy;
     SizingProgress progress(*statusBar());
-    const core::SizingResult result =
-        core::RunSizing(*m_tables, m_poolsPage->membersText().toStdString(),
-                        m_poolsPage->ecsaText().toStdString(), &progress);
-    m_resultsPage->showResult(result);
+    const std::string members = m_poolsPage->membersText().toStdString();
+    const std::string ecsa = m_poolsPage->ecsaText().toStdString();
+    const core::SizingResult result = core::RunSizing(*m_tables, members, ecsa, &progress);
+    m_resultsPage->showResult(result, core::CheckResultWarnings(*m_tables, result, members, ecsa),
+                              {m_poolsPage->membersText(), m_poolsPage->ecsaText(), m_lastLoad});
     statusBar()->clearMessage();
 
     m_lastSizing = std::make_unique<core::SizingResult>(result);

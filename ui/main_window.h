@@ -16,6 +16,8 @@
 #include "plan.h"
 
 class QAction;
+#include "loader.h"
+
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -42,13 +44,14 @@ class ObjectsPage;
 class PlanAccountSink;
 class PoolsPage;
 class ResultsPage;
+class WhatIfPage;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
     // Pages of tbsMain, numbered from 0.
-    enum Page { kFilesPage, kPoolsPage, kObjectsPage, kResultsPage };
+    enum Page { kFilesPage, kPoolsPage, kObjectsPage, kResultsPage, kWhatIfPage };
 
     // `messages` and `chooser` must outlive the window. `clipPath` is the Share All animation.
     MainWindow(MessageSink& messages, FileChooser& chooser, const QString& clipPath,
@@ -56,6 +59,7 @@ public:
     ~MainWindow() override;
 
     const core::CoreTables& tables() const;
+    ResultsPage* resultsPage() const;
 
     // Where the files are read from; by default the disk. `source` must outlive the window and
     // be safe to read from another thread.
@@ -154,6 +158,7 @@ private:
     PoolsPage* m_poolsPage;
     ObjectsPage* m_objectsPage;
     ResultsPage* m_resultsPage;
+    WhatIfPage* m_whatIfPage;
     QPushButton* m_quitButton;
     QProgressBar* m_readProgress;
     QLabel* m_dataSize;
@@ -177,6 +182,7 @@ private:
     QStringList m_startPaths;
     std::optional<core::Plan> m_heldChoices;  // captured before a reload, until it completes
     core::PlanAccount m_heldAccount;
+    core::LoadResult m_lastLoad;  // for the JSON export of the results
     int m_currentPage = kFilesPage;
     bool m_shownBefore = false;
 };

@@ -5,6 +5,36 @@
 #include "data_text.h"
 
 namespace ui {
+namespace {
+
+// What a column holds, then how to sort by it: a title's tip replaces the header's own.
+QString ColumnToolTip(int section) {
+    const char* what = "";
+    switch (section) {
+        case ResultsModel::kShared:
+            what = "Objects of the pool in the files";
+            break;
+        case ResultsModel::kCacheAll:
+            what = "Objects whose pages are all cached in the group buffer pool";
+            break;
+        case ResultsModel::kVpSize:
+            what = "Virtual pool size, in pages";
+            break;
+        case ResultsModel::kHpSize:
+            what = "Hiperpool size, in pages; 0 when every object is cached";
+            break;
+        case ResultsModel::kGbpSize:
+            what =
+                "Group buffer pool size, in pages, of the pool's last row. The total memory "
+                "counts every page as 4 KB, whatever the pool's page size";
+            break;
+        default:
+            what = "The buffer pool";
+    }
+    return QString::fromLatin1(what) + QStringLiteral("\nClick to sort; click again to reverse");
+}
+
+}  // namespace
 
 ResultsModel::ResultsModel(QObject* parent)
     : QAbstractTableModel(parent),
@@ -92,6 +122,8 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
                 return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
             }
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        case Qt::ToolTipRole:
+            return ColumnToolTip(section);
         default:
             return {};
     }

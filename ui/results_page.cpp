@@ -1,22 +1,37 @@
 #include "results_page.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "busy_guard.h"
 #include "column_widths.h"
 #include "data_text.h"
+#include "dialogs.h"
 #include "first_arrow_selects.h"
 #include "list_view_sort.h"
+#include "printable_report.h"
+#include "report_data.h"
+#include "report_dialogs.h"
+#include "results_export.h"
 #include "results_model.h"
-#include "sizing.h"
+#include "tables.h"
 
 namespace ui {
 namespace {
@@ -25,7 +40,10 @@ struct Caption {
     const char* text;
     int row;
     int column;  // 0 left pair, 1 right pair
+    const char* toolTip;
 };
+
+constexpr char kMbTip[] = "In megabytes (Mb).";
 
 // A frame of caption/value pairs in two columns; returns the value labels in caption order.
 template <size_t N>
@@ -33,6 +51,7 @@ std::array<QLabel*, N> AddValueFrame(QGroupBox* frame, const std::array<Caption,
                                      const QString& valueNamePrefix) {
     auto* grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(2);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     std::array<QLabel*, N> values{};
@@ -47,6 +66,10 @@ std::array<QLabel*, N> AddValueFrame(QGroupBox* frame, const std::array<Caption,
         QFont bold = value->font();
         bold.setBold(true);
         value->setFont(bold);
+        if (captions[i].toolTip) {
+            caption->setToolTip(QString::fromLatin1(captions[i].toolTip));
+            value->setToolTip(caption->toolTip());
+        }
         grid->addWidget(caption, captions[i].row, captions[i].column * 2);
         grid->addWidget(value, captions[i].row, captions[i].column * 2 + 1);
         values[i] = value;
@@ -54,31 +77,62 @@ std::array<QLabel*, N> AddValueFrame(QGroupBox* frame, const std::array<Caption,
     return values;
 }
 
+QString WithThousands(int64_t value) {
+    QString digits = QString::number(value);
+    for (qsizetype i = digits.size() - 3; i > (value < 0 ? 1 : 0); i -= 3) {
+        digits.insert(i, ',');
+    }
+    return digits;
+}
+
 }  // namespace
 
-ResultsPage::ResultsPage(QWidget* parent)
+ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, QWidget* parent)
     : QWidget(parent),
+      m_tables(tables),
+      m_messages(messages),
+      m_systemDialogs(std::make_unique<SystemReportDialogs>()),
+      m_dialogs(m_systemDialogs.get()),
       m_model(new ResultsModel(this)),
       m_sortModel(new QSortFilterProxyModel(this)),
-      m_resultsView(new QTreeView(this)) {
+      m_resultsView(new QTreeView(this)),
+      m_gbpTotals(new QLabel(this)),
+      m_traceBox(new QGroupBox(QStringLiteral("Why"), this)),
+      m_trace(new QPlainTextEdit(m_traceBox)),
+      m_warningsBox(new QGroupBox(QStringLiteral("Warnings"), this)),
+      m_warnings(new QListWidget(m_warningsBox)),
+      m_buttonRow(new QHBoxLayout),
+      m_copyButton(new QPushButton(QStringLiteral("&Copy"), this)),
+      m_exportButton(new QPushButton(QStringLiteral("&Export..."), this)),
+      m_printButton(new QPushButton(QStringLiteral("&Print..."), this)) {
     auto* systemInfo = new QGroupBox(QStringLiteral("System Information"), this);
     systemInfo->setObjectName(QStringLiteral("fraSystemInfo"));
     m_info = AddValueFrame<4>(systemInfo,
-                              {{{"Collection Time", 0, 0},
-                                {"No Of Pools Shared", 1, 0},
-                                {"No of Shared DB2", 0, 1},
-                                {"Total System Objects", 1, 1}}},
+                              {{{"Collection Time", 0, 0, nullptr},
+                                {"No Of Pools Shared", 1, 0, nullptr},
+                                {"No of Shared DB2", 0, 1, nullptr},
+                                {"Total System Objects", 1, 1, nullptr}}},
                               QStringLiteral("lblInfo"));
 
     auto* recommendations = new QGroupBox(QStringLiteral("Recommendations"), this);
     recommendations->setObjectName(QStringLiteral("frarecommendation"));
-    m_recommendation = AddValueFrame<5>(recommendations,
-                                        {{{"SCA Size", 0, 0},
-                                          {"Lock Structure Size", 1, 0},
-                                          {"Directory/Data Ratio", 2, 0},
-                                          {"IRLM ECSA Size", 0, 1},
-                                          {"Total Memory Required", 1, 1}}},
-                                        QStringLiteral("lblRecommendation"));
+    m_recommendation = AddValueFrame<5>(
+        recommendations,
+        {{{"SCA Size", 0, 0, kMbTip},
+          {"Lock Structure Size", 1, 0, kMbTip},
+          {"Directory/Data Ratio", 2, 0, "Directory entries per data entry."},
+          {"IRLM ECSA Size", 0, 1, kMbTip},
+          {"Total Memory Required", 1, 1,
+           "In megabytes (Mb): the SCA, the lock structure, the IRLM ECSA and the group buffer "
+           "pools, each GBP page counted as 4 KB."}}},
+        QStringLiteral("lblRecommendation"));
+    // A figure is chosen like a list row: by a click or by Tab, and its steps show below.
+    for (QLabel* value : m_recommendation) {
+        value->setFocusPolicy(Qt::StrongFocus);
+        value->setCursor(Qt::PointingHandCursor);
+        value->setToolTip(value->toolTip() + QStringLiteral(" Click to see how it came about."));
+        value->installEventFilter(this);
+    }
 
     // Numbers sort by value; in pool names letter case plays no part, as in the pool lists.
     m_sortModel->setSourceModel(m_model);
@@ -123,27 +177,106 @@ ResultsPage::ResultsPage(QWidget* parent)
                 [this, column] { SortListViewByColumn(*m_resultsView, column); });
     }
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(systemInfo);
-    layout->addWidget(recommendations);
-    layout->addWidget(m_resultsView, 1);
+    connect(m_resultsView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { showPoolTrace(current); });
+    // A click on the row already current, after a recommendation was shown, shows it again.
+    connect(m_resultsView, &QTreeView::clicked, this, &ResultsPage::showPoolTrace);
 
-    auto* buttonRow = new QHBoxLayout;
-    auto* cfrmButton = new QPushButton(QStringLiteral("CFRM &Policy…"), this);
+    m_gbpTotals->setObjectName(QStringLiteral("lblGbpTotals"));
+    m_gbpTotals->setWordWrap(true);
+    m_gbpTotals->setToolTip(
+        QStringLiteral("The GBP Size column shows each pool's last row; the total memory adds "
+                       "the GBP pages of every row, so a pool spread over several files counts "
+                       "once per file."));
+
+    m_trace->setObjectName(QStringLiteral("txtWhy"));
+    m_trace->setAccessibleName(QStringLiteral("Why"));
+    m_trace->setReadOnly(true);
+    m_trace->setPlaceholderText(
+        QStringLiteral("Select a recommendation or a pool to see how it came about."));
+    auto* traceLayout = new QVBoxLayout(m_traceBox);
+    traceLayout->setContentsMargins(4, 2, 4, 4);
+    traceLayout->addWidget(m_trace);
+
+    m_warnings->setObjectName(QStringLiteral("lstWarnings"));
+    m_warnings->setAccessibleName(QStringLiteral("Warnings"));
+    m_warnings->setWordWrap(true);
+    m_warnings->setTextElideMode(Qt::ElideNone);
+    auto* warningsLayout = new QVBoxLayout(m_warningsBox);
+    warningsLayout->setContentsMargins(4, 2, 4, 4);
+    warningsLayout->addWidget(m_warnings);
+    m_warningsBox->hide();
+
+    // The list and the notes under it share the height as the user drags their border.
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    auto* listPart = new QWidget(splitter);
+    auto* listLayout = new QVBoxLayout(listPart);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->addWidget(m_resultsView, 1);
+    listLayout->addWidget(m_gbpTotals);
+    auto* notesPart = new QWidget(splitter);
+    auto* notes = new QHBoxLayout(notesPart);
+    notes->setContentsMargins(0, 0, 0, 0);
+    notes->addWidget(m_traceBox, 3);
+    notes->addWidget(m_warningsBox, 2);
+    splitter->addWidget(listPart);
+    splitter->addWidget(notesPart);
+    splitter->setChildrenCollapsible(false);
+
+    m_copyButton->setObjectName(QStringLiteral("cmdCopy"));
+    m_copyButton->setToolTip(
+        QStringLiteral("Copy the pool table and the recommendations as tab-separated text"));
+    m_exportButton->setObjectName(QStringLiteral("cmdExport"));
+    m_exportButton->setToolTip(QStringLiteral("Save the results as a PDF report, CSV or JSON"));
+    m_printButton->setObjectName(QStringLiteral("cmdPrint"));
+    m_printButton->setToolTip(QStringLiteral("Print the report"));
+    for (QPushButton* button : {m_copyButton, m_exportButton, m_printButton}) {
+        button->setAutoDefault(false);
+        button->setEnabled(false);
+        button->setAccessibleName(
+            button->text().remove(QLatin1Char('&')).remove(QStringLiteral("...")));
+        m_buttonRow->addWidget(button);
+    }
+    auto* cfrmButton = new QPushButton(QStringLiteral("CFRM Po&licy…"), this);
     cfrmButton->setObjectName(QStringLiteral("cmdCfrmPolicy"));
     cfrmButton->setAccessibleName(QStringLiteral("CFRM Policy"));
     cfrmButton->setAutoDefault(false);
     connect(cfrmButton, &QPushButton::clicked, this, &ResultsPage::cfrmPolicyRequested);
-    buttonRow->addWidget(cfrmButton);
-    buttonRow->addStretch(1);
-    layout->addLayout(buttonRow);
+    m_buttonRow->addWidget(cfrmButton);
+    m_buttonRow->addStretch(1);
+    connect(m_copyButton, &QPushButton::clicked, this, &ResultsPage::copyResults);
+    connect(m_exportButton, &QPushButton::clicked, this, &ResultsPage::exportResults);
+    connect(m_printButton, &QPushButton::clicked, this, &ResultsPage::printResults);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(4);
+    layout->addWidget(systemInfo);
+    layout->addWidget(recommendations);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(m_buttonRow);
 }
 
 ResultsPage::~ResultsPage() = default;
 
-void ResultsPage::clearResults() { m_model->clear(); }
+void ResultsPage::setReportDialogs(ReportDialogs& dialogs) { m_dialogs = &dialogs; }
 
-void ResultsPage::showResult(const core::SizingResult& result) {
+void ResultsPage::clearResults() {
+    m_model->clear();
+    m_result.reset();
+    m_trace->clear();
+    m_traceBox->setTitle(QStringLiteral("Why"));
+    m_warnings->clear();
+    m_warningsBox->hide();
+    m_gbpTotals->clear();
+    for (QPushButton* button : {m_copyButton, m_exportButton, m_printButton}) {
+        button->setEnabled(false);
+    }
+}
+
+void ResultsPage::showResult(const core::SizingResult& result,
+                             const std::vector<core::Warning>& warnings,
+                             const ResultsInputs& inputs) {
+    clearResults();
     for (size_t i = 0; i < m_info.size(); ++i) {
         m_info[i]->setText(DataText(result.lblInfo[i]));
     }
@@ -151,8 +284,144 @@ void ResultsPage::showResult(const core::SizingResult& result) {
         m_recommendation[i]->setText(DataText(result.lblRecommendation[i]));
     }
     m_model->setPools(result.pools);
+
+    int64_t columnPages = 0;
+    for (const core::PoolResult& pool : result.pools) {
+        columnPages += pool.gbpSize;
+    }
+    m_gbpTotals->setText(
+        QStringLiteral("GBP Size column: %1 pages in all. The total memory counts %2 GBP pages "
+                       "at 4 KB each%3.")
+            .arg(WithThousands(columnPages), WithThousands(result.gbpTotalPages),
+                 columnPages == result.gbpTotalPages
+                     ? QString()
+                     : QStringLiteral(": it adds every row of a pool spread over several "
+                                      "files, the column only the last")));
+
+    const QIcon warningIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (const core::Warning& warning : warnings) {
+        auto* item =
+            new QListWidgetItem(warningIcon, QString::fromStdString(warning.message), m_warnings);
+        item->setToolTip(QString::fromStdString(warning.code));
+    }
+    m_warningsBox->setTitle(QStringLiteral("Warnings (%1)").arg(warnings.size()));
+    m_warningsBox->setVisible(!warnings.empty());
+
+    m_result = result;
+    m_resultWarnings = warnings;
+    m_inputs = inputs;
+    for (QPushButton* button : {m_copyButton, m_exportButton, m_printButton}) {
+        button->setEnabled(true);
+    }
 }
 
 QTreeView* ResultsPage::resultsView() const { return m_resultsView; }
+
+QHBoxLayout* ResultsPage::buttonRow() const { return m_buttonRow; }
+
+void ResultsPage::copyResults() {
+    if (m_result) {
+        QApplication::clipboard()->setText(ResultsTsv(*m_result));
+    }
+}
+
+void ResultsPage::exportResults() {
+    if (!m_result) {
+        return;
+    }
+    const std::optional<QString> path = m_dialogs->chooseExportPath(this);
+    if (!path) {
+        return;
+    }
+    QString error;
+    bool written = false;
+    {
+        const BusyGuard busy;
+        written = ExportResults({m_tables, *m_result, m_resultWarnings, m_inputs.load,
+                                 m_inputs.membersText, m_inputs.ecsaText},
+                                *path, &error);
+    }
+    if (!written) {
+        m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kExportTitle), error);
+    }
+}
+
+void ResultsPage::printResults() {
+    if (!m_result) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Loomstead results"));
+    if (!m_dialogs->setUpPrinter(printer, this)) {
+        return;
+    }
+    bool printed = false;
+    {
+        const BusyGuard busy;
+        printed =
+            report::Print(MakeReportData({m_tables, *m_result, m_resultWarnings, m_inputs.load,
+                                          m_inputs.membersText, m_inputs.ecsaText}),
+                          printer);
+    }
+    if (!printed) {
+        m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kPrintTitle),
+                               QStringLiteral("The printer could not be started."));
+    }
+}
+
+bool ResultsPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusIn) {
+        for (size_t i = 0; i < m_recommendation.size(); ++i) {
+            if (watched == m_recommendation[i]) {
+                showRecommendationTrace(i);
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ResultsPage::showRecommendationTrace(size_t index) {
+    if (!m_result) {
+        return;
+    }
+    static constexpr std::array<const char*, 5> kCaptions = {
+        "SCA Size", "Lock Structure Size", "Directory/Data Ratio", "IRLM ECSA Size",
+        "Total Memory Required"};
+    const std::array<const core::Trace*, 5> traces = {
+        &m_result->whyScaSize, &m_result->whyLockStructureSize, &m_result->whyDirectoryDataRatio,
+        &m_result->whyIrlmEcsaSize, &m_result->whyTotalMemory};
+    for (size_t i = 0; i < m_recommendation.size(); ++i) {
+        m_recommendation[i]->setFrameShape(i == index ? QFrame::StyledPanel : QFrame::NoFrame);
+    }
+    m_resultsView->clearSelection();
+    showTrace(QStringLiteral("Why %1 = %2")
+                  .arg(QString::fromLatin1(kCaptions[index]),
+                       DataText(m_result->lblRecommendation[index]).trimmed()),
+              *traces[index]);
+}
+
+void ResultsPage::showPoolTrace(const QModelIndex& proxyIndex) {
+    const QModelIndex source = m_sortModel->mapToSource(proxyIndex);
+    if (!m_result || !source.isValid() ||
+        static_cast<size_t>(source.row()) >= m_result->pools.size()) {
+        return;
+    }
+    for (QLabel* value : m_recommendation) {
+        value->setFrameShape(QFrame::NoFrame);
+    }
+    const core::PoolResult& pool = m_result->pools[static_cast<size_t>(source.row())];
+    showTrace(QStringLiteral("Why %1 = %2 GBP pages").arg(DataText(pool.pool)).arg(pool.gbpSize),
+              pool.why);
+}
+
+void ResultsPage::showTrace(const QString& title, const core::Trace& why) {
+    m_traceBox->setTitle(title);
+    QStringList lines;
+    for (const std::string& step : why) {
+        lines << QStringLiteral("\u2022 ") + QString::fromStdString(step);
+    }
+    m_trace->setPlainText(lines.isEmpty() ? QStringLiteral("No steps recorded.")
+                                          : lines.join('\n'));
+}
 
 }  // namespace ui

@@ -8,7 +8,9 @@
 #include <QTreeView>
 
 #include "results_page.h"
+#include "scripted_seams.h"
 #include "sizing.h"
+#include "tables.h"
 #include "test_tables.h"
 
 class ListViewSortTest : public QObject {
@@ -26,6 +28,8 @@ private:
     QStringList titles() const;
     QStringList column(int column) const { return ui::Texts(m_view->model(), column); }
 
+    core::CoreTables m_tables;
+    ui::RecordingMessageSink m_messages;
     std::unique_ptr<ui::ResultsPage> m_page;
     QTreeView* m_view = nullptr;
 };
@@ -38,15 +42,15 @@ core::SizingResult Rows(std::initializer_list<core::PoolResult> pools) {
     return result;
 }
 
-// Pool, Shared, Cache All, VP Size, HP Size, GBP Size.
-const core::SizingResult kThreePools = Rows({{"BP1", 120, 0, 9, 0, 2000, {}},
-                                             {"BP2", 40, 40, 100, 0, 1000, {}},
-                                             {"BP3", 7, 1, 20, 5, 3000, {}}});
+// Pool, Shared, Cache All, VP Size, HP Size, GBP Size, GBP pages of every row, trace.
+const core::SizingResult kThreePools = Rows({{"BP1", 120, 0, 9, 0, 2000, 2000, {}},
+                                             {"BP2", 40, 40, 100, 0, 1000, 1000, {}},
+                                             {"BP3", 7, 1, 20, 5, 3000, 3000, {}}});
 
 }  // namespace
 
 void ListViewSortTest::init() {
-    m_page = std::make_unique<ui::ResultsPage>();
+    m_page = std::make_unique<ui::ResultsPage>(m_tables, m_messages);
     m_page->resize(700, 500);
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
@@ -107,8 +111,9 @@ void ListViewSortTest::refilledRowsKeepTheSortAndIgnoreLetterCase() {
     clickTitle(0);
     m_page->clearResults();
     QCOMPARE(m_view->model()->rowCount(), 0);
-    m_page->showResult(Rows(
-        {{"bp1", 1, 0, 0, 0, 0, {}}, {"BP2", 1, 0, 0, 0, 0, {}}, {"Bp10", 1, 0, 0, 0, 0, {}}}));
+    m_page->showResult(Rows({{"bp1", 1, 0, 0, 0, 0, 0, {}},
+                             {"BP2", 1, 0, 0, 0, 0, 0, {}},
+                             {"Bp10", 1, 0, 0, 0, 0, 0, {}}}));
     QCOMPARE(titles()[0], "Pool (D)");
     QCOMPARE(column(0), QStringList({"BP2", "Bp10", "bp1"}));
 }

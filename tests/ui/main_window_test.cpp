@@ -219,23 +219,23 @@ void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
         QList<bool> pages;
     };
     const QList<Step> steps = {
-        {"cancelled dialog at start-up", [] {}, {true, false, false, false}},
+        {"cancelled dialog at start-up", [] {}, {true, false, false, false, false}},
         {"Add File picks a file",
          [&] {
              m_chooser->willChoose(file);
              clickButton(QStringLiteral("cmdAdd"));
          },
-         {true, true, false, false}},
+         {true, true, false, false, false}},
         {"a pool is shared",
          [&] { emit pools->sharedPagesEnabled(true); },
-         {true, true, true, true}},
+         {true, true, true, true, true}},
         {"the last shared pool is removed",
          [&] { emit pools->sharedPagesEnabled(false); },
-         {true, true, false, false}},
+         {true, true, false, false, false}},
         {"an object's check mark changes",
          [&] { emit objects->resultsPageEnabled(); },
-         {true, true, false, true}},
-        {"the only file is removed", [&] { removeFirstFile(); }, {true, true, false, true}},
+         {true, true, false, true, true}},
+        {"the only file is removed", [&] { removeFirstFile(); }, {true, true, false, true, true}},
     };
     for (const Step& step : steps) {
         step.act();
@@ -260,7 +260,7 @@ void MainWindowTest::filesLoadOnLeavingThePageOnlyAfterTheListChanged() {
     clickTab(2);  // straight past page 1: loads all the same
     QCOMPARE(availablePools(), QStringList({"BP0", "BP5"}));
     QVERIFY(m_window->tables().lstSharedPools.empty());
-    QCOMPARE(enabledPages(), QList<bool>({true, true, true, true}));
+    QCOMPARE(enabledPages(), QList<bool>({true, true, true, true, true}));
     QVERIFY(m_messages->messages.isEmpty());
 }
 
@@ -552,7 +552,8 @@ void MainWindowTest::everyControlHasAnAccessibleName() {
         if (control->focusPolicy() != Qt::NoFocus &&
             qobject_cast<QAbstractSpinBox*>(control->parentWidget()) == nullptr) {
             QVERIFY2(!control->accessibleName().isEmpty(),
-                     qPrintable(control->objectName() + " " + control->metaObject()->className()));
+                     qPrintable(control->objectName() + " " + control->metaObject()->className() +
+                                " in " + control->parentWidget()->metaObject()->className()));
         }
     }
 }

@@ -17,7 +17,7 @@ private slots:
 void ResultsModelTest::cellsShowTextAndSortByValue() {
     ResultsModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    model.setPools({{"BP32K", 70000, -1, 3000000000, 12, 0, {}}});
+    model.setPools({{"BP32K", 70000, -1, 3000000000, 12, 0, 0, {}}});
     const QStringList shown = {"BP32K", "70000", "-1", "3000000000", "12", "0"};
     const QVariantList sorted = {"BP32K", 70000LL, -1LL, 3000000000LL, 12LL, 0LL};
     for (int column = 0; column < 6; ++column) {

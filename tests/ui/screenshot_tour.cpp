@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -25,8 +26,11 @@
 
 #include "main_window.h"
 #include "plan_account_dialog.h"
+#include "report_dialogs.h"
+#include "results_page.h"
 #include "scripted_seams.h"
 #include "title_window.h"
+#include "what_if_page.h"
 
 namespace {
 
@@ -82,6 +86,17 @@ void ClickRow(QAbstractItemView& view, int row) {
     const QModelIndex index = view.model()->index(row, 0);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(index).center());
 }
+
+// Exports to a prepared path; never prints.
+class PreparedReportDialogs : public ui::ReportDialogs {
+public:
+    explicit PreparedReportDialogs(QString path) : m_path(std::move(path)) {}
+    std::optional<QString> chooseExportPath(QWidget*) override { return m_path; }
+    bool setUpPrinter(QPrinter&, QWidget*) override { return false; }
+
+private:
+    QString m_path;
+};
 
 }  // namespace
 
@@ -181,6 +196,16 @@ int main(int argc, char* argv[]) {
     QTest::qWait(100);
     ok = Save(*window, out, QStringLiteral("4-view-results.png")) && ok;
 
+    // The trace of the pool on top (the largest GBP) and the report it exports.
+    if (auto* results = window->findChild<QTreeView*>(QStringLiteral("lvResults"))) {
+        ClickRow(*results, 0);
+    }
+    QTest::qWait(100);
+    ok = Save(*window, out, QStringLiteral("report-results.png")) && ok;
+    PreparedReportDialogs reportDialogs(out.filePath(QStringLiteral("report-sample.pdf")));
+    window->resultsPage()->setReportDialogs(reportDialogs);
+    ClickButton(*window, QStringLiteral("cmdExport"));
+
     ClickButton(*window, QStringLiteral("cmdCfrmPolicy"));
     if (auto* cfrm = window->findChild<QDialog*>(QStringLiteral("frmCfrmPolicy"))) {
         ok = QTest::qWaitForWindowExposed(cfrm) && ok;
@@ -200,6 +225,11 @@ int main(int argc, char* argv[]) {
         ok = Save(*cfrm, out, QStringLiteral("cfrm-dialog.png")) && ok;
         cfrm->close();
     }
+    ClickTab(*pages, 4);
+    auto* whatIf = window->findChild<ui::WhatIfPage*>();
+    ok = QTest::qWaitFor([&] { return whatIf && whatIf->table()->rowCount() == 8; }, 10000) && ok;
+    QTest::qWait(300);  // the chart's animation-free redraw
+    ok = Save(*window, out, QStringLiteral("report-what-if.png")) && ok;
     // Taking the first sample off keeps the choices; the account says what could not be kept.
     KeptAccount kept;
     window->setPlanAccountSink(kept);

@@ -1,0 +1,49 @@
+// The PDF form of the batch sizer's output. The cli library stays on Qt Core: the program that
+// links the printable report hands its writer in here, and starts the machinery it needs only
+// when the command line asks for a PDF.
+#ifndef CLI_PDF_REPORT_H_
+#define CLI_PDF_REPORT_H_
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+namespace core {
+class CoreTables;
+struct SizingResult;
+struct SweepPoint;
+struct Warning;
+}  // namespace core
+
+namespace cli {
+
+// One sizing run as the report shows it. All references must outlive the call.
+struct PdfReportRun {
+    const core::CoreTables& tables;
+    const core::SizingResult& sizing;
+    const std::vector<core::Warning>& warnings;
+    const std::vector<core::SweepPoint>& sweep;  // --sweep-members; empty: the writer's own
+    const QString& membersText;
+    const QString& ecsaText;
+};
+
+// Writes the report at `path` whole or not at all; on failure false with *error a sentence
+// naming the path and the reason.
+using PdfReportWriter =
+    std::function<bool(const PdfReportRun& run, const QString& path, QString* error)>;
+
+// Installs the writer the batch sizer uses for PDF output; an empty one (the default) makes a
+// PDF request fail with kPdfUnavailableText.
+void SetPdfReportWriter(PdfReportWriter writer);
+const PdfReportWriter& InstalledPdfReportWriter();
+
+inline constexpr char kPdfUnavailableText[] = "PDF output is not available in this build";
+
+// True when the arguments (program name first) are a run that writes a PDF: "--format pdf" or
+// an --output ending in ".pdf". Needs no application object, so main can choose one by it.
+bool AsksForPdf(const QStringList& arguments);
+
+}  // namespace cli
+
+#endif  // CLI_PDF_REPORT_H_

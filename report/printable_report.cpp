@@ -1,0 +1,249 @@
+#include "printable_report.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QChart>
+#include <QGraphicsScene>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTextDocument>
+
+#include "growth_chart.h"
+#include "report_data.h"
+
+namespace report {
+namespace {
+
+QString Escaped(const QString& text) { return text.toHtmlEscaped(); }
+
+QString Cell(const QString& text, bool number = false) {
+    return number ? QStringLiteral("<td align=\"right\">%1</td>").arg(Escaped(text))
+                  : QStringLiteral("<td>%1</td>").arg(Escaped(text));
+}
+
+QString HeaderRow(const QStringList& titles) {
+    QString row = QStringLiteral("<tr>");
+    for (const QString& title : titles) {
+        row += QStringLiteral("<th align=\"left\">%1</th>").arg(Escaped(title));
+    }
+    return row + QStringLiteral("</tr>");
+}
+
+QString Steps(const QStringList& why) {
+    if (why.isEmpty()) {
+        return QStringLiteral("<p><i>No steps recorded.</i></p>");
+    }
+    QString list = QStringLiteral("<ul>");
+    for (const QString& step : why) {
+        list += QStringLiteral("<li>%1</li>").arg(Escaped(step));
+    }
+    return list + QStringLiteral("</ul>");
+}
+
+QString Number(int64_t value) { return QString::number(value); }
+
+// Pages x page size in KB / 1024, one decimal.
+QString PoolMb(const ReportPool& pool) {
+    return QString::number(
+        static_cast<double>(pool.gbpSizePages) * static_cast<double>(pool.pageSizeKb) / 1024.0, 'f',
+        1);
+}
+
+QString FileSize(int64_t bytes) {
+    return bytes < 0 ? QStringLiteral("unreadable")
+                     : QLocale::c().toString(static_cast<qlonglong>(bytes)) + " bytes";
+}
+
+constexpr char kTableStart[] =
+    "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">";
+
+// Every page gets a line at its foot for the page number.
+constexpr double kFooterLines = 2.0;
+
+}  // namespace
+
+QString ReportHtml(const ReportData& data) {
+    QString html = QStringLiteral("<html><body>");
+    html += QStringLiteral("<h1>%1</h1>").arg(Escaped(data.title));
+    html += QStringLiteral("<p>Created %1</p>")
+                .arg(Escaped(data.created.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+
+    html += QStringLiteral("<h2>Files</h2>") + kTableStart +
+            HeaderRow({"File", "Size", "Collection time"});
+    for (const ReportFile& file : data.files) {
+        html += "<tr>" + Cell(file.path) + Cell(FileSize(file.sizeBytes), true) +
+                Cell(file.collectionTime) + "</tr>";
+    }
+    html += QStringLiteral("</table>");
+
+    html += QStringLiteral("<h2>Inputs</h2>") + kTableStart;
+    html += "<tr>" + Cell("No Of Shared DB2") + Cell(data.membersText) + "</tr>";
+    html += "<tr>" + Cell("ECSA Size for IRLM") + Cell(data.ecsaText + " Mb") + "</tr>";
+    html += "<tr>" + Cell("Collection Time") + Cell(data.collectionTime) + "</tr>";
+    html += "<tr>" + Cell("No Of Pools Shared") + Cell(Number(data.poolsShared)) + "</tr>";
+    html += "<tr>" + Cell("Total System Objects") + Cell(Number(data.totalSystemObjects)) +
+            "</tr></table>";
+
+    html += QStringLiteral("<h2>Recommendations</h2>") + kTableStart +
+            HeaderRow({"Recommendation", "Value", "Unit"});
+    for (const ReportFigure& figure : data.recommendations) {
+        html +=
+            "<tr>" + Cell(figure.caption) + Cell(figure.value, true) + Cell(figure.unit) + "</tr>";
+    }
+    html += QStringLiteral("</table>");
+
+    html += QStringLiteral("<h2>Shared pools</h2>") + kTableStart +
+            HeaderRow({"Pool", "Shared", "Cache All", "VP Size", "HP Size", "GBP Size (pages)",
+                       "Page KB", "GBP MB"});
+    for (const ReportPool& pool : data.pools) {
+        html += "<tr>" + Cell(pool.name) + Cell(Number(pool.shared), true) +
+                Cell(Number(pool.cacheAll), true) + Cell(Number(pool.vpSize), true) +
+                Cell(Number(pool.hpSize), true) + Cell(Number(pool.gbpSizePages), true) +
+                Cell(Number(pool.pageSizeKb), true) + Cell(PoolMb(pool), true) + "</tr>";
+    }
+    html += QStringLiteral("</table>");
+    html += QStringLiteral(
+                "<p>The GBP Size column adds up to %1 pages; the total memory counts %2 GBP "
+                "pages, every page as 4 KB, since it adds every row of a pool spread over "
+                "several files where the column shows the last row.</p>")
+                .arg(data.gbpColumnPages)
+                .arg(data.gbpTotalPages);
+
+    html += QStringLiteral("<h2>Warnings</h2>");
+    if (data.warnings.empty()) {
+        html += QStringLiteral("<p>No warnings.</p>");
+    } else {
+        html += QStringLiteral("<ul>");
+        for (const ReportWarning& warning : data.warnings) {
+            html += QStringLiteral("<li>%1 <small>(%2)</small></li>")
+                        .arg(Escaped(warning.message), Escaped(warning.code));
+        }
+        html += QStringLiteral("</ul>");
+    }
+
+    html += QStringLiteral("<h2>How each figure came about</h2>");
+    for (const ReportFigure& figure : data.recommendations) {
+        html += QStringLiteral("<h3>%1: %2 %3</h3>")
+                    .arg(Escaped(figure.caption), Escaped(figure.value),
+                         Escaped(figure.unit == "Mb" ? figure.unit : QString()));
+        html += Steps(figure.why);
+    }
+    for (const ReportPool& pool : data.pools) {
+        html += QStringLiteral("<h3>Pool %1: %2 pages</h3>")
+                    .arg(Escaped(pool.name))
+                    .arg(pool.gbpSizePages);
+        html += Steps(pool.why);
+    }
+
+    if (!data.growth.empty()) {
+        html += QStringLiteral("<h2>What if the group grows</h2>") + kTableStart +
+                HeaderRow({"Members", "SCA Size (Mb)", "Lock Structure Size (Mb)",
+                           "Directory/Data Ratio", "IRLM ECSA Size (Mb)",
+                           "Total Memory Required (Mb)"});
+        for (const GrowthPoint& point : data.growth) {
+            html +=
+                "<tr>" + Cell(Number(point.members), true) + Cell(Number(point.scaSizeMb), true) +
+                Cell(Number(point.lockStructureSizeMb), true) +
+                Cell(point.directoryDataRatio ? Number(*point.directoryDataRatio) : "n/a", true) +
+                Cell(Number(point.irlmEcsaSizeMb), true) + Cell(Number(point.totalMemoryMb), true) +
+                "</tr>";
+        }
+        html += QStringLiteral("</table><p>The chart follows on the last page.</p>");
+    }
+    return html + QStringLiteral("</body></html>");
+}
+
+bool RenderReport(const ReportData& data, QPagedPaintDevice& device) {
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        return false;
+    }
+    const QSizeF page(device.width(), device.height());
+    const double lineHeight = painter.fontMetrics().lineSpacing();
+    const double footer = lineHeight * kFooterLines;
+
+    QTextDocument document;
+    document.documentLayout()->setPaintDevice(&device);
+    QFont font = document.defaultFont();
+    font.setPointSizeF(9);
+    document.setDefaultFont(font);
+    document.setHtml(ReportHtml(data));
+    const QSizeF textPage(page.width(), page.height() - footer);
+    document.setPageSize(textPage);
+    const int textPages = document.pageCount();
+    const int pages = textPages + (data.growth.empty() ? 0 : 1);
+
+    const auto drawFooter = [&](int number) {
+        painter.save();
+        painter.setFont(font);
+        painter.drawText(QRectF(0, page.height() - lineHeight, page.width(), lineHeight),
+                         Qt::AlignRight | Qt::AlignVCenter,
+                         QStringLiteral("Page %1 of %2").arg(number).arg(pages));
+        painter.restore();
+    };
+
+    for (int i = 0; i < textPages; ++i) {
+        if (i > 0) {
+            device.newPage();
+        }
+        painter.save();
+        painter.translate(0, -i * textPage.height());
+        document.drawContents(
+            &painter, QRectF(0, i * textPage.height(), textPage.width(), textPage.height()));
+        painter.restore();
+        drawFooter(i + 1);
+    }
+
+    if (!data.growth.empty()) {
+        device.newPage();
+        // The chart lays itself out at screen size and is scaled onto the page whole, so that
+        // its fonts keep their proportions on any printer.
+        QGraphicsScene scene;
+        std::unique_ptr<QChart> chart = MakeGrowthChart(data.growth);
+        const QSizeF chartSize(900, 620);
+        chart->resize(chartSize);
+        QChart* shown = chart.release();
+        scene.addItem(shown);
+        const double width = page.width();
+        const QRectF target(0, 0, width, width * chartSize.height() / chartSize.width());
+        scene.render(&painter, target, QRectF(QPointF(0, 0), chartSize));
+        drawFooter(pages);
+    }
+    return painter.end();
+}
+
+bool WritePdf(const ReportData& data, const QString& path, QString* error) {
+    QSaveFile file(path);
+    const auto fail = [&](const QString& reason) {
+        if (error) {
+            *error = QStringLiteral("Cannot write %1: %2").arg(path, reason);
+        }
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly)) {
+        return fail(file.errorString());
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(data.title);
+        writer.setCreator(QStringLiteral("Loomstead"));
+        writer.setResolution(300);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+        if (!RenderReport(data, writer)) {
+            file.cancelWriting();
+            return fail(QStringLiteral("the PDF could not be drawn"));
+        }
+    }
+    if (!file.commit()) {
+        return fail(file.errorString());
+    }
+    return true;
+}
+
+bool Print(const ReportData& data, QPrinter& printer) { return RenderReport(data, printer); }
+
+}  // namespace report

@@ -1,0 +1,151 @@
+#include "report_data.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "group_buffer_pools.h"
+#include "record_layouts.h"
+#include "sizing.h"
+#include "sizing_calcs.h"
+#include "sweep.h"
+#include "tables.h"
+#include "warnings.h"
+
+namespace report {
+namespace {
+
+QString FromData(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QStringList FromTrace(const core::Trace& trace) {
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(trace.size()));
+    for (const std::string& step : trace) {
+        lines << QString::fromStdString(step);
+    }
+    return lines;
+}
+
+// A step longer than this is cut in the report.
+constexpr qsizetype kLongestStep = 600;
+
+// Enough of a file to hold its header and lead record; a lead record is under 200 characters.
+constexpr qint64 kLeadBytes = 4096;
+
+}  // namespace
+
+GrowthPoint GrowthPointOf(const core::SweepPoint& point) {
+    const core::SizingResult& r = point.result;
+    return {point.members,        r.scaSizeMb,      r.lockStructureSizeMb,
+            r.directoryDataRatio, r.irlmEcsaSizeMb, core::GbpMemoryMb(r.gbpTotalPages),
+            r.totalMemoryMb};
+}
+
+ReportData BuildReportData(const core::CoreTables& tables, const core::SizingResult& sizing,
+                           const std::vector<core::Warning>& warnings,
+                           const std::vector<core::SweepPoint>& sweep, const QString& membersText,
+                           const QString& ecsaText) {
+    ReportData data;
+    data.created = QDateTime::currentDateTime();
+    for (const std::string& path : tables.lstSelectedFiles) {
+        data.files.push_back({QFile::decodeName(path.c_str()), -1, {}});
+    }
+    data.membersText = membersText;
+    data.ecsaText = ecsaText;
+    data.collectionTime = FromData(sizing.collectionTime);
+    data.poolsShared = sizing.poolsShared;
+    data.totalSystemObjects = sizing.totalSystemObjects;
+
+    const QString mb = QStringLiteral("Mb");
+    data.recommendations = {
+        {"sca_size_mb", "SCA Size", QString::number(sizing.scaSizeMb), mb,
+         FromTrace(sizing.whyScaSize)},
+        {"lock_structure_size_mb", "Lock Structure Size",
+         QString::number(sizing.lockStructureSizeMb), mb, FromTrace(sizing.whyLockStructureSize)},
+        {"directory_data_ratio", "Directory/Data Ratio",
+         sizing.directoryDataRatio ? QString::number(*sizing.directoryDataRatio)
+                                   : QStringLiteral("n/a"),
+         QStringLiteral("directory entries per data entry"),
+         FromTrace(sizing.whyDirectoryDataRatio)},
+        {"irlm_ecsa_size_mb", "IRLM ECSA Size", QString::number(sizing.irlmEcsaSizeMb), mb,
+         FromTrace(sizing.whyIrlmEcsaSize)},
+        {"total_memory_mb", "Total Memory Required", QString::number(sizing.totalMemoryMb), mb,
+         FromTrace(sizing.whyTotalMemory)},
+    };
+    for (const core::PoolResult& pool : sizing.pools) {
+        const auto gbp = core::GroupBufferPoolOf(pool.pool);
+        data.pools.push_back({FromData(pool.pool), pool.shared, pool.cacheAll, pool.vpSize,
+                              pool.hpSize, pool.gbpSize, gbp ? gbp->pageSizeKb : 4,
+                              CondensePoolTrace(FromTrace(pool.why))});
+        data.gbpColumnPages = core::SaturatingAdd(data.gbpColumnPages, pool.gbpSize);
+    }
+    data.gbpTotalPages = sizing.gbpTotalPages;
+    for (const core::Warning& warning : warnings) {
+        data.warnings.push_back(
+            {QString::fromStdString(warning.code), QString::fromStdString(warning.message)});
+    }
+    for (const core::SweepPoint& point : sweep) {
+        data.growth.push_back(GrowthPointOf(point));
+    }
+    return data;
+}
+
+void ReadFileFacts(std::vector<ReportFile>& files) {
+    for (ReportFile& file : files) {
+        QFile in(file.path);
+        if (!in.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        file.sizeBytes = in.size();
+        const QByteArray head = in.read(kLeadBytes);
+        const QList<QByteArray> lines = head.split('\n');
+        if (lines.size() < 2) {
+            continue;
+        }
+        QByteArray lead = lines[1];
+        if (lead.endsWith('\r')) {
+            lead.chop(1);
+        }
+        file.collectionTime = QString::fromLatin1(
+            core::ExtractField(std::string_view(lead.constData(), static_cast<size_t>(lead.size())),
+                               core::LeadLayout, core::lead_field::kCollectionTime));
+    }
+}
+
+QStringList CondensePoolTrace(const QStringList& why) {
+    // The sizing opens each row's steps with "row N of M (file ...): ...".
+    static const QRegularExpression rowHeader(QStringLiteral("^row (\\d+) of (\\d+) "));
+    std::vector<qsizetype> rowStarts;
+    for (qsizetype i = 0; i < why.size(); ++i) {
+        if (rowHeader.match(why[i]).hasMatch()) {
+            rowStarts.push_back(i);
+        }
+    }
+    QStringList kept;
+    const auto keep = [&kept](qsizetype from, qsizetype to, const QStringList& steps) {
+        for (qsizetype i = from; i < to; ++i) {
+            // A step that lists every row of a pool in thousands of files would fill pages.
+            kept << (steps[i].size() <= kLongestStep
+                         ? steps[i]
+                         : steps[i].left(kLongestStep) + QStringLiteral("... (%1 more characters)")
+                                                             .arg(steps[i].size() - kLongestStep));
+        }
+    };
+    if (rowStarts.size() <= 2) {
+        keep(0, why.size(), why);
+        return kept;
+    }
+    const size_t rows = rowStarts.size();
+    keep(0, rowStarts[1], why);
+    kept << (rows == 3 ? QStringLiteral("row 2 of 3 left out here")
+                       : QStringLiteral("rows 2 to %1 of %2 left out here (%3 rows)")
+                             .arg(rows - 1)
+                             .arg(rows)
+                             .arg(rows - 2));
+    keep(rowStarts.back(), why.size(), why);
+    return kept;
+}
+
+}  // namespace report

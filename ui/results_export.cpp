@@ -1,0 +1,86 @@
+#include "results_export.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include "loader.h"
+#include "pool_sharing.h"
+#include "printable_report.h"
+#include "report.h"
+#include "report_data.h"
+#include "results_csv.h"
+#include "sizing.h"
+#include "sweep.h"
+
+namespace ui {
+namespace {
+
+bool WriteWhole(const QString& path, const std::string& bytes, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.commit()) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+report::ReportData MakeReportData(const ResultsRun& run) {
+    const std::vector<core::SweepPoint> sweep =
+        core::SweepMembers(run.tables, run.ecsaText.toStdString());
+    report::ReportData data = report::BuildReportData(run.tables, run.sizing, run.warnings, sweep,
+                                                      run.membersText, run.ecsaText);
+    report::ReadFileFacts(data.files);
+    return data;
+}
+
+bool ExportResults(const ResultsRun& run, const QString& path, QString* error) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("pdf")) {
+        return report::WritePdf(MakeReportData(run), path, error);
+    }
+    if (suffix == QLatin1String("json")) {
+        const std::vector<core::ShareRefusal> noRefusals;
+        return WriteWhole(
+            path, cli::SizingJson(run.sizing, {run.tables, run.load, noRefusals, &run.warnings}),
+            error);
+    }
+    if (suffix == QLatin1String("csv")) {
+        return WriteWhole(path, core::ResultsCsv(run.sizing), error);
+    }
+    *error = QString::fromLatin1(kUnknownExportTypeText);
+    return false;
+}
+
+QString ResultsTsv(const core::SizingResult& sizing) {
+    const auto row = [](const QStringList& cells) { return cells.join('\t') + '\n'; };
+    QString text = row({"Pool", "Shared", "Cache All", "VP Size", "HP Size", "GBP Size"});
+    for (const core::PoolResult& pool : sizing.pools) {
+        // A tab or line break inside a name would shift the cells; the files allow neither in a
+        // pool name, but a blank stands in for one all the same.
+        QString name =
+            QString::fromLatin1(pool.pool.data(), static_cast<qsizetype>(pool.pool.size()));
+        name.replace(QRegularExpression(QStringLiteral("[\t\r\n]")), QStringLiteral(" "));
+        text += row({name, QString::number(pool.shared), QString::number(pool.cacheAll),
+                     QString::number(pool.vpSize), QString::number(pool.hpSize),
+                     QString::number(pool.gbpSize)});
+    }
+    text += '\n';
+    const QString mb = QStringLiteral("Mb");
+    text += row({"SCA Size", QString::number(sizing.scaSizeMb), mb});
+    text += row({"Lock Structure Size", QString::number(sizing.lockStructureSizeMb), mb});
+    text += row({"Directory/Data Ratio",
+                 sizing.directoryDataRatio ? QString::number(*sizing.directoryDataRatio)
+                                           : QStringLiteral("n/a"),
+                 QString()});
+    text += row({"IRLM ECSA Size", QString::number(sizing.irlmEcsaSizeMb), mb});
+    text += row({"Total Memory Required", QString::number(sizing.totalMemoryMb), mb});
+    return text;
+}
+
+}  // namespace ui

@@ -1,0 +1,52 @@
+// The ways results leave the desktop program: a file (CSV, JSON or the printable report as PDF,
+// chosen by the file's extension) and tab-separated text for the clipboard.
+#ifndef UI_RESULTS_EXPORT_H_
+#define UI_RESULTS_EXPORT_H_
+
+#include <QString>
+#include <vector>
+
+namespace core {
+class CoreTables;
+struct LoadResult;
+struct SizingResult;
+struct Warning;
+}  // namespace core
+
+namespace report {
+struct ReportData;
+}
+
+namespace ui {
+
+inline constexpr char kExportTitle[] = "Export Results";
+inline constexpr char kPrintTitle[] = "Print Results";
+inline constexpr char kUnknownExportTypeText[] =
+    "Choose a file name ending in .csv, .json or .pdf.";
+
+// One sizing run and what it was run on. All references must outlive the use.
+struct ResultsRun {
+    const core::CoreTables& tables;
+    const core::SizingResult& sizing;
+    const std::vector<core::Warning>& warnings;
+    const core::LoadResult& load;  // the load the sizing read, for the JSON document
+    QString membersText;
+    QString ecsaText;
+};
+
+// The printable report of the run, with the growth chart for 1 to 8 members and the files'
+// sizes and collection times read from disk.
+report::ReportData MakeReportData(const ResultsRun& run);
+
+// Writes the run to `path` as CSV, JSON or PDF by its extension (letter case ignored), whole or
+// not at all: on failure false and *error the sentence to show; an earlier file stays as it was.
+[[nodiscard]] bool ExportResults(const ResultsRun& run, const QString& path, QString* error);
+
+// The pool table with its column titles, a blank line, then one line per recommendation
+// (caption, value, unit): cells separated by tabs, lines by "\n", numbers without units, so
+// that it pastes into a spreadsheet as numbers.
+QString ResultsTsv(const core::SizingResult& sizing);
+
+}  // namespace ui
+
+#endif  // UI_RESULTS_EXPORT_H_

@@ -1,0 +1,67 @@
+// The "What If" page: the shared pools and choices of the earlier pages sized for 1 to N
+// members (N up to 32, 8 unless the user picks another), as a table of the recommendations and
+// as the growth chart. The sizing runs off the GUI thread, so the window never freezes, and
+// changes none of the user's choices.
+#ifndef UI_WHAT_IF_PAGE_H_
+#define UI_WHAT_IF_PAGE_H_
+
+#include <QFutureWatcher>
+#include <QString>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+#include "report_data.h"
+
+class QChart;
+class QLabel;
+class QSpinBox;
+class QTableWidget;
+
+namespace core {
+class CoreTables;
+}
+
+namespace ui {
+
+class WhatIfPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // `tables` must outlive the page and must not change while a sweep runs: call
+    // waitForSweep() first.
+    explicit WhatIfPage(const core::CoreTables& tables, QWidget* parent = nullptr);
+    // Waits for a sweep still running.
+    ~WhatIfPage() override;
+
+    // Sizes members 1 to the chosen N with the ECSA text. A sweep still running finishes first;
+    // only the newest request runs after it.
+    void startSweep(const QString& ecsaText);
+
+    // Returns once no sweep runs and none waits; the tables may change after.
+    void waitForSweep();
+
+    QTableWidget* table() const;  // tblWhatIf
+    QChart* chart() const;
+
+signals:
+    // The table and the chart show a finished sweep.
+    void sweepShown();
+
+private:
+    void runNext();
+    void showPoints(const std::vector<report::GrowthPoint>& points);
+
+    const core::CoreTables& m_tables;
+    QSpinBox* m_upTo;
+    QLabel* m_status;
+    QTableWidget* m_table;
+    QChart* m_chart;  // owned by its view
+    QFutureWatcher<std::vector<report::GrowthPoint>> m_watcher;
+    QString m_ecsaText;
+    std::optional<int> m_pendingUpTo;  // a request made while a sweep ran
+};
+
+}  // namespace ui
+
+#endif  // UI_WHAT_IF_PAGE_H_
