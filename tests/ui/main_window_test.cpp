@@ -45,7 +45,7 @@ private slots:
     void filesLoadOnLeavingThePageOnlyAfterTheListChanged();
     void failedOrCancelledLoadKeepsTheFilesPageAndTheTables();
     void headerWithoutEnvWarnsOncePerFile();
-    void workedExampleFillsTheResultsPage();
+    void resultsPageRunsTheSizingStepByStep();
     void objectsPageIsRebuiltOnEveryEntry();
     void columnWidthsAreStoredAtCloseAndRestoredAtStart();
     void wizardWorksWithTheKeyboardAlone();
@@ -331,24 +331,11 @@ void MainWindowTest::headerWithoutEnvWarnsOncePerFile() {
     QCOMPARE(availablePools(), QStringList({"BP0", "BP1", "BP2"}));
 }
 
-void MainWindowTest::workedExampleFillsTheResultsPage() {
-    // One pool BP1 of 120 objects: 80 table spaces with A = 500 (40 of them B = 25), 40 index
-    // spaces; VP 2000, HP 0, ratio 300 / 1000.
-    QStringList lines = {kHeader, Lead("09.15.00"), Bps("BP1", 2000, 0, 1000, 300)};
-    for (int i = 0; i < 80; ++i) {
-        lines.append(Bpd("BP1", 'T', QStringLiteral("DBPAY.TS%1").arg(i, 3, 10, QChar('0')), 500,
-                         i < 40 ? 25 : 0));
-    }
-    for (int i = 0; i < 40; ++i) {
-        lines.append(Bpd("BP1", 'I', QStringLiteral("DBPAY.IX%1").arg(i, 3, 10, QChar('0'))));
-    }
-    start(writeFile("example.sta", lines));
+void MainWindowTest::resultsPageRunsTheSizingStepByStep() {
+    // The figures and their labels have tests of their own; here the run on entering the page.
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
     clickTab(1);
-    clickButton(QStringLiteral("cmdShareAllPools"));
-    auto* members = m_window->findChild<QWidget*>(QStringLiteral("txtSharedDB2"));
-    members->setFocus();
-    QTest::keyClick(members, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(members, QStringLiteral("2"));
+    clickButton(QStringLiteral("cmdShareAllPools"));  // BP0-BP3 and BP32K; BP7 refused
     auto* quit = m_window->findChild<QPushButton*>(QStringLiteral("cmdQuit"));
     QCOMPARE(quit->text(), "&Cancel");
     QSignalSpy status(m_window->statusBar(), &QStatusBar::messageChanged);
@@ -362,19 +349,9 @@ void MainWindowTest::workedExampleFillsTheResultsPage() {
              QStringList({"Calculating SCA Size", "Calculating Lock Structure Size",
                           "Calculating Directory Ratio", "Calculating ECSCA Size",
                           "Calculating GB Pool Sizes", "Calculating Total Memory Reqd", ""}));
-    const QStringList expected = {"  09.15.00", "  1", "  2",    "  119",  "  8 Mb",
-                                  "  8 Mb",     "  3", "  6 Mb", "  30 Mb"};
-    for (int i = 0; i < expected.size(); ++i) {
-        QCOMPARE(labelText(i < 4 ? QStringLiteral("lblInfo%1").arg(i)
-                                 : QStringLiteral("lblRecommendation%1").arg(i - 4)),
-                 expected[i]);
-    }
+    QCOMPARE(labelText("lblInfo1"), "  5");
     const QAbstractItemModel* rows = m_window->findChild<QTreeView*>("lvResults")->model();
-    QStringList row;
-    for (int column = 0; column < 6; ++column) {
-        row << ui::Texts(rows, column);
-    }
-    QCOMPARE(row, QStringList({"BP1", "120", "0", "2000", "0", "2000"}));  // the only row
+    QCOMPARE(ui::Texts(rows), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K"}));
     QCOMPARE(quit->text(), "&Finish");
     clickButton(QStringLiteral("cmdQuit"));
     QVERIFY(!m_window->isVisible());
@@ -477,18 +454,13 @@ void MainWindowTest::typedNumbersReachTheSizingOrAreRefused_data() {
     QTest::addColumn<QString>("ecsa");
     QTest::addColumn<QString>("refusedBox");  // empty: the results page shows
     QTest::addColumn<QString>("shown");       // IRLM ECSA Size, or the refusal's text
-    QTest::newRow("4.5 Mb of ECSA, 6.5 to the even 6") << "1"
-                                                       << "4.5"
-                                                       << ""
-                                                       << "  6 Mb";
-    QTest::newRow("33 members") << "33"
-                                << "4"
-                                << "txtSharedDB2"
-                                << "Enter a whole number from 1 to 32";
-    QTest::newRow("ECSA 10000") << "2"
-                                << "10000"
-                                << "txtECSASize"
+    // clang-format off
+    QTest::newRow("4.5 Mb of ECSA, 6.5 to the even 6") << "1" << "4.5" << "" << "  6 Mb";
+    QTest::newRow("33 members")
+        << "33" << "4" << "txtSharedDB2" << "Enter a whole number from 1 to 32";
+    QTest::newRow("ECSA 10000") << "2" << "10000" << "txtECSASize"
                                 << "Enter a number from 0 to 9999, with at most two decimals";
+    // clang-format on
 }
 
 void MainWindowTest::typedNumbersReachTheSizingOrAreRefused() {
