@@ -455,7 +455,7 @@ void MainWindowTest::typedNumbersReachTheSizingOrAreRefused_data() {
     QTest::addColumn<QString>("refusedBox");  // empty: the results page shows
     QTest::addColumn<QString>("shown");       // IRLM ECSA Size, or the refusal's text
     // clang-format off
-    QTest::newRow("4.5 Mb of ECSA, 6.5 to the even 6") << "1" << "4.5" << "" << "  6 Mb";
+    QTest::newRow("4.5 Mb of ECSA, 6.5 to the even 6") << "2" << "4.5" << "" << "  6 Mb";
     QTest::newRow("33 members")
         << "33" << "4" << "txtSharedDB2" << "Enter a whole number from 1 to 32";
     QTest::newRow("ECSA 10000") << "2" << "10000" << "txtECSASize"
@@ -481,6 +481,7 @@ void MainWindowTest::typedNumbersReachTheSizingOrAreRefused() {
     clickTab(3, refusedBox.isEmpty() ? 3 : 1);
     if (refusedBox.isEmpty()) {
         QCOMPARE(labelText("lblRecommendation3"), shown);
+        QCOMPARE(labelText("lblInfo2"), "  2");
         QCOMPARE(m_messages->messages.size(), 1);
     } else {
         QCOMPARE(m_messages->messages.size(), 2);
