@@ -46,14 +46,13 @@ private slots:
     void failedOrCancelledLoadKeepsTheFilesPageAndTheTables();
     void headerWithoutEnvWarnsOncePerFile();
     void resultsPageRunsTheSizingStepByStep();
-    void objectsPageIsRebuiltOnEveryEntry();
     void columnWidthsAreStoredAtCloseAndRestoredAtStart();
     void wizardWorksWithTheKeyboardAlone();
     void typedNumbersReachTheSizingOrAreRefused_data();
     void typedNumbersReachTheSizingOrAreRefused();
     void listsShowWholeCaptionsAndSelectTheFirstEntryOnDown();
     void everyControlHasAnAccessibleName();
-    void addingAFileKeepsTheChoicesMadeBefore();
+    void objectsPageIsRebuiltAndAddingAFileKeepsTheChoices();
     void plansOpenOnlyWhenWholeAndSaveTheChoices();
 
 private:
@@ -357,29 +356,6 @@ void MainWindowTest::resultsPageRunsTheSizingStepByStep() {
     QVERIFY(!m_window->isVisible());
 }
 
-void MainWindowTest::objectsPageIsRebuiltOnEveryEntry() {
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    clickTab(1);
-    clickButton(QStringLiteral("cmdShareAllPools"));
-    QCOMPARE(m_messages->messages.size(), 1);  // BP7 holds work files only
-    clickTab(2);
-    auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstSharedPools"));
-    const auto* objects =
-        m_window->findChild<QAbstractItemView*>(QStringLiteral("lvSharedObjects"));
-    QVERIFY(pools && objects);
-    QCOMPARE(ui::Texts(pools->model()), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K"}));
-    ui::ClickRow(pools, 3);
-    QCOMPARE(objects->model()->rowCount(), 36);  // BP3 of db1a.sta
-    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("lblTPObjects"))->isVisible());
-
-    // Any page change empties the list, whichever page comes next.
-    clickTab(1);
-    QCOMPARE(objects->model()->rowCount(), 0);
-    clickTab(2);
-    QCOMPARE(objects->model()->rowCount(), 0);
-    QVERIFY(!m_window->findChild<QLabel*>(QStringLiteral("lblTPObjects"))->isVisible());
-}
-
 void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
     auto widths = [this](const char* list) {
         const QHeaderView* header = m_window->findChild<QTreeView*>(list)->header();
@@ -533,15 +509,29 @@ void MainWindowTest::everyControlHasAnAccessibleName() {
 QTEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"
 
-void MainWindowTest::addingAFileKeepsTheChoicesMadeBefore() {
+void MainWindowTest::objectsPageIsRebuiltAndAddingAFileKeepsTheChoices() {
     start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
     RecordingAccountSink accounts;
     m_window->setPlanAccountSink(accounts);
     clickTab(1);
     clickButton(QStringLiteral("cmdShareAllPools"));
+    QCOMPARE(m_messages->messages.size(), 1);  // BP7 holds work files only
     clickTab(2);
     auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstSharedPools"));
+    const auto* objects =
+        m_window->findChild<QAbstractItemView*>(QStringLiteral("lvSharedObjects"));
+    const auto* totalLabel = m_window->findChild<QLabel*>(QStringLiteral("lblTPObjects"));
     ui::ClickRow(pools, 3);  // BP3
+    QCOMPARE(objects->model()->rowCount(), 36);
+    QVERIFY(totalLabel->isVisible());
+    // Any page change empties the list, whichever page comes next.
+    clickTab(1);
+    QCOMPARE(objects->model()->rowCount(), 0);
+    clickTab(2);
+    QCOMPARE(objects->model()->rowCount(), 0);
+    QVERIFY(!totalLabel->isVisible());
+
+    ui::ClickRow(pools, 3);
     auto* cacheAll = m_window->findChild<QWidget*>(QStringLiteral("chkCacheAllObjects"));
     QTest::mouseClick(cacheAll, Qt::LeftButton, {}, QPoint(8, cacheAll->height() / 2));
     QCOMPARE(labelText("lblTPSObjects"), "36");
