@@ -10,7 +10,7 @@ build_dir=${1:-build}
 cmake -S . -B "$build_dir" -G Ninja >/dev/null
 cmake --build "$build_dir" --target screenshot_tour
 mkdir -p docs/screenshots
-QT_QPA_PLATFORM=offscreen "$build_dir/tests/ui/screenshot_tour" "$PWD/samples" docs/screenshots
+QT_QPA_PLATFORM=offscreen "$build_dir/tools/screenshot_tour" "$PWD/samples" docs/screenshots
 # The first page of the report the results page exported on the way.
 pdftoppm -png -r 60 -f 1 -l 1 -singlefile docs/screenshots/report-sample.pdf docs/screenshots/report-pdf-page1
 rm -f docs/screenshots/report-sample.pdf
