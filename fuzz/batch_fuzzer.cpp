@@ -22,38 +22,13 @@
 #include "batch_sizer.h"
 #include "command_line.h"
 #include "loader.h"
+#include "memory_file_source.h"
 #include "tables.h"
 
 namespace {
 
-class MemoryFileSource : public core::FileSource {
-public:
-    std::map<std::string, std::string> files;
-
-    std::optional<core::FileErrorReason> Read(const std::string& path,
-                                              core::FileContents& out) const override {
-        const auto it = files.find(path);
-        if (it == files.end()) {
-            return core::FileErrorReason::kNotFound;
-        }
-        if (it->second.empty()) {
-            return core::FileErrorReason::kEmpty;
-        }
-        // Exactly the file's bytes, no spare one, so that a read past the end shows under ASan.
-        const std::string& bytes = it->second;
-        std::shared_ptr<char> heap(new char[bytes.size()], std::default_delete<char[]>());
-        std::memcpy(heap.get(), bytes.data(), bytes.size());
-        out.bytes = std::move(heap);
-        out.size = bytes.size();
-        return std::nullopt;
-    }
-};
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using fuzz::Check;
+using fuzz::MemoryFileSource;
 
 // Hands out the bits of the choice bytes, low bits first.
 class Choices {

@@ -17,37 +17,14 @@
 #include <string>
 
 #include "loader.h"
+#include "memory_file_source.h"
 #include "tables.h"
 #include "text.h"
 
 namespace {
 
-// Serves files from memory; a path it does not hold is reported as not found.
-class MemoryFileSource : public core::FileSource {
-public:
-    std::map<std::string, std::string> files;
-
-    std::optional<core::FileErrorReason> Read(const std::string& path,
-                                              core::FileContents& out) const override {
-        const auto it = files.find(path);
-        if (it == files.end()) {
-            return core::FileErrorReason::kNotFound;
-        }
-        // Exactly the file's bytes, no spare one, so that a read past the end shows under ASan.
-        const std::string& bytes = it->second;
-        std::shared_ptr<char> heap(new char[bytes.size()], std::default_delete<char[]>());
-        std::memcpy(heap.get(), bytes.data(), bytes.size());
-        out.bytes = std::move(heap);
-        out.size = bytes.size();
-        return std::nullopt;
-    }
-};
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using fuzz::Check;
+using fuzz::MemoryFileSource;
 
 void CheckTables(const core::CoreTables& tables, bool loadOk) {
     const auto lineCount = static_cast<int64_t>(tables.lstData.size());
