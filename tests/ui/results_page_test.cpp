@@ -6,9 +6,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -70,12 +69,10 @@ class ResultsPageTest : public QObject {
 
 private slots:
     void init();
-    void valuesStandBesideTheirCaptions();
+    void valuesStandBesideTheirCaptionsAndCopyAsTabSeparatedText();
     void selectionShowsItsTraceAndWarningsShowWhenAny();
-    void copyPutsTabSeparatedText();
     void exportWritesByExtensionOrFailsWhole_data();
     void exportWritesByExtensionOrFailsWhole();
-    void printDrawsTheReport();
 
 private:
     void showSamples();
@@ -109,11 +106,15 @@ void ResultsPageTest::showSamples() {
     m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}});
 }
 
-void ResultsPageTest::valuesStandBesideTheirCaptions() {
+void ResultsPageTest::valuesStandBesideTheirCaptionsAndCopyAsTabSeparatedText() {
     core::SizingResult result;
     result.lblInfo = {"  14.30.00", "  1", "  2", "  119"};
     result.lblRecommendation = {"  8 Mb", "  8 Mb", "  n/a", "  6 Mb", "  70000 Mb"};
-    result.pools = {{"BP1", 120, 0, 2000, 0, 2000, 2000, {}}};
+    result.pools = {{"BP1", 120, 3, 2000, 10, 1500, 1500, {}}};
+    result.scaSizeMb = 8;  // the labels show the texts above; Copy takes the numbers
+    result.lockStructureSizeMb = 16;
+    result.irlmEcsaSizeMb = 6;
+    result.totalMemoryMb = 36;
     m_page->showResult(result);
     const struct {
         const char* name;
@@ -136,8 +137,13 @@ void ResultsPageTest::valuesStandBesideTheirCaptions() {
         QCOMPARE(label->text(), expected.value);
         QCOMPARE(CaptionOf(*label), expected.caption);
     }
+    QTest::mouseClick(m_page->findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
+    QCOMPARE(QApplication::clipboard()->text(),
+             "Pool\tShared\tCache All\tVP Size\tHP Size\tGBP Size\n"
+             "BP1\t120\t3\t2000\t10\t1500\n\n"
+             "SCA Size\t8\tMb\nLock Structure Size\t16\tMb\nDirectory/Data Ratio\tn/a\t\n"
+             "IRLM ECSA Size\t6\tMb\nTotal Memory Required\t36\tMb\n");
     m_page->clearResults();  // empties only the list
-    QCOMPARE(m_page->resultsView()->model()->rowCount(), 0);
     QCOMPARE(m_page->findChild<QLabel*>("lblRecommendation4")->text(), "  70000 Mb");
     QVERIFY(!m_page->findChild<QPushButton*>("cmdExport")->isEnabled());
 }
@@ -156,10 +162,8 @@ void ResultsPageTest::selectionShowsItsTraceAndWarningsShowWhenAny() {
     QCOMPARE(why->toPlainText(), "\u2022 2 x 4 / 2 x 1.1 = 4.4\n\u2022 fitted to 8 Mb");
     ui::ClickRow(m_page->resultsView(), 1);  // the current row again
     QVERIFY(why->toPlainText().startsWith("\u2022 row 1: 1500 pages"));
-    QCOMPARE(m_page->findChild<QLabel*>("lblGbpTotals")->text(),
-             "GBP Size column: 3,000 pages in all. The total memory counts 4,500 GBP pages at 4 "
-             "KB each: it adds every row of a pool spread over several files, the column only "
-             "the last.");
+    const QString totals = m_page->findChild<QLabel*>("lblGbpTotals")->text();
+    QVERIFY(totals.contains("3,000 pages in all") && totals.contains("4,500 GBP pages"));
 
     auto* warnings = m_page->findChild<QListWidget*>("lstWarnings");
     QVERIFY(warnings->isVisible());
@@ -168,46 +172,45 @@ void ResultsPageTest::selectionShowsItsTraceAndWarningsShowWhenAny() {
     QVERIFY(!warnings->isVisible());
 }
 
-void ResultsPageTest::copyPutsTabSeparatedText() {
-    core::SizingResult result;
-    result.pools = {{"BP1", 120, 3, 2000, 10, 1500, 1500, {}}};
-    result.scaSizeMb = 8;
-    result.lockStructureSizeMb = 16;
-    result.irlmEcsaSizeMb = 6;
-    result.totalMemoryMb = 36;
-    m_page->showResult(result);
-    QTest::mouseClick(m_page->findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
-    QCOMPARE(QApplication::clipboard()->text(),
-             "Pool\tShared\tCache All\tVP Size\tHP Size\tGBP Size\n"
-             "BP1\t120\t3\t2000\t10\t1500\n\n"
-             "SCA Size\t8\tMb\nLock Structure Size\t16\tMb\nDirectory/Data Ratio\tn/a\t\n"
-             "IRLM ECSA Size\t6\tMb\nTotal Memory Required\t36\tMb\n");
-}
-
 void ResultsPageTest::exportWritesByExtensionOrFailsWhole_data() {
+    QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("fails");
-    QTest::addColumn<QString>("expected");  // in the file's text, or in the message
-    QTest::newRow("pdf") << "report.pdf" << false
-                         << "SCA Size 8 Mb Lock Structure Size 8 Mb Directory/Data Ratio 5 "
-                            "directory entries per data entry IRLM ECSA Size 6 Mb Total Memory "
-                            "Required 1150 Mb";
-    QTest::newRow("json") << "results.json" << false << "1150";
-    QTest::newRow("csv") << "results.csv" << false << "total_memory_mb,1150\r\n";
-    QTest::newRow("pdf, no folder") << "missing/report.pdf" << true << "Cannot write";
-    QTest::newRow("json, no folder") << "missing/results.json" << true << "Cannot write";
-    QTest::newRow("unknown type") << "results.txt" << true << "ending in .csv, .json or .pdf";
+    QTest::addColumn<QString>("expected");  // in the file's text; else in the message
+    // The figures and layout of each format are the batch sizer's tests' business; here only
+    // that the ending picks the writer, and that a failure leaves nothing behind.
+    QTest::newRow("pdf") << "cmdExport"
+                         << "report.pdf"
+                         << "Total Memory Required 1150 Mb";
+    QTest::newRow("print") << "cmdPrint"
+                           << "printed.pdf"
+                           << "Total Memory Required 1150 Mb";
+    QTest::newRow("json") << "cmdExport"
+                          << "results.json"
+                          << "\"total_memory_mb\": 1150";
+    QTest::newRow("csv") << "cmdExport"
+                         << "results.csv"
+                         << "total_memory_mb,1150\r\n";
+    QTest::newRow("pdf, no folder") << "cmdExport"
+                                    << "missing/report.pdf"
+                                    << "Cannot write";
+    QTest::newRow("json, no folder") << "cmdExport"
+                                     << "missing/results.json"
+                                     << "Cannot write";
+    QTest::newRow("unknown type") << "cmdExport"
+                                  << "results.txt"
+                                  << "ending in .csv, .json or .pdf";
 }
 
 void ResultsPageTest::exportWritesByExtensionOrFailsWhole() {
+    QFETCH(QString, button);
     QFETCH(QString, name);
-    QFETCH(bool, fails);
     QFETCH(QString, expected);
     showSamples();
     const QTemporaryDir dir;
-    m_dialogs.exportPath = dir.filePath(name);
-    QTest::mouseClick(m_page->findChild<QPushButton*>("cmdExport"), Qt::LeftButton);
-    if (fails) {
+    const QString path = dir.filePath(name);
+    m_dialogs.exportPath = m_dialogs.printPath = path;
+    QTest::mouseClick(m_page->findChild<QPushButton*>(button), Qt::LeftButton);
+    if (!QFileInfo::exists(path)) {
         QCOMPARE(m_messages.messages.size(), 1);
         QVERIFY(m_messages.messages[0].text.contains(expected));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -215,35 +218,15 @@ void ResultsPageTest::exportWritesByExtensionOrFailsWhole() {
         return;
     }
     QCOMPARE(m_messages.messages.size(), 0);
-    if (name.endsWith(".json")) {
-        QFile file(m_dialogs.exportPath);
+    if (!name.endsWith(".pdf")) {
+        QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(QJsonDocument::fromJson(file.readAll()).object()["total_memory_mb"].toInt(),
-                 expected.toInt());
-        return;
-    }
-    if (name.endsWith(".csv")) {
-        QFile file(m_dialogs.exportPath);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().contains(expected.toUtf8()));
-        return;
-    }
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        QVERIFY(QString::fromUtf8(file.readAll()).contains(expected));
+    } else if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
         QSKIP("pdftotext (poppler-utils) is not installed");
+    } else {
+        QVERIFY(PdfText(path).contains(expected));
     }
-    QVERIFY(PdfText(m_dialogs.exportPath).contains(expected));
-}
-
-void ResultsPageTest::printDrawsTheReport() {
-    showSamples();
-    const QTemporaryDir dir;
-    m_dialogs.printPath = dir.filePath("printed.pdf");
-    QTest::mouseClick(m_page->findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
-    QCOMPARE(m_messages.messages.size(), 0);
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
-        QSKIP("pdftotext (poppler-utils) is not installed");
-    }
-    QVERIFY(PdfText(m_dialogs.printPath).contains("Total Memory Required 1150 Mb"));
 }
 
 QTEST_MAIN(ResultsPageTest)
