@@ -192,12 +192,10 @@ TEST(CfrmPolicyTest, NameAndOptionRules) {
          {std::pair{0.99, false}, {1.0, true}, {2.0, true}, {2.01, false}}) {
         EXPECT_EQ(GrowthFactorProblem(factor).empty(), ok) << factor;
     }
-    for (const auto& [prefix, ok] : {std::pair{"-", true},
-                                     {"-DB1A", true},
-                                     {"12345678", true},
-                                     {"", false},
-                                     {"123456789", false},
-                                     {"- A", false}}) {
+    const std::pair<const char*, bool> prefixes[] = {{"-", true},          {"-DB1A", true},
+                                                     {"12345678", true},   {"", false},
+                                                     {"123456789", false}, {"- A", false}};
+    for (const auto& [prefix, ok] : prefixes) {
         EXPECT_EQ(CommandPrefixProblem(prefix).empty(), ok) << prefix;
     }
     CfrmOptions one = TwoFacilities();

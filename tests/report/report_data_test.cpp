@@ -43,9 +43,8 @@ void ReportDataTest::poolOverManyFilesKeepsFirstAndLastRows() {
     QCOMPARE(data.files[3].collectionTime, "14.30.00");
     QCOMPARE(data.pools[0].name, "BP0");
     const QStringList& why = data.pools[0].why;
-    QCOMPARE(why.filter(QRegularExpression("^row \\d of 4")).size(), 2);
-    QVERIFY(why.filter(QRegularExpression("^row \\d of 4"))[0].startsWith("row 1 of 4"));
-    QVERIFY(why.filter(QRegularExpression("^row \\d of 4"))[1].startsWith("row 4 of 4"));
+    const QStringList rows = why.filter(QRegularExpression("^row \\d of 4"));
+    QVERIFY(rows.size() == 2 && rows[0].startsWith("row 1 ") && rows[1].startsWith("row 4 "));
     QVERIFY(why.contains("rows 2 to 3 of 4 left out here (2 rows)"));
     QVERIFY(why.last().startsWith("cells:"));
 }
