@@ -9,10 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace core {
+#include "sweep.h"
 
-struct SizingResult;
-struct SweepPoint;
+namespace core {
 
 // The size of `gbpPages` pages of `pageSizeKb` KB in MB: pages x KB / 1024 with one decimal, a
 // half rounded away from zero ("93.8").
