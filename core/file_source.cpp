@@ -6,16 +6,20 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#define LOOMSTEAD_HAVE_MADVISE 1
-#endif
+#include "prefaulted_memory.h"
 
 namespace core {
 
@@ -140,57 +144,204 @@ bool SameVersion(const struct stat& a, const struct stat& b) {
            a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
-// A buffer for a whole file. Large ones are aligned to 2 MiB and advised to use huge pages: the
-// kernel then backs them with a fault per 2 MiB instead of per 4 KiB, which was most of the cost
-// of reading a big file into fresh memory.
-std::shared_ptr<char> NewFileBuffer(size_t size) {
-#ifdef LOOMSTEAD_HAVE_MADVISE
-    constexpr size_t kHugePage = size_t{2} << 20;
-    if (size >= kHugePage) {
-        const size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-        if (void* p = std::aligned_alloc(kHugePage, rounded)) {
-            ::madvise(p, rounded, MADV_HUGEPAGE);
-            return std::shared_ptr<char>(static_cast<char*>(p), [](char* q) { std::free(q); });
-        }
-        throw std::bad_alloc();
-    }
-#endif
-    return std::shared_ptr<char>(new char[size], std::default_delete<char[]>());
-}
-
-}  // namespace
-
-// A file in memory of its own costs a page fault per 4 KiB, which for many small files costs
-// more than reading them. Small files are packed into large blocks instead, advised to use huge
-// pages like the buffer of one large file; a block lives as long as any file in it.
-class DiskFileSource::BufferPool {
+// The pieces of an open file, in order. A file of several pieces is read ahead on a thread of
+// its own while the taker works on the piece before, so that the copy out of the page cache
+// overlaps the work on the lines.
+class Pieces {
 public:
-    std::shared_ptr<char> Get(size_t size) {
-        constexpr size_t kBlock = size_t{32} << 20;
-        constexpr size_t kLargestPacked = kBlock / 4;
-        if (size > kLargestPacked) {
-            return NewFileBuffer(size);
+    Pieces(int fd, size_t size, size_t pieceBytes)
+        // One byte more than the file should still hold, so that a file that grew shows at once.
+        : m_fd(fd), m_size(size), m_bufferSize(std::min(size, pieceBytes) + 1) {
+        const bool ahead = size > 2 * pieceBytes;
+        for (int b = 0; b < (ahead ? kBuffers : 1); ++b) {
+            m_buffers[b] = Buffer(static_cast<char*>(AllocatePrefaulted(m_bufferSize)),
+                                  BufferDeleter{m_bufferSize});
+            m_free.push_back(b);
         }
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_block || kBlock - m_used < size) {
-            m_block = NewFileBuffer(kBlock);
-            m_used = 0;
+        if (ahead) {
+            try {
+                m_thread = std::thread([this] { ReadAhead(); });
+            } catch (const std::system_error&) {
+                // No thread to be had: read each piece when it is asked for.
+            }
         }
-        std::shared_ptr<char> file(m_block, m_block.get() + m_used);
-        m_used += (size + 63) / 64 * 64;  // files start on cache lines
-        return file;
     }
+
+    Pieces(const Pieces&) = delete;
+    Pieces& operator=(const Pieces&) = delete;
+
+    ~Pieces() {
+        if (m_thread.joinable()) {
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                m_stop = true;
+            }
+            m_changed.notify_all();
+            m_thread.join();
+        }
+    }
+
+    // The next piece, valid until the next call; false at the end of the file or on a failure.
+    bool Next(std::string_view& piece) {
+        if (!m_thread.joinable()) {
+            size_t got = 0;
+            if (m_atEnd || !ReadInto(0, got)) {
+                return false;
+            }
+            piece = std::string_view(m_buffers[0].get(), got);
+            return true;
+        }
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_taken >= 0) {
+            m_free.push_back(m_taken);
+            m_taken = -1;
+            m_changed.notify_all();
+        }
+        m_changed.wait(lock, [this] { return !m_ready.empty() || m_finished; });
+        if (m_ready.empty()) {
+            return false;
+        }
+        const auto [b, got] = m_ready.front();
+        m_ready.pop_front();
+        m_taken = b;
+        piece = std::string_view(m_buffers[b].get(), got);
+        return true;
+    }
+
+    // Once Next has returned false: why the reading stopped early, if it did.
+    std::optional<FileErrorReason> Failure() const { return m_failure; }
+    // Once Next has returned false: the bytes read.
+    size_t BytesRead() const { return m_done; }
 
 private:
+    static constexpr int kBuffers = 3;  // one being read, one ready, one being taken
+
+    struct BufferDeleter {
+        size_t size;
+        void operator()(char* p) const noexcept { FreePrefaulted(p, size); }
+    };
+    using Buffer = std::unique_ptr<char[], BufferDeleter>;
+
+    // Reads the next piece into buffer b; false when there is none.
+    bool ReadInto(int b, size_t& got) {
+        const size_t want = std::min(m_bufferSize, m_size - m_done + 1);
+        const ssize_t n = ReadFully(m_fd, m_buffers[b].get(), want);
+        if (n < 0) {
+            m_failure = FileErrorReason::kReadFailed;
+            return false;
+        }
+        m_done += static_cast<size_t>(n);
+        if (m_done > m_size) {
+            m_failure = FileErrorReason::kChangedWhileRead;
+            return false;
+        }
+        m_atEnd = static_cast<size_t>(n) < want;
+        got = static_cast<size_t>(n);
+        return got > 0;
+    }
+
+    void ReadAhead() {
+        for (;;) {
+            int b = 0;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_changed.wait(lock, [this] { return m_stop || !m_free.empty(); });
+                if (m_stop) {
+                    return;
+                }
+                b = m_free.back();
+                m_free.pop_back();
+            }
+            size_t got = 0;
+            const bool read = ReadInto(b, got);
+            const bool last = !read || m_atEnd;
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                if (read) {
+                    m_ready.emplace_back(b, got);
+                } else {
+                    m_free.push_back(b);
+                }
+                m_finished = last;
+            }
+            m_changed.notify_all();
+            if (last) {
+                return;
+            }
+        }
+    }
+
+    const int m_fd;
+    const size_t m_size;
+    const size_t m_bufferSize;
+    Buffer m_buffers[kBuffers];
+    // Written by the reading thread while it runs; read by the taker once it has finished.
+    size_t m_done = 0;
+    bool m_atEnd = false;
+    std::optional<FileErrorReason> m_failure;
+
     std::mutex m_mutex;
-    std::shared_ptr<char> m_block;
+    std::condition_variable m_changed;
+    std::vector<int> m_free;
+    std::deque<std::pair<int, size_t>> m_ready;
+    int m_taken = -1;
+    bool m_finished = false;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+// Gathers the pieces of a file into one buffer of the size the file had when it was opened.
+class WholeFile : public FileReceiver {
+public:
+    void Opened(uint64_t size) override {
+        m_bytes.reset(new char[size], std::default_delete<char[]>());
+        m_size = size;
+    }
+    bool Piece(std::string_view bytes) override {
+        if (bytes.size() > m_size - m_used) {
+            return false;  // grown: the reader says so
+        }
+        std::memcpy(m_bytes.get() + m_used, bytes.data(), bytes.size());
+        m_used += bytes.size();
+        return true;
+    }
+    FileContents Contents() { return {std::move(m_bytes), m_size}; }
+
+private:
+    std::shared_ptr<char> m_bytes;
+    size_t m_size = 0;
     size_t m_used = 0;
 };
 
-DiskFileSource::DiskFileSource() : m_buffers(std::make_shared<BufferPool>()) {}
+}  // namespace
+
+std::optional<FileErrorReason> FileSource::ReadPieces(const std::string& path,
+                                                      FileReceiver& receiver) const {
+    FileContents contents;
+    if (const auto failure = Read(path, contents)) {
+        return failure;
+    }
+    receiver.Opened(contents.size);
+    receiver.Piece(std::string_view(contents.data(), contents.size));
+    return std::nullopt;
+}
 
 std::optional<FileErrorReason> DiskFileSource::Read(const std::string& path,
                                                     FileContents& out) const {
+    WholeFile whole;
+    try {
+        if (const auto failure = ReadPieces(path, whole)) {
+            return failure;
+        }
+    } catch (const std::bad_alloc&) {
+        return FileErrorReason::kTooLarge;
+    }
+    out = whole.Contents();
+    return std::nullopt;
+}
+
+std::optional<FileErrorReason> DiskFileSource::ReadPieces(const std::string& path,
+                                                          FileReceiver& receiver) const {
     // Non-blocking, so that opening a named pipe without a writer returns at once; no
     // controlling terminal, should the path be one.
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -222,29 +373,27 @@ std::optional<FileErrorReason> DiskFileSource::Read(const std::string& path,
         return FileErrorReason::kTooLarge;
     }
     const auto size = static_cast<size_t>(opened.st_size);
-    std::shared_ptr<char> heap;
-    try {
-        heap = m_buffers->Get(size);
-    } catch (const std::bad_alloc&) {
-        return FileErrorReason::kTooLarge;
+    receiver.Opened(size);
+    Pieces pieces(file.get(), size, kPieceBytes);
+    std::string_view piece;
+    while (pieces.Next(piece)) {
+        if (!receiver.Piece(piece)) {
+            return std::nullopt;
+        }
     }
-    const ssize_t got = ReadFully(file.get(), heap.get(), size);
-    if (got < 0) {
-        return FileErrorReason::kReadFailed;
+    if (const auto failure = pieces.Failure()) {
+        return failure;
     }
-    // Short means cut while it was read; a byte past the size, or a new size or time of change
-    // afterwards, means written to. Either way the bytes are not one version of the file.
-    char past = 0;
-    const ssize_t extra = ReadFully(file.get(), &past, 1);
+    const size_t done = pieces.BytesRead();
+    // Short means cut while it was read; a new size or time of change afterwards means written
+    // to. Either way the bytes are not one version of the file.
     struct stat after {};
-    if (extra < 0 || ::fstat(file.get(), &after) != 0) {
+    if (::fstat(file.get(), &after) != 0) {
         return FileErrorReason::kReadFailed;
     }
-    if (static_cast<size_t>(got) != size || extra != 0 || !SameVersion(opened, after)) {
+    if (done != size || !SameVersion(opened, after)) {
         return FileErrorReason::kChangedWhileRead;
     }
-    out.bytes = std::move(heap);
-    out.size = size;
     return std::nullopt;
 }
 

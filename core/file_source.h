@@ -3,6 +3,7 @@
 #define CORE_FILE_SOURCE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,8 +32,7 @@ enum class FileErrorReason {
 // Plain words for the reason, e.g. "the file does not exist".
 std::string_view ReasonText(FileErrorReason reason);
 
-// The bytes of one file. `bytes` owns them and is kept by the tables for as long as lines view
-// them.
+// The bytes of one file. `bytes` owns them.
 struct FileContents {
     std::shared_ptr<const char> bytes;
     size_t size = 0;
@@ -42,34 +42,50 @@ struct FileContents {
     static FileContents Copy(std::string_view text);
 };
 
+// Takes a file as it is read: first its size, then its bytes in order, piece by piece.
+class FileReceiver {
+public:
+    virtual ~FileReceiver() = default;
+    // The file is open and checked, and holds `size` bytes. Called once, before any piece.
+    virtual void Opened(uint64_t size) = 0;
+    // The next bytes of the file, valid only during the call. False stops the reading.
+    virtual bool Piece(std::string_view bytes) = 0;
+};
+
 class FileSource {
 public:
     virtual ~FileSource() = default;
     // Reads the whole file. The file is only read, never written.
     virtual std::optional<FileErrorReason> Read(const std::string& path,
                                                 FileContents& out) const = 0;
+    // Reads the file into `receiver`; this one hands over the whole of Read as one piece. A
+    // failure found after some pieces (a file that changed) is still returned: the pieces
+    // already taken are then not one version of the file.
+    virtual std::optional<FileErrorReason> ReadPieces(const std::string& path,
+                                                      FileReceiver& receiver) const;
 };
 
-// Reads a plain file from disk whole, with one read into one buffer. The file is copied rather
-// than mapped: a mapping would fault if the file were cut short while the program still shows it.
-// The path is opened first and the open file checked, so that the check and the read see the
-// same file, and the open cannot block on a named pipe. Anything but a regular file is refused
-// with its kind; a file whose size or time of change moves during the read is refused as
-// kChangedWhileRead rather than taken in part.
+// Reads a plain file from disk through one buffer of a fixed size, reused for every piece, so
+// that a large file costs no memory of its own size. The file is read rather than mapped: a
+// mapping would fault if the file were cut short while it is read. The path is opened first and
+// the open file checked, so that the check and the read see the same file, and the open cannot
+// block on a named pipe. Anything but a regular file is refused with its kind; a file whose
+// size or time of change moves during the read is refused as kChangedWhileRead rather than
+// taken in part.
 class DiskFileSource : public FileSource {
 public:
-    DiskFileSource();
-    // Safe to call from several threads at once; copies share their buffers.
+    // The bytes of one piece, at most: with the byte read past it, one huge page.
+    static constexpr size_t kPieceBytes = (size_t{2} << 20) - 1;
+
+    // Both are safe to call from several threads at once.
     std::optional<FileErrorReason> Read(const std::string& path, FileContents& out) const override;
+    std::optional<FileErrorReason> ReadPieces(const std::string& path,
+                                              FileReceiver& receiver) const override;
 
 protected:
     // Called once the open file has been checked and before its first byte is read: a test's
     // way to change the file under the reader.
     virtual void FileChecked(const std::string& path) const { (void)path; }
-
-private:
-    class BufferPool;
-    std::shared_ptr<BufferPool> m_buffers;
 };
 
 }  // namespace core

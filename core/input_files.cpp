@@ -17,8 +17,8 @@ std::vector<InputFile> DescribeInputFiles(const CoreTables& tables) {
                 fileNo + 1 < firstLines.size() ? firstLines[fileNo + 1] : tables.lstData.size();
             if (first < end && first < tables.lstData.size()) {
                 file.storedLines = true;
-                file.collectionTime = std::string(ExtractField(
-                    tables.lstData[first].text, LeadLayout, lead_field::kCollectionTime));
+                file.collectionTime = std::string(
+                    tables.lstData[first].Field(LeadLayout, lead_field::kCollectionTime));
             }
         }
         files.push_back(std::move(file));

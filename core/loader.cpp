@@ -87,52 +87,6 @@ LineEndFinder ChooseLineEndFinder() {
 
 const LineEndFinder FindLineEnd = ChooseLineEndFinder();
 
-// Splits a buffer into lines ending at CR, CR LF or a lone LF. A terminator is not part of the
-// line; a last line without one still counts.
-class LineSplitter {
-public:
-    LineSplitter(const char* data, size_t size) : m_data(data), m_size(size) {}
-
-    bool Next(std::string_view& line) {
-        if (m_pos >= m_size) {
-            return false;
-        }
-        const size_t end = FindLineEnd(m_data, m_pos, m_size);
-        line = std::string_view(m_data + m_pos, end - m_pos);
-        m_pos = end;
-        if (m_pos < m_size) {
-            ++m_pos;
-            if (m_data[end] == '\r' && m_pos < m_size && m_data[m_pos] == '\n') {
-                ++m_pos;
-            }
-        }
-        return true;
-    }
-
-    // Lines still to come, estimated from the next 64 KiB, so that the line store grows once.
-    size_t EstimateRemainingLines() const {
-        constexpr size_t kSample = 64 * 1024;
-        const size_t sample = std::min(kSample, m_size - m_pos);
-        size_t ends = 0;
-        for (size_t i = m_pos; i < m_pos + sample; ++i) {
-            ends += m_data[i] == '\n' || m_data[i] == '\r';
-        }
-        if (sample == 0) {
-            return 0;
-        }
-        const double estimate = static_cast<double>(ends + 1) *
-                                static_cast<double>(m_size - m_pos) / static_cast<double>(sample);
-        // A sample of short lines says little about the rest: never reserve for lines shorter
-        // than 16 bytes on average; growth takes care of a file that has them.
-        return std::min(static_cast<size_t>(estimate), (m_size - m_pos) / 16 + 1);
-    }
-
-private:
-    const char* m_data;
-    size_t m_size;
-    size_t m_pos = 0;
-};
-
 // The pool names of one load: the first spelling of each name (letter case ignored), put in
 // alphabetical order once at the end rather than one insertion at a time, which would move the
 // list for every name of a file with many thousand pools.
@@ -204,6 +158,8 @@ public:
     void StorePoolNames() { m_poolNames.Store(m_tables); }
 
 private:
+    friend class FileRead;
+
     CoreTables& m_tables;
     LoadObserver& m_report;
     LoadResult& m_result;
@@ -212,121 +168,238 @@ private:
     PoolNameCollector m_poolNames;
 };
 
+// One file of a load as its pieces come: splits them into lines ending at CR, CR LF or a lone
+// LF (a terminator is not part of the line; a last line without one still counts) and stores
+// each line. A line that runs across pieces is gathered in a buffer of its own.
+class FileRead : public FileReceiver {
+public:
+    FileRead(Load& load, size_t fileNo)
+        : m_load(load),
+          m_tables(load.m_tables),
+          m_fileNo(fileNo),
+          m_path(m_tables.lstSelectedFiles[fileNo]) {}
+
+    std::optional<LoadError> error;
+
+    void Opened(uint64_t size) override {
+        m_size = size;
+        m_load.m_report.FileOpened(m_fileNo, size);
+        // The size passes through a single-precision progress maximum before it is added.
+        m_load.m_result.totalBytes += static_cast<uint64_t>(static_cast<float>(size));
+    }
+
+    bool Piece(std::string_view bytes) override {
+        if (m_lineNo == 0) {
+            Reserve(bytes);
+        }
+        const char* data = bytes.data();
+        const size_t size = bytes.size();
+        // One scan for the piece; the line that holds the byte fails when it is reached, so
+        // that the lines before it are kept as with any other error.
+        const void* nul = std::memchr(data, '\0', size);
+        const size_t nulAt = nul ? static_cast<size_t>(static_cast<const char*>(nul) - data) : size;
+        size_t pos = 0;
+        if (m_afterCr) {
+            m_afterCr = false;
+            pos = size > 0 && data[0] == '\n' ? 1 : 0;
+        }
+        while (pos < size) {
+            const size_t end = FindLineEnd(data, pos, size);
+            if (end == size) {
+                m_partial.append(data + pos, size - pos);
+                m_partialBinary = m_partialBinary || nulAt < size;
+                return true;
+            }
+            std::string_view line(data + pos, end - pos);
+            bool binary = nulAt < end;
+            if (!m_partial.empty()) {
+                m_partial.append(line);
+                line = m_partial;
+                binary = binary || m_partialBinary;
+            }
+            if (!Line(line, binary)) {
+                return false;
+            }
+            m_partial.clear();
+            m_partialBinary = false;
+            pos = end + 1;
+            if (data[end] == '\r') {
+                if (pos == size) {
+                    m_afterCr = true;
+                } else if (data[pos] == '\n') {
+                    ++pos;
+                }
+            }
+        }
+        return true;
+    }
+
+    // After the last piece: the last line when it had no terminator, and the file's end.
+    void Finish() {
+        if (!m_partial.empty() && !Line(m_partial, m_partialBinary)) {
+            return;
+        }
+        if (m_lineNo == 0 && !Line({}, false)) {  // no header line at all
+            return;
+        }
+        m_load.m_report.Progress(m_charactersRead);
+        // The last pool row read so far ends at the last line of this file, whatever its kind.
+        if (m_load.m_currentRow && !m_tables.lstData.empty()) {
+            m_tables.lvControl[*m_load.m_currentRow].EndObjectIndex =
+                static_cast<int32_t>(m_tables.lstData.size() - 1);
+        }
+    }
+
+private:
+    // Room for the lines still to come, estimated from the first 64 KiB, so that the line store
+    // grows once; at least doubling, since a room of exactly this file's lines would copy the
+    // store once per file, quadratic in the number of files.
+    void Reserve(std::string_view first) {
+        constexpr size_t kSample = 64 * 1024;
+        const size_t sample = std::min(kSample, first.size());
+        size_t ends = 0;
+        for (size_t i = 0; i < sample; ++i) {
+            ends += first[i] == '\n' || first[i] == '\r';
+        }
+        size_t estimate = 0;
+        if (sample > 0) {
+            const double lines = static_cast<double>(ends + 1) * static_cast<double>(m_size) /
+                                 static_cast<double>(sample);
+            // A sample of short lines says little about the rest: never reserve for lines
+            // shorter than 16 bytes on average; growth takes care of a file that has them.
+            estimate = std::min(static_cast<size_t>(lines), static_cast<size_t>(m_size / 16 + 1));
+        }
+        auto& lstData = m_tables.lstData;
+        auto& workFileLines = m_tables.workFileLinesBefore;
+        const size_t expected = lstData.size() + estimate;
+        if (expected > lstData.capacity()) {
+            lstData.reserve(std::max(expected, 2 * lstData.capacity()));
+        }
+        if (expected + 1 > workFileLines.capacity()) {
+            workFileLines.reserve(std::max(expected + 1, 2 * workFileLines.capacity()));
+        }
+        if (workFileLines.empty()) {
+            workFileLines.push_back(0);
+        }
+    }
+
+    bool Fail(FileErrorReason reason) {
+        error = LoadError{m_path, reason, m_lineNo};
+        return false;
+    }
+
+    // Takes the next line of the file; false once the load must stop.
+    bool Line(std::string_view line, bool binary) {
+        ++m_lineNo;
+        if (binary) {
+            return Fail(FileErrorReason::kBinaryData);
+        }
+        if (m_lineNo == 1) {
+            m_tables.fileFirstLine.push_back(m_tables.lstData.size());
+            m_tables.fileHeaderAccepted.push_back(CheckHeaderLine(line));
+            if (!m_tables.fileHeaderAccepted.back()) {
+                m_load.m_result.headerWarnings.push_back(m_path);
+                m_load.m_report.HeaderWarning(m_fileNo, m_path);
+            }
+            return true;
+        }
+        auto& lstData = m_tables.lstData;
+        if (lstData.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+            return Fail(FileErrorReason::kTooLarge);
+        }
+        const RecordKind kind = ClassifyRecord(line);
+        if (kind == RecordKind::kBpd && line.size() > static_cast<size_t>(kObjectHeadColumns)) {
+            const auto tailAt = static_cast<size_t>(kObjectTail.start - 1);
+            const std::string_view tail =
+                tailAt < line.size() ? line.substr(tailAt, static_cast<size_t>(kObjectTail.length))
+                                     : std::string_view();
+            lstData.push_back(
+                {m_tables.KeepText(line.substr(0, static_cast<size_t>(kObjectHeadColumns)), tail),
+                 0, true});
+        } else {
+            lstData.push_back({m_tables.KeepText(line), 0, false});
+        }
+        auto& workFileLines = m_tables.workFileLinesBefore;
+        workFileLines.push_back(workFileLines.back() + (NamesWorkFileObject(line) ? 1 : 0));
+        const auto index = static_cast<int32_t>(lstData.size() - 1);
+        if (kind == RecordKind::kBps) {
+            m_rangeOpen = true;
+            if (m_objectSeen) {
+                m_objectSeen = false;
+                if (m_load.m_currentRow) {
+                    m_tables.lvControl[*m_load.m_currentRow].EndObjectIndex =
+                        static_cast<int32_t>(m_load.m_lastObject - 1);
+                }
+            }
+            const std::string_view pool = Trim(ExtractField(line, BPSLayout, bps_field::kPoolName));
+            if (pool.empty()) {
+                return Fail(FileErrorReason::kBlankPoolName);
+            }
+            m_load.m_poolNames.AddPoolName(line);
+            // The stored line, not the piece, which is gone with the next one.
+            const std::string_view keyText = lstData.back().stored.substr(0, kRowKeyCharacters);
+            if (!m_rowKeys.insert(keyText).second) {
+                return Fail(FileErrorReason::kDuplicatePoolRecord);
+            }
+            PoolRow row;
+            row.key = std::to_string(m_fileNo) + std::string(keyText);
+            row.FileNo = static_cast<int32_t>(m_fileNo);
+            row.BPool = std::string(pool);
+            row.CacheAll = false;
+            row.bpsLineIndex = index;
+            m_tables.lvControl.push_back(std::move(row));
+            m_load.m_currentRow = m_tables.lvControl.size() - 1;
+        } else if (kind == RecordKind::kBpd) {
+            m_objectSeen = true;
+            m_load.m_lastObject = static_cast<int64_t>(lstData.size());
+            if (m_rangeOpen) {
+                m_rangeOpen = false;
+                m_tables.lvControl[*m_load.m_currentRow].StartObjectIndex = index;
+            }
+        }
+        m_charactersRead += line.size();
+        if (m_charactersRead >= m_nextProgress) {
+            m_load.m_report.Progress(m_charactersRead);
+            m_nextProgress = m_charactersRead + kProgressStep;
+            if (m_load.m_report.CancelRequested()) {
+                return Fail(FileErrorReason::kCancelled);
+            }
+        }
+        return true;
+    }
+
+    Load& m_load;
+    CoreTables& m_tables;
+    const size_t m_fileNo;
+    const std::string& m_path;
+    uint64_t m_size = 0;
+    int64_t m_lineNo = 0;
+    std::string m_partial;  // the start of a line that runs on into the next piece
+    bool m_partialBinary = false;
+    bool m_afterCr = false;  // the last piece ended in CR: a LF opening the next one belongs to it
+    bool m_rangeOpen = false;
+    bool m_objectSeen = false;
+    std::unordered_set<std::string_view> m_rowKeys;
+    uint64_t m_charactersRead = 0;
+    uint64_t m_nextProgress = kProgressStep;
+};
+
 std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source) {
-    bool rangeOpen = false;
-    bool objectSeen = false;
     const std::string& path = m_tables.lstSelectedFiles[fileNo];
     if (m_report.CancelRequested()) {
         return LoadError{path, FileErrorReason::kCancelled, 0};
     }
     m_report.FileStarting(fileNo, path);
-
-    FileContents contents;
-    if (const auto failure = source.Read(path, contents)) {
+    FileRead file(*this, fileNo);
+    const std::optional<FileErrorReason> failure = source.ReadPieces(path, file);
+    if (file.error) {
+        return file.error;
+    }
+    if (failure) {
         return LoadError{path, *failure, 0};
     }
-    m_report.FileOpened(fileNo, contents.size);
-    // The size passes through a single-precision progress maximum before it is added.
-    m_result.totalBytes += static_cast<uint64_t>(static_cast<float>(contents.size));
-
-    const char* data = contents.data();
-    m_tables.AdoptBuffer(std::move(contents.bytes));
-    // One scan for the whole file; the line that holds the byte fails when it is reached, so
-    // that the lines before it are kept as with any other error.
-    const void* nul = std::memchr(data, '\0', contents.size);
-    const char* const binaryFrom = nul ? static_cast<const char*>(nul) : data + contents.size;
-    LineSplitter lines(data, contents.size);
-    std::string_view line(data, 0);
-    lines.Next(line);
-    if (line.data() + line.size() > binaryFrom) {
-        return LoadError{path, FileErrorReason::kBinaryData, 1};
-    }
-    m_tables.fileFirstLine.push_back(m_tables.lstData.size());
-    m_tables.fileHeaderAccepted.push_back(CheckHeaderLine(line));
-    if (!m_tables.fileHeaderAccepted.back()) {
-        m_result.headerWarnings.push_back(path);
-        m_report.HeaderWarning(fileNo, path);
-    }
-
-    auto& lstData = m_tables.lstData;
-    auto& workFileLines = m_tables.workFileLinesBefore;
-    // At least doubling: a room of exactly this file's lines would copy the store once per file,
-    // quadratic in the number of files.
-    const size_t expected = lstData.size() + lines.EstimateRemainingLines();
-    if (expected > lstData.capacity()) {
-        lstData.reserve(std::max(expected, 2 * lstData.capacity()));
-    }
-    if (expected + 1 > workFileLines.capacity()) {
-        workFileLines.reserve(std::max(expected + 1, 2 * workFileLines.capacity()));
-    }
-    if (workFileLines.empty()) {
-        workFileLines.push_back(0);
-    }
-    std::unordered_set<std::string_view> rowKeys;
-    int64_t lineNo = 1;
-    uint64_t charactersRead = 0;
-    uint64_t nextProgress = kProgressStep;
-    while (lines.Next(line)) {
-        ++lineNo;
-        if (line.data() + line.size() > binaryFrom) {
-            return LoadError{path, FileErrorReason::kBinaryData, lineNo};
-        }
-        if (lstData.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-            return LoadError{path, FileErrorReason::kTooLarge, lineNo};
-        }
-        lstData.push_back({line, 0});
-        workFileLines.push_back(workFileLines.back() + (NamesWorkFileObject(line) ? 1 : 0));
-        const auto index = static_cast<int32_t>(lstData.size() - 1);
-        const RecordKind kind = ClassifyRecord(line);
-        if (kind == RecordKind::kBps) {
-            rangeOpen = true;
-            if (objectSeen) {
-                objectSeen = false;
-                if (m_currentRow) {
-                    m_tables.lvControl[*m_currentRow].EndObjectIndex =
-                        static_cast<int32_t>(m_lastObject - 1);
-                }
-            }
-            const std::string_view pool = Trim(ExtractField(line, BPSLayout, bps_field::kPoolName));
-            if (pool.empty()) {
-                return LoadError{path, FileErrorReason::kBlankPoolName, lineNo};
-            }
-            m_poolNames.AddPoolName(line);
-            const std::string_view keyText = line.substr(0, kRowKeyCharacters);
-            if (!rowKeys.insert(keyText).second) {
-                return LoadError{path, FileErrorReason::kDuplicatePoolRecord, lineNo};
-            }
-            PoolRow row;
-            row.key = std::to_string(fileNo) + std::string(keyText);
-            row.FileNo = static_cast<int32_t>(fileNo);
-            row.BPool = std::string(pool);
-            row.CacheAll = false;
-            row.bpsLineIndex = index;
-            m_tables.lvControl.push_back(std::move(row));
-            m_currentRow = m_tables.lvControl.size() - 1;
-        } else if (kind == RecordKind::kBpd) {
-            objectSeen = true;
-            m_lastObject = static_cast<int64_t>(lstData.size());
-            if (rangeOpen) {
-                rangeOpen = false;
-                m_tables.lvControl[*m_currentRow].StartObjectIndex = index;
-            }
-        }
-        charactersRead += line.size();
-        if (charactersRead >= nextProgress) {
-            m_report.Progress(charactersRead);
-            nextProgress = charactersRead + kProgressStep;
-            if (m_report.CancelRequested()) {
-                return LoadError{path, FileErrorReason::kCancelled, lineNo};
-            }
-        }
-    }
-    m_report.Progress(charactersRead);
-    // The last pool row read so far ends at the last line of this file, whatever its kind.
-    if (m_currentRow && !lstData.empty()) {
-        m_tables.lvControl[*m_currentRow].EndObjectIndex = static_cast<int32_t>(lstData.size() - 1);
-    }
-    return std::nullopt;
+    file.Finish();
+    return file.error;
 }
 
 }  // namespace
@@ -359,7 +432,7 @@ LoadResult LoadDataFiles(CoreTables& tables, const FileSource& source, LoadObser
 }
 
 void CountWorkFileObjects(CoreTables& tables) {
-    const std::vector<int32_t>& before = tables.workFileLinesBefore;
+    const auto& before = tables.workFileLinesBefore;
     const bool counted = before.size() == tables.lstData.size() + 1;
     for (PoolRow& row : tables.lvControl) {
         const ObjectLineSpan span = ObjectLines(tables, row);
@@ -370,7 +443,7 @@ void CountWorkFileObjects(CoreTables& tables) {
             count = before[span.end] - before[span.begin];
         } else {
             for (size_t k = span.begin; k < span.end; ++k) {
-                count += NamesWorkFileObject(tables.lstData[k].text) ? 1 : 0;
+                count += NamesWorkFileObject(tables.lstData[k].Head()) ? 1 : 0;
             }
         }
         row.DSNDB07s = static_cast<int32_t>(count);

@@ -41,8 +41,7 @@ std::string_view ObjectName(const CoreTables& tables, int32_t lineIndex) {
     if (lineIndex < 0 || static_cast<size_t>(lineIndex) >= tables.lstData.size()) {
         return {};
     }
-    return ExtractField(tables.lstData[static_cast<size_t>(lineIndex)].text, BPDLayout,
-                        bpd_field::kObjectName);
+    return tables.lstData[static_cast<size_t>(lineIndex)].Field(BPDLayout, bpd_field::kObjectName);
 }
 
 void ShowPoolObjects(const CoreTables& tables, std::string_view poolName, PoolObjects& page) {

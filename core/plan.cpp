@@ -243,9 +243,9 @@ PlanCapture CapturePlan(const CoreTables& tables, std::string membersText, std::
                 continue;
             }
             const auto [it, added] =
-                objectOf.try_emplace(keyOf(pool, tables.lstData[k].text), plan.objects.size());
+                objectOf.try_emplace(keyOf(pool, tables.lstData[k].Head()), plan.objects.size());
             if (added) {
-                plan.objects.push_back(ObjectOfLine(row.BPool, tables.lstData[k].text));
+                plan.objects.push_back(ObjectOfLine(row.BPool, tables.lstData[k].Head()));
             }
         }
     }
@@ -260,7 +260,7 @@ PlanCapture CapturePlan(const CoreTables& tables, std::string membersText, std::
             if (tables.lstData[k].ItemData != 0) {
                 continue;
             }
-            const auto it = objectOf.find(keyOf(pool, tables.lstData[k].text));
+            const auto it = objectOf.find(keyOf(pool, tables.lstData[k].Head()));
             if (it != objectOf.end()) {
                 inSomeFiles[it->second] = true;
             }
@@ -364,7 +364,7 @@ PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan) {
         }
         const ObjectLineSpan span = ObjectLines(tables, row);
         for (size_t k = span.begin; k < span.end; ++k) {
-            const int64_t object = lookup.Find(poolId, tables.lstData[k].text);
+            const int64_t object = lookup.Find(poolId, tables.lstData[k].Head());
             if (object >= 0) {
                 tables.lstData[k].ItemData = -1;
                 found[static_cast<size_t>(object)] = true;
@@ -404,9 +404,9 @@ PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan) {
                 if (planned[k]) {
                     continue;
                 }
-                ObjectIdentity(tables.lstData[k].text, identity);
+                ObjectIdentity(tables.lstData[k].Head(), identity);
                 if (reported.insert(identity).second) {
-                    const PlanObject o = ObjectOfLine(row.BPool, tables.lstData[k].text);
+                    const PlanObject o = ObjectOfLine(row.BPool, tables.lstData[k].Head());
                     account.push_back(Item(PlanItemKind::kObjectNewUnderCacheAll, o.pool, o.name,
                                            {},
                                            "Object " + ObjectText(o) +

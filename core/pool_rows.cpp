@@ -51,7 +51,7 @@ int64_t SumPoolTableSpaceObjects(const CoreTables& tables, const PoolRow& row) {
     const ObjectLineSpan span = ObjectLines(tables, row);
     int64_t count = 0;
     for (size_t k = span.begin; k < span.end; ++k) {
-        if (IsQualifyingTableSpace(tables.lstData[k].text)) {
+        if (IsQualifyingTableSpace(tables.lstData[k].Head())) {
             ++count;
         }
     }
@@ -74,7 +74,11 @@ int32_t ReadPoolStatistic(const CoreTables& tables, PoolStatistic statistic,
     if (lineIndex < 0 || static_cast<uint64_t>(lineIndex) >= tables.lstData.size()) {
         return 0;
     }
-    const std::string_view line = tables.lstData[static_cast<size_t>(lineIndex)].text;
+    // A pool row's statistics line is its BPS line or the line before its first object line,
+    // never an object line: the line is whole.
+    const DataLine& stored = tables.lstData[static_cast<size_t>(lineIndex)];
+    assert(!stored.partial);
+    const std::string_view line = stored.stored;
     if (!Contains(line, "BPS") || !Contains(line, Trim(poolName))) {
         return 0;
     }

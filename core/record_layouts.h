@@ -105,6 +105,13 @@ inline constexpr int kStatisticA = 5;   // columns 57-66
 inline constexpr int kStatisticB = 34;  // columns 339-348
 }  // namespace bpd_field
 
+// The columns of an object line that the program reads: 1 to kObjectHeadColumns (record kind,
+// object kind and name, statistic A) and kObjectTail (statistic B). The line store keeps only
+// these of an object line.
+inline constexpr int32_t kObjectHeadColumns =
+    BPDLayout[bpd_field::kStatisticA - 1].start + BPDLayout[bpd_field::kStatisticA - 1].length - 1;
+inline constexpr FieldLayout kObjectTail = BPDLayout[bpd_field::kStatisticB - 1];
+
 // The field's text in `line`: fewer characters when the line ends inside the field, empty when
 // it ends before. Not trimmed.
 template <size_t N>

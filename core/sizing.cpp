@@ -162,8 +162,8 @@ SizingBasis PrepareSizing(const CoreTables& tables) {
     SizingResult& r = basis.base;
     r.totalSystemObjects = TotalSystemObjects(tables);
     if (!tables.lstData.empty()) {
-        r.collectionTime = std::string(
-            ExtractField(tables.lstData[0].text, LeadLayout, lead_field::kCollectionTime));
+        r.collectionTime =
+            std::string(tables.lstData[0].Field(LeadLayout, lead_field::kCollectionTime));
     }
     r.poolsShared = static_cast<int64_t>(tables.lstSharedPools.size());
     // One pass over the lines and one index of the rows serve every calculation below.

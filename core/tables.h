@@ -5,8 +5,9 @@
 #ifndef CORE_TABLES_H_
 #define CORE_TABLES_H_
 
+#include <array>
+#include <cassert>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,13 +16,42 @@
 #include <utility>
 #include <vector>
 
+#include "prefaulted_memory.h"
+#include "record_layouts.h"
+
 namespace core {
 
-// One stored line of a data file: its text exactly as read (no terminator, not trimmed) and its
-// ItemData, the cached flag of an object line (-1 cached, 0 not).
+// One stored line of a data file and its ItemData, the cached flag of an object line (-1
+// cached, 0 not). The loader keeps an object (BPD) line in part: of its columns the program reads
+// only the record kind, the object's kind and name and its two statistics, so the store keeps
+// columns 1 to kObjectHeadColumns and the columns of kObjectTail, a sixth of a usual line. Every
+// other line is kept whole. Read a line through Head and Field, which answer for a part-kept
+// line exactly as for the whole one.
 struct DataLine {
-    std::string_view text;  // views storage owned by the CoreTables that holds the line
+    std::string_view stored;  // views storage owned by the CoreTables that holds the line
     int32_t ItemData = 0;
+    bool partial = false;  // an object line kept in part
+
+    // The line's first kObjectHeadColumns columns when kept in part, else the whole line: what
+    // the readers of the record kind, object kind, object name and statistic A look at.
+    std::string_view Head() const {
+        return partial ? stored.substr(0, kObjectHeadColumns) : stored;
+    }
+
+    // ExtractField of the line as read. A part-kept line answers for its kept columns only;
+    // asking it for another field is a mistake of the caller.
+    template <size_t N>
+    std::string_view Field(const std::array<FieldLayout, N>& layout, int fieldNo) const {
+        const FieldLayout f = layout[static_cast<size_t>(fieldNo - 1)];
+        if (!partial || f.start + f.length - 1 <= kObjectHeadColumns) {
+            return ExtractField(Head(), layout, fieldNo);
+        }
+        assert(f.start >= kObjectTail.start &&
+               f.start + f.length <= kObjectTail.start + kObjectTail.length);
+        const auto at = static_cast<size_t>(kObjectHeadColumns + f.start - kObjectTail.start);
+        return at < stored.size() ? stored.substr(at, static_cast<size_t>(f.length))
+                                  : std::string_view();
+    }
 };
 
 // One row of the pool table, created by one BPS record.
@@ -56,8 +86,9 @@ public:
     CoreTables(CoreTables&&) = default;
     CoreTables& operator=(CoreTables&&) = default;
 
-    std::vector<std::string> lstSelectedFiles;   // paths exactly as chosen; position = FileNo
-    std::vector<DataLine> lstData;               // every stored line; index = object index
+    std::vector<std::string> lstSelectedFiles;  // paths exactly as chosen; position = FileNo
+    // Every stored line; index = object index.
+    std::vector<DataLine, PrefaultedAllocator<DataLine>> lstData;
     std::vector<PoolRow> lvControl;              // the pool table, in creation order
     std::vector<std::string> lstPools;           // available pools, alphabetical, case ignored
     std::vector<SharedPoolEntry> lvSharedPools;  // shared pools, in the order they were shared
@@ -67,7 +98,7 @@ public:
     // Kept by the loader while each line is still in cache: the lines before index i whose object
     // name holds DSNDB07, for i from 0 to lstData.size(). When it does not match lstData in size
     // (lines added by other means), the work-file count reads the lines themselves.
-    std::vector<int32_t> workFileLinesBefore;
+    std::vector<int32_t, PrefaultedAllocator<int32_t>> workFileLinesBefore;
 
     // Per file of the last load, in lstSelectedFiles order: the line-store index of the file's
     // first stored line (its lead record; equal to the next file's when it stored none), and
@@ -75,11 +106,12 @@ public:
     std::vector<size_t> fileFirstLine;
     std::vector<bool> fileHeaderAccepted;
 
-    // Appends a line whose text is copied into storage owned by the tables.
+    // Appends a line, kept whole, whose text is copied into storage owned by the tables.
     void AppendLine(std::string_view text, int32_t itemData = 0);
 
-    // Keeps `buffer` alive for lines that view it.
-    void AdoptBuffer(std::shared_ptr<const char> buffer);
+    // Copies `head` followed by `tail` into storage owned by the tables, which lives until
+    // ClearLines, and returns the copy: the stored text of a line.
+    std::string_view KeepText(std::string_view head, std::string_view tail = {});
 
     // Empties lstData and releases the storage its lines viewed.
     void ClearLines();
@@ -90,11 +122,43 @@ public:
 private:
     friend int64_t FindSelectedFile(const CoreTables& tables, std::string_view path);
 
-    std::vector<std::shared_ptr<const char>> m_buffers;
+    // The stored text of lines: blocks filled in turn, each twice the last up to a limit, so
+    // that a line costs its bytes and no allocation of its own. Blocks never move.
+    class TextStore {
+    public:
+        TextStore() = default;
+        TextStore(TextStore&& other) noexcept { *this = std::move(other); }
+        TextStore& operator=(TextStore&& other) noexcept;
+        std::string_view Keep(std::string_view head, std::string_view tail);
+        void Clear();
+
+    private:
+        struct Block {
+            explicit Block(size_t bytes)
+                : data(static_cast<char*>(AllocatePrefaulted(bytes))), size(bytes) {}
+            Block(Block&& other) noexcept
+                : data(std::exchange(other.data, nullptr)), size(std::exchange(other.size, 0)) {}
+            Block(const Block&) = delete;
+            Block& operator=(const Block&) = delete;
+            ~Block() {
+                if (data != nullptr) {
+                    FreePrefaulted(data, size);
+                }
+            }
+            char* data = nullptr;
+            size_t size = 0;
+        };
+
+        std::vector<Block> m_blocks;
+        char* m_free = nullptr;
+        size_t m_left = 0;
+        size_t m_nextBlock = 0;
+    };
+
+    TextStore m_text;
     // Device and inode of listed paths, as last seen: looking each up again on every "Add File"
     // would make a long list quadratic in system calls.
     mutable std::unordered_map<std::string, std::pair<uint64_t, uint64_t>> m_fileIdentities;
-    std::deque<std::string> m_ownedLines;  // a deque keeps element addresses on growth
 };
 
 // Index of the first entry equal to text, whole text, letter case ignored, searching from the

@@ -59,7 +59,7 @@ TEST_F(LoaderTest, OneFileGivesLinesRowsAndPools) {
     const LoadResult result = Load({kTwoPools});
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(tables.lstData.size(), 7u);
-    EXPECT_EQ(tables.lstData[0].text, BpsLine("BP0"));  // the header line is not stored
+    EXPECT_EQ(tables.lstData[0].stored, BpsLine("BP0"));  // the header line is not stored
     EXPECT_EQ(Rows(tables), (Texts{"0 BP0 1..2", "0 BP1 4..6"}));
     EXPECT_EQ(tables.lstPools, (Texts{"BP0", "BP1"}));
     EXPECT_EQ(tables.lvControl[1].key, "0" + BpsLine("BP1").substr(0, 60));
@@ -116,18 +116,54 @@ TEST_F(LoaderTest, PoolNamesAreListedOnceInAlphabeticalOrder) {
     EXPECT_EQ(tables.lvControl.size(), 6u);
 }
 
-TEST_F(LoaderTest, LineEndsAndOddBytesAreKept) {
+TEST_F(LoaderTest, LinesAreTheSameHoweverTheFileArrivesInPieces) {
     const std::string odd("BPD\x01\xFFX");
     const std::string bytes = std::string(kHeader) + "\r" + BpsLine("BP0") + "\n" + BpdLine("A") +
                               "\r\n\r\n" + odd + "\n\r" + std::string(3'000'000, 'x');
+    const std::string binary = Crlf({kHeader, BpsLine("BP5"), "BPD"}) + std::string("A\0B\r\n", 5);
+    for (const size_t piece : {0, 1, 2, 3, 7, 4096}) {
+        SCOPED_TRACE(piece);
+        source.pieceBytes = piece;
+        tables = CoreTables{};
+        ASSERT_TRUE(Load({bytes}).ok());
+        ASSERT_EQ(tables.lstData.size(), 6u);
+        EXPECT_EQ(tables.lstData[1].stored, BpdLine("A"));
+        EXPECT_EQ(tables.lstData[2].stored, "");  // a blank line is a line
+        EXPECT_EQ(tables.lstData[3].stored, odd);
+        EXPECT_EQ(tables.lstData[4].stored, "");  // LF then CR: two ends
+        EXPECT_EQ(tables.lstData[5].stored.size(), 3'000'000u);
+        EXPECT_EQ(Rows(tables), Texts{"0 BP0 1..5"});
+        tables = CoreTables{};
+        const LoadResult failed = Load({binary});
+        ASSERT_FALSE(failed.ok());
+        EXPECT_EQ(failed.error->line, 4);  // in whichever piece the byte arrives
+    }
+}
+
+TEST_F(LoaderTest, ObjectLinesKeepTheColumnsTheProgramReads) {
+    // Lines ending on either side of each kept span; the fields must read as from the whole line.
+    std::vector<std::string> lines;
+    for (const size_t length : {40, 66, 67, 200, 338, 339, 344, 348, 349, 448, 600}) {
+        std::string line = BpdLine("DB1.TS" + std::to_string(length), 'T', "1234567890");
+        line = testing::Put(line, 339, "9876543210");
+        line.resize(length, '7');
+        lines.push_back(line);
+    }
+    std::string bytes = Crlf({kHeader, BpsLine("BP0")});
+    for (const std::string& line : lines) {
+        bytes += line + "\r\n";
+    }
     ASSERT_TRUE(Load({bytes}).ok());
-    ASSERT_EQ(tables.lstData.size(), 6u);
-    EXPECT_EQ(tables.lstData[1].text, BpdLine("A"));
-    EXPECT_EQ(tables.lstData[2].text, "");  // a blank line is a line
-    EXPECT_EQ(tables.lstData[3].text, odd);
-    EXPECT_EQ(tables.lstData[4].text, "");  // LF then CR: two ends
-    EXPECT_EQ(tables.lstData[5].text.size(), 3'000'000u);
-    EXPECT_EQ(Rows(tables), Texts{"0 BP0 1..5"});
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const DataLine& stored = tables.lstData[i + 1];
+        SCOPED_TRACE(lines[i].size());
+        EXPECT_EQ(stored.partial, lines[i].size() > 66u);
+        EXPECT_LE(stored.stored.size(), 76u);
+        for (const int field : {bpd_field::kObjectKind, bpd_field::kObjectName,
+                                bpd_field::kStatisticA, bpd_field::kStatisticB}) {
+            EXPECT_EQ(stored.Field(BPDLayout, field), ExtractField(lines[i], BPDLayout, field));
+        }
+    }
 }
 
 TEST_F(LoaderTest, ListsPast32767LinesKeepTheirIndices) {

@@ -43,7 +43,7 @@ TEST(TablesTest, LinesOutliveTheirSourceAndAMove) {
         t.AppendLine(std::string(40, 'x') + std::to_string(i));  // a temporary each time
     }
     CoreTables moved = std::move(t);
-    EXPECT_EQ(moved.lstData[999].text, std::string(40, 'x') + "999");
+    EXPECT_EQ(moved.lstData[999].stored, std::string(40, 'x') + "999");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #ifndef TESTS_CORE_TEST_LINES_H_
 #define TESTS_CORE_TEST_LINES_H_
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <string_view>
@@ -78,6 +79,25 @@ public:
             return it == m_files.end() ? FileErrorReason::kNotFound : FileErrorReason::kEmpty;
         }
         out = FileContents::Copy(it->second);
+        return std::nullopt;
+    }
+
+    // When set, files arrive in pieces of this many bytes, as from a reader with a small buffer.
+    size_t pieceBytes = 0;
+
+    std::optional<FileErrorReason> ReadPieces(const std::string& path,
+                                              FileReceiver& receiver) const override {
+        FileContents whole;
+        if (pieceBytes == 0 || Read(path, whole)) {
+            return FileSource::ReadPieces(path, receiver);
+        }
+        receiver.Opened(whole.size);
+        for (size_t at = 0; at < whole.size; at += pieceBytes) {
+            const size_t n = std::min(pieceBytes, whole.size - at);
+            if (!receiver.Piece(std::string_view(whole.data() + at, n))) {
+                break;
+            }
+        }
         return std::nullopt;
     }
 
