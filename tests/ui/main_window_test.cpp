@@ -108,7 +108,7 @@ private:
     void start(const QString& firstFile = {}, const QStringList& startPaths = {});
     // Clicks the tab of `page`; `landsOn` is the page expected current after it (-1: `page`).
     void clickTab(int page, int landsOn = -1);
-    void clickButton(const QString& name);
+    void clickButton(const QString& name) { ui::ClickButton(m_window.get(), name); }
     QString writeFile(const QString& name, const std::vector<std::string>& lines = {kHeader});
     void removeFirstFile();
     QList<bool> enabledPages() const;
@@ -160,13 +160,6 @@ void MainWindowTest::clickTab(int page, int landsOn) {
     QVERIFY2(bar->isTabEnabled(page), qPrintable(QStringLiteral("page %1 disabled").arg(page)));
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
     QCOMPARE(m_pages->currentIndex(), landsOn < 0 ? page : landsOn);
-}
-
-void MainWindowTest::clickButton(const QString& name) {
-    auto* button = m_window->findChild<QPushButton*>(name);
-    QVERIFY2(button, qPrintable(name));
-    QVERIFY2(button->isVisible() && button->isEnabled(), qPrintable(name));
-    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 QString MainWindowTest::writeFile(const QString& name, const std::vector<std::string>& lines) {

@@ -68,7 +68,7 @@ private:
     QTreeView* shared() const { return m_page->sharedPoolsView(); }
     QStringList available() const { return Texts(pools()->model()); }
     QStringList sharedNames() const { return Texts(shared()->model()); }
-    void click(const char* buttonName);
+    void click(const char* buttonName) { ClickButton(m_page, buttonName); }
 
     core::CoreTables m_tables;
     RecordingMessageSink m_messages;
@@ -106,13 +106,6 @@ void PoolsPageTest::init() {
 void PoolsPageTest::cleanup() {
     delete m_page;
     m_page = nullptr;
-}
-
-void PoolsPageTest::click(const char* buttonName) {
-    auto* button = m_page->findChild<QPushButton*>(buttonName);
-    QVERIFY(button != nullptr);
-    QVERIFY(button->isEnabled());
-    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 void PoolsPageTest::numberBoxesKeepWhatIsTyped_data() {
