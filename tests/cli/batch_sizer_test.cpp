@@ -1,5 +1,5 @@
 // The batch sizer through the built program: exit codes, what goes to standard output and
-// standard error, and both JSON forms.
+// standard error, both JSON forms, and the policy options.
 #include "batch_sizer.h"
 
 #include <gtest/gtest.h>
@@ -262,52 +262,41 @@ TEST_F(BatchSizerTest, ExitStatusesWarningsAndRefusals) {
         QStringList err;        // every line of standard error
         QString warnings = {};  // codes of the JSON warnings, when the exit code is 0
     };
+    const QString both = "members_out_of_range ecsa_out_of_range";
+    const QString blank = "loomstead-cli: --%1 \"%2\": the pool name is blank";
+    const QString notShared = "loomstead-cli: pool '%1' is not shared";
+    const QString notObject = "loomstead-cli: '%1' is not an object of a shared pool";
+    // clang-format off
     const Case cases[] = {
         {{"--members", " 32 ", "--ecsa", "9999.00", path}, 0, {}},
-        {{"--members", "33", "--ecsa", "10000", path},
-         0,
-         {members.arg("33", "33"), ecsa.arg("10000", "10000")},
-         "members_out_of_range ecsa_out_of_range"},
-        {{"--members", "2.5", "--ecsa", "4.567", path},
-         0,
+        {{"--members", "33", "--ecsa", "10000", path}, 0,
+         {members.arg("33", "33"), ecsa.arg("10000", "10000")}, both},
+        {{"--members", "2.5", "--ecsa", "4.567", path}, 0,
          {members.arg("2.5", "2.5") + " The lock structure size uses the whole number 2 (a half "
                                       "goes to the even neighbour); the GBP sizes use 2.5.",
-          ecsa.arg("4.567", "4.567")},
-         "members_out_of_range ecsa_out_of_range"},
-        {{"--members", "", "--ecsa", "-1", "--list", path},
-         0,
-         {members.arg("", "0"), ecsa.arg("-1", "-1")},
-         "members_out_of_range ecsa_out_of_range"},
+          ecsa.arg("4.567", "4.567")}, both},
+        {{"--members", "", "--ecsa", "-1", "--list", path}, 0,
+         {members.arg("", "0"), ecsa.arg("-1", "-1")}, both},
         // A pool asked for twice stays shared; a refused pool may be asked for again.
-        {{"--share", "BP1", "--share", "bp1", "--share", "BP7", "--share", "BP7", path},
-         0,
+        {{"--share", "BP1", "--share", "bp1", "--share", "BP7", "--share", "BP7", path}, 0,
          {bp7 + path, bp7 + path}},
-        {{"--share", "BP3", "--share-all", plain},
-         0,
+        {{"--share", "BP3", "--share-all", plain}, 0,
          {"Incorrect File Format, Use A Flat File: " + plain}},
         {{"--bogus", path}, 2, {"loomstead-cli: Unknown option 'bogus'."}},
-        {{"--share", "", path}, 2, {"loomstead-cli: --share \"\": the pool name is blank"}},
-        {{"--uncache-pool", " ", path},
-         2,
-         {"loomstead-cli: --uncache-pool \" \": the pool name is blank"}},
+        {{"--share", "", path}, 2, {blank.arg("share", "")}},
+        {{"--uncache-pool", " ", path}, 2, {blank.arg("uncache-pool", " ")}},
         {{"--share", "BP€", path}, 2, {latin1.arg("share", "BP€")}},
         {{"--cache-object", "O١", path}, 2, {latin1.arg("cache-object", "O١")}},
         {{"--share", "BP5", path}, 2, {"loomstead-cli: pool 'BP5' is not available to share"}},
-        {{"--cache-pool", "BP0", path}, 2, {"loomstead-cli: pool 'BP0' is not shared"}},
-        {{"--share-all", "--uncache-pool", "BP7", path},
-         2,
-         {"loomstead-cli: pool 'BP7' is not shared"}},
+        {{"--cache-pool", "BP0", path}, 2, {notShared.arg("BP0")}},
+        {{"--share-all", "--uncache-pool", "BP7", path}, 2, {notShared.arg("BP7")}},
         // O1 is BP0's object, BP0 not shared; O3 is BP1's BPS line.
-        {{"--share", "BP1", "--cache-object", "O1", "--cache-object", "O4", path},
-         2,
-         {"loomstead-cli: 'O1' is not an object of a shared pool"}},
-        {{"--share", "BP1", "--cache-object", "O3", path},
-         2,
-         {"loomstead-cli: 'O3' is not an object of a shared pool"}},
-        {{"--share", "BP1", "--uncache-object", "X4", path},
-         2,
-         {"loomstead-cli: 'X4' is not an object of a shared pool"}},
+        {{"--share", "BP1", "--cache-object", "O1", "--cache-object", "O4", path}, 2,
+         {notObject.arg("O1")}},
+        {{"--share", "BP1", "--cache-object", "O3", path}, 2, {notObject.arg("O3")}},
+        {{"--share", "BP1", "--uncache-object", "X4", path}, 2, {notObject.arg("X4")}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const CliRun run = RunCli(c.arguments + QStringList{"--format", "json"});
         const std::string what = c.arguments.join(' ').toStdString();
@@ -490,6 +479,63 @@ TEST_F(BatchSizerTest, BadPlansGiveExitOneWithOneLine) {
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "loomstead-cli: " + c.error.arg(c.arguments[1]) + "\n");
     }
+}
+
+// The policy options act on both samples with every pool shared.
+CliRun RunPolicy(const QStringList& arguments) {
+    return RunCli(arguments + QStringList{"--share-all", LOOMSTEAD_SAMPLES_DIR "/db1a.sta",
+                                          LOOMSTEAD_SAMPLES_DIR "/db1b.sim"});
+}
+
+const QStringList kPolicy = {"--cfrm", "-", "--group", "DSNDB0G", "--cf", "CF01"};
+
+TEST_F(BatchSizerTest, BrokenPolicyRulesWriteNothingAndExitTwo) {
+    const std::pair<QStringList, QString> cases[] = {
+        {kPolicy + QStringList{"--format", "json"}, "--format json"},
+        {{"--cfrm", "-", "--cf", "CF01"}, "Give a group name."},
+        {{"--group", "DSNDB0G"}, "--group needs --cfrm"},
+        {kPolicy + QStringList{"--duplex", "gbp"}, "two coupling facilities"},
+        {kPolicy + QStringList{"--duplex", "some"}, "unknown --duplex"},
+        {kPolicy + QStringList{"--growth", "2.5"}, "from 1.0 to 2.0"},
+        {kPolicy + QStringList{"--cf-space", "CF09=5"}, "CF09 is not one"},
+    };
+    for (const auto& [arguments, reason] : cases) {
+        const CliRun run = RunPolicy(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains(reason)) << run.err.toStdString();
+    }
+}
+
+TEST_F(BatchSizerTest, PolicyTextAloneOnStandardOutputOrInFileAndJson) {
+    const CliRun text = RunPolicy(kPolicy);
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.startsWith(" /* CFRM policy STRUCTURE statements"))
+        << text.out.left(80).toStdString();
+    EXPECT_TRUE(text.out.contains("  STRUCTURE NAME(DSNDB0G_GBP32K)\n"));
+    EXPECT_FALSE(text.out.contains("Recommendations"));
+
+    const QString path = m_dir.filePath("policy.txt");
+    const CliRun json = RunPolicy({"--cfrm", path, "--group", "dsndb0g", "--cf", "CF01,CF02",
+                                   "--cf-space", "CF02=4096", "--format", "json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
+    const QJsonObject o = json.json();
+    EXPECT_TRUE(o.contains("sca_size_mb"));
+    const QJsonObject cfrm = o["cfrm"].toObject();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()), cfrm["text"].toString());
+    const QJsonArray fits = cfrm["fit"]["facilities"].toArray();
+    ASSERT_EQ(fits.size(), 1);
+    EXPECT_EQ(fits[0]["name"].toString(), "CF02");
+    EXPECT_EQ(fits[0]["margin_mb"].toDouble(),
+              4096 - cfrm["fit"]["one_facility_needs_kb"].toDouble() / 1024);
+    EXPECT_TRUE(cfrm["structures"][2]["duplex"].toBool());  // the first GBP, two facilities
+
+    const CliRun unwritable = RunPolicy(
+        {"--cfrm", m_dir.filePath("no/such/dir/p.txt"), "--group", "DSNDB0G", "--cf", "CF01"});
+    EXPECT_EQ(unwritable.exitCode, 3);
+    EXPECT_TRUE(unwritable.out.isEmpty());
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // The AVI reader: our own Share All clip, small hand-built clips, and truncated, corrupt or
-// oversized files, which must give no clip and never crash.
+// oversized files, which must give no clip and never crash; and the animation control playing
+// our clip, stopping it, dropping it for a missing file, and drawing its background transparent.
 #include "avi_clip.h"
 
 #include <QFile>
+#include <QPalette>
 #include <QTemporaryDir>
 #include <QTest>
 #include <limits>
+
+#include "animation_player.h"
 
 namespace ui {
 namespace {
@@ -110,6 +114,8 @@ private slots:
     void decodesUncompressedFramesOfTheRightSizeOnly();
     void frameIntervalComesFromTheStreamRate();
     void loadsOnlyReadableFilesOfBoundedSize();
+    void playerPlaysAndStopsOurClipAndDropsItForAMissingFile();
+    void playerDrawsTheClipsBackgroundTransparent();
 };
 
 void AviClipTest::readsOurOwnClip() {
@@ -271,7 +277,45 @@ void AviClipTest::loadsOnlyReadableFilesOfBoundedSize() {
     QVERIFY(!LoadAviClip(big.fileName()).has_value());
 }
 
+void AviClipTest::playerPlaysAndStopsOurClipAndDropsItForAMissingFile() {
+    AnimationPlayer player;
+    QVERIFY(player.open(QStringLiteral(LOOMSTEAD_CLIP_PATH)));
+    QCOMPARE(player.frameIntervalMs(), 83);
+    QCOMPARE(player.sizeHint(), QSize(272, 60));
+    QVERIFY(!player.isPlaying());
+    player.play();
+    QTRY_VERIFY(player.currentFrame() >= 2);
+    player.stop();
+    const int stoppedAt = player.currentFrame();
+    QTest::qWait(200);
+    QCOMPARE(player.currentFrame(), stoppedAt);
+
+    player.setAutoPlay(true);
+    QVERIFY(player.open(QStringLiteral(LOOMSTEAD_CLIP_PATH)));
+    QVERIFY(player.isPlaying());
+    QVERIFY(!player.open(QStringLiteral("/nonexistent/Filemove.avi")));
+    QVERIFY(!player.hasClip());  // the earlier clip is gone too
+    QVERIFY(!player.isPlaying());
+    player.play();
+    QVERIFY(!player.isPlaying());
+}
+
+void AviClipTest::playerDrawsTheClipsBackgroundTransparent() {
+    QWidget page;
+    QPalette palette = page.palette();
+    palette.setColor(QPalette::Window, Qt::red);
+    page.setPalette(palette);
+    page.setAutoFillBackground(true);
+    page.resize(272, 60);
+    auto* player = new AnimationPlayer(&page);
+    player->setGeometry(0, 0, 272, 60);
+    QVERIFY(player->open(QStringLiteral(LOOMSTEAD_CLIP_PATH)));
+    const QImage shown = page.grab().toImage();
+    QCOMPARE(shown.pixel(2, 2), qRgb(255, 0, 0));
+    QVERIFY(shown.pixel(40, 45) != qRgb(255, 0, 0));  // the left folder
+}
+
 }  // namespace ui
 
-QTEST_GUILESS_MAIN(ui::AviClipTest)
+QTEST_MAIN(ui::AviClipTest)
 #include "avi_clip_test.moc"

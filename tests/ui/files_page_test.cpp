@@ -24,7 +24,7 @@ private slots:
 
 private:
     QStringList listedFiles() const { return ui::Texts(m_list->model()); }
-    void click(const char* button);
+    void click(const char* button) { ui::ClickButton(m_page.get(), button); }
     void add(const QString& path);
 
     std::unique_ptr<core::CoreTables> m_tables;
@@ -44,13 +44,6 @@ void FilesPageTest::init() {
 }
 
 void FilesPageTest::cleanup() { m_page.reset(); }  // before the tables and the chooser it uses
-
-void FilesPageTest::click(const char* button) {
-    auto* target = m_page->findChild<QPushButton*>(QString::fromLatin1(button));
-    QVERIFY(target);
-    QVERIFY(target->isEnabled());
-    QTest::mouseClick(target, Qt::LeftButton);
-}
 
 void FilesPageTest::add(const QString& path) {
     m_chooser->willChoose(path);

@@ -1,14 +1,21 @@
-// The main window as the user drives it: pages made reachable, files loaded on leaving the
-// files page, the sizing run on entering the results page, column widths kept across runs.
+// The main window as the user drives it: start-up through the title window, pages made
+// reachable, files loaded on leaving the files page, the sizing run on entering the results page,
+// column widths kept across runs; and its frame around the pages, driven by keys, menus and
+// drops: the File and Help menus, plans and files from the command line and from a drop, Open
+// Recent, and the question before unsaved choices are lost.
 #include "main_window.h"
 
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -19,97 +26,32 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 #include <chrono>
 #include <thread>
 
+#include "../core/test_lines.h"
 #include "file_source.h"
 #include "objects_page.h"
+#include "plan.h"
 #include "plan_account_dialog.h"
 #include "pools_page.h"
+#include "recent_files.h"
 #include "scripted_seams.h"
 #include "tables.h"
 #include "test_tables.h"
+#include "title_window.h"
 
+using core::testing::BpsLine;
 using ui::MainWindow;
-
-class MainWindowTest : public QObject {
-    Q_OBJECT
-
-private slots:
-    void init();
-    void cleanup();
-
-    void pagesBecomeReachableByTheEventsThatEnableThem();
-    void filesLoadOnLeavingThePageOnlyAfterTheListChanged();
-    void failedOrCancelledLoadKeepsTheFilesPageAndTheTables();
-    void headerWithoutEnvWarnsOncePerFile();
-    void resultsPageRunsTheSizingStepByStep();
-    void columnWidthsAreStoredAtCloseAndRestoredAtStart();
-    void wizardWorksWithTheKeyboardAlone();
-    void typedNumbersReachTheSizingOrAreRefused_data();
-    void typedNumbersReachTheSizingOrAreRefused();
-    void listsShowWholeCaptionsAndSelectTheFirstEntryOnDown();
-    void everyControlHasAnAccessibleName();
-    void objectsPageIsRebuiltAndAddingAFileKeepsTheChoices();
-    void plansOpenOnlyWhenWholeAndSaveTheChoices();
-
-private:
-    // Shows the window; the first activation asks for `firstFile` (empty: the user cancels).
-    void start(const QString& firstFile = {});
-    // Clicks the tab of `page`; `landsOn` is the page expected current after it (-1: `page`).
-    void clickTab(int page, int landsOn = -1);
-    void clickButton(const QString& name);
-    QString writeFile(const QString& name, const QStringList& lines);
-    void removeFirstFile();
-    QList<bool> enabledPages() const;
-    QStringList availablePools() const;
-    QString labelText(const QString& name) const;
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ui::RecordingMessageSink> m_messages;
-    std::unique_ptr<ui::ScriptedFileChooser> m_chooser;
-    std::unique_ptr<MainWindow> m_window;
-    QTabWidget* m_pages = nullptr;
-};
 
 namespace {
 
-// A record line with each text placed at its 1-based start column.
-QString Record(std::initializer_list<std::pair<int, QString>> fields) {
-    QString line;
-    for (const auto& [column, text] : fields) {
-        line = line.leftJustified(std::max(line.size(), column - 1 + text.size()), u' ');
-        line.replace(column - 1, text.size(), text);
-    }
-    return line;
-}
-
-QString Number(int value) { return QString::number(value).rightJustified(10); }
-
-QString Lead(const QString& collectionTime) { return Record({{1, "LEAD"}, {142, collectionTime}}); }
-
-QString Bps(const QString& pool, int vp = 1000, int hp = 0, int denominator = 1000,
-            int numerator = 100) {
-    return Record({{1, "BPS"},
-                   {21, pool},
-                   {34, Number(vp)},
-                   {50, Number(hp)},
-                   {67, Number(denominator)},
-                   {349, Number(numerator)}});
-}
-
-QString Bpd(const QString& pool, QChar kind, const QString& object, int a = 0, int b = 0) {
-    return Record({{1, "BPD"},
-                   {21, pool},
-                   {29, QString(kind)},
-                   {30, object},
-                   {57, Number(a)},
-                   {339, Number(b)}});
-}
-
-const QString kHeader = QStringLiteral("LOOMSTEAD STATISTICS ENV=TEST");
+const std::string kHeader(core::testing::kHeader);
+const std::string kLead = core::testing::Put("LEAD", 142, "10.00.00");
 
 // Reads from disk after a pause per file, long enough to act while the load runs.
 class SlowFileSource : public core::FileSource {
@@ -133,26 +75,82 @@ public:
 
 }  // namespace
 
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void titleWindowHandsOverToTheMainWindowOnce();
+    void pagesBecomeReachableByTheEventsThatEnableThem();
+    void filesLoadOnLeavingThePageOnlyAfterTheListChanged();
+    void failedOrCancelledLoadKeepsTheFilesPageAndTheTables();
+    void headerWithoutEnvWarnsOncePerFile();
+    void resultsPageRunsTheSizingStepByStep();
+    void columnWidthsAreStoredAtCloseAndRestoredAtStart();
+    void wizardWorksWithTheKeyboardAlone();
+    void typedNumbersReachTheSizingOrAreRefused_data();
+    void typedNumbersReachTheSizingOrAreRefused();
+    void listsShowWholeCaptionsAndSelectTheFirstEntryOnDown();
+    void everyControlHasAnAccessibleName();
+    void objectsPageIsRebuiltAndAddingAFileKeepsTheChoices();
+    void plansOpenOnlyWhenWholeAndSaveTheChoices();
+    void addFilesAndHelpRunFromTheKeyboard();
+    void pathsOpenByKind_data();
+    void pathsOpenByKind();
+    void recentEntryOfAGoneFileIsTakenOff();
+    void planIsSavedMarkedAskedForAndOpenedFromTheCommandLine();
+
+private:
+    // Shows the window. With no `startPaths` the first activation asks for a file and gets
+    // `firstFile` (empty: the user cancels); with them it opens them and asks nothing.
+    void start(const QString& firstFile = {}, const QStringList& startPaths = {});
+    // Clicks the tab of `page`; `landsOn` is the page expected current after it (-1: `page`).
+    void clickTab(int page, int landsOn = -1);
+    void clickButton(const QString& name) { ui::ClickButton(m_window.get(), name); }
+    QString writeFile(const QString& name, const std::vector<std::string>& lines = {kHeader});
+    void removeFirstFile();
+    QList<bool> enabledPages() const;
+    QStringList availablePools() const;
+    QStringList listedFiles() const;
+    QString labelText(const QString& name) const;
+    QMenu* openMenu(Qt::Key mnemonic);
+    QAbstractSpinBox* bumpMembers();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ui::RecordingMessageSink> m_messages;
+    std::unique_ptr<ui::ScriptedFileChooser> m_chooser;
+    std::unique_ptr<RecordingAccountSink> m_accounts;
+    std::unique_ptr<MainWindow> m_window;
+    QTabWidget* m_pages = nullptr;
+};
+
 void MainWindowTest::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       m_dir->filePath(QStringLiteral("settings")));
     m_messages = std::make_unique<ui::RecordingMessageSink>();
     m_chooser = std::make_unique<ui::ScriptedFileChooser>();
+    m_accounts = std::make_unique<RecordingAccountSink>();
 }
 
 void MainWindowTest::cleanup() { m_window.reset(); }  // before the seams it was given
 
-void MainWindowTest::start(const QString& firstFile) {
-    if (firstFile.isEmpty()) {
-        m_chooser->willCancel();
-    } else {
+void MainWindowTest::start(const QString& firstFile, const QStringList& startPaths) {
+    const int asked = m_chooser->requests + (startPaths.isEmpty() ? 1 : 0);
+    if (!firstFile.isEmpty()) {
         m_chooser->willChoose(firstFile);
     }
     m_window = std::make_unique<MainWindow>(*m_messages, *m_chooser, QString());
+    m_window->setPlanAccountSink(*m_accounts);
+    m_window->openAtStart(startPaths);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QTRY_COMPARE(m_chooser->requests, 1);
+    QTest::qWait(20);  // the first showing's queued work
+    QTRY_COMPARE(m_chooser->requests, asked);
     m_pages = m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"));
     QVERIFY(m_pages);
 }
@@ -164,17 +162,12 @@ void MainWindowTest::clickTab(int page, int landsOn) {
     QCOMPARE(m_pages->currentIndex(), landsOn < 0 ? page : landsOn);
 }
 
-void MainWindowTest::clickButton(const QString& name) {
-    auto* button = m_window->findChild<QPushButton*>(name);
-    QVERIFY2(button, qPrintable(name));
-    QVERIFY2(button->isVisible() && button->isEnabled(), qPrintable(name));
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-QString MainWindowTest::writeFile(const QString& name, const QStringList& lines) {
+QString MainWindowTest::writeFile(const QString& name, const std::vector<std::string>& lines) {
     QFile file(m_dir->filePath(name));
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        file.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+        for (const std::string& line : lines) {
+            file.write((line + "\r\n").c_str());
+        }
     }
     return file.fileName();
 }
@@ -200,9 +193,57 @@ QStringList MainWindowTest::availablePools() const {
     return pools;
 }
 
+QStringList MainWindowTest::listedFiles() const {
+    QStringList paths;
+    const auto* list = m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"));
+    for (int i = 0; i < list->count(); ++i) {
+        paths.append(QFileInfo(list->item(i)->text()).fileName());
+    }
+    return paths;
+}
+
+// Alt plus the menu's underlined letter, as the user opens it.
+QMenu* MainWindowTest::openMenu(Qt::Key mnemonic) {
+    QTest::keyClick(m_window.get(), mnemonic, Qt::AltModifier);
+    if (!QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; })) {
+        return nullptr;
+    }
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+// One more member, typed as the user would: the choices now differ from the plan's.
+QAbstractSpinBox* MainWindowTest::bumpMembers() {
+    auto* members = m_window->findChild<QAbstractSpinBox*>(QStringLiteral("txtSharedDB2"));
+    members->setFocus();
+    QTest::keyClick(members, Qt::Key_Up);
+    return members;
+}
+
 QString MainWindowTest::labelText(const QString& name) const {
     const auto* label = m_window->findChild<QLabel*>(name);
     return label == nullptr ? QStringLiteral("<no %1>").arg(name) : label->text();
+}
+
+void MainWindowTest::titleWindowHandsOverToTheMainWindowOnce() {
+    int created = 0;
+    ui::TitleWindow title([&]() -> QWidget* {
+        ++created;
+        m_window = std::make_unique<MainWindow>(*m_messages, *m_chooser, QString());
+        return m_window.get();
+    });
+    QCOMPARE(title.windowTitle(), "Loomstead ");
+    QVERIFY(!title.accessibleName().isEmpty());
+    title.show();
+    QCOMPARE(created, 0);
+
+    QTRY_VERIFY(m_window && m_window->isVisible());
+    QTRY_VERIFY(!title.isVisible());
+    QTRY_COMPARE(m_chooser->requests, 1);
+    QTest::qWait(60);
+    QCOMPARE(created, 1);
+    QCOMPARE(m_chooser->requests, 1);
+    QCOMPARE(m_window->windowTitle(), "Loomstead");
+    QCOMPARE(m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"))->currentIndex(), 0);
 }
 
 void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
@@ -210,7 +251,7 @@ void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
     auto* pools = m_window->findChild<ui::PoolsPage*>();
     auto* objects = m_window->findChild<ui::ObjectsPage*>();
     QVERIFY(pools && objects);
-    const QString file = writeFile("a.sta", {kHeader, Lead("10.00.00"), Bps("BP0")});
+    const QString file = writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")});
 
     struct Step {
         const char* event;
@@ -244,13 +285,13 @@ void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
 }
 
 void MainWindowTest::filesLoadOnLeavingThePageOnlyAfterTheListChanged() {
-    const QString file = writeFile("a.sta", {kHeader, Lead("10.00.00"), Bps("BP0")});
+    const QString file = writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")});
     start(file);
     clickTab(1);
     QCOMPARE(availablePools(), QStringList({"BP0"}));
     emit m_window->findChild<ui::PoolsPage*>()->sharedPagesEnabled(true);
     clickTab(0);
-    writeFile("a.sta", {kHeader, Lead("10.00.00"), Bps("BP0"), Bps("BP5")});
+    writeFile("a.sta", {kHeader, kLead, BpsLine("BP0"), BpsLine("BP5")});
     clickTab(1);
     QCOMPARE(availablePools(), QStringList({"BP0"}));  // the file list did not change
     clickTab(0);
@@ -288,7 +329,7 @@ void MainWindowTest::failedOrCancelledLoadKeepsTheFilesPageAndTheTables() {
     QVERIFY(m_window->tables().FilesChanged);
 
     // Esc during a slow load cancels it; a click on Remove File meanwhile is dropped.
-    writeFile("gone.sta", {kHeader, Lead("10.00.00"), Bps("BP9")});
+    writeFile("gone.sta", {kHeader, kLead, BpsLine("BP9")});
     const SlowFileSource slow;
     m_window->setFileSource(slow);
     QTimer whileLoading;
@@ -312,10 +353,10 @@ void MainWindowTest::failedOrCancelledLoadKeepsTheFilesPageAndTheTables() {
 }
 
 void MainWindowTest::headerWithoutEnvWarnsOncePerFile() {
-    start(writeFile("a.sta", {"STATISTICS env=lower", Lead("10.00.00"), Bps("BP0"),
-                              Bpd("BP0", 'T', "DB1.TS1")}));
-    m_chooser->willChoose(writeFile("b.sta", {kHeader, Bps("BP1")}));
-    m_chooser->willChoose(writeFile("c.sta", {"HEADER", Bps("BP2")}));
+    start(writeFile("a.sta", {"STATISTICS env=lower", kLead, BpsLine("BP0"),
+                              core::testing::BpdLine("DB1.TS1")}));
+    m_chooser->willChoose(writeFile("b.sta", {kHeader, BpsLine("BP1")}));
+    m_chooser->willChoose(writeFile("c.sta", {"HEADER", BpsLine("BP2")}));
     clickButton(QStringLiteral("cmdAdd"));
     clickButton(QStringLiteral("cmdAdd"));
     clickTab(1);
@@ -367,7 +408,6 @@ void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
     };
     auto restart = [this] {
         m_window.reset();
-        m_chooser = std::make_unique<ui::ScriptedFileChooser>();
         start();
     };
     start();
@@ -399,7 +439,7 @@ void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
 }
 
 void MainWindowTest::wizardWorksWithTheKeyboardAlone() {
-    const QString file = writeFile("a.sta", {kHeader, Lead("10.00.00"), Bps("BP0")});
+    const QString file = writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")});
     start();
     m_chooser->willChoose(file);
     QCOMPARE(QApplication::focusWidget()->objectName(), "cmdAdd");
@@ -507,13 +547,8 @@ void MainWindowTest::everyControlHasAnAccessibleName() {
     }
 }
 
-QTEST_MAIN(MainWindowTest)
-#include "main_window_test.moc"
-
 void MainWindowTest::objectsPageIsRebuiltAndAddingAFileKeepsTheChoices() {
     start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    RecordingAccountSink accounts;
-    m_window->setPlanAccountSink(accounts);
     clickTab(1);
     clickButton(QStringLiteral("cmdShareAllPools"));
     QCOMPARE(m_messages->messages.size(), 1);  // BP7 holds work files only
@@ -545,30 +580,28 @@ void MainWindowTest::objectsPageIsRebuiltAndAddingAFileKeepsTheChoices() {
     ui::ClickRow(pools, 3);
     QCOMPARE(labelText("lblTPObjects"), "65");
     QCOMPARE(labelText("lblTPSObjects"), "65");  // Cache All took db1b's 29 objects too
-    QCOMPARE(accounts.titles, QStringList({"Choices After Reloading"}));
-    QCOMPARE(accounts.accounts[0].size(), 29u);  // the objects db1a did not hold
-    QCOMPARE(accounts.accounts[0][0].kind, core::PlanItemKind::kObjectNewUnderCacheAll);
+    QCOMPARE(m_accounts->titles, QStringList({"Choices After Reloading"}));
+    QCOMPARE(m_accounts->accounts[0].size(), 29u);  // the objects db1a did not hold
+    QCOMPARE(m_accounts->accounts[0][0].kind, core::PlanItemKind::kObjectNewUnderCacheAll);
 
     clickTab(0);
     removeFirstFile();
     clickTab(2);
     ui::ClickRow(pools, 3);
     QCOMPARE(labelText("lblTPSObjects"), "29");  // db1b's, still under Cache All
-    QCOMPARE(accounts.accounts.size(), 2u);
-    QCOMPARE(accounts.accounts[1].size(), 36u);  // db1a's objects, gone with it
-    QCOMPARE(accounts.accounts[1][0].kind, core::PlanItemKind::kObjectMissing);
+    QCOMPARE(m_accounts->accounts.size(), 2u);
+    QCOMPARE(m_accounts->accounts[1].size(), 36u);  // db1a's objects, gone with it
+    QCOMPARE(m_accounts->accounts[1][0].kind, core::PlanItemKind::kObjectMissing);
 }
 
 void MainWindowTest::plansOpenOnlyWhenWholeAndSaveTheChoices() {
     start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    RecordingAccountSink accounts;
-    m_window->setPlanAccountSink(accounts);
     clickTab(1);
     clickButton(QStringLiteral("cmdShareAllPools"));
     const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
     QVERIFY(m_window->savePlan(plan));
     QVERIFY(!m_window->savePlan(m_dir->filePath(QStringLiteral("no/such.loomplan"))));
-    const QString notPlan = writeFile(QStringLiteral("x.loomplan"), {QStringLiteral("[]")});
+    const QString notPlan = writeFile(QStringLiteral("x.loomplan"), {"[]"});
     QVERIFY(!m_window->openPlan(notPlan));
     QCOMPARE(m_messages->messages.size(), 3);  // BP7's refusal, the two failures
     QCOMPARE(m_messages->messages[2].text,
@@ -580,10 +613,178 @@ void MainWindowTest::plansOpenOnlyWhenWholeAndSaveTheChoices() {
     removeFirstFile();
     clickTab(1);
     QCOMPARE(m_window->tables().lvSharedPools.size(), 0u);
-    QCOMPARE(accounts.accounts.at(0).size(), 5u);  // no file, so every pool is missing
+    QCOMPARE(m_accounts->accounts.at(0).size(), 5u);  // no file, so every pool is missing
     QVERIFY(m_window->openPlan(plan));
     QCOMPARE(m_pages->currentIndex(), 1);
     QCOMPARE(m_window->tables().lstSelectedFiles.size(), 1u);
     QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
-    QCOMPARE(accounts.titles.size(), 1);  // the plan carried over whole
+    QCOMPARE(m_accounts->titles.size(), 1);  // the plan carried over whole
 }
+
+void MainWindowTest::addFilesAndHelpRunFromTheKeyboard() {
+    start();
+    const QString a = writeFile("a.sta");
+    const QString b = writeFile("b.sim");
+    m_chooser->manyAnswers.enqueue({a, b});
+    QMenu* file = openMenu(Qt::Key_F);
+    QVERIFY(file);
+    QTest::keyClick(file, Qt::Key_D);  // A&dd Files...
+    QTRY_COMPARE(listedFiles(), QStringList({"a.sta", "b.sim"}));
+    QCOMPARE(settings::RecentFilesStore().files(), QStringList({b, a}));
+    m_messages->saveAnswer = ui::SaveAnswer::kCancel;
+    QVERIFY(!m_window->close());
+    QCOMPARE(m_messages->questions.constLast().text,
+             "Your choices have not been saved as a plan. Save them?");
+
+    QTest::keyClick(m_window.get(), Qt::Key_F1);
+    auto* manual = m_window->findChild<QTextBrowser*>(QStringLiteral("txtManual"));
+    QVERIFY(manual && manual->isVisible());
+    QVERIFY(manual->toPlainText().startsWith(QStringLiteral("Using Loomstead")));
+}
+
+void MainWindowTest::pathsOpenByKind_data() {
+    QTest::addColumn<bool>("dropped");  // else named on the command line
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QString>("detail");
+    const QString folder =
+        QStringLiteral("%1folder: is a folder; add the statistics files inside it instead");
+    // Relative names on the command line are read from the folder the program started in.
+    QTest::newRow("command line") << false << QStringList{"b.sim", "folder", "a.sta", "gone.sta"}
+                                  << QStringList{"b.sim", "a.sta"}
+                                  << folder + "\n%1gone.sta: does not exist";
+    QTest::newRow("drop: any regular file is data, a folder is not")
+        << true << QStringList{"folder", "a.sta", "notes.txt"} << QStringList{"a.sta", "notes.txt"}
+        << folder;
+    // Each plan names plan.sta; a file beside it is added to the plan's.
+    QTest::newRow("drop: a plan and a file") << true << QStringList{"b.loomplan", "a.sta"}
+                                             << QStringList{"plan.sta", "a.sta"} << QString();
+    QTest::newRow("command line: two plans")
+        << false << QStringList{"b.loomplan", "c.loomplan"} << QStringList{"plan.sta"}
+        << QStringLiteral("%1c.loomplan: is a second plan; one plan is opened at a time");
+}
+
+void MainWindowTest::pathsOpenByKind() {
+    QFETCH(bool, dropped);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, listed);
+    QFETCH(QString, detail);
+    QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
+    QList<QUrl> urls;
+    for (const QString& name : names) {
+        if (name.endsWith(QLatin1String(".loomplan"))) {
+            core::Plan plan;
+            plan.files.push_back({writeFile("plan.sta").toStdString(), 0, 0, {}});
+            QVERIFY(!core::WritePlanFile(m_dir->filePath(name).toStdString(), plan));
+        } else if (name != QLatin1String("folder") && name != QLatin1String("gone.sta")) {
+            writeFile(name);
+        }
+        urls.append(QUrl::fromLocalFile(m_dir->filePath(name)));
+    }
+    const QString startFolder = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    start({}, dropped ? QStringList{} : names);
+    QDir::setCurrent(startFolder);
+
+    if (dropped) {  // on the file list, which takes no drops itself: the window does
+        QMimeData data;
+        data.setUrls(urls);
+        QWidget* target =
+            m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        for (QDropEvent* event :
+             {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
+            QApplication::sendEvent(target, event);
+            QVERIFY(event->isAccepted());
+        }
+    }
+    QTRY_COMPARE(listedFiles(), listed);
+    QCOMPARE(m_messages->messages.size(), detail.isEmpty() ? 0 : 1);
+    if (!detail.isEmpty()) {
+        QCOMPARE(m_messages->messages[0].text, "Some files could not be opened.");
+        QCOMPARE(m_messages->messages[0].detail,
+                 detail.arg(QDir::toNativeSeparators(m_dir->path() + u'/')));
+    }
+}
+
+void MainWindowTest::recentEntryOfAGoneFileIsTakenOff() {
+    const QString kept = writeFile("kept.sta");
+    const QString gone = m_dir->filePath(QStringLiteral("gone.sta"));
+    settings::RecentFilesStore recent;
+    for (int i = 0; i < 12; ++i) {  // the menu keeps ten
+        recent.add(QString::number(i));
+    }
+    recent.add(kept);
+    recent.add(gone);
+    QCOMPARE(recent.files().size(), 10);
+    start();
+    for (int i = 0; i < 2; ++i) {  // the newest entry: gone.sta, then kept.sta
+        QMenu* file = openMenu(Qt::Key_F);
+        QTest::keyClick(file, Qt::Key_R);  // Open &Recent
+        QTRY_VERIFY(QApplication::activePopupWidget() != file);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);
+    }
+    QTRY_COMPARE(listedFiles(), QStringList({"kept.sta"}));
+    QCOMPARE(recent.files().mid(0, 2), QStringList({kept, "11"}));
+    QCOMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(m_messages->messages[0].title, "Open Recent");
+    QCOMPARE(m_messages->messages[0].text,
+             QDir::toNativeSeparators(gone) +
+                 " no longer exists. It has been taken off the recent files.");
+}
+
+void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
+    const QString data = m_dir->filePath(QStringLiteral("db1a.sta"));
+    QVERIFY(QFile::copy(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"), data));
+    start({}, {data});
+    m_pages->setCurrentIndex(1);  // reads the file
+    auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstPools"));
+    ui::ClickRow(pools, 0);  // a double click is a click, then the double-click event
+    QTest::mouseDClick(pools->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       pools->visualRect(pools->model()->index(0, 0)).center());
+    QCOMPARE(m_window->tables().lvSharedPools.size(), size_t{1});
+    QVERIFY(m_window->hasUnsavedChanges());
+
+    // Save asks where the first time; the name gets the plan's ending.
+    m_chooser->planAnswers.enqueue(m_dir->filePath(QStringLiteral("march")));
+    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
+    QVERIFY(QFileInfo::exists(plan));
+    QCOMPARE(m_window->windowTitle(), "march.loomplan - Loomstead");
+    QCOMPARE(settings::RecentFilesStore().files().first(), plan);
+
+    bumpMembers();
+    QCOMPARE(m_window->windowTitle(), "march.loomplan* - Loomstead");
+
+    // Quitting asks; Cancel keeps the window, Save writes to the plan open without asking where.
+    for (ui::SaveAnswer answer : {ui::SaveAnswer::kCancel, ui::SaveAnswer::kSave}) {
+        m_messages->saveAnswer = answer;
+        QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(m_window->isVisible(), answer == ui::SaveAnswer::kCancel);
+    }
+    QCOMPARE(m_messages->questions.size(), 2);
+    QCOMPARE(m_messages->questions[0].text,
+             "The plan march.loomplan has unsaved changes. Save them?");
+    QCOMPARE(m_chooser->planRequests, 1);
+
+    m_window.reset();
+    start({}, {plan});
+    QCOMPARE(m_window->findChild<QAbstractSpinBox*>(QStringLiteral("txtSharedDB2"))->text(), "2");
+    QCOMPARE(m_window->windowTitle(), "march.loomplan - Loomstead");
+    QVERIFY(m_messages->messages.isEmpty());
+
+    // Open Plan over a change asks once, and the plan's own number comes back.
+    QAbstractSpinBox* members = bumpMembers();
+    m_messages->saveAnswer = ui::SaveAnswer::kDiscard;
+    m_chooser->planAnswers.enqueue(plan);
+    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(m_messages->questions.size(), 3);
+    QCOMPARE(members->text(), "2");
+    QVERIFY(!m_window->hasUnsavedChanges());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

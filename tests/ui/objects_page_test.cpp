@@ -1,8 +1,9 @@
 // The shared-objects page driven through its widgets: choosing a pool by mouse and keyboard,
 // check marks by mouse and Space, the "Cache All Objects" box through its three states, and the
-// flags all of it leaves in the tables.
+// flags all of it leaves in the tables; and the model of the objects list.
 #include "objects_page.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListView>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "shared_objects_model.h"
 #include "tables.h"
 #include "test_tables.h"
 
@@ -28,6 +30,7 @@ private slots:
     void checkMarksFollowTheUserAndSetTheFlags();
     void cacheAllBoxGoesThroughItsStatesOnlyByTheUser();
     void clearObjectsForgetsThePool();
+    void modelShowsNamesAndTakesTheUsersCheckMarks();
 
 private:
     QListView* pools() const { return m_page->findChild<QListView*>("lstSharedPools"); }
@@ -229,6 +232,42 @@ void ObjectsPageTest::clearObjectsForgetsThePool() {
     QCOMPARE(pools()->model()->index(0, 0).data().toString(), QStringLiteral("BP0"));
     QVERIFY(pools()->selectionModel()->selectedRows().isEmpty());
     QCOMPARE(objects()->model()->rowCount(), 0);
+}
+
+void ObjectsPageTest::modelShowsNamesAndTakesTheUsersCheckMarks() {
+    // BP1 in two files: lines 0-1 and 2-3; line 2 is cached, line 3 ends before the name field.
+    core::CoreTables tables;
+    const std::string blanks(29, ' ');
+    tables.AppendLine(blanks + "DBA.TSA");
+    tables.AppendLine(blanks + "DBA.TSB  ");
+    tables.AppendLine(blanks + "DBC.AVERYLONGTABLESPACENAME01XYZ", -1);
+    tables.AppendLine(blanks);
+    tables.lvControl = {Row(0, "BP1", 0, 1), Row(1, "BP1", 2, 3)};
+    SharedObjectsModel model(tables);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy changed(&model, &SharedObjectsModel::objectCachedChanged);
+    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Oject Name"));
+
+    model.showPool(" bp1 ");
+    QCOMPARE(model.rowCount(), 4);
+    // Blanks kept, cut at 27 characters, empty when the line ends before the field.
+    QCOMPARE(model.index(1, 0).data().toString(), QStringLiteral("DBA.TSB  "));
+    QCOMPARE(model.index(2, 0).data().toString(), QStringLiteral("DBC.AVERYLONGTABLESPACENAME"));
+    QCOMPARE(model.index(3, 0).data().toString(), QString());
+    QCOMPARE(model.index(2, 0).data(SharedObjectsModel::kObjectKeyRole).toString(), "O2");
+    QCOMPARE(model.index(2, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsUserCheckable);
+    QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
+
+    QVERIFY(model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));
+    QVERIFY(model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));  // no change
+    QCOMPARE(tables.lstData[0].ItemData, -1);
+    QCOMPARE(model.objects().cached, 2);
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(!model.setData(model.index(0, 0), QStringLiteral("X"), Qt::EditRole));
+
+    model.clear();
+    QCOMPARE(model.rowCount(), 0);
 }
 
 }  // namespace ui

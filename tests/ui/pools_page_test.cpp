@@ -1,7 +1,9 @@
 // The shared-pools page driven through its widgets: Add, Remove, Share All with its animation,
-// the keyboard, and dragging pools between the lists with real drag and drop events.
+// the keyboard, and dragging pools between the lists with real drag and drop events; and the
+// item models of its two lists.
 #include "pools_page.h"
 
+#include <QAbstractItemModelTester>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QDrag>
@@ -15,6 +17,7 @@
 #include <QTreeView>
 
 #include "animation_player.h"
+#include "pool_lists.h"
 #include "scripted_seams.h"
 #include "tables.h"
 #include "test_tables.h"
@@ -58,13 +61,14 @@ private slots:
     void dropMovesPoolsOnlyFromTheOtherList();
     void dragStartsOnlyFromAPressOnAnEntry_data();
     void dragStartsOnlyFromAPressOnAnEntry();
+    void listModelsFollowTheirTables();
 
 private:
     QListView* pools() const { return m_page->findChild<QListView*>("lstPools"); }
     QTreeView* shared() const { return m_page->sharedPoolsView(); }
     QStringList available() const { return Texts(pools()->model()); }
     QStringList sharedNames() const { return Texts(shared()->model()); }
-    void click(const char* buttonName);
+    void click(const char* buttonName) { ClickButton(m_page, buttonName); }
 
     core::CoreTables m_tables;
     RecordingMessageSink m_messages;
@@ -102,13 +106,6 @@ void PoolsPageTest::init() {
 void PoolsPageTest::cleanup() {
     delete m_page;
     m_page = nullptr;
-}
-
-void PoolsPageTest::click(const char* buttonName) {
-    auto* button = m_page->findChild<QPushButton*>(buttonName);
-    QVERIFY(button != nullptr);
-    QVERIFY(button->isEnabled());
-    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 void PoolsPageTest::numberBoxesKeepWhatIsTyped_data() {
@@ -370,6 +367,36 @@ void PoolsPageTest::dragStartsOnlyFromAPressOnAnEntry() {
     if (dragsStarted > 0) {
         QCOMPARE(m_dragSource, QStringLiteral("lstPools"));
     }
+}
+
+void PoolsPageTest::listModelsFollowTheirTables() {
+    std::vector<std::string> names;
+    std::vector<core::SharedPoolEntry> shared;
+    PoolNamesModel namesModel(names);
+    SharedPoolsModel sharedModel(shared);
+    const auto mode = QAbstractItemModelTester::FailureReportingMode::QtTest;
+    QAbstractItemModelTester namesTester(&namesModel, mode);
+    QAbstractItemModelTester sharedTester(&sharedModel, mode);
+
+    names = {"BP0", "bp1"};
+    shared = {{"BP2", 5}, {"BP16K1", 40000}};
+    namesModel.reload();
+    sharedModel.reload();
+    QCOMPARE(namesModel.rowCount(), 2);
+    QCOMPARE(namesModel.index(1, 0).data().toString(), QStringLiteral("bp1"));
+    QCOMPARE(sharedModel.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Pool Name"));
+    QCOMPARE(sharedModel.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Total Objects"));
+    QCOMPARE(sharedModel.index(1, 0).data().toString(), QStringLiteral("BP16K1"));
+    QCOMPARE(sharedModel.index(1, 1).data().toString(), QStringLiteral("40000"));
+    QVERIFY(sharedModel.index(1, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+
+    names.clear();
+    shared.erase(shared.begin());
+    namesModel.reload();
+    sharedModel.reload();
+    QCOMPARE(namesModel.rowCount(), 0);
+    QCOMPARE(sharedModel.rowCount(), 1);
+    QCOMPARE(sharedModel.index(0, 1).data().toString(), QStringLiteral("40000"));
 }
 
 }  // namespace ui

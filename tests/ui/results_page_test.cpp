@@ -1,20 +1,26 @@
-// The results page: the value labels beside their captions, the traces and warnings, and the
-// results leaving the program by Copy, Export... and Print... (through fake dialogs).
+// The results page: the value labels beside their captions, the traces and warnings, the list
+// sorted by clicks on its column titles, and the results leaving the program by Copy, Export...
+// and Print... (through fake dialogs); its model; and the What If page, whose rows are plain
+// sizing runs with that many members.
 #include "results_page.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -23,10 +29,12 @@
 #include "loader.h"
 #include "pool_sharing.h"
 #include "report_dialogs.h"
+#include "results_model.h"
 #include "scripted_seams.h"
 #include "sizing.h"
 #include "tables.h"
 #include "test_tables.h"
+#include "what_if_page.h"
 
 namespace {
 
@@ -62,6 +70,17 @@ QString PdfText(const QString& path) {
     return QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
 }
 
+core::SizingResult Rows(std::initializer_list<core::PoolResult> pools) {
+    core::SizingResult result;
+    result.pools = pools;
+    return result;
+}
+
+// Pool, Shared, Cache All, VP Size, HP Size, GBP Size, GBP pages of every row, trace.
+const core::SizingResult kThreePools = Rows({{"BP1", 120, 0, 9, 0, 2000, 2000, {}},
+                                             {"BP2", 40, 40, 100, 0, 1000, 1000, {}},
+                                             {"BP3", 7, 1, 20, 5, 3000, 3000, {}}});
+
 }  // namespace
 
 class ResultsPageTest : public QObject {
@@ -71,11 +90,20 @@ private slots:
     void init();
     void valuesStandBesideTheirCaptionsAndCopyAsTabSeparatedText();
     void selectionShowsItsTraceAndWarningsShowWhenAny();
+    void titleClicksAlternateTheOrderAndMoveTheMarker();
+    void refilledRowsKeepTheSortAndIgnoreLetterCase();
     void exportWritesByExtensionOrFailsWhole_data();
     void exportWritesByExtensionOrFailsWhole();
+    void modelCellsShowTextAndSortByValue();
+    void whatIfRowsEqualPlainRunsAndFollowTheChosenCount();
 
 private:
-    void showSamples();
+    void loadSamples();
+    void clickTitle(int column);
+    QStringList titles() const;
+    QStringList column(int column) const {
+        return ui::Texts(m_page->resultsView()->model(), column);
+    }
 
     core::CoreTables m_tables;
     ui::RecordingMessageSink m_messages;
@@ -94,8 +122,8 @@ void ResultsPageTest::init() {
     m_messages.messages.clear();
 }
 
-// The two sample files, every pool shared, two members.
-void ResultsPageTest::showSamples() {
+// The two sample files, every pool shared.
+void ResultsPageTest::loadSamples() {
     for (const char* name : {"db1a.sta", "db1b.sim"}) {
         core::AddSelectedFile(m_tables, std::string(LOOMSTEAD_SAMPLES_DIR "/") + name);
     }
@@ -103,7 +131,21 @@ void ResultsPageTest::showSamples() {
     core::CountWorkFileObjects(m_tables);
     (void)core::ShareAllPools(m_tables);
     core::RebuildSharedPoolList(m_tables);
-    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}});
+}
+
+void ResultsPageTest::clickTitle(int column) {
+    QHeaderView* header = m_page->resultsView()->header();
+    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                    header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+}
+
+QStringList ResultsPageTest::titles() const {
+    QStringList texts;
+    for (int i = 0; i < m_page->resultsView()->model()->columnCount(); ++i) {
+        texts.append(m_page->resultsView()->model()->headerData(i, Qt::Horizontal).toString());
+    }
+    return texts;
 }
 
 void ResultsPageTest::valuesStandBesideTheirCaptionsAndCopyAsTabSeparatedText() {
@@ -172,40 +214,75 @@ void ResultsPageTest::selectionShowsItsTraceAndWarningsShowWhenAny() {
     QVERIFY(!warnings->isVisible());
 }
 
+void ResultsPageTest::titleClicksAlternateTheOrderAndMoveTheMarker() {
+    m_page->showResult(kThreePools);
+    QTreeView* view = m_page->resultsView();
+    QCOMPARE(titles(),
+             QStringList({"Pool", "Shared", "Cache All", "VP Size", "HP Size", "GBP Size"}));
+    QSignalSpy titlesChanged(view->model(), &QAbstractItemModel::headerDataChanged);
+    clickTitle(3);
+    QVERIFY(titlesChanged.count() > 0);  // so that the header shows them
+    QCOMPARE(titles(),
+             QStringList({"Pool", "Shared", "Cache All", "VP Size (A)", "HP Size", "GBP Size"}));
+    QCOMPARE(column(3), QStringList({"9", "20", "100"}));  // numbers by value
+    clickTitle(3);
+    QCOMPARE(titles()[3], "VP Size (D)");
+    QCOMPARE(column(3), QStringList({"100", "20", "9"}));
+
+    clickTitle(0);
+    QCOMPARE(titles(),
+             QStringList({"Pool (A)", "Shared", "Cache All", "VP Size", "HP Size", "GBP Size"}));
+    QCOMPARE(column(0), QStringList({"BP1", "BP2", "BP3"}));
+
+    // From the keyboard: Ctrl and the column's number.
+    m_page->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_page.get()));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(titles(),
+             QStringList({"Pool", "Shared (A)", "Cache All", "VP Size", "HP Size", "GBP Size"}));
+    QCOMPARE(column(1), QStringList({"7", "40", "120"}));
+    QTest::keyClick(view, Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(column(1), QStringList({"120", "40", "7"}));
+}
+
+void ResultsPageTest::refilledRowsKeepTheSortAndIgnoreLetterCase() {
+    m_page->showResult(kThreePools);
+    clickTitle(0);
+    clickTitle(0);
+    m_page->clearResults();
+    QCOMPARE(m_page->resultsView()->model()->rowCount(), 0);
+    m_page->showResult(Rows({{"bp1", 1, 0, 0, 0, 0, 0, {}},
+                             {"BP2", 1, 0, 0, 0, 0, 0, {}},
+                             {"Bp10", 1, 0, 0, 0, 0, 0, {}}}));
+    QCOMPARE(titles()[0], "Pool (D)");
+    QCOMPARE(column(0), QStringList({"BP2", "Bp10", "bp1"}));
+}
+
 void ResultsPageTest::exportWritesByExtensionOrFailsWhole_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");  // in the file's text; else in the message
     // The figures and layout of each format are the batch sizer's tests' business; here only
     // that the ending picks the writer, and that a failure leaves nothing behind.
-    QTest::newRow("pdf") << "cmdExport"
-                         << "report.pdf"
-                         << "Total Memory Required 1150 Mb";
-    QTest::newRow("print") << "cmdPrint"
-                           << "printed.pdf"
-                           << "Total Memory Required 1150 Mb";
-    QTest::newRow("json") << "cmdExport"
-                          << "results.json"
-                          << "\"total_memory_mb\": 1150";
-    QTest::newRow("csv") << "cmdExport"
-                         << "results.csv"
-                         << "total_memory_mb,1150\r\n";
-    QTest::newRow("pdf, no folder") << "cmdExport"
-                                    << "missing/report.pdf"
-                                    << "Cannot write";
-    QTest::newRow("json, no folder") << "cmdExport"
-                                     << "missing/results.json"
-                                     << "Cannot write";
-    QTest::newRow("unknown type") << "cmdExport"
-                                  << "results.txt"
-                                  << "ending in .csv, .json or .pdf";
+    // clang-format off
+    QTest::newRow("pdf") << "cmdExport" << "report.pdf" << "Total Memory Required 1150 Mb";
+    QTest::newRow("print") << "cmdPrint" << "printed.pdf" << "Total Memory Required 1150 Mb";
+    QTest::newRow("json") << "cmdExport" << "results.json" << "\"total_memory_mb\": 1150";
+    QTest::newRow("csv") << "cmdExport" << "results.csv" << "total_memory_mb,1150\r\n";
+    QTest::newRow("pdf, no folder") << "cmdExport" << "missing/report.pdf" << "Cannot write";
+    QTest::newRow("json, no folder") << "cmdExport" << "missing/results.json" << "Cannot write";
+    QTest::newRow("unknown type")
+        << "cmdExport" << "results.txt" << "ending in .csv, .json or .pdf";
+    // clang-format on
 }
 
 void ResultsPageTest::exportWritesByExtensionOrFailsWhole() {
     QFETCH(QString, button);
     QFETCH(QString, name);
     QFETCH(QString, expected);
-    showSamples();
+    loadSamples();
+    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}});
     const QTemporaryDir dir;
     const QString path = dir.filePath(name);
     m_dialogs.exportPath = m_dialogs.printPath = path;
@@ -227,6 +304,47 @@ void ResultsPageTest::exportWritesByExtensionOrFailsWhole() {
     } else {
         QVERIFY(PdfText(path).contains(expected));
     }
+}
+
+void ResultsPageTest::modelCellsShowTextAndSortByValue() {
+    ui::ResultsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setPools({{"BP32K", 70000, -1, 3000000000, 12, 0, 0, {}}});
+    const QStringList shown = {"BP32K", "70000", "-1", "3000000000", "12", "0"};
+    const QVariantList sorted = {"BP32K", 70000LL, -1LL, 3000000000LL, 12LL, 0LL};
+    for (int column = 0; column < 6; ++column) {
+        QCOMPARE(model.index(0, column).data(), QVariant(shown[column]));
+        QCOMPARE(model.index(0, column).data(ui::ResultsModel::kSortRole), sorted[column]);
+    }
+    QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
+    model.clear();
+    QCOMPARE(model.rowCount(), 0);
+}
+
+void ResultsPageTest::whatIfRowsEqualPlainRunsAndFollowTheChosenCount() {
+    loadSamples();
+    ui::WhatIfPage page(m_tables);
+    page.show();
+    QSignalSpy shown(&page, &ui::WhatIfPage::sweepShown);
+    page.startSweep("4");
+    QVERIFY(shown.wait(10000));
+    QTableWidget* table = page.table();
+    QCOMPARE(table->rowCount(), 8);
+    // Members, SCA, lock, ratio, IRLM ECSA, total: the batch sizer's figures for 2 and 5
+    // members of the samples.
+    const QStringList two = {"2", "8", "8", "5", "6", "1150"};
+    const QStringList five = {"5", "8", "16", "5", "6", "2830"};
+    for (int column = 0; column < 6; ++column) {
+        QCOMPARE(table->item(1, column)->text(), two[column]);
+        QCOMPARE(table->item(4, column)->text(), five[column]);
+    }
+
+    auto* upTo = page.findChild<QSpinBox*>("spnMembersUpTo");
+    upTo->selectAll();
+    QTest::keyClicks(upTo, "3");
+    QTest::keyClick(upTo, Qt::Key_Enter);
+    QVERIFY(shown.wait(10000));
+    QCOMPARE(ui::Texts(table->model()), (QStringList{"1", "2", "3"}));
 }
 
 QTEST_MAIN(ResultsPageTest)

@@ -1,8 +1,10 @@
-// Pool-table rows built by hand, and reading and clicking the rows of views, for the page tests.
+// Pool-table rows built by hand, reading and clicking the rows of views, and clicking buttons,
+// for the page tests.
 #ifndef TESTS_UI_TEST_TABLES_H_
 #define TESTS_UI_TEST_TABLES_H_
 
 #include <QAbstractItemView>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
 #include <optional>
@@ -38,6 +40,13 @@ inline void ClickRow(QAbstractItemView* view, int row, Qt::MouseButton button = 
     const QRect rect = view->visualRect(view->model()->index(row, 0));
     QVERIFY(rect.isValid());
     QTest::mouseClick(view->viewport(), button, Qt::NoModifier, rect.center());
+}
+
+// A click on the push button `name` of `parent`, which must be there, shown and enabled.
+inline void ClickButton(const QWidget* parent, const QString& name) {
+    auto* button = parent->findChild<QPushButton*>(name);
+    QVERIFY2(button && button->isVisible() && button->isEnabled(), qPrintable(name));
+    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 }  // namespace ui
