@@ -65,8 +65,8 @@ public:
                                                       FileReceiver& receiver) const;
 };
 
-// Reads a plain file from disk through one buffer of a fixed size, reused for every piece, so
-// that a large file costs no memory of its own size. The file is read rather than mapped: a
+// Reads a plain file from disk through a few buffers of a fixed size, reused for every piece,
+// so that a large file costs no memory of its own size. The file is read rather than mapped: a
 // mapping would fault if the file were cut short while it is read. The path is opened first and
 // the open file checked, so that the check and the read see the same file, and the open cannot
 // block on a named pipe. Anything but a regular file is refused with its kind; a file whose

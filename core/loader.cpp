@@ -15,6 +15,7 @@
 #define LOOMSTEAD_HAVE_AVX2_DISPATCH 1
 #endif
 
+#include "files_ahead.h"
 #include "pool_rows.h"
 #include "record_layouts.h"
 #include "tables.h"
@@ -153,7 +154,8 @@ public:
         : m_tables(tables), m_report(report), m_result(result) {}
 
     // Reads file `fileNo` of lstSelectedFiles into the tables; stops at the first error.
-    std::optional<LoadError> ReadFile(size_t fileNo, const FileSource& source);
+    // `ahead`, when given, has read the files ahead in order.
+    std::optional<LoadError> ReadFile(size_t fileNo, const FileSource& source, FilesAhead* ahead);
 
     void StorePoolNames() { m_poolNames.Store(m_tables); }
 
@@ -384,21 +386,31 @@ private:
     uint64_t m_nextProgress = kProgressStep;
 };
 
-std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source) {
+std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source,
+                                        FilesAhead* ahead) {
     const std::string& path = m_tables.lstSelectedFiles[fileNo];
     if (m_report.CancelRequested()) {
         return LoadError{path, FileErrorReason::kCancelled, 0};
     }
     m_report.FileStarting(fileNo, path);
     FileRead file(*this, fileNo);
-    const std::optional<FileErrorReason> failure = source.ReadPieces(path, file);
-    if (file.error) {
-        return file.error;
+    FilesAhead::File readAhead;
+    readAhead.left = true;
+    if (ahead) {
+        readAhead = ahead->Next();
     }
-    if (failure) {
+    if (!readAhead.left) {
+        if (readAhead.failure) {
+            return LoadError{path, *readAhead.failure, 0};
+        }
+        file.Opened(readAhead.size);
+        file.Piece(readAhead.bytes);
+    } else if (const auto failure = source.ReadPieces(path, file); failure && !file.error) {
         return LoadError{path, *failure, 0};
     }
-    file.Finish();
+    if (!file.error) {
+        file.Finish();
+    }
     return file.error;
 }
 
@@ -414,9 +426,13 @@ LoadResult LoadDataFiles(CoreTables& tables, const FileSource& source, LoadObser
     tables.lvSharedPools.clear();
 
     Load load(tables, observer ? *observer : quiet, result);
+    std::optional<FilesAhead> ahead;
+    if (tables.lstSelectedFiles.size() > 1) {
+        ahead.emplace(source, tables.lstSelectedFiles);
+    }
     for (size_t fileNo = 0; fileNo < tables.lstSelectedFiles.size() && !result.error; ++fileNo) {
         try {
-            result.error = load.ReadFile(fileNo, source);
+            result.error = load.ReadFile(fileNo, source, ahead ? &*ahead : nullptr);
         } catch (const std::bad_alloc&) {
             // A file of millions of empty lines needs far more memory for its lines than its size.
             result.error =

@@ -95,6 +95,10 @@ TEST_F(LoaderTest, RangesFollowTheRecordsAcrossFiles) {
          {Crlf({kHeader, BpsLine("BP0"), "NOTE", BpdLine("A"), "NOTE", BpdLine("B"),
                 BpsLine("BP1")})},
          {"0 BP0 2..4", "0 BP1 -..5"}},
+        {"a file too large to read ahead, between two that are read ahead",
+         {kTwoPools, kTwoPools + std::string(5'000'000, 'x'), kTwoPools},
+         {"0 BP0 1..2", "0 BP1 4..6", "1 BP0 8..9", "1 BP1 11..14", "2 BP0 16..17",
+          "2 BP1 19..21"}},
         {"the current row carries over: leading BPD lines of the next file end it there",
          {Crlf({kHeader, BpsLine("BP0"), BpdLine("A")}),
           Crlf({kHeader, BpdLine("B"), BpdLine("C"), BpsLine("BP1"), BpdLine("D")})},
@@ -276,10 +280,13 @@ protected:
 };
 
 TEST_F(DiskFilesTest, OnlyOneVersionOfARegularFileIsRead) {
-    const std::string day1 = Write("day1.sta", kTwoPools);
+    // A file of many pieces is read ahead on a thread of its own.
+    const std::string large = kTwoPools + std::string(3 * DiskFileSource::kPieceBytes, 'x');
     FileContents contents;
-    ASSERT_FALSE(DiskFileSource().Read(day1, contents).has_value());
-    EXPECT_EQ(std::string(contents.data(), contents.size), kTwoPools);
+    for (const std::string& bytes : {kTwoPools, large}) {
+        ASSERT_FALSE(DiskFileSource().Read(Write("day1.sta", bytes), contents).has_value());
+        EXPECT_TRUE(std::string_view(contents.data(), contents.size) == bytes);
+    }
 
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);  // would block a plain open
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -305,8 +312,10 @@ TEST_F(DiskFilesTest, OnlyOneVersionOfARegularFileIsRead) {
         {"cut", [](const std::string& p) { std::filesystem::resize_file(p, 10); }}};
     for (const auto& [name, change] : changes) {
         changing.change = change;
-        EXPECT_EQ(changing.Read(Write("changing.sta", kTwoPools), contents), R::kChangedWhileRead)
-            << name;
+        for (const std::string& bytes : {kTwoPools, large}) {
+            EXPECT_EQ(changing.Read(Write("changing.sta", bytes), contents), R::kChangedWhileRead)
+                << name << " " << bytes.size();
+        }
     }
     EXPECT_EQ(ReasonText(R::kChangedWhileRead), "the file changed while it was read");
 }
