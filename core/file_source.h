@@ -52,6 +52,8 @@ public:
     virtual bool Piece(std::string_view bytes) = 0;
 };
 
+// The loader reads the next files ahead on a thread of its own while it stores the lines of
+// one: a source's reads must be safe to run at once.
 class FileSource {
 public:
     virtual ~FileSource() = default;

@@ -191,7 +191,8 @@ public:
     }
 
     bool Piece(std::string_view bytes) override {
-        if (m_lineNo == 0) {
+        if (!m_reserved) {
+            m_reserved = true;
             Reserve(bytes);
         }
         const char* data = bytes.data();
@@ -375,6 +376,7 @@ private:
     const size_t m_fileNo;
     const std::string& m_path;
     uint64_t m_size = 0;
+    bool m_reserved = false;
     int64_t m_lineNo = 0;
     std::string m_partial;  // the start of a line that runs on into the next piece
     bool m_partialBinary = false;

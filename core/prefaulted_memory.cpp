@@ -57,7 +57,7 @@ void FreePrefaulted(void* block, size_t bytes) noexcept {
         return;
     }
 #endif
-    ::operator delete(block, bytes);
+    ::operator delete(block);
 }
 
 }  // namespace core

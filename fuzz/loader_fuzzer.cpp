@@ -2,7 +2,9 @@
 // then checks what the tables promise every later page: ranges inside the line store, pool
 // names listed once in alphabetical order, counts that fit their ranges.
 //
-// Input: the last byte chooses the shape (bit 0: two files; bit 1: the second file is missing).
+// Input: the last byte chooses the shape (bit 0: two files; bit 1: the second file is missing;
+// bits 2-7: the files are loaded a second time in pieces of 1 to 64 bytes, which must give the
+// same tables).
 // With two files the first runs up to the first backslash not followed by another backslash
 // ("\\" stands for one backslash in it) and the second is the rest. A sample file with a line
 // end as its last byte is thus a one-file input as it stands.
@@ -31,7 +33,9 @@ void CheckTables(const core::CoreTables& tables, bool loadOk) {
     // Touch every byte of every line, so that a view into freed storage shows under ASan.
     unsigned sum = 0;
     for (const core::DataLine& line : tables.lstData) {
-        for (const char c : line.text) {
+        Check(!line.partial ||
+              line.stored.size() <= core::kObjectHeadColumns + core::kObjectTail.length);
+        for (const char c : line.stored) {
             sum += static_cast<unsigned char>(c);
             Check(c != '\r');  // a carriage return always ends a line
         }
@@ -103,5 +107,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(!result.error->Detail().empty());
     }
     CheckTables(tables, result.ok());
+
+    source.pieceBytes = 1 + (shape >> 2);
+    core::CoreTables again;
+    again.lstSelectedFiles = tables.lstSelectedFiles;
+    const core::LoadResult inPieces = core::LoadDataFiles(again, source);
+    Check(inPieces.ok() == result.ok());
+    Check(inPieces.ok() || (inPieces.error->reason == result.error->reason &&
+                            inPieces.error->line == result.error->line));
+    Check(again.lstData.size() == tables.lstData.size());
+    for (size_t i = 0; i < tables.lstData.size(); ++i) {
+        Check(again.lstData[i].stored == tables.lstData[i].stored);
+        Check(again.lstData[i].partial == tables.lstData[i].partial);
+    }
+    Check(again.lvControl.size() == tables.lvControl.size() && again.lstPools == tables.lstPools);
     return 0;
 }

@@ -36,6 +36,27 @@ public:
         out.size = bytes.size();
         return std::nullopt;
     }
+
+    // When set, files arrive in pieces of this many bytes.
+    size_t pieceBytes = 0;
+
+    std::optional<core::FileErrorReason> ReadPieces(const std::string& path,
+                                                    core::FileReceiver& receiver) const override {
+        const auto it = files.find(path);
+        if (pieceBytes == 0 || it == files.end() || it->second.empty()) {
+            return FileSource::ReadPieces(path, receiver);
+        }
+        const std::string& bytes = it->second;
+        receiver.Opened(bytes.size());
+        for (size_t at = 0; at < bytes.size(); at += pieceBytes) {
+            // Each piece a copy of its own, so that a view kept past its piece shows under ASan.
+            const std::string piece = bytes.substr(at, pieceBytes);
+            if (!receiver.Piece(piece)) {
+                break;
+            }
+        }
+        return std::nullopt;
+    }
 };
 
 // A broken invariant ends the run, so that the fuzzer keeps the input.
