@@ -6,20 +6,15 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <utility>
-#include <vector>
 
 #include "prefaulted_memory.h"
+#include "slot_handoff.h"
 
 namespace core {
 
@@ -152,49 +147,27 @@ public:
     Pieces(int fd, size_t size, size_t pieceBytes)
         // One byte more than the file should still hold, so that a file that grew shows at once.
         : m_fd(fd), m_size(size), m_bufferSize(std::min(size, pieceBytes) + 1) {
-        const bool ahead = size > 2 * pieceBytes;
-        if (!ahead) {
-            // One buffer a thread, kept from file to file: fresh memory for each of many small
-            // files cost more than reading them.
-            thread_local Buffer t_buffer;
-            if (!t_buffer) {
-                t_buffer = NewBuffer(pieceBytes + 1);
-            }
-            m_data[0] = t_buffer.get();
-        }
-        for (int b = 0; b < (ahead ? kBuffers : 1); ++b) {
-            if (ahead) {
+        if (size > 2 * pieceBytes) {
+            for (int b = 0; b < kBuffers; ++b) {
                 m_owned[b] = NewBuffer(m_bufferSize);
                 m_data[b] = m_owned[b].get();
             }
-            m_free.push_back(b);
-        }
-        if (ahead) {
-            try {
-                m_thread = std::thread([this] { ReadAhead(); });
-            } catch (const std::system_error&) {
-                // No thread to be had: read each piece when it is asked for.
+            if (m_handoff.Start([this] { ReadAhead(); })) {
+                return;
             }
         }
-    }
-
-    Pieces(const Pieces&) = delete;
-    Pieces& operator=(const Pieces&) = delete;
-
-    ~Pieces() {
-        if (m_thread.joinable()) {
-            {
-                const std::lock_guard<std::mutex> lock(m_mutex);
-                m_stop = true;
-            }
-            m_changed.notify_all();
-            m_thread.join();
+        // One buffer a thread, kept from file to file: fresh memory for each of many small
+        // files cost more than reading them.
+        thread_local Buffer t_buffer;
+        if (!t_buffer) {
+            t_buffer = NewBuffer(pieceBytes + 1);
         }
+        m_data[0] = t_buffer.get();
     }
 
     // The next piece, valid until the next call; false at the end of the file or on a failure.
     bool Next(std::string_view& piece) {
-        if (!m_thread.joinable()) {
+        if (!m_handoff.Started()) {
             size_t got = 0;
             if (m_atEnd || !ReadInto(0, got)) {
                 return false;
@@ -202,20 +175,11 @@ public:
             piece = std::string_view(m_data[0], got);
             return true;
         }
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (m_taken >= 0) {
-            m_free.push_back(m_taken);
-            m_taken = -1;
-            m_changed.notify_all();
-        }
-        m_changed.wait(lock, [this] { return !m_ready.empty() || m_finished; });
-        if (m_ready.empty()) {
+        const std::optional<int> b = m_handoff.Next();
+        if (!b) {
             return false;
         }
-        const auto [b, got] = m_ready.front();
-        m_ready.pop_front();
-        m_taken = b;
-        piece = std::string_view(m_data[b], got);
+        piece = std::string_view(m_data[*b], m_got[*b]);
         return true;
     }
 
@@ -256,31 +220,13 @@ private:
     }
 
     void ReadAhead() {
-        for (;;) {
-            int b = 0;
-            {
-                std::unique_lock<std::mutex> lock(m_mutex);
-                m_changed.wait(lock, [this] { return m_stop || !m_free.empty(); });
-                if (m_stop) {
-                    return;
-                }
-                b = m_free.back();
-                m_free.pop_back();
+        while (const std::optional<int> b = m_handoff.Free()) {
+            if (!ReadInto(*b, m_got[*b])) {
+                m_handoff.Finished();
+                return;
             }
-            size_t got = 0;
-            const bool read = ReadInto(b, got);
-            const bool last = !read || m_atEnd;
-            {
-                const std::lock_guard<std::mutex> lock(m_mutex);
-                if (read) {
-                    m_ready.emplace_back(b, got);
-                } else {
-                    m_free.push_back(b);
-                }
-                m_finished = last;
-            }
-            m_changed.notify_all();
-            if (last) {
+            m_handoff.Filled(*b, m_atEnd);
+            if (m_atEnd) {
                 return;
             }
         }
@@ -291,19 +237,12 @@ private:
     const size_t m_bufferSize;
     Buffer m_owned[kBuffers];
     char* m_data[kBuffers] = {};
-    // Written by the reading thread while it runs; read by the taker once it has finished.
+    // Written by the reading thread while it runs; read by the taker once handed over.
+    size_t m_got[kBuffers] = {};
     size_t m_done = 0;
     bool m_atEnd = false;
     std::optional<FileErrorReason> m_failure;
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<int> m_free;
-    std::deque<std::pair<int, size_t>> m_ready;
-    int m_taken = -1;
-    bool m_finished = false;
-    bool m_stop = false;
-    std::thread m_thread;
+    SlotHandoff m_handoff{kBuffers};  // last: stops the reading before the above go
 };
 
 // Gathers the pieces of a file into one buffer of the size the file had when it was opened.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
+#include <new>
 #include <utility>
 
 #include "prefaulted_memory.h"
@@ -65,69 +65,35 @@ private:
 
 FilesAhead::FilesAhead(const FileSource& source, const std::vector<std::string>& paths)
     : m_source(source), m_paths(paths), m_slots(kSlots) {
-    for (int s = 0; s < kSlots; ++s) {
-        m_free.push_back(s);
-    }
-    try {
-        m_thread = std::thread([this] { ReadAll(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: every file is left to the loader.
-        m_stop = true;
-    }
+    m_handoff.Start([this] { ReadAll(); });  // without a thread every file is left to the loader
 }
 
-FilesAhead::~FilesAhead() {
-    if (m_thread.joinable()) {
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_stop = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
-    }
-}
+FilesAhead::~FilesAhead() = default;
 
 FilesAhead::File FilesAhead::Next() {
-    if (!m_thread.joinable()) {
+    const std::optional<int> s = m_handoff.Started() ? m_handoff.Next() : std::nullopt;
+    if (!s) {
         File left;
         left.left = true;
         return left;
     }
-    std::unique_lock<std::mutex> lock(m_mutex);
-    if (m_taken >= 0) {
-        m_free.push_back(std::exchange(m_taken, -1));
-        m_changed.notify_all();
-    }
-    m_changed.wait(lock, [this] { return !m_ready.empty(); });
-    m_taken = m_ready.front();
-    m_ready.pop_front();
-    return m_slots[static_cast<size_t>(m_taken)].file;
+    return m_slots[static_cast<size_t>(*s)].file;
 }
 
 void FilesAhead::ReadAll() {
-    for (const std::string& path : m_paths) {
-        int s = 0;
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stop || !m_free.empty(); });
-            if (m_stop) {
-                return;
-            }
-            s = m_free.back();
-            m_free.pop_back();
+    for (size_t i = 0; i < m_paths.size(); ++i) {
+        const std::optional<int> s = m_handoff.Free();
+        if (!s) {
+            return;
         }
-        Slot& slot = m_slots[static_cast<size_t>(s)];
+        Slot& slot = m_slots[static_cast<size_t>(*s)];
         slot.Start();
         try {
-            slot.file.failure = m_source.ReadPieces(path, slot);
+            slot.file.failure = m_source.ReadPieces(m_paths[i], slot);
         } catch (const std::bad_alloc&) {
             slot.file.left = true;  // the loader meets the shortage itself and says so
         }
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_ready.push_back(s);
-        }
-        m_changed.notify_all();
+        m_handoff.Filled(*s, i + 1 == m_paths.size());
     }
 }
 

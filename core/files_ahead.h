@@ -5,17 +5,14 @@
 #ifndef CORE_FILES_AHEAD_H_
 #define CORE_FILES_AHEAD_H_
 
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "file_source.h"
+#include "slot_handoff.h"
 
 namespace core {
 
@@ -50,13 +47,7 @@ private:
     const FileSource& m_source;
     const std::vector<std::string>& m_paths;
     std::vector<Slot> m_slots;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<int> m_free;
-    std::deque<int> m_ready;
-    int m_taken = -1;
-    bool m_stop = false;
-    std::thread m_thread;
+    SlotHandoff m_handoff{kSlots};  // last: stops the reading before the above go
 };
 
 }  // namespace core
