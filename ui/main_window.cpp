@@ -595,6 +595,7 @@ bool MainWindow::openPlan(const QString& path) {
     }
     if (plan->files.empty()) {
         // A plan of choices alone applies to the files loaded now.
+        m_planCfrm = plan->cfrm;
         reapplyChoices(std::move(plan), kOpenPlanTitle);
         setPlanPath(path);
         return true;
@@ -615,6 +616,7 @@ bool MainWindow::openPlan(const QString& path) {
         return false;
     }
     completeLoad(std::move(loaded), result);
+    m_planCfrm = plan->cfrm;
     m_heldChoices.reset();
     m_heldAccount.clear();
     m_filesPage->reloadFromTables();
@@ -633,6 +635,7 @@ bool MainWindow::savePlan(const QString& path) {
         capture = core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
                                     m_poolsPage->ecsaText().toStdString());
         capture.plan.files = core::DescribeFiles(m_tables->lstSelectedFiles, Sha256Hasher());
+        capture.plan.cfrm = m_planCfrm;
     }
     QString error;
     if (!WritePlan(path, capture.plan, &error)) {

@@ -9,8 +9,10 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "plan.h"
@@ -181,6 +183,9 @@ private:
     bool m_unsavedChanges = false;
     QStringList m_startPaths;
     std::optional<core::Plan> m_heldChoices;  // captured before a reload, until it completes
+    // The policy inputs of the plan opened last, which this window does not use: written back
+    // unchanged when the plan is saved, as the batch sizer does.
+    std::map<std::string, std::string> m_planCfrm;
     core::PlanAccount m_heldAccount;
     core::LoadResult m_lastLoad;  // for the JSON export of the results
     int m_currentPage = kFilesPage;

@@ -12,6 +12,8 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -770,6 +772,17 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
              "The plan march.loomplan has unsaved changes. Save them?");
     QCOMPARE(m_chooser->planRequests, 1);
 
+    // Policy inputs another program put in the plan, which this window does not use.
+    QFile file(plan);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    root[QStringLiteral("cfrm")] =
+        QJsonObject{{QStringLiteral("group"), QStringLiteral("DSNDB0G")}};
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(root).toJson());
+    file.close();
+
     m_window.reset();
     start({}, {plan});
     QCOMPARE(m_window->findChild<QAbstractSpinBox*>(QStringLiteral("txtSharedDB2"))->text(), "2");
@@ -784,6 +797,12 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QCOMPARE(m_messages->questions.size(), 3);
     QCOMPARE(members->text(), "2");
     QVERIFY(!m_window->hasUnsavedChanges());
+
+    // Saved again, the plan keeps them.
+    bumpMembers();
+    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QJsonDocument::fromJson(file.readAll())["cfrm"]["group"].toString(), "DSNDB0G");
 }
 
 QTEST_MAIN(MainWindowTest)
