@@ -248,9 +248,10 @@ private:
 // Gathers the pieces of a file into one buffer of the size the file had when it was opened.
 class WholeFile : public FileReceiver {
 public:
-    void Opened(uint64_t size) override {
+    bool Opened(uint64_t size) override {
         m_bytes.reset(new char[size], std::default_delete<char[]>());
         m_size = size;
+        return true;
     }
     bool Piece(std::string_view bytes) override {
         if (bytes.size() > m_size - m_used) {
@@ -276,8 +277,9 @@ std::optional<FileErrorReason> FileSource::ReadPieces(const std::string& path,
     if (const auto failure = Read(path, contents)) {
         return failure;
     }
-    receiver.Opened(contents.size);
-    receiver.Piece(std::string_view(contents.data(), contents.size));
+    if (receiver.Opened(contents.size)) {
+        receiver.Piece(std::string_view(contents.data(), contents.size));
+    }
     return std::nullopt;
 }
 
@@ -328,7 +330,9 @@ std::optional<FileErrorReason> DiskFileSource::ReadPieces(const std::string& pat
         return FileErrorReason::kTooLarge;
     }
     const auto size = static_cast<size_t>(opened.st_size);
-    receiver.Opened(size);
+    if (!receiver.Opened(size)) {
+        return std::nullopt;
+    }
     Pieces pieces(file.get(), size, kPieceBytes);
     std::string_view piece;
     while (pieces.Next(piece)) {

@@ -47,7 +47,8 @@ class FileReceiver {
 public:
     virtual ~FileReceiver() = default;
     // The file is open and checked, and holds `size` bytes. Called once, before any piece.
-    virtual void Opened(uint64_t size) = 0;
+    // False declines the file: nothing of it is read.
+    virtual bool Opened(uint64_t size) = 0;
     // The next bytes of the file, valid only during the call. False stops the reading.
     virtual bool Piece(std::string_view bytes) = 0;
 };

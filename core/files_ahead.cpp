@@ -28,7 +28,7 @@ public:
         m_used = 0;
     }
 
-    void Opened(uint64_t size) override {
+    bool Opened(uint64_t size) override {
         file.size = size;
         file.left = size > kLargestAhead;
         if (!file.left && size > m_capacity) {
@@ -36,6 +36,7 @@ public:
             m_capacity = std::max<size_t>(static_cast<size_t>(size), size_t{1} << 20);
             m_data = static_cast<char*>(AllocatePrefaulted(m_capacity));
         }
+        return !file.left;
     }
 
     bool Piece(std::string_view bytes) override {

@@ -183,11 +183,12 @@ public:
 
     std::optional<LoadError> error;
 
-    void Opened(uint64_t size) override {
+    bool Opened(uint64_t size) override {
         m_size = size;
         m_load.m_report.FileOpened(m_fileNo, size);
         // The size passes through a single-precision progress maximum before it is added.
         m_load.m_result.totalBytes += static_cast<uint64_t>(static_cast<float>(size));
+        return true;
     }
 
     bool Piece(std::string_view bytes) override {

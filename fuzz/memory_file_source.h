@@ -47,7 +47,9 @@ public:
             return FileSource::ReadPieces(path, receiver);
         }
         const std::string& bytes = it->second;
-        receiver.Opened(bytes.size());
+        if (!receiver.Opened(bytes.size())) {
+            return std::nullopt;
+        }
         for (size_t at = 0; at < bytes.size(); at += pieceBytes) {
             // Each piece a copy of its own, so that a view kept past its piece shows under ASan.
             const std::string piece = bytes.substr(at, pieceBytes);

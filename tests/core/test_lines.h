@@ -91,7 +91,9 @@ public:
         if (pieceBytes == 0 || Read(path, whole)) {
             return FileSource::ReadPieces(path, receiver);
         }
-        receiver.Opened(whole.size);
+        if (!receiver.Opened(whole.size)) {
+            return std::nullopt;
+        }
         for (size_t at = 0; at < whole.size; at += pieceBytes) {
             const size_t n = std::min(pieceBytes, whole.size - at);
             if (!receiver.Piece(std::string_view(whole.data() + at, n))) {
