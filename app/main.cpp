@@ -7,12 +7,12 @@
 #include "main_window.h"
 #include "program_files.h"
 #include "title_window.h"
+#include "version.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Loomstead"));
     QApplication::setOrganizationName(QStringLiteral("Loomkeep"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QApplication::setApplicationVersion(QString::fromLatin1(core::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("loomstead"));
 
     QCommandLineParser parser;
@@ -24,6 +24,19 @@ int main(int argc, char* argv[]) {
         QStringLiteral("files"),
         QStringLiteral("Statistics files (.sta, .sim) to add, or a plan (.loomplan) to open."),
         QStringLiteral("[files...]"));
+    // --version and --help answer before any window system is asked for, so that they work
+    // on a machine without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    if (parser.parse(arguments) &&
+        (parser.isSet(QStringLiteral("version")) || parser.isSet(QStringLiteral("help")))) {
+        const QCoreApplication windowless(argc, argv);
+        parser.process(windowless);  // prints and ends the program
+    }
+
+    QApplication app(argc, argv);
     parser.process(app);
 
     ui::BoxMessageSink messages;

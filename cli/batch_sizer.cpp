@@ -25,6 +25,7 @@
 #include "sweep.h"
 #include "tables.h"
 #include "text.h"
+#include "version.h"
 
 namespace cli {
 namespace {
@@ -239,7 +240,7 @@ private:
         }
         source.membersText = m_members.toStdString();
         source.ecsaText = m_ecsa.toStdString();
-        source.version = LOOMSTEAD_VERSION;
+        source.version = core::kVersion;
         source.date = QDate::currentDate().toString(Qt::ISODate).toStdString();
         return DeliverCfrmPolicy(m_options.cfrm,
                                  core::MakeCfrmPolicy(sizing, source, m_options.cfrm.options),

@@ -9,6 +9,7 @@
 
 #include "encodings.h"
 #include "plan_options.h"
+#include "version.h"
 
 namespace cli {
 namespace {
@@ -131,7 +132,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (parser.isSet(version)) {
         parsed.action = ParsedCommandLine::Action::kShowVersion;
-        parsed.text = QStringLiteral("%1 %2\n").arg(kProgramName, LOOMSTEAD_VERSION);
+        parsed.text = QStringLiteral("%1 %2\n").arg(kProgramName, core::kVersion);
         return parsed;
     }
 

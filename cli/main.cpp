@@ -14,6 +14,7 @@
 #include "printable_report.h"
 #include "report_data.h"
 #include "sweep.h"
+#include "version.h"
 
 namespace {
 
@@ -33,7 +34,6 @@ bool WriteReport(const cli::PdfReportRun& run, const QString& path, QString* err
         run.sweep.empty() ? core::SweepMembers(run.tables, run.ecsaText.toStdString()) : run.sweep;
     report::ReportData data = report::BuildReportData(run.tables, run.sizing, run.warnings, sweep,
                                                       run.membersText, run.ecsaText);
-    report::ReadFileFacts(data.files);
     return report::WritePdf(data, path, error);
 }
 
@@ -60,7 +60,7 @@ int main(int argc, char* argv[]) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName("loomstead-cli");
-    QCoreApplication::setApplicationVersion(LOOMSTEAD_VERSION);
+    QCoreApplication::setApplicationVersion(core::kVersion);
     const cli::BatchOutput output = cli::RunCommandLine(arguments, core::DiskFileSource{});
     // Refusals and warnings first, so that a terminal shows them above the results.
     std::fwrite(output.err.data(), 1, output.err.size(), stderr);

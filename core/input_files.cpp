@@ -9,12 +9,20 @@ std::vector<InputFile> DescribeInputFiles(const CoreTables& tables) {
     const std::vector<size_t>& firstLines = tables.fileFirstLine;
     std::vector<InputFile> files;
     for (size_t fileNo = 0; fileNo < tables.lstSelectedFiles.size(); ++fileNo) {
-        InputFile file{tables.lstSelectedFiles[fileNo], {}, false};
+        InputFile file;
+        file.path = tables.lstSelectedFiles[fileNo];
+        if (fileNo < tables.fileBytes.size()) {
+            file.bytes = tables.fileBytes[fileNo];
+        }
+        if (fileNo < tables.fileRepeats.size()) {
+            file.repeats = tables.fileRepeats[fileNo];
+        }
         if (fileNo < firstLines.size()) {
             const size_t first = firstLines[fileNo];
             // The next file's first line, or the end of the store, bounds this file's lines.
             const size_t end =
                 fileNo + 1 < firstLines.size() ? firstLines[fileNo + 1] : tables.lstData.size();
+            file.lines = static_cast<int64_t>(end > first ? end - first : 0);
             if (first < end && first < tables.lstData.size()) {
                 file.storedLines = true;
                 file.collectionTime = std::string(
@@ -22,6 +30,11 @@ std::vector<InputFile> DescribeInputFiles(const CoreTables& tables) {
             }
         }
         files.push_back(std::move(file));
+    }
+    for (const PoolRow& row : tables.lvControl) {
+        if (row.FileNo >= 0 && static_cast<size_t>(row.FileNo) < files.size()) {
+            files[static_cast<size_t>(row.FileNo)].givesPools = true;
+        }
     }
     return files;
 }

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <new>
 #include <unordered_set>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -159,15 +161,19 @@ public:
 
     void StorePoolNames() { m_poolNames.Store(m_tables); }
 
+    // Fills fileRepeats: a file repeats an earlier one when both have the same size, the same
+    // header line and the same stored lines. Only files of equal size are compared, from what
+    // the load kept, so no file is read twice.
+    void FindRepeatedFiles();
+
 private:
     friend class FileRead;
 
     CoreTables& m_tables;
     LoadObserver& m_report;
     LoadResult& m_result;
-    int64_t m_lastObject = 0;            // line-store index + 1 of the last BPD line read
-    std::optional<size_t> m_currentRow;  // carries over from one file to the next
     PoolNameCollector m_poolNames;
+    std::vector<size_t> m_headerDigests;  // per file reached, a hash of its header line
 };
 
 // One file of a load as its pieces come: splits them into lines ending at CR, CR LF or a lone
@@ -185,6 +191,7 @@ public:
 
     bool Opened(uint64_t size) override {
         m_size = size;
+        m_tables.fileBytes.push_back(size);
         m_load.m_report.FileOpened(m_fileNo, size);
         // The size passes through a single-precision progress maximum before it is added.
         m_load.m_result.totalBytes += static_cast<uint64_t>(static_cast<float>(size));
@@ -247,9 +254,11 @@ public:
             return;
         }
         m_load.m_report.Progress(m_charactersRead);
-        // The last pool row read so far ends at the last line of this file, whatever its kind.
-        if (m_load.m_currentRow && !m_tables.lstData.empty()) {
-            m_tables.lvControl[*m_load.m_currentRow].EndObjectIndex =
+        // The file's last pool row ends at the file's last line, whatever its kind. A row of an
+        // earlier file never reaches into this one: an object line belongs to the pool of the
+        // nearest BPS line above it in the same file.
+        if (m_currentRow && !m_tables.lstData.empty()) {
+            m_tables.lvControl[*m_currentRow].EndObjectIndex =
                 static_cast<int32_t>(m_tables.lstData.size() - 1);
         }
     }
@@ -301,6 +310,7 @@ private:
         if (m_lineNo == 1) {
             m_tables.fileFirstLine.push_back(m_tables.lstData.size());
             m_tables.fileHeaderAccepted.push_back(CheckHeaderLine(line));
+            m_load.m_headerDigests.push_back(std::hash<std::string_view>{}(line));
             if (!m_tables.fileHeaderAccepted.back()) {
                 m_load.m_result.headerWarnings.push_back(m_path);
                 m_load.m_report.HeaderWarning(m_fileNo, m_path);
@@ -312,7 +322,11 @@ private:
             return Fail(FileErrorReason::kTooLarge);
         }
         const RecordKind kind = ClassifyRecord(line);
-        if (kind == RecordKind::kBpd && line.size() > static_cast<size_t>(kObjectHeadColumns)) {
+        // The file's first stored line is its lead record, whose collection time lies past the
+        // columns an object line keeps: it stays whole whatever its kind.
+        const bool lead = lstData.size() == m_tables.fileFirstLine.back();
+        if (kind == RecordKind::kBpd && !lead &&
+            line.size() > static_cast<size_t>(kObjectHeadColumns)) {
             const auto tailAt = static_cast<size_t>(kObjectTail.start - 1);
             const std::string_view tail =
                 tailAt < line.size() ? line.substr(tailAt, static_cast<size_t>(kObjectTail.length))
@@ -330,9 +344,9 @@ private:
             m_rangeOpen = true;
             if (m_objectSeen) {
                 m_objectSeen = false;
-                if (m_load.m_currentRow) {
-                    m_tables.lvControl[*m_load.m_currentRow].EndObjectIndex =
-                        static_cast<int32_t>(m_load.m_lastObject - 1);
+                if (m_currentRow) {
+                    m_tables.lvControl[*m_currentRow].EndObjectIndex =
+                        static_cast<int32_t>(m_lastObject - 1);
                 }
             }
             const std::string_view pool = Trim(ExtractField(line, BPSLayout, bps_field::kPoolName));
@@ -352,13 +366,13 @@ private:
             row.CacheAll = false;
             row.bpsLineIndex = index;
             m_tables.lvControl.push_back(std::move(row));
-            m_load.m_currentRow = m_tables.lvControl.size() - 1;
+            m_currentRow = m_tables.lvControl.size() - 1;
         } else if (kind == RecordKind::kBpd) {
             m_objectSeen = true;
-            m_load.m_lastObject = static_cast<int64_t>(lstData.size());
+            m_lastObject = static_cast<int64_t>(lstData.size());
             if (m_rangeOpen) {
                 m_rangeOpen = false;
-                m_tables.lvControl[*m_load.m_currentRow].StartObjectIndex = index;
+                m_tables.lvControl[*m_currentRow].StartObjectIndex = index;
             }
         }
         m_charactersRead += line.size();
@@ -384,6 +398,8 @@ private:
     bool m_afterCr = false;  // the last piece ended in CR: a LF opening the next one belongs to it
     bool m_rangeOpen = false;
     bool m_objectSeen = false;
+    int64_t m_lastObject = 0;            // line-store index + 1 of the last BPD line read
+    std::optional<size_t> m_currentRow;  // the last pool row created in this file
     std::unordered_set<std::string_view> m_rowKeys;
     uint64_t m_charactersRead = 0;
     uint64_t m_nextProgress = kProgressStep;
@@ -417,6 +433,71 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source,
     return file.error;
 }
 
+void Load::FindRepeatedFiles() {
+    const std::vector<size_t>& first = m_tables.fileFirstLine;
+    const size_t files =
+        std::min({first.size(), m_tables.fileBytes.size(), m_headerDigests.size()});
+    m_tables.fileRepeats.assign(files, std::nullopt);
+    const auto linesOf = [&](size_t fileNo) {
+        const size_t end = fileNo + 1 < first.size() ? first[fileNo + 1] : m_tables.lstData.size();
+        return std::pair{first[fileNo], end};
+    };
+    // Files of equal size next to each other, in list order within a size.
+    std::vector<size_t> order(files);
+    for (size_t f = 0; f < files; ++f) {
+        order[f] = f;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return m_tables.fileBytes[a] < m_tables.fileBytes[b];
+    });
+    std::vector<std::pair<size_t, size_t>> digests;  // (digest of the stored lines, FileNo)
+    for (size_t i = 0; i < files;) {
+        size_t j = i + 1;
+        while (j < files && m_tables.fileBytes[order[j]] == m_tables.fileBytes[order[i]]) {
+            ++j;
+        }
+        if (j - i > 1) {
+            digests.clear();
+            for (size_t k = i; k < j; ++k) {
+                const size_t fileNo = order[k];
+                const auto [begin, end] = linesOf(fileNo);
+                size_t digest = m_headerDigests[fileNo] ^ (end - begin);
+                for (size_t line = begin; line < end; ++line) {
+                    digest = digest * 1099511628211u ^
+                             std::hash<std::string_view>{}(m_tables.lstData[line].stored);
+                }
+                digests.emplace_back(digest, fileNo);
+            }
+            std::sort(digests.begin(), digests.end());
+            size_t sameDigestFrom = 0;
+            for (size_t a = 0; a < digests.size(); ++a) {
+                if (digests[a].first != digests[sameDigestFrom].first) {
+                    sameDigestFrom = a;
+                }
+                const size_t fileNo = digests[a].second;
+                for (size_t b = sameDigestFrom; b < a && !m_tables.fileRepeats[fileNo]; ++b) {
+                    const size_t earlier = digests[b].second;
+                    if (m_tables.fileRepeats[earlier] ||
+                        m_headerDigests[earlier] != m_headerDigests[fileNo]) {
+                        continue;
+                    }
+                    const auto [from, to] = linesOf(fileNo);
+                    const auto [earlierFrom, earlierTo] = linesOf(earlier);
+                    bool same = to - from == earlierTo - earlierFrom;
+                    for (size_t n = 0; same && from + n < to; ++n) {
+                        same = m_tables.lstData[from + n].stored ==
+                               m_tables.lstData[earlierFrom + n].stored;
+                    }
+                    if (same) {
+                        m_tables.fileRepeats[fileNo] = earlier;
+                    }
+                }
+            }
+        }
+        i = j;
+    }
+}
+
 }  // namespace
 
 LoadResult LoadDataFiles(CoreTables& tables, const FileSource& source, LoadObserver* observer) {
@@ -444,6 +525,7 @@ LoadResult LoadDataFiles(CoreTables& tables, const FileSource& source, LoadObser
     }
     load.StorePoolNames();
     if (!result.error) {
+        load.FindRepeatedFiles();
         tables.FilesChanged = false;
         result.dataSizeText = DataSizeText(result.totalBytes);
     }

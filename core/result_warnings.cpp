@@ -5,7 +5,6 @@
 
 #include "group_buffer_pools.h"
 #include "input_files.h"
-#include "input_files.h"
 #include "numbers.h"
 #include "pool_rows.h"
 #include "record_layouts.h"
@@ -36,11 +35,31 @@ void CheckFiles(const CoreTables& tables, std::vector<Warning>& out) {
                                "read all the same."});
         }
     }
+    const std::vector<InputFile> files = DescribeInputFiles(tables);
+    for (size_t i = 0; i < files.size(); ++i) {
+        const InputFile& file = files[i];
+        if (file.repeats) {
+            const std::string& earlier = files[*file.repeats].path;
+            // Two copies of one name in different folders are told apart by their paths.
+            const bool sameName = FileNameOf(earlier) == FileNameOf(file.path);
+            const std::string copy = sameName ? file.path : FileOf(tables, static_cast<int64_t>(i));
+            const std::string original = sameName ? earlier : FileOf(tables, *file.repeats);
+            out.push_back({"duplicate_file",
+                           copy + " repeats " + original +
+                               " (the same size, header and records), so its pools and objects are "
+                               "counted again."});
+        }
+        if (file.bytes && !file.givesPools) {
+            out.push_back({"file_without_pools", FileOf(tables, static_cast<int64_t>(i)) +
+                                                     " has no BPS line; none of its " +
+                                                     std::to_string(file.lines) +
+                                                     " lines counts."});
+        }
+    }
     // Each file's collection time from its own lead record, its first stored line.
     std::string times;
     bool differ = false;
     std::string first;
-    const std::vector<InputFile> files = DescribeInputFiles(tables);
     for (size_t i = 0; i < files.size(); ++i) {
         if (!files[i].storedLines) {
             continue;

@@ -14,10 +14,11 @@ namespace core {
 class CoreTables;
 struct SizingResult;
 
-// The warnings of one run, in this order: per file not_a_statistics_header, then
-// mixed_collection_times; per shared pool pool_without_gbp_name or page_size_not_4k, then per
-// pool row pool_name_case_differs or pool_statistics_zero; ratio_not_computable; lock_at_ceiling.
-// `result` is RunSizing of the same tables and texts; the tables' file fields come from the load.
+// The warnings of one run, in this order: per file not_a_statistics_header, then per file
+// duplicate_file and file_without_pools, then mixed_collection_times; per shared pool
+// pool_without_gbp_name or page_size_not_4k, then per pool row pool_name_case_differs or
+// pool_statistics_zero; ratio_not_computable; lock_at_ceiling. `result` is RunSizing of the same
+// tables and texts; the tables' file fields come from the load.
 [[nodiscard]] std::vector<Warning> CheckResultWarnings(const CoreTables& tables,
                                                        const SizingResult& result,
                                                        std::string_view membersText,

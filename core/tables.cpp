@@ -33,6 +33,8 @@ void CoreTables::ClearLines() {
     workFileLinesBefore.shrink_to_fit();
     fileFirstLine.clear();
     fileHeaderAccepted.clear();
+    fileBytes.clear();
+    fileRepeats.clear();
     m_text.Clear();
 }
 

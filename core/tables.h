@@ -105,6 +105,11 @@ public:
     // whether its header line passed CheckHeaderLine. Filled by LoadDataFiles.
     std::vector<size_t> fileFirstLine;
     std::vector<bool> fileHeaderAccepted;
+    // Per file of the last load, in lstSelectedFiles order, as far as the load reached: its size
+    // in bytes as opened, and, for a file whose bytes repeat an earlier file of the list (a copy
+    // under another name), the FileNo of the first such file. Filled by LoadDataFiles.
+    std::vector<uint64_t> fileBytes;
+    std::vector<std::optional<size_t>> fileRepeats;
 
     // Appends a line, kept whole, whose text is copied into storage owned by the tables.
     void AppendLine(std::string_view text, int32_t itemData = 0);

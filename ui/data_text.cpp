@@ -1,17 +1,9 @@
 #include "data_text.h"
 
-#include <QStringDecoder>
+#include "text.h"
 
 namespace ui {
 
-QString DataText(std::string_view text) {
-    const QByteArrayView bytes(text.data(), static_cast<qsizetype>(text.size()));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        return decoded;
-    }
-    return QString::fromLatin1(bytes);
-}
+QString DataText(std::string_view text) { return QString::fromStdString(core::Latin1ToUtf8(text)); }
 
 }  // namespace ui

@@ -59,6 +59,7 @@
 #include "sizing.h"
 #include "tables.h"
 #include "typed_number_box.h"
+#include "version.h"
 #include "what_if_page.h"
 
 namespace ui {
@@ -856,8 +857,9 @@ void MainWindow::runSizing() {
     const std::string members = m_poolsPage->membersText().toStdString();
     const std::string ecsa = m_poolsPage->ecsaText().toStdString();
     const core::SizingResult result = core::RunSizing(*m_tables, members, ecsa, &progress);
-    m_resultsPage->showResult(result, core::CheckResultWarnings(*m_tables, result, members, ecsa),
-                              {m_poolsPage->membersText(), m_poolsPage->ecsaText(), m_lastLoad});
+    m_resultsPage->showResult(
+        result, core::CheckResultWarnings(*m_tables, result, members, ecsa),
+        {m_poolsPage->membersText(), m_poolsPage->ecsaText(), m_lastLoad, m_poolsPage->refusals()});
     statusBar()->clearMessage();
 
     m_lastSizing = std::make_unique<core::SizingResult>(result);
@@ -868,7 +870,7 @@ void MainWindow::runSizing() {
     }
     m_lastSource->membersText = m_poolsPage->membersText().toStdString();
     m_lastSource->ecsaText = m_poolsPage->ecsaText().toStdString();
-    m_lastSource->version = QCoreApplication::applicationVersion().toStdString();
+    m_lastSource->version = core::kVersion;
     m_lastSource->date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     m_cfrmAction->setEnabled(true);
 }

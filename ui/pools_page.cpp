@@ -242,6 +242,7 @@ void PoolsPage::resizeEvent(QResizeEvent* event) {
 }
 
 void PoolsPage::reloadFromTables() {
+    m_refusals.clear();
     m_poolsModel->reload();
     m_sharedPoolsModel->reload();
 }
@@ -329,6 +330,11 @@ void PoolsPage::shareAllPools() {
 }
 
 void PoolsPage::showRefusal(const core::ShareRefusal& refusal) {
+    if (std::none_of(m_refusals.begin(), m_refusals.end(), [&](const core::ShareRefusal& earlier) {
+            return earlier.pool == refusal.pool;
+        })) {
+        m_refusals.push_back(refusal);
+    }
     m_messages.showMessage(MessageIcon::kInformation,
                            QString::fromLatin1(core::kRefusalTitle.data(),
                                                static_cast<qsizetype>(core::kRefusalTitle.size())),

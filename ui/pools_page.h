@@ -8,6 +8,9 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <vector>
+
+#include "pool_sharing.h"
 
 class QAbstractItemView;
 class QDrag;
@@ -20,7 +23,6 @@ class QTreeView;
 
 namespace core {
 class CoreTables;
-struct ShareRefusal;
 }  // namespace core
 
 namespace ui {
@@ -55,6 +57,10 @@ public:
     void setNumberTexts(const QString& members, const QString& ecsa);
 
     QTreeView* sharedPoolsView() const;  // lvSharedPools, whose column widths are kept
+
+    // The pools the sharing rule refused since the last reload, once each, in the order first
+    // refused: what the batch sizer lists as refused for the same choices.
+    const std::vector<core::ShareRefusal>& refusals() const { return m_refusals; }
 
     // Runs a drag that has been set up; by default QDrag::exec, which blocks until the drop and
     // then deletes the drag. Tests replace it to see that a drag starts without blocking; a
@@ -98,6 +104,7 @@ private:
     core::CoreTables& m_tables;
     MessageSink& m_messages;
     QString m_clipPath;
+    std::vector<core::ShareRefusal> m_refusals;
     PoolNamesModel* m_poolsModel;
     SharedPoolsModel* m_sharedPoolsModel;
     QListView* m_poolsList;

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include "data_text.h"
 #include "loader.h"
 #include "pool_sharing.h"
 #include "printable_report.h"
@@ -33,10 +34,8 @@ bool WriteWhole(const QString& path, const std::string& bytes, QString* error) {
 report::ReportData MakeReportData(const ResultsRun& run) {
     const std::vector<core::SweepPoint> sweep =
         core::SweepMembers(run.tables, run.ecsaText.toStdString());
-    report::ReportData data = report::BuildReportData(run.tables, run.sizing, run.warnings, sweep,
-                                                      run.membersText, run.ecsaText);
-    report::ReadFileFacts(data.files);
-    return data;
+    return report::BuildReportData(run.tables, run.sizing, run.warnings, sweep, run.membersText,
+                                   run.ecsaText);
 }
 
 bool ExportResults(const ResultsRun& run, const QString& path, QString* error) {
@@ -45,9 +44,8 @@ bool ExportResults(const ResultsRun& run, const QString& path, QString* error) {
         return report::WritePdf(MakeReportData(run), path, error);
     }
     if (suffix == QLatin1String("json")) {
-        const std::vector<core::ShareRefusal> noRefusals;
         return WriteWhole(
-            path, cli::SizingJson(run.sizing, {run.tables, run.load, noRefusals, &run.warnings}),
+            path, cli::SizingJson(run.sizing, {run.tables, run.load, run.refusals, &run.warnings}),
             error);
     }
     if (suffix == QLatin1String("csv")) {
@@ -63,8 +61,7 @@ QString ResultsTsv(const core::SizingResult& sizing) {
     for (const core::PoolResult& pool : sizing.pools) {
         // A tab or line break inside a name would shift the cells; the files allow neither in a
         // pool name, but a blank stands in for one all the same.
-        QString name =
-            QString::fromLatin1(pool.pool.data(), static_cast<qsizetype>(pool.pool.size()));
+        QString name = DataText(pool.pool);
         name.replace(QRegularExpression(QStringLiteral("[\t\r\n]")), QStringLiteral(" "));
         text += row({name, QString::number(pool.shared), QString::number(pool.cacheAll),
                      QString::number(pool.vpSize), QString::number(pool.hpSize),

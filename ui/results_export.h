@@ -9,6 +9,7 @@
 namespace core {
 class CoreTables;
 struct LoadResult;
+struct ShareRefusal;
 struct SizingResult;
 struct Warning;
 }  // namespace core
@@ -30,12 +31,13 @@ struct ResultsRun {
     const core::SizingResult& sizing;
     const std::vector<core::Warning>& warnings;
     const core::LoadResult& load;  // the load the sizing read, for the JSON document
+    const std::vector<core::ShareRefusal>& refusals;  // pools the sharing rule refused
     QString membersText;
     QString ecsaText;
 };
 
 // The printable report of the run, with the growth chart for 1 to 8 members and the files'
-// sizes and collection times read from disk.
+// sizes and collection times as the load found them.
 report::ReportData MakeReportData(const ResultsRun& run);
 
 // Writes the run to `path` as CSV, JSON or PDF by its extension (letter case ignored), whole or

@@ -59,7 +59,8 @@ std::array<QLabel*, N> AddValueFrame(QGroupBox* frame, const std::array<Caption,
         auto* caption = new QLabel(QString::fromLatin1(captions[i].text), frame);
         auto* value = new QLabel(frame);
         value->setObjectName(valueNamePrefix + QString::number(i));
-        value->setAccessibleName(caption->text());
+        // A screen reader says the caption, as the value's label, and then the value itself.
+        caption->setBuddy(value);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         value->setMinimumWidth(
             value->fontMetrics().horizontalAdvance(QStringLiteral("  00000000 Mb")));
@@ -75,6 +76,12 @@ std::array<QLabel*, N> AddValueFrame(QGroupBox* frame, const std::array<Caption,
         values[i] = value;
     }
     return values;
+}
+
+// The value as shown, and as assistive technology reads it: without the blanks that align it.
+void SetValueText(QLabel* value, const QString& text) {
+    value->setText(text);
+    value->setAccessibleName(text.trimmed());
 }
 
 QString WithThousands(int64_t value) {
@@ -278,10 +285,10 @@ void ResultsPage::showResult(const core::SizingResult& result,
                              const ResultsInputs& inputs) {
     clearResults();
     for (size_t i = 0; i < m_info.size(); ++i) {
-        m_info[i]->setText(DataText(result.lblInfo[i]));
+        SetValueText(m_info[i], DataText(result.lblInfo[i]));
     }
     for (size_t i = 0; i < m_recommendation.size(); ++i) {
-        m_recommendation[i]->setText(DataText(result.lblRecommendation[i]));
+        SetValueText(m_recommendation[i], DataText(result.lblRecommendation[i]));
     }
     m_model->setPools(result.pools);
 
@@ -338,7 +345,7 @@ void ResultsPage::exportResults() {
     {
         const BusyGuard busy;
         written = ExportResults({m_tables, *m_result, m_resultWarnings, m_inputs.load,
-                                 m_inputs.membersText, m_inputs.ecsaText},
+                                 m_inputs.refusals, m_inputs.membersText, m_inputs.ecsaText},
                                 *path, &error);
     }
     if (!written) {
@@ -358,10 +365,10 @@ void ResultsPage::printResults() {
     bool printed = false;
     {
         const BusyGuard busy;
-        printed =
-            report::Print(MakeReportData({m_tables, *m_result, m_resultWarnings, m_inputs.load,
-                                          m_inputs.membersText, m_inputs.ecsaText}),
-                          printer);
+        printed = report::Print(
+            MakeReportData({m_tables, *m_result, m_resultWarnings, m_inputs.load, m_inputs.refusals,
+                            m_inputs.membersText, m_inputs.ecsaText}),
+            printer);
     }
     if (!printed) {
         m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kPrintTitle),

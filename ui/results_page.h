@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "loader.h"
+#include "pool_sharing.h"
 #include "sizing.h"
 #include "warnings.h"
 
@@ -40,7 +41,8 @@ class SystemReportDialogs;
 struct ResultsInputs {
     QString membersText;
     QString ecsaText;
-    core::LoadResult load;  // the load whose tables were sized
+    core::LoadResult load;                     // the load whose tables were sized
+    std::vector<core::ShareRefusal> refusals;  // pools the sharing rule refused
 };
 
 class ResultsPage : public QWidget {

@@ -185,6 +185,22 @@ TEST_F(BatchSizerTest, SizingJsonWithShareAll) {
         R"("shared_db2":"2","total_memory_mb":50,"total_system_objects":6})");
 }
 
+TEST_F(BatchSizerTest, FilesLeadByAnObjectLineKeepTheirCollectionTimes) {
+    const auto member = [&](const char* name, const char* time) {
+        return WriteFile(name, {Put(BpdLine("DB1.TS1", 'T', "30000", "500"), 142, time),
+                                BpsLine("BP0", "1000", "0", "100", "1000"),
+                                BpdLine("DB1.TS2", 'T', "30000", "500")});
+    };
+    const QString a = member("a.sta", "08.00.00");
+    const CliRun one = RunCli({"--share-all", "--format", "json", a});
+    EXPECT_EQ(one.json()["collection_time"], "08.00.00");
+    const CliRun two = RunCli({"--share-all", "--format", "json", a, member("b.sim", "09.15.00")});
+    EXPECT_EQ(two.json()["collection_time"], "08.00.00");
+    EXPECT_EQ(Fields(two.json()["warnings"], "message"),
+              "The files hold different collection times (a.sta \"08.00.00\", b.sim "
+              "\"09.15.00\"); the results show the first file's.");
+}
+
 TEST_F(BatchSizerTest, ListJson) {
     const QString path = PoolsFile();
     const CliRun run =

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 
+#include "input_files.h"
 #include "tables.h"
 #include "test_lines.h"
 
@@ -22,6 +23,7 @@ using testing::BpsLine;
 using testing::Crlf;
 using testing::kHeader;
 using testing::MemoryFileSource;
+using testing::Put;
 using Texts = std::vector<std::string>;
 
 // Each pool row as "file pool start..end", "-" for a missing index.
@@ -82,9 +84,9 @@ TEST_F(LoaderTest, RangesFollowTheRecordsAcrossFiles) {
         {"the second file's indices continue; its BP1 line repeats the first's, no duplicate",
          {kTwoPools, Crlf({kHeader, BpsLine("BP1"), BpdLine("DB3.TS1")})},
          {"0 BP0 1..2", "0 BP1 4..6", "1 BP1 8..8"}},
-        {"a file without BPS moves the last row's end into it",
-         {kTwoPools, Crlf({kHeader, "OTHER", "OTHER"})},
-         {"0 BP0 1..2", "0 BP1 4..8"}},
+        {"a file without BPS is stored, but no row of another file reaches into it",
+         {kTwoPools, Crlf({kHeader, "OTHER", BpdLine("DB9.TS1")})},
+         {"0 BP0 1..2", "0 BP1 4..6"}},
         {"BPD lines before the first BPS belong to no row",
          {Crlf({kHeader, BpdLine("DB1.TS0"), BpsLine("BP0"), BpdLine("DB1.TS1")})},
          {"0 BP0 2..2"}},
@@ -99,10 +101,10 @@ TEST_F(LoaderTest, RangesFollowTheRecordsAcrossFiles) {
          {kTwoPools, kTwoPools + std::string(5'000'000, 'x'), kTwoPools},
          {"0 BP0 1..2", "0 BP1 4..6", "1 BP0 8..9", "1 BP1 11..14", "2 BP0 16..17",
           "2 BP1 19..21"}},
-        {"the current row carries over: leading BPD lines of the next file end it there",
+        {"BPD lines before a later file's first BPS belong to no row",
          {Crlf({kHeader, BpsLine("BP0"), BpdLine("A")}),
           Crlf({kHeader, BpdLine("B"), BpdLine("C"), BpsLine("BP1"), BpdLine("D")})},
-         {"0 BP0 1..3", "1 BP1 5..5"}},
+         {"0 BP0 1..1", "1 BP1 5..5"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -110,6 +112,41 @@ TEST_F(LoaderTest, RangesFollowTheRecordsAcrossFiles) {
         ASSERT_TRUE(Load(c.files).ok());
         EXPECT_EQ(Rows(tables), c.rows);
     }
+}
+
+TEST_F(LoaderTest, EachFilesLeadRecordStaysWholeWhateverItsKind) {
+    // A lead record that is an object line still carries the file's collection time.
+    const std::string leadA = Put(BpdLine("DB1.TS0"), 142, "12.34.56");
+    const std::string leadB = Put(BpdLine("DB2.TS0"), 142, "13.00.00");
+    const std::string longObject = BpdLine("DB1.TS1", 'T', "1", "2");
+    ASSERT_TRUE(Load({Crlf({kHeader, leadA, BpsLine("BP0"), longObject}),
+                      Crlf({kHeader, leadB, longObject})})
+                    .ok());
+    EXPECT_EQ(tables.lstData[0].stored, leadA);
+    EXPECT_EQ(tables.lstData[3].stored, leadB);
+    EXPECT_TRUE(tables.lstData[2].partial && tables.lstData[4].partial);
+    const std::vector<InputFile> files = DescribeInputFiles(tables);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].collectionTime, "12.34.56");
+    EXPECT_EQ(files[1].collectionTime, "13.00.00");
+    EXPECT_EQ(files[1].lines, 2);
+}
+
+TEST_F(LoaderTest, AFileThatRepeatsAnEarlierOneIsFound) {
+    std::string sameSizeOtherName = kTwoPools;
+    sameSizeOtherName.replace(sameSizeOtherName.find("DB2.TS2"), 7, "DB2.TS3");
+    std::string sameSizeOtherHeader = kTwoPools;
+    sameSizeOtherHeader.replace(sameSizeOtherHeader.find("TEST"), 4, "PROD");
+    const std::string shorter = Crlf({kHeader, BpsLine("BP0")});
+    ASSERT_TRUE(Load({kTwoPools, sameSizeOtherName, shorter, kTwoPools, sameSizeOtherHeader,
+                      sameSizeOtherName, kTwoPools})
+                    .ok());
+    std::vector<std::string> repeats;
+    for (const InputFile& file : DescribeInputFiles(tables)) {
+        repeats.push_back(file.repeats ? std::to_string(*file.repeats) : "-");
+    }
+    // Each copy names the first file it repeats; files of equal size that differ do not.
+    EXPECT_EQ(repeats, (Texts{"-", "-", "-", "0", "-", "1", "0"}));
 }
 
 TEST_F(LoaderTest, PoolNamesAreListedOnceInAlphabeticalOrder) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "loader.h"
 #include "sizing.h"
 #include "tables.h"
 #include "test_lines.h"
@@ -11,6 +12,9 @@ namespace {
 
 using testing::BpdLine;
 using testing::BpsLine;
+using testing::Crlf;
+using testing::kHeader;
+using testing::MemoryFileSource;
 using testing::Put;
 using testing::Row;
 
@@ -107,6 +111,38 @@ TEST(ResultWarningsTest, MessagesGiveTheFigures) {
                   "1024), while the total memory counts them as 4 KB pages.",
                   "The lock structure formula (members x ECSA / 2 x 1.1) asks for 88 Mb, more "
                   "than its ceiling of 64 Mb; 64 Mb is shown."}));
+}
+
+TEST(ResultWarningsTest, RepeatedFilesAndFilesWithoutPoolsAreSaid) {
+    const std::string lead = Put("LEAD", 142, "14.30.00");
+    const std::string member = Crlf({kHeader, lead, BpsLine("BP1", "1000", "0", "300", "1000"),
+                                     BpdLine("DB1.TS1", 'T', "500", "10")});
+    MemoryFileSource source;
+    CoreTables tables;
+    const std::pair<const char*, std::string> files[] = {
+        {"/data/db1a.sta", member},
+        {"/data/copy.sta", member},
+        {"/other/db1a.sta", member},
+        {"/data/notes.sta", Crlf({kHeader, lead, BpdLine("DB9.TS1")})},
+    };
+    for (const auto& [path, text] : files) {
+        source.Add(path, text);
+        AddSelectedFile(tables, path);
+    }
+    ASSERT_TRUE(LoadDataFiles(tables, source).ok());
+    tables.lstSharedPools = {"BP1"};
+    const SizingResult result = RunSizing(tables, "2", "4");
+    std::vector<std::string> said;
+    for (const Warning& w : CheckResultWarnings(tables, result, "2", "4")) {
+        said.push_back(w.code + ": " + w.message);
+    }
+    EXPECT_EQ(said, (std::vector<std::string>{
+                        "duplicate_file: copy.sta repeats db1a.sta (the same size, header and "
+                        "records), so its pools and objects are counted again.",
+                        "duplicate_file: /other/db1a.sta repeats /data/db1a.sta (the same size, "
+                        "header and records), so its pools and objects are counted again.",
+                        "file_without_pools: notes.sta has no BPS line; none of its 2 lines "
+                        "counts."}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "results_page.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -95,6 +96,7 @@ private slots:
     void exportWritesByExtensionOrFailsWhole_data();
     void exportWritesByExtensionOrFailsWhole();
     void modelCellsShowTextAndSortByValue();
+    void aPoolNameReadsTheSameOnThePageAndInEveryExport();
     void whatIfRowsEqualPlainRunsAndFollowTheChosenCount();
 
 private:
@@ -178,6 +180,17 @@ void ResultsPageTest::valuesStandBesideTheirCaptionsAndCopyAsTabSeparatedText() 
         QVERIFY2(label, expected.name);
         QCOMPARE(label->text(), expected.value);
         QCOMPARE(CaptionOf(*label), expected.caption);
+        // A screen reader reads the value itself, labelled by its caption.
+        QAccessibleInterface* spoken =
+            QAccessible::queryAccessibleInterface(const_cast<QLabel*>(label));
+        QVERIFY(spoken != nullptr);
+        QCOMPARE(spoken->text(QAccessible::Name), QString(expected.value).trimmed());
+        // Its labels: the caption, and the frame around it.
+        QStringList labels;
+        for (const auto& [label, relation] : spoken->relations(QAccessible::Label)) {
+            labels << label->text(QAccessible::Name);
+        }
+        QVERIFY2(labels.contains(expected.caption), qPrintable(labels.join(", ")));
     }
     QTest::mouseClick(m_page->findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
     QCOMPARE(QApplication::clipboard()->text(),
@@ -282,7 +295,7 @@ void ResultsPageTest::exportWritesByExtensionOrFailsWhole() {
     QFETCH(QString, name);
     QFETCH(QString, expected);
     loadSamples();
-    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}});
+    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}, {}});
     const QTemporaryDir dir;
     const QString path = dir.filePath(name);
     m_dialogs.exportPath = m_dialogs.printPath = path;
@@ -303,6 +316,44 @@ void ResultsPageTest::exportWritesByExtensionOrFailsWhole() {
         QSKIP("pdftotext (poppler-utils) is not installed");
     } else {
         QVERIFY(PdfText(path).contains(expected));
+    }
+}
+
+void ResultsPageTest::aPoolNameReadsTheSameOnThePageAndInEveryExport() {
+    // The bytes C3 A9 of a data file are two Latin-1 characters, as the batch sizer reads them.
+    const QTemporaryDir dir;
+    QFile data(dir.filePath("member.sta"));
+    QVERIFY(data.open(QIODevice::WriteOnly));
+    data.write("LOOMSTEAD STATISTICS ENV=TEST\r\n");
+    data.write(QByteArray("BPS") + QByteArray(17, ' ') + "BP\xC3\xA9   " + QByteArray(5, ' ') +
+               "      1000\r\n");
+    data.write(QByteArray("BPD") + QByteArray(25, ' ') + "TDB1.TS1\r\n");
+    data.close();
+    core::AddSelectedFile(m_tables, data.fileName().toStdString());
+    QVERIFY(core::LoadDataFiles(m_tables, core::DiskFileSource{}).ok());
+    core::CountWorkFileObjects(m_tables);
+    (void)core::ShareAllPools(m_tables);
+    core::RebuildSharedPoolList(m_tables);
+    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}, {}});
+    const QString name = QStringLiteral("BP\u00C3\u00A9");
+    QCOMPARE(column(0), QStringList{name});
+    QTest::mouseClick(m_page->findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
+    QVERIFY(QApplication::clipboard()->text().contains('\n' + name + '\t'));
+    for (const char* file : {"r.csv", "r.json", "r.pdf"}) {
+        m_dialogs.exportPath = dir.filePath(file);
+        QTest::mouseClick(m_page->findChild<QPushButton*>("cmdExport"), Qt::LeftButton);
+        QString text;
+        if (m_dialogs.exportPath.endsWith(".pdf")) {
+            if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+                continue;
+            }
+            text = PdfText(m_dialogs.exportPath);
+        } else {
+            QFile written(m_dialogs.exportPath);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            text = QString::fromUtf8(written.readAll());
+        }
+        QVERIFY2(text.contains(name) && !text.contains(QStringLiteral("BP\u00E9")), file);
     }
 }
 

@@ -5,18 +5,21 @@
 #include <QRegularExpression>
 
 #include "group_buffer_pools.h"
+#include "input_files.h"
 #include "record_layouts.h"
 #include "sizing.h"
 #include "sizing_calcs.h"
 #include "sweep.h"
 #include "tables.h"
+#include "text.h"
 #include "warnings.h"
 
 namespace report {
 namespace {
 
+// Text from the data files, read as Latin-1 as every output reads it.
 QString FromData(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromStdString(core::Latin1ToUtf8(text));
 }
 
 QStringList FromTrace(const core::Trace& trace) {
@@ -30,9 +33,6 @@ QStringList FromTrace(const core::Trace& trace) {
 
 // A step longer than this is cut in the report.
 constexpr qsizetype kLongestStep = 600;
-
-// Enough of a file to hold its header and lead record; a lead record is under 200 characters.
-constexpr qint64 kLeadBytes = 4096;
 
 }  // namespace
 
@@ -49,8 +49,10 @@ ReportData BuildReportData(const core::CoreTables& tables, const core::SizingRes
                            const QString& ecsaText) {
     ReportData data;
     data.created = QDateTime::currentDateTime();
-    for (const std::string& path : tables.lstSelectedFiles) {
-        data.files.push_back({QFile::decodeName(path.c_str()), -1, {}});
+    for (const core::InputFile& file : core::DescribeInputFiles(tables)) {
+        data.files.push_back({QFile::decodeName(file.path.c_str()),
+                              file.bytes ? static_cast<int64_t>(*file.bytes) : -1,
+                              FromData(file.collectionTime)});
     }
     data.membersText = membersText;
     data.ecsaText = ecsaText;
@@ -90,28 +92,6 @@ ReportData BuildReportData(const core::CoreTables& tables, const core::SizingRes
         data.growth.push_back(GrowthPointOf(point));
     }
     return data;
-}
-
-void ReadFileFacts(std::vector<ReportFile>& files) {
-    for (ReportFile& file : files) {
-        QFile in(file.path);
-        if (!in.open(QIODevice::ReadOnly)) {
-            continue;
-        }
-        file.sizeBytes = in.size();
-        const QByteArray head = in.read(kLeadBytes);
-        const QList<QByteArray> lines = head.split('\n');
-        if (lines.size() < 2) {
-            continue;
-        }
-        QByteArray lead = lines[1];
-        if (lead.endsWith('\r')) {
-            lead.chop(1);
-        }
-        file.collectionTime = QString::fromLatin1(
-            core::ExtractField(std::string_view(lead.constData(), static_cast<size_t>(lead.size())),
-                               core::LeadLayout, core::lead_field::kCollectionTime));
-    }
 }
 
 QStringList CondensePoolTrace(const QStringList& why) {

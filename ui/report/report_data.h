@@ -22,8 +22,8 @@ namespace report {
 
 struct ReportFile {
     QString path;
-    int64_t sizeBytes = -1;  // -1 when the file can no longer be read
-    QString collectionTime;  // columns 142-149 of the file's lead record; empty when unread
+    int64_t sizeBytes = -1;  // as the load opened it; -1 when the load did not reach it
+    QString collectionTime;  // columns 142-149 of the file's lead record; empty when none
 };
 
 // One of the five recommendations.
@@ -82,16 +82,12 @@ struct ReportData {
 // The growth point of one sweep point.
 GrowthPoint GrowthPointOf(const core::SweepPoint& point);
 
-// Everything but the files' sizes and collection times, which ReadFileFacts adds, and the
-// creation time, which is now. `sweep` may be empty.
+// The report of a run; the files' sizes and collection times are the load's, so that nothing is
+// read again. The creation time is now. `sweep` may be empty.
 ReportData BuildReportData(const core::CoreTables& tables, const core::SizingResult& sizing,
                            const std::vector<core::Warning>& warnings,
                            const std::vector<core::SweepPoint>& sweep, const QString& membersText,
                            const QString& ecsaText);
-
-// Fills in each file's size and the collection time of its lead record (its second line) from
-// the file system. A file that cannot be read keeps size -1 and an empty time.
-void ReadFileFacts(std::vector<ReportFile>& files);
 
 // A pool's trace as the report prints it: a pool with more than two rows (spread over many
 // files) keeps its first and last row's steps and says how many rows were left out; the closing
