@@ -117,8 +117,9 @@ ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
         label->setSizePolicy(policy);
         label->hide();
     }
-    m_poolObjectsCount->setAccessibleName(m_poolObjectsCaption->text());
-    m_sharedObjectsCount->setAccessibleName(m_sharedObjectsCaption->text());
+    // A count reads as its number, labelled by its caption, as the results page's values do.
+    m_poolObjectsCaption->setBuddy(m_poolObjectsCount);
+    m_sharedObjectsCaption->setBuddy(m_sharedObjectsCount);
     for (QLabel* count : {m_poolObjectsCount, m_sharedObjectsCount}) {
         count->setMinimumWidth(count->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
         count->setTextInteractionFlags(Qt::TextSelectableByMouse);

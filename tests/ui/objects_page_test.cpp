@@ -4,6 +4,7 @@
 #include "objects_page.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListView>
@@ -98,6 +99,14 @@ QString ObjectsPageTest::counts() const {
     }
     if (visible != 4) {
         return visible == 0 ? "hidden" : "partly shown";
+    }
+    // What a screen reader says must be what is shown.
+    for (const char* name : {"lblTPObjects", "lblTPSObjects"}) {
+        auto* count = m_page->findChild<QLabel*>(name);
+        if (QAccessible::queryAccessibleInterface(count)->text(QAccessible::Name) !=
+            count->text()) {
+            return "unreadable";
+        }
     }
     return label("lblTPObjects") + ' ' + label("lblTPSObjects");
 }
