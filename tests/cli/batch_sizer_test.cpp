@@ -713,12 +713,35 @@ TEST_F(BatchSizerTest, BrokenPolicyRulesWriteNothingAndExitTwo) {
         {kPolicy + QStringList{"--duplex", "some"}, "unknown --duplex"},
         {kPolicy + QStringList{"--growth", "2.5"}, "from 1.0 to 2.0"},
         {kPolicy + QStringList{"--cf-space", "CF09=5"}, "CF09 is not one"},
+        {kPolicy + QStringList{"--cf-space", "0.5"}, "at least 1 MB, not \"0.5\"."},
+        {kPolicy + QStringList{"--cf-space", "CF01=5,cf01=6"}, "CF01 is given twice"},
+        {kPolicy + QStringList{"--command-prefix", "-*/"}, "must not hold /* or */"},
+        // What was typed is quoted with its control characters escaped.
+        {{"--cfrm", "-", "--cf", "CF01", "--group", "A\x1B]0;t\x07"},
+         "The group name A\\x1B]0;T\\x07 may hold"},
+        {{"--cfrm", "-", "--group", "DSNDB0G", "--cf", "C\x1B"},
+         "The coupling facility name C\\x1B may hold"},
+        {kPolicy + QStringList{"--cf-space", "\x1B]0;t\x07"}, "not \"\\x1B]0;t\\x07\"."},
+        {kPolicy + QStringList{"--duplex", "\x1B"}, "unknown --duplex '\\x1B'"},
     };
     for (const auto& [arguments, reason] : cases) {
         const CliRun run = RunPolicy(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.contains(reason)) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains(QChar(0x1B))) << run.err.toStdString();
+    }
+    // A path that cannot be written is quoted escaped too.
+    const QString missing = m_dir.filePath("a\x1B/r.txt");
+    for (const QStringList& arguments :
+         {QStringList{"--output", missing},
+          QStringList{"--cfrm", missing, "--group", "DSNDB0G", "--cf", "CF01"}}) {
+        const CliRun run = RunPolicy(arguments);
+        EXPECT_EQ(run.exitCode, 3) << arguments[0].toStdString();
+        EXPECT_TRUE(run.errLines().constLast().startsWith("loomstead-cli: cannot write "));
+        EXPECT_TRUE(run.errLines().constLast().contains(m_dir.filePath("a\\x1B/r.txt")));
+        EXPECT_TRUE(run.errLines().constLast().endsWith(": No such file or directory"));
+        EXPECT_FALSE(run.err.contains(QChar(0x1B))) << run.err.toStdString();
     }
 }
 
