@@ -66,7 +66,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         "Exit status: 0 done (warnings included); 1 a data file could not be read; 2 the\n"
         "command line was refused: an unknown option, a pool or object the data do not offer,\n"
         "a blank pool name, a name with characters beyond Latin-1, or a typed number or a\n"
-        "result past the 64-bit range.");
+        "result past the 64-bit range, an output that names an input or another output; 3 an\n"
+        "output could not be written (the old file is kept). A refused run writes nothing.");
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption members(
