@@ -224,28 +224,7 @@ public:
             }
         }
         output.err = m_notes.toStdString();
-
-        // The policy to a file, or to standard output: alone there when the report goes there
-        // too, which is what --cfrm - asks for.
-        std::string standardOutput;
-        const bool reportToStandardOutput = IsStandardOutput(m_options.outputPath);
-        if (m_options.cfrm.asked() && !m_options.cfrm.toStandardOutput()) {
-            const QString path = m_options.cfrm.file;
-            files.push_back(
-                {path, policy, kExitCfrmNotWritten, [path](const core::WriteResult& written) {
-                     return QStringLiteral("cannot write %1: %2")
-                         .arg(TerminalText(path), TerminalBytes(written.reason));
-                 }});
-        } else if (m_options.cfrm.asked()) {
-            standardOutput = policy;
-        }
-        if (!reportToStandardOutput) {
-            files.push_back(ReportFile(std::move(output.out)));
-        } else if (!m_options.cfrm.toStandardOutput()) {
-            standardOutput = std::move(output.out);
-        }
-        output.out = std::move(standardOutput);
-        WritePendingFiles(files, output);
+        Deliver(output, std::move(policy), std::move(files));
         return output;
     }
 
@@ -272,6 +251,31 @@ private:
         source.version = LOOMSTEAD_VERSION;
         source.date = QDate::currentDate().toString(Qt::ISODate).toStdString();
         return core::MakeCfrmPolicy(sizing, source, m_options.cfrm.options);
+    }
+
+    // Sends `output.out` (the report) and `policy` (the --cfrm text) where the options say and
+    // writes `files` with them. The policy goes to a file, or to standard output, alone there
+    // when the report would go there too: that is what --cfrm - asks for.
+    void Deliver(BatchOutput& output, std::string policy, std::vector<PendingFile> files) const {
+        const CfrmRequest& cfrm = m_options.cfrm;
+        std::string standardOutput;
+        if (cfrm.asked() && !cfrm.toStandardOutput()) {
+            const QString path = cfrm.file;
+            files.push_back({path, std::move(policy), kExitCfrmNotWritten,
+                             [path](const core::WriteResult& written) {
+                                 return QStringLiteral("cannot write %1: %2")
+                                     .arg(TerminalText(path), TerminalBytes(written.reason));
+                             }});
+        } else if (cfrm.asked()) {
+            standardOutput = std::move(policy);
+        }
+        if (!IsStandardOutput(m_options.outputPath)) {
+            files.push_back(ReportFile(std::move(output.out)));
+        } else if (!cfrm.toStandardOutput()) {
+            standardOutput = std::move(output.out);
+        }
+        output.out = std::move(standardOutput);
+        WritePendingFiles(files, output);
     }
 
     // The printable report as PDF bytes into `output.out`, through the writer main installed;
