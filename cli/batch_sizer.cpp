@@ -1,7 +1,6 @@
 #include "batch_sizer.h"
 
 #include <QDate>
-#include <QSaveFile>
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -10,9 +9,11 @@
 #include "command_line.h"
 #include "encodings.h"
 #include "input_files.h"
+#include "io/write_file.h"
 #include "loader.h"
 #include "messages.h"
 #include "object_selection.h"
+#include "output_files.h"
 #include "pdf_report.h"
 #include "plan_options.h"
 #include "pool_rows.h"
@@ -123,6 +124,9 @@ public:
             return output;
         }
         // Before the load, so that a long load is not wasted on a run that will be refused.
+        if (auto reason = OutputPathProblem(m_options, m_plan.Files())) {
+            return UsageError(*reason);
+        }
         if (auto reason = TypedNumberOverflow(m_typed)) {
             return UsageError(*reason);
         }
@@ -165,18 +169,18 @@ public:
             return *failure;
         }
 
-        if (const std::optional<QString> reason = m_plan.Save(m_tables, m_members, m_ecsa)) {
-            BatchOutput output;
-            output.exitCode = kExitLoadFailed;
-            output.err =
-                (m_notes + QStringLiteral("loomstead-cli: %1\n").arg(*reason)).toStdString();
-            return output;
+        // Every output is made and checked first, and written only then: a refused run writes
+        // nothing.
+        std::vector<PendingFile> files;
+        if (std::optional<PendingFile> plan = m_plan.Save(m_tables, m_members, m_ecsa)) {
+            files.push_back(std::move(*plan));
         }
         m_notes += m_plan.AccountText();
         ReportTables report{m_tables, load, m_refusals};
         report.warnings = &m_warnings;
         report.plan = m_plan.Json();
         BatchOutput output;
+        std::string policy;  // the text for --cfrm
         const OutputFormat format = m_options.format;
         if (m_options.list) {
             if (format == OutputFormat::kCsv || format == OutputFormat::kPdf) {
@@ -201,22 +205,27 @@ public:
             report.sweep = &sweep;
             report.explain = m_options.explain;
             if (format == OutputFormat::kPdf) {
-                return WritePdf({m_tables, sizing, m_warnings, sweep, m_members, m_ecsa});
-            }
-            output.out = format == OutputFormat::kJson  ? SizingJson(sizing, report)
-                         : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
-                                                        : SizingText(sizing, report);
-            if (m_options.cfrm.asked()) {
-                const CfrmOutcome outcome = WritePolicy(sizing, output.out);
-                if (outcome.exitCode != kExitOk) {
-                    return {outcome.exitCode, {}, m_notes.toStdString() + outcome.err};
+                if (auto failure =
+                        DrawPdf({m_tables, sizing, m_warnings, sweep, m_members, m_ecsa}, output)) {
+                    return *failure;
                 }
+            } else {
+                output.out = format == OutputFormat::kJson  ? SizingJson(sizing, report)
+                             : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
+                                                            : SizingText(sizing, report);
+            }
+            if (m_options.cfrm.asked()) {
+                const core::CfrmPolicy made = MakePolicy(sizing);
+                const std::string refusal =
+                    AddCfrmPolicy(made, format == OutputFormat::kJson, output.out);
+                if (!refusal.empty()) {
+                    return {kExitUsage, {}, m_notes.toStdString() + refusal};
+                }
+                policy = made.text;
             }
         }
         output.err = m_notes.toStdString();
-        if (!m_options.outputPath.isEmpty()) {
-            WriteOutputFile(output);
-        }
+        Deliver(output, std::move(policy), std::move(files));
         return output;
     }
 
@@ -232,7 +241,7 @@ private:
         }
     }
 
-    CfrmOutcome WritePolicy(const core::SizingResult& sizing, std::string& out) const {
+    core::CfrmPolicy MakePolicy(const core::SizingResult& sizing) const {
         core::CfrmSource source;
         for (const core::InputFile& file : core::DescribeInputFiles(m_tables)) {
             source.files.push_back({TerminalBytes(file.path).toStdString(),
@@ -242,42 +251,63 @@ private:
         source.ecsaText = m_ecsa.toStdString();
         source.version = core::kVersion;
         source.date = QDate::currentDate().toString(Qt::ISODate).toStdString();
-        return DeliverCfrmPolicy(m_options.cfrm,
-                                 core::MakeCfrmPolicy(sizing, source, m_options.cfrm.options),
-                                 m_options.format == OutputFormat::kJson, out);
+        return core::MakeCfrmPolicy(sizing, source, m_options.cfrm.options);
     }
 
-    // The printable report into the --output file, through the writer main installed.
-    BatchOutput WritePdf(const PdfReportRun& run) const {
+    // Sends `output.out` (the report) and `policy` (the --cfrm text) where the options say and
+    // writes `files` with them. The policy goes to a file, or to standard output, alone there
+    // when the report would go there too: that is what --cfrm - asks for.
+    void Deliver(BatchOutput& output, std::string policy, std::vector<PendingFile> files) const {
+        const CfrmRequest& cfrm = m_options.cfrm;
+        std::string standardOutput;
+        if (cfrm.asked() && !cfrm.toStandardOutput()) {
+            const QString path = cfrm.file;
+            files.push_back({path, std::move(policy), kExitCfrmNotWritten,
+                             [path](const core::WriteResult& written) {
+                                 return QStringLiteral("cannot write %1: %2")
+                                     .arg(TerminalText(path), TerminalBytes(written.reason));
+                             }});
+        } else if (cfrm.asked()) {
+            standardOutput = std::move(policy);
+        }
+        if (!IsStandardOutput(m_options.outputPath)) {
+            files.push_back(ReportFile(std::move(output.out)));
+        } else if (!cfrm.toStandardOutput()) {
+            standardOutput = std::move(output.out);
+        }
+        output.out = std::move(standardOutput);
+        WritePendingFiles(files, output);
+    }
+
+    // The printable report as PDF bytes into `output.out`, through the writer main installed;
+    // the failed run when it cannot be drawn.
+    std::optional<BatchOutput> DrawPdf(const PdfReportRun& run, BatchOutput& output) const {
         const PdfReportWriter& writer = InstalledPdfReportWriter();
         if (!writer) {
             return UsageError(QString::fromLatin1(kPdfUnavailableText));
         }
-        BatchOutput output;
-        output.err = m_notes.toStdString();
-        QString error;
-        if (!writer(run, m_options.outputPath, &error)) {
-            output.exitCode = kExitWriteFailed;
-            output.err += QStringLiteral("loomstead-cli: %1\n").arg(error).toStdString();
+        QByteArray pdf;
+        if (!writer(run, &pdf)) {
+            BatchOutput failed{kExitWriteFailed, {}, m_notes.toStdString()};
+            failed.err +=
+                QStringLiteral("loomstead-cli: Cannot write %1: the PDF could not be drawn\n")
+                    .arg(TerminalText(m_options.outputPath))
+                    .toStdString();
+            return failed;
         }
-        return output;
+        output.out = pdf.toStdString();
+        return std::nullopt;
     }
 
-    // Moves `output.out` into the --output file, whole or not at all.
-    void WriteOutputFile(BatchOutput& output) const {
-        QSaveFile file(m_options.outputPath);
-        if (file.open(QIODevice::WriteOnly) &&
-            file.write(output.out.data(), static_cast<qint64>(output.out.size())) ==
-                static_cast<qint64>(output.out.size()) &&
-            file.commit()) {
-            output.out.clear();
-            return;
-        }
-        output.exitCode = kExitWriteFailed;
-        output.out.clear();
-        output.err += QStringLiteral("loomstead-cli: cannot write '%1': %2\n")
-                          .arg(m_options.outputPath, file.errorString())
-                          .toStdString();
+    // The --output file; its failure reads as each form's did before.
+    PendingFile ReportFile(std::string bytes) const {
+        const QString path = m_options.outputPath;
+        const bool pdf = m_options.format == OutputFormat::kPdf;
+        return {path, std::move(bytes), kExitWriteFailed,
+                [path, pdf](const core::WriteResult& written) {
+                    return QString(pdf ? "Cannot write %1: %2" : "cannot write '%1': %2")
+                        .arg(TerminalText(path), TerminalBytes(written.reason));
+                }};
     }
 
     void Refused(core::ShareRefusal refusal) {

@@ -17,7 +17,7 @@ struct Options;
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitLoadFailed = 1;
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitWriteFailed = 3;  // the --output file could not be written
+inline constexpr int kExitWriteFailed = 3;  // an output file could not be written
 
 struct BatchOutput {
     int exitCode = kExitOk;
@@ -30,8 +30,12 @@ struct BatchOutput {
 // --uncache-object; then size, unless --list. A refused pool is reported on `err` and is no
 // error. A load failure gives kExitLoadFailed; a pool or object key the tables do not offer
 // gives kExitUsage with a one-line reason. Data files are read through `source`. With an
-// output path, the output goes to that file instead of `out`; a file that cannot be written
-// gives kExitWriteFailed, a reason on `err`, and leaves any earlier file as it was.
+// output path other than "-", the output goes to that file instead of `out`; with --cfrm the
+// policy goes to its file, or to `out` ("-"), alone there when the report would go there too.
+// Outputs are written only after every check passed, each whole or not at all, --save-plan
+// first, then --cfrm, then --output; the first that cannot be written stops the run with
+// kExitWriteFailed (kExitLoadFailed for --save-plan) and a reason on `err`, leaving the old
+// file as it was. An output that names an input or another output gives kExitUsage at once.
 BatchOutput RunBatch(const Options& options, const core::FileSource& source);
 
 // Reads the command line (program name first) and runs it; --help and --version print to `out`.

@@ -5,8 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStringList>
+
+#include "encodings.h"
 
 namespace cli {
 namespace {
@@ -74,7 +75,7 @@ void AddCfrmOptions(QCommandLineParser& parser) {
     });
 }
 
-QString ReadCfrmOptions(const QCommandLineParser& parser, bool json, bool list,
+QString ReadCfrmOptions(const QCommandLineParser& parser, bool jsonOnStandardOutput, bool list,
                         CfrmRequest& request) {
     const QStringList policyOnly = {"group",          "cf",      "growth", "duplex", "no-autoalt",
                                     "command-prefix", "cf-space"};
@@ -87,16 +88,16 @@ QString ReadCfrmOptions(const QCommandLineParser& parser, bool json, bool list,
         return {};
     }
     request.file = parser.values("cfrm").constLast();
-    if (request.toStandardOutput() && json) {
+    if (request.toStandardOutput() && jsonOnStandardOutput) {
         return QStringLiteral("--cfrm - writes the policy alone: it cannot go with --format json");
     }
     if (list) {
         return QStringLiteral("--cfrm needs a sizing run: it cannot go with --list");
     }
     core::CfrmOptions& o = request.options;
-    o.groupName = parser.value("group").toStdString();
+    o.groupName = EncodeArgument(parser.value("group"));
     for (const QString& list : parser.values("cf")) {
-        for (std::string& name : core::SplitNameList(list.toStdString())) {
+        for (std::string& name : core::SplitNameList(EncodeArgument(list))) {
             o.facilities.push_back(std::move(name));
         }
     }
@@ -113,39 +114,27 @@ QString ReadCfrmOptions(const QCommandLineParser& parser, bool json, bool list,
     } else if (duplex == "none") {
         o.duplex = core::DuplexChoice::kNone;
     } else if (parser.isSet("duplex")) {
-        return QStringLiteral("unknown --duplex '%1': use gbp, all or none").arg(duplex);
+        return QStringLiteral("unknown --duplex '%1': use gbp, all or none")
+            .arg(TerminalText(duplex));
     }
     o.allowAutoAlter = !parser.isSet("no-autoalt");
     if (parser.isSet("command-prefix")) {
-        o.commandPrefix = parser.value("command-prefix").toStdString();
+        o.commandPrefix = EncodeArgument(parser.value("command-prefix"));
     }
     std::string problem = core::CfrmOptionsProblem(o);
     if (problem.empty()) {
         core::FreeSpaceParse free =
-            core::ParseFreeSpace(parser.value("cf-space").toStdString(), o.facilities);
+            core::ParseFreeSpace(EncodeArgument(parser.value("cf-space")), o.facilities);
         problem = free.problem;
         o.freeSpaceMb = std::move(free.freeSpaceMb);
     }
-    return QString::fromStdString(problem);
+    // The rules quote what was typed, which may hold control bytes.
+    return TerminalBytes(problem);
 }
 
-CfrmOutcome DeliverCfrmPolicy(const CfrmRequest& request, const core::CfrmPolicy& policy, bool json,
-                              std::string& out) {
+std::string AddCfrmPolicy(const core::CfrmPolicy& policy, bool json, std::string& out) {
     if (!policy.ok()) {
-        return {2, "loomstead-cli: " + policy.problem + "\n"};
-    }
-    if (request.toStandardOutput()) {
-        out = policy.text;
-        return {};
-    }
-    QSaveFile file(request.file);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(policy.text.data(), static_cast<qint64>(policy.text.size())) !=
-            static_cast<qint64>(policy.text.size()) ||
-        !file.commit()) {
-        return {kExitCfrmNotWritten, QStringLiteral("loomstead-cli: cannot write %1: %2\n")
-                                         .arg(request.file, file.errorString())
-                                         .toStdString()};
+        return ("loomstead-cli: " + TerminalBytes(policy.problem) + "\n").toStdString();
     }
     if (json) {
         QJsonObject sizing = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();

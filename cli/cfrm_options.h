@@ -31,20 +31,16 @@ struct CfrmRequest {
 void AddCfrmOptions(QCommandLineParser& parser);
 
 // Reads the options after a successful parse. Returns the one-line reason of a usage error, or
-// "" when the options are consistent (or absent). `json` and `list` are the other choices of
-// the command line, which the policy options must agree with.
-QString ReadCfrmOptions(const QCommandLineParser& parser, bool json, bool list,
+// "" when the options are consistent (or absent). `jsonOnStandardOutput` and `list` are the other
+// choices of the command line, which the policy options must agree with: the policy alone goes
+// to standard output, so JSON cannot go there with it.
+QString ReadCfrmOptions(const QCommandLineParser& parser, bool jsonOnStandardOutput, bool list,
                         CfrmRequest& request);
 
-struct CfrmOutcome {
-    int exitCode = 0;
-    std::string err;  // the reason when the exit code is not 0
-};
-
-// Writes the policy where the request says: the file (whole or not at all); for "-" the
-// text replaces `out`; with `json`, `out` (the sizing JSON) gains the "cfrm" section.
-CfrmOutcome DeliverCfrmPolicy(const CfrmRequest& request, const core::CfrmPolicy& policy, bool json,
-                              std::string& out);
+// Readies the policy for delivery: the one-line refusal (for standard error) when the policy
+// breaks a rule, else "" and, with `json`, `out` (the sizing JSON) gains the "cfrm" section.
+// The text itself, policy.text, goes where the request says.
+std::string AddCfrmPolicy(const core::CfrmPolicy& policy, bool json, std::string& out);
 
 }  // namespace cli
 

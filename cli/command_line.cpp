@@ -5,9 +5,11 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <optional>
+#include <string_view>
 #include <tuple>
 
 #include "encodings.h"
+#include "output_files.h"
 #include "plan_options.h"
 #include "version.h"
 
@@ -65,7 +67,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         "Exit status: 0 done (warnings included); 1 a data file could not be read; 2 the\n"
         "command line was refused: an unknown option, a pool or object the data do not offer,\n"
         "a blank pool name, a name with characters beyond Latin-1, or a typed number or a\n"
-        "result past the 64-bit range.");
+        "result past the 64-bit range, an output that names an input or another output; 3 an\n"
+        "output could not be written (the old file is kept). A refused run writes nothing.");
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption members(
@@ -101,7 +104,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         "sweep-members", "Also size for FROM to TO members (1-32, e.g. 1-8; N alone: 1-N).",
         "FROM-TO");
     const QCommandLineOption output(
-        "output", "Write the output to FILE, whole or not at all, instead of standard output.",
+        "output",
+        "Write the output to FILE, whole or not at all, instead of standard output (- for "
+        "standard output).",
         "FILE");
     parser.addOptions({members, ecsa, share, shareAll, cachePool, uncachePool, cacheObject,
                        uncacheObject, list, format, explain, sweep, output});
@@ -136,6 +141,17 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         return parsed;
     }
 
+    // An empty name is a slip (an unset shell variable, say), not a wish to drop the option.
+    for (const char* option : {"output", "cfrm", "plan", "save-plan"}) {
+        if (parser.isSet(option) && parser.value(option).isEmpty()) {
+            const bool standardOutput =
+                option == std::string_view("output") || option == std::string_view("cfrm");
+            return usageError(QStringLiteral("--%1 '': give a file name%2")
+                                  .arg(option, standardOutput
+                                                   ? QStringLiteral(", or - for standard output")
+                                                   : QString()));
+        }
+    }
     Options& o = parsed.options;
     o.files = parser.positionalArguments();
     ReadPlanOptions(parser, o);
@@ -205,10 +221,16 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     if (o.format == OutputFormat::kPdf && o.outputPath.isEmpty()) {
         return usageError("--format pdf needs --output FILE");
     }
-    if (const QString reason =
-            ReadCfrmOptions(parser, o.format == OutputFormat::kJson, o.list, o.cfrm);
+    const bool reportOnStandardOutput = IsStandardOutput(o.outputPath);
+    if (const QString reason = ReadCfrmOptions(
+            parser, reportOnStandardOutput && o.format == OutputFormat::kJson, o.list, o.cfrm);
         !reason.isEmpty()) {
         return usageError(reason);
+    }
+    // The policy alone replaces a text report on standard output; a PDF cannot be replaced so.
+    if (o.cfrm.toStandardOutput() && reportOnStandardOutput && o.format == OutputFormat::kPdf) {
+        return usageError(QStringLiteral(
+            "--cfrm - writes the policy alone: it cannot go with a PDF on standard output"));
     }
     return parsed;
 }

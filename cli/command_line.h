@@ -27,7 +27,7 @@ struct Options {
     bool explain = false;   // --explain: the traces in the text output
     int64_t sweepFrom = 0;  // --sweep-members FROM-TO, 1 <= FROM <= TO <= 32; 0: no sweep
     int64_t sweepTo = 0;
-    QString outputPath;  // --output FILE; empty: standard output
+    QString outputPath;         // --output FILE; empty or "-": standard output
     QString plan;               // --plan: applied after the load, before the other options
     QString savePlan;           // --save-plan: the plan of the run, written at its end
     bool membersGiven = false;  // --members was given, so a plan does not set it

@@ -1,15 +1,19 @@
 // loomstead-cli: the batch sizer. Everything but writing the output lives in the cli library.
 // Only a PDF starts the GUI machinery, on the offscreen platform: the report's chart needs it,
 // and every other output must run where no display and no GUI libraries' state exist.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "batch_sizer.h"
 #include "encodings.h"
 #include "file_source.h"
+#include "io/write_file.h"
 #include "pdf_report.h"
 #include "printable_report.h"
 #include "report_data.h"
@@ -28,13 +32,13 @@ void DropStartUpWarnings(QtMsgType type, const QMessageLogContext& context,
     }
 }
 
-bool WriteReport(const cli::PdfReportRun& run, const QString& path, QString* error) {
+bool DrawReport(const cli::PdfReportRun& run, QByteArray* pdf) {
     // The report's chart shows 1 to 8 members unless the command line chose a sweep.
     const std::vector<core::SweepPoint> sweep =
         run.sweep.empty() ? core::SweepMembers(run.tables, run.ecsaText.toStdString()) : run.sweep;
     report::ReportData data = report::BuildReportData(run.tables, run.sizing, run.warnings, sweep,
                                                       run.membersText, run.ecsaText);
-    return report::WritePdf(data, path, error);
+    return report::DrawPdf(data, pdf);
 }
 
 }  // namespace
@@ -48,14 +52,14 @@ int main(int argc, char* argv[]) {
     }
     std::unique_ptr<QCoreApplication> app;
     if (cli::AsksForPdf(arguments)) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
+        // Whatever the environment names: another platform needs a display a batch job may not
+        // have, and Qt aborts the program when the platform cannot start.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         // A chart is a graphics widget, so the report needs QApplication, not only QtGui.
         const QtMessageHandler previous = qInstallMessageHandler(DropStartUpWarnings);
         app = std::make_unique<QApplication>(argc, argv);
         qInstallMessageHandler(previous);
-        cli::SetPdfReportWriter(&WriteReport);
+        cli::SetPdfReportWriter(&DrawReport);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
@@ -65,6 +69,11 @@ int main(int argc, char* argv[]) {
     // Refusals and warnings first, so that a terminal shows them above the results.
     std::fwrite(output.err.data(), 1, output.err.size(), stderr);
     std::fflush(stderr);
-    std::fwrite(output.out.data(), 1, output.out.size(), stdout);
+    // Unbuffered and checked, so that a full disk under a redirection is no success.
+    if (const int error = core::WriteAll(STDOUT_FILENO, output.out); error != 0) {
+        std::fprintf(stderr, "loomstead-cli: cannot write standard output: %s\n",
+                     std::strerror(error));
+        return cli::kExitWriteFailed;
+    }
     return output.exitCode;
 }

@@ -4,6 +4,7 @@
 #ifndef CLI_PDF_REPORT_H_
 #define CLI_PDF_REPORT_H_
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -28,10 +29,9 @@ struct PdfReportRun {
     const QString& ecsaText;
 };
 
-// Writes the report at `path` whole or not at all; on failure false with *error a sentence
-// naming the path and the reason.
-using PdfReportWriter =
-    std::function<bool(const PdfReportRun& run, const QString& path, QString* error)>;
+// Draws the report as the bytes of a PDF file into *pdf, which the batch sizer then writes
+// whole; false when it cannot be drawn.
+using PdfReportWriter = std::function<bool(const PdfReportRun& run, QByteArray* pdf)>;
 
 // Installs the writer the batch sizer uses for PDF output; an empty one (the default) makes a
 // PDF request fail with kPdfUnavailableText.

@@ -7,12 +7,15 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 
+#include "batch_sizer.h"
 #include "command_line.h"
 #include "encodings.h"
+#include "io/write_file.h"
 #include "report.h"
 #include "tables.h"
 
@@ -113,8 +116,8 @@ void PlanStep::Apply(core::CoreTables& tables, QString& members, QString& ecsa) 
     }
 }
 
-std::optional<QString> PlanStep::Save(const core::CoreTables& tables, const QString& members,
-                                      const QString& ecsa) {
+std::optional<PendingFile> PlanStep::Save(const core::CoreTables& tables, const QString& members,
+                                          const QString& ecsa) {
     if (m_options.savePlan.isEmpty()) {
         return std::nullopt;
     }
@@ -123,13 +126,22 @@ std::optional<QString> PlanStep::Save(const core::CoreTables& tables, const QStr
     if (m_plan) {
         capture.plan.cfrm = m_plan->cfrm;  // other programs' inputs travel on unchanged
     }
-    if (const std::optional<std::string> error =
-            core::WritePlanFile(EncodeArgument(m_options.savePlan), capture.plan)) {
-        return QStringLiteral("cannot save the plan %1: %2")
-            .arg(TerminalText(m_options.savePlan), TerminalBytes(*error));
-    }
+    // Relative paths in the plan are relative to the folder it is saved in.
+    std::error_code ec;
+    const std::filesystem::path target =
+        std::filesystem::absolute(EncodeArgument(m_options.savePlan), ec);
+    const QString path = m_options.savePlan;
+    PendingFile file{path, core::WritePlanJson(capture.plan, target.parent_path().string()),
+                     kExitLoadFailed, [path](const core::WriteResult& written) {
+                         return QStringLiteral("cannot save the plan %1: %2")
+                             .arg(TerminalText(path),
+                                  written.error == EISDIR
+                                      ? QStringLiteral("it is a folder")
+                                      : QStringLiteral("it cannot be written (%1)")
+                                            .arg(TerminalBytes(written.reason)));
+                     }};
     Append(m_account, std::move(capture.account));
-    return std::nullopt;
+    return file;
 }
 
 QString PlanStep::AccountText() const {

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "output_files.h"
 #include "plan.h"
 
 class QCommandLineParser;
@@ -36,9 +37,10 @@ public:
     // Applies the plan to the loaded tables and gives the two texts the plan's values, unless
     // the command line set them.
     void Apply(core::CoreTables& tables, QString& members, QString& ecsa);
-    // Writes --save-plan, if given, from the tables as they now stand. On failure the reason.
-    [[nodiscard]] std::optional<QString> Save(const core::CoreTables& tables,
-                                              const QString& members, const QString& ecsa);
+    // The --save-plan file, if asked, from the tables as they now stand, for the run to write
+    // at its end (a failure exits with kExitLoadFailed); its account joins this step's.
+    [[nodiscard]] std::optional<PendingFile> Save(const core::CoreTables& tables,
+                                                  const QString& members, const QString& ecsa);
 
     // One line per item of the account, for standard error.
     QString AccountText() const;

@@ -286,6 +286,11 @@ std::string CommandPrefixProblem(std::string_view prefix) {
         !std::all_of(prefix.begin(), prefix.end(), [](char c) { return c > ' ' && c < 127; })) {
         return "The command prefix must be 1 to 8 characters, no blanks.";
     }
+    // The commands are written inside comments, which these would open or close.
+    if (prefix.find("/*") != std::string_view::npos ||
+        prefix.find("*/") != std::string_view::npos) {
+        return "The command prefix must not hold /* or */.";
+    }
     return {};
 }
 
@@ -307,6 +312,9 @@ std::string CfrmOptionsProblem(const CfrmOptions& options) {
     for (const std::optional<double>& free : options.freeSpaceMb) {
         if (free && !(*free > 0 && std::isfinite(*free))) {
             return "The free space must be a positive number of MB.";
+        }
+        if (free && *free < 1) {
+            return "The free space must be at least 1 MB.";
         }
     }
     return {};
@@ -357,6 +365,12 @@ FreeSpaceParse ParseFreeSpace(std::string_view text, const std::vector<std::stri
                             std::string(Trim(piece)) + "\".";
             return std::nullopt;
         }
+        // A facility has whole MB of storage; less than one is a slip of the unit.
+        if (*mb < 1) {
+            parse.problem =
+                "The free space must be at least 1 MB, not \"" + std::string(Trim(piece)) + "\".";
+            return std::nullopt;
+        }
         return mb;
     };
     if (text.find('=') == std::string_view::npos) {
@@ -379,10 +393,13 @@ FreeSpaceParse ParseFreeSpace(std::string_view text, const std::vector<std::stri
         }
         const auto it = std::find_if(facilities.begin(), facilities.end(),
                                      [&](const std::string& f) { return Upper(f) == name; });
+        const size_t index = static_cast<size_t>(it - facilities.begin());
         if (it == facilities.end()) {
             parse.problem = name + " is not one of the coupling facilities.";
+        } else if (parse.freeSpaceMb[index]) {
+            parse.problem = name + " is given twice in the free space.";
         } else if (const std::optional<double> mb = number(piece.substr(equals + 1))) {
-            parse.freeSpaceMb[static_cast<size_t>(it - facilities.begin())] = mb;
+            parse.freeSpaceMb[index] = mb;
         }
     }
     if (!parse.problem.empty()) {

@@ -43,11 +43,12 @@ struct CfrmOptions {
     // ALLOWAUTOALT(YES) with MINSIZE = INITSIZE on the GBPs. Default: true.
     bool allowAutoAlter = true;
 
-    // Put before each Db2 command: 1 to 8 printable characters, no blanks. Default: "-".
+    // Put before each Db2 command: 1 to 8 printable characters, no blanks, neither "/*" nor
+    // "*/". Default: "-".
     std::string commandPrefix = "-";
 
     // Free space of each facility in MB, in the order of `facilities` (missing or nullopt
-    // entries: not given). Each given figure must be positive. Default: none given.
+    // entries: not given). Each given figure must be at least 1. Default: none given.
     std::vector<std::optional<double>> freeSpaceMb;
 };
 
@@ -121,8 +122,8 @@ std::string GroupNameProblem(std::string_view name);
 std::string FacilityNamesProblem(const std::vector<std::string>& names);
 std::string GrowthFactorProblem(double factor);
 std::string CommandPrefixProblem(std::string_view prefix);
-// Every rule above plus: duplexing chosen explicitly with one facility, free space not
-// positive, more free-space figures than facilities.
+// Every rule above plus: duplexing chosen explicitly with one facility, free space below 1 MB,
+// more free-space figures than facilities.
 std::string CfrmOptionsProblem(const CfrmOptions& options);
 
 // Names separated by commas and/or blanks: "cf01, CF02" -> {"cf01", "CF02"}.
@@ -135,7 +136,8 @@ struct FreeSpaceParse {
     std::vector<std::optional<double>> freeSpaceMb;  // in the order of the facilities
     std::string problem;
 };
-// "" (none given), "500" (every facility) or "CF01=500,CF02=300" (names letter case ignored).
+// "" (none given), "500" (every facility) or "CF01=500,CF02=300" (names letter case ignored,
+// each named once); every figure at least 1 MB.
 FreeSpaceParse ParseFreeSpace(std::string_view text, const std::vector<std::string>& facilities);
 
 // The policy of a sizing run. Never changes a figure of `sizing`. When the options break a

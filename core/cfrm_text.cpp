@@ -13,22 +13,25 @@ constexpr size_t kCommentWidth = kPolicyColumns - 4 - 3;  // between kOpen and k
 constexpr std::string_view kStatementIndent = "  ";
 constexpr std::string_view kKeywordIndent = "            ";  // under NAME(
 
-// The UTF-8 characters of a text, each as its bytes; a control character becomes "?" and a
-// "*" and "/" that would open or close a comment get a blank between them.
+// The characters of a text, each one byte: the policy utility reads bytes, so a character
+// outside ASCII (its UTF-8 bytes, or a byte that is not UTF-8) and a control character become
+// "?", and a "*" and "/" that would open or close a comment get a blank between them.
 std::vector<std::string> CommentCharacters(std::string_view text) {
     std::vector<std::string> characters;
+    int continuations = 0;  // of the UTF-8 sequence already written as "?"
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80 && byte < 0xC0 && !characters.empty()) {
-            characters.back() += c;  // a UTF-8 continuation byte
+        if (byte >= 0x80 && byte < 0xC0 && continuations > 0) {
+            --continuations;
             continue;
         }
+        continuations = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
         const std::string_view previous =
             characters.empty() ? std::string_view() : characters.back();
         if ((c == '/' && previous == "*") || (c == '*' && previous == "/")) {
             characters.emplace_back(" ");
         }
-        characters.emplace_back(byte < 0x20 || byte == 0x7F ? "?" : std::string(1, c));
+        characters.emplace_back(byte < 0x20 || byte >= 0x7F ? "?" : std::string(1, c));
     }
     return characters;
 }

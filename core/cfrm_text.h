@@ -1,8 +1,8 @@
 // The text of a coupling-facility policy for the z/OS policy utility (IXCMIAPU, DATA TYPE(CFRM)):
 // a fragment of STRUCTURE statements to paste inside the site's DEFINE POLICY, with comments
 // for where the figures come from, what was left out, the Db2 commands and the fit check.
-// Every line fits the utility's 71-column input records, and no line starts with "/*", which
-// would end the data in a job's input stream.
+// Every line fits the utility's 71-column input records (bytes, not characters), and no line starts
+// with "/*", which would end the data in a job's input stream.
 #ifndef CORE_CFRM_TEXT_H_
 #define CORE_CFRM_TEXT_H_
 
@@ -22,10 +22,10 @@ inline constexpr size_t kPolicyColumns = 71;
 std::string CfrmPolicyText(const CfrmPolicy& policy, const CfrmSource& source,
                            const CfrmOptions& options);
 
-// `text` as comment lines " /* ... */" of at most kPolicyColumns characters (UTF-8 characters
-// counted once): wrapped at blanks where it can be, else cut; continuation lines indented two
-// more than the text's own indent; "*/" and "/*" inside written "* /" and "/ *", control
-// characters as "?".
+// `text` as comment lines " /* ... */" of at most kPolicyColumns bytes: wrapped at blanks where
+// it can be, else cut; continuation lines indented two more than the text's own indent; "*/"
+// and "/*" inside written "* /" and "/ *"; control characters and each character outside ASCII
+// (or byte that is not UTF-8) as "?".
 std::vector<std::string> CommentLines(std::string_view text);
 
 // The fit check as sentences, one per line: the totals, what one facility needs, and one line

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -14,14 +15,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <string_view>
 
 #include "cfrm_inputs.h"
 #include "cfrm_policy.h"
 #include "cfrm_text.h"
 #include "dialogs.h"
+#include "io/write_file.h"
 #include "sizing.h"
 
 namespace ui {
@@ -249,10 +251,12 @@ void CfrmDialog::saveAs() {
         return;
     }
     const QByteArray bytes = policyText().toUtf8();
-    QSaveFile file(*path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        m_messages.showMessage(MessageIcon::kCritical, kSaveFailedTitle, kSaveFailedText,
-                               QStringLiteral("%1\n%2").arg(*path, file.errorString()));
+    const core::WriteResult written = core::WriteWholeFile(
+        QFile::encodeName(*path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+    if (!written.ok()) {
+        m_messages.showMessage(
+            MessageIcon::kCritical, kSaveFailedTitle, kSaveFailedText,
+            QStringLiteral("%1\n%2").arg(*path, QString::fromStdString(written.reason)));
     }
 }
 

@@ -3,7 +3,8 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include "io/write_file.h"
 
 namespace ui {
 namespace {
@@ -41,15 +42,12 @@ std::optional<core::Plan> ReadPlan(const QString& path, QString* error) {
 }
 
 bool WritePlan(const QString& path, const core::Plan& plan, QString* error) {
-    QSaveFile file(path);
     const std::string text = core::WritePlanJson(plan, ToPath(QFileInfo(path).absolutePath()));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
+    const core::WriteResult written = core::WriteWholeFile(ToPath(path), text);
+    if (!written.ok()) {
         if (error != nullptr) {
             *error = QStringLiteral("The plan %1 cannot be saved: %2.")
-                         .arg(QFileInfo(path).fileName(), file.errorString());
+                         .arg(QFileInfo(path).fileName(), QString::fromStdString(written.reason));
         }
         return false;
     }

@@ -1,4 +1,4 @@
-// Plan files for the desktop program: read and checked, written with QSaveFile, and files hashed
+// Plan files for the desktop program: read and checked, written whole, and files hashed
 // with QCryptographicHash for the core's comparisons.
 #ifndef UI_PLAN_IO_H_
 #define UI_PLAN_IO_H_
@@ -17,8 +17,8 @@ core::FileHasher Sha256Hasher();
 // march.loomplan cannot be opened: it is not JSON (syntax error at byte 3).").
 std::optional<core::Plan> ReadPlan(const QString& path, QString* error);
 
-// Writes `plan` to `path` whole or not at all (QSaveFile). On failure: false, `*error` says why,
-// and any plan already at `path` is left as it was.
+// Writes `plan` to `path` whole or not at all (core::WriteWholeFile). On failure: false, `*error`
+// says why, and any plan already at `path` is left as it was.
 bool WritePlan(const QString& path, const core::Plan& plan, QString* error);
 
 // "The data file /x/y.sta of the plan is gone." for the first file of the plan that is not a

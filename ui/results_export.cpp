@@ -1,10 +1,11 @@
 #include "results_export.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include "data_text.h"
+#include "io/write_file.h"
 #include "loader.h"
 #include "pool_sharing.h"
 #include "printable_report.h"
@@ -18,12 +19,11 @@ namespace ui {
 namespace {
 
 bool WriteWhole(const QString& path, const std::string& bytes, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.commit()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+    const core::WriteResult written =
+        core::WriteWholeFile(QFile::encodeName(path).toStdString(), bytes);
+    if (!written.ok()) {
+        *error =
+            QStringLiteral("Cannot write %1: %2").arg(path, QString::fromStdString(written.reason));
         return false;
     }
     return true;

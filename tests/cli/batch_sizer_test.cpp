@@ -2,15 +2,22 @@
 // standard error, both JSON forms, and the policy options.
 #include "batch_sizer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -505,6 +512,214 @@ CliRun RunPolicy(const QStringList& arguments) {
 
 const QStringList kPolicy = {"--cfrm", "-", "--group", "DSNDB0G", "--cf", "CF01"};
 
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST_F(BatchSizerTest, OutputsNamingAnInputOrEachOtherOrEmptyAreRefusedBeforeAnyWrite) {
+    const QString data = PoolsFile();
+    const QString dir = m_dir.path() + '/';
+    QFile::link(data, dir + "link.sta");
+    const QString plan = dir + "march.loomplan";
+    ASSERT_EQ(RunCli({"--share", "BP1", "--save-plan", plan, data}).exitCode, 0);
+    const QByteArray planBytes = ReadAll(plan);
+    const QStringList policy = {"--group", "DSNDB0G", "--cf", "CF01"};
+    const QString same = "%1 '%2' and %3 '%4' name the same file";
+    const struct {
+        QStringList arguments;
+        QString err;
+    } cases[] = {
+        {{"--output", data, data}, "--output '%1' would overwrite the data file '%1'"},
+        {{"--output", dir + "link.sta", data},
+         "--output '" + dir + "link.sta' would overwrite the data file '%1'"},
+        {QStringList{"--cfrm", dir + "./pools.sta", data} + policy,
+         "--cfrm '" + dir + "./pools.sta' would overwrite the data file '%1'"},
+        {{"--save-plan", data, data}, "--save-plan '%1' would overwrite the data file '%1'"},
+        {{"--plan", plan, "--output", plan}, "--output '%2' would overwrite the plan '%2'"},
+        {{"--output", dir + "r.txt", "--save-plan", dir + "sub/../r.txt", data},
+         same.arg("--output", dir + "r.txt", "--save-plan", dir + "sub/../r.txt")},
+        {QStringList{"--output", dir + "r.txt", "--cfrm", dir + "r.txt", data} + policy,
+         same.arg("--output", dir + "r.txt", "--cfrm", dir + "r.txt")},
+        {{"--output", "", data}, "--output '': give a file name, or - for standard output"},
+        {QStringList{"--cfrm", "", data} + policy,
+         "--cfrm '': give a file name, or - for standard output"},
+        {{"--plan", "", data}, "--plan '': give a file name"},
+        {{"--save-plan", "", data}, "--save-plan '': give a file name"},
+        // Checks that fail after the plan was captured: it is not written either.
+        {{"--list", "--format", "csv", "--save-plan", dir + "p.loomplan", data},
+         "--list prints text or json only"},
+        {{"--members", "2e16", "--share", "BP1", "--save-plan", dir + "p.loomplan", data},
+         "--members \"2e16\": the GBP size of pool BP1 computed from it passes the 64-bit range"},
+        {QStringList{"--save-plan", dir + "p.loomplan", "--cfrm", "-", "--cf", "CF01", data},
+         "Give a group name."},
+        {QStringList{"--cfrm", "-", "--format", "pdf", "--output", "-", data} + policy,
+         "--cfrm - writes the policy alone: it cannot go with a PDF on standard output"},
+    };
+    const QStringList before = QDir(dir).entryList(QDir::Files | QDir::System);
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(c.arguments);
+        const std::string what = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.exitCode, 2) << what;
+        EXPECT_EQ(run.out, "") << what;
+        EXPECT_EQ(run.errLines().value(run.errLines().size() - 1),
+                  "loomstead-cli: " + QString(c.err).replace("%1", data).replace("%2", plan))
+            << what;
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::System), before) << what;
+    }
+    EXPECT_EQ(ReadAll(plan), planBytes);
+    // A plan saved over the plan it applied is an update, not a refusal.
+    EXPECT_EQ(RunCli({"--plan", plan, "--save-plan", plan}).exitCode, 0);
+}
+
+TEST_F(BatchSizerTest, EveryOutputIsDeliveredWhereAsked) {
+    const QString dir = m_dir.path() + '/';
+    const QStringList policy = {"--group", "DSNDB0G", "--cf", "CF01"};
+    const QString report = "Loomstead sizing of 2 data files";
+    const QString statements = " /* CFRM policy STRUCTURE statements";
+    const struct {
+        QStringList arguments;
+        QString out;     // how standard output starts
+        QString file;    // the output file, empty for none
+        QString starts;  // how it starts
+        bool policyFile;
+    } cases[] = {
+        {{"--cfrm", "-", "--output", dir + "r.txt"}, statements, "r.txt", report, false},
+        {{"--cfrm", "-", "--output", dir + "r.pdf"}, statements, "r.pdf", "%PDF-", false},
+        {{"--cfrm", dir + "p.txt", "--output", dir + "r.pdf"}, "", "r.pdf", "%PDF-", true},
+        {{"--cfrm", "-", "--output", dir + "r.json"}, statements, "r.json", "{", false},
+        {{"--cfrm", "-", "--output", "-"}, statements, "", "", false},  // the policy alone
+        {{"--output", "-"}, report, "", "", false},
+        {{"--format", "pdf", "--output", "-"}, "%PDF-", "", "", false},
+    };
+    for (const auto& c : cases) {
+        const std::string what = c.arguments.join(' ').toStdString();
+        QDir(dir).removeRecursively();
+        QDir().mkpath(dir);
+        const QStringList arguments =
+            c.arguments + (c.arguments.contains("--cfrm") ? policy : QStringList());
+        const CliRun run = RunPolicy(arguments);
+        ASSERT_EQ(run.exitCode, 0) << what << run.err.toStdString();
+        EXPECT_TRUE(c.out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(c.out))
+            << what << run.out.left(60).toStdString();
+        if (!c.file.isEmpty()) {
+            EXPECT_TRUE(ReadAll(dir + c.file).startsWith(c.starts.toUtf8())) << what;
+        }
+        if (c.policyFile) {
+            EXPECT_TRUE(ReadAll(dir + "p.txt").startsWith(statements.toUtf8())) << what;
+        }
+    }
+    // With --cfrm, the JSON gains its "cfrm" section wherever the text goes.
+    RunPolicy(QStringList{"--cfrm", "-", "--output", dir + "r.json"} + policy);
+    EXPECT_TRUE(
+        QJsonDocument::fromJson(ReadAll(dir + "r.json"))["cfrm"]["text"].toString().startsWith(
+            statements));
+}
+
+TEST_F(BatchSizerTest, DevicesFifosAndLinksAreWrittenThrough) {
+    const QString data = PoolsFile();
+    const std::string dir = m_dir.path().toStdString() + '/';
+    const QStringList policy = {"--group", "DSNDB0G", "--cf", "CF01"};
+    const char* options[] = {"--output", "--cfrm", "--save-plan"};
+    for (const char* option : options) {
+        SCOPED_TRACE(option);
+        QStringList arguments = {option, QString::fromStdString(dir + "to-target"), data};
+        if (option == std::string("--cfrm")) {
+            arguments += policy;
+        }
+        // A link: the file it names is written, the link stays.
+        std::filesystem::remove(dir + "target");
+        std::filesystem::remove(dir + "to-target");
+        std::filesystem::create_symlink("target", dir + "to-target");
+        ASSERT_EQ(RunCli(arguments).exitCode, 0);
+        EXPECT_TRUE(std::filesystem::is_symlink(dir + "to-target"));
+        EXPECT_GT(std::filesystem::file_size(dir + "target"), 100u);
+
+        // A FIFO: its reader gets the bytes. Held open for reading and writing, it takes them
+        // without a thread and cannot hang the test when a writer replaces it instead.
+        std::filesystem::remove(dir + "target");
+        ASSERT_EQ(::mkfifo((dir + "target").c_str(), 0600), 0);
+        const int fifo = ::open((dir + "target").c_str(), O_RDWR | O_NONBLOCK);
+        ASSERT_GE(fifo, 0);
+        ASSERT_EQ(RunCli(arguments).exitCode, 0);
+        char buffer[65536];
+        const ssize_t n = ::read(fifo, buffer, sizeof buffer);
+        ::close(fifo);
+        EXPECT_GT(n, 100);
+        EXPECT_TRUE(std::filesystem::is_fifo(dir + "target"));
+
+        // A device of its own, where root may make one: it stays a device.
+        std::filesystem::remove(dir + "target");
+        if (::mknod((dir + "target").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+            EXPECT_EQ(RunCli(arguments).exitCode, 0);
+            EXPECT_TRUE(std::filesystem::is_character_file(dir + "target"));
+        }
+    }
+}
+
+// Mounts a small tmpfs in `dir`, filled to the last block; false where that cannot be done.
+bool MountFullFileSystem(const QString& dir) {
+    if (::geteuid() != 0 || ::mount("tmpfs", dir.toLocal8Bit(), "tmpfs", 0, "size=64k") != 0) {
+        return false;
+    }
+    for (const char* name : {"/old.txt", "/old.json", "/old.pdf", "/old.loomplan"}) {
+        std::ofstream(dir.toStdString() + name) << "old\n";
+    }
+    std::ofstream fill(dir.toStdString() + "/fill", std::ios::binary);
+    const std::string block(1024, 'f');
+    for (int i = 0; i < 128 && fill.write(block.data(), block.size()); ++i) {
+    }
+    return true;
+}
+
+// Unmounts the folder when the test ends, however it ends.
+struct MountGuard {
+    QString dir;
+    ~MountGuard() { ::umount(dir.toLocal8Bit()); }
+};
+
+TEST_F(BatchSizerTest, FullFileSystemGivesExitThreeAndKeepsTheOldFiles) {
+    const QString t = m_dir.filePath("t");
+    QDir().mkpath(t);
+    if (!MountFullFileSystem(t)) {
+        GTEST_SKIP() << "needs root and a tmpfs mount to fill a file system";
+    }
+    const MountGuard mounted{t};
+    const QString samples = LOOMSTEAD_SAMPLES_DIR "/db1a.sta";
+    const QString full = "No space left on device";
+    const struct {
+        QStringList arguments;
+        QString file;
+        int exitCode;
+        QString err;
+    } cases[] = {
+        {{"--output", t + "/old.txt"}, "old.txt", 3, "cannot write '%1': " + full},
+        {{"--output", t + "/old.json"}, "old.json", 3, "cannot write '%1': " + full},
+        {{"--output", t + "/old.pdf"}, "old.pdf", 3, "Cannot write %1: " + full},
+        {{"--cfrm", t + "/old.txt", "--group", "DSNDB0G", "--cf", "CF01"},
+         "old.txt",
+         3,
+         "cannot write %1: " + full},
+        {{"--save-plan", t + "/old.loomplan"},
+         "old.loomplan",
+         1,
+         "cannot save the plan %1: it cannot be written (" + full + ")"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(QStringList{"--share-all"} + c.arguments + QStringList{samples});
+        const std::string what = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.exitCode, c.exitCode) << what;
+        EXPECT_EQ(run.out, "") << what;
+        EXPECT_EQ(run.errLines().filter("loomstead-cli: ").filter(t),
+                  QStringList{"loomstead-cli: " + c.err.arg(c.arguments[1])})
+            << what;
+        EXPECT_EQ(QDir(t).entryList(QDir::Files),
+                  (QStringList{"fill", "old.json", "old.loomplan", "old.pdf", "old.txt"}))
+            << what;
+        EXPECT_EQ(ReadAll(t + '/' + c.file), "old\n") << what;
+    }
+}
+
 TEST_F(BatchSizerTest, BrokenPolicyRulesWriteNothingAndExitTwo) {
     const std::pair<QStringList, QString> cases[] = {
         {kPolicy + QStringList{"--format", "json"}, "--format json"},
@@ -514,12 +729,35 @@ TEST_F(BatchSizerTest, BrokenPolicyRulesWriteNothingAndExitTwo) {
         {kPolicy + QStringList{"--duplex", "some"}, "unknown --duplex"},
         {kPolicy + QStringList{"--growth", "2.5"}, "from 1.0 to 2.0"},
         {kPolicy + QStringList{"--cf-space", "CF09=5"}, "CF09 is not one"},
+        {kPolicy + QStringList{"--cf-space", "0.5"}, "at least 1 MB, not \"0.5\"."},
+        {kPolicy + QStringList{"--cf-space", "CF01=5,cf01=6"}, "CF01 is given twice"},
+        {kPolicy + QStringList{"--command-prefix", "-*/"}, "must not hold /* or */"},
+        // What was typed is quoted with its control characters escaped.
+        {{"--cfrm", "-", "--cf", "CF01", "--group", "A\x1B]0;t\x07"},
+         "The group name A\\x1B]0;T\\x07 may hold"},
+        {{"--cfrm", "-", "--group", "DSNDB0G", "--cf", "C\x1B"},
+         "The coupling facility name C\\x1B may hold"},
+        {kPolicy + QStringList{"--cf-space", "\x1B]0;t\x07"}, "not \"\\x1B]0;t\\x07\"."},
+        {kPolicy + QStringList{"--duplex", "\x1B"}, "unknown --duplex '\\x1B'"},
     };
     for (const auto& [arguments, reason] : cases) {
         const CliRun run = RunPolicy(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.contains(reason)) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains(QChar(0x1B))) << run.err.toStdString();
+    }
+    // A path that cannot be written is quoted escaped too.
+    const QString missing = m_dir.filePath("a\x1B/r.txt");
+    for (const QStringList& arguments :
+         {QStringList{"--output", missing},
+          QStringList{"--cfrm", missing, "--group", "DSNDB0G", "--cf", "CF01"}}) {
+        const CliRun run = RunPolicy(arguments);
+        EXPECT_EQ(run.exitCode, 3) << arguments[0].toStdString();
+        EXPECT_TRUE(run.errLines().constLast().startsWith("loomstead-cli: cannot write "));
+        EXPECT_TRUE(run.errLines().constLast().contains(m_dir.filePath("a\\x1B/r.txt")));
+        EXPECT_TRUE(run.errLines().constLast().endsWith(": No such file or directory"));
+        EXPECT_FALSE(run.err.contains(QChar(0x1B))) << run.err.toStdString();
     }
 }
 

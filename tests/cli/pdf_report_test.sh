@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The batch sizer's printable report: made with no display, its text (pdftotext) holds the five
-# recommendations of the samples; a path that cannot be written gives exit 3, a message and no
-# file. Text output must not start the GUI machinery at all: an unusable platform plugin is set
-# for it and must not matter.
+# recommendations of the samples; any QT_QPA_PLATFORM still gives a PDF; a path that cannot be
+# written gives exit 3, a message and no file. Text output must not start the GUI machinery at
+# all: an unusable platform plugin is set for it and must not matter.
 # Usage: pdf_report_test.sh CLI_PATH SAMPLES_DIR
 set -euo pipefail
 cli=$1
@@ -21,6 +21,16 @@ for want in "SCA Size 8 Mb" "Lock Structure Size 8 Mb" \
     "Directory/Data Ratio 5 directory entries per data entry" "IRLM ECSA Size 6 Mb" \
     "Total Memory Required 598 Mb" "page_size_not_4k"; do
     grep -qF -- "$want" <<<"$text" || fail "the PDF's text lacks '$want'"
+done
+
+# Whatever platform the environment names, the PDF is drawn offscreen: with no display, any
+# other would abort the program.
+for platform in xcb wayland eglfs no-such-platform; do
+    rm -f "$dir/p.pdf"
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=$platform \
+        "$cli" --share-all --output "$dir/p.pdf" "$samples/db1a.sta" 2>"$dir/err" ||
+        fail "exit $? with QT_QPA_PLATFORM=$platform: $(head -2 "$dir/err")"
+    [ "$(head -c 5 "$dir/p.pdf")" = "%PDF-" ] || fail "no PDF with QT_QPA_PLATFORM=$platform"
 done
 
 rc=0

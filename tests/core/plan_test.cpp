@@ -1,12 +1,11 @@
 #include "plan.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 
+#include "file_size_limit.h"
 #include "loader.h"
 #include "object_selection.h"
 #include "pool_sharing.h"
@@ -278,17 +277,12 @@ TEST(PlanFile, FailuresLeaveTheOldPlanWhole) {
     plan.membersText = "7";
     ASSERT_EQ(WritePlanFile(path, plan), std::nullopt);
     ASSERT_EQ(ReadPlanFile(path).plan->membersText, "7");
-    // A full disk, as a limit on the size of the files this process writes.
     plan.objects.assign(1000, PlanObject{"BP1", "DB.X", "T"});
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const std::optional<std::string> error = WritePlanFile(path, plan);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    std::optional<std::string> error;
+    {
+        const testing::FileSizeLimit fullDisk(4096);
+        error = WritePlanFile(path, plan);
+    }
     EXPECT_EQ(error, "it cannot be written (File too large)");
     EXPECT_EQ(ReadPlanFile(path).plan->objects.size(), 0u);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);

@@ -1,5 +1,6 @@
 // The policy dialog driven from the keyboard: the preview follows the inputs, a broken rule
-// empties it, Save As writes the text whole, and the inputs come back in the next dialog.
+// empties it, Save As writes the text whole or not at all, and the inputs come back in the next
+// dialog.
 #include "cfrm_dialog.h"
 
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../core/file_size_limit.h"
 #include "cfrm_policy.h"
 #include "scripted_seams.h"
 #include "sizing.h"
@@ -89,6 +91,16 @@ void CfrmDialogTest::keyboardInputsDrivePreviewSaveAndSettings() {
     QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier);
     QTRY_VERIFY(QFile::exists(*chooser.path));
     QFile file(*chooser.path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), preview);
+    file.close();
+    // Saved again on a full disk: a message, and the file saved before stays whole.
+    {
+        const core::testing::FileSizeLimit fullDisk(64);
+        QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier);  // clicks after a moment
+        QTRY_COMPARE(messages.messages.size(), 2);
+    }
+    QCOMPARE(messages.messages[1].detail, *chooser.path + "\nFile too large");
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()), preview);
 

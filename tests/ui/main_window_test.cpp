@@ -37,6 +37,7 @@
 #include <chrono>
 #include <thread>
 
+#include "../core/file_size_limit.h"
 #include "../core/test_lines.h"
 #include "file_source.h"
 #include "objects_page.h"
@@ -107,6 +108,7 @@ private slots:
     void pathsOpenByKind();
     void recentEntryOfAGoneFileIsTakenOff();
     void planIsSavedMarkedAskedForAndOpenedFromTheCommandLine();
+    void failedSaveShowsWhyAndKeepsTheMarkAndTheOldPlan();
 
 private:
     // Shows the window. With no `startPaths` the first activation asks for a file and gets
@@ -829,6 +831,34 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QJsonDocument::fromJson(file.readAll())["cfrm"]["group"].toString(), "DSNDB0G");
+}
+
+void MainWindowTest::failedSaveShowsWhyAndKeepsTheMarkAndTheOldPlan() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
+    m_chooser->planAnswers.enqueue(plan);
+    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    QFile file(plan);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    file.close();
+    bumpMembers();
+    QCOMPARE(m_window->windowTitle(), "march.loomplan* - Loomstead");
+    const qsizetype messagesBefore = m_messages->messages.size();
+
+    {
+        const core::testing::FileSizeLimit fullDisk(64);
+        QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    }
+
+    QCOMPARE(m_messages->messages.size(), messagesBefore + 1);
+    QCOMPARE(m_messages->messages.last().text,
+             "The plan march.loomplan cannot be saved: File too large.");
+    QCOMPARE(m_window->windowTitle(), "march.loomplan* - Loomstead");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), saved);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("march.loomplan")});
 }
 
 QTEST_MAIN(MainWindowTest)

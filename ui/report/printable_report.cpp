@@ -1,17 +1,20 @@
 #include "printable_report.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QChart>
+#include <QFile>
 #include <QGraphicsScene>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QTextDocument>
+#include <string_view>
 
 #include "growth_chart.h"
+#include "io/write_file.h"
 #include "report_data.h"
 
 namespace report {
@@ -215,31 +218,33 @@ bool RenderReport(const ReportData& data, QPagedPaintDevice& device) {
     return painter.end();
 }
 
+bool DrawPdf(const ReportData& data, QByteArray* pdf) {
+    QBuffer buffer(pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setTitle(data.title);
+    writer.setCreator(QStringLiteral("Loomstead"));
+    writer.setResolution(300);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+    return RenderReport(data, writer);
+}
+
 bool WritePdf(const ReportData& data, const QString& path, QString* error) {
-    QSaveFile file(path);
     const auto fail = [&](const QString& reason) {
         if (error) {
             *error = QStringLiteral("Cannot write %1: %2").arg(path, reason);
         }
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
+    QByteArray pdf;
+    if (!DrawPdf(data, &pdf)) {
+        return fail(QStringLiteral("the PDF could not be drawn"));
     }
-    {
-        QPdfWriter writer(&file);
-        writer.setTitle(data.title);
-        writer.setCreator(QStringLiteral("Loomstead"));
-        writer.setResolution(300);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
-        if (!RenderReport(data, writer)) {
-            file.cancelWriting();
-            return fail(QStringLiteral("the PDF could not be drawn"));
-        }
-    }
-    if (!file.commit()) {
-        return fail(file.errorString());
+    const core::WriteResult written = core::WriteWholeFile(
+        QFile::encodeName(path).toStdString(), std::string_view(pdf.constData(), pdf.size()));
+    if (!written.ok()) {
+        return fail(QString::fromStdString(written.reason));
     }
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class QByteArray;
 class QPagedPaintDevice;
 class QPrinter;
 
@@ -19,6 +20,9 @@ QString ReportHtml(const ReportData& data);
 // data.growth holds points. Needs a QApplication (the chart is a graphics widget). False when
 // the device cannot be painted on (a printer that is not ready).
 [[nodiscard]] bool RenderReport(const ReportData& data, QPagedPaintDevice& device);
+
+// Draws the report as the bytes of a PDF file into *pdf; false when it cannot be drawn.
+[[nodiscard]] bool DrawPdf(const ReportData& data, QByteArray* pdf);
 
 // Writes the report as a PDF file at `path`, whole or not at all: on failure returns false,
 // sets *error to a sentence naming the path and the reason, and leaves any earlier file there

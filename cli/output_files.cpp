@@ -1,0 +1,95 @@
+#include "output_files.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "batch_sizer.h"
+#include "command_line.h"
+#include "encodings.h"
+#include "io/write_file.h"
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where a path leads once its links are followed, as an absolute path without "." and "..".
+std::string CanonicalTarget(const std::string& path) {
+    const std::string target = core::WriteTarget(path).value_or(path);
+    std::error_code ec;
+    const fs::path canonical = fs::weakly_canonical(fs::absolute(target, ec), ec);
+    return ec ? target : canonical.string();
+}
+
+bool SameFile(const QString& a, const QString& b) {
+    const std::string first = EncodeArgument(a);
+    const std::string second = EncodeArgument(b);
+    struct stat one {};
+    struct stat two {};
+    if (::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &two) == 0) {
+        return one.st_dev == two.st_dev && one.st_ino == two.st_ino;
+    }
+    return CanonicalTarget(first) == CanonicalTarget(second);
+}
+
+}  // namespace
+
+bool IsStandardOutput(const QString& path) { return path.isEmpty() || path == QStringLiteral("-"); }
+
+std::optional<QString> OutputPathProblem(const Options& options, const QStringList& dataFiles) {
+    struct Output {
+        const char* option;
+        QString path;
+    };
+    std::vector<Output> outputs;
+    if (!IsStandardOutput(options.outputPath)) {
+        outputs.push_back({"--output", options.outputPath});
+    }
+    if (options.cfrm.asked() && !options.cfrm.toStandardOutput()) {
+        outputs.push_back({"--cfrm", options.cfrm.file});
+    }
+    if (!options.savePlan.isEmpty()) {
+        outputs.push_back({"--save-plan", options.savePlan});
+    }
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const Output& output = outputs[i];
+        for (const QString& data : dataFiles) {
+            if (SameFile(output.path, data)) {
+                return QStringLiteral("%1 '%2' would overwrite the data file '%3'")
+                    .arg(output.option, TerminalText(output.path), TerminalText(data));
+            }
+        }
+        // Saving a plan over the plan it applied is an update; a report over it is a loss.
+        if (!options.plan.isEmpty() && output.option != std::string_view("--save-plan") &&
+            SameFile(output.path, options.plan)) {
+            return QStringLiteral("%1 '%2' would overwrite the plan '%3'")
+                .arg(output.option, TerminalText(output.path), TerminalText(options.plan));
+        }
+        for (size_t j = i + 1; j < outputs.size(); ++j) {
+            if (SameFile(output.path, outputs[j].path)) {
+                return QStringLiteral("%1 '%2' and %3 '%4' name the same file")
+                    .arg(output.option, TerminalText(output.path), outputs[j].option,
+                         TerminalText(outputs[j].path));
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool WritePendingFiles(const std::vector<PendingFile>& files, BatchOutput& output) {
+    for (const PendingFile& file : files) {
+        const core::WriteResult written =
+            core::WriteWholeFile(EncodeArgument(file.path), file.bytes);
+        if (!written.ok()) {
+            output.exitCode = file.failureExit;
+            output.out.clear();
+            output.err +=
+                QStringLiteral("loomstead-cli: %1\n").arg(file.failure(written)).toStdString();
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace cli
