@@ -70,12 +70,20 @@ bool LineCursor::Next() {
     return true;
 }
 
-std::string CaptureSizeProblem(size_t size, size_t maxBytes) {
-    if (size > maxBytes) {
+std::string ForEachLine(std::string_view text,
+                        const std::function<std::string(const LineCursor&)>& readLine,
+                        size_t maxBytes) {
+    if (text.size() > maxBytes) {
         return "it is larger than " + std::to_string(maxBytes >> 20) +
                " MB, far more than a captured text";
     }
-    return "";
+    LineCursor cursor(text);
+    while (cursor.Next()) {
+        if (std::string problem = readLine(cursor); !problem.empty()) {
+            return problem;
+        }
+    }
+    return cursor.error;
 }
 
 std::string_view FindMessageId(std::string_view line, size_t* after) {
@@ -223,6 +231,16 @@ Figure ReadSizeKb(std::string_view text) {
     }
     figure.value *= factor;
     return figure;
+}
+
+Figure ReadSizeKb(const LabelValue& pair) {
+    if (!pair.next.empty() && pair.next.size() <= 2) {
+        const Figure withUnit = ReadSizeKb(std::string(pair.value) + std::string(pair.next));
+        if (withUnit.status != FigureStatus::kNotANumber) {
+            return withUnit;
+        }
+    }
+    return ReadSizeKb(pair.value);
 }
 
 std::vector<std::string_view> Words(std::string_view text) {

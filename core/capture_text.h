@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,8 +40,11 @@ private:
     size_t m_maxLineBytes;
 };
 
-// "" when a text of `size` bytes may be read, else one line saying why not.
-std::string CaptureSizeProblem(size_t size, size_t maxBytes = kMaxCaptureBytes);
+// Calls `readLine` for each line of `text` until it returns a refusal. Returns that refusal, or
+// the one of a text over `maxBytes` or of the cursor (NUL byte, line too long), or "".
+std::string ForEachLine(std::string_view text,
+                        const std::function<std::string(const LineCursor&)>& readLine,
+                        size_t maxBytes = kMaxCaptureBytes);
 
 // The first word of `line` (blanks and tabs separate words) that reads as a message ID (3 to 5
 // of A-Z $ # @, 3 to 5 digits, a letter: IXC360I, DSNB750I, DSN9022I; a leading "+" or "*" of
@@ -89,6 +93,10 @@ Figure ReadCount(std::string_view text);
 // A size in KB: digits, then an optional unit K, M, G or T, optionally followed by "B", attached
 // or after blanks ("131072 K", "64M", "4096 KB"); KB when there is no unit.
 Figure ReadSizeKb(std::string_view text);
+
+// The pair's value as a size in KB, its unit in the value ("64M") or in the next word ("64 M",
+// "4096 KB").
+Figure ReadSizeKb(const LabelValue& pair);
 
 // The words of `text`, split at blanks, tabs and commas.
 std::vector<std::string_view> Words(std::string_view text);

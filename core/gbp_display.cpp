@@ -224,10 +224,7 @@ std::string GbpDisplayReader::ReadPairs(std::string_view line, int64_t lineNo) {
         if (count != nullptr) {
             figure = ReadCount(pair.value);
         } else if (sizeKb != nullptr) {
-            const std::string withUnit = std::string(pair.value) + std::string(pair.next);
-            const bool unitApart = pair.next.size() <= 2 && !pair.next.empty() &&
-                                   ReadSizeKb(withUnit).status != FigureStatus::kNotANumber;
-            figure = ReadSizeKb(unitApart ? std::string_view(withUnit) : pair.value);
+            figure = ReadSizeKb(pair);
             count = sizeKb;
         } else {
             continue;
@@ -286,17 +283,10 @@ std::string GbpDisplayReader::ReadLine(const LineCursor& cursor) {
 }
 
 std::string GbpDisplayReader::Read(std::string_view text) {
-    if (std::string problem = CaptureSizeProblem(text.size()); !problem.empty()) {
+    if (std::string problem =
+            ForEachLine(text, [this](const LineCursor& cursor) { return ReadLine(cursor); });
+        !problem.empty()) {
         return problem;
-    }
-    LineCursor cursor(text);
-    while (cursor.Next()) {
-        if (std::string problem = ReadLine(cursor); !problem.empty()) {
-            return problem;
-        }
-    }
-    if (!cursor.error.empty()) {
-        return cursor.error;
     }
     Finish();
     if (result.gbps.empty()) {
