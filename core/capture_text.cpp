@@ -261,6 +261,15 @@ std::vector<std::string_view> Words(std::string_view text) {
     return words;
 }
 
+std::string Printable(std::string_view text, size_t maxChars) {
+    std::string shown;
+    for (size_t i = 0; i < text.size() && i < maxChars; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        shown += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+    }
+    return text.size() > maxChars ? shown + "..." : shown;
+}
+
 std::string AtLine(std::string_view what, int64_t line) {
     return std::string(what) + " on line " + std::to_string(line);
 }

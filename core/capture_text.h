@@ -101,6 +101,10 @@ Figure ReadSizeKb(const LabelValue& pair);
 // The words of `text`, split at blanks, tabs and commas.
 std::vector<std::string_view> Words(std::string_view text);
 
+// Input text fit to quote in a one-line message: printable ASCII kept, any other byte "?", and
+// cut to `maxChars` with "..." after it.
+std::string Printable(std::string_view text, size_t maxChars = 40);
+
 // `what` followed by " on line N", for refusals that point at a line.
 std::string AtLine(std::string_view what, int64_t line);
 

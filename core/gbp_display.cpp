@@ -141,10 +141,10 @@ void GbpDisplayReader::Finish() {
     std::string described = "line " + std::to_string(display.firstLine);
     if (!display.member.empty() || !display.periodStart.empty()) {
         described += " (";
-        described += display.member;
+        described += Printable(display.member);
         if (!display.periodStart.empty()) {
             described += display.member.empty() ? "" : ", ";
-            described += "period from " + display.periodStart;
+            described += "period from " + Printable(display.periodStart);
         }
         described += ")";
     }

@@ -202,7 +202,7 @@ std::string XcfDisplayReader::ReadLabel(Label label, const LabelValue& pair, int
     if (sizeKb != nullptr) {
         const Figure figure = ReadSizeKb(pair);
         if (figure.status == FigureStatus::kTooLarge) {
-            return AtLine("a size of " + s.name + " is beyond 64 bits in KB", lineNo);
+            return AtLine("a size of " + Printable(s.name) + " is beyond 64 bits in KB", lineNo);
         }
         *sizeKb = figure.ok() ? std::optional<int64_t>(figure.value) : std::nullopt;
     }
@@ -277,7 +277,7 @@ std::string XcfDisplayReader::Read(std::string_view text) {
     }
     for (size_t i = 0; i < result.structures.size(); ++i) {
         if (m_displayCount[i] > 1) {
-            result.notes.push_back(result.structures[i].name + " is displayed " +
+            result.notes.push_back(Printable(result.structures[i].name) + " is displayed " +
                                    std::to_string(m_displayCount[i]) +
                                    " times; the last display, on line " +
                                    std::to_string(result.structures[i].firstLine) + ", is kept.");
