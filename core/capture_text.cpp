@@ -60,7 +60,7 @@ bool LineCursor::Next() {
     ++number;
     if (line.size() > m_maxLineBytes) {
         error = "line " + std::to_string(number) + " is longer than " +
-                std::to_string(m_maxLineBytes) + " characters, which no captured text has";
+                std::to_string(m_maxLineBytes) + " characters, which no text of its kind has";
         return false;
     }
     if (line.find('\0') != std::string_view::npos) {
@@ -75,7 +75,7 @@ std::string ForEachLine(std::string_view text,
                         size_t maxBytes) {
     if (text.size() > maxBytes) {
         return "it is larger than " + std::to_string(maxBytes >> 20) +
-               " MB, far more than a captured text";
+               " MB, far more than any text of its kind";
     }
     LineCursor cursor(text);
     while (cursor.Next()) {

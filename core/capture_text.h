@@ -19,6 +19,10 @@ inline constexpr size_t kMaxCaptureBytes = size_t{64} << 20;
 // Lines longer than this are refused: no console, SDSF or job-output line comes near it.
 inline constexpr size_t kMaxCaptureLineBytes = size_t{32} << 10;
 
+// Facilities read of one preference list: the policy utility takes 8, and no display shows
+// more than the policy holds.
+inline constexpr size_t kMaxPreferenceList = 16;
+
 // Walks a text line by line. Lines end at "\n" (a "\r" before it is dropped); the last line may
 // lack its terminator. Stops with a one-line `error` at a NUL byte or a line past the limit.
 // `text` must remain live while the cursor is in use.

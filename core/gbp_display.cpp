@@ -10,8 +10,8 @@ namespace {
 
 // Pairs beyond these on one line are ignored; Db2 puts one or two on a line.
 constexpr size_t kMaxPairsPerLine = 8;
-// Lines named in a note about a GBP displayed several times.
-constexpr size_t kMaxLinesNamed = 10;
+// Displays named in a note about a GBP displayed several times, and notes of one kind.
+constexpr size_t kMaxNamed = 10;
 
 const char* const kLookedFor =
     "it holds no group buffer pool display (looked for DSNB750I or DSNB751I, then DSNB755I, "
@@ -99,20 +99,31 @@ private:
     std::string ReadLine(const LineCursor& cursor);
     std::string ReadPairs(std::string_view line, int64_t lineNo);
     void Start(std::string_view id, std::string_view afterId, int64_t lineNo);
-    void Finish();
+    std::string Finish();
+    void Note(size_t& count, std::string note);
 
     std::optional<GbpDisplay> m_display;
     std::string m_message;  // the message the current line belongs to
     std::map<std::string, size_t> m_index;
-    // Per GBP, in result order: the line, member and period of every display in text order, and
-    // which of them is kept, for the notes.
-    std::vector<std::vector<std::string>> m_displays;
-    std::vector<size_t> m_kept;
-    size_t m_displayCount = 0;
+    // Per GBP, in result order, for the notes: the kept display and some of the others, each
+    // as its line, member and period.
+    struct Seen {
+        std::string kept;
+        std::vector<std::string> others;  // at most kMaxNamed
+    };
+    std::vector<Seen> m_seen;
+    size_t m_unnamed = 0;
+    size_t m_cutShort = 0;
 };
 
+// Adds the note unless kMaxNamed of its kind are there already; counts it either way.
+void GbpDisplayReader::Note(size_t& count, std::string note) {
+    if (count++ < kMaxNamed) {
+        result.notes.push_back(std::move(note));
+    }
+}
+
 void GbpDisplayReader::Start(std::string_view id, std::string_view afterId, int64_t lineNo) {
-    Finish();
     m_display.emplace();
     m_display->notInCfrmPolicy = id == "DSNB751I";
     m_display->firstLine = m_display->lastLine = lineNo;
@@ -122,21 +133,21 @@ void GbpDisplayReader::Start(std::string_view id, std::string_view afterId, int6
     }
 }
 
-void GbpDisplayReader::Finish() {
+std::string GbpDisplayReader::Finish() {
     if (!m_display) {
-        return;
+        return "";
     }
     GbpDisplay display = std::move(*m_display);
     m_display.reset();
     if (display.gbp.empty()) {
-        result.notes.push_back("The display on line " + std::to_string(display.firstLine) +
-                               " names no group buffer pool; it is left out.");
-        return;
+        Note(m_unnamed, "The display on line " + std::to_string(display.firstLine) +
+                            " names no group buffer pool; it is left out.");
+        return "";
     }
     if (!display.complete) {
-        result.notes.push_back("The display of " + display.gbp + " on line " +
-                               std::to_string(display.firstLine) +
-                               " does not end with DSNB790I; it may be cut short.");
+        Note(m_cutShort, "The display of " + display.gbp + " on line " +
+                             std::to_string(display.firstLine) +
+                             " does not end with DSNB790I; it may be cut short.");
     }
     std::string described = "line " + std::to_string(display.firstLine);
     if (!display.member.empty() || !display.periodStart.empty()) {
@@ -150,20 +161,26 @@ void GbpDisplayReader::Finish() {
     }
     const auto [it, added] = m_index.emplace(display.gbp, result.gbps.size());
     if (added) {
+        if (result.gbps.size() == kMaxGbps) {
+            return "it displays more than " + std::to_string(kMaxGbps) + " group buffer pools";
+        }
         result.gbps.push_back(std::move(display));
-        m_displays.push_back({described});
-        m_kept.push_back(0);
-        return;
+        m_seen.push_back(Seen{described, {}});
+        return "";
     }
     GbpDisplay& kept = result.gbps[it->second];
-    m_displays[it->second].push_back(described);
+    Seen& seen = m_seen[it->second];
     const int count = kept.displayCount + 1;
     // Equal or unknown starts: the later display, as the more recent capture.
     if (display.periodStartKey.value_or(-1) >= kept.periodStartKey.value_or(-1)) {
         kept = std::move(display);
-        m_kept[it->second] = m_displays[it->second].size() - 1;
+        std::swap(seen.kept, described);
+    }
+    if (seen.others.size() < kMaxNamed) {
+        seen.others.push_back(std::move(described));
     }
     kept.displayCount = count;
+    return "";
 }
 
 std::string GbpDisplayReader::ReadPairs(std::string_view line, int64_t lineNo) {
@@ -245,9 +262,8 @@ std::string GbpDisplayReader::ReadLine(const LineCursor& cursor) {
     if (!id.empty()) {
         m_message = std::string(id);
         if (id == "DSNB750I" || id == "DSNB751I") {
-            if (++m_displayCount > kMaxGbpDisplays) {
-                return "it holds more than " + std::to_string(kMaxGbpDisplays) +
-                       " group buffer pool displays";
+            if (std::string problem = Finish(); !problem.empty()) {
+                return problem;
             }
             Start(id, rest, cursor.number);
         }
@@ -275,9 +291,8 @@ std::string GbpDisplayReader::ReadLine(const LineCursor& cursor) {
         }
     } else if (m_message == "DSNB790I") {
         d.complete = true;
-        Finish();
         m_message.clear();
-        return "";
+        return Finish();
     }
     return ReadPairs(rest, cursor.number);
 }
@@ -288,26 +303,33 @@ std::string GbpDisplayReader::Read(std::string_view text) {
         !problem.empty()) {
         return problem;
     }
-    Finish();
+    if (std::string problem = Finish(); !problem.empty()) {
+        return problem;
+    }
     if (result.gbps.empty()) {
         return kLookedFor;
     }
+    if (m_unnamed > kMaxNamed) {
+        result.notes.push_back(std::to_string(m_unnamed - kMaxNamed) +
+                               " more displays name no group buffer pool.");
+    }
+    if (m_cutShort > kMaxNamed) {
+        result.notes.push_back(std::to_string(m_cutShort - kMaxNamed) +
+                               " more displays do not end with DSNB790I.");
+    }
     for (size_t i = 0; i < result.gbps.size(); ++i) {
-        const std::vector<std::string>& seen = m_displays[i];
-        if (seen.size() < 2) {
+        const GbpDisplay& gbp = result.gbps[i];
+        if (gbp.displayCount < 2) {
             continue;
         }
-        std::string note = result.gbps[i].gbp + " is displayed " + std::to_string(seen.size()) +
-                           " times; the display on " + seen[m_kept[i]] +
+        std::string note = gbp.gbp + " is displayed " + std::to_string(gbp.displayCount) +
+                           " times; the display on " + m_seen[i].kept +
                            " is kept, with the latest period start (the later in the text where "
                            "starts are equal or not shown). Not kept: ";
-        size_t named = 0;
-        for (size_t j = 0; j < seen.size() && named < kMaxLinesNamed; ++j) {
-            if (j != m_kept[i]) {
-                note += (named++ > 0 ? "; " : "") + seen[j];
-            }
+        for (size_t j = 0; j < m_seen[i].others.size(); ++j) {
+            note += (j > 0 ? "; " : "") + m_seen[i].others[j];
         }
-        note += seen.size() > kMaxLinesNamed + 1 ? "; ..." : "";
+        note += static_cast<size_t>(gbp.displayCount) > m_seen[i].others.size() + 1 ? "; ..." : "";
         result.notes.push_back(note + ".");
     }
     return "";

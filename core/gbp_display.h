@@ -78,10 +78,10 @@ struct GbpDisplayResult {
 // period start is kept (the later in the text when the starts are equal or unknown); figures of
 // displays are never added, since GDETAIL figures are group-wide. Refuses, with one line: a text
 // over kMaxCaptureBytes, a line over kMaxCaptureLineBytes, a NUL byte, a text without any of
-// the messages, a figure beyond 64 bits, more than kMaxGbpDisplays displays.
+// the messages, a figure beyond 64 bits, more than kMaxGbps group buffer pools.
 [[nodiscard]] GbpDisplayResult ReadGbpDisplay(std::string_view text);
 
-inline constexpr size_t kMaxGbpDisplays = 10000;
+inline constexpr size_t kMaxGbps = 10000;
 
 }  // namespace core
 

@@ -45,7 +45,8 @@ std::string StatementAt(const PolicyStatement& statement) {
 class PolicyTokenizer {
 public:
     std::string ReadLine(const LineCursor& cursor);
-    std::string EndOfData(int64_t line);
+    // Ends the data at a delimiter (`atText` false) or at the end of the text.
+    std::string EndOfData(int64_t line, bool atTextEnd);
 
     std::vector<PolicyStatement> statements;
     int64_t jclLines = 0;
@@ -59,11 +60,15 @@ private:
     bool m_sawJcl = false;
     bool m_inComment = false;
     int64_t m_commentLine = 0;
+    // The open comment started with a line holding only "/*": the delimiter of input copied
+    // without its JCL, when nothing closes it.
+    bool m_commentMayBeDelimiter = false;
     bool m_inValue = false;
     int64_t m_valueLine = 0;
     std::string m_word;
     size_t m_wordBegin = 0;
     size_t m_longLines = 0;
+    size_t m_keywords = 0;
     bool m_statementOpen = false;  // the last statement may take more keywords
 };
 
@@ -93,6 +98,9 @@ std::string PolicyTokenizer::FinishWord() {
         statements.push_back(std::move(statement));
         m_statementOpen = true;
     } else {
+        if (++m_keywords > kMaxPolicyKeywords) {
+            return "it holds more than " + std::to_string(kMaxPolicyKeywords) + " keywords";
+        }
         PolicyKeyword keyword;
         keyword.name = word;
         keyword.line = m_cursor->number;
@@ -102,7 +110,11 @@ std::string PolicyTokenizer::FinishWord() {
     return "";
 }
 
-std::string PolicyTokenizer::EndOfData(int64_t line) {
+std::string PolicyTokenizer::EndOfData(int64_t line, bool atTextEnd) {
+    if (m_inComment && atTextEnd && m_commentMayBeDelimiter) {
+        ++jclLines;
+        m_inComment = false;
+    }
     if (m_inComment) {
         return AtLine("a comment opened on line " + std::to_string(m_commentLine) +
                           " is not closed before the end of the data",
@@ -129,7 +141,7 @@ std::string PolicyTokenizer::ReadLine(const LineCursor& cursor) {
         ++jclLines;
         const bool delimiter = line.substr(0, 2) == "/*";
         m_sawJcl = true;
-        return delimiter ? EndOfData(cursor.number) : "";
+        return delimiter ? EndOfData(cursor.number, false) : "";
     }
     if (line.size() > kRecordColumns && m_longLines++ < kMaxLongLineNotes) {
         notes.push_back("Line " + std::to_string(cursor.number) + " is longer than " +
@@ -153,6 +165,7 @@ std::string PolicyTokenizer::ReadLine(const LineCursor& cursor) {
             }
             m_inComment = true;
             m_commentLine = cursor.number;
+            m_commentMayBeDelimiter = i == 0 && TrimBlanks(line.substr(2)).empty();
             ++i;
             continue;
         }
@@ -233,6 +246,12 @@ std::string PolicySourceReader::ReadStructure(size_t index) {
             sizeKb = &structure.minSizeKb;
         } else if (keyword.name == "PREFLIST") {
             for (const std::string_view cf : Words(keyword.value)) {
+                if (structure.preferenceList.size() == kMaxPreferenceList) {
+                    return AtLine("PREFLIST of structure " + Printable(structure.name) +
+                                      " names more than " + std::to_string(kMaxPreferenceList) +
+                                      " facilities",
+                                  keyword.line);
+                }
                 structure.preferenceList.push_back(UpperCase(cf));
             }
         } else if (keyword.name == "DUPLEX") {
@@ -344,7 +363,7 @@ std::string PolicySourceReader::Read(std::string_view text) {
         },
         kMaxPolicySourceBytes);
     if (problem.empty()) {
-        problem = tokenizer.EndOfData(lastLine);
+        problem = tokenizer.EndOfData(lastLine, true);
     }
     if (!problem.empty()) {
         return problem;

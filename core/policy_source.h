@@ -80,18 +80,21 @@ struct PolicySourceResult {
 
 // Reads the policy job in `text`. It may be the whole job or the utility's input alone. Lines
 // starting "//" are JCL; once one has been seen, a line starting "/*" is the delimiter (or a JES
-// statement) and ends the data; both are kept verbatim and exempt from every check. Refuses,
+// statement) and ends the data; both are kept verbatim and exempt from every check. Without
+// JCL, a line of "/*" alone that no "*/" closes is taken for the delimiter. Refuses,
 // with one line naming the problem (and its line): a text over kMaxPolicySourceBytes, a line over
 // kMaxCaptureLineBytes, a NUL byte; a text with none of the statements looked for; no DATA
 // TYPE(CFRM), or a DATA of another type; no DEFINE POLICY or more than one, or one without NAME;
 // a CF or STRUCTURE before the DEFINE POLICY, without NAME, or named twice; a comment or
 // parenthesis left open at the end of the data; a parenthesis inside a value; a size that is no
-// number with an optional K, M, G or T, or beyond 64 bits in KB; ALLOWAUTOALT other than YES or
-// NO; more than kMaxPolicyStatements statements.
+// number with an optional K, M, G or T, or beyond 64 bits in KB; a PREFLIST of more than
+// kMaxPreferenceList facilities; ALLOWAUTOALT other than YES or
+// NO; more than kMaxPolicyStatements statements or kMaxPolicyKeywords keywords.
 [[nodiscard]] PolicySourceResult ReadPolicySource(std::string_view text);
 
 inline constexpr size_t kMaxPolicySourceBytes = size_t{4} << 20;
 inline constexpr size_t kMaxPolicyStatements = 50000;
+inline constexpr size_t kMaxPolicyKeywords = 500000;
 
 }  // namespace core
 

@@ -68,6 +68,17 @@ bool IsCfNameWord(std::string_view word) {
     return true;
 }
 
+// Adds the names to the list, up to kMaxPreferenceList; whether the list may go on.
+bool AddFacilities(const std::vector<std::string_view>& names, XcfPolicyInfo& policy) {
+    for (const std::string_view name : names) {
+        if (policy.preferenceList.size() >= kMaxPreferenceList) {
+            return false;
+        }
+        policy.preferenceList.push_back(UpperCase(name));
+    }
+    return true;
+}
+
 class XcfDisplayReader {
 public:
     std::string Read(std::string_view text);
@@ -85,7 +96,6 @@ private:
     bool m_otherMessage = false;  // the lines belong to a message other than IXC360I
     std::map<std::string, size_t> m_index;
     std::vector<int> m_displayCount;
-    size_t m_blocks = 0;
     XcfInstance m_overflow;  // where instances past the limit go
 };
 
@@ -177,10 +187,7 @@ std::string XcfDisplayReader::ReadLabel(Label label, const LabelValue& pair, int
         case Label::kPreferenceList:
             if (policy != nullptr) {
                 policy->preferenceList.clear();
-                for (const std::string_view word : Words(pair.rest)) {
-                    policy->preferenceList.push_back(UpperCase(word));
-                }
-                m_continuesPreferenceList = true;
+                m_continuesPreferenceList = AddFacilities(Words(pair.rest), *policy);
             }
             break;
         case Label::kAllocationTime:
@@ -218,11 +225,8 @@ std::string XcfDisplayReader::ReadLine(const LineCursor& cursor) {
             allNames = allNames && IsCfNameWord(word);
         }
         if (allNames) {
-            XcfPolicyInfo& policy =
-                m_block == Block::kPending ? *m_structure->pending : *m_structure->policy;
-            for (const std::string_view word : words) {
-                policy.preferenceList.emplace_back(word);
-            }
+            m_continuesPreferenceList = AddFacilities(
+                words, m_block == Block::kPending ? *m_structure->pending : *m_structure->policy);
             m_structure->lastLine = cursor.number;
             return "";
         }
@@ -248,12 +252,13 @@ std::string XcfDisplayReader::ReadLine(const LineCursor& cursor) {
                 if (pair.value.empty()) {
                     return "";
                 }
-                if (++m_blocks > kMaxXcfStructures) {
-                    return "it holds more than " + std::to_string(kMaxXcfStructures) +
-                           " structure displays";
+                std::string name = UpperCase(pair.value);
+                if (m_index.size() >= kMaxXcfStructures && m_index.count(name) == 0) {
+                    return "it displays more than " + std::to_string(kMaxXcfStructures) +
+                           " structures";
                 }
                 m_structure.emplace();
-                m_structure->name = UpperCase(pair.value);
+                m_structure->name = std::move(name);
                 m_structure->firstLine = cursor.number;
             } else if (!m_structure) {
                 return "";

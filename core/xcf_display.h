@@ -59,7 +59,7 @@ struct XcfDisplayResult {
 // or the end belong to one structure. Labels may have blanks before or after their colon, and
 // lines a prefix. Refuses, with one line: a text over kMaxCaptureBytes, a line over
 // kMaxCaptureLineBytes, a NUL byte, a text with no structure block, a size beyond 64 bits in
-// KB, more than kMaxXcfStructures blocks.
+// KB, more than kMaxXcfStructures structures.
 [[nodiscard]] XcfDisplayResult ReadXcfDisplay(std::string_view text);
 
 inline constexpr size_t kMaxXcfStructures = 10000;

@@ -215,7 +215,7 @@ TEST(GbpDisplayTest, RefusesWithOneLine) {
         {"NUL byte", std::string("DSNB750I -DB1A\n\0x", 17),
          "line 2 holds a NUL byte: this is not a text"},
         {"long line", std::string(40000, 'x'),
-         "line 1 is longer than 32768 characters, which no captured text has"},
+         "line 1 is longer than 32768 characters, which no text of its kind has"},
         {"count beyond 64 bits", Display("-DB1A", "GBP5", "", "99999999999999999999"),
          "a figure of GBP5 is beyond 64 bits on line 3"},
     };

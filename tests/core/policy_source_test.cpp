@@ -131,6 +131,18 @@ TEST(PolicySourceTest, ReadsTheUtilityInputAlone) {
               "this reader.");
 }
 
+TEST(PolicySourceTest, TakesALoneUnclosedOpenerForTheDelimiter) {
+    const std::string input = "DATA TYPE(CFRM)\nDEFINE POLICY NAME(P3)\nCF NAME(C9)\n";
+    const PolicySourceResult copied = ReadPolicySource(input + "/*  \n");
+    ASSERT_TRUE(copied.ok()) << copied.error;
+    EXPECT_EQ(copied.source->jclLines, 1);
+    const PolicySourceResult commented =
+        ReadPolicySource(input + "/*\n   a block of comment\n*/\nSTRUCTURE NAME(S1)\n");
+    ASSERT_TRUE(commented.ok()) << commented.error;
+    EXPECT_EQ(commented.source->jclLines, 0);
+    EXPECT_EQ(commented.source->structures.size(), 1u);
+}
+
 TEST(PolicySourceTest, RefusesWithOneLine) {
     const std::string head = "DATA TYPE(CFRM)\nDEFINE POLICY NAME(P1)\n";
     struct Case {
@@ -183,7 +195,7 @@ TEST(PolicySourceTest, RefusesWithOneLine) {
         {"NUL byte", head + std::string("STRUCTURE\0", 10),
          "line 3 holds a NUL byte: this is not a text"},
         {"too large", std::string((size_t{4} << 20) + 1, ' '),
-         "it is larger than 4 MB, far more than a captured text"},
+         "it is larger than 4 MB, far more than any text of its kind"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
