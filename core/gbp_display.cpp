@@ -247,7 +247,9 @@ std::string GbpDisplayReader::ReadPairs(std::string_view line, int64_t lineNo) {
             continue;
         }
         if (figure.status == FigureStatus::kTooLarge) {
-            return AtLine("a figure of " + d.gbp + " is beyond 64 bits", lineNo);
+            return AtLine("a figure of " + (d.gbp.empty() ? "a group buffer pool" : d.gbp) +
+                              " is beyond 64 bits",
+                          lineNo);
         }
         // A figure shown as N/A or the like is not reported: it stays unknown.
         *count = figure.ok() ? std::optional<int64_t>(figure.value) : std::nullopt;
