@@ -171,6 +171,17 @@ TEST(GbpDisplayTest, KeepsTheDisplayWithTheLatestPeriodStart) {
     }
 }
 
+TEST(GbpDisplayTest, FindsANameWrappedOntoTheNextLine) {
+    const GbpDisplayResult result = ReadGbpDisplay(
+        "DSNB751I -DB1A MVS CFRM POLICY INFORMATION NOT AVAILABLE FOR GROUP BUFFER POOL\n"
+        "               GBP16K2 MVS IXCQUERY RETURN CODE = 8\n"
+        "DSNB790I -DB1A DISPLAY FOR GROUP BUFFER POOL GBP16K2 IS COMPLETE\n");
+    ASSERT_TRUE(result.ok()) << result.error;
+    ASSERT_EQ(result.read->gbps.size(), 1u);
+    EXPECT_EQ(result.read->gbps[0].gbp, "GBP16K2");
+    EXPECT_TRUE(result.read->gbps[0].notInCfrmPolicy);
+}
+
 TEST(GbpDisplayTest, KeepsSeveralPoolsInTheOrderFirstDisplayed) {
     const GbpDisplayResult result =
         ReadGbpDisplay(Display("-DB1A", "GBP2", "", "1") + "DSN9022I -DB1A DSNB1CMD NORMAL\n" +

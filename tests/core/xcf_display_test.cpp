@@ -49,7 +49,7 @@ const char* const kAlignedColons =
     " DUPLEXING REBUILD OLD STRUCTURE\n"
     " -------------------------------\n"
     "  ALLOCATION TIME: 11/20/2026 08:00:00\n"
-    "  CFNAME         : CF01\n"
+    "  CFNAME         : CFA001A\n"
     "  ACTUAL SIZE    : 65536 K\n";
 
 TEST(XcfDisplayTest, ReadsPolicyPendingPolicyAndBothInstances) {
@@ -80,7 +80,8 @@ TEST(XcfDisplayTest, ReadsPolicyPendingPolicyAndBothInstances) {
     EXPECT_EQ(s.instances[0].cfName, "CF02");
     EXPECT_EQ(s.instances[0].actualSizeKb, 65536);
     EXPECT_EQ(s.instances[0].line, 29);
-    EXPECT_EQ(s.instances[1].cfName, "CF01");
+    // A facility name shaped like a message ID is a value, not the start of another message.
+    EXPECT_EQ(s.instances[1].cfName, "CFA001A");
     EXPECT_EQ(s.instances[1].actualSizeKb, 65536);
 }
 
