@@ -27,6 +27,45 @@ bool IsVerb(std::string_view word) {
     return false;
 }
 
+// The two characters of DLM=xx or DLM='xx' on a JCL line (not a "//*" comment); "" when none.
+std::string DelimiterOf(std::string_view line) {
+    if (line.substr(0, 3) == "//*") {
+        return "";
+    }
+    const size_t at = FoldedCase(line).find("dlm=");
+    if (at == std::string::npos) {
+        return "";
+    }
+    std::string_view value = line.substr(at + 4);
+    if (!value.empty() && value.front() == '\'') {
+        value = value.substr(
+            1, value.find('\'', 1) == std::string_view::npos ? 0 : value.find('\'', 1) - 1);
+    } else {
+        value = value.substr(0, value.find_first_of(", "));
+    }
+    return value.size() == 2 ? std::string(value) : "";
+}
+
+// Whether an EXEC statement runs the policy utility; nullopt for other lines and for an EXEC of
+// a procedure, which may run it.
+std::optional<bool> RunsTheUtility(std::string_view line) {
+    if (line.substr(0, 3) == "//*") {
+        return std::nullopt;
+    }
+    const std::string folded = FoldedCase(line.substr(2));
+    const std::vector<std::string_view> words = Words(folded);
+    // "//STEP1 EXEC PGM=..." or "// EXEC PGM=...".
+    if (!(!words.empty() && words[0] == "exec") && !(words.size() > 1 && words[1] == "exec")) {
+        return std::nullopt;
+    }
+    for (const std::string_view word : words) {
+        if (word.substr(0, 4) == "pgm=") {
+            return word.substr(4) == "ixcmiapu";
+        }
+    }
+    return std::nullopt;
+}
+
 const PolicyKeyword* FindKeyword(const PolicyStatement& statement, std::string_view name) {
     for (const PolicyKeyword& keyword : statement.keywords) {
         if (keyword.name == name) {
@@ -49,7 +88,7 @@ public:
     std::string EndOfData(int64_t line, bool atTextEnd);
 
     std::vector<PolicyStatement> statements;
-    int64_t jclLines = 0;
+    int64_t verbatimLines = 0;
     std::vector<std::string> notes;
 
 private:
@@ -58,6 +97,8 @@ private:
 
     const LineCursor* m_cursor = nullptr;
     bool m_sawJcl = false;
+    std::string m_delimiter;      // DLM= of the last DD statement, until the data it ends
+    bool m_otherProgram = false;  // the last EXEC runs another program: its data is not read
     bool m_inComment = false;
     int64_t m_commentLine = 0;
     // The open comment started with a line holding only "/*": the delimiter of input copied
@@ -112,7 +153,7 @@ std::string PolicyTokenizer::FinishWord() {
 
 std::string PolicyTokenizer::EndOfData(int64_t line, bool atTextEnd) {
     if (m_inComment && atTextEnd && m_commentMayBeDelimiter) {
-        ++jclLines;
+        ++verbatimLines;
         m_inComment = false;
     }
     if (m_inComment) {
@@ -137,11 +178,26 @@ std::string PolicyTokenizer::ReadLine(const LineCursor& cursor) {
         line.remove_prefix(3);  // the byte-order mark some editors put first
         lineBegin += 3;
     }
-    if (line.substr(0, 2) == "//" || (m_sawJcl && line.substr(0, 2) == "/*")) {
-        ++jclLines;
-        const bool delimiter = line.substr(0, 2) == "/*";
+    const bool jcl = line.substr(0, 2) == "//";
+    const bool delimiter =
+        !jcl && (m_delimiter.empty() ? m_sawJcl && line.substr(0, 2) == "/*"
+                                     : line.substr(0, m_delimiter.size()) == m_delimiter);
+    if (jcl || delimiter) {
+        ++verbatimLines;
         m_sawJcl = true;
-        return delimiter ? EndOfData(cursor.number, false) : "";
+        if (delimiter) {
+            m_delimiter.clear();
+        } else if (std::string dlm = DelimiterOf(line); !dlm.empty()) {
+            m_delimiter = std::move(dlm);
+        }
+        if (const std::optional<bool> utility = RunsTheUtility(line)) {
+            m_otherProgram = !*utility;
+        }
+        return EndOfData(cursor.number, false);
+    }
+    if (m_otherProgram) {
+        ++verbatimLines;
+        return "";
     }
     if (line.size() > kRecordColumns && m_longLines++ < kMaxLongLineNotes) {
         notes.push_back("Line " + std::to_string(cursor.number) + " is longer than " +
@@ -369,7 +425,7 @@ std::string PolicySourceReader::Read(std::string_view text) {
         return problem;
     }
     source.statements = std::move(tokenizer.statements);
-    source.jclLines = tokenizer.jclLines;
+    source.verbatimLines = tokenizer.verbatimLines;
     source.notes = std::move(tokenizer.notes);
     return ReadStatements();
 }

@@ -65,7 +65,9 @@ struct PolicySource {
     std::vector<PolicyStatement> statements;        // every statement, in text order
     std::vector<PolicySourceCf> facilities;         // the CF statements, in text order
     std::vector<PolicySourceStructure> structures;  // the STRUCTURE statements, in text order
-    int64_t jclLines = 0;  // lines kept verbatim as JCL ("//...") or delimiter ("/*...")
+    // Lines kept verbatim and not read: JCL ("//..."), delimiters ("/*..."), the data of steps
+    // that run another program.
+    int64_t verbatimLines = 0;
     // Sentences for the reader, e.g. input lines past 80 columns.
     std::vector<std::string> notes;
 };
@@ -79,9 +81,11 @@ struct PolicySourceResult {
 };
 
 // Reads the policy job in `text`. It may be the whole job or the utility's input alone. Lines
-// starting "//" are JCL; once one has been seen, a line starting "/*" is the delimiter (or a JES
-// statement) and ends the data; both are kept verbatim and exempt from every check. Without
-// JCL, a line of "/*" alone that no "*/" closes is taken for the delimiter. Refuses,
+// starting "//" are JCL and end the data; once one has been seen, a line starting "/*" (or the
+// DLM= characters of the last DD statement) is the delimiter and ends the data too; both are
+// kept verbatim and exempt from every check, as is the data of a step whose EXEC names another
+// program than IXCMIAPU. Without JCL, a line of "/*" alone that no "*/" closes is taken for the
+// delimiter. Refuses,
 // with one line naming the problem (and its line): a text over kMaxPolicySourceBytes, a line over
 // kMaxCaptureLineBytes, a NUL byte; a text with none of the statements looked for; no DATA
 // TYPE(CFRM), or a DATA of another type; no DEFINE POLICY or more than one, or one without NAME;

@@ -52,7 +52,7 @@ TEST(PolicySourceTest, ReadsAWholeJob) {
     ASSERT_TRUE(result.ok()) << result.error;
     const PolicySource& s = *result.source;
     EXPECT_EQ(s.policyName, "POLDAY");
-    EXPECT_EQ(s.jclLines, 7);
+    EXPECT_EQ(s.verbatimLines, 7);
     EXPECT_TRUE(s.notes.empty());
     ASSERT_EQ(s.statements.size(), 7u);
     EXPECT_EQ(s.statements[0].kind, PolicyStatementKind::kData);
@@ -120,7 +120,7 @@ TEST(PolicySourceTest, ReadsTheUtilityInputAlone) {
         "STRUCTURE NAME(S1) SIZE(100)\r\n" +
         std::string(70, ' ') + "ABCDEFGHIJK\r\n");
     ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(result.source->jclLines, 0);
+    EXPECT_EQ(result.source->verbatimLines, 0);
     ASSERT_EQ(result.source->structures.size(), 1u);
     EXPECT_EQ(result.source->structures[0].sizeKb, 100);
     // Column 71 holds "A", read as a word of the statement; columns 72 on are not.
@@ -135,12 +135,38 @@ TEST(PolicySourceTest, TakesALoneUnclosedOpenerForTheDelimiter) {
     const std::string input = "DATA TYPE(CFRM)\nDEFINE POLICY NAME(P3)\nCF NAME(C9)\n";
     const PolicySourceResult copied = ReadPolicySource(input + "/*  \n");
     ASSERT_TRUE(copied.ok()) << copied.error;
-    EXPECT_EQ(copied.source->jclLines, 1);
+    EXPECT_EQ(copied.source->verbatimLines, 1);
     const PolicySourceResult commented =
         ReadPolicySource(input + "/*\n   a block of comment\n*/\nSTRUCTURE NAME(S1)\n");
     ASSERT_TRUE(commented.ok()) << commented.error;
-    EXPECT_EQ(commented.source->jclLines, 0);
+    EXPECT_EQ(commented.source->verbatimLines, 0);
     EXPECT_EQ(commented.source->structures.size(), 1u);
+}
+
+// With DLM=$$ a comment may start in column 1; "$$" ends the data and with it a statement; the
+// data of another program's step is not read.
+TEST(PolicySourceTest, EndsTheDataWhereTheJobDoes) {
+    const PolicySourceResult result = ReadPolicySource(
+        "//STEP1  EXEC PGM=IXCMIAPU,REGION=0M\n"
+        "//SYSIN  DD *,DLM='$$'\n"
+        "/* a comment in column 1 */\n"
+        "  DATA TYPE(CFRM)\n"
+        "  DEFINE POLICY NAME(P4)\n"
+        "  STRUCTURE NAME(S1)\n"
+        "$$\n"
+        "  SIZE 5\n"
+        "//STEP2  EXEC PGM=IDCAMS\n"
+        "//SYSIN  DD *\n"
+        "  DELETE (A.B) PURGE /* not the utility's\n"
+        "/*\n"
+        "// EXEC PGM=ixcmiapu\n"
+        "  STRUCTURE NAME(S2)\n");
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(result.source->verbatimLines, 8);
+    ASSERT_EQ(result.source->structures.size(), 2u);
+    EXPECT_FALSE(result.source->structures[0].sizeKb.has_value());
+    ASSERT_EQ(result.source->statements.size(), 5u);
+    EXPECT_EQ(result.source->statements[3].verb, "SIZE");
 }
 
 TEST(PolicySourceTest, RefusesWithOneLine) {
