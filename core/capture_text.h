@@ -14,7 +14,8 @@
 
 namespace core {
 
-// Captures larger than this are refused: a day of a busy console log is far smaller.
+// Captures larger than this are refused: displays, even with hours of log around them, are far
+// smaller.
 inline constexpr size_t kMaxCaptureBytes = size_t{64} << 20;
 // Lines longer than this are refused: no console, SDSF or job-output line comes near it.
 inline constexpr size_t kMaxCaptureLineBytes = size_t{32} << 10;
@@ -54,8 +55,7 @@ std::string ForEachLine(std::string_view text,
 // of A-Z $ # @, 3 to 5 digits, a letter: IXC360I, DSNB750I, DSN9022I; a leading "+" or "*" of
 // the console is dropped) and stands before any label of the line (a word ending in ':' or
 // holding '=' or '('), so that a value such as a facility named CFA001A is never taken for one.
-// Empty when there is none;
-// `*after` is then left alone, else set to the offset just past the ID.
+// Empty when there is none, `*after` then left alone; else `*after` is set just past the ID.
 std::string_view FindMessageId(std::string_view line, size_t* after = nullptr);
 
 // One "label = value" (or "label: value") of a line. `label` is the text between the previous

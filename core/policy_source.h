@@ -85,15 +85,14 @@ struct PolicySourceResult {
 // DLM= characters of the last DD statement) is the delimiter and ends the data too; both are
 // kept verbatim and exempt from every check, as is the data of a step whose EXEC names another
 // program than IXCMIAPU. Without JCL, a line of "/*" alone that no "*/" closes is taken for the
-// delimiter. Refuses,
-// with one line naming the problem (and its line): a text over kMaxPolicySourceBytes, a line over
-// kMaxCaptureLineBytes, a NUL byte; a text with none of the statements looked for; no DATA
-// TYPE(CFRM), or a DATA of another type; no DEFINE POLICY or more than one, or one without NAME;
-// a CF or STRUCTURE before the DEFINE POLICY, without NAME, or named twice; a comment or
-// parenthesis left open at the end of the data; a parenthesis inside a value; a size that is no
-// number with an optional K, M, G or T, or beyond 64 bits in KB; a PREFLIST of more than
-// kMaxPreferenceList facilities; ALLOWAUTOALT other than YES or
-// NO; more than kMaxPolicyStatements statements or kMaxPolicyKeywords keywords.
+// delimiter. Refuses, with one line naming the problem (and its line): a text over
+// kMaxPolicySourceBytes, a line over kMaxCaptureLineBytes, a NUL byte; a text with none of the
+// statements looked for; no DATA TYPE(CFRM), or a DATA of another type; no DEFINE POLICY or
+// more than one, or one without NAME; a CF or STRUCTURE before the DEFINE POLICY, without NAME,
+// or named twice; a comment or parenthesis left open at the end of the data; a parenthesis
+// inside a value; a size that is no number with an optional K, M, G or T, or beyond 64 bits in
+// KB; a PREFLIST of more than kMaxPreferenceList facilities; ALLOWAUTOALT other than YES or NO;
+// more than kMaxPolicyStatements statements or kMaxPolicyKeywords keywords.
 [[nodiscard]] PolicySourceResult ReadPolicySource(std::string_view text);
 
 inline constexpr size_t kMaxPolicySourceBytes = size_t{4} << 20;
