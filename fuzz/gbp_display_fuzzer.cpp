@@ -1,0 +1,44 @@
+// Feeds arbitrary bytes to the reader of the group buffer pools' display. A refusal is one line;
+// a reading names each GBP once, keeps a display only with a name, and holds no negative figure.
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "gbp_display.h"
+
+namespace {
+
+void CheckFigure(const std::optional<int64_t>& figure) {
+    if (figure && *figure < 0) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const core::GbpDisplayResult result = core::ReadGbpDisplay(text);
+    if (!result.ok()) {
+        if (result.error.empty() || result.error.find('\n') != std::string::npos) {
+            std::abort();
+        }
+        return 0;
+    }
+    std::set<std::string> names;
+    for (const core::GbpDisplay& d : result.read->gbps) {
+        if (d.gbp.empty() || !names.insert(d.gbp).second || d.displayCount < 1 || d.firstLine < 1 ||
+            d.lastLine < d.firstLine) {
+            std::abort();
+        }
+        for (const auto* figure :
+             {&d.policyMaxSizeKb, &d.allocatedSizeKb, &d.directoryEntries, &d.dataPages,
+              &d.changedPages, &d.writesFailed, &d.directoryReclaims, &d.dataReclaims, &d.castouts,
+              &d.xiDirectoryReclaims}) {
+            CheckFigure(*figure);
+        }
+    }
+    return 0;
+}

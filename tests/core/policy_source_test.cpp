@@ -1,0 +1,235 @@
+#include "policy_source.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace core {
+namespace {
+
+// An input record: `text` in columns 1 to 72 and the sequence number in columns 73 to 80.
+std::string Card(const std::string& text, int sequence) {
+    std::string card = text;
+    card.resize(72, ' ');
+    const std::string number = std::to_string(sequence * 100);
+    return card + std::string(8 - number.size(), '0') + number + "\n";
+}
+
+// A whole job with JCL, sequence numbers, and statements and comments over several lines.
+std::string Job() {
+    std::string job =
+        "//DEFPOL   JOB (ACCT),'CFRM POLICY',CLASS=A,MSGCLASS=X\n"
+        "//*  the payroll group's policy\n"
+        "//STEP1    EXEC PGM=IXCMIAPU\n"
+        "//SYSPRINT DD   SYSOUT=*\n"
+        "//SYSIN    DD   *\n";
+    int seq = 1;
+    for (const char* text : {
+             "  DATA TYPE(CFRM) REPORT(YES)",
+             "  DEFINE POLICY NAME(polday) REPLACE(YES)",
+             "    CF NAME(CF01) TYPE(003931) MFG(IBM) PLANT(02)",
+             "       SEQUENCE(0000000ABCDE) PARTITION(0F) CPCID(00)",
+             "    CF NAME(CF02) TYPE(003931) /* the second box */ MFG(IBM)",
+             "    /* The lock structure: sized for",
+             "       twelve members. */",
+             "    STRUCTURE NAME(DSNDB0G_LOCK1)",
+             "              INITSIZE(256M) SIZE(512 M)",
+             "              PREFLIST(CF01,CF02) DUPLEX(DISABLED)",
+             "    STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536) SIZE(131072K)",
+             "              MINSIZE(48M) PREFLIST(CF02 CF01) DUPLEX(ENABLED)",
+             "              ALLOWAUTOALT(yes)",
+             "    STRUCTURE NAME(IXC_DEFAULT_1) SIZE(1G) PREFLIST(CF01,",
+             "              CF02)",
+         }) {
+        job += Card(text, seq++);
+    }
+    return job + "/*\n//\n";
+}
+
+TEST(PolicySourceTest, ReadsAWholeJob) {
+    const std::string text = Job();
+    const PolicySourceResult result = ReadPolicySource(text);
+    ASSERT_TRUE(result.ok()) << result.error;
+    const PolicySource& s = *result.source;
+    EXPECT_EQ(s.policyName, "POLDAY");
+    EXPECT_EQ(s.verbatimLines, 7);
+    EXPECT_TRUE(s.notes.empty());
+    ASSERT_EQ(s.statements.size(), 7u);
+    EXPECT_EQ(s.statements[0].kind, PolicyStatementKind::kData);
+    EXPECT_EQ(s.statements[1].kind, PolicyStatementKind::kDefinePolicy);
+    EXPECT_EQ(s.definePolicyStatement, 1u);
+    ASSERT_EQ(s.facilities.size(), 2u);
+    EXPECT_EQ(s.facilities[0].name, "CF01");
+    EXPECT_EQ(s.facilities[1].name, "CF02");
+    // The comment inside CF02's statement does not end it: MFG(IBM) is still its keyword.
+    EXPECT_EQ(s.statements[s.facilities[1].statement].keywords.back().name, "MFG");
+
+    ASSERT_EQ(s.structures.size(), 3u);
+    const PolicySourceStructure& lock = s.structures[0];
+    EXPECT_EQ(lock.name, "DSNDB0G_LOCK1");
+    EXPECT_EQ(lock.initSizeKb, 262144);
+    EXPECT_EQ(lock.sizeKb, 524288);
+    EXPECT_FALSE(lock.minSizeKb.has_value());
+    EXPECT_EQ(lock.preferenceList, (std::vector<std::string>{"CF01", "CF02"}));
+    EXPECT_EQ(lock.duplex, "DISABLED");
+    EXPECT_FALSE(lock.allowAutoAlter.has_value());
+    const PolicySourceStructure& gbp = s.structures[1];
+    EXPECT_EQ(gbp.initSizeKb, 65536);
+    EXPECT_EQ(gbp.sizeKb, 131072);
+    EXPECT_EQ(gbp.minSizeKb, 49152);
+    EXPECT_EQ(gbp.preferenceList, (std::vector<std::string>{"CF02", "CF01"}));
+    EXPECT_EQ(gbp.allowAutoAlter, true);
+    const PolicySourceStructure& other = s.structures[2];
+    EXPECT_EQ(other.sizeKb, 1048576);
+    EXPECT_EQ(other.preferenceList, (std::vector<std::string>{"CF01", "CF02"}));
+}
+
+// The ranges a writer replaces: the statement's own bytes, and its whole lines with the
+// sequence numbers, so that every other byte of the job can be kept.
+TEST(PolicySourceTest, KeepsWhereEachStatementStands) {
+    const std::string text = Job();
+    const PolicySourceResult result = ReadPolicySource(text);
+    ASSERT_TRUE(result.ok()) << result.error;
+    const PolicySource& s = *result.source;
+    const PolicyStatement& lock = s.statements[s.structures[0].statement];
+    EXPECT_EQ(lock.firstLine, 13);
+    EXPECT_EQ(lock.lastLine, 15);
+    EXPECT_EQ(text.substr(lock.begin, lock.end - lock.begin),
+              Card("    STRUCTURE NAME(DSNDB0G_LOCK1)", 8).substr(4) +
+                  Card("              INITSIZE(256M) SIZE(512 M)", 9) +
+                  "              PREFLIST(CF01,CF02) DUPLEX(DISABLED)");
+    EXPECT_EQ(text.substr(lock.linesBegin, lock.linesEnd - lock.linesBegin),
+              Card("    STRUCTURE NAME(DSNDB0G_LOCK1)", 8) +
+                  Card("              INITSIZE(256M) SIZE(512 M)", 9) +
+                  Card("              PREFLIST(CF01,CF02) DUPLEX(DISABLED)", 10));
+    // A value closed on the next line ends the statement there.
+    const PolicyStatement& last = s.statements.back();
+    EXPECT_EQ(last.lastLine, 20);
+    EXPECT_EQ(text[last.end - 1], ')');
+    // Statements never overlap and keep text order.
+    for (size_t i = 1; i < s.statements.size(); ++i) {
+        EXPECT_LE(s.statements[i - 1].end, s.statements[i].begin) << i;
+    }
+}
+
+TEST(PolicySourceTest, ReadsTheUtilityInputAlone) {
+    const PolicySourceResult result = ReadPolicySource(
+        "/* no JCL here: a comment in column 1 */\r\n"
+        "DATA TYPE(CFRM)\r\n"
+        "DEFINE POLICY NAME(P2)\r\n"
+        "STRUCTURE NAME(S1) SIZE(100)\r\n" +
+        std::string(70, ' ') + "ABCDEFGHIJK\r\n");
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(result.source->verbatimLines, 0);
+    ASSERT_EQ(result.source->structures.size(), 1u);
+    EXPECT_EQ(result.source->structures[0].sizeKb, 100);
+    // Column 71 holds "A", read as a word of the statement; columns 72 on are not.
+    EXPECT_EQ(result.source->statements.back().keywords.back().name, "A");
+    ASSERT_EQ(result.source->notes.size(), 1u);
+    EXPECT_EQ(result.source->notes[0],
+              "Line 5 is longer than 80 columns; the utility reads columns 1 to 71 and so does "
+              "this reader.");
+}
+
+TEST(PolicySourceTest, TakesALoneUnclosedOpenerForTheDelimiter) {
+    const std::string input = "DATA TYPE(CFRM)\nDEFINE POLICY NAME(P3)\nCF NAME(C9)\n";
+    const PolicySourceResult copied = ReadPolicySource(input + "/*  \n");
+    ASSERT_TRUE(copied.ok()) << copied.error;
+    EXPECT_EQ(copied.source->verbatimLines, 1);
+    const PolicySourceResult commented =
+        ReadPolicySource(input + "/*\n   a block of comment\n*/\nSTRUCTURE NAME(S1)\n");
+    ASSERT_TRUE(commented.ok()) << commented.error;
+    EXPECT_EQ(commented.source->verbatimLines, 0);
+    EXPECT_EQ(commented.source->structures.size(), 1u);
+}
+
+// With DLM=$$ a comment may start in column 1; "$$" ends the data and with it a statement; the
+// data of another program's step is not read.
+TEST(PolicySourceTest, EndsTheDataWhereTheJobDoes) {
+    const PolicySourceResult result = ReadPolicySource(
+        "//STEP1  EXEC PGM=IXCMIAPU,REGION=0M\n"
+        "//SYSIN  DD *,DLM='$$'\n"
+        "/* a comment in column 1 */\n"
+        "  DATA TYPE(CFRM)\n"
+        "  DEFINE POLICY NAME(P4)\n"
+        "  STRUCTURE NAME(S1)\n"
+        "$$\n"
+        "  SIZE 5\n"
+        "//STEP2  EXEC PGM=IDCAMS\n"
+        "//SYSIN  DD *\n"
+        "  DELETE (A.B) PURGE /* not the utility's\n"
+        "/*\n"
+        "// EXEC PGM=ixcmiapu\n"
+        "  STRUCTURE NAME(S2)\n");
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(result.source->verbatimLines, 8);
+    ASSERT_EQ(result.source->structures.size(), 2u);
+    EXPECT_FALSE(result.source->structures[0].sizeKb.has_value());
+    ASSERT_EQ(result.source->statements.size(), 5u);
+    EXPECT_EQ(result.source->statements[3].verb, "SIZE");
+}
+
+TEST(PolicySourceTest, RefusesWithOneLine) {
+    const std::string head = "DATA TYPE(CFRM)\nDEFINE POLICY NAME(P1)\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"empty", "",
+         "it holds no policy job (looked for DATA TYPE(CFRM), DEFINE POLICY NAME(...), CF and "
+         "STRUCTURE statements)"},
+        {"JCL only", "//X JOB\n//S EXEC PGM=IEFBR14\n",
+         "it holds no policy job (looked for DATA TYPE(CFRM), DEFINE POLICY NAME(...), CF and "
+         "STRUCTURE statements)"},
+        {"no DATA", "DEFINE POLICY NAME(P1)\n", "it has no DATA TYPE(CFRM) statement"},
+        {"LOGR", "DATA TYPE(LOGR)\nDEFINE LOGSTREAM NAME(X)\n",
+         "it is a DATA TYPE(LOGR) job, not a CFRM policy on line 1"},
+        {"no DEFINE POLICY", "DATA TYPE(CFRM)\nSTRUCTURE NAME(S)\n",
+         "the STRUCTURE statement on line 2 comes before DEFINE POLICY"},
+        {"no policy at all", "DATA TYPE(CFRM) REPORT(YES)\n",
+         "it defines no policy: there is no DEFINE POLICY NAME(...) statement"},
+        {"two policies", head + "DEFINE POLICY NAME(P2) REPLACE(YES)\n",
+         "it defines 2 policies (P1 on line 2, P2 on line 3); give a job with one DEFINE POLICY"},
+        {"policy without name", "DATA TYPE(CFRM)\nDEFINE POLICY REPLACE(YES)\n",
+         "the DEFINE POLICY has no NAME(...) on line 2"},
+        {"structure without name", head + "STRUCTURE SIZE(10)\n",
+         "the STRUCTURE statement on line 3 has no NAME(...)"},
+        {"structure twice", head + "STRUCTURE NAME(S1)\nSTRUCTURE NAME(s1)\n",
+         "structure S1 is defined a second time on line 4"},
+        {"facility twice", head + "CF NAME(C1)\nCF NAME(C1)\n",
+         "facility C1 is defined a second time on line 4"},
+        {"open comment", head + "/* never closed\nSTRUCTURE NAME(S1)\n",
+         "a comment opened on line 3 is not closed before the end of the data on line 4"},
+        {"open comment at the delimiter", "//S EXEC PGM=IXCMIAPU\n" + head + " /* open\n/*\n",
+         "a comment opened on line 4 is not closed before the end of the data on line 5"},
+        {"open parenthesis", head + "STRUCTURE NAME(S1\n",
+         "a parenthesis opened on line 3 is not closed before the end of the data on line 3"},
+        {"nested parenthesis", head + "STRUCTURE NAME((S1))\n",
+         "a parenthesis inside the value of NAME on line 3"},
+        {"stray closing", head + "STRUCTURE NAME(S1))\n",
+         "a closing parenthesis without an opening one on line 3"},
+        {"value without keyword", head + "STRUCTURE (S1)\n",
+         "a parenthesis without a keyword before it on line 3"},
+        {"size not a number", head + "STRUCTURE NAME(S1) SIZE(12X)\n",
+         "SIZE(12X) of structure S1 is not a size (a number, then K, M, G or T) on line 3"},
+        {"size beyond 64 bits", head + "STRUCTURE NAME(S1)\n INITSIZE(99999999999T)\n",
+         "INITSIZE(99999999999T) of structure S1 is beyond 64 bits in KB on line 4"},
+        {"ALLOWAUTOALT", head + "STRUCTURE NAME(S1) ALLOWAUTOALT(\x01MAYBE)\n",
+         "ALLOWAUTOALT(?MAYBE) of structure S1 is neither YES nor NO on line 3"},
+        {"NUL byte", head + std::string("STRUCTURE\0", 10),
+         "line 3 holds a NUL byte: this is not a text"},
+        {"too large", std::string((size_t{4} << 20) + 1, ' '),
+         "it is larger than 4 MB, far more than any text of its kind"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PolicySourceResult result = ReadPolicySource(c.text);
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.error, c.error);
+    }
+}
+
+}  // namespace
+}  // namespace core
