@@ -667,7 +667,16 @@ void MainWindowTest::addFilesAndHelpRunFromTheKeyboard() {
     QTest::keyClick(m_window.get(), Qt::Key_F1);
     auto* manual = m_window->findChild<QTextBrowser*>(QStringLiteral("txtManual"));
     QVERIFY(manual && manual->isVisible());
-    QVERIFY(manual->toPlainText().startsWith(QStringLiteral("Using Loomstead")));
+    const QString manualText = manual->toPlainText();
+    QVERIFY(manualText.startsWith(QStringLiteral("Using Loomstead")));
+    // It tells of every page and of every button of the results page by its name on screen.
+    for (int page = 0; page < m_pages->count(); ++page) {
+        QVERIFY2(manualText.contains(m_pages->tabText(page)), qPrintable(m_pages->tabText(page)));
+    }
+    for (QPushButton* button : m_window->resultsPage()->findChildren<QPushButton*>()) {
+        const QString caption = button->text().remove(QLatin1Char('&'));
+        QVERIFY2(manualText.contains(caption), qPrintable(caption));
+    }
 }
 
 void MainWindowTest::pathsOpenByKind_data() {
