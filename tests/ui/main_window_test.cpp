@@ -239,12 +239,18 @@ void MainWindowTest::titleWindowHandsOverToTheMainWindowOnce() {
     });
     QCOMPARE(title.windowTitle(), "Loomstead ");
     QVERIFY(!title.accessibleName().isEmpty());
+    // The title is seen while the first file is asked for, with the main window behind it.
+    bool titleShownWhileAsked = false;
+    m_chooser->whileAsked = [&] {
+        titleShownWhileAsked = title.isVisible() && m_window && m_window->isVisible();
+    };
     title.show();
     QCOMPARE(created, 0);
 
     QTRY_VERIFY(m_window && m_window->isVisible());
     QTRY_VERIFY(!title.isVisible());
     QTRY_COMPARE(m_chooser->requests, 1);
+    QVERIFY(titleShownWhileAsked);
     QTest::qWait(60);
     QCOMPARE(created, 1);
     QCOMPARE(m_chooser->requests, 1);
