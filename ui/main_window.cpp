@@ -290,13 +290,10 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
             [this] { m_pages->setTabEnabled(kPoolsPage, true); });
     connect(m_poolsPage, &PoolsPage::sharedPagesEnabled, this, [this](bool enabled) {
         m_pages->setTabEnabled(kObjectsPage, enabled);
-        m_pages->setTabEnabled(kResultsPage, enabled);
-        m_pages->setTabEnabled(kWhatIfPage, enabled);
+        setResultsPagesEnabled(enabled);
     });
-    connect(m_objectsPage, &ObjectsPage::resultsPageEnabled, this, [this] {
-        m_pages->setTabEnabled(kResultsPage, true);
-        m_pages->setTabEnabled(kWhatIfPage, true);
-    });
+    connect(m_objectsPage, &ObjectsPage::resultsPageEnabled, this,
+            [this] { setResultsPagesEnabled(true); });
     connect(m_quitButton, &QPushButton::clicked, this, &MainWindow::close);
     connect(m_filesPage, &FilesPage::filesAdded, this, [](const QStringList& paths) {
         settings::RecentFilesStore recent;
@@ -729,6 +726,11 @@ void MainWindow::changePage(int requestedPage) {
     }
 }
 
+void MainWindow::setResultsPagesEnabled(bool enabled) {
+    m_pages->setTabEnabled(kResultsPage, enabled);
+    m_pages->setTabEnabled(kWhatIfPage, enabled);
+}
+
 void MainWindow::showPageQuietly(int page) {
     const QSignalBlocker quiet(m_pages);
     m_pages->setCurrentIndex(page);
@@ -821,7 +823,7 @@ void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString
                                     QString::fromStdString(choices->ecsaText));
         if (!m_tables->lvSharedPools.empty()) {
             m_pages->setTabEnabled(kObjectsPage, true);
-            m_pages->setTabEnabled(kResultsPage, true);
+            setResultsPagesEnabled(true);
         }
         if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage) {
             m_objectsPage->reloadPoolList();

@@ -28,6 +28,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -107,6 +108,8 @@ private slots:
     void pathsOpenByKind();
     void recentEntryOfAGoneFileIsTakenOff();
     void planIsSavedMarkedAskedForAndOpenedFromTheCommandLine();
+    void whatIfComesWithTheResultsHoweverAPlanOpens_data();
+    void whatIfComesWithTheResultsHoweverAPlanOpens();
 
 private:
     // Shows the window. With no `startPaths` the first activation asks for a file and gets
@@ -123,6 +126,8 @@ private:
     QString labelText(const QString& name) const;
     QMenu* openMenu(Qt::Key mnemonic);
     QAbstractSpinBox* bumpMembers();
+    // Drops `urls` from a file manager on the file list, which passes them to the window.
+    void dropOnFileList(const QList<QUrl>& urls);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ui::RecordingMessageSink> m_messages;
@@ -223,6 +228,23 @@ QAbstractSpinBox* MainWindowTest::bumpMembers() {
     members->setFocus();
     QTest::keyClick(members, Qt::Key_Up);
     return members;
+}
+
+// The file list takes no drops itself: the window does.
+void MainWindowTest::dropOnFileList(const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QWidget* target =
+        m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    for (QDropEvent* event :
+         {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
+        QApplication::sendEvent(target, event);
+        QVERIFY(event->isAccepted());
+    }
 }
 
 QString MainWindowTest::labelText(const QString& name) const {
@@ -729,20 +751,8 @@ void MainWindowTest::pathsOpenByKind() {
     start({}, dropped ? QStringList{} : names);
     QDir::setCurrent(startFolder);
 
-    if (dropped) {  // on the file list, which takes no drops itself: the window does
-        QMimeData data;
-        data.setUrls(urls);
-        QWidget* target =
-            m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
-        const QPoint at = target->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        for (QDropEvent* event :
-             {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
-            QApplication::sendEvent(target, event);
-            QVERIFY(event->isAccepted());
-        }
+    if (dropped) {
+        dropOnFileList(urls);
     }
     QTRY_COMPARE(listedFiles(), listed);
     QCOMPARE(m_messages->messages.size(), detail.isEmpty() ? 0 : 1);
@@ -844,6 +854,55 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QJsonDocument::fromJson(file.readAll())["cfrm"]["group"].toString(), "DSNDB0G");
+}
+
+void MainWindowTest::whatIfComesWithTheResultsHoweverAPlanOpens_data() {
+    QTest::addColumn<QString>("route");
+    for (const char* route :
+         {"Open Plan", "Open Recent", "drop", "command line", "choices alone on loaded files"}) {
+        QTest::newRow(route) << QString::fromLatin1(route);
+    }
+}
+
+void MainWindowTest::whatIfComesWithTheResultsHoweverAPlanOpens() {
+    QFETCH(QString, route);
+    const QString data = m_dir->filePath(QStringLiteral("db1a.sta"));
+    QVERIFY(QFile::copy(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"), data));
+    const bool choicesAlone = route == QLatin1String("choices alone on loaded files");
+    core::Plan plan;
+    if (!choicesAlone) {
+        plan.files.push_back({data.toStdString(), 0, 0, {}});
+    }
+    plan.pools.push_back({"BP1", false});
+    const QString path = m_dir->filePath(QStringLiteral("p.loomplan"));
+    QVERIFY(!core::WritePlanFile(path.toStdString(), plan));
+
+    if (route == QLatin1String("command line")) {
+        start({}, {path});
+    } else if (route == QLatin1String("Open Recent")) {
+        settings::RecentFilesStore().add(path);
+        start();
+        QMenu* file = openMenu(Qt::Key_F);
+        QVERIFY(file);
+        QTest::keyClick(file, Qt::Key_R);  // Open &Recent
+        QTRY_VERIFY(QApplication::activePopupWidget() != file);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);
+    } else if (route == QLatin1String("drop")) {
+        start();
+        dropOnFileList({QUrl::fromLocalFile(path)});
+    } else {
+        start(choicesAlone ? data : QString());
+        if (choicesAlone) {
+            clickTab(1);  // reads the file
+            QCOMPARE(enabledPages(), QList<bool>({true, true, false, false, false}));
+        }
+        m_chooser->planAnswers.enqueue(path);
+        QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    }
+    QTRY_COMPARE(m_window->tables().lvSharedPools.size(), size_t{1});
+    QCOMPARE(enabledPages(), QList<bool>({true, true, true, true, true}));
+    clickTab(4);
+    QTRY_VERIFY(m_window->findChild<QTableWidget*>(QStringLiteral("tblWhatIf"))->rowCount() > 0);
 }
 
 QTEST_MAIN(MainWindowTest)
