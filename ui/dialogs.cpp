@@ -21,17 +21,32 @@ void BoxMessageSink::showMessage(MessageIcon icon, const QString& title, const Q
     QApplication::restoreOverrideCursor();
 }
 
+void SetUpDataFileDialog(QFileDialog& dialog, DataFileDialog kind) {
+    const QString allFiles = QStringLiteral("All Files (*.*)");
+    const QString staFiles = QStringLiteral("STA Files (*.sta)");
+    const QString simFiles = QStringLiteral("SIM Files (*.sim)");
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::ReadOnly, true);
+    if (kind == DataFileDialog::kOneFile) {
+        dialog.setWindowTitle(QStringLiteral("Add Data File"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters({allFiles, staFiles, simFiles});
+        dialog.selectNameFilter(staFiles);
+    } else {
+        // Files of both kinds are picked together, so the filter that shows both comes first.
+        const QString statistics = QStringLiteral("Statistics files (*.sta *.sim)");
+        dialog.setWindowTitle(QStringLiteral("Add Data Files"));
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        dialog.setNameFilters({statistics, allFiles, staFiles, simFiles});
+        dialog.selectNameFilter(statistics);
+    }
+}
+
 namespace {
 
-QStringList RunDataFileDialog(QWidget* parent, const QString& title, QFileDialog::FileMode mode,
-                              QString& lastFolder) {
-    QFileDialog dialog(parent, title, lastFolder);
-    dialog.setFileMode(mode);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters({QStringLiteral("All Files (*.*)"), QStringLiteral("STA Files (*.sta)"),
-                           QStringLiteral("SIM Files (*.sim)")});
-    dialog.selectNameFilter(QStringLiteral("STA Files (*.sta)"));
-    dialog.setOption(QFileDialog::ReadOnly, true);
+QStringList RunDataFileDialog(QWidget* parent, DataFileDialog kind, QString& lastFolder) {
+    QFileDialog dialog(parent, {}, lastFolder);
+    SetUpDataFileDialog(dialog, kind);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
@@ -62,8 +77,7 @@ SaveAnswer BoxMessageSink::askToSaveChanges(const QString& title, const QString&
 }
 
 std::optional<QString> DialogFileChooser::chooseDataFile(QWidget* parent) {
-    const QStringList paths = RunDataFileDialog(parent, QStringLiteral("Add Data File"),
-                                                QFileDialog::ExistingFile, m_lastFolder);
+    const QStringList paths = RunDataFileDialog(parent, DataFileDialog::kOneFile, m_lastFolder);
     if (paths.isEmpty()) {
         return std::nullopt;
     }
@@ -71,8 +85,7 @@ std::optional<QString> DialogFileChooser::chooseDataFile(QWidget* parent) {
 }
 
 QStringList DialogFileChooser::chooseDataFiles(QWidget* parent) {
-    return RunDataFileDialog(parent, QStringLiteral("Add Data Files"), QFileDialog::ExistingFiles,
-                             m_lastFolder);
+    return RunDataFileDialog(parent, DataFileDialog::kSeveralFiles, m_lastFolder);
 }
 
 std::optional<QString> DialogFileChooser::choosePlanToOpen(QWidget* parent) {

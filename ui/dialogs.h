@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace ui {
@@ -59,6 +60,14 @@ public:
         return std::nullopt;
     }
 };
+
+// The data-file dialogs: Add File takes one file and offers "All Files", "STA Files" and "SIM
+// Files" with "STA Files" chosen; Add Files... takes several and offers "Statistics files"
+// (both kinds) first, chosen.
+enum class DataFileDialog { kOneFile, kSeveralFiles };
+
+// Sets the title, the mode and the filters of `dialog` for `kind`.
+void SetUpDataFileDialog(QFileDialog& dialog, DataFileDialog kind);
 
 // The real ones: QMessageBox and QFileDialog.
 class BoxMessageSink : public MessageSink {
