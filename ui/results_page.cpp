@@ -26,6 +26,7 @@
 #include "dialogs.h"
 #include "first_arrow_selects.h"
 #include "list_view_sort.h"
+#include "page_hint.h"
 #include "printable_report.h"
 #include "report_data.h"
 #include "report_dialogs.h"
@@ -250,7 +251,13 @@ ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, 
     cfrmButton->setAutoDefault(false);
     connect(cfrmButton, &QPushButton::clicked, this, &ResultsPage::cfrmPolicyRequested);
     m_buttonRow->addWidget(cfrmButton);
-    m_buttonRow->addStretch(1);
+    m_buttonRow->addSpacing(12);
+    // Beside the buttons rather than under them: the page's height goes to the table and Why.
+    m_buttonRow->addWidget(
+        NewPageHint(QStringLiteral("Click \u201CWhat If\u201D to go on: the same "
+                                   "choices sized for more members."),
+                    QStringLiteral("lblResultsHint"), this),
+        1);
     connect(m_copyButton, &QPushButton::clicked, this, &ResultsPage::copyResults);
     connect(m_exportButton, &QPushButton::clicked, this, &ResultsPage::exportResults);
     connect(m_printButton, &QPushButton::clicked, this, &ResultsPage::printResults);

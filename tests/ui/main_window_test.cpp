@@ -108,6 +108,8 @@ private slots:
     void pathsOpenByKind();
     void recentEntryOfAGoneFileIsTakenOff();
     void planIsSavedMarkedAskedForAndOpenedFromTheCommandLine();
+    void eachPageSaysHowToGoOn_data();
+    void eachPageSaysHowToGoOn();
     void whatIfComesWithTheResultsHoweverAPlanOpens_data();
     void whatIfComesWithTheResultsHoweverAPlanOpens();
 
@@ -854,6 +856,33 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QJsonDocument::fromJson(file.readAll())["cfrm"]["group"].toString(), "DSNDB0G");
+}
+
+void MainWindowTest::eachPageSaysHowToGoOn_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<QString>("goOn");
+    QTest::newRow("files") << 0 << "lblFilesHint"
+                           << QString::fromUtf8("Click “Select Shared Pools” to go on");
+    QTest::newRow("pools") << 1 << "lblPoolsHint"
+                           << QString::fromUtf8("Click “Select Shared Objects” to go on");
+    QTest::newRow("objects") << 2 << "lblObjectsHint"
+                             << QString::fromUtf8("Click “View Results” to go on");
+    QTest::newRow("results") << 3 << "lblResultsHint"
+                             << QString::fromUtf8("Click “What If” to go on");
+}
+
+void MainWindowTest::eachPageSaysHowToGoOn() {
+    QFETCH(int, page);
+    QFETCH(QString, hint);
+    QFETCH(QString, goOn);
+    start();
+    const auto* label = m_pages->widget(page)->findChild<QLabel*>(hint);
+    QVERIFY(label);
+    QVERIFY(label->isVisibleTo(m_pages->widget(page)));
+    QVERIFY2(label->text().contains(goOn), qPrintable(label->text()));
+    // The page it names is the next one, as its tab reads.
+    QVERIFY(goOn.contains(QString::fromUtf8("“%1”").arg(m_pages->tabText(page + 1))));
 }
 
 void MainWindowTest::whatIfComesWithTheResultsHoweverAPlanOpens_data() {
