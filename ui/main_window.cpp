@@ -847,8 +847,9 @@ void MainWindow::refuseInvalidNumber() {
     if (box == nullptr) {
         return;
     }
+    // Named, since the box may be out of sight behind the message or scrolled away.
     m_messages.showMessage(MessageIcon::kInformation, QStringLiteral("Loomstead"),
-                           box->rangeText());
+                           box->accessibleName() + QStringLiteral(": ") + box->rangeText());
     box->setFocus(Qt::OtherFocusReason);
     box->selectAll();
 }

@@ -526,9 +526,11 @@ void MainWindowTest::typedNumbersReachTheSizingOrAreRefused_data() {
     // clang-format off
     QTest::newRow("4.5 Mb of ECSA, 6.5 to the even 6") << "2" << "4.5" << "" << "  6 Mb";
     QTest::newRow("33 members")
-        << "33" << "4" << "txtSharedDB2" << "Enter a whole number from 1 to 32";
-    QTest::newRow("ECSA 10000") << "2" << "10000" << "txtECSASize"
-                                << "Enter a number from 0 to 9999, with at most two decimals";
+        << "33" << "4" << "txtSharedDB2"
+        << "No Of Shared DB2: Enter a whole number from 1 to 32";
+    QTest::newRow("ECSA 10000")
+        << "2" << "10000" << "txtECSASize"
+        << "ECSA Size for IRLM: Enter a number from 0 to 9999, with at most two decimals";
     // clang-format on
 }
 
