@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <memory>
 
 namespace ui {
 
@@ -59,12 +61,24 @@ const QString kPlanFilter = QStringLiteral("Loomstead Plans (*.loomplan)");
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> NewSaveChangesBox(const QString& title, const QString& text,
+                                               QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(
+        QMessageBox::Warning, title, text,
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box->setDefaultButton(QMessageBox::Save);
+    // The platform's texts have no Alt keys on some desktops, and "Discard" reads differently
+    // on each.
+    box->button(QMessageBox::Save)->setText(QStringLiteral("&Save"));
+    box->button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
+    box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
+    return box;
+}
+
 SaveAnswer BoxMessageSink::askToSaveChanges(const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, title, text,
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, m_parent);
-    box.setDefaultButton(QMessageBox::Save);
+    const std::unique_ptr<QMessageBox> box = NewSaveChangesBox(title, text, m_parent);
     QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const int answer = box.exec();
+    const int answer = box->exec();
     QApplication::restoreOverrideCursor();
     switch (answer) {
         case QMessageBox::Save:

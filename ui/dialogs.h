@@ -5,9 +5,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace ui {
@@ -68,6 +70,11 @@ enum class DataFileDialog { kOneFile, kSeveralFiles };
 
 // Sets the title, the mode and the filters of `dialog` for `kind`.
 void SetUpDataFileDialog(QFileDialog& dialog, DataFileDialog kind);
+
+// The question of BoxMessageSink::askToSaveChanges, not yet shown: "&Save" (the default),
+// "&Discard" and "&Cancel".
+std::unique_ptr<QMessageBox> NewSaveChangesBox(const QString& title, const QString& text,
+                                               QWidget* parent);
 
 // The real ones: QMessageBox and QFileDialog.
 class BoxMessageSink : public MessageSink {

@@ -1,7 +1,10 @@
-// The file dialogs as they come up: their titles, modes and the filters they offer first.
+// The dialogs as they come up: the file dialogs' titles, modes and the filters they offer
+// first, and the buttons of the question before changes are lost.
 #include "dialogs.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 class DialogsTest : public QObject {
@@ -10,6 +13,7 @@ class DialogsTest : public QObject {
 private slots:
     void dataFileDialogsOfferTheirFilters_data();
     void dataFileDialogsOfferTheirFilters();
+    void saveQuestionButtonsHaveAltKeys();
 };
 
 void DialogsTest::dataFileDialogsOfferTheirFilters_data() {
@@ -45,6 +49,17 @@ void DialogsTest::dataFileDialogsOfferTheirFilters() {
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
     QCOMPARE(dialog.nameFilters(), filters);
     QCOMPARE(dialog.selectedNameFilter(), chosen);
+}
+
+void DialogsTest::saveQuestionButtonsHaveAltKeys() {
+    const std::unique_ptr<QMessageBox> box =
+        ui::NewSaveChangesBox(QStringLiteral("Loomstead"), QStringLiteral("Save them?"), nullptr);
+    QCOMPARE(box->text(), "Save them?");
+    QCOMPARE(box->button(QMessageBox::Save)->text(), "&Save");
+    QCOMPARE(box->button(QMessageBox::Discard)->text(), "&Discard");
+    QCOMPARE(box->button(QMessageBox::Cancel)->text(), "&Cancel");
+    QCOMPARE(box->defaultButton(), box->button(QMessageBox::Save));
+    QCOMPARE(box->buttons().size(), 3);
 }
 
 QTEST_MAIN(DialogsTest)
