@@ -308,6 +308,7 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
 
     m_policyChooser = std::make_unique<DialogPolicyFileChooser>();
     connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, this, &MainWindow::openCfrmDialog);
+    connect(m_resultsPage, &ResultsPage::resultsDelivered, this, &MainWindow::sayDone);
 
     setTabOrder(m_pages->tabBar(), m_filesPage->selectedFilesList());
     m_filesPage->addButton()->setFocus();
@@ -641,10 +642,17 @@ bool MainWindow::savePlan(const QString& path) {
         return false;
     }
     setPlanPath(path);
+    sayDone(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
     if (!capture.account.empty()) {
         m_accounts->showAccount(kSavePlanTitle, capture.account);
     }
     return true;
+}
+
+void MainWindow::sayDone(const QString& what) {
+    // Long enough to read, gone before it could be taken for the state of things.
+    constexpr int kDoneMessageMs = 5000;
+    statusBar()->showMessage(what, kDoneMessageMs);
 }
 ResultsPage* MainWindow::resultsPage() const { return m_resultsPage; }
 

@@ -150,6 +150,8 @@ private:
                         core::PlanAccount account = {});
     void runSizing();
     void openCfrmDialog();
+    // A transient status-bar message that something the user asked for is done.
+    void sayDone(const QString& what);
 
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -336,6 +337,7 @@ QHBoxLayout* ResultsPage::buttonRow() const { return m_buttonRow; }
 void ResultsPage::copyResults() {
     if (m_result) {
         QApplication::clipboard()->setText(ResultsTsv(*m_result));
+        emit resultsDelivered(QStringLiteral("Copied the results to the clipboard"));
     }
 }
 
@@ -357,7 +359,9 @@ void ResultsPage::exportResults() {
     }
     if (!written) {
         m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kExportTitle), error);
+        return;
     }
+    emit resultsDelivered(QStringLiteral("Exported %1").arg(QFileInfo(*path).fileName()));
 }
 
 void ResultsPage::printResults() {
@@ -380,7 +384,12 @@ void ResultsPage::printResults() {
     if (!printed) {
         m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kPrintTitle),
                                QStringLiteral("The printer could not be started."));
+        return;
     }
+    emit resultsDelivered(printer.outputFileName().isEmpty()
+                              ? QStringLiteral("Sent the report to %1").arg(printer.printerName())
+                              : QStringLiteral("Printed the report to %1")
+                                    .arg(QFileInfo(printer.outputFileName()).fileName()));
 }
 
 bool ResultsPage::eventFilter(QObject* watched, QEvent* event) {

@@ -439,6 +439,7 @@ void MainWindowTest::resultsPageRunsTheSizingStepByStep() {
     dialogs.path = dir.filePath(QStringLiteral("results.json"));
     m_window->findChild<ui::ResultsPage*>()->setReportDialogs(dialogs);
     clickButton(QStringLiteral("cmdExport"));
+    QCOMPARE(m_window->statusBar()->currentMessage(), "Exported results.json");
     QFile json(dialogs.path);
     QVERIFY(json.open(QIODevice::ReadOnly));
     const QJsonArray refused = QJsonDocument::fromJson(json.readAll())["refused"].toArray();
@@ -811,6 +812,7 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
     QVERIFY(QFileInfo::exists(plan));
     QCOMPARE(m_window->windowTitle(), "march.loomplan - Loomstead");
+    QCOMPARE(m_window->statusBar()->currentMessage(), "Saved march.loomplan");
     QCOMPARE(settings::RecentFilesStore().files().first(), plan);
 
     bumpMembers();
