@@ -654,6 +654,7 @@ void MainWindow::sayDone(const QString& what) {
     constexpr int kDoneMessageMs = 5000;
     statusBar()->showMessage(what, kDoneMessageMs);
 }
+
 ResultsPage* MainWindow::resultsPage() const { return m_resultsPage; }
 
 void MainWindow::showEvent(QShowEvent* event) {
