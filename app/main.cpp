@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "dialogs.h"
+#include "icons.h"
 #include "main_window.h"
 #include "program_files.h"
 #include "title_window.h"
@@ -38,6 +39,7 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     parser.process(app);
+    QApplication::setWindowIcon(ui::ProgramIcon());
 
     ui::BoxMessageSink messages;
     ui::DialogFileChooser chooser;

@@ -9,7 +9,9 @@ loomstead_packages=(
     # The report test reads the PDF's text.
     poppler-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    desktop-file-utils
+    # The packaging tests: the desktop entry, the MIME types, the AppStream metainfo, the
+    # manual pages.
+    desktop-file-utils shared-mime-info appstream groff-base
     nlohmann-json3-dev
 )
 

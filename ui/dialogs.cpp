@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <memory>
 
 namespace ui {
 
@@ -21,17 +23,32 @@ void BoxMessageSink::showMessage(MessageIcon icon, const QString& title, const Q
     QApplication::restoreOverrideCursor();
 }
 
+void SetUpDataFileDialog(QFileDialog& dialog, DataFileDialog kind) {
+    const QString allFiles = QStringLiteral("All Files (*.*)");
+    const QString staFiles = QStringLiteral("STA Files (*.sta)");
+    const QString simFiles = QStringLiteral("SIM Files (*.sim)");
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::ReadOnly, true);
+    if (kind == DataFileDialog::kOneFile) {
+        dialog.setWindowTitle(QStringLiteral("Add Data File"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters({allFiles, staFiles, simFiles});
+        dialog.selectNameFilter(staFiles);
+    } else {
+        // Files of both kinds are picked together, so the filter that shows both comes first.
+        const QString statistics = QStringLiteral("Statistics files (*.sta *.sim)");
+        dialog.setWindowTitle(QStringLiteral("Add Data Files"));
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        dialog.setNameFilters({statistics, allFiles, staFiles, simFiles});
+        dialog.selectNameFilter(statistics);
+    }
+}
+
 namespace {
 
-QStringList RunDataFileDialog(QWidget* parent, const QString& title, QFileDialog::FileMode mode,
-                              QString& lastFolder) {
-    QFileDialog dialog(parent, title, lastFolder);
-    dialog.setFileMode(mode);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters({QStringLiteral("All Files (*.*)"), QStringLiteral("STA Files (*.sta)"),
-                           QStringLiteral("SIM Files (*.sim)")});
-    dialog.selectNameFilter(QStringLiteral("STA Files (*.sta)"));
-    dialog.setOption(QFileDialog::ReadOnly, true);
+QStringList RunDataFileDialog(QWidget* parent, DataFileDialog kind, QString& lastFolder) {
+    QFileDialog dialog(parent, {}, lastFolder);
+    SetUpDataFileDialog(dialog, kind);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
@@ -44,12 +61,24 @@ const QString kPlanFilter = QStringLiteral("Loomstead Plans (*.loomplan)");
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> NewSaveChangesBox(const QString& title, const QString& text,
+                                               QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(
+        QMessageBox::Warning, title, text,
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box->setDefaultButton(QMessageBox::Save);
+    // The platform's texts have no Alt keys on some desktops, and "Discard" reads differently
+    // on each.
+    box->button(QMessageBox::Save)->setText(QStringLiteral("&Save"));
+    box->button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
+    box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
+    return box;
+}
+
 SaveAnswer BoxMessageSink::askToSaveChanges(const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, title, text,
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, m_parent);
-    box.setDefaultButton(QMessageBox::Save);
+    const std::unique_ptr<QMessageBox> box = NewSaveChangesBox(title, text, m_parent);
     QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const int answer = box.exec();
+    const int answer = box->exec();
     QApplication::restoreOverrideCursor();
     switch (answer) {
         case QMessageBox::Save:
@@ -62,8 +91,7 @@ SaveAnswer BoxMessageSink::askToSaveChanges(const QString& title, const QString&
 }
 
 std::optional<QString> DialogFileChooser::chooseDataFile(QWidget* parent) {
-    const QStringList paths = RunDataFileDialog(parent, QStringLiteral("Add Data File"),
-                                                QFileDialog::ExistingFile, m_lastFolder);
+    const QStringList paths = RunDataFileDialog(parent, DataFileDialog::kOneFile, m_lastFolder);
     if (paths.isEmpty()) {
         return std::nullopt;
     }
@@ -71,8 +99,7 @@ std::optional<QString> DialogFileChooser::chooseDataFile(QWidget* parent) {
 }
 
 QStringList DialogFileChooser::chooseDataFiles(QWidget* parent) {
-    return RunDataFileDialog(parent, QStringLiteral("Add Data Files"), QFileDialog::ExistingFiles,
-                             m_lastFolder);
+    return RunDataFileDialog(parent, DataFileDialog::kSeveralFiles, m_lastFolder);
 }
 
 std::optional<QString> DialogFileChooser::choosePlanToOpen(QWidget* parent) {

@@ -5,8 +5,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
+class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace ui {
@@ -59,6 +62,19 @@ public:
         return std::nullopt;
     }
 };
+
+// The data-file dialogs: Add File takes one file and offers "All Files", "STA Files" and "SIM
+// Files" with "STA Files" chosen; Add Files... takes several and offers "Statistics files"
+// (both kinds) first, chosen.
+enum class DataFileDialog { kOneFile, kSeveralFiles };
+
+// Sets the title, the mode and the filters of `dialog` for `kind`.
+void SetUpDataFileDialog(QFileDialog& dialog, DataFileDialog kind);
+
+// The question of BoxMessageSink::askToSaveChanges, not yet shown: "&Save" (the default),
+// "&Discard" and "&Cancel".
+std::unique_ptr<QMessageBox> NewSaveChangesBox(const QString& title, const QString& text,
+                                               QWidget* parent);
 
 // The real ones: QMessageBox and QFileDialog.
 class BoxMessageSink : public MessageSink {

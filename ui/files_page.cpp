@@ -12,6 +12,7 @@
 
 #include "dialogs.h"
 #include "first_arrow_selects.h"
+#include "page_hint.h"
 #include "tables.h"
 #include "text.h"
 
@@ -63,14 +64,11 @@ FilesPage::FilesPage(core::CoreTables& tables, FileChooser& chooser, QWidget* pa
     m_removeButton->setAccessibleName(QStringLiteral("Remove File"));
     m_removeButton->setToolTip(QStringLiteral("Take the selected file off the list"));
 
-    auto* hint = new QLabel(
-        QStringLiteral("Add the buffer-pool statistics files of the DB2 system. They are read "
-                       "when you move on to \u201CSelect Shared Pools\u201D; Esc stops the "
-                       "reading."),
-        this);
-    hint->setObjectName(QStringLiteral("lblFilesHint"));
-    hint->setWordWrap(true);
-    hint->setEnabled(false);  // drawn in the muted colour of secondary text
+    QLabel* hint = NewPageHint(
+        QStringLiteral("Add the buffer-pool statistics files of the DB2 system. Click "
+                       "\u201CSelect Shared Pools\u201D to go on: the files are read then, and "
+                       "Esc stops the reading."),
+        QStringLiteral("lblFilesHint"), this);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(heading, 0, 0);

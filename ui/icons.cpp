@@ -81,6 +81,15 @@ QPixmap PoolCarryDragIcon() { return DragIcon(false); }
 
 QPixmap PoolDropDragIcon() { return DragIcon(true); }
 
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const int side : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/loomstead/icons/loomstead-%1.png").arg(side),
+                     QSize(side, side));
+    }
+    return icon;
+}
+
 QPixmap PoolDragCard(const QString& poolName, const QFont& font, const QPalette& palette) {
     const QFontMetrics metrics(font);
     const QSize size(metrics.horizontalAdvance(poolName) + 12, metrics.height() + 6);

@@ -1,5 +1,5 @@
 // Pictures drawn by the program itself: the arrows of the buttons that move pools between the
-// lists, and the icons a dragged pool shows.
+// lists, and the icons a dragged pool shows; and the program's own icon.
 #ifndef UI_ICONS_H_
 #define UI_ICONS_H_
 
@@ -24,6 +24,10 @@ QPixmap PoolDropDragIcon();
 
 // The name of a dragged pool on a small card in the palette's selection colours.
 QPixmap PoolDragCard(const QString& poolName, const QFont& font, const QPalette& palette);
+
+// The program's icon at 16, 32, 48, 64, 128 and 256 px, from PNGs built into the program, so
+// that no image plugin is needed to show it (the SVG would need Qt's SVG plugin).
+QIcon ProgramIcon();
 
 }  // namespace ui
 

@@ -290,13 +290,10 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
             [this] { m_pages->setTabEnabled(kPoolsPage, true); });
     connect(m_poolsPage, &PoolsPage::sharedPagesEnabled, this, [this](bool enabled) {
         m_pages->setTabEnabled(kObjectsPage, enabled);
-        m_pages->setTabEnabled(kResultsPage, enabled);
-        m_pages->setTabEnabled(kWhatIfPage, enabled);
+        setResultsPagesEnabled(enabled);
     });
-    connect(m_objectsPage, &ObjectsPage::resultsPageEnabled, this, [this] {
-        m_pages->setTabEnabled(kResultsPage, true);
-        m_pages->setTabEnabled(kWhatIfPage, true);
-    });
+    connect(m_objectsPage, &ObjectsPage::resultsPageEnabled, this,
+            [this] { setResultsPagesEnabled(true); });
     connect(m_quitButton, &QPushButton::clicked, this, &MainWindow::close);
     connect(m_filesPage, &FilesPage::filesAdded, this, [](const QStringList& paths) {
         settings::RecentFilesStore recent;
@@ -311,6 +308,7 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
 
     m_policyChooser = std::make_unique<DialogPolicyFileChooser>();
     connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, this, &MainWindow::openCfrmDialog);
+    connect(m_resultsPage, &ResultsPage::resultsDelivered, this, &MainWindow::sayDone);
 
     setTabOrder(m_pages->tabBar(), m_filesPage->selectedFilesList());
     m_filesPage->addButton()->setFocus();
@@ -644,11 +642,19 @@ bool MainWindow::savePlan(const QString& path) {
         return false;
     }
     setPlanPath(path);
+    sayDone(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
     if (!capture.account.empty()) {
         m_accounts->showAccount(kSavePlanTitle, capture.account);
     }
     return true;
 }
+
+void MainWindow::sayDone(const QString& what) {
+    // Long enough to read, gone before it could be taken for the state of things.
+    constexpr int kDoneMessageMs = 5000;
+    statusBar()->showMessage(what, kDoneMessageMs);
+}
+
 ResultsPage* MainWindow::resultsPage() const { return m_resultsPage; }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -727,6 +733,11 @@ void MainWindow::changePage(int requestedPage) {
     if (refused) {
         refuseInvalidNumber();
     }
+}
+
+void MainWindow::setResultsPagesEnabled(bool enabled) {
+    m_pages->setTabEnabled(kResultsPage, enabled);
+    m_pages->setTabEnabled(kWhatIfPage, enabled);
 }
 
 void MainWindow::showPageQuietly(int page) {
@@ -821,7 +832,7 @@ void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString
                                     QString::fromStdString(choices->ecsaText));
         if (!m_tables->lvSharedPools.empty()) {
             m_pages->setTabEnabled(kObjectsPage, true);
-            m_pages->setTabEnabled(kResultsPage, true);
+            setResultsPagesEnabled(true);
         }
         if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage) {
             m_objectsPage->reloadPoolList();
@@ -845,8 +856,9 @@ void MainWindow::refuseInvalidNumber() {
     if (box == nullptr) {
         return;
     }
+    // Named, since the box may be out of sight behind the message or scrolled away.
     m_messages.showMessage(MessageIcon::kInformation, QStringLiteral("Loomstead"),
-                           box->rangeText());
+                           box->accessibleName() + QStringLiteral(": ") + box->rangeText());
     box->setFocus(Qt::OtherFocusReason);
     box->selectAll();
 }

@@ -129,6 +129,8 @@ private:
     void changePage(int requestedPage);
     // Shows the page without running the page change.
     void showPageQuietly(int page);
+    // "What If" sizes what "View Results" sizes, so the two are reachable together.
+    void setResultsPagesEnabled(bool enabled);
     // Reads the listed files into fresh tables on a worker thread while this thread keeps the
     // window painting and ignores input; Esc cancels. True when the tables now hold the files;
     // on a failure or a cancel the tables are as they were and the files still count as changed.
@@ -148,6 +150,8 @@ private:
                         core::PlanAccount account = {});
     void runSizing();
     void openCfrmDialog();
+    // A transient status-bar message that something the user asked for is done.
+    void sayDone(const QString& what);
 
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;

@@ -16,6 +16,7 @@
 #include "busy_guard.h"
 #include "column_widths.h"
 #include "first_arrow_selects.h"
+#include "page_hint.h"
 #include "pool_lists.h"
 #include "shared_objects_model.h"
 #include "tables.h"
@@ -153,6 +154,10 @@ ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
     layout->addWidget(m_cacheAllBox);
     layout->addSpacing(4);
     layout->addLayout(lists, 1);
+    layout->addWidget(NewPageHint(
+        QStringLiteral("Choose a shared pool and tick the objects to cache in its group buffer "
+                       "pool. Click \u201CView Results\u201D to go on."),
+        QStringLiteral("lblObjectsHint"), this));
 
     setTabOrder(m_cacheAllBox, m_poolsList);
     setTabOrder(m_poolsList, m_sharedObjectsView);

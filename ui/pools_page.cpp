@@ -30,6 +30,7 @@
 #include "first_arrow_selects.h"
 #include "icons.h"
 #include "messages.h"
+#include "page_hint.h"
 #include "pool_lists.h"
 #include "pool_sharing.h"
 #include "tables.h"
@@ -207,6 +208,11 @@ PoolsPage::PoolsPage(core::CoreTables& tables, MessageSink& messages, const QStr
     layout->addLayout(top);
     layout->addSpacing(4);
     layout->addLayout(lists, 1);
+    layout->addWidget(NewPageHint(
+        QStringLiteral("Share the pools the group shares and set the two numbers. Click "
+                       "\u201CSelect Shared Objects\u201D to go on, or \u201CView "
+                       "Results\u201D to size them at once."),
+        QStringLiteral("lblPoolsHint"), this));
 
     setTabOrder(m_members, m_ecsaSize);
     setTabOrder(m_ecsaSize, m_poolsList);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,6 +27,7 @@
 #include "dialogs.h"
 #include "first_arrow_selects.h"
 #include "list_view_sort.h"
+#include "page_hint.h"
 #include "printable_report.h"
 #include "report_data.h"
 #include "report_dialogs.h"
@@ -250,7 +252,13 @@ ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, 
     cfrmButton->setAutoDefault(false);
     connect(cfrmButton, &QPushButton::clicked, this, &ResultsPage::cfrmPolicyRequested);
     m_buttonRow->addWidget(cfrmButton);
-    m_buttonRow->addStretch(1);
+    m_buttonRow->addSpacing(12);
+    // Beside the buttons rather than under them: the page's height goes to the table and Why.
+    m_buttonRow->addWidget(
+        NewPageHint(QStringLiteral("Click \u201CWhat If\u201D to go on: the same "
+                                   "choices sized for more members."),
+                    QStringLiteral("lblResultsHint"), this),
+        1);
     connect(m_copyButton, &QPushButton::clicked, this, &ResultsPage::copyResults);
     connect(m_exportButton, &QPushButton::clicked, this, &ResultsPage::exportResults);
     connect(m_printButton, &QPushButton::clicked, this, &ResultsPage::printResults);
@@ -329,6 +337,7 @@ QHBoxLayout* ResultsPage::buttonRow() const { return m_buttonRow; }
 void ResultsPage::copyResults() {
     if (m_result) {
         QApplication::clipboard()->setText(ResultsTsv(*m_result));
+        emit resultsDelivered(QStringLiteral("Copied the results to the clipboard"));
     }
 }
 
@@ -350,7 +359,9 @@ void ResultsPage::exportResults() {
     }
     if (!written) {
         m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kExportTitle), error);
+        return;
     }
+    emit resultsDelivered(QStringLiteral("Exported %1").arg(QFileInfo(*path).fileName()));
 }
 
 void ResultsPage::printResults() {
@@ -373,7 +384,12 @@ void ResultsPage::printResults() {
     if (!printed) {
         m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kPrintTitle),
                                QStringLiteral("The printer could not be started."));
+        return;
     }
+    emit resultsDelivered(printer.outputFileName().isEmpty()
+                              ? QStringLiteral("Sent the report to %1").arg(printer.printerName())
+                              : QStringLiteral("Printed the report to %1")
+                                    .arg(QFileInfo(printer.outputFileName()).fileName()));
 }
 
 bool ResultsPage::eventFilter(QObject* watched, QEvent* event) {

@@ -79,6 +79,9 @@ public slots:
 signals:
     // "CFRM Policy…" was clicked.
     void cfrmPolicyRequested();
+    // Copy, Export or Print went through: what was done and where, for the status bar
+    // ("Exported report.pdf"). A failure or a cancel says nothing here.
+    void resultsDelivered(const QString& what);
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;

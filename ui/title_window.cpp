@@ -96,10 +96,11 @@ void TitleWindow::startMainWindow() {
     m_timer->stop();
     QWidget* mainWindow = m_startMainWindow();
     mainWindow->show();
-    // Closed before the main window's first request (the file dialog) comes up, so that the
-    // title never stands over that dialog.
-    close();
+    // Kept in front of the main window while its first activation asks for a file, so that
+    // the title is seen; the dialog, opened after it, comes in front of both.
+    raise();
     QCoreApplication::processEvents();
+    close();
 }
 
 }  // namespace ui

@@ -1,4 +1,5 @@
-// The title window "frmTitle": shown first, it hands over to the main window 20 ms later.
+// The title window "frmTitle": shown first, it hands over to the main window 20 ms later and
+// stays open until the main window's first activation (the file dialog at start) is over.
 #ifndef UI_TITLE_WINDOW_H_
 #define UI_TITLE_WINDOW_H_
 

@@ -28,6 +28,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -109,6 +110,10 @@ private slots:
     void recentEntryOfAGoneFileIsTakenOff();
     void planIsSavedMarkedAskedForAndOpenedFromTheCommandLine();
     void failedSaveShowsWhyAndKeepsTheMarkAndTheOldPlan();
+    void eachPageSaysHowToGoOn_data();
+    void eachPageSaysHowToGoOn();
+    void whatIfComesWithTheResultsHoweverAPlanOpens_data();
+    void whatIfComesWithTheResultsHoweverAPlanOpens();
 
 private:
     // Shows the window. With no `startPaths` the first activation asks for a file and gets
@@ -125,6 +130,8 @@ private:
     QString labelText(const QString& name) const;
     QMenu* openMenu(Qt::Key mnemonic);
     QAbstractSpinBox* bumpMembers();
+    // Drops `urls` from a file manager on the file list, which passes them to the window.
+    void dropOnFileList(const QList<QUrl>& urls);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ui::RecordingMessageSink> m_messages;
@@ -227,6 +234,23 @@ QAbstractSpinBox* MainWindowTest::bumpMembers() {
     return members;
 }
 
+// The file list takes no drops itself: the window does.
+void MainWindowTest::dropOnFileList(const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QWidget* target =
+        m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    for (QDropEvent* event :
+         {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
+        QApplication::sendEvent(target, event);
+        QVERIFY(event->isAccepted());
+    }
+}
+
 QString MainWindowTest::labelText(const QString& name) const {
     const auto* label = m_window->findChild<QLabel*>(name);
     return label == nullptr ? QStringLiteral("<no %1>").arg(name) : label->text();
@@ -241,12 +265,18 @@ void MainWindowTest::titleWindowHandsOverToTheMainWindowOnce() {
     });
     QCOMPARE(title.windowTitle(), "Loomstead ");
     QVERIFY(!title.accessibleName().isEmpty());
+    // The title is seen while the first file is asked for, with the main window behind it.
+    bool titleShownWhileAsked = false;
+    m_chooser->whileAsked = [&] {
+        titleShownWhileAsked = title.isVisible() && m_window && m_window->isVisible();
+    };
     title.show();
     QCOMPARE(created, 0);
 
     QTRY_VERIFY(m_window && m_window->isVisible());
     QTRY_VERIFY(!title.isVisible());
     QTRY_COMPARE(m_chooser->requests, 1);
+    QVERIFY(titleShownWhileAsked);
     QTest::qWait(60);
     QCOMPARE(created, 1);
     QCOMPARE(m_chooser->requests, 1);
@@ -411,6 +441,7 @@ void MainWindowTest::resultsPageRunsTheSizingStepByStep() {
     dialogs.path = dir.filePath(QStringLiteral("results.json"));
     m_window->findChild<ui::ResultsPage*>()->setReportDialogs(dialogs);
     clickButton(QStringLiteral("cmdExport"));
+    QCOMPARE(m_window->statusBar()->currentMessage(), "Exported results.json");
     QFile json(dialogs.path);
     QVERIFY(json.open(QIODevice::ReadOnly));
     const QJsonArray refused = QJsonDocument::fromJson(json.readAll())["refused"].toArray();
@@ -498,9 +529,11 @@ void MainWindowTest::typedNumbersReachTheSizingOrAreRefused_data() {
     // clang-format off
     QTest::newRow("4.5 Mb of ECSA, 6.5 to the even 6") << "2" << "4.5" << "" << "  6 Mb";
     QTest::newRow("33 members")
-        << "33" << "4" << "txtSharedDB2" << "Enter a whole number from 1 to 32";
-    QTest::newRow("ECSA 10000") << "2" << "10000" << "txtECSASize"
-                                << "Enter a number from 0 to 9999, with at most two decimals";
+        << "33" << "4" << "txtSharedDB2"
+        << "No Of Shared DB2: Enter a whole number from 1 to 32";
+    QTest::newRow("ECSA 10000")
+        << "2" << "10000" << "txtECSASize"
+        << "ECSA Size for IRLM: Enter a number from 0 to 9999, with at most two decimals";
     // clang-format on
 }
 
@@ -669,7 +702,16 @@ void MainWindowTest::addFilesAndHelpRunFromTheKeyboard() {
     QTest::keyClick(m_window.get(), Qt::Key_F1);
     auto* manual = m_window->findChild<QTextBrowser*>(QStringLiteral("txtManual"));
     QVERIFY(manual && manual->isVisible());
-    QVERIFY(manual->toPlainText().startsWith(QStringLiteral("Using Loomstead")));
+    const QString manualText = manual->toPlainText();
+    QVERIFY(manualText.startsWith(QStringLiteral("Using Loomstead")));
+    // It tells of every page and of every button of the results page by its name on screen.
+    for (int page = 0; page < m_pages->count(); ++page) {
+        QVERIFY2(manualText.contains(m_pages->tabText(page)), qPrintable(m_pages->tabText(page)));
+    }
+    for (QPushButton* button : m_window->resultsPage()->findChildren<QPushButton*>()) {
+        const QString caption = button->text().remove(QLatin1Char('&'));
+        QVERIFY2(manualText.contains(caption), qPrintable(caption));
+    }
 }
 
 void MainWindowTest::pathsOpenByKind_data() {
@@ -716,20 +758,8 @@ void MainWindowTest::pathsOpenByKind() {
     start({}, dropped ? QStringList{} : names);
     QDir::setCurrent(startFolder);
 
-    if (dropped) {  // on the file list, which takes no drops itself: the window does
-        QMimeData data;
-        data.setUrls(urls);
-        QWidget* target =
-            m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
-        const QPoint at = target->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        for (QDropEvent* event :
-             {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
-            QApplication::sendEvent(target, event);
-            QVERIFY(event->isAccepted());
-        }
+    if (dropped) {
+        dropOnFileList(urls);
     }
     QTRY_COMPARE(listedFiles(), listed);
     QCOMPARE(m_messages->messages.size(), detail.isEmpty() ? 0 : 1);
@@ -784,6 +814,7 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
     QVERIFY(QFileInfo::exists(plan));
     QCOMPARE(m_window->windowTitle(), "march.loomplan - Loomstead");
+    QCOMPARE(m_window->statusBar()->currentMessage(), "Saved march.loomplan");
     QCOMPARE(settings::RecentFilesStore().files().first(), plan);
 
     bumpMembers();
@@ -859,6 +890,82 @@ void MainWindowTest::failedSaveShowsWhyAndKeepsTheMarkAndTheOldPlan() {
     QCOMPARE(file.readAll(), saved);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("march.loomplan")});
+}
+
+void MainWindowTest::eachPageSaysHowToGoOn_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<QString>("goOn");
+    QTest::newRow("files") << 0 << "lblFilesHint"
+                           << QString::fromUtf8("Click “Select Shared Pools” to go on");
+    QTest::newRow("pools") << 1 << "lblPoolsHint"
+                           << QString::fromUtf8("Click “Select Shared Objects” to go on");
+    QTest::newRow("objects") << 2 << "lblObjectsHint"
+                             << QString::fromUtf8("Click “View Results” to go on");
+    QTest::newRow("results") << 3 << "lblResultsHint"
+                             << QString::fromUtf8("Click “What If” to go on");
+}
+
+void MainWindowTest::eachPageSaysHowToGoOn() {
+    QFETCH(int, page);
+    QFETCH(QString, hint);
+    QFETCH(QString, goOn);
+    start();
+    const auto* label = m_pages->widget(page)->findChild<QLabel*>(hint);
+    QVERIFY(label);
+    QVERIFY(label->isVisibleTo(m_pages->widget(page)));
+    QVERIFY2(label->text().contains(goOn), qPrintable(label->text()));
+    // The page it names is the next one, as its tab reads.
+    QVERIFY(goOn.contains(QString::fromUtf8("“%1”").arg(m_pages->tabText(page + 1))));
+}
+
+void MainWindowTest::whatIfComesWithTheResultsHoweverAPlanOpens_data() {
+    QTest::addColumn<QString>("route");
+    for (const char* route :
+         {"Open Plan", "Open Recent", "drop", "command line", "choices alone on loaded files"}) {
+        QTest::newRow(route) << QString::fromLatin1(route);
+    }
+}
+
+void MainWindowTest::whatIfComesWithTheResultsHoweverAPlanOpens() {
+    QFETCH(QString, route);
+    const QString data = m_dir->filePath(QStringLiteral("db1a.sta"));
+    QVERIFY(QFile::copy(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"), data));
+    const bool choicesAlone = route == QLatin1String("choices alone on loaded files");
+    core::Plan plan;
+    if (!choicesAlone) {
+        plan.files.push_back({data.toStdString(), 0, 0, {}});
+    }
+    plan.pools.push_back({"BP1", false});
+    const QString path = m_dir->filePath(QStringLiteral("p.loomplan"));
+    QVERIFY(!core::WritePlanFile(path.toStdString(), plan));
+
+    if (route == QLatin1String("command line")) {
+        start({}, {path});
+    } else if (route == QLatin1String("Open Recent")) {
+        settings::RecentFilesStore().add(path);
+        start();
+        QMenu* file = openMenu(Qt::Key_F);
+        QVERIFY(file);
+        QTest::keyClick(file, Qt::Key_R);  // Open &Recent
+        QTRY_VERIFY(QApplication::activePopupWidget() != file);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);
+    } else if (route == QLatin1String("drop")) {
+        start();
+        dropOnFileList({QUrl::fromLocalFile(path)});
+    } else {
+        start(choicesAlone ? data : QString());
+        if (choicesAlone) {
+            clickTab(1);  // reads the file
+            QCOMPARE(enabledPages(), QList<bool>({true, true, false, false, false}));
+        }
+        m_chooser->planAnswers.enqueue(path);
+        QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    }
+    QTRY_COMPARE(m_window->tables().lvSharedPools.size(), size_t{1});
+    QCOMPARE(enabledPages(), QList<bool>({true, true, true, true, true}));
+    clickTab(4);
+    QTRY_VERIFY(m_window->findChild<QTableWidget*>(QStringLiteral("tblWhatIf"))->rowCount() > 0);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -192,7 +192,10 @@ void ResultsPageTest::valuesStandBesideTheirCaptionsAndCopyAsTabSeparatedText() 
         }
         QVERIFY2(labels.contains(expected.caption), qPrintable(labels.join(", ")));
     }
+    QSignalSpy delivered(m_page.get(), &ui::ResultsPage::resultsDelivered);
     QTest::mouseClick(m_page->findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
+    QCOMPARE(delivered.size(), 1);
+    QCOMPARE(delivered[0][0].toString(), "Copied the results to the clipboard");
     QCOMPARE(QApplication::clipboard()->text(),
              "Pool\tShared\tCache All\tVP Size\tHP Size\tGBP Size\n"
              "BP1\t120\t3\t2000\t10\t1500\n\n"
@@ -299,8 +302,10 @@ void ResultsPageTest::exportWritesByExtensionOrFailsWhole() {
     const QTemporaryDir dir;
     const QString path = dir.filePath(name);
     m_dialogs.exportPath = m_dialogs.printPath = path;
+    QSignalSpy delivered(m_page.get(), &ui::ResultsPage::resultsDelivered);
     QTest::mouseClick(m_page->findChild<QPushButton*>(button), Qt::LeftButton);
     if (!QFileInfo::exists(path)) {
+        QCOMPARE(delivered.size(), 0);
         QCOMPARE(m_messages.messages.size(), 1);
         QVERIFY(m_messages.messages[0].text.contains(expected));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -308,6 +313,9 @@ void ResultsPageTest::exportWritesByExtensionOrFailsWhole() {
         return;
     }
     QCOMPARE(m_messages.messages.size(), 0);
+    QCOMPARE(delivered.size(), 1);
+    QCOMPARE(delivered[0][0].toString(),
+             (button == "cmdPrint" ? "Printed the report to " : "Exported ") + name);
     if (!name.endsWith(".pdf")) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));

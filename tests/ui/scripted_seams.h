@@ -6,6 +6,7 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "dialogs.h"
@@ -20,6 +21,9 @@ public:
 
     std::optional<QString> chooseDataFile(QWidget*) override {
         ++requests;
+        if (whileAsked) {
+            whileAsked();
+        }
         return m_answers.isEmpty() ? std::nullopt : m_answers.dequeue();
     }
     // Add Files..., Open Plan... and Save Plan As...: the next prepared answer, or a cancel.
@@ -35,6 +39,8 @@ public:
         return planAnswers.isEmpty() ? std::nullopt : std::optional(planAnswers.dequeue());
     }
 
+    // Runs while the user would see the dialog of chooseDataFile.
+    std::function<void()> whileAsked;
     QQueue<QStringList> manyAnswers;
     QQueue<QString> planAnswers;
     int planRequests = 0;
