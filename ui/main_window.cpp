@@ -684,8 +684,8 @@ void MainWindow::runFirstActivation() {
 
 void MainWindow::changePage(int requestedPage) {
     // The sweep reads the tables on another thread; nothing below may change them before it
-    // is done.
-    m_whatIfPage->waitForSweep();
+    // is done. Leaving the page stops it at its next member count rather than at its end.
+    m_whatIfPage->cancelSweep();
     int page = requestedPage;
     if (m_currentPage == kFilesPage && page != kFilesPage && m_tables->FilesChanged) {
         // The files page stays current while the files load, and after a failure.
