@@ -5,11 +5,14 @@
 // Recent, and the question before unsaved choices are lost.
 #include "main_window.h"
 
+#include <sys/stat.h>
+
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QJsonDocument>
@@ -23,6 +26,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -33,6 +37,8 @@
 #include <QTreeView>
 #include <QUrl>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "../core/test_lines.h"
@@ -46,6 +52,7 @@
 #include "tables.h"
 #include "test_tables.h"
 #include "title_window.h"
+#include "what_if_page.h"
 
 using core::testing::BpsLine;
 using ui::MainWindow;
@@ -63,6 +70,43 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         return core::DiskFileSource().Read(path, out);
     }
+};
+
+// Every read waits until released, as a read on a dead network file system does.
+class HungFileSource : public core::FileSource {
+public:
+    std::optional<core::FileErrorReason> Read(const std::string& path,
+                                              core::FileContents& out) const override {
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            ++m_started;
+            m_releasedChanged.wait(lock, [this] { return m_released; });
+        }
+        const std::optional<core::FileErrorReason> failure = core::DiskFileSource().Read(path, out);
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_ended;
+        return failure;
+    }
+    void release() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_released = true;
+        m_releasedChanged.notify_all();
+    }
+    int started() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_started;
+    }
+    int ended() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_ended;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_releasedChanged;
+    bool m_released = false;
+    mutable int m_started = 0;
+    mutable int m_ended = 0;
 };
 
 class RecordingAccountSink : public ui::PlanAccountSink {
@@ -88,6 +132,8 @@ private slots:
     void pagesBecomeReachableByTheEventsThatEnableThem();
     void filesLoadOnLeavingThePageOnlyAfterTheListChanged();
     void failedOrCancelledLoadKeepsTheFilesPageAndTheTables();
+    void hungReadGivesWayToEscAndClose();
+    void leavingWhatIfStopsItsSweep();
     void headerWithoutEnvWarnsOncePerFile();
     void resultsPageRunsTheSizingStepByStep();
     void columnWidthsAreStoredAtCloseAndRestoredAtStart();
@@ -332,7 +378,7 @@ void MainWindowTest::failedOrCancelledLoadKeepsTheFilesPageAndTheTables() {
 
     // Esc during a slow load cancels it; a click on Remove File meanwhile is dropped.
     writeFile("gone.sta", {kHeader, kLead, BpsLine("BP9")});
-    const SlowFileSource slow;
+    static const SlowFileSource slow;  // outlives the read the cancel leaves behind
     m_window->setFileSource(slow);
     QTimer whileLoading;
     connect(&whileLoading, &QTimer::timeout, m_window.get(), [this, &whileLoading] {
@@ -352,6 +398,76 @@ void MainWindowTest::failedOrCancelledLoadKeepsTheFilesPageAndTheTables() {
     clickTab(1);  // the files still count as changed
     QCOMPARE(availablePools(), pools + QStringList{"BP9"});
     QVERIFY(!m_window->tables().FilesChanged);
+}
+
+// A read that hangs must not hold the window: Esc returns control at once and Close closes it;
+// the reads left behind end on their own once released, into nothing the window owned.
+void MainWindowTest::hungReadGivesWayToEscAndClose() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    const QStringList pools = availablePools();
+    static HungFileSource hung;  // outlives the window, as the reads may
+    m_window->setFileSource(hung);
+    clickTab(0);
+    m_chooser->willChoose(writeFile("b.sta", {kHeader, kLead, BpsLine("BP9")}));
+    clickButton(QStringLiteral("cmdAdd"));
+    QElapsedTimer sinceEsc;
+    QTimer whileLoading;
+    connect(&whileLoading, &QTimer::timeout, m_window.get(), [&] {
+        if (hung.started() > 0) {
+            whileLoading.stop();
+            sinceEsc.start();
+            QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        }
+    });
+    whileLoading.start(20);
+    clickTab(1, 0);
+    QVERIFY(sinceEsc.isValid());
+    QVERIFY2(sinceEsc.elapsed() < 500, qPrintable(QString::number(sinceEsc.elapsed())));
+    QCOMPARE(m_window->statusBar()->currentMessage(), "Reading the data files was cancelled");
+    QCOMPARE(availablePools(), pools);
+
+    const int readsLeft = hung.started();
+    QTimer whileLoadingAgain;
+    connect(&whileLoadingAgain, &QTimer::timeout, m_window.get(), [&] {
+        if (hung.started() > readsLeft) {
+            whileLoadingAgain.stop();
+            m_window->close();
+        }
+    });
+    whileLoadingAgain.start(20);
+    clickTab(1, 0);
+    QTRY_VERIFY(!m_window->isVisible());
+
+    hung.release();
+    QTRY_COMPARE(hung.ended(), hung.started());
+    QTest::qWait(50);  // the threads' last steps after their reads
+}
+
+// Leaving the What If page stops its sweep rather than waiting for it, and what it found is
+// not shown; coming back sweeps again.
+void MainWindowTest::leavingWhatIfStopsItsSweep() {
+    // Enough pools that sizing 1 to 32 members lasts well past the page change.
+    std::vector<std::string> lines = {kHeader, kLead};
+    for (int p = 0; p < 20000; ++p) {
+        lines.push_back(BpsLine("P" + std::to_string(p), "1000", "10"));
+    }
+    start(writeFile(QStringLiteral("many.sta"), lines));
+    clickTab(1);
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    auto* whatIf = m_window->findChild<ui::WhatIfPage*>();
+    QVERIFY(whatIf);
+    whatIf->findChild<QSpinBox*>(QStringLiteral("spnMembersUpTo"))->setValue(32);
+    QSignalSpy shown(whatIf, &ui::WhatIfPage::sweepShown);
+    QElapsedTimer sinceLeaving;
+    clickTab(4);
+    sinceLeaving.start();
+    clickTab(1);
+    QVERIFY2(sinceLeaving.elapsed() < 500, qPrintable(QString::number(sinceLeaving.elapsed())));
+    QTest::qWait(100);
+    QCOMPARE(shown.count(), 0);
+    clickTab(4);
+    QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, 30000);
 }
 
 void MainWindowTest::headerWithoutEnvWarnsOncePerFile() {
@@ -609,6 +725,14 @@ void MainWindowTest::plansOpenOnlyWhenWholeAndSaveTheChoices() {
     QCOMPARE(m_messages->messages[2].text,
              "The plan x.loomplan cannot be opened: it is not a plan (it has no \"format\": "
              "\"loomstead-plan\").");
+    // Someone else's plan that is a named pipe without a writer: refused at once.
+    const QString fifo = m_dir->filePath(QStringLiteral("fifo.loomplan"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(!m_window->openPlan(fifo));
+    QCOMPARE(m_messages->messages.last().text,
+             "The plan fifo.loomplan cannot be opened: it is not a regular file (it is a named "
+             "pipe).");
+    m_messages->messages.removeLast();
     QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
 
     clickTab(0);
