@@ -9,6 +9,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -215,6 +216,7 @@ const QString kOpenPlanTitle = QStringLiteral("Open Plan");
 const QString kSavePlanTitle = QStringLiteral("Save Plan");
 
 const QString kLoadCancelledText = QStringLiteral("Reading the data files was cancelled");
+const QString kPlanReadCancelledText = QStringLiteral("Reading the plan was cancelled");
 const QString kCheckCancelledText = QStringLiteral("Checking the files of the plan was cancelled");
 
 const QString kCancelCaption = QStringLiteral("&Cancel");
@@ -637,8 +639,21 @@ core::Plan MainWindow::currentChoices() const {
 }
 
 bool MainWindow::openPlan(const QString& path) {
-    QString error;
-    std::optional<core::Plan> plan = ReadPlan(path, &error);
+    // A large plan takes seconds to read, a plan on a dead network file system for ever: on its
+    // own thread, and Esc cancels it.
+    struct Opened {
+        std::optional<core::Plan> plan;
+        QString error;
+    };
+    const auto opened = std::make_shared<Opened>();
+    const auto reading = std::make_shared<AsideRun>();
+    reading->progress.FileStarting(0, QFile::encodeName(path).toStdString());
+    if (!runAside(reading, [opened, path] { opened->plan = ReadPlan(path, &opened->error); })) {
+        statusBar()->showMessage(kPlanReadCancelledText);
+        return false;
+    }
+    QString error = std::move(opened->error);
+    std::optional<core::Plan> plan = std::move(opened->plan);
     if (plan) {
         error = FirstGoneFile(*plan);
     }
