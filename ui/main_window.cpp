@@ -162,6 +162,9 @@ public:
             // The window system's close reaches the window's QWindow first.
             (event->type() == QEvent::Close &&
              (watched == &m_window || watched == m_window.windowHandle())) ||
+            // The Quit keys come as the shortcut, or as a key press where no shortcut took it.
+            (event->type() == QEvent::Shortcut &&
+             m_quitKeys.contains(static_cast<QShortcutEvent*>(event)->key())) ||
             (event->type() == QEvent::KeyPress && IsQuitKey(*static_cast<QKeyEvent*>(event))) ||
             (event->type() == QEvent::MouseButtonRelease && watched == &m_quitButton);
         const bool escape = event->type() == QEvent::KeyPress &&
