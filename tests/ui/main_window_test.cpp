@@ -135,6 +135,7 @@ private slots:
     void failedOrCancelledLoadKeepsTheFilesPageAndTheTables();
     void hungReadGivesWayToEveryWayOut_data();
     void hungReadGivesWayToEveryWayOut();
+    void planHashingGivesWayToEsc();
     void leavingWhatIfStopsItsSweep();
     void headerWithoutEnvWarnsOncePerFile();
     void resultsPageRunsTheSizingStepByStep();
@@ -458,6 +459,40 @@ void MainWindowTest::hungReadGivesWayToEveryWayOut() {
     hung.release();
     QTRY_COMPARE(hung.ended(), hung.started());
     QTest::qWait(50);  // the threads' last steps after their reads
+}
+
+// Opening a plan hashes its files that were touched since; Esc stops that as it stops a load.
+void MainWindowTest::planHashingGivesWayToEsc() {
+    start();
+    QFile big(m_dir->filePath(QStringLiteral("big.sta")));
+    constexpr qint64 kBigBytes = qint64{64} << 30;  // sparse: seconds to hash, nothing on disk
+    if (!big.open(QIODevice::WriteOnly) || !big.resize(kBigBytes)) {
+        QSKIP("no sparse file of 64 GiB here");
+    }
+    big.close();
+    QFile plan(m_dir->filePath(QStringLiteral("big.loomplan")));
+    QVERIFY(plan.open(QIODevice::WriteOnly));
+    plan.write(QStringLiteral(R"({"format": "loomstead-plan", "version": 1, "files": [
+        {"path": "big.sta", "size": %1, "modified_ns": 1, "sha256": "00"}]})")
+                   .arg(kBigBytes)
+                   .toUtf8());
+    plan.close();
+    QElapsedTimer sinceEsc;
+    QTimer whileHashing;
+    connect(&whileHashing, &QTimer::timeout, m_window.get(), [&] {
+        if (m_window->statusBar()->currentMessage().endsWith(QStringLiteral("big.sta"))) {
+            whileHashing.stop();
+            sinceEsc.start();
+            QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        }
+    });
+    whileHashing.start(20);
+    QVERIFY(!m_window->openPlan(plan.fileName()));
+    QVERIFY(sinceEsc.isValid());
+    QVERIFY2(sinceEsc.elapsed() < 500, qPrintable(QString::number(sinceEsc.elapsed())));
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             "Checking the files of the plan was cancelled");
+    QVERIFY(m_window->tables().lstSelectedFiles.empty());
 }
 
 // Leaving the What If page stops its sweep rather than waiting for it, and what it found is
