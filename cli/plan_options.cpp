@@ -16,6 +16,7 @@
 #include "command_line.h"
 #include "encodings.h"
 #include "io/write_file.h"
+#include "file_source.h"
 #include "report.h"
 #include "tables.h"
 
@@ -26,20 +27,14 @@ const QString kPlanOption = QStringLiteral("plan");
 const QString kSavePlanOption = QStringLiteral("save-plan");
 
 core::FileHasher Sha256Hasher() {
-    // The path's own bytes, which need not be UTF-8.
+    // The path's own bytes, which need not be UTF-8; only a regular file, never past its size.
     return [](const std::string& path) -> std::optional<std::string> {
-        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                                   &std::fclose);
-        if (!file) {
-            return std::nullopt;
-        }
         QCryptographicHash hash(QCryptographicHash::Sha256);
-        char buffer[1 << 16];
-        size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-            hash.addData(QByteArrayView(buffer, static_cast<qsizetype>(n)));
-        }
-        if (std::ferror(file.get())) {
+        const auto add = [&hash](std::string_view bytes) {
+            hash.addData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+            return true;
+        };
+        if (core::ReadDiskFilePieces(path, add)) {
             return std::nullopt;
         }
         return hash.result().toHex().toStdString();

@@ -299,6 +299,10 @@ std::optional<FileErrorReason> DiskFileSource::Read(const std::string& path,
 
 std::optional<FileErrorReason> DiskFileSource::ReadPieces(const std::string& path,
                                                           FileReceiver& receiver) const {
+    // The system would read the name only up to the NUL: another file.
+    if (path.find('\0') != std::string::npos) {
+        return FileErrorReason::kNotFound;
+    }
     // Non-blocking, so that opening a named pipe without a writer returns at once; no
     // controlling terminal, should the path be one.
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -354,6 +358,26 @@ std::optional<FileErrorReason> DiskFileSource::ReadPieces(const std::string& pat
         return FileErrorReason::kChangedWhileRead;
     }
     return std::nullopt;
+}
+
+std::optional<FileErrorReason> ReadDiskFilePieces(
+    const std::string& path, const std::function<bool(std::string_view)>& piece) {
+    class Forward : public FileReceiver {
+    public:
+        explicit Forward(const std::function<bool(std::string_view)>& piece) : m_piece(piece) {}
+        bool Opened(uint64_t) override { return true; }
+        bool Piece(std::string_view bytes) override {
+            m_stopped = !m_piece(bytes);
+            return !m_stopped;
+        }
+        bool stopped() const { return m_stopped; }
+
+    private:
+        const std::function<bool(std::string_view)>& m_piece;
+        bool m_stopped = false;
+    } forward(piece);
+    const std::optional<FileErrorReason> failure = DiskFileSource().ReadPieces(path, forward);
+    return forward.stopped() ? FileErrorReason::kCancelled : failure;
 }
 
 }  // namespace core

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -90,6 +91,13 @@ protected:
     // way to change the file under the reader.
     virtual void FileChecked(const std::string& path) const { (void)path; }
 };
+
+// The regular file at `path`, read from disk as DiskFileSource reads it (a named pipe, a device
+// or a link to one refused at once, no more bytes than its size at the open plus one), handed
+// to `piece` in order. A false from `piece` stops the reading: kCancelled. An empty file is
+// kEmpty, with no piece.
+[[nodiscard]] std::optional<FileErrorReason> ReadDiskFilePieces(
+    const std::string& path, const std::function<bool(std::string_view)>& piece);
 
 }  // namespace core
 

@@ -4,13 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <memory>
+#include <new>
 #include <nlohmann/json.hpp>
-#include <sstream>
+#include <unordered_set>
 
+#include "file_source.h"
 #include "plan.h"
 #include "text.h"
 
@@ -55,8 +58,37 @@ std::string RelativeIfBeneath(const std::string& path, const std::string& folder
     return relative.generic_string();
 }
 
-// Reads one member after another, keeping the first fault as the reason.
-class Reader {
+// The key as the plan's text spells it, quoted: control bytes escaped, so that a refusal stays
+// one line.
+std::string Quoted(const std::string& key) {
+    return json(key).dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+std::string Where(const char* list, size_t i) {
+    return std::string("\"") + list + "\"[" + std::to_string(i) + "]";
+}
+
+// One value of a member the plan knows, kept until its object is complete: the checks are
+// made in a fixed order, whatever order the members come in.
+struct Value {
+    enum class Type { kAbsent, kOther, kBool, kSigned, kUnsigned, kFloat, kText };
+    Type type = Type::kAbsent;
+    bool boolean = false;
+    int64_t signedNumber = 0;
+    uint64_t unsignedNumber = 0;
+    std::string text;
+
+    static Value Of(Type type) {
+        Value value;
+        value.type = type;
+        return value;
+    }
+    bool present() const { return type != Type::kAbsent; }
+    bool isInteger() const { return type == Type::kSigned || type == Type::kUnsigned; }
+};
+
+// Keeps the first fault as the reason.
+class Checks {
 public:
     const std::string& error() const { return m_error; }
     bool failed() const { return !m_error.empty(); }
@@ -67,21 +99,15 @@ public:
         }
     }
 
-    // The member `key` of `object`; nullptr when it is absent.
-    static const json* Member(const json& object, const char* key) {
-        const auto it = object.find(key);
-        return it == object.end() ? nullptr : &*it;
-    }
-
-    std::string Text(const json& value, const std::string& where, bool dataText) {
-        if (!value.is_string()) {
+    std::string Text(Value& value, const std::string& where, bool dataText) {
+        if (value.type != Value::Type::kText) {
             Fail(where, "must be text");
             return {};
         }
         if (!dataText) {
-            return value.get_ref<const std::string&>();
+            return std::move(value.text);
         }
-        std::optional<std::string> latin1 = Utf8ToLatin1(value.get_ref<const std::string&>());
+        std::optional<std::string> latin1 = Utf8ToLatin1(value.text);
         if (!latin1) {
             Fail(where, "holds a character the data files cannot hold");
             return {};
@@ -89,140 +115,460 @@ public:
         return std::move(*latin1);
     }
 
-    std::string TextMember(const json& object, const char* key, const std::string& where,
-                           bool dataText, bool required) {
-        const json* value = Member(object, key);
-        if (value == nullptr) {
+    std::string Member(Value& value, const char* key, const std::string& where, bool dataText,
+                       bool required) {
+        if (!value.present()) {
             if (required) {
                 Fail(where + ".\"" + key + "\"", "is missing");
             }
             return {};
         }
-        return Text(*value, where + ".\"" + key + "\"", dataText);
-    }
-
-    const json* Array(const json& plan, const char* key) {
-        const json* value = Member(plan, key);
-        if (value != nullptr && !value->is_array()) {
-            Fail(std::string("\"") + key + "\"", "must be a list");
-            return nullptr;
-        }
-        return value;
-    }
-
-    bool Object(const json& value, const std::string& where) {
-        if (!value.is_object()) {
-            Fail(where, "must be an object");
-            return false;
-        }
-        return true;
+        return Text(value, where + ".\"" + key + "\"", dataText);
     }
 
 private:
     std::string m_error;
 };
 
-std::string Where(const char* list, size_t i) {
-    return std::string("\"") + list + "\"[" + std::to_string(i) + "]";
+// The members of one object seen so far: those the plan knows by their number, any other by
+// name, so that the million small objects of a plan cost no set each.
+class KeySet {
+public:
+    // False when the key was seen before in this object.
+    bool Insert(int known, const std::string& key) {
+        if (known >= 0) {
+            const uint32_t bit = uint32_t{1} << known;
+            const bool added = (m_known & bit) == 0;
+            m_known |= bit;
+            return added;
+        }
+        if (!m_others) {
+            m_others = std::make_unique<std::unordered_set<std::string>>();
+        }
+        return m_others->insert(key).second;
+    }
+
+private:
+    uint32_t m_known = 0;
+    std::unique_ptr<std::unordered_set<std::string>> m_others;
+};
+
+enum class Section { kFiles, kPools, kObjects };
+constexpr size_t kSections = 3;
+constexpr const char* kSectionNames[kSections] = {"files", "pools", "objects"};
+// The members of an entry of each list, in the order they are checked.
+constexpr size_t kMaxFields = 4;
+constexpr const char* kFieldNames[kSections][kMaxFields] = {
+    {"path", "size", "modified_ns", "sha256"}, {"name", "cache_all"}, {"pool", "name", "kind"}};
+
+enum RootMember { kFormat, kVersion, kFilesList, kPoolsList, kObjectsList, kMembers, kEcsa, kCfrm };
+constexpr const char* kRootNames[] = {"format",  "version", "files", "pools",
+                                      "objects", "members", "ecsa",  "cfrm"};
+
+int IndexOf(const std::string& key, const char* const* names, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        if (names[i] != nullptr && key == names[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
 }
 
-void ReadFiles(Reader& r, const json& root, const std::string& planFolder, Plan& plan) {
-    const json* files = r.Array(root, "files");
-    for (size_t i = 0; files != nullptr && i < files->size() && !r.failed(); ++i) {
-        const json& f = (*files)[i];
-        const std::string where = Where("files", i);
-        if (!r.Object(f, where)) {
-            return;
+// A plan takes three levels; the limit only keeps a hostile file from costing memory per level.
+constexpr size_t kMaxDepth = 512;
+
+// Reads the plan's text in one pass, straight into the plan: no document of the whole text is
+// built, so that a plan of a million objects costs little more than the objects themselves.
+// Every value is seen once; the checks and their order are those of a reader that looks
+// members up: the format, the version, then "files", "pools", "objects" and the texts, each
+// list entry by entry, and the first fault found that way is the reason.
+class PlanSax {
+public:
+    explicit PlanSax(const std::string& planFolder) : m_planFolder(planFolder) {}
+
+    bool null() { return Scalar(Value::Of(Value::Type::kOther)); }
+    bool boolean(bool b) {
+        Value v = Value::Of(Value::Type::kBool);
+        v.boolean = b;
+        return Scalar(std::move(v));
+    }
+    bool number_integer(int64_t n) {
+        Value v = Value::Of(Value::Type::kSigned);
+        v.signedNumber = n;
+        return Scalar(std::move(v));
+    }
+    bool number_unsigned(uint64_t n) {
+        Value v = Value::Of(Value::Type::kUnsigned);
+        v.unsignedNumber = n;
+        return Scalar(std::move(v));
+    }
+    bool number_float(double, const std::string&) { return Scalar(Value::Of(Value::Type::kFloat)); }
+    bool string(std::string& text) {
+        Value v = Value::Of(Value::Type::kText);
+        v.text = std::move(text);
+        return Scalar(std::move(v));
+    }
+    bool binary(json::binary_t&) { return Scalar(Value::Of(Value::Type::kOther)); }
+    bool start_object(size_t) { return Open(true); }
+    bool start_array(size_t) { return Open(false); }
+    bool end_object() { return Close(); }
+    bool end_array() { return Close(); }
+    bool key(std::string& key) {
+        Level& level = m_levels.back();
+        int known = -1;
+        if (level.frame == Frame::kRoot) {
+            known = IndexOf(key, kRootNames, std::size(kRootNames));
+        } else if (level.frame == Frame::kEntry) {
+            known = IndexOf(key, kFieldNames[static_cast<size_t>(level.section)], kMaxFields);
         }
+        if (!level.keys.Insert(known, key) && m_duplicate.empty()) {
+            m_duplicate = "it is a damaged plan (" + WhereOf(level) + " holds the key " +
+                          Quoted(key) + " twice)";
+        }
+        level.member = known;
+        if (level.frame == Frame::kCfrm) {
+            m_cfrmKey = std::move(key);
+        }
+        return true;
+    }
+    bool parse_error(size_t position, const std::string&, const nlohmann::detail::exception& e) {
+        // The parser reports more than syntax here: 1e400 is an out_of_range.
+        m_stop = dynamic_cast<const json::parse_error*>(&e) != nullptr
+                     ? "it is not JSON (syntax error at byte " + std::to_string(position) + ")"
+                     : "it is a damaged plan (a number is too large)";
+        return false;
+    }
+
+    // Once the parse is over: the plan, or the one reason it is refused.
+    PlanReadResult Result() {
+        PlanReadResult result;
+        if (!m_stop.empty()) {
+            result.error = std::move(m_stop);
+            return result;
+        }
+        if (!m_duplicate.empty()) {
+            result.error = std::move(m_duplicate);
+            return result;
+        }
+        const Value& format = m_root[kFormat];
+        if (!m_rootIsObject || format.type != Value::Type::kText || format.text != kPlanFormat) {
+            result.error =
+                "it is not a plan (it has no \"format\": \"" + std::string(kPlanFormat) + "\")";
+            return result;
+        }
+        const Value& version = m_root[kVersion];
+        if (!version.isInteger()) {
+            result.error = "it is a damaged plan (\"version\" must be a whole number)";
+            return result;
+        }
+        if (version.type == Value::Type::kUnsigned &&
+            version.unsignedNumber > uint64_t{kPlanVersion}) {
+            result.error = "it is a plan of a newer version (" +
+                           std::to_string(version.unsignedNumber) + ") than this program reads (" +
+                           std::to_string(kPlanVersion) + ")";
+            return result;
+        }
+        const int64_t versionNumber = version.type == Value::Type::kSigned
+                                          ? version.signedNumber
+                                          : static_cast<int64_t>(version.unsignedNumber);
+        if (versionNumber < 1) {
+            result.error = "it is a damaged plan (\"version\" must be 1 or more)";
+            return result;
+        }
+        for (const Checks& section : m_sections) {
+            if (section.failed()) {
+                result.error = section.error();
+                return result;
+            }
+        }
+        Checks texts;
+        if (m_root[kMembers].present()) {
+            m_plan.membersText = texts.Member(m_root[kMembers], "members", "plan", true, true);
+        }
+        if (m_root[kEcsa].present()) {
+            m_plan.ecsaText = texts.Member(m_root[kEcsa], "ecsa", "plan", true, true);
+        }
+        if (m_cfrmNotObject) {
+            texts.Fail("\"cfrm\"", "must be an object");
+        } else if (m_cfrmFault) {
+            texts.Fail("\"cfrm\"." + Quoted(*m_cfrmFault), "must be text");
+        }
+        if (texts.failed()) {
+            result.error = texts.error();
+            return result;
+        }
+        result.plan = std::move(m_plan);
+        return result;
+    }
+
+private:
+    enum class Frame { kRoot, kList, kEntry, kCfrm, kIgnored };
+
+    struct Level {
+        Frame frame = Frame::kIgnored;
+        Section section = Section::kFiles;
+        size_t index = 0;  // of the entry (kEntry), or the next one (kList)
+        int member = -1;   // the known member whose value comes next; -1: another
+        KeySet keys;
+    };
+
+    Checks& SectionChecks(Section section) { return m_sections[static_cast<size_t>(section)]; }
+
+    std::string WhereOf(const Level& level) const {
+        switch (level.frame) {
+            case Frame::kRoot:
+                return "plan";
+            case Frame::kEntry:
+                return Where(kSectionNames[static_cast<size_t>(level.section)], level.index);
+            case Frame::kCfrm:
+                return "\"cfrm\"";
+            default:
+                return "an object";
+        }
+    }
+
+    // A value where the level above expects one: a scalar, or (as kOther) a list or object
+    // whose contents `Open` deals with. Returns the frame a list or object opened here gets.
+    Frame Place(Value&& value, bool isObject, bool isList) {
+        if (m_levels.empty()) {
+            m_rootIsObject = isObject;
+            return isObject ? Frame::kRoot : Frame::kIgnored;
+        }
+        Level& level = m_levels.back();
+        switch (level.frame) {
+            case Frame::kRoot:
+                return PlaceInRoot(std::move(value), isObject, isList, level.member);
+            case Frame::kList: {
+                const size_t index = level.index++;
+                Checks& checks = SectionChecks(level.section);
+                if (checks.failed()) {
+                    return Frame::kIgnored;
+                }
+                if (!isObject) {
+                    checks.Fail(Where(kSectionNames[static_cast<size_t>(level.section)], index),
+                                "must be an object");
+                    return Frame::kIgnored;
+                }
+                m_entry = {};
+                return Frame::kEntry;
+            }
+            case Frame::kEntry:
+                if (level.member >= 0) {
+                    m_entry[static_cast<size_t>(level.member)] = std::move(value);
+                }
+                return Frame::kIgnored;
+            case Frame::kCfrm:
+                if (value.type == Value::Type::kText) {
+                    m_plan.cfrm[m_cfrmKey] = std::move(value.text);
+                } else if (!m_cfrmFault || m_cfrmKey < *m_cfrmFault) {
+                    // Named in the order of the keys, whatever order they come in.
+                    m_cfrmFault = m_cfrmKey;
+                }
+                return Frame::kIgnored;
+            case Frame::kIgnored:
+                return Frame::kIgnored;
+        }
+        return Frame::kIgnored;
+    }
+
+    Frame PlaceInRoot(Value&& value, bool isObject, bool isList, int member) {
+        switch (member) {
+            case kFilesList:
+            case kPoolsList:
+            case kObjectsList: {
+                const auto section = static_cast<Section>(member - kFilesList);
+                if (isList) {
+                    return Frame::kList;
+                }
+                SectionChecks(section).Fail(
+                    std::string("\"") + kSectionNames[static_cast<size_t>(section)] + "\"",
+                    "must be a list");
+                return Frame::kIgnored;
+            }
+            case kCfrm:
+                if (isObject) {
+                    return Frame::kCfrm;
+                }
+                m_cfrmNotObject = true;
+                return Frame::kIgnored;
+            case -1:
+                return Frame::kIgnored;
+            default:
+                m_root[static_cast<size_t>(member)] = std::move(value);
+                return Frame::kIgnored;
+        }
+    }
+
+    bool Scalar(Value&& value) {
+        Place(std::move(value), false, false);
+        return true;
+    }
+
+    bool Open(bool isObject) {
+        if (m_levels.size() >= kMaxDepth) {
+            m_stop = "it is a damaged plan (lists and objects nested more than " +
+                     std::to_string(kMaxDepth) + " deep)";
+            return false;
+        }
+        const Frame frame = Place(Value::Of(Value::Type::kOther), isObject, !isObject);
+        Level level;
+        level.frame = frame;
+        if (frame == Frame::kList) {
+            level.section = static_cast<Section>(m_levels.back().member - kFilesList);
+        } else if (frame == Frame::kEntry) {
+            level.section = m_levels.back().section;
+            level.index = m_levels.back().index - 1;
+        }
+        m_levels.push_back(std::move(level));
+        return true;
+    }
+
+    bool Close() {
+        const Level level = std::move(m_levels.back());
+        m_levels.pop_back();
+        if (level.frame == Frame::kEntry) {
+            FinishEntry(level.section, level.index);
+        }
+        return true;
+    }
+
+    void FinishEntry(Section section, size_t index) {
+        Checks& r = SectionChecks(section);
+        const std::string where = Where(kSectionNames[static_cast<size_t>(section)], index);
+        switch (section) {
+            case Section::kFiles:
+                FinishFile(r, where);
+                break;
+            case Section::kPools:
+                FinishPool(r, where);
+                break;
+            case Section::kObjects: {
+                PlanObject object;
+                object.pool = std::string(Trim(r.Member(m_entry[0], "pool", where, true, true)));
+                object.name = std::string(Trim(r.Member(m_entry[1], "name", where, true, true)));
+                object.kind = std::string(Trim(r.Member(m_entry[2], "kind", where, true, true)));
+                if (!r.failed()) {
+                    m_plan.objects.push_back(std::move(object));
+                }
+                break;
+            }
+        }
+    }
+
+    void FinishFile(Checks& r, const std::string& where) {
         PlanFile file;
-        file.path = r.TextMember(f, "path", where, false, true);
+        file.path = r.Member(m_entry[0], "path", where, false, true);
         if (!r.failed() && file.path.empty()) {
             r.Fail(where + ".\"path\"", "is empty");
         }
-        const json* size = Reader::Member(f, "size");
-        if (size != nullptr && !size->is_number_unsigned()) {
+        // The system would read the name only up to the NUL: another file.
+        if (!r.failed() && file.path.find('\0') != std::string::npos) {
+            r.Fail(where + ".\"path\"", "holds a NUL byte");
+        }
+        const Value& size = m_entry[1];
+        if (size.present() && size.type != Value::Type::kUnsigned) {
             r.Fail(where + ".\"size\"", "must be a whole number of bytes");
-        } else if (size != nullptr) {
-            file.sizeBytes = size->get<uint64_t>();
+        } else if (size.present()) {
+            file.sizeBytes = size.unsignedNumber;
         }
-        const json* modified = Reader::Member(f, "modified_ns");
-        if (modified != nullptr && !modified->is_number_integer()) {
+        const Value& modified = m_entry[2];
+        if (modified.present() && !modified.isInteger()) {
             r.Fail(where + ".\"modified_ns\"", "must be a whole number");
-        } else if (modified != nullptr) {
+        } else if (modified.present()) {
             // A value past int64 is kept as the largest one: it only has to differ.
-            file.modifiedNs = modified->is_number_unsigned()
-                                  ? static_cast<int64_t>(std::min<uint64_t>(
-                                        modified->get<uint64_t>(), uint64_t{INT64_MAX}))
-                                  : modified->get<int64_t>();
+            file.modifiedNs = modified.type == Value::Type::kUnsigned
+                                  ? static_cast<int64_t>(std::min<uint64_t>(modified.unsignedNumber,
+                                                                            uint64_t{INT64_MAX}))
+                                  : modified.signedNumber;
         }
-        file.sha256 = r.TextMember(f, "sha256", where, false, false);
-        const fs::path path(file.path);
-        if (path.is_relative() && !planFolder.empty()) {
-            file.path = (fs::path(planFolder) / path).lexically_normal().string();
-        }
-        plan.files.push_back(std::move(file));
-    }
-}
-
-void ReadPools(Reader& r, const json& root, Plan& plan) {
-    const json* pools = r.Array(root, "pools");
-    for (size_t i = 0; pools != nullptr && i < pools->size() && !r.failed(); ++i) {
-        const json& p = (*pools)[i];
-        const std::string where = Where("pools", i);
-        if (!r.Object(p, where)) {
+        file.sha256 = r.Member(m_entry[3], "sha256", where, false, false);
+        if (r.failed()) {
             return;
         }
+        const fs::path path(file.path);
+        if (path.is_relative() && !m_planFolder.empty()) {
+            file.path = (fs::path(m_planFolder) / path).lexically_normal().string();
+        }
+        m_plan.files.push_back(std::move(file));
+    }
+
+    void FinishPool(Checks& r, const std::string& where) {
         PlanPool pool;
-        pool.name = std::string(Trim(r.TextMember(p, "name", where, true, true)));
+        pool.name = std::string(Trim(r.Member(m_entry[0], "name", where, true, true)));
         if (!r.failed() && pool.name.empty()) {
             r.Fail(where + ".\"name\"", "is empty");
         }
-        const json* cacheAll = Reader::Member(p, "cache_all");
-        if (cacheAll != nullptr && !cacheAll->is_boolean()) {
+        const Value& cacheAll = m_entry[1];
+        if (cacheAll.present() && cacheAll.type != Value::Type::kBool) {
             r.Fail(where + ".\"cache_all\"", "must be true or false");
-        } else if (cacheAll != nullptr) {
-            pool.cacheAll = cacheAll->get<bool>();
+        } else if (cacheAll.present()) {
+            pool.cacheAll = cacheAll.boolean;
         }
-        plan.pools.push_back(std::move(pool));
-    }
-}
-
-void ReadObjects(Reader& r, const json& root, Plan& plan) {
-    const json* objects = r.Array(root, "objects");
-    if (objects != nullptr) {
-        plan.objects.reserve(objects->size());
-    }
-    for (size_t i = 0; objects != nullptr && i < objects->size() && !r.failed(); ++i) {
-        const json& o = (*objects)[i];
-        const std::string where = Where("objects", i);
-        if (!r.Object(o, where)) {
-            return;
+        if (!r.failed()) {
+            m_plan.pools.push_back(std::move(pool));
         }
-        PlanObject object;
-        object.pool = std::string(Trim(r.TextMember(o, "pool", where, true, true)));
-        object.name = std::string(Trim(r.TextMember(o, "name", where, true, true)));
-        object.kind = std::string(Trim(r.TextMember(o, "kind", where, true, true)));
-        plan.objects.push_back(std::move(object));
     }
-}
 
-void ReadTexts(Reader& r, const json& root, Plan& plan) {
-    if (Reader::Member(root, "members") != nullptr) {
-        plan.membersText = r.TextMember(root, "members", "plan", true, true);
-    }
-    if (Reader::Member(root, "ecsa") != nullptr) {
-        plan.ecsaText = r.TextMember(root, "ecsa", "plan", true, true);
-    }
-    const json* cfrm = Reader::Member(root, "cfrm");
-    if (cfrm == nullptr || !r.Object(*cfrm, "\"cfrm\"")) {
-        return;
-    }
-    for (const auto& [key, value] : cfrm->items()) {
-        plan.cfrm[key] = r.Text(value, "\"cfrm\".\"" + key + "\"", false);
-    }
-}
+    const std::string& m_planFolder;
+    Plan m_plan;
+    std::vector<Level> m_levels;
+    Value m_root[std::size(kRootNames)];
+    std::array<Value, kMaxFields> m_entry;
+    Checks m_sections[kSections];
+    bool m_rootIsObject = false;
+    std::string m_cfrmKey;
+    std::optional<std::string> m_cfrmFault;  // the first key, in key order, whose value is not text
+    bool m_cfrmNotObject = false;
+    std::string m_duplicate;  // the first key found twice in one object
+    std::string m_stop;       // why the parse stopped: a syntax error, a number too large
+};
 
 std::string SystemReason(int error) { return std::strerror(error); }
+
+// The plan's text, gathered piece by piece; a file past the limit is declined unread.
+class PlanText : public FileReceiver {
+public:
+    bool Opened(uint64_t size) override {
+        if (size > kMaxPlanBytes) {
+            m_tooLarge = true;
+            return false;
+        }
+        m_text.reserve(static_cast<size_t>(size));
+        return true;
+    }
+    bool Piece(std::string_view bytes) override {
+        m_text.append(bytes);
+        return true;
+    }
+    bool tooLarge() const { return m_tooLarge; }
+    std::string_view text() const { return m_text; }
+
+private:
+    std::string m_text;
+    bool m_tooLarge = false;
+};
+
+std::string FileFailureText(FileErrorReason reason) {
+    switch (reason) {
+        case FileErrorReason::kNotFound:
+            return "it does not exist";
+        case FileErrorReason::kFolder:
+            return "it is a folder, not a plan file";
+        case FileErrorReason::kNamedPipe:
+        case FileErrorReason::kDevice:
+        case FileErrorReason::kSocket:
+        case FileErrorReason::kNotRegularFile:
+            return "it is " + std::string(ReasonText(reason));
+        case FileErrorReason::kTooLarge:
+            return "it is too large for a plan";
+        case FileErrorReason::kNoAccess:
+            return "it cannot be read (" + SystemReason(EACCES) + ")";
+        case FileErrorReason::kReadFailed:
+            return "it cannot be read (" + SystemReason(EIO) + ")";
+        default:
+            return "it cannot be read (" + std::string(ReasonText(reason)) + ")";
+    }
+}
 
 }  // namespace
 
@@ -257,81 +603,36 @@ std::string WritePlanJson(const Plan& plan, const std::string& planFolder) {
 }
 
 PlanReadResult ReadPlanJson(std::string_view text, const std::string& planFolder) {
-    PlanReadResult result;
-    json root;
-    try {
-        root = json::parse(text.begin(), text.end());
-    } catch (const json::parse_error& e) {
-        result.error = "it is not JSON (syntax error at byte " + std::to_string(e.byte) + ")";
-        return result;
-    } catch (const json::exception&) {
-        // The parser throws more than parse_error: 1e400 is an out_of_range.
-        result.error = "it is a damaged plan (a number is too large)";
-        return result;
-    }
-    const json* format = root.is_object() ? Reader::Member(root, "format") : nullptr;
-    if (format == nullptr || !format->is_string() ||
-        format->get_ref<const std::string&>() != kPlanFormat) {
-        result.error =
-            "it is not a plan (it has no \"format\": \"" + std::string(kPlanFormat) + "\")";
-        return result;
-    }
-    const json* version = Reader::Member(root, "version");
-    if (version == nullptr || !version->is_number_integer()) {
-        result.error = "it is a damaged plan (\"version\" must be a whole number)";
-        return result;
-    }
-    if (version->is_number_unsigned() && version->get<uint64_t>() > uint64_t{kPlanVersion}) {
-        result.error = "it is a plan of a newer version (" + version->dump() +
-                       ") than this program reads (" + std::to_string(kPlanVersion) + ")";
-        return result;
-    }
-    if (version->get<int64_t>() < 1) {
-        result.error = "it is a damaged plan (\"version\" must be 1 or more)";
-        return result;
-    }
-    Plan plan;
-    Reader r;
-    ReadFiles(r, root, planFolder, plan);
-    ReadPools(r, root, plan);
-    ReadObjects(r, root, plan);
-    ReadTexts(r, root, plan);
-    if (r.failed()) {
-        result.error = r.error();
-        return result;
-    }
-    result.plan = std::move(plan);
-    return result;
+    PlanSax sax(planFolder);
+    json::sax_parse(text.begin(), text.end(), &sax);
+    return sax.Result();
 }
 
 PlanReadResult ReadPlanFile(const std::string& path) {
     PlanReadResult result;
+    // The system would read the name only up to the NUL: another file.
+    if (path.find('\0') != std::string::npos) {
+        result.error = "its name holds a NUL byte";
+        return result;
+    }
+    // Opened without blocking and checked as the open file, so that a named pipe, a device or
+    // a link to one is refused at once; read no further than its size at the open.
+    PlanText text;
+    std::optional<FileErrorReason> failure;
+    try {
+        failure = DiskFileSource().ReadPieces(path, text);
+    } catch (const std::bad_alloc&) {
+        failure = FileErrorReason::kTooLarge;
+    }
+    if (text.tooLarge()) {
+        failure = FileErrorReason::kTooLarge;
+    }
+    if (failure && failure != FileErrorReason::kEmpty) {
+        result.error = FileFailureText(*failure);
+        return result;
+    }
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (!fs::exists(status)) {
-        result.error = "it does not exist";
-        return result;
-    }
-    if (fs::is_directory(status)) {
-        result.error = "it is a folder, not a plan file";
-        return result;
-    }
-    const uintmax_t size = fs::file_size(path, ec);
-    if (!ec && size > kMaxPlanBytes) {
-        result.error = "it is too large for a plan";
-        return result;
-    }
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in) {
-        text << in.rdbuf();
-    }
-    if (!in || in.bad()) {
-        result.error = "it cannot be read (" + SystemReason(errno != 0 ? errno : EIO) + ")";
-        return result;
-    }
-    return ReadPlanJson(text.view(), fs::absolute(path, ec).parent_path().string());
+    return ReadPlanJson(text.text(), fs::absolute(path, ec).parent_path().string());
 }
 
 std::optional<std::string> WritePlanFile(const std::string& path, const Plan& plan) {

@@ -17,6 +17,9 @@ std::vector<SweepPoint> SweepMembers(const CoreTables& tables, std::string_view 
     const SizingBasis basis = PrepareSizing(tables);
     points.reserve(static_cast<size_t>(to - from + 1));
     for (int64_t members = from; members <= to; ++members) {
+        if (options.cancel != nullptr && *options.cancel) {
+            break;
+        }
         points.push_back({members, SizeForMembers(basis, std::to_string(members), ecsaText)});
     }
     return points;

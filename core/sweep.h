@@ -3,6 +3,7 @@
 #ifndef CORE_SWEEP_H_
 #define CORE_SWEEP_H_
 
+#include <atomic>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,10 @@ struct SweepOptions {
     // Default: 1 to 8.
     int64_t fromMembers = 1;
     int64_t toMembers = 8;
+    // Checked before each member count: once it is true the sweep stops and returns the points
+    // sized so far, so that a front end can walk away from a long sweep. Must outlive the call.
+    // Default: none.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 struct SweepPoint {
@@ -29,7 +34,8 @@ struct SweepPoint {
 };
 
 // One point per member count, in increasing order. Counts outside 1-32 are held at those limits;
-// fromMembers above toMembers gives no point. The tables are read once for all points.
+// fromMembers above toMembers gives no point. The tables are read once for all points. A
+// cancelled sweep returns the points before the cancel.
 [[nodiscard]] std::vector<SweepPoint> SweepMembers(const CoreTables& tables,
                                                    std::string_view ecsaText,
                                                    const SweepOptions& options = {});

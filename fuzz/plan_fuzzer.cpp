@@ -1,11 +1,23 @@
 // Feeds arbitrary bytes to the plan reader. Whatever it accepts must write back to a text it
 // reads as the same plan, and must apply to loaded tables without breaking their promises: each
-// pool either available or shared, cached flags only -1 or 0.
+// pool either available or shared, cached flags only -1 or 0. The same bytes read as a plan
+// file must give the same answer, and a plan path that is a named pipe, a link to /dev/zero, a
+// folder or a name holding a NUL is refused. The files a plan lists resolve against a folder
+// holding such paths ("fifo", "zero", "folder", "pagemap") and one regular file ("m.sta", 6
+// bytes): checking and describing them must finish, and never hash past a file's size.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "file_source.h"
 #include "plan.h"
 #include "tables.h"
 #include "text.h"
@@ -62,15 +74,96 @@ core::CoreTables SmallTables() {
     return tables;
 }
 
+// A folder of odd files, made once for the whole run.
+const std::string& OddFolder() {
+    static const std::string folder = [] {
+        namespace fs = std::filesystem;
+        const fs::path dir =
+            fs::temp_directory_path() / ("loomstead-plan-fuzz-" + std::to_string(::getpid()));
+        fs::create_directories(dir / "folder");
+        ::mkfifo((dir / "fifo").c_str(), 0600);
+        std::error_code ec;
+        fs::create_symlink("/dev/zero", dir / "zero", ec);
+        fs::create_symlink("/proc/self/pagemap", dir / "pagemap", ec);
+        std::ofstream(dir / "m.sta") << "ABCDEF";
+        return dir.string();
+    }();
+    return folder;
+}
+
+// The bytes each hash read, checked against the size the plan recorded.
+uint64_t g_hashedBytes = 0;
+
+std::optional<std::string> CountingHasher(const std::string& path) {
+    g_hashedBytes = 0;
+    const auto count = [](std::string_view bytes) {
+        g_hashedBytes += bytes.size();
+        return true;
+    };
+    if (core::ReadDiskFilePieces(path, count)) {
+        return std::nullopt;
+    }
+    return std::to_string(g_hashedBytes);
+}
+
+void CheckOneLine(const core::PlanReadResult& read) {
+    if (!read.ok() && (read.error.empty() || read.error.find('\n') != std::string::npos)) {
+        std::abort();  // a refusal is one line
+    }
+}
+
+// The plan read from a file in the odd folder, and paths that are no plan at all.
+void ReadAsFile(std::string_view text) {
+    const std::string& folder = OddFolder();
+    const std::string path = folder + "/plan.loomplan";
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(text.data(), static_cast<std::streamsize>(text.size()));
+    const core::PlanReadResult read = core::ReadPlanFile(path);
+    const core::PlanReadResult again = core::ReadPlanJson(text, folder);
+    CheckOneLine(read);
+    if (read.ok() != again.ok() || read.error != again.error ||
+        (read.ok() && !SamePlan(*read.plan, *again.plan))) {
+        std::abort();
+    }
+    const std::string notPlans[] = {folder + "/fifo", folder + "/zero", folder + "/folder",
+                                    path + std::string(1, '\0') + "x", folder + "/pagemap"};
+    const core::PlanReadResult odd = core::ReadPlanFile(notPlans[text.size() % 5]);
+    CheckOneLine(odd);
+    if (odd.ok()) {
+        std::abort();
+    }
+    if (!read.ok()) {
+        return;
+    }
+    const core::Plan& plan = *read.plan;
+    // A file is hashed only when its size is the one recorded: never more than one byte past.
+    const core::FileHasher bounded = [&plan](const std::string& hashed) {
+        std::optional<std::string> hash = CountingHasher(hashed);
+        bool withinSize = false;
+        for (const core::PlanFile& file : plan.files) {
+            withinSize = withinSize || (file.path == hashed && g_hashedBytes <= file.sizeBytes + 1);
+        }
+        if (!withinSize) {
+            std::abort();
+        }
+        return hash;
+    };
+    (void)core::CheckPlanFiles(plan, bounded);
+    std::vector<std::string> paths;
+    for (const core::PlanFile& file : plan.files) {
+        paths.push_back(file.path);
+    }
+    (void)core::DescribeFiles(paths, CountingHasher);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const core::PlanReadResult read = core::ReadPlanJson(text, "/plans");
+    ReadAsFile(text);
     if (!read.ok()) {
-        if (read.error.empty() || read.error.find('\n') != std::string::npos) {
-            std::abort();  // a refusal is one line
-        }
+        CheckOneLine(read);
         return 0;
     }
     const core::PlanReadResult again =

@@ -38,9 +38,12 @@ if [ "$target" = plan ]; then
     mkdir -p "$corpus"
     printf '%s' '{"format":"loomstead-plan","version":1,"files":[{"path":"m.sta","size":10,"modified_ns":5,"sha256":"ab"}],"pools":[{"name":"BP0","cache_all":true},{"name":"BP7"}],"objects":[{"pool":"BP0","name":"DB.A","kind":"T"},{"pool":"bp1","name":"DB.C","kind":"T"}],"members":"2","ecsa":"8","cfrm":{"cf":"CF01"}}' > "$corpus/seed-plan"
     printf '%s' '{"format":"loomstead-plan","version":2}' > "$corpus/seed-newer"
+    printf '%s' '{"format":"loomstead-plan","version":1,"files":[{"path":"m.sta","size":6},{"path":"fifo"},{"path":"zero"},{"path":"folder"},{"path":"pagemap","size":0,"sha256":"x"}]}' > "$corpus/seed-odd-files"
     printf '%s' '{"format":"loomstead-plan","version":1,"pools":[{"name":"BP1"}],"objects":[{"pool":"BP1","name":"DB.C","kind":"T"},{"pool":"BP1","name":"DB.C","kind":"T"}]}' > "$corpus/seed-twice"
     echo "Fuzzing for $seconds s; crashing inputs go to $artifacts/"
-    exec "$build/fuzz/plan_fuzzer" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+    # A read that blocks or runs on (a named pipe, /dev/zero) is a finding after 10 s.
+    exec "$build/fuzz/plan_fuzzer" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+        -print_final_stats=1 \
         -dict="$root/fuzz/plan.dict" -artifact_prefix="$artifacts/" "$corpus"
 fi
 

@@ -9,6 +9,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -28,8 +29,11 @@
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <atomic>
 #include <climits>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -88,6 +92,7 @@ public:
     bool CancelRequested() override { return m_cancel; }
 
     void requestCancel() { m_cancel = true; }
+    const std::atomic<bool>& cancelFlag() const { return m_cancel; }
 
     // Shows the state in the status bar; a progress bar counts in int, so files past 2 GB are
     // counted in coarser steps.
@@ -119,24 +124,73 @@ private:
     std::atomic<bool> m_cancel = false;
 };
 
-// Esc during a load cancels it. Installed after the busy guard's filter, so it sees the key
-// before that filter drops all input.
-class EscapeCancelsLoad : public QObject {
+}  // namespace
+
+// Work on a thread of its own while the window waits (a load, the hashing of a plan's files).
+// Everything the thread writes lives here or in what its work owns, shared with the window, so
+// that a cancel need not wait for a read that may not return for minutes (a dead network file
+// system): the thread is left to finish on its own, and what it brings is dropped with the last
+// reference.
+struct AsideRun {
+    LoadProgress progress;  // the cancel flag, and what the status bar shows
+    std::mutex mutex;
+    QEventLoop* waiting = nullptr;  // the window's loop while it waits; under `mutex`
+    bool finished = false;          // under `mutex`
+};
+
+namespace {
+
+// Esc cancels the run; Close and Quit cancel it and then close the window. Installed after the
+// busy guard's filter, so it sees the input before that filter drops it all.
+class CancelKeys : public QObject {
 public:
-    explicit EscapeCancelsLoad(LoadProgress& progress) : m_progress(progress) {}
+    CancelKeys(AsideRun& run, QEventLoop& loop, QWidget& window, QList<QKeySequence> quitKeys,
+               QObject& quitButton)
+        : m_run(run),
+          m_loop(loop),
+          m_window(window),
+          m_quitKeys(std::move(quitKeys)),
+          m_quitButton(quitButton) {}
+
+    // Close or Quit came during the run.
+    bool closeAsked() const { return m_closeAsked; }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-            QApplication::activeModalWidget() == nullptr) {
-            m_progress.requestCancel();
-            return true;
+        if (QApplication::activeModalWidget() != nullptr) {
+            return QObject::eventFilter(watched, event);
         }
-        return QObject::eventFilter(watched, event);
+        const bool close =
+            // The window system's close reaches the window's QWindow first.
+            (event->type() == QEvent::Close &&
+             (watched == &m_window || watched == m_window.windowHandle())) ||
+            // The Quit keys come as the shortcut, or as a key press where no shortcut took it.
+            (event->type() == QEvent::Shortcut &&
+             m_quitKeys.contains(static_cast<QShortcutEvent*>(event)->key())) ||
+            (event->type() == QEvent::KeyPress && IsQuitKey(*static_cast<QKeyEvent*>(event))) ||
+            (event->type() == QEvent::MouseButtonRelease && watched == &m_quitButton);
+        const bool escape = event->type() == QEvent::KeyPress &&
+                            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+        if (!close && !escape) {
+            return QObject::eventFilter(watched, event);
+        }
+        m_closeAsked = m_closeAsked || close;
+        m_run.progress.requestCancel();
+        m_loop.quit();
+        event->ignore();
+        return true;
     }
 
 private:
-    LoadProgress& m_progress;
+    bool IsQuitKey(const QKeyEvent& key) const {
+        return m_quitKeys.contains(QKeySequence(key.keyCombination()));
+    }
+
+    AsideRun& m_run;
+    QEventLoop& m_loop;
+    QWidget& m_window;
+    const QList<QKeySequence> m_quitKeys;
+    QObject& m_quitButton;
+    bool m_closeAsked = false;
 };
 
 // Shows each step of the sizing run in the status bar; the first four let the text paint.
@@ -164,6 +218,10 @@ bool HasChoices(const core::Plan& choices) {
 const QString kKeptChoicesTitle = QStringLiteral("Choices After Reloading");
 const QString kOpenPlanTitle = QStringLiteral("Open Plan");
 const QString kSavePlanTitle = QStringLiteral("Save Plan");
+
+const QString kLoadCancelledText = QStringLiteral("Reading the data files was cancelled");
+const QString kPlanReadCancelledText = QStringLiteral("Reading the plan was cancelled");
+const QString kCheckCancelledText = QStringLiteral("Checking the files of the plan was cancelled");
 
 const QString kCancelCaption = QStringLiteral("&Cancel");
 const QString kFinishCaption = QStringLiteral("&Finish");
@@ -583,8 +641,21 @@ core::Plan MainWindow::currentChoices() const {
 }
 
 bool MainWindow::openPlan(const QString& path) {
-    QString error;
-    std::optional<core::Plan> plan = ReadPlan(path, &error);
+    // A large plan takes seconds to read, a plan on a dead network file system for ever: on its
+    // own thread, and Esc cancels it.
+    struct Opened {
+        std::optional<core::Plan> plan;
+        QString error;
+    };
+    const auto opened = std::make_shared<Opened>();
+    const auto reading = std::make_shared<AsideRun>();
+    reading->progress.FileStarting(0, QFile::encodeName(path).toStdString());
+    if (!runAside(reading, [opened, path] { opened->plan = ReadPlan(path, &opened->error); })) {
+        statusBar()->showMessage(kPlanReadCancelledText);
+        return false;
+    }
+    QString error = std::move(opened->error);
+    std::optional<core::Plan> plan = std::move(opened->plan);
     if (plan) {
         error = FirstGoneFile(*plan);
     }
@@ -599,14 +670,32 @@ bool MainWindow::openPlan(const QString& path) {
         setPlanPath(path);
         return true;
     }
-    core::PlanAccount fileItems;
+    // Hashing reads every byte of the plan's files: on its own thread, and Esc cancels it.
+    const auto run = std::make_shared<AsideRun>();
+    struct Check {
+        core::Plan plan;  // the files alone
+        core::PlanAccount items;
+    };
+    const auto check = std::make_shared<Check>();
+    check->plan.files = plan->files;
+    runAside(run, [run, check] {
+        const core::FileHasher hash = Sha256Hasher(
+            std::shared_ptr<const std::atomic<bool>>(run, &run->progress.cancelFlag()));
+        check->items = core::CheckPlanFiles(check->plan, [&](const std::string& path) {
+            run->progress.FileStarting(0, path);
+            return hash(path);
+        });
+    });
+    // A hash cut short by the cancel would count as a change: whatever the run brought is
+    // dropped.
+    if (run->progress.cancelFlag()) {
+        statusBar()->showMessage(kCheckCancelledText);
+        return false;
+    }
+    core::PlanAccount fileItems = std::move(check->items);
     core::CoreTables listing;
-    {
-        const BusyGuard busy;
-        fileItems = core::CheckPlanFiles(*plan, Sha256Hasher());
-        for (const core::PlanFile& file : plan->files) {
-            core::AddSelectedFile(listing, file.path);
-        }
+    for (const core::PlanFile& file : plan->files) {
+        core::AddSelectedFile(listing, file.path);
     }
     // Loaded aside, so that a file that fails to load leaves the tables as they were.
     core::CoreTables loaded;
@@ -691,8 +780,8 @@ void MainWindow::runFirstActivation() {
 
 void MainWindow::changePage(int requestedPage) {
     // The sweep reads the tables on another thread; nothing below may change them before it
-    // is done.
-    m_whatIfPage->waitForSweep();
+    // is done. Leaving the page stops it at its next member count rather than at its end.
+    m_whatIfPage->cancelSweep();
     int page = requestedPage;
     if (m_currentPage == kFilesPage && page != kFilesPage && m_tables->FilesChanged) {
         // The files page stays current while the files load, and after a failure.
@@ -767,40 +856,76 @@ bool MainWindow::loadDataFiles() {
     return true;
 }
 
-bool MainWindow::readFilesAside(const std::vector<std::string>& files, core::CoreTables& loaded,
-                                core::LoadResult& result) {
-    loaded.lstSelectedFiles = files;
-    loaded.FilesChanged = true;
-    LoadProgress progress;
+bool MainWindow::runAside(const std::shared_ptr<AsideRun>& run, std::function<void()> work) {
+    bool finished = false;
+    bool closeAsked = false;
     {
         const BusyGuard busy;
-        EscapeCancelsLoad escape(progress);
-        qApp->installEventFilter(&escape);
+        QEventLoop waitForRun;
+        CancelKeys keys(*run, waitForRun, *this, m_quitAction->shortcuts(), *m_quitButton);
+        qApp->installEventFilter(&keys);
         m_readProgress->setRange(0, 0);
         m_readProgress->show();
-        QEventLoop waitForLoad;
         QTimer showProgress;
         connect(&showProgress, &QTimer::timeout, this,
-                [&] { progress.show(*statusBar(), *m_readProgress); });
+                [&] { run->progress.show(*statusBar(), *m_readProgress); });
         showProgress.start(50);
-        std::thread worker([&] {
-            result = core::LoadDataFiles(loaded, *m_fileSource, &progress);
-            if (result.ok()) {
-                core::CountWorkFileObjects(loaded);
+        {
+            const std::lock_guard<std::mutex> lock(run->mutex);
+            run->waiting = &waitForRun;
+        }
+        std::thread([run, work = std::move(work)] {
+            work();
+            const std::lock_guard<std::mutex> lock(run->mutex);
+            run->finished = true;
+            if (run->waiting != nullptr) {
+                QMetaObject::invokeMethod(run->waiting, &QEventLoop::quit, Qt::QueuedConnection);
             }
-            QMetaObject::invokeMethod(&waitForLoad, &QEventLoop::quit, Qt::QueuedConnection);
-        });
-        waitForLoad.exec();
-        worker.join();
-        // Input that reached the window system during the load is dropped here, while the
+        }).detach();
+        waitForRun.exec();
+        {
+            const std::lock_guard<std::mutex> lock(run->mutex);
+            run->waiting = nullptr;
+            finished = run->finished;
+        }
+        // Input that reached the window system during the run is dropped here, while the
         // guard still holds it, rather than replayed on a page the user never saw.
         QCoreApplication::processEvents();
-        qApp->removeEventFilter(&escape);
+        qApp->removeEventFilter(&keys);
+        closeAsked = keys.closeAsked();
         statusBar()->clearMessage();
         m_readProgress->hide();
     }
+    if (closeAsked) {
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+    return finished;
+}
+
+bool MainWindow::readFilesAside(const std::vector<std::string>& files, core::CoreTables& loaded,
+                                core::LoadResult& result) {
+    struct Load {
+        core::CoreTables tables;
+        core::LoadResult result;
+    };
+    const auto load = std::make_shared<Load>();
+    load->tables.lstSelectedFiles = files;
+    load->tables.FilesChanged = true;
+    const auto run = std::make_shared<AsideRun>();
+    const bool finished = runAside(run, [load, run, source = m_fileSource] {
+        load->result = core::LoadDataFiles(load->tables, *source, &run->progress);
+        if (load->result.ok()) {
+            core::CountWorkFileObjects(load->tables);
+        }
+    });
+    if (!finished) {
+        statusBar()->showMessage(kLoadCancelledText);
+        return false;
+    }
+    loaded = std::move(load->tables);
+    result = std::move(load->result);
     if (result.error && result.error->reason == core::FileErrorReason::kCancelled) {
-        statusBar()->showMessage(QStringLiteral("Reading the data files was cancelled"));
+        statusBar()->showMessage(kLoadCancelledText);
         return false;
     }
     for (const std::string& path : result.headerWarnings) {

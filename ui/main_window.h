@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -36,6 +37,7 @@ struct LoadResult;
 
 namespace ui {
 
+struct AsideRun;
 class CfrmDialog;
 class DialogPolicyFileChooser;
 class FileChooser;
@@ -63,8 +65,9 @@ public:
     const core::CoreTables& tables() const;
     ResultsPage* resultsPage() const;
 
-    // Where the files are read from; by default the disk. `source` must outlive the window and
-    // be safe to read from another thread.
+    // Where the files are read from; by default the disk. `source` must be safe to read from
+    // another thread and outlive every read started here: a cancelled read may still be
+    // running after the window is gone.
     void setFileSource(const core::FileSource& source);
 
     // The paths named on the command line, opened by the first showing in place of the file
@@ -138,6 +141,12 @@ private:
     // The one place a successful load lands: the loaded tables replace the working ones (whose
     // object the pages keep referring to) and the pages show them.
     void completeLoad(core::CoreTables&& loaded, const core::LoadResult& result);
+    // Runs `work` on a thread of its own while this thread keeps the window painting and ignores
+    // input but Esc, which cancels (the flag in run->progress), and Close or Quit, which cancel
+    // and then close the window. True when the work finished; false at once on a cancel,
+    // without waiting for the thread: it ends on its own, so `work` must own (shared with the
+    // caller) whatever it writes, and reads nothing of the window's.
+    bool runAside(const std::shared_ptr<AsideRun>& run, std::function<void()> work);
     // The worker-thread read behind loadDataFiles() and openPlan(): `files` into `loaded`.
     // False after a cancel (said in the status bar) or an error (one message).
     bool readFilesAside(const std::vector<std::string>& files, core::CoreTables& loaded,

@@ -6,6 +6,8 @@
 
 #include "io/write_file.h"
 
+#include "file_source.h"
+
 namespace ui {
 namespace {
 
@@ -15,14 +17,14 @@ QString FromPath(const std::string& path) { return QFile::decodeName(path.c_str(
 
 }  // namespace
 
-core::FileHasher Sha256Hasher() {
-    return [](const std::string& path) -> std::optional<std::string> {
-        QFile file(FromPath(path));
-        if (!file.open(QIODevice::ReadOnly)) {
-            return std::nullopt;
-        }
+core::FileHasher Sha256Hasher(std::shared_ptr<const std::atomic<bool>> cancel) {
+    return [cancel](const std::string& path) -> std::optional<std::string> {
         QCryptographicHash hash(QCryptographicHash::Sha256);
-        if (!hash.addData(&file)) {
+        const auto add = [&hash, &cancel](std::string_view bytes) {
+            hash.addData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+            return !cancel || !*cancel;
+        };
+        if (core::ReadDiskFilePieces(path, add)) {
             return std::nullopt;
         }
         return hash.result().toHex().toStdString();

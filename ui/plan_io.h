@@ -4,14 +4,18 @@
 #define UI_PLAN_IO_H_
 
 #include <QString>
+#include <atomic>
+#include <memory>
 #include <optional>
 
 #include "plan.h"
 
 namespace ui {
 
-// SHA-256 of a file in lower-case hex; nullopt when it cannot be read.
-core::FileHasher Sha256Hasher();
+// SHA-256 of a file in lower-case hex; nullopt when it cannot be read, is not a regular file,
+// or `*cancel` (when given) turns true while it is read. Never reads past the file's size at
+// the open, so a named pipe, a device or a file under /proc cannot keep it going.
+core::FileHasher Sha256Hasher(std::shared_ptr<const std::atomic<bool>> cancel = {});
 
 // Reads the plan at `path`. On failure: nullopt and `*error` one sentence saying why ("The plan
 // march.loomplan cannot be opened: it is not JSON (syntax error at byte 3).").

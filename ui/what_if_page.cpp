@@ -21,10 +21,11 @@ constexpr int kDefaultUpTo = 8;
 constexpr int kMostMembers = 32;
 
 std::vector<report::GrowthPoint> Sweep(const core::CoreTables& tables, const std::string& ecsa,
-                                       int upTo) {
+                                       int upTo, std::shared_ptr<const std::atomic<bool>> cancel) {
     core::SweepOptions options;
     options.fromMembers = 1;
     options.toMembers = upTo;
+    options.cancel = cancel.get();
     std::vector<report::GrowthPoint> points;
     for (const core::SweepPoint& point : core::SweepMembers(tables, ecsa, options)) {
         points.push_back(report::GrowthPointOf(point));
@@ -106,6 +107,9 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
             runNext();  // the points shown would be out of date at once
             return;
         }
+        if (*m_cancel) {
+            return;  // the page was left: the points would be those of part of the range
+        }
         showPoints(points);
     });
 }
@@ -118,6 +122,14 @@ void WhatIfPage::startSweep(const QString& ecsaText) {
     if (!m_watcher.isRunning()) {
         runNext();
     }
+}
+
+void WhatIfPage::cancelSweep() {
+    m_pendingUpTo.reset();
+    if (m_cancel) {
+        *m_cancel = true;
+    }
+    m_watcher.waitForFinished();
 }
 
 void WhatIfPage::waitForSweep() {
@@ -133,8 +145,10 @@ void WhatIfPage::runNext() {
     const int upTo = *m_pendingUpTo;
     m_pendingUpTo.reset();
     m_status->setText(QStringLiteral("Sizing 1 to %1 members...").arg(upTo));
-    m_watcher.setFuture(
-        QtConcurrent::run(Sweep, std::cref(m_tables), m_ecsaText.toStdString(), upTo));
+    m_cancel = std::make_shared<std::atomic<bool>>(false);
+    m_watcher.setFuture(QtConcurrent::run(Sweep, std::cref(m_tables), m_ecsaText.toStdString(),
+                                          upTo,
+                                          std::shared_ptr<const std::atomic<bool>>(m_cancel)));
 }
 
 void WhatIfPage::showPoints(const std::vector<report::GrowthPoint>& points) {

@@ -8,6 +8,8 @@
 #include <QFutureWatcher>
 #include <QString>
 #include <QWidget>
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -40,6 +42,9 @@ public:
 
     // Returns once no sweep runs and none waits; the tables may change after.
     void waitForSweep();
+    // Stops a sweep still running at its next member count and drops what it found, then
+    // returns as waitForSweep() does: leaving the page must not wait for the whole sweep.
+    void cancelSweep();
 
     QTableWidget* table() const;  // tblWhatIf
     QChart* chart() const;
@@ -59,7 +64,8 @@ private:
     QChart* m_chart;  // owned by its view
     QFutureWatcher<std::vector<report::GrowthPoint>> m_watcher;
     QString m_ecsaText;
-    std::optional<int> m_pendingUpTo;  // a request made while a sweep ran
+    std::optional<int> m_pendingUpTo;             // a request made while a sweep ran
+    std::shared_ptr<std::atomic<bool>> m_cancel;  // of the sweep last started
 };
 
 }  // namespace ui

@@ -483,6 +483,11 @@ TEST_F(BatchSizerTest, BadPlansGiveExitOneWithOneLine) {
         return file.fileName();
     };
     const QString gone = m_dir.filePath("gone.sta");
+    const QString fifo = m_dir.filePath("fifo.loomplan");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = m_dir.filePath("zero.loomplan");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    PoolsFile();  // what a name cut at its NUL would open
     const struct {
         QStringList arguments;
         QString error;
@@ -495,6 +500,18 @@ TEST_F(BatchSizerTest, BadPlansGiveExitOneWithOneLine) {
          "the data file " + gone + " of the plan %1 is gone"},
         {{"--save-plan", m_dir.filePath("no/such.loomplan"), PoolsFile()},
          "cannot save the plan %1: it cannot be written (No such file or directory)"},
+        // Someone else's plan: refused at once, never waited on or read without end.
+        {{"--plan", fifo},
+         "cannot read the plan %1: it is not a regular file (it is a named pipe)"},
+        {{"--plan", zero}, "cannot read the plan %1: it is not a regular file (it is a device)"},
+        {{"--plan", write("k.loomplan", R"({"format": "loomstead-plan", "version": 1,
+                                            "pools": [{"name": "BP0", "name": "BP1"}]})")},
+         "cannot read the plan %1: it is a damaged plan (\"pools\"[0] holds the key \"name\" "
+         "twice)"},
+        {{"--plan", write("n.loomplan", R"({"format": "loomstead-plan", "version": 1,
+                                            "files": [{"path": "pools.sta\u0000.x"}]})")},
+         "cannot read the plan %1: it is a damaged plan (\"files\"[0].\"path\" holds a NUL "
+         "byte)"},
     };
     for (const auto& c : cases) {
         const CliRun run = RunCli(c.arguments);
@@ -502,6 +519,22 @@ TEST_F(BatchSizerTest, BadPlansGiveExitOneWithOneLine) {
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "loomstead-cli: " + c.error.arg(c.arguments[1]) + "\n");
     }
+}
+
+// The files a plan lists are hashed only when they are regular files and never past their size:
+// /proc/self/pagemap says 0 bytes and gives gigabytes, a named pipe has no end.
+TEST_F(BatchSizerTest, PlanFilesThatAreNotRegularAreNeverReadWithoutEnd) {
+    const QString fifo = m_dir.filePath("listed.fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile plan(m_dir.filePath("p.loomplan"));
+    ASSERT_TRUE(plan.open(QIODevice::WriteOnly));
+    plan.write(R"({"format": "loomstead-plan", "version": 1, "files": [
+        {"path": "/proc/self/pagemap", "size": 0, "modified_ns": 1, "sha256": "x"},
+        {"path": "listed.fifo", "size": 0, "modified_ns": 1, "sha256": "x"}]})");
+    plan.close();
+    const CliRun run = RunCli({"--plan", plan.fileName(), "--format", "json", PoolsFile()});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(Fields(run.json()["plan"].toObject()["items"], "kind"), "file_changed file_missing");
 }
 
 // The policy options act on both samples with every pool shared.

@@ -1,11 +1,15 @@
 #include "plan.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "file_size_limit.h"
+#include "file_source.h"
 #include "loader.h"
 #include "object_selection.h"
 #include "pool_sharing.h"
@@ -229,7 +233,7 @@ TEST(PlanFiles, ChangedFilesAreToldFromTouchedOnes) {
 
 TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
     const struct {
-        const char* text;
+        std::string text;
         std::string error;
     } cases[] = {
         {"", "it is not JSON (syntax error at byte 1)"},
@@ -257,6 +261,32 @@ TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
          "it is a damaged plan (\"files\"[0].\"size\" must be a whole number of bytes)"},
         {R"({"format": "loomstead-plan", "version": 1, "cfrm": {"a": 1}})",
          "it is a damaged plan (\"cfrm\".\"a\" must be text)"},
+        // The first fault in the order of the checks, whatever order the text has.
+        {R"({"objects": [7], "cfrm": {"b": 1, "a": []}, "files": [{"path": ""}],
+             "version": 1, "format": "loomstead-plan"})",
+         "it is a damaged plan (\"files\"[0].\"path\" is empty)"},
+        {R"({"format": "loomstead-plan", "version": 1, "cfrm": {"b": 1, "a": []}})",
+         "it is a damaged plan (\"cfrm\".\"a\" must be text)"},
+        {R"({"format": "loomstead-plan", "version": 1, "cfrm": {"\n": 1}})",
+         "it is a damaged plan (\"cfrm\".\"\\n\" must be text)"},
+        // A key named twice would leave it to the reader which value counts.
+        {R"({"format": "loomstead-plan", "version": 1, "version": 2})",
+         "it is a damaged plan (plan holds the key \"version\" twice)"},
+        {R"({"format": "loomstead-plan", "version": 1,
+             "objects": [{"pool": "BP1", "name": "DB.A", "kind": "T", "name": "DB.B"}]})",
+         "it is a damaged plan (\"objects\"[0] holds the key \"name\" twice)"},
+        {R"({"format": "loomstead-plan", "version": 1, "cfrm": {"cf": "A", "cf": "B"}})",
+         "it is a damaged plan (\"cfrm\" holds the key \"cf\" twice)"},
+        {R"({"format": "loomstead-plan", "version": 1, "later": [{"x": 1, "x": 1}]})",
+         "it is a damaged plan (an object holds the key \"x\" twice)"},
+        {R"({"format": "loomstead-plan", "version": 1, "version": 1)",
+         "it is not JSON (syntax error at byte 56)"},
+        // The name would be cut at the NUL, and another file read.
+        {R"({"format": "loomstead-plan", "version": 1, "files": [{"path": "a.sta\u0000b"}]})",
+         "it is a damaged plan (\"files\"[0].\"path\" holds a NUL byte)"},
+        {R"({"format": "loomstead-plan", "version": 1, "x": )" + std::string(600, '[') +
+             std::string(600, ']') + "}",
+         "it is a damaged plan (lists and objects nested more than 512 deep)"},
     };
     for (const auto& c : cases) {
         const PlanReadResult read = ReadPlanJson(c.text, "/d");
@@ -286,6 +316,73 @@ TEST(PlanFile, FailuresLeaveTheOldPlanWhole) {
     EXPECT_EQ(error, "it cannot be written (File too large)");
     EXPECT_EQ(ReadPlanFile(path).plan->objects.size(), 0u);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    fs::remove_all(dir);
+}
+
+// A plan from someone else: a named pipe without a writer, a link to an endless device, a
+// folder or a name holding a NUL must be refused at once, not read until memory runs out.
+TEST(PlanFile, PathsThatAreNoPlanFileAreRefusedAtOnce) {
+    const fs::path dir = fs::temp_directory_path() / ("plan_odd_" + std::to_string(getpid()));
+    fs::create_directories(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "fifo.loomplan").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", dir / "zero.loomplan");
+    const std::string plan = (dir / "a.loomplan").string();
+    ASSERT_EQ(WritePlanFile(plan, Plan{}), std::nullopt);
+    const struct {
+        std::string path;
+        std::string error;
+    } cases[] = {
+        {(dir / "fifo.loomplan").string(), "it is not a regular file (it is a named pipe)"},
+        {(dir / "zero.loomplan").string(), "it is not a regular file (it is a device)"},
+        {(dir / "folder").string(), "it is a folder, not a plan file"},
+        {plan + std::string(1, '\0') + "x", "its name holds a NUL byte"},
+        {(dir / "none.loomplan").string(), "it does not exist"},
+    };
+    for (const auto& c : cases) {
+        alarm(10);  // a read that blocks ends the test rather than hanging it
+        EXPECT_EQ(ReadPlanFile(c.path).error, c.error) << c.path;
+        alarm(0);
+    }
+    fs::remove_all(dir);
+}
+
+// The files a plan lists are hashed only when they are regular files, and never past their
+// size at the open: /proc/self/pagemap says 0 bytes and would give gigabytes.
+TEST(PlanFiles, OnlyRegularFilesAreReadAndNeverPastTheirSize) {
+    const fs::path dir = fs::temp_directory_path() / ("plan_listed_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    uint64_t hashed = 0;
+    const FileHasher hasher = [&hashed](const std::string& p) -> std::optional<std::string> {
+        const auto count = [&hashed](std::string_view bytes) {
+            hashed += bytes.size();
+            return true;
+        };
+        if (ReadDiskFilePieces(p, count)) {
+            return std::nullopt;
+        }
+        return std::to_string(hashed);
+    };
+    const struct {
+        std::string path;
+        const char* item;
+        std::optional<FileErrorReason> read;
+    } cases[] = {
+        {"/proc/self/pagemap", "file_changed", FileErrorReason::kEmpty},
+        {(dir / "fifo").string(), "file_missing", FileErrorReason::kNamedPipe},
+        {"/dev/zero", "file_missing", FileErrorReason::kDevice},
+    };
+    for (const auto& c : cases) {
+        Plan plan;
+        plan.files = {{c.path, 0, 1, "0"}};
+        hashed = 0;
+        alarm(10);
+        EXPECT_EQ(Items(CheckPlanFiles(plan, hasher)), std::string(c.item) + "|||" + c.path);
+        EXPECT_EQ(ReadDiskFilePieces(c.path, [](std::string_view) { return true; }), c.read)
+            << c.path;
+        alarm(0);
+        EXPECT_EQ(hashed, 0u) << c.path;
+    }
     fs::remove_all(dir);
 }
 

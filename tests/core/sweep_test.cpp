@@ -40,6 +40,12 @@ TEST(SweepTest, EveryPointEqualsAPlainRunAndLeavesTheTablesAlone) {
     EXPECT_EQ(wide.front().members, 1);
     EXPECT_EQ(wide.back().members, 32);
     EXPECT_TRUE(SweepMembers(tables, "4", {5, 4}).empty());
+
+    // Cancelled: it stops before the next member count, keeping the points it has.
+    const std::atomic<bool> cancelled = true;
+    EXPECT_TRUE(SweepMembers(tables, "4", {1, 32, &cancelled}).empty());
+    const std::atomic<bool> running = false;
+    EXPECT_EQ(SweepMembers(tables, "4", {1, 32, &running}).size(), 32u);
 }
 
 }  // namespace

@@ -5,12 +5,15 @@
 // Recent, and the question before unsaved choices are lost.
 #include "main_window.h"
 
+#include <sys/stat.h>
+
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QJsonArray>
@@ -25,6 +28,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -36,6 +40,9 @@
 #include <QTreeView>
 #include <QUrl>
 #include <chrono>
+#include <condition_variable>
+#include <list>
+#include <mutex>
 #include <thread>
 
 #include "../core/file_size_limit.h"
@@ -52,6 +59,7 @@
 #include "tables.h"
 #include "test_tables.h"
 #include "title_window.h"
+#include "what_if_page.h"
 
 using core::testing::BpsLine;
 using ui::MainWindow;
@@ -69,6 +77,43 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         return core::DiskFileSource().Read(path, out);
     }
+};
+
+// Every read waits until released, as a read on a dead network file system does.
+class HungFileSource : public core::FileSource {
+public:
+    std::optional<core::FileErrorReason> Read(const std::string& path,
+                                              core::FileContents& out) const override {
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            ++m_started;
+            m_releasedChanged.wait(lock, [this] { return m_released; });
+        }
+        const std::optional<core::FileErrorReason> failure = core::DiskFileSource().Read(path, out);
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_ended;
+        return failure;
+    }
+    void release() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_released = true;
+        m_releasedChanged.notify_all();
+    }
+    int started() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_started;
+    }
+    int ended() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_ended;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_releasedChanged;
+    bool m_released = false;
+    mutable int m_started = 0;
+    mutable int m_ended = 0;
 };
 
 class RecordingAccountSink : public ui::PlanAccountSink {
@@ -94,6 +139,10 @@ private slots:
     void pagesBecomeReachableByTheEventsThatEnableThem();
     void filesLoadOnLeavingThePageOnlyAfterTheListChanged();
     void failedOrCancelledLoadKeepsTheFilesPageAndTheTables();
+    void hungReadGivesWayToEveryWayOut_data();
+    void hungReadGivesWayToEveryWayOut();
+    void planHashingGivesWayToEsc();
+    void leavingWhatIfStopsItsSweep();
     void headerWithoutEnvWarnsOncePerFile();
     void resultsPageRunsTheSizingStepByStep();
     void columnWidthsAreStoredAtCloseAndRestoredAtStart();
@@ -368,7 +417,7 @@ void MainWindowTest::failedOrCancelledLoadKeepsTheFilesPageAndTheTables() {
 
     // Esc during a slow load cancels it; a click on Remove File meanwhile is dropped.
     writeFile("gone.sta", {kHeader, kLead, BpsLine("BP9")});
-    const SlowFileSource slow;
+    static const SlowFileSource slow;  // outlives the read the cancel leaves behind
     m_window->setFileSource(slow);
     QTimer whileLoading;
     connect(&whileLoading, &QTimer::timeout, m_window.get(), [this, &whileLoading] {
@@ -388,6 +437,124 @@ void MainWindowTest::failedOrCancelledLoadKeepsTheFilesPageAndTheTables() {
     clickTab(1);  // the files still count as changed
     QCOMPARE(availablePools(), pools + QStringList{"BP9"});
     QVERIFY(!m_window->tables().FilesChanged);
+}
+
+// A read that hangs must not hold the window: Esc returns control at once, and Close, the Quit
+// key and the Cancel button close it; the reads left behind end on their own once released,
+// into nothing the window owned.
+void MainWindowTest::hungReadGivesWayToEveryWayOut_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("Esc") << "Esc";
+    QTest::newRow("Close") << "Close";
+    QTest::newRow("Ctrl+Q") << "Ctrl+Q";
+    QTest::newRow("Cancel") << "Cancel";
+}
+
+void MainWindowTest::hungReadGivesWayToEveryWayOut() {
+    QFETCH(QString, way);
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    const QStringList pools = availablePools();
+    static std::list<HungFileSource> sources;  // outlive the windows, as the reads may
+    HungFileSource& hung = sources.emplace_back();
+    m_window->setFileSource(hung);
+    clickTab(0);
+    m_chooser->willChoose(writeFile("b.sta", {kHeader, kLead, BpsLine("BP9")}));
+    clickButton(QStringLiteral("cmdAdd"));
+    QElapsedTimer sinceAsked;
+    QTimer whileLoading;
+    connect(&whileLoading, &QTimer::timeout, m_window.get(), [&] {
+        if (hung.started() == 0) {
+            return;
+        }
+        whileLoading.stop();
+        sinceAsked.start();
+        if (way == "Esc") {
+            QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        } else if (way == "Close") {
+            m_window->close();
+        } else if (way == "Ctrl+Q") {
+            QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
+        } else {
+            QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("cmdQuit")),
+                              Qt::LeftButton);
+        }
+    });
+    whileLoading.start(20);
+    clickTab(1, 0);
+    QVERIFY(sinceAsked.isValid());
+    QVERIFY2(sinceAsked.elapsed() < 500, qPrintable(QString::number(sinceAsked.elapsed())));
+    QCOMPARE(availablePools(), pools);
+    if (way == "Esc") {
+        QCOMPARE(m_window->statusBar()->currentMessage(), "Reading the data files was cancelled");
+        QVERIFY(m_window->isVisible());
+    } else {
+        QTRY_VERIFY(!m_window->isVisible());
+    }
+
+    hung.release();
+    QTRY_COMPARE(hung.ended(), hung.started());
+    QTest::qWait(50);  // the threads' last steps after their reads
+}
+
+// Opening a plan hashes its files that were touched since; Esc stops that as it stops a load.
+void MainWindowTest::planHashingGivesWayToEsc() {
+    start();
+    QFile big(m_dir->filePath(QStringLiteral("big.sta")));
+    constexpr qint64 kBigBytes = qint64{64} << 30;  // sparse: seconds to hash, nothing on disk
+    if (!big.open(QIODevice::WriteOnly) || !big.resize(kBigBytes)) {
+        QSKIP("no sparse file of 64 GiB here");
+    }
+    big.close();
+    QFile plan(m_dir->filePath(QStringLiteral("big.loomplan")));
+    QVERIFY(plan.open(QIODevice::WriteOnly));
+    plan.write(QStringLiteral(R"({"format": "loomstead-plan", "version": 1, "files": [
+        {"path": "big.sta", "size": %1, "modified_ns": 1, "sha256": "00"}]})")
+                   .arg(kBigBytes)
+                   .toUtf8());
+    plan.close();
+    QElapsedTimer sinceEsc;
+    QTimer whileHashing;
+    connect(&whileHashing, &QTimer::timeout, m_window.get(), [&] {
+        if (m_window->statusBar()->currentMessage().endsWith(QStringLiteral("big.sta"))) {
+            whileHashing.stop();
+            sinceEsc.start();
+            QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        }
+    });
+    whileHashing.start(20);
+    QVERIFY(!m_window->openPlan(plan.fileName()));
+    QVERIFY(sinceEsc.isValid());
+    QVERIFY2(sinceEsc.elapsed() < 500, qPrintable(QString::number(sinceEsc.elapsed())));
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             "Checking the files of the plan was cancelled");
+    QVERIFY(m_window->tables().lstSelectedFiles.empty());
+}
+
+// Leaving the What If page stops its sweep rather than waiting for it, and what it found is
+// not shown; coming back sweeps again.
+void MainWindowTest::leavingWhatIfStopsItsSweep() {
+    // Enough pools that sizing 1 to 32 members lasts well past the page change.
+    std::vector<std::string> lines = {kHeader, kLead};
+    for (int p = 0; p < 20000; ++p) {
+        lines.push_back(BpsLine("P" + std::to_string(p), "1000", "10"));
+    }
+    start(writeFile(QStringLiteral("many.sta"), lines));
+    clickTab(1);
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    auto* whatIf = m_window->findChild<ui::WhatIfPage*>();
+    QVERIFY(whatIf);
+    whatIf->findChild<QSpinBox*>(QStringLiteral("spnMembersUpTo"))->setValue(32);
+    QSignalSpy shown(whatIf, &ui::WhatIfPage::sweepShown);
+    QElapsedTimer sinceLeaving;
+    clickTab(4);
+    sinceLeaving.start();
+    clickTab(1);
+    QVERIFY2(sinceLeaving.elapsed() < 500, qPrintable(QString::number(sinceLeaving.elapsed())));
+    QTest::qWait(100);
+    QCOMPARE(shown.count(), 0);
+    clickTab(4);
+    QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, 30000);
 }
 
 void MainWindowTest::headerWithoutEnvWarnsOncePerFile() {
@@ -670,6 +837,14 @@ void MainWindowTest::plansOpenOnlyWhenWholeAndSaveTheChoices() {
     QCOMPARE(m_messages->messages[2].text,
              "The plan x.loomplan cannot be opened: it is not a plan (it has no \"format\": "
              "\"loomstead-plan\").");
+    // Someone else's plan that is a named pipe without a writer: refused at once.
+    const QString fifo = m_dir->filePath(QStringLiteral("fifo.loomplan"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(!m_window->openPlan(fifo));
+    QCOMPARE(m_messages->messages.last().text,
+             "The plan fifo.loomplan cannot be opened: it is not a regular file (it is a named "
+             "pipe).");
+    m_messages->messages.removeLast();
     QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
 
     clickTab(0);
