@@ -136,9 +136,8 @@ struct PlanReadResult {
 // Reads the plan file at `path` (a folder, a missing or unreadable file give the error).
 [[nodiscard]] PlanReadResult ReadPlanFile(const std::string& path);
 
-// Writes the plan to `path` whole or not at all: a temporary file in the same folder, flushed to
-// disk, then renamed over the old one. Returns the reason when it fails; the old file is then
-// left as it was.
+// Writes the plan to `path` whole or not at all, as WriteWholeFile writes (a link is written
+// through). Returns the reason when it fails; the old file is then left as it was.
 [[nodiscard]] std::optional<std::string> WritePlanFile(const std::string& path, const Plan& plan);
 
 }  // namespace core

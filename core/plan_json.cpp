@@ -14,6 +14,7 @@
 #include <unordered_set>
 
 #include "file_source.h"
+#include "io/write_file.h"
 #include "plan.h"
 #include "text.h"
 
@@ -644,51 +645,10 @@ std::optional<std::string> WritePlanFile(const std::string& path, const Plan& pl
     if (fs::is_directory(target, ec)) {
         return std::string("it is a folder");
     }
-    const std::string folder = target.parent_path().string();
-    const std::string text = WritePlanJson(plan, folder);
-
-    std::string temp =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        return "it cannot be written (" + SystemReason(errno) + ")";
-    }
-    // A new plan gets the usual mode; one written over keeps its own.
-    struct stat old {};
-    fchmod(fd, ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-    const auto fail = [&](int error) -> std::optional<std::string> {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return "it cannot be written (" + SystemReason(error) + ")";
-    };
-    for (size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return fail(n < 0 ? errno : ENOSPC);
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::fsync(fd) != 0) {
-        return fail(errno);
-    }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return "it cannot be written (" + SystemReason(error) + ")";
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return "it cannot be written (" + SystemReason(error) + ")";
-    }
-    // The rename itself reaches the disk with the folder.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    const WriteResult written =
+        WriteWholeFile(target.string(), WritePlanJson(plan, target.parent_path().string()));
+    if (!written.ok()) {
+        return "it cannot be written (" + written.reason + ")";
     }
     return std::nullopt;
 }
