@@ -50,10 +50,11 @@ void CheckFiles(const CoreTables& tables, std::vector<Warning>& out) {
                                "counted again."});
         }
         if (file.bytes && !file.givesPools) {
+            const std::string counted =
+                file.lines == 1 ? "its one line does not count."
+                                : "none of its " + std::to_string(file.lines) + " lines counts.";
             out.push_back({"file_without_pools", FileOf(tables, static_cast<int64_t>(i)) +
-                                                     " has no BPS line; none of its " +
-                                                     std::to_string(file.lines) +
-                                                     " lines counts."});
+                                                     " has no BPS line; " + counted});
         }
     }
     // Each file's collection time from its own lead record, its first stored line.
