@@ -232,8 +232,9 @@ private:
         }
     }
 
-    CfrmOutcome WritePolicy(const core::SizingResult& sizing, std::string& out) const {
+    CfrmOutcome WritePolicy(const core::SizingResult& sizing, std::string& out) {
         core::CfrmSource source;
+        source.warnings = m_warnings;
         for (const core::InputFile& file : core::DescribeInputFiles(m_tables)) {
             source.files.push_back({TerminalBytes(file.path).toStdString(),
                                     FromData(file.collectionTime).toStdString()});
@@ -242,9 +243,14 @@ private:
         source.ecsaText = m_ecsa.toStdString();
         source.version = core::kVersion;
         source.date = QDate::currentDate().toString(Qt::ISODate).toStdString();
-        return DeliverCfrmPolicy(m_options.cfrm,
-                                 core::MakeCfrmPolicy(sizing, source, m_options.cfrm.options),
-                                 m_options.format == OutputFormat::kJson, out);
+        core::CfrmOptions options = m_options.cfrm.options;
+        options.explainSizes = m_options.explain;
+        const core::CfrmPolicy policy = core::MakeCfrmPolicy(sizing, source, options);
+        for (const core::Warning& warning : policy.warnings) {
+            m_notes += WarningLine(warning);
+        }
+        return DeliverCfrmPolicy(m_options.cfrm, policy, m_options.format == OutputFormat::kJson,
+                                 out);
     }
 
     // The printable report into the --output file, through the writer main installed.

@@ -1,6 +1,8 @@
 // The batch sizer's policy options: --cfrm FILE (or - for standard output) with --group, --cf,
-// --growth, --duplex, --no-autoalt, --command-prefix and --cf-space, read into the policy
-// options, and what the run does with the policy: a file, standard output, or JSON.
+// --growth, --duplex, --no-autoalt, --command-prefix, --cf-space and the sizing rules'
+// options (--min-ratio, --directory-entry-kb, --sharing-degree, --unmeasured-gbp-mb,
+// --lock-mb, --minsize-percent, --lock-duplex, --spread-preflist, --cf-dumpspace), read into
+// the policy options, and what the run does with the policy: a file, standard output, or JSON.
 #ifndef CLI_CFRM_OPTIONS_H_
 #define CLI_CFRM_OPTIONS_H_
 

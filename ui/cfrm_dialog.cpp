@@ -16,7 +16,9 @@
 #include <QRegularExpressionValidator>
 #include <QSaveFile>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "cfrm_inputs.h"
 #include "cfrm_policy.h"
@@ -32,6 +34,11 @@ const QString kSaveFailedText = QStringLiteral("The policy could not be saved.")
 
 // Keys of the inputs and the duplex choices in the order of the combo box.
 const QStringList kDuplexKeys = {"default", "gbp", "all", "none"};
+const QStringList kLockDuplexKeys = {"sync", "async", "asynconly"};
+// The lock structure sizes offered after "from the formula": powers of two, MB.
+const QList<int> kLockSizesMb = {16, 32, 64, 128, 256, 512, 1024, 2048, 4096};
+// The MINSIZE percentage's spin box shows "none" at this value, one below the range.
+constexpr int kNoMinSize = 49;
 
 QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
@@ -42,7 +49,34 @@ QLineEdit* NamedLineEdit(const QString& name, const QString& pattern, QWidget* p
     return edit;
 }
 
+QSpinBox* NamedSpinBox(const QString& name, int from, int to, int value, QWidget* parent) {
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(from, to);
+    box->setValue(value);
+    return box;
+}
+
+QDoubleSpinBox* NamedDoubleSpinBox(const QString& name, double from, double to, int decimals,
+                                   double value, QWidget* parent) {
+    auto* box = new QDoubleSpinBox(parent);
+    box->setObjectName(name);
+    box->setDecimals(decimals);
+    box->setRange(from, to);
+    box->setSingleStep(decimals == 0 ? 1.0 : 1.0 / (decimals == 1 ? 10 : 100));
+    box->setValue(value);
+    return box;
+}
+
 }  // namespace
+
+QVariantMap PolicyInputs(const std::map<std::string, std::string>& planInputs) {
+    QVariantMap inputs;
+    for (const auto& [key, value] : planInputs) {
+        inputs.insert(QString::fromStdString(key), QString::fromStdString(value));
+    }
+    return inputs;
+}
 
 std::optional<QString> DialogPolicyFileChooser::choosePolicyFile(QWidget* parent,
                                                                  const QString& suggestedName) {
@@ -64,9 +98,19 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
       m_growth(new QDoubleSpinBox(this)),
       m_duplex(new QComboBox(this)),
       m_autoAlter(new QCheckBox(
-          QStringLiteral("&Allow automatic alter: ALLOWAUTOALT(YES), MINSIZE = INITSIZE"), this)),
+          QStringLiteral("&Allow automatic alter: ALLOWAUTOALT(YES) on the GBPs"), this)),
       m_prefix(NamedLineEdit("txtCommandPrefix", "[!-~]{0,8}", this)),
       m_freeSpace(NamedLineEdit("txtFreeSpace", "[A-Za-z0-9$#@_=,. ]{0,120}", this)),
+      m_minRatio(NamedSpinBox("spnMinRatio", 1, 1024, 10, this)),
+      m_directoryEntry(NamedDoubleSpinBox("spnDirectoryEntry", 0.1, 1.0, 1, 0.4, this)),
+      m_sharingDegree(NamedDoubleSpinBox("spnSharingDegree", 0.5, 1.0, 2, 1.0, this)),
+      m_unmeasuredGbp(NamedSpinBox("spnUnmeasuredGbp", 1, 524288, 32, this)),
+      m_lockSize(new QComboBox(this)),
+      m_minSizePercent(NamedSpinBox("spnMinSizePercent", kNoMinSize, 100, kNoMinSize, this)),
+      m_lockDuplex(new QComboBox(this)),
+      m_spreadPreflist(new QCheckBox(QStringLiteral("Rotate the &list for each GBP"), this)),
+      m_dumpSpace(NamedDoubleSpinBox("spnDumpSpace", 0, 1048576, 0, 0, this)),
+      m_explain(new QCheckBox(QStringLiteral("Sho&w how each size is worked out"), this)),
       m_preview(new QPlainTextEdit(this)),
       m_status(new QLabel(this)),
       m_copy(new QPushButton(QStringLiteral("&Copy"), this)),
@@ -89,6 +133,23 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
     m_autoAlter->setChecked(true);
     m_prefix->setText(QStringLiteral("-"));
     m_freeSpace->setPlaceholderText(QStringLiteral("optional: 500, or CF01=500,CF02=300"));
+    m_directoryEntry->setToolTip(
+        QStringLiteral("About 0.4 KB in Db2 13; Db2's older formula pages use 0.2 KB."));
+    m_sharingDegree->setToolTip(
+        QStringLiteral("U: the share of a pool's pages that other members cache too."));
+    m_lockSize->setObjectName(QStringLiteral("cboLockSize"));
+    m_lockSize->addItem(QStringLiteral("From members x ECSA"), 0);
+    for (const int mb : kLockSizesMb) {
+        m_lockSize->addItem(QStringLiteral("%1 MB").arg(mb), mb);
+    }
+    m_minSizePercent->setSpecialValueText(QStringLiteral("None (XCF's default)"));
+    m_minSizePercent->setSuffix(QStringLiteral(" %"));
+    m_lockDuplex->setObjectName(QStringLiteral("cboLockDuplex"));
+    m_lockDuplex->addItems({QStringLiteral("Synchronous: DUPLEX(ENABLED)"),
+                            QStringLiteral("Asynchronous: DUPLEX(ENABLED,ASYNC)"),
+                            QStringLiteral("Asynchronous only: DUPLEX(ENABLED,ASYNCONLY)")});
+    m_spreadPreflist->setObjectName(QStringLiteral("chkSpreadPreflist"));
+    m_explain->setObjectName(QStringLiteral("chkExplainSizes"));
 
     m_preview->setObjectName(QStringLiteral("txtPreview"));
     m_preview->setReadOnly(true);
@@ -112,6 +173,16 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
     form->addRow(QString(), m_autoAlter);
     form->addRow(QStringLiteral("Command &prefix:"), m_prefix);
     form->addRow(QStringLiteral("Free &space (MB):"), m_freeSpace);
+    form->addRow(QStringLiteral("Dump space per facility (M&B):"), m_dumpSpace);
+    form->addRow(QString(), m_spreadPreflist);
+    form->addRow(QStringLiteral("Smallest RA&TIO:"), m_minRatio);
+    form->addRow(QStringLiteral("Directory &entry (KB):"), m_directoryEntry);
+    form->addRow(QStringLiteral("S&haring degree U:"), m_sharingDegree);
+    form->addRow(QStringLiteral("&Unmeasured GBP (MB):"), m_unmeasuredGbp);
+    form->addRow(QStringLiteral("MI&NSIZE of the GBPs:"), m_minSizePercent);
+    form->addRow(QStringLiteral("Loc&k structure size:"), m_lockSize);
+    form->addRow(QStringLiteral("Lock structure duple&xing:"), m_lockDuplex);
+    form->addRow(QString(), m_explain);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(m_copy, QDialogButtonBox::ActionRole);
@@ -129,7 +200,18 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
     for (QLineEdit* edit : {m_group, m_facilities, m_prefix, m_freeSpace}) {
         connect(edit, &QLineEdit::textChanged, this, &CfrmDialog::updatePreview);
     }
-    connect(m_growth, &QDoubleSpinBox::valueChanged, this, &CfrmDialog::updatePreview);
+    for (QDoubleSpinBox* box : {m_growth, m_directoryEntry, m_sharingDegree, m_dumpSpace}) {
+        connect(box, &QDoubleSpinBox::valueChanged, this, &CfrmDialog::updatePreview);
+    }
+    for (QSpinBox* box : {m_minRatio, m_unmeasuredGbp, m_minSizePercent}) {
+        connect(box, &QSpinBox::valueChanged, this, &CfrmDialog::updatePreview);
+    }
+    for (QComboBox* box : {m_lockSize, m_lockDuplex}) {
+        connect(box, &QComboBox::currentIndexChanged, this, &CfrmDialog::updatePreview);
+    }
+    for (QCheckBox* box : {m_spreadPreflist, m_explain}) {
+        connect(box, &QCheckBox::toggled, this, &CfrmDialog::updatePreview);
+    }
     connect(m_duplex, &QComboBox::currentIndexChanged, this, &CfrmDialog::updatePreview);
     connect(m_autoAlter, &QCheckBox::toggled, this, &CfrmDialog::updatePreview);
     connect(m_copy, &QPushButton::clicked, this, &CfrmDialog::copyText);
@@ -149,13 +231,24 @@ void CfrmDialog::setSizing(const core::SizingResult& sizing, const core::CfrmSou
 }
 
 QVariantMap CfrmDialog::inputs() const {
-    return {{"group", m_group->text()},
-            {"facilities", m_facilities->text()},
-            {"growth", m_growth->value()},
-            {"duplex", kDuplexKeys.value(m_duplex->currentIndex())},
-            {"autoalt", m_autoAlter->isChecked()},
-            {"commandPrefix", m_prefix->text()},
-            {"freeSpace", m_freeSpace->text()}};
+    return {
+        {"group", m_group->text()},
+        {"facilities", m_facilities->text()},
+        {"growth", m_growth->value()},
+        {"duplex", kDuplexKeys.value(m_duplex->currentIndex())},
+        {"autoalt", m_autoAlter->isChecked()},
+        {"commandPrefix", m_prefix->text()},
+        {"freeSpace", m_freeSpace->text()},
+        {"minRatio", m_minRatio->value()},
+        {"directoryEntryKb", m_directoryEntry->value()},
+        {"sharingDegree", m_sharingDegree->value()},
+        {"unmeasuredGbpMb", m_unmeasuredGbp->value()},
+        {"lockMb", m_lockSize->currentData().toInt()},
+        {"minSizePercent", m_minSizePercent->value() == kNoMinSize ? 0 : m_minSizePercent->value()},
+        {"lockDuplex", kLockDuplexKeys.value(m_lockDuplex->currentIndex())},
+        {"spreadPreflist", m_spreadPreflist->isChecked()},
+        {"dumpSpaceMb", m_dumpSpace->value()},
+        {"explainSizes", m_explain->isChecked()}};
 }
 
 void CfrmDialog::setInputs(const QVariantMap& inputs) {
@@ -184,6 +277,37 @@ void CfrmDialog::setInputs(const QVariantMap& inputs) {
     if (inputs.contains("autoalt")) {
         m_autoAlter->setChecked(inputs.value("autoalt").toBool());
     }
+    // A number the box cannot hold is dropped, as a refused text is.
+    const auto setNumber = [&inputs](auto* box, const QString& key) {
+        bool ok = false;
+        const double value = inputs.value(key).toDouble(&ok);
+        if (ok && value >= box->minimum() && value <= box->maximum()) {
+            box->setValue(value);
+        }
+    };
+    setNumber(m_minRatio, "minRatio");
+    setNumber(m_directoryEntry, "directoryEntryKb");
+    setNumber(m_sharingDegree, "sharingDegree");
+    setNumber(m_unmeasuredGbp, "unmeasuredGbpMb");
+    setNumber(m_dumpSpace, "dumpSpaceMb");
+    if (inputs.contains("minSizePercent")) {
+        const int percent = inputs.value("minSizePercent").toInt();
+        m_minSizePercent->setValue(percent >= 50 && percent <= 100 ? percent : kNoMinSize);
+    }
+    if (const int lock = m_lockSize->findData(inputs.value("lockMb").toInt());
+        inputs.contains("lockMb") && lock >= 0) {
+        m_lockSize->setCurrentIndex(lock);
+    }
+    if (const qsizetype mode = kLockDuplexKeys.indexOf(inputs.value("lockDuplex").toString());
+        mode >= 0) {
+        m_lockDuplex->setCurrentIndex(static_cast<int>(mode));
+    }
+    for (const auto& [box, key] :
+         {std::pair{m_spreadPreflist, "spreadPreflist"}, std::pair{m_explain, "explainSizes"}}) {
+        if (inputs.contains(key)) {
+            box->setChecked(inputs.value(key).toBool());
+        }
+    }
     updatePreview();
 }
 
@@ -204,6 +328,26 @@ void CfrmDialog::updatePreview() {
     options.duplex = static_cast<core::DuplexChoice>(m_duplex->currentIndex());
     options.allowAutoAlter = m_autoAlter->isChecked();
     options.commandPrefix = m_prefix->text().toStdString();
+    options.minRatio = m_minRatio->value();
+    options.directoryEntryTenthsKb = std::lround(m_directoryEntry->value() * 10);
+    options.sharingDegreeHundredths = std::lround(m_sharingDegree->value() * 100);
+    options.unmeasuredGbpMb = m_unmeasuredGbp->value();
+    if (const int lockMb = m_lockSize->currentData().toInt(); lockMb > 0) {
+        options.lockMb = lockMb;
+    }
+    if (m_minSizePercent->value() != kNoMinSize && options.allowAutoAlter) {
+        options.minSizePercent = m_minSizePercent->value();
+    }
+    // The mode applies only when every structure is duplexed; otherwise the box waits.
+    const bool lockDuplexed = options.duplex == core::DuplexChoice::kAll;
+    m_lockDuplex->setEnabled(lockDuplexed);
+    m_minSizePercent->setEnabled(options.allowAutoAlter);
+    if (lockDuplexed) {
+        options.lockDuplex = static_cast<core::LockDuplexMode>(m_lockDuplex->currentIndex());
+    }
+    options.spreadPreflist = m_spreadPreflist->isChecked();
+    options.dumpSpaceMb = m_dumpSpace->value();
+    options.explainSizes = m_explain->isChecked();
     std::string problem = core::CfrmOptionsProblem(options);
     if (problem.empty()) {
         core::FreeSpaceParse free =
@@ -222,6 +366,9 @@ void CfrmDialog::updatePreview() {
     if (m_policy->ok()) {
         for (const core::LeftOut& left : m_policy->leftOut) {
             status << FromUtf8(left.reason);
+        }
+        for (const core::Warning& warning : m_policy->warnings) {
+            status << FromUtf8(warning.message);
         }
         for (const std::string& line : core::FitLines(*m_policy)) {
             status << FromUtf8(line);
