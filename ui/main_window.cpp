@@ -37,6 +37,7 @@
 
 #include "busy_guard.h"
 #include "cfrm_dialog.h"
+#include "cfrm_inputs.h"
 #include "cfrm_policy.h"
 #include "column_widths.h"
 #include "data_text.h"
@@ -596,7 +597,7 @@ bool MainWindow::openPlan(const QString& path) {
     }
     if (plan->files.empty()) {
         // A plan of choices alone applies to the files loaded now.
-        m_planCfrm = plan->cfrm;
+        applyPlanCfrm(plan->cfrm);
         reapplyChoices(std::move(plan), kOpenPlanTitle);
         setPlanPath(path);
         return true;
@@ -617,7 +618,7 @@ bool MainWindow::openPlan(const QString& path) {
         return false;
     }
     completeLoad(std::move(loaded), result);
-    m_planCfrm = plan->cfrm;
+    applyPlanCfrm(plan->cfrm);
     m_heldChoices.reset();
     m_heldAccount.clear();
     m_filesPage->reloadFromTables();
@@ -637,6 +638,13 @@ bool MainWindow::savePlan(const QString& path) {
                                     m_poolsPage->ecsaText().toStdString());
         capture.plan.files = core::DescribeFiles(m_tables->lstSelectedFiles, Sha256Hasher());
         capture.plan.cfrm = m_planCfrm;
+        // The dialog's inputs as it shows them, or would show them; other keys stay as read.
+        const QVariantMap inputs = m_cfrmDialog != nullptr ? m_cfrmDialog->inputs()
+                                   : m_planCfrm.empty()    ? settings::LoadCfrmInputs()
+                                                           : QVariantMap();
+        for (auto it = inputs.begin(); it != inputs.end(); ++it) {
+            capture.plan.cfrm[it.key().toStdString()] = it.value().toString().toStdString();
+        }
     }
     QString error;
     if (!WritePlan(path, capture.plan, &error)) {
@@ -857,8 +865,10 @@ void MainWindow::runSizing() {
     const std::string members = m_poolsPage->membersText().toStdString();
     const std::string ecsa = m_poolsPage->ecsaText().toStdString();
     const core::SizingResult result = core::RunSizing(*m_tables, members, ecsa, &progress);
+    std::vector<core::Warning> warnings =
+        core::CheckResultWarnings(*m_tables, result, members, ecsa);
     m_resultsPage->showResult(
-        result, core::CheckResultWarnings(*m_tables, result, members, ecsa),
+        result, warnings,
         {m_poolsPage->membersText(), m_poolsPage->ecsaText(), m_lastLoad, m_poolsPage->refusals()});
     statusBar()->clearMessage();
 
@@ -872,7 +882,15 @@ void MainWindow::runSizing() {
     m_lastSource->ecsaText = m_poolsPage->ecsaText().toStdString();
     m_lastSource->version = core::kVersion;
     m_lastSource->date = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    m_lastSource->warnings = std::move(warnings);
     m_cfrmAction->setEnabled(true);
+}
+
+void MainWindow::applyPlanCfrm(const std::map<std::string, std::string>& cfrm) {
+    m_planCfrm = cfrm;
+    if (m_cfrmDialog != nullptr && !cfrm.empty()) {
+        m_cfrmDialog->setInputs(PolicyInputs(cfrm));
+    }
 }
 
 void MainWindow::openCfrmDialog() {
@@ -881,6 +899,9 @@ void MainWindow::openCfrmDialog() {
     }
     if (m_cfrmDialog == nullptr) {
         m_cfrmDialog = new CfrmDialog(m_messages, *m_policyChooser, this);
+        if (!m_planCfrm.empty()) {
+            m_cfrmDialog->setInputs(PolicyInputs(m_planCfrm));
+        }
     }
     m_cfrmDialog->setSizing(*m_lastSizing, *m_lastSource);
     m_cfrmDialog->open();

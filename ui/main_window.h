@@ -148,6 +148,8 @@ private:
                         core::PlanAccount account = {});
     void runSizing();
     void openCfrmDialog();
+    // Keeps a plan's policy inputs, and shows them in the policy dialog if it exists.
+    void applyPlanCfrm(const std::map<std::string, std::string>& cfrm);
 
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;

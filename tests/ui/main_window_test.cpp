@@ -38,6 +38,7 @@
 #include <thread>
 
 #include "../core/test_lines.h"
+#include "cfrm_dialog.h"
 #include "file_source.h"
 #include "objects_page.h"
 #include "plan.h"
@@ -829,6 +830,22 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QJsonDocument::fromJson(file.readAll())["cfrm"]["group"].toString(), "DSNDB0G");
+    file.close();
+
+    // The policy dialog starts from the plan's inputs, and the plan saves the dialog's.
+    clickTab(3);
+    m_window->findChild<QAction*>(QStringLiteral("actCfrmPolicy"))->trigger();
+    auto* dialog = m_window->findChild<ui::CfrmDialog*>();
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(dialog->inputs().value("group").toString(), "DSNDB0G");
+    dialog->setInputs({{"minRatio", 12}, {"lockMb", 128}});
+    dialog->reject();
+    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonObject cfrm = QJsonDocument::fromJson(file.readAll())["cfrm"].toObject();
+    QCOMPARE(cfrm["group"].toString(), "DSNDB0G");
+    QCOMPARE(cfrm["minRatio"].toString(), "12");
+    QCOMPARE(cfrm["lockMb"].toString(), "128");
 }
 
 QTEST_MAIN(MainWindowTest)
