@@ -207,7 +207,7 @@ public:
                          : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
                                                         : SizingText(sizing, report);
             if (m_options.cfrm.asked()) {
-                const CfrmOutcome outcome = WritePolicy(sizing, output.out);
+                const CfrmOutcome outcome = WritePolicy(sizing, sweep, output.out);
                 if (outcome.exitCode != kExitOk) {
                     return {outcome.exitCode, {}, m_notes.toStdString() + outcome.err};
                 }
@@ -232,7 +232,8 @@ private:
         }
     }
 
-    CfrmOutcome WritePolicy(const core::SizingResult& sizing, std::string& out) {
+    CfrmOutcome WritePolicy(const core::SizingResult& sizing,
+                            const std::vector<core::SweepPoint>& sweep, std::string& out) {
         core::CfrmSource source;
         source.warnings = m_warnings;
         for (const core::InputFile& file : core::DescribeInputFiles(m_tables)) {
@@ -249,8 +250,10 @@ private:
         for (const core::Warning& warning : policy.warnings) {
             m_notes += WarningLine(warning);
         }
-        return DeliverCfrmPolicy(m_options.cfrm, policy, m_options.format == OutputFormat::kJson,
-                                 out);
+        const bool json = m_options.format == OutputFormat::kJson;
+        return DeliverCfrmPolicy(
+            m_options.cfrm, policy, json, out,
+            json ? core::CfrmSweep(sweep, source, options) : std::vector<core::CfrmSweepPoint>());
     }
 
     // The printable report into the --output file, through the writer main installed.

@@ -256,7 +256,7 @@ QString ReadCfrmOptions(const QCommandLineParser& parser, bool json, bool list,
 }
 
 CfrmOutcome DeliverCfrmPolicy(const CfrmRequest& request, const core::CfrmPolicy& policy, bool json,
-                              std::string& out) {
+                              std::string& out, const std::vector<core::CfrmSweepPoint>& sweep) {
     if (!policy.ok()) {
         return {2, "loomstead-cli: " + policy.problem + "\n"};
     }
@@ -276,6 +276,22 @@ CfrmOutcome DeliverCfrmPolicy(const CfrmRequest& request, const core::CfrmPolicy
     if (json) {
         QJsonObject sizing = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
         sizing["cfrm"] = CfrmJson(policy);
+        QJsonArray points = sizing["sweep"].toArray();
+        for (qsizetype i = 0; i < points.size(); ++i) {
+            QJsonObject point = points[i].toObject();
+            for (const core::CfrmSweepPoint& figures : sweep) {
+                if (figures.members == point["members"].toInteger()) {
+                    point["cf_storage_mb"] = qint64{figures.cfStorageMb};
+                    if (figures.oneFacilityFits) {
+                        point["one_facility_fits"] = *figures.oneFacilityFits;
+                    }
+                }
+            }
+            points[i] = point;
+        }
+        if (sizing.contains("sweep")) {
+            sizing["sweep"] = points;
+        }
         out = QJsonDocument(sizing).toJson(QJsonDocument::Indented).toStdString();
     }
     return {};

@@ -44,9 +44,11 @@ struct CfrmOutcome {
 };
 
 // Writes the policy where the request says: the file (whole or not at all); for "-" the
-// text replaces `out`; with `json`, `out` (the sizing JSON) gains the "cfrm" section.
+// text replaces `out`; with `json`, `out` (the sizing JSON) gains the "cfrm" section, and each
+// entry of its "sweep" the figures of `sweep` for the same member count.
 CfrmOutcome DeliverCfrmPolicy(const CfrmRequest& request, const core::CfrmPolicy& policy, bool json,
-                              std::string& out);
+                              std::string& out,
+                              const std::vector<core::CfrmSweepPoint>& sweep = {});
 
 }  // namespace cli
 

@@ -12,6 +12,7 @@
 #include "group_buffer_pools.h"
 #include "numbers.h"
 #include "sizing.h"
+#include "sweep.h"
 #include "text.h"
 
 namespace core {
@@ -799,6 +800,31 @@ CfrmPolicy MakeCfrmPolicy(const SizingResult& sizing, const CfrmSource& source,
     AddSteps(policy, options);
     policy.text = CfrmPolicyText(policy, source, options);
     return policy;
+}
+
+std::vector<CfrmSweepPoint> CfrmSweep(const std::vector<SweepPoint>& sweep,
+                                      const CfrmSource& source, const CfrmOptions& options) {
+    std::vector<CfrmSweepPoint> points;
+    std::optional<double> smallestFreeMb;
+    for (const std::optional<double>& free : options.freeSpaceMb) {
+        if (free && (!smallestFreeMb || *free < *smallestFreeMb)) {
+            smallestFreeMb = free;
+        }
+    }
+    for (const SweepPoint& point : sweep) {
+        const CfrmPolicy policy = MakeCfrmPolicy(point.result, source, options);
+        if (!policy.ok()) {
+            return {};
+        }
+        CfrmSweepPoint& p = points.emplace_back();
+        p.members = point.members;
+        p.cfStorageMb = policy.storage.withDuplexMb;
+        if (smallestFreeMb) {
+            p.oneFacilityFits =
+                static_cast<double>(policy.fit.oneFacilityNeedsKb) / kKbPerMb <= *smallestFreeMb;
+        }
+    }
+    return points;
 }
 
 }  // namespace core

@@ -19,6 +19,7 @@
 namespace core {
 
 struct SizingResult;
+struct SweepPoint;
 
 enum class DuplexChoice {
     kDefault,  // the GBPs with two or more facilities, none with one
@@ -232,6 +233,19 @@ FreeSpaceParse ParseFreeSpace(std::string_view text, const std::vector<std::stri
 // above the results page's figure; SIZE twice.
 [[nodiscard]] CfrmPolicy MakeCfrmPolicy(const SizingResult& sizing, const CfrmSource& source,
                                         const CfrmOptions& options);
+
+// What the policy takes at one member count of a sweep.
+struct CfrmSweepPoint {
+    int64_t members = 0;
+    int64_t cfStorageMb = 0;              // CfrmStorage::withDuplexMb at that count
+    std::optional<bool> oneFacilityFits;  // every SIZE once within the smallest free space;
+                                          // nullopt when no free space is given
+};
+
+// The policy of each sweep point's sizing with the same source and options; empty when the
+// options break a rule.
+std::vector<CfrmSweepPoint> CfrmSweep(const std::vector<SweepPoint>& sweep,
+                                      const CfrmSource& source, const CfrmOptions& options);
 
 }  // namespace core
 

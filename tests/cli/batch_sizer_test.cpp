@@ -587,6 +587,18 @@ TEST_F(BatchSizerTest, PolicyTextAloneOnStandardOutputOrInFileAndJson) {
     EXPECT_EQ(cfrm["steps"].toArray().size(), 6);
     EXPECT_TRUE(json.err.contains("is not sized from statistics"));
 
+    // The sweep's point for 2 members takes what the run for 2 members takes.
+    const CliRun sweep =
+        RunPolicy({"--cfrm", path, "--group", "DSNDB0G", "--cf", "CF01,CF02", "--cf-space",
+                   "CF02=4096", "--format", "json", "--sweep-members", "1-3"});
+    ASSERT_EQ(sweep.exitCode, 0) << sweep.err.toStdString();
+    const QJsonArray points = sweep.json()["sweep"].toArray();
+    ASSERT_EQ(points.size(), 3);
+    EXPECT_EQ(points[1]["cf_storage_mb"].toInt(), cfrm["storage"]["with_duplex_mb"].toInt());
+    EXPECT_EQ(points[1]["one_facility_fits"].toBool(),
+              cfrm["fit"]["one_facility_needs_kb"].toInt() <= 4096 * 1024);
+    EXPECT_LT(points[0]["cf_storage_mb"].toInt(), points[2]["cf_storage_mb"].toInt());
+
     const CliRun unwritable = RunPolicy(
         {"--cfrm", m_dir.filePath("no/such/dir/p.txt"), "--group", "DSNDB0G", "--cf", "CF01"});
     EXPECT_EQ(unwritable.exitCode, 3);
