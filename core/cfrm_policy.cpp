@@ -121,10 +121,10 @@ std::vector<std::string> Preflist(const CfrmPolicy& policy, const CfrmOptions& o
     return list;
 }
 
-// The smallest power of two at or above `mb`, from `from` on.
-int64_t PowerOfTwoAtLeast(double mb, int64_t from) {
+// The smallest power of two at or above `mb`, from `from` on, at most `cap`.
+int64_t PowerOfTwoAtLeast(double mb, int64_t from, int64_t cap) {
     int64_t p = from;
-    while (static_cast<double>(p) < mb) {
+    while (static_cast<double>(p) < mb && p < cap) {
         p *= 2;
     }
     return p;
@@ -144,7 +144,7 @@ void AddLockStructure(CfrmPolicy& policy, const SizingResult& sizing, const Cfrm
     } else {
         const double demand = sizing.lockDemandMb;
         const double basis = std::max(static_cast<double>(kLockStartMb), demand);
-        initMb = std::min(PowerOfTwoAtLeast(basis, kLockStartMb), kLockFormulaCapMb);
+        initMb = PowerOfTwoAtLeast(basis, kLockStartMb, kLockFormulaCapMb);
         s.why.push_back("members x ECSA / 2 x 1.1 = " + FigureText(demand) + " MB; at least " +
                         Mb(kLockStartMb) + " (a starting size)");
         s.why.push_back(demand > static_cast<double>(kLockFormulaCapMb)
@@ -325,7 +325,7 @@ void AddGroupBufferPool(CfrmPolicy& policy, CfrmStructure s, const PoolBasis& ba
 void WarnPoolFigures(CfrmPolicy& policy, const PoolBasis& basis, const PoolResult* cells,
                      double members) {
     const std::string pool = Latin1ToUtf8(basis.pool);
-    if (basis.hpPages > 0) {
+    if (basis.shared && basis.hpPages > 0) {
         AddWarning(policy, "hiperpool_pages_counted",
                    "Pool " + pool + " has " + std::to_string(basis.hpPages) +
                        " hiperpool pages; Db2 has had no hiperpools since Version 8. The "

@@ -198,22 +198,22 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
     layout->addWidget(buttons);
 
     for (QLineEdit* edit : {m_group, m_facilities, m_prefix, m_freeSpace}) {
-        connect(edit, &QLineEdit::textChanged, this, &CfrmDialog::updatePreview);
+        connect(edit, &QLineEdit::textChanged, this, &CfrmDialog::inputChanged);
     }
     for (QDoubleSpinBox* box : {m_growth, m_directoryEntry, m_sharingDegree, m_dumpSpace}) {
-        connect(box, &QDoubleSpinBox::valueChanged, this, &CfrmDialog::updatePreview);
+        connect(box, &QDoubleSpinBox::valueChanged, this, &CfrmDialog::inputChanged);
     }
     for (QSpinBox* box : {m_minRatio, m_unmeasuredGbp, m_minSizePercent}) {
-        connect(box, &QSpinBox::valueChanged, this, &CfrmDialog::updatePreview);
+        connect(box, &QSpinBox::valueChanged, this, &CfrmDialog::inputChanged);
     }
     for (QComboBox* box : {m_lockSize, m_lockDuplex}) {
-        connect(box, &QComboBox::currentIndexChanged, this, &CfrmDialog::updatePreview);
+        connect(box, &QComboBox::currentIndexChanged, this, &CfrmDialog::inputChanged);
     }
     for (QCheckBox* box : {m_spreadPreflist, m_explain}) {
-        connect(box, &QCheckBox::toggled, this, &CfrmDialog::updatePreview);
+        connect(box, &QCheckBox::toggled, this, &CfrmDialog::inputChanged);
     }
-    connect(m_duplex, &QComboBox::currentIndexChanged, this, &CfrmDialog::updatePreview);
-    connect(m_autoAlter, &QCheckBox::toggled, this, &CfrmDialog::updatePreview);
+    connect(m_duplex, &QComboBox::currentIndexChanged, this, &CfrmDialog::inputChanged);
+    connect(m_autoAlter, &QCheckBox::toggled, this, &CfrmDialog::inputChanged);
     connect(m_copy, &QPushButton::clicked, this, &CfrmDialog::copyText);
     connect(m_save, &QPushButton::clicked, this, &CfrmDialog::saveAs);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -252,6 +252,7 @@ QVariantMap CfrmDialog::inputs() const {
 }
 
 void CfrmDialog::setInputs(const QVariantMap& inputs) {
+    m_applyingInputs = true;
     // A stored text the validators would refuse is dropped rather than shown half-typed.
     const auto setText = [&inputs](QLineEdit* edit, const QString& key) {
         if (!inputs.contains(key)) {
@@ -308,7 +309,15 @@ void CfrmDialog::setInputs(const QVariantMap& inputs) {
             box->setChecked(inputs.value(key).toBool());
         }
     }
+    m_applyingInputs = false;
     updatePreview();
+}
+
+void CfrmDialog::inputChanged() {
+    updatePreview();
+    if (!m_applyingInputs) {
+        emit inputsEdited();
+    }
 }
 
 QString CfrmDialog::policyText() const {

@@ -74,7 +74,12 @@ public:
     // Stores the inputs, then closes.
     void done(int result) override;
 
+signals:
+    // The user changed an input (setInputs does not tell).
+    void inputsEdited();
+
 private:
+    void inputChanged();
     void updatePreview();
     void copyText();
     void saveAs();
@@ -105,6 +110,7 @@ private:
     QLabel* m_status;
     QPushButton* m_copy;
     QPushButton* m_save;
+    bool m_applyingInputs = false;
 };
 
 }  // namespace ui

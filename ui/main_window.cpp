@@ -902,6 +902,7 @@ void MainWindow::openCfrmDialog() {
         if (!m_planCfrm.empty()) {
             m_cfrmDialog->setInputs(PolicyInputs(m_planCfrm));
         }
+        connect(m_cfrmDialog, &CfrmDialog::inputsEdited, this, [this] { setUnsavedChanges(true); });
     }
     m_cfrmDialog->setSizing(*m_lastSizing, *m_lastSource);
     m_cfrmDialog->open();

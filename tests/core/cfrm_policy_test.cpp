@@ -247,9 +247,13 @@ TEST(CfrmPolicyTest, RuleOptionsChangeTheSizes) {
 
 TEST(CfrmPolicyTest, LockStructureAndScaFollowTheirTables) {
     const std::tuple<double, std::optional<int64_t>, int64_t, bool> locks[] = {
-        {0, std::nullopt, 64, false},     {64, std::nullopt, 64, false},
-        {70.4, std::nullopt, 128, false}, {1024, std::nullopt, 1024, false},
-        {1100, std::nullopt, 1024, true}, {1100, 16, 16, false},
+        {0, std::nullopt, 64, false},
+        {64, std::nullopt, 64, false},
+        {70.4, std::nullopt, 128, false},
+        {1024, std::nullopt, 1024, false},
+        {1100, std::nullopt, 1024, true},
+        {1e300, std::nullopt, 1024, true},
+        {1100, 16, 16, false},
         {4.4, 4096, 4096, false}};
     for (const auto& [demand, given, mb, capped] : locks) {
         SizingResult s = HandSizing();

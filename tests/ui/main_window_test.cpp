@@ -25,6 +25,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -839,12 +840,15 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QVERIFY(dialog != nullptr);
     QCOMPARE(dialog->inputs().value("group").toString(), "DSNDB0G");
     dialog->setInputs({{"minRatio", 12}, {"lockMb", 128}});
+    QVERIFY(!m_window->hasUnsavedChanges());
+    QTest::keyClick(dialog->findChild<QSpinBox*>(QStringLiteral("spnMinRatio")), Qt::Key_Up);
+    QVERIFY(m_window->hasUnsavedChanges());  // a typed input is part of the plan
     dialog->reject();
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QJsonObject cfrm = QJsonDocument::fromJson(file.readAll())["cfrm"].toObject();
     QCOMPARE(cfrm["group"].toString(), "DSNDB0G");
-    QCOMPARE(cfrm["minRatio"].toString(), "12");
+    QCOMPARE(cfrm["minRatio"].toString(), "13");
     QCOMPARE(cfrm["lockMb"].toString(), "128");
 }
 
