@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "../core/test_lines.h"
@@ -515,20 +516,13 @@ TEST_F(BatchSizerTest, BrokenPolicyRulesWriteNothingAndExitTwo) {
         {kPolicy + QStringList{"--growth", "2.5"}, "from 1.0 to 2.0"},
         {kPolicy + QStringList{"--cf-space", "CF09=5"}, "CF09 is not one"},
         {kPolicy + QStringList{"--command-prefix", "DB1G"}, "must start with one of"},
-        {kPolicy + QStringList{"--command-prefix", "12345678"}, "must start with one of"},
-        {kPolicy + QStringList{"--command-prefix", ">DB1G"}, "must start with one of"},
         {kPolicy + QStringList{"--command-prefix", "-db1g"}, "must be upper case"},
-        {kPolicy + QStringList{"--min-ratio", "0"}, "from 1 to 1024"},
         {kPolicy + QStringList{"--min-ratio", "2.5"}, "--min-ratio must be a whole number"},
         {kPolicy + QStringList{"--directory-entry-kb", "0.45"}, "--directory-entry-kb must be"},
-        {kPolicy + QStringList{"--directory-entry-kb", "1.1"}, "0.1 to 1.0 KB"},
-        {kPolicy + QStringList{"--sharing-degree", "0.4"}, "0.5 to 1.0"},
         {kPolicy + QStringList{"--lock-mb", "48"}, "power of two"},
-        {kPolicy + QStringList{"--minsize-percent", "40"}, "50 to 100"},
         {kPolicy + QStringList{"--minsize-percent", "80", "--no-autoalt"}, "automatic alter"},
         {kPolicy + QStringList{"--lock-duplex", "async"}, "every structure duplexed"},
         {kPolicy + QStringList{"--lock-duplex", "half"}, "unknown --lock-duplex"},
-        {kPolicy + QStringList{"--unmeasured-gbp-mb", "0"}, "unmeasured GBP"},
         {kPolicy + QStringList{"--cf-dumpspace", "-1"}, "--cf-dumpspace must be"},
         {{"--min-ratio", "5"}, "--min-ratio needs --cfrm"},
     };
@@ -566,24 +560,19 @@ TEST_F(BatchSizerTest, PolicyTextAloneOnStandardOutputOrInFileAndJson) {
               4096 - cfrm["fit"]["one_facility_needs_kb"].toDouble() / 1024);
     EXPECT_TRUE(cfrm["structures"][2]["duplex"].toBool());  // the first GBP, two facilities
     // BP3 of the worked example, and a required GBP no file holds.
-    QJsonObject gbp3, gbp8k0;
+    std::map<QString, QString> gbps;
     for (const QJsonValue s : cfrm["structures"].toArray()) {
-        gbp3 = s["name"] == "DSNDB0G_GBP3" ? s.toObject() : gbp3;
-        gbp8k0 = s["name"] == "DSNDB0G_GBP8K0" ? s.toObject() : gbp8k0;
+        QJsonObject o = s.toObject();
+        o.remove("why");
+        gbps[s["name"].toString()] = QJsonDocument(o).toJson(QJsonDocument::Compact);
     }
-    EXPECT_EQ(gbp3["page_size_kb"].toInt(), 4);
-    EXPECT_EQ(gbp3["data_entries"].toInt(), 31437);
-    EXPECT_EQ(gbp3["directory_entries_needed"].toInt(), 94437);
-    EXPECT_EQ(gbp3["directory_entries"].toInt(), 314370);
-    EXPECT_EQ(gbp3["ratio_needed"].toInt(), 4);
-    EXPECT_EQ(gbp3["ratio"].toInt(), 10);
-    EXPECT_EQ(gbp3["initsize_kb"].toInt(), 264192);
-    EXPECT_TRUE(gbp3["minsize_kb"].isNull() && gbp3["allowautoalt"].toBool());
-    EXPECT_EQ(gbp3["preflist"].toArray(), (QJsonArray{"CF01", "CF02"}));
-    EXPECT_GE(gbp3["why"].toArray().size(), 5);
-    EXPECT_TRUE(gbp8k0["ratio"].isNull() && gbp8k0["data_entries"].isNull());
-    EXPECT_EQ(gbp8k0["initsize_kb"].toInt(), 32768);
-    EXPECT_GT(cfrm["storage"]["initsize_mb"].toInt(), 0);
+    EXPECT_EQ(gbps["DSNDB0G_GBP3"],
+              R"({"allowautoalt":true,"data_entries":31437,"directory_entries":314370,)"
+              R"("directory_entries_needed":94437,"duplex":true,"initsize_kb":264192,)"
+              R"("minsize_kb":null,"name":"DSNDB0G_GBP3","page_size_kb":4,"pool":"BP3",)"
+              R"("preflist":["CF01","CF02"],"ratio":10,"ratio_needed":4,"size_kb":396288})");
+    EXPECT_TRUE(gbps["DSNDB0G_GBP8K0"].contains(R"("initsize_kb":32768,)") &&
+                gbps["DSNDB0G_GBP8K0"].contains(R"("ratio":null,"ratio_needed":null)"));
     EXPECT_EQ(cfrm["steps"].toArray().size(), 6);
     EXPECT_TRUE(json.err.contains("is not sized from statistics"));
 
