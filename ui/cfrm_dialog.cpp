@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "cfrm_inputs.h"
@@ -76,6 +77,56 @@ QVariantMap PolicyInputs(const std::map<std::string, std::string>& planInputs) {
         inputs.insert(QString::fromStdString(key), QString::fromStdString(value));
     }
     return inputs;
+}
+
+std::string ReadPolicyInputs(const QVariantMap& inputs, core::CfrmOptions& options) {
+    const auto text = [&inputs](const char* key) { return inputs.value(key).toString(); };
+    const auto number = [&inputs](const char* key, double fallback) {
+        bool ok = false;
+        const double value = inputs.value(key).toDouble(&ok);
+        return ok ? value : fallback;
+    };
+    const auto flag = [&inputs](const char* key, bool fallback) {
+        return inputs.contains(key) ? inputs.value(key).toBool() : fallback;
+    };
+    options.groupName = text("group").trimmed().toStdString();
+    options.facilities = core::SplitNameList(text("facilities").toStdString());
+    options.growthFactor = number("growth", options.growthFactor);
+    options.duplex = static_cast<core::DuplexChoice>(
+        std::max<qsizetype>(kDuplexKeys.indexOf(text("duplex")), 0));
+    options.allowAutoAlter = flag("autoalt", options.allowAutoAlter);
+    if (inputs.contains("commandPrefix")) {
+        options.commandPrefix = text("commandPrefix").toStdString();
+    }
+    options.minRatio = std::llround(number("minRatio", static_cast<double>(options.minRatio)));
+    options.directoryEntryTenthsKb = std::llround(
+        number("directoryEntryKb", static_cast<double>(options.directoryEntryTenthsKb) / 10) * 10);
+    options.sharingDegreeHundredths = std::llround(
+        number("sharingDegree", static_cast<double>(options.sharingDegreeHundredths) / 100) * 100);
+    options.unmeasuredGbpMb =
+        std::llround(number("unmeasuredGbpMb", static_cast<double>(options.unmeasuredGbpMb)));
+    if (const auto lockMb = std::llround(number("lockMb", 0)); lockMb > 0) {
+        options.lockMb = lockMb;
+    }
+    if (const auto percent = std::llround(number("minSizePercent", 0));
+        percent > 0 && options.allowAutoAlter) {
+        options.minSizePercent = percent;
+    }
+    if (const qsizetype mode = kLockDuplexKeys.indexOf(text("lockDuplex"));
+        options.duplex == core::DuplexChoice::kAll) {
+        options.lockDuplex = static_cast<core::LockDuplexMode>(std::max<qsizetype>(mode, 0));
+    }
+    options.spreadPreflist = flag("spreadPreflist", false);
+    options.dumpSpaceMb = number("dumpSpaceMb", 0);
+    options.explainSizes = flag("explainSizes", false);
+    std::string problem = core::CfrmOptionsProblem(options);
+    if (problem.empty()) {
+        core::FreeSpaceParse free =
+            core::ParseFreeSpace(text("freeSpace").toStdString(), options.facilities);
+        problem = free.problem;
+        options.freeSpaceMb = std::move(free.freeSpaceMb);
+    }
+    return problem;
 }
 
 std::optional<QString> DialogPolicyFileChooser::choosePolicyFile(QWidget* parent,
@@ -331,39 +382,11 @@ void CfrmDialog::done(int result) {
 
 void CfrmDialog::updatePreview() {
     core::CfrmOptions options;
-    options.groupName = m_group->text().trimmed().toStdString();
-    options.facilities = core::SplitNameList(m_facilities->text().toStdString());
-    options.growthFactor = m_growth->value();
-    options.duplex = static_cast<core::DuplexChoice>(m_duplex->currentIndex());
-    options.allowAutoAlter = m_autoAlter->isChecked();
-    options.commandPrefix = m_prefix->text().toStdString();
-    options.minRatio = m_minRatio->value();
-    options.directoryEntryTenthsKb = std::lround(m_directoryEntry->value() * 10);
-    options.sharingDegreeHundredths = std::lround(m_sharingDegree->value() * 100);
-    options.unmeasuredGbpMb = m_unmeasuredGbp->value();
-    if (const int lockMb = m_lockSize->currentData().toInt(); lockMb > 0) {
-        options.lockMb = lockMb;
-    }
-    if (m_minSizePercent->value() != kNoMinSize && options.allowAutoAlter) {
-        options.minSizePercent = m_minSizePercent->value();
-    }
-    // The mode applies only when every structure is duplexed; otherwise the box waits.
-    const bool lockDuplexed = options.duplex == core::DuplexChoice::kAll;
-    m_lockDuplex->setEnabled(lockDuplexed);
+    const std::string problem = ReadPolicyInputs(inputs(), options);
+    // The lock duplexing mode applies only when every structure is duplexed, MINSIZE only with
+    // automatic alter; otherwise their boxes wait.
+    m_lockDuplex->setEnabled(options.duplex == core::DuplexChoice::kAll);
     m_minSizePercent->setEnabled(options.allowAutoAlter);
-    if (lockDuplexed) {
-        options.lockDuplex = static_cast<core::LockDuplexMode>(m_lockDuplex->currentIndex());
-    }
-    options.spreadPreflist = m_spreadPreflist->isChecked();
-    options.dumpSpaceMb = m_dumpSpace->value();
-    options.explainSizes = m_explain->isChecked();
-    std::string problem = core::CfrmOptionsProblem(options);
-    if (problem.empty()) {
-        core::FreeSpaceParse free =
-            core::ParseFreeSpace(m_freeSpace->text().toStdString(), options.facilities);
-        problem = free.problem;
-        options.freeSpaceMb = std::move(free.freeSpaceMb);
-    }
     if (problem.empty()) {
         *m_policy = core::MakeCfrmPolicy(*m_sizing, *m_source, options);
     } else {

@@ -23,6 +23,7 @@ class QPushButton;
 class QSpinBox;
 
 namespace core {
+struct CfrmOptions;
 struct CfrmPolicy;
 struct CfrmSource;
 struct SizingResult;
@@ -48,6 +49,10 @@ public:
 
 // A plan's policy inputs (texts by key) as the dialog takes them.
 QVariantMap PolicyInputs(const std::map<std::string, std::string>& planInputs);
+
+// The policy options of dialog inputs (keys as CfrmDialog::inputs(), typed or as texts),
+// missing keys at their defaults. Returns "" or the first rule an input breaks.
+std::string ReadPolicyInputs(const QVariantMap& inputs, core::CfrmOptions& options);
 
 class CfrmDialog : public QDialog {
     Q_OBJECT

@@ -638,10 +638,8 @@ bool MainWindow::savePlan(const QString& path) {
                                     m_poolsPage->ecsaText().toStdString());
         capture.plan.files = core::DescribeFiles(m_tables->lstSelectedFiles, Sha256Hasher());
         capture.plan.cfrm = m_planCfrm;
-        // The dialog's inputs as it shows them, or would show them; other keys stay as read.
-        const QVariantMap inputs = m_cfrmDialog != nullptr ? m_cfrmDialog->inputs()
-                                   : m_planCfrm.empty()    ? settings::LoadCfrmInputs()
-                                                           : QVariantMap();
+        // The dialog's inputs beside the keys other programs put in the plan.
+        const QVariantMap inputs = policyInputs();
         for (auto it = inputs.begin(); it != inputs.end(); ++it) {
             capture.plan.cfrm[it.key().toStdString()] = it.value().toString().toStdString();
         }
@@ -725,6 +723,7 @@ void MainWindow::changePage(int requestedPage) {
         runSizing();
         m_quitButton->setText(kFinishCaption);
     } else if (page == kWhatIfPage) {
+        m_whatIfPage->setPolicyInputs(policyInputs());
         m_whatIfPage->startSweep(m_poolsPage->ecsaText());
         m_quitButton->setText(kFinishCaption);
     } else {
@@ -884,6 +883,13 @@ void MainWindow::runSizing() {
     m_lastSource->date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     m_lastSource->warnings = std::move(warnings);
     m_cfrmAction->setEnabled(true);
+}
+
+QVariantMap MainWindow::policyInputs() const {
+    if (m_cfrmDialog != nullptr) {
+        return m_cfrmDialog->inputs();
+    }
+    return m_planCfrm.empty() ? settings::LoadCfrmInputs() : PolicyInputs(m_planCfrm);
 }
 
 void MainWindow::applyPlanCfrm(const std::map<std::string, std::string>& cfrm) {

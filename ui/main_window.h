@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 #include <map>
 #include <memory>
 #include <optional>
@@ -148,6 +149,8 @@ private:
                         core::PlanAccount account = {});
     void runSizing();
     void openCfrmDialog();
+    // The policy dialog's inputs as it shows them, or as it would start from.
+    QVariantMap policyInputs() const;
     // Keeps a plan's policy inputs, and shows them in the policy dialog if it exists.
     void applyPlanCfrm(const std::map<std::string, std::string>& cfrm);
 
