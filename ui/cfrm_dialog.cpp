@@ -9,12 +9,14 @@
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSaveFile>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -226,14 +228,16 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
     form->addRow(QStringLiteral("Free &space (MB):"), m_freeSpace);
     form->addRow(QStringLiteral("Dump space per facility (M&B):"), m_dumpSpace);
     form->addRow(QString(), m_spreadPreflist);
-    form->addRow(QStringLiteral("Smallest RA&TIO:"), m_minRatio);
-    form->addRow(QStringLiteral("Directory &entry (KB):"), m_directoryEntry);
-    form->addRow(QStringLiteral("S&haring degree U:"), m_sharingDegree);
-    form->addRow(QStringLiteral("&Unmeasured GBP (MB):"), m_unmeasuredGbp);
-    form->addRow(QStringLiteral("MI&NSIZE of the GBPs:"), m_minSizePercent);
-    form->addRow(QStringLiteral("Loc&k structure size:"), m_lockSize);
-    form->addRow(QStringLiteral("Lock structure duple&xing:"), m_lockDuplex);
-    form->addRow(QString(), m_explain);
+    // The sizing rules' inputs beside the placement's, so that the dialog fits a laptop screen.
+    auto* rules = new QFormLayout;
+    rules->addRow(QStringLiteral("Smallest RA&TIO:"), m_minRatio);
+    rules->addRow(QStringLiteral("Directory &entry (KB):"), m_directoryEntry);
+    rules->addRow(QStringLiteral("S&haring degree U:"), m_sharingDegree);
+    rules->addRow(QStringLiteral("&Unmeasured GBP (MB):"), m_unmeasuredGbp);
+    rules->addRow(QStringLiteral("MI&NSIZE of the GBPs:"), m_minSizePercent);
+    rules->addRow(QStringLiteral("Loc&k structure size:"), m_lockSize);
+    rules->addRow(QStringLiteral("Lock structure duple&xing:"), m_lockDuplex);
+    rules->addRow(QString(), m_explain);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(m_copy, QDialogButtonBox::ActionRole);
@@ -242,10 +246,20 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
     m_save->setAutoDefault(false);
     buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
 
+    auto* inputs = new QHBoxLayout;
+    inputs->addLayout(form, 1);
+    inputs->addSpacing(12);
+    inputs->addLayout(rules, 1);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addLayout(inputs);
     layout->addWidget(m_preview, 1);
-    layout->addWidget(m_status);
+    // The warnings can run long: they scroll rather than push the preview away.
+    auto* statusArea = new QScrollArea(this);
+    statusArea->setWidget(m_status);
+    statusArea->setWidgetResizable(true);
+    statusArea->setFrameShape(QFrame::NoFrame);
+    statusArea->setMaximumHeight(QFontMetrics(m_status->font()).lineSpacing() * 8);
+    layout->addWidget(statusArea);
     layout->addWidget(buttons);
 
     for (QLineEdit* edit : {m_group, m_facilities, m_prefix, m_freeSpace}) {
@@ -269,6 +283,15 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
     connect(m_save, &QPushButton::clicked, this, &CfrmDialog::saveAs);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    // Down the left column, then down the right one, as they read.
+    const QList<QWidget*> order = {
+        m_group,          m_facilities,    m_growth,        m_duplex,         m_autoAlter,
+        m_prefix,         m_freeSpace,     m_dumpSpace,     m_spreadPreflist, m_minRatio,
+        m_directoryEntry, m_sharingDegree, m_unmeasuredGbp, m_minSizePercent, m_lockSize,
+        m_lockDuplex,     m_explain,       m_preview};
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
     setInputs(settings::LoadCfrmInputs());
     m_group->setFocus();
 }
