@@ -338,7 +338,7 @@ void WarnPoolFigures(CfrmPolicy& policy, const PoolBasis& basis, const PoolResul
         AddWarning(policy, "members_counted_twice",
                    "Pool " + pool + " is in " + std::to_string(basis.files) +
                        " files: its GBP Size of " + std::to_string(cells->gbpSize) +
-                       " pages comes from the VP summed over the files (" +
+                       " pages is worked out from the VP summed over the files (" +
                        std::to_string(basis.vpPages) + " pages) x " + FigureText(members) +
                        " members, which counts the members twice; the policy takes " +
                        std::to_string(basis.vpPages) + " / " + std::to_string(basis.files) +
