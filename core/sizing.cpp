@@ -219,7 +219,8 @@ SizingResult SizeForMembers(const SizingBasis& basis, std::string_view membersTe
     std::vector<std::string> rowSizes(r.pools.size());
     std::vector<size_t> rowCounts(r.pools.size(), 0);
     r.membersRead = members;
-    r.lockDemandMb = LockStructureDemandMb(membersText, ecsaText);
+    const double ecsa = LenientNumber(ecsaText);
+    r.lockDemandMb = members > 0 && ecsa > 0 ? members * ecsa / 2.0 * 1.1 : 0.0;
     for (const SizingBasis::Row& row : basis.rows) {
         GbpInputs in = row.inputs;
         in.members = members;

@@ -59,7 +59,8 @@ struct SizingResult {
     std::vector<PoolResult> pools;
     // What the policy statements read; no figure above counts them.
     double membersRead = 0.0;   // "No Of Shared DB2" read leniently, as the GBP sizes read it
-    double lockDemandMb = 0.0;  // LockStructureDemandMb of the typed numbers
+    double lockDemandMb = 0.0;  // members x ECSA / 2 x 1.1, both read leniently, unrounded; 0
+                                // when either is 0 or below
     // One per entry of `pools`, in that order; then BP0, BP8K0, BP16K0 and BP32K (the pools
     // behind the GBPs Db2 requires) where loaded but not shared, in that order.
     std::vector<PoolBasis> poolBases;

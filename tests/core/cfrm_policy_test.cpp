@@ -224,6 +224,11 @@ TEST(CfrmPolicyTest, WorkedExampleFromTheSamples) {
         gbp3->why.end());
     // The results page is what it was: BP3's GBP Size multiplies both files' VP by the members.
     EXPECT_EQ(sizing.pools[3].pool + " " + std::to_string(sizing.pools[3].gbpSize), "BP3 63000");
+    // LOCK1 reads the typed numbers unrounded: 2 x 58.3 / 2 x 1.1 = 64.13 MB needs 128 MB.
+    EXPECT_EQ(MakeCfrmPolicy(RunSizing(tables, "2", "58.3"), {}, TwoFacilities())
+                  .structures[0]
+                  .initSizeKb,
+              128 * 1024);
 }
 
 TEST(CfrmPolicyTest, RuleOptionsChangeTheSizes) {
