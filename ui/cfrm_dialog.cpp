@@ -152,7 +152,7 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
       m_duplex(new QComboBox(this)),
       m_autoAlter(new QCheckBox(
           QStringLiteral("&Allow automatic alter: ALLOWAUTOALT(YES) on the GBPs"), this)),
-      m_prefix(NamedLineEdit("txtCommandPrefix", "[!-~]{0,8}", this)),
+      m_prefix(NamedLineEdit("txtCommandPrefix", "[!-~\\x{00A2}]{0,8}", this)),
       m_freeSpace(NamedLineEdit("txtFreeSpace", "[A-Za-z0-9$#@_=,. ]{0,120}", this)),
       m_minRatio(NamedSpinBox("spnMinRatio", 1, 1024, 10, this)),
       m_directoryEntry(NamedDoubleSpinBox("spnDirectoryEntry", 0.1, 1.0, 1, 0.4, this)),

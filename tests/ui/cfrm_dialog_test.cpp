@@ -154,6 +154,10 @@ void CfrmDialogTest::ruleInputsReachThePolicyAndComeBack() {
     QVERIFY(!dialog.findChild<QComboBox*>("cboLockDuplex")->isEnabled());
     QVERIFY(!dialog.policyText().contains("MINSIZE("));
     QVERIFY(dialog.policyText().contains("INITSIZE(65536)"));  // LOCK1 from the formula
+    dialog.setInputs({{"commandPrefix", QString::fromUtf8("\xC2\xA2"
+                                                          "DB2")}});  // Db2's cent sign
+    QCOMPARE(dialog.inputs().value("commandPrefix").toString(), QString::fromUtf8("\xC2\xA2"
+                                                                                  "DB2"));
 }
 
 QTEST_MAIN(CfrmDialogTest)
