@@ -215,9 +215,10 @@ public:
                                                             : SizingText(sizing, report);
             }
             if (m_options.cfrm.asked()) {
-                const core::CfrmPolicy made = MakePolicy(sizing);
+                std::vector<core::CfrmSweepPoint> sweepFigures;
+                const core::CfrmPolicy made = MakePolicy(sizing, sweep, sweepFigures);
                 const std::string refusal =
-                    AddCfrmPolicy(made, format == OutputFormat::kJson, output.out);
+                    AddCfrmPolicy(made, format == OutputFormat::kJson, output.out, sweepFigures);
                 if (!refusal.empty()) {
                     return {kExitUsage, {}, m_notes.toStdString() + refusal};
                 }
@@ -241,8 +242,13 @@ private:
         }
     }
 
-    core::CfrmPolicy MakePolicy(const core::SizingResult& sizing) const {
+    // The policy of the run; its warnings join the notes. With JSON, `sweepFigures` gets the
+    // policy's storage at each member count of `sweep`.
+    core::CfrmPolicy MakePolicy(const core::SizingResult& sizing,
+                                const std::vector<core::SweepPoint>& sweep,
+                                std::vector<core::CfrmSweepPoint>& sweepFigures) {
         core::CfrmSource source;
+        source.warnings = m_warnings;
         for (const core::InputFile& file : core::DescribeInputFiles(m_tables)) {
             source.files.push_back({TerminalBytes(file.path).toStdString(),
                                     FromData(file.collectionTime).toStdString()});
@@ -251,7 +257,16 @@ private:
         source.ecsaText = m_ecsa.toStdString();
         source.version = core::kVersion;
         source.date = QDate::currentDate().toString(Qt::ISODate).toStdString();
-        return core::MakeCfrmPolicy(sizing, source, m_options.cfrm.options);
+        core::CfrmOptions options = m_options.cfrm.options;
+        options.explainSizes = m_options.explain;
+        core::CfrmPolicy policy = core::MakeCfrmPolicy(sizing, source, options);
+        for (const core::Warning& warning : policy.warnings) {
+            m_notes += WarningLine(warning);
+        }
+        if (m_options.format == OutputFormat::kJson) {
+            sweepFigures = core::CfrmSweep(sweep, source, options);
+        }
+        return policy;
     }
 
     // Sends `output.out` (the report) and `policy` (the --cfrm text) where the options say and

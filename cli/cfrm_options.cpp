@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <optional>
 
 #include "encodings.h"
 
@@ -14,22 +15,51 @@ namespace {
 
 QString Utf8(const std::string& text) { return QString::fromStdString(text); }
 
+QJsonArray Strings(const std::vector<std::string>& texts) {
+    QJsonArray array;
+    for (const std::string& text : texts) {
+        array.append(Utf8(text));
+    }
+    return array;
+}
+
+QJsonValue Count(const std::optional<core::GbpEntries>& entries,
+                 int64_t (*field)(const core::GbpEntries&)) {
+    return entries ? QJsonValue(qint64{field(*entries)}) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonObject StructureJson(const core::CfrmStructure& s) {
+    QJsonObject o{{"name", Utf8(s.name)},
+                  {"initsize_kb", qint64{s.initSizeKb}},
+                  {"size_kb", qint64{s.sizeKb}},
+                  {"duplex", s.duplex},
+                  {"minsize_kb",
+                   s.minSizeKb ? QJsonValue(qint64{*s.minSizeKb}) : QJsonValue(QJsonValue::Null)},
+                  {"allowautoalt", s.allowAutoAlter},
+                  {"preflist", Strings(s.preflist)},
+                  {"why", Strings(s.why)}};
+    if (s.kind == core::StructureKind::kGroupBufferPool) {
+        o["pool"] = Utf8(s.pool);
+        o["page_size_kb"] = qint64{s.pageSizeKb};
+        o["data_entries"] =
+            Count(s.entries, [](const core::GbpEntries& e) { return e.dataEntries; });
+        o["directory_entries"] =
+            Count(s.entries, [](const core::GbpEntries& e) { return e.DirectoryEntries(); });
+        o["directory_entries_needed"] =
+            Count(s.entries, [](const core::GbpEntries& e) { return e.directoryEntriesNeeded; });
+        o["ratio"] = Count(s.entries, [](const core::GbpEntries& e) { return e.ratio; });
+        o["ratio_needed"] =
+            Count(s.entries, [](const core::GbpEntries& e) { return e.ratioNeeded; });
+    }
+    return o;
+}
+
 QJsonObject CfrmJson(const core::CfrmPolicy& policy) {
     QJsonArray structures;
     for (const core::CfrmStructure& s : policy.structures) {
-        QJsonObject o{{"name", Utf8(s.name)},
-                      {"initsize_kb", qint64{s.initSizeKb}},
-                      {"size_kb", qint64{s.sizeKb}},
-                      {"duplex", s.duplex}};
-        if (s.kind == core::StructureKind::kGroupBufferPool) {
-            o["pool"] = Utf8(s.pool);
-        }
-        structures.append(o);
+        structures.append(StructureJson(s));
     }
-    QJsonArray commands;
-    for (const std::string& command : policy.commands) {
-        commands.append(Utf8(command));
-    }
+    const QJsonArray commands = Strings(policy.commands);
     QJsonArray leftOut;
     for (const core::LeftOut& left : policy.leftOut) {
         QJsonObject o{{"pool", Utf8(left.pool)}, {"reason", Utf8(left.reason)}};
@@ -43,13 +73,27 @@ QJsonObject CfrmJson(const core::CfrmPolicy& policy) {
         facilities.append(QJsonObject{{"name", Utf8(f.name)},
                                       {"free_mb", f.freeMb},
                                       {"fits", f.fits},
-                                      {"margin_mb", f.marginMb}});
+                                      {"margin_mb", f.marginMb},
+                                      {"normal_mb", f.normalMb},
+                                      {"after_loss_mb", f.afterLossMb},
+                                      {"fits_after_loss", f.fitsAfterLoss}});
+    }
+    QJsonArray warnings;
+    for (const core::Warning& warning : policy.warnings) {
+        warnings.append(
+            QJsonObject{{"code", Utf8(warning.code)}, {"message", Utf8(warning.message)}});
     }
     return QJsonObject{
         {"structures", structures},
         {"commands", commands},
         {"left_out", leftOut},
         {"text", Utf8(policy.text)},
+        {"warnings", warnings},
+        {"notes", Strings(policy.notes)},
+        {"steps", Strings(policy.steps)},
+        {"storage", QJsonObject{{"initsize_mb", qint64{policy.storage.initSizeMb}},
+                                {"with_duplex_mb", qint64{policy.storage.withDuplexMb}},
+                                {"size_mb", qint64{policy.storage.sizeMb}}}},
         {"fit", QJsonObject{{"total_initsize_kb", qint64{policy.fit.totalInitSizeKb}},
                             {"total_size_kb", qint64{policy.fit.totalSizeKb}},
                             {"one_facility_needs_kb", qint64{policy.fit.oneFacilityNeedsKb}},
@@ -69,16 +113,44 @@ void AddCfrmOptions(QCommandLineParser& parser) {
          "DUPLEX(ENABLED) on the GBPs, all structures or none (default: the GBPs "
          "with two or more facilities).",
          "gbp|all|none"},
-        {"no-autoalt", "Leave out ALLOWAUTOALT(YES) and MINSIZE on the GBPs."},
-        {"command-prefix", "The Db2 command prefix (default -).", "P"},
+        {"no-autoalt", "Leave out ALLOWAUTOALT(YES) on the GBPs."},
+        {"command-prefix", "The Db2 command prefix (default -), as in IEFSSNxx.", "P"},
         {"cf-space", "Free space of every facility in MB, or CF01=MB,CF02=MB.", "MB"},
+        {"min-ratio", "The smallest RATIO written for a GBP, 1 to 1024 (default 10, Db2's).", "N"},
+        {"directory-entry-kb",
+         "Size of a GBP directory entry, 0.1 to 1.0 KB (default 0.4, Db2 13; Db2's older "
+         "formula pages use 0.2).",
+         "E"},
+        {"sharing-degree",
+         "U, the share of a pool's pages other members cache too, 0.5 to 1.0 (default 1.0).", "U"},
+        {"unmeasured-gbp-mb", "INITSIZE of a GBP without statistics, MB (default 32).", "N"},
+        {"lock-mb", "INITSIZE of the lock structure: a power of two from 16 to 4096 MB.", "N"},
+        {"minsize-percent", "MINSIZE of the GBPs as N % of INITSIZE, 50 to 100.", "N"},
+        {"lock-duplex", "How the duplexed lock structure is duplexed (with --duplex all).",
+         "sync|async|asynconly"},
+        {"spread-preflist", "Rotate the facility list for each GBP in turn."},
+        {"cf-dumpspace", "Dump space of each facility in MB for the fit check (default 0).", "MB"},
     });
 }
 
 QString ReadCfrmOptions(const QCommandLineParser& parser, bool jsonOnStandardOutput, bool list,
                         CfrmRequest& request) {
-    const QStringList policyOnly = {"group",          "cf",      "growth", "duplex", "no-autoalt",
-                                    "command-prefix", "cf-space"};
+    const QStringList policyOnly = {"group",
+                                    "cf",
+                                    "growth",
+                                    "duplex",
+                                    "no-autoalt",
+                                    "command-prefix",
+                                    "cf-space",
+                                    "min-ratio",
+                                    "directory-entry-kb",
+                                    "sharing-degree",
+                                    "unmeasured-gbp-mb",
+                                    "lock-mb",
+                                    "minsize-percent",
+                                    "lock-duplex",
+                                    "spread-preflist",
+                                    "cf-dumpspace"};
     if (!parser.isSet("cfrm")) {
         for (const QString& name : policyOnly) {
             if (parser.isSet(name)) {
@@ -121,6 +193,60 @@ QString ReadCfrmOptions(const QCommandLineParser& parser, bool jsonOnStandardOut
     if (parser.isSet("command-prefix")) {
         o.commandPrefix = EncodeArgument(parser.value("command-prefix"));
     }
+    // Each number option as a whole number of its smallest step; a text that is no such number
+    // is refused naming the option.
+    struct Fixed {
+        const char* name;
+        int decimals;
+        int64_t* target;
+        const char* rule;
+    };
+    int64_t lockMbValue = 0;
+    int64_t minSizeValue = 0;
+    for (const Fixed& f :
+         {Fixed{"min-ratio", 0, &o.minRatio, "a whole number from 1 to 1024"},
+          Fixed{"directory-entry-kb", 1, &o.directoryEntryTenthsKb, "0.1 to 1.0 with one decimal"},
+          Fixed{"sharing-degree", 2, &o.sharingDegreeHundredths, "0.5 to 1.0 with two decimals"},
+          Fixed{"unmeasured-gbp-mb", 0, &o.unmeasuredGbpMb,
+                "a whole number of MB from 1 to 524288"},
+          Fixed{"lock-mb", 0, &lockMbValue, "a power of two from 16 to 4096"},
+          Fixed{"minsize-percent", 0, &minSizeValue, "a whole number from 50 to 100"}}) {
+        if (!parser.isSet(f.name)) {
+            continue;
+        }
+        const std::optional<int64_t> value =
+            core::ParseFixedPoint(parser.value(f.name).toStdString(), f.decimals);
+        if (!value) {
+            return QStringLiteral("--%1 must be %2").arg(f.name, f.rule);
+        }
+        *f.target = *value;
+    }
+    if (parser.isSet("lock-mb")) {
+        o.lockMb = lockMbValue;
+    }
+    if (parser.isSet("minsize-percent")) {
+        o.minSizePercent = minSizeValue;
+    }
+    const QString lockDuplex = parser.value("lock-duplex");
+    if (lockDuplex == "sync") {
+        o.lockDuplex = core::LockDuplexMode::kSync;
+    } else if (lockDuplex == "async") {
+        o.lockDuplex = core::LockDuplexMode::kAsync;
+    } else if (lockDuplex == "asynconly") {
+        o.lockDuplex = core::LockDuplexMode::kAsyncOnly;
+    } else if (parser.isSet("lock-duplex")) {
+        return QStringLiteral("unknown --lock-duplex '%1': use sync, async or asynconly")
+            .arg(lockDuplex);
+    }
+    o.spreadPreflist = parser.isSet("spread-preflist");
+    if (parser.isSet("cf-dumpspace")) {
+        const std::optional<double> mb =
+            core::ParseDecimal(parser.value("cf-dumpspace").toStdString());
+        if (!mb) {
+            return QStringLiteral("--cf-dumpspace must be 0 or more MB");
+        }
+        o.dumpSpaceMb = *mb;
+    }
     std::string problem = core::CfrmOptionsProblem(o);
     if (problem.empty()) {
         core::FreeSpaceParse free =
@@ -132,13 +258,30 @@ QString ReadCfrmOptions(const QCommandLineParser& parser, bool jsonOnStandardOut
     return TerminalBytes(problem);
 }
 
-std::string AddCfrmPolicy(const core::CfrmPolicy& policy, bool json, std::string& out) {
+std::string AddCfrmPolicy(const core::CfrmPolicy& policy, bool json, std::string& out,
+                          const std::vector<core::CfrmSweepPoint>& sweep) {
     if (!policy.ok()) {
         return ("loomstead-cli: " + TerminalBytes(policy.problem) + "\n").toStdString();
     }
     if (json) {
         QJsonObject sizing = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
         sizing["cfrm"] = CfrmJson(policy);
+        QJsonArray points = sizing["sweep"].toArray();
+        for (qsizetype i = 0; i < points.size(); ++i) {
+            QJsonObject point = points[i].toObject();
+            for (const core::CfrmSweepPoint& figures : sweep) {
+                if (figures.members == point["members"].toInteger()) {
+                    point["cf_storage_mb"] = qint64{figures.cfStorageMb};
+                    if (figures.oneFacilityFits) {
+                        point["one_facility_fits"] = *figures.oneFacilityFits;
+                    }
+                }
+            }
+            points[i] = point;
+        }
+        if (sizing.contains("sweep")) {
+            sizing["sweep"] = points;
+        }
         out = QJsonDocument(sizing).toJson(QJsonDocument::Indented).toStdString();
     }
     return {};

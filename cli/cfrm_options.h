@@ -1,6 +1,8 @@
 // The batch sizer's policy options: --cfrm FILE (or - for standard output) with --group, --cf,
-// --growth, --duplex, --no-autoalt, --command-prefix and --cf-space, read into the policy
-// options, and what the run does with the policy: a file, standard output, or JSON.
+// --growth, --duplex, --no-autoalt, --command-prefix, --cf-space and the sizing rules'
+// options (--min-ratio, --directory-entry-kb, --sharing-degree, --unmeasured-gbp-mb,
+// --lock-mb, --minsize-percent, --lock-duplex, --spread-preflist, --cf-dumpspace), read into
+// the policy options, and what the run does with the policy: a file, standard output, or JSON.
 #ifndef CLI_CFRM_OPTIONS_H_
 #define CLI_CFRM_OPTIONS_H_
 
@@ -38,9 +40,11 @@ QString ReadCfrmOptions(const QCommandLineParser& parser, bool jsonOnStandardOut
                         CfrmRequest& request);
 
 // Readies the policy for delivery: the one-line refusal (for standard error) when the policy
-// breaks a rule, else "" and, with `json`, `out` (the sizing JSON) gains the "cfrm" section.
-// The text itself, policy.text, goes where the request says.
-std::string AddCfrmPolicy(const core::CfrmPolicy& policy, bool json, std::string& out);
+// breaks a rule, else "" and, with `json`, `out` (the sizing JSON) gains the "cfrm" section, and
+// each entry of its "sweep" the figures of `sweep` for the same member count. The text itself,
+// policy.text, goes where the request says.
+std::string AddCfrmPolicy(const core::CfrmPolicy& policy, bool json, std::string& out,
+                          const std::vector<core::CfrmSweepPoint>& sweep = {});
 
 }  // namespace cli
 

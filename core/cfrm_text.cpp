@@ -1,5 +1,6 @@
 #include "cfrm_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cfrm_policy.h"
@@ -61,6 +62,20 @@ std::string MbText(double mb) {
 }
 
 std::string Mb(int64_t kb) { return Number(kb / 1024) + " MB"; }
+
+// value / scale with as many decimals as the scale has zeros: (40, 100) -> "0.40".
+std::string Fixed(int64_t value, int64_t scale) {
+    std::string decimals = Number(scale + value % scale).substr(1);
+    return Number(value / scale) + "." + decimals;
+}
+
+std::string DuplexKeyword(const CfrmStructure& s) {
+    if (!s.duplexMode || *s.duplexMode == LockDuplexMode::kSync) {
+        return "DUPLEX(ENABLED)";
+    }
+    return *s.duplexMode == LockDuplexMode::kAsync ? "DUPLEX(ENABLED,ASYNC)"
+                                                   : "DUPLEX(ENABLED,ASYNCONLY)";
+}
 
 std::string DuplexText(DuplexChoice duplex) {
     switch (duplex) {
@@ -134,9 +149,11 @@ void WriteHeader(Writer& w, const CfrmPolicy& policy, const CfrmSource& source,
     w.Comment("Growth factor: " + (factor.find('.') == std::string::npos ? factor + ".0" : factor) +
               " (SIZE = INITSIZE x factor, at most 2 x INITSIZE)");
     w.Comment("Duplexing: " + DuplexText(policy.duplexInForce));
-    w.Comment(options.allowAutoAlter
-                  ? "Automatic alter: ALLOWAUTOALT(YES), MINSIZE = INITSIZE on the GBPs"
-                  : "Automatic alter: not written");
+    w.Comment(!options.allowAutoAlter ? "Automatic alter: not written"
+              : options.minSizePercent
+                  ? "Automatic alter: ALLOWAUTOALT(YES) on the GBPs, MINSIZE = " +
+                        Number(*options.minSizePercent) + " % of INITSIZE"
+                  : "Automatic alter: ALLOWAUTOALT(YES) on the GBPs, no MINSIZE");
     w.Comment("Command prefix: " + options.commandPrefix);
     std::string free;
     for (size_t i = 0; i < options.freeSpaceMb.size() && i < policy.facilities.size(); ++i) {
@@ -146,10 +163,29 @@ void WriteHeader(Writer& w, const CfrmPolicy& policy, const CfrmSource& source,
         }
     }
     w.Comment("Free space: " + (free.empty() ? std::string("not given") : free));
-    w.Comment("Directory/data ratio of the GBP sizes: " + Number(policy.sizingRatio));
+    w.Comment("Dump space per facility: " + MbText(options.dumpSpaceMb) + " MB");
+    w.Comment("Smallest RATIO: " + Number(options.minRatio) + "; sharing degree U " +
+              Fixed(options.sharingDegreeHundredths, 100) + "; directory entry " +
+              Fixed(options.directoryEntryTenthsKb, 10) + " KB");
+    w.Comment("Unmeasured GBP: " + Number(options.unmeasuredGbpMb) + " MB; lock structure: " +
+              (options.lockMb ? Number(*options.lockMb) + " MB as given"
+                              : std::string("from members x ECSA")) +
+              (options.spreadPreflist ? "; PREFLIST rotated per GBP" : ""));
+    w.Comment("The GBP sizes assume a directory entry of " +
+              Fixed(options.directoryEntryTenthsKb, 10) +
+              " KB. A higher CFLEVEL needs more control storage: check the sizes with CFSizer "
+              "or the SIZER utility before a CF upgrade.");
 }
 
-void WriteStructure(Writer& w, const CfrmStructure& s, const CfrmPolicy& policy) {
+void WriteStructure(Writer& w, const CfrmStructure& s, bool explain) {
+    for (const std::string& comment : s.comments) {
+        w.Comment(comment);
+    }
+    if (explain) {
+        for (const std::string& step : s.why) {
+            w.Comment("  " + step);
+        }
+    }
     w.Line(std::string(kStatementIndent) + "STRUCTURE NAME(" + s.name + ")");
     const std::string indent(kKeywordIndent);
     w.Line(indent + "SIZE(" + Number(s.sizeKb) + ")");
@@ -160,9 +196,9 @@ void WriteStructure(Writer& w, const CfrmStructure& s, const CfrmPolicy& policy)
     if (s.allowAutoAlter) {
         w.Line(indent + "ALLOWAUTOALT(YES)");
     }
-    w.ListKeyword("PREFLIST", policy.facilities);
+    w.ListKeyword("PREFLIST", s.preflist);
     if (s.duplex) {
-        w.Line(indent + "DUPLEX(ENABLED)");
+        w.Line(indent + DuplexKeyword(s));
     }
 }
 
@@ -223,6 +259,22 @@ std::vector<std::string> FitLines(const CfrmPolicy& policy) {
                         (f.fits ? "holds them all with " + MbText(f.marginMb) + " MB to spare."
                                 : "falls " + MbText(-f.marginMb) + " MB short."));
     }
+    for (const FacilityFit& f : policy.fit.placement) {
+        const bool given = std::any_of(policy.fit.facilities.begin(), policy.fit.facilities.end(),
+                                       [&f](const FacilityFit& g) { return g.name == f.name; });
+        lines.push_back(f.name + " by PREFLIST: " + MbText(f.normalMb) +
+                        " MB at INITSIZE; after losing another facility up to " +
+                        MbText(f.afterLossMb) + " MB at SIZE" +
+                        (!given            ? "."
+                         : f.fitsAfterLoss ? ", which fits."
+                                           : ", which does not fit."));
+    }
+    lines.push_back(
+        "CF control storage is not counted, and placement follows PREFLIST only as an "
+        "estimate.");
+    lines.push_back("Storage: INITSIZE " + Number(policy.storage.initSizeMb) +
+                    " MB, with duplexed copies " + Number(policy.storage.withDuplexMb) +
+                    " MB, SIZE with duplexed copies " + Number(policy.storage.sizeMb) + " MB.");
     return lines;
 }
 
@@ -230,8 +282,14 @@ std::string CfrmPolicyText(const CfrmPolicy& policy, const CfrmSource& source,
                            const CfrmOptions& options) {
     Writer w;
     WriteHeader(w, policy, source, options);
-    if (!policy.leftOut.empty() || !policy.notes.empty()) {
+    if (!policy.leftOut.empty() || !policy.notes.empty() || !source.warnings.empty() ||
+        !policy.warnings.empty()) {
         w.Blank();
+    }
+    for (const std::vector<Warning>* warnings : {&source.warnings, &policy.warnings}) {
+        for (const Warning& warning : *warnings) {
+            w.Comment("Warning " + warning.code + ": " + warning.message);
+        }
     }
     for (const LeftOut& left : policy.leftOut) {
         w.Comment((left.structure.empty() ? std::string("No statement")
@@ -243,7 +301,7 @@ std::string CfrmPolicyText(const CfrmPolicy& policy, const CfrmSource& source,
     }
     for (const CfrmStructure& s : policy.structures) {
         w.Blank();
-        WriteStructure(w, s, policy);
+        WriteStructure(w, s, options.explainSizes);
     }
     w.Blank();
     if (policy.commands.empty()) {
@@ -258,6 +316,11 @@ std::string CfrmPolicyText(const CfrmPolicy& policy, const CfrmSource& source,
     w.Comment("Fit check:");
     for (const std::string& line : FitLines(policy)) {
         w.Comment("  " + line);
+    }
+    w.Blank();
+    w.Comment("To put the policy into force:");
+    for (const std::string& step : policy.steps) {
+        w.Comment("  " + step);
     }
     return w.Take();
 }

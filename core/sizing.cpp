@@ -1,7 +1,9 @@
 #include "sizing.h"
 
 #include <algorithm>
+#include <set>
 
+#include "group_buffer_pools.h"
 #include "numbers.h"
 #include "pool_rows.h"
 #include "record_layouts.h"
@@ -46,18 +48,22 @@ std::string StatisticsPlace(const CoreTables& tables, const PoolRow& row, int64_
            std::to_string(fileLine);
 }
 
-// The member-independent part of one shared pool: its cells but "GBP Size", and one basis row
-// per pool-table row with the VP and HP sums so far.
+// The member-independent part of one shared pool: its cells but "GBP Size", what the policy
+// reads of it, and one basis row per pool-table row with the VP and HP sums so far. A catalog
+// pool not shared (`shared` false) gets no cells.
 void PreparePool(const CoreTables& tables, const PoolRowIndex& rows, const PoolRowTally& tally,
-                 std::string_view poolName, SizingBasis& basis) {
-    const size_t poolIndex = basis.base.pools.size();
-    PoolResult& result = basis.base.pools.emplace_back();
+                 std::string_view poolName, SizingBasis& basis, bool shared = true) {
+    const size_t poolIndex = basis.base.poolBases.size();
+    PoolResult cells;
+    PoolResult& result = shared ? basis.base.pools.emplace_back() : cells;
     result.pool = std::string(poolName);
     int64_t cached = 0;
     int64_t hpPages = 0;
+    std::set<int32_t> files;
     const std::vector<size_t>& poolRows = rows.Rows(poolName);
     for (size_t n = 0; n < poolRows.size(); ++n) {
         const PoolRow& row = tables.lvControl[poolRows[n]];
+        files.insert(row.FileNo);
         result.shared += row.ObjectCount();
         const int64_t rowCached = tally.cachedObjects[poolRows[n]];
         cached += rowCached;
@@ -71,6 +77,7 @@ void PreparePool(const CoreTables& tables, const PoolRowIndex& rows, const PoolR
         hpPages += hp;
         SizingBasis::Row& sized = basis.rows.emplace_back();
         sized.pool = poolIndex;
+        sized.shared = shared;
         GbpInputs& in = sized.inputs;
         in.tableSpaces = tally.tableSpaces[poolRows[n]];
         in.cachedObjects = rowCached;
@@ -91,6 +98,8 @@ void PreparePool(const CoreTables& tables, const PoolRowIndex& rows, const PoolR
     }
     result.cacheAll = cached;
     result.hpSize = result.shared == cached ? 0 : hpPages;
+    basis.base.poolBases.push_back({result.pool, shared, static_cast<int64_t>(files.size()),
+                                    result.vpSize, hpPages, std::nullopt, false});
     if (poolRows.empty()) {
         result.why.push_back("no pool-table row carries this name: every cell is 0");
     }
@@ -173,8 +182,24 @@ SizingBasis PrepareSizing(const CoreTables& tables) {
     r.directoryRatioSums = tally.ratio;
     r.directoryDataRatio = CalcDirectoryRatio(tally.ratio, &r.whyDirectoryDataRatio);
     r.pools.reserve(tables.lstSharedPools.size());
+    std::set<std::string> sharedGbps;
     for (const std::string& entry : tables.lstSharedPools) {
         PreparePool(tables, rows, tally, Trim(entry), basis);
+        if (const std::optional<GroupBufferPool> gbp = GroupBufferPoolOf(entry)) {
+            sharedGbps.insert(gbp->name);
+        }
+    }
+    for (const char* required : {"GBP0", "GBP8K0", "GBP16K0", "GBP32K"}) {
+        if (sharedGbps.count(required) != 0) {
+            continue;
+        }
+        for (const PoolRow& row : tables.lvControl) {
+            const std::optional<GroupBufferPool> gbp = GroupBufferPoolOf(row.BPool);
+            if (gbp && gbp->name == required) {
+                PreparePool(tables, rows, tally, Trim(row.BPool), basis, false);
+                break;
+            }
+        }
     }
     return basis;
 }
@@ -193,13 +218,24 @@ SizingResult SizeForMembers(const SizingBasis& basis, std::string_view membersTe
     const double members = LenientNumber(membersText);
     std::vector<std::string> rowSizes(r.pools.size());
     std::vector<size_t> rowCounts(r.pools.size(), 0);
+    r.membersRead = members;
+    const double ecsa = LenientNumber(ecsaText);
+    r.lockDemandMb = members > 0 && ecsa > 0 ? members * ecsa / 2.0 * 1.1 : 0.0;
     for (const SizingBasis::Row& row : basis.rows) {
-        PoolResult& pool = r.pools[row.pool];
         GbpInputs in = row.inputs;
         in.members = members;
+        PoolBasis& policyPool = r.poolBases[row.pool];
+        std::optional<GbpFactor>& factor = policyPool.lastRowFactor;
+        if (!row.shared) {
+            (void)CalcGBPSize(in, nullptr, &factor);
+            continue;
+        }
+        PoolResult& pool = r.pools[row.pool];
         pool.why.push_back(row.header);
         // The cell shows the last row's size; every row's size enters the sums.
-        pool.gbpSize = CalcGBPSize(in, &pool.why);
+        pool.gbpSize = CalcGBPSize(in, &pool.why, &factor);
+        policyPool.hpCounted =
+            policyPool.hpCounted || (factor && factor->withHiperpool && in.hpPages > 0);
         pool.gbpPagesAllRows = SaturatingAdd(pool.gbpPagesAllRows, pool.gbpSize);
         rowSizes[row.pool] +=
             (rowCounts[row.pool]++ == 0 ? "" : " + ") + std::to_string(pool.gbpSize);

@@ -31,6 +31,19 @@ struct PoolResult {
     bool operator==(const PoolResult&) const = default;
 };
 
+// What the policy statements read of a pool; no cell of the results page shows it.
+struct PoolBasis {
+    std::string pool;                        // the name, trimmed
+    bool shared = true;                      // false: a catalog pool sized as if shared
+    int64_t files = 0;                       // loaded files holding a row of the pool
+    int64_t vpPages = 0;                     // every row's VP size added up
+    int64_t hpPages = 0;                     // every row's HP size added up, shown or not
+    std::optional<GbpFactor> lastRowFactor;  // the factor the last row was sized with
+    bool hpCounted = false;                  // some row's GBP Size counted HP pages
+
+    bool operator==(const PoolBasis&) const = default;
+};
+
 struct SizingResult {
     std::string collectionTime;  // columns 142-149 of line-store entry 0, as they stand
     int64_t poolsShared = 0;
@@ -44,6 +57,13 @@ struct SizingResult {
     int64_t gbpTotalPages = 0;  // every pool row's GBP size added up
     int64_t totalMemoryMb = 0;
     std::vector<PoolResult> pools;
+    // What the policy statements read; no figure above counts them.
+    double membersRead = 0.0;   // "No Of Shared DB2" read leniently, as the GBP sizes read it
+    double lockDemandMb = 0.0;  // members x ECSA / 2 x 1.1, both read leniently, unrounded; 0
+                                // when either is 0 or below
+    // One per entry of `pools`, in that order; then BP0, BP8K0, BP16K0 and BP32K (the pools
+    // behind the GBPs Db2 requires) where loaded but not shared, in that order.
+    std::vector<PoolBasis> poolBases;
 
     // The traces of the five recommendations.
     Trace whyScaSize;
@@ -90,9 +110,10 @@ public:
 struct SizingBasis {
     // One pool-table row of a shared pool, ready for CalcGBPSize once the members are known.
     struct Row {
-        size_t pool = 0;     // index into base.pools
+        size_t pool = 0;     // index into base.poolBases, and into base.pools when shared
         GbpInputs inputs;    // members left at 0
         std::string header;  // the row's first trace step: where it lies and its inputs
+        bool shared = true;  // false: a catalog pool's row, sized for the policy only
     };
     SizingResult base;      // every member-independent field, traces included; pools without GBP
     std::vector<Row> rows;  // in the order the run sizes them

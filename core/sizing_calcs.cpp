@@ -333,13 +333,15 @@ int64_t CalcIrlmEcsaSize(std::string_view ecsaText, Trace* why) {
     return mb;
 }
 
-int64_t CalcGBPSize(const GbpInputs& in, Trace* why) {
+int64_t CalcGBPSize(const GbpInputs& in, Trace* why, std::optional<GbpFactor>* factor) {
     int64_t g = 0;
+    std::optional<GbpFactor> used;
     const std::string members = FigureText(in.members);
     if (in.cachedObjects > 0 && in.tableSpaces > 0) {
         const int64_t share = SaturatingRound(static_cast<double>(in.cachedObjects) /
                                               static_cast<double>(in.tableSpaces) * 100.0);
         const double f = share < 40 ? 0.5 : (share < 75 ? 0.75 : 1.0);
+        used = share < 40 ? GbpFactor{1, 2} : (share < 75 ? GbpFactor{3, 4} : GbpFactor{1, 1});
         g = SaturatingRound(static_cast<double>(in.vpPages) * in.members * f);
         if (why != nullptr) {
             why->push_back("cached share = " + std::to_string(in.cachedObjects) + " cached / " +
@@ -358,6 +360,8 @@ int64_t CalcGBPSize(const GbpInputs& in, Trace* why) {
         if (raised) {
             f = 0.05;
         }
+        used = raised ? GbpFactor{1, 20, !in.cacheAll}
+                      : GbpFactor{in.ratioNumerator, in.ratioDenominator, !in.cacheAll};
         const int64_t pages = in.cacheAll ? in.vpPages : SaturatingAdd(in.vpPages, in.hpPages);
         g = SaturatingRound(static_cast<double>(pages) * in.members * f);
         if (why != nullptr) {
@@ -373,6 +377,9 @@ int64_t CalcGBPSize(const GbpInputs& in, Trace* why) {
     } else if (why != nullptr) {
         why->push_back("nothing cached and activity " + std::to_string(in.ratioNumerator) + " / " +
                        std::to_string(in.ratioDenominator) + " has a term below 1: 0 pages");
+    }
+    if (factor != nullptr) {
+        *factor = used;
     }
     // Up to the next multiple of 1000 (towards +infinity, also for a negative size).
     const int64_t before = g;

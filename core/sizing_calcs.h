@@ -96,6 +96,16 @@ int64_t CalcIrlmEcsaSize(std::string_view ecsaText, Trace* why = nullptr);
 
 // --- Group buffer pool size ---
 
+// The factor a pool row was sized with, exactly: 1/2, 3/4 or 1/1 from the cached share, or the
+// activity ratio's two terms (1/20 when it was raised to 0.05).
+struct GbpFactor {
+    int64_t numerator = 1;
+    int64_t denominator = 1;
+    bool withHiperpool = false;  // applied to VP + HP (the activity rule without Cache All)
+
+    bool operator==(const GbpFactor&) const = default;
+};
+
 struct GbpInputs {
     int64_t tableSpaces = 0;    // qualifying table spaces of the row
     int64_t cachedObjects = 0;  // cached object lines of the row, any kind
@@ -110,8 +120,10 @@ struct GbpInputs {
 // Pages for one pool row, rounded up to a multiple of 1000. With cached table spaces the share
 // of cached lines picks the factor (below 40 %: 0.5, below 75 %: 0.75, else 1.0) applied to
 // VP x members; otherwise the activity ratio (at least 0.05) applied to VP x members when Cache
-// All is set and to (VP + HP) x members when not; 0 when neither rule applies.
-int64_t CalcGBPSize(const GbpInputs& in, Trace* why = nullptr);
+// All is set and to (VP + HP) x members when not; 0 when neither rule applies. `factor`, when
+// not null, receives the factor used (nullopt when neither rule applies).
+int64_t CalcGBPSize(const GbpInputs& in, Trace* why = nullptr,
+                    std::optional<GbpFactor>* factor = nullptr);
 
 // Mb of memory for a number of GBP pages: pages x 4 / 1000, rounded half to even.
 int64_t GbpMemoryMb(int64_t gbpPages, Trace* why = nullptr);

@@ -1,15 +1,17 @@
 // "CFRM Policy": the STRUCTURE statements of the latest sizing for the policy utility. The
 // user types the group name, the coupling facilities and the options; the preview, the pools
-// left out and the fit check follow every keystroke. Copy puts the text on the clipboard, Save
-// As writes it to a file whole or not at all. The inputs are kept in the settings store when
-// the dialog closes.
+// left out, the warnings and the fit check follow every keystroke. Copy puts the text on the
+// clipboard, Save As writes it to a file whole or not at all. The inputs are kept in the
+// settings store when the dialog closes, and in a saved plan.
 #ifndef UI_CFRM_DIALOG_H_
 #define UI_CFRM_DIALOG_H_
 
 #include <QDialog>
 #include <QVariantMap>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -18,8 +20,10 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace core {
+struct CfrmOptions;
 struct CfrmPolicy;
 struct CfrmSource;
 struct SizingResult;
@@ -43,6 +47,13 @@ public:
     std::optional<QString> choosePolicyFile(QWidget* parent, const QString& suggestedName) override;
 };
 
+// A plan's policy inputs (texts by key) as the dialog takes them.
+QVariantMap PolicyInputs(const std::map<std::string, std::string>& planInputs);
+
+// The policy options of dialog inputs (keys as CfrmDialog::inputs(), typed or as texts),
+// missing keys at their defaults. Returns "" or the first rule an input breaks.
+std::string ReadPolicyInputs(const QVariantMap& inputs, core::CfrmOptions& options);
+
 class CfrmDialog : public QDialog {
     Q_OBJECT
 
@@ -56,7 +67,10 @@ public:
 
     // The inputs as a plan or the settings store keeps them: keys "group", "facilities",
     // "growth", "duplex" ("default", "gbp", "all", "none"), "autoalt", "commandPrefix",
-    // "freeSpace". Missing keys keep the defaults.
+    // "freeSpace", "minRatio", "directoryEntryKb", "sharingDegree", "unmeasuredGbpMb",
+    // "lockMb" (0: from the formula), "minSizePercent" (0: none), "lockDuplex" ("sync",
+    // "async", "asynconly"), "spreadPreflist", "dumpSpaceMb", "explainSizes". Missing keys
+    // keep the defaults.
     QVariantMap inputs() const;
     void setInputs(const QVariantMap& inputs);
 
@@ -65,7 +79,12 @@ public:
     // Stores the inputs, then closes.
     void done(int result) override;
 
+signals:
+    // The user changed an input (setInputs does not tell).
+    void inputsEdited();
+
 private:
+    void inputChanged();
     void updatePreview();
     void copyText();
     void saveAs();
@@ -82,10 +101,21 @@ private:
     QCheckBox* m_autoAlter;
     QLineEdit* m_prefix;
     QLineEdit* m_freeSpace;
+    QSpinBox* m_minRatio;
+    QDoubleSpinBox* m_directoryEntry;
+    QDoubleSpinBox* m_sharingDegree;
+    QSpinBox* m_unmeasuredGbp;
+    QComboBox* m_lockSize;
+    QSpinBox* m_minSizePercent;
+    QComboBox* m_lockDuplex;
+    QCheckBox* m_spreadPreflist;
+    QDoubleSpinBox* m_dumpSpace;
+    QCheckBox* m_explain;
     QPlainTextEdit* m_preview;
     QLabel* m_status;
     QPushButton* m_copy;
     QPushButton* m_save;
+    bool m_applyingInputs = false;
 };
 
 }  // namespace ui

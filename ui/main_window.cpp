@@ -41,6 +41,7 @@
 
 #include "busy_guard.h"
 #include "cfrm_dialog.h"
+#include "cfrm_inputs.h"
 #include "cfrm_policy.h"
 #include "column_widths.h"
 #include "data_text.h"
@@ -665,7 +666,7 @@ bool MainWindow::openPlan(const QString& path) {
     }
     if (plan->files.empty()) {
         // A plan of choices alone applies to the files loaded now.
-        m_planCfrm = plan->cfrm;
+        applyPlanCfrm(plan->cfrm);
         reapplyChoices(std::move(plan), kOpenPlanTitle);
         setPlanPath(path);
         return true;
@@ -704,7 +705,7 @@ bool MainWindow::openPlan(const QString& path) {
         return false;
     }
     completeLoad(std::move(loaded), result);
-    m_planCfrm = plan->cfrm;
+    applyPlanCfrm(plan->cfrm);
     m_heldChoices.reset();
     m_heldAccount.clear();
     m_filesPage->reloadFromTables();
@@ -724,6 +725,11 @@ bool MainWindow::savePlan(const QString& path) {
                                     m_poolsPage->ecsaText().toStdString());
         capture.plan.files = core::DescribeFiles(m_tables->lstSelectedFiles, Sha256Hasher());
         capture.plan.cfrm = m_planCfrm;
+        // The dialog's inputs beside the keys other programs put in the plan.
+        const QVariantMap inputs = policyInputs();
+        for (auto it = inputs.begin(); it != inputs.end(); ++it) {
+            capture.plan.cfrm[it.key().toStdString()] = it.value().toString().toStdString();
+        }
     }
     QString error;
     if (!WritePlan(path, capture.plan, &error)) {
@@ -812,6 +818,7 @@ void MainWindow::changePage(int requestedPage) {
         runSizing();
         m_quitButton->setText(kFinishCaption);
     } else if (page == kWhatIfPage) {
+        m_whatIfPage->setPolicyInputs(policyInputs());
         m_whatIfPage->startSweep(m_poolsPage->ecsaText());
         m_quitButton->setText(kFinishCaption);
     } else {
@@ -994,8 +1001,10 @@ void MainWindow::runSizing() {
     const std::string members = m_poolsPage->membersText().toStdString();
     const std::string ecsa = m_poolsPage->ecsaText().toStdString();
     const core::SizingResult result = core::RunSizing(*m_tables, members, ecsa, &progress);
+    std::vector<core::Warning> warnings =
+        core::CheckResultWarnings(*m_tables, result, members, ecsa);
     m_resultsPage->showResult(
-        result, core::CheckResultWarnings(*m_tables, result, members, ecsa),
+        result, warnings,
         {m_poolsPage->membersText(), m_poolsPage->ecsaText(), m_lastLoad, m_poolsPage->refusals()});
     statusBar()->clearMessage();
 
@@ -1009,7 +1018,22 @@ void MainWindow::runSizing() {
     m_lastSource->ecsaText = m_poolsPage->ecsaText().toStdString();
     m_lastSource->version = core::kVersion;
     m_lastSource->date = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    m_lastSource->warnings = std::move(warnings);
     m_cfrmAction->setEnabled(true);
+}
+
+QVariantMap MainWindow::policyInputs() const {
+    if (m_cfrmDialog != nullptr) {
+        return m_cfrmDialog->inputs();
+    }
+    return m_planCfrm.empty() ? settings::LoadCfrmInputs() : PolicyInputs(m_planCfrm);
+}
+
+void MainWindow::applyPlanCfrm(const std::map<std::string, std::string>& cfrm) {
+    m_planCfrm = cfrm;
+    if (m_cfrmDialog != nullptr && !cfrm.empty()) {
+        m_cfrmDialog->setInputs(PolicyInputs(cfrm));
+    }
 }
 
 void MainWindow::openCfrmDialog() {
@@ -1018,6 +1042,10 @@ void MainWindow::openCfrmDialog() {
     }
     if (m_cfrmDialog == nullptr) {
         m_cfrmDialog = new CfrmDialog(m_messages, *m_policyChooser, this);
+        if (!m_planCfrm.empty()) {
+            m_cfrmDialog->setInputs(PolicyInputs(m_planCfrm));
+        }
+        connect(m_cfrmDialog, &CfrmDialog::inputsEdited, this, [this] { setUnsavedChanges(true); });
     }
     m_cfrmDialog->setSizing(*m_lastSizing, *m_lastSource);
     m_cfrmDialog->open();

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <QVariantMap>
 #include <map>
 #include <memory>
 #include <optional>
@@ -161,6 +162,10 @@ private:
     void openCfrmDialog();
     // A transient status-bar message that something the user asked for is done.
     void sayDone(const QString& what);
+    // The policy dialog's inputs as it shows them, or as it would start from.
+    QVariantMap policyInputs() const;
+    // Keeps a plan's policy inputs, and shows them in the policy dialog if it exists.
+    void applyPlanCfrm(const std::map<std::string, std::string>& cfrm);
 
     std::unique_ptr<core::CoreTables> m_tables;
     MessageSink& m_messages;

@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "cfrm_dialog.h"
+#include "cfrm_policy.h"
 #include "growth_chart.h"
 #include "sweep.h"
 
@@ -19,18 +21,26 @@ namespace {
 
 constexpr int kDefaultUpTo = 8;
 constexpr int kMostMembers = 32;
+constexpr int kStorageColumn = 6;
 
-std::vector<report::GrowthPoint> Sweep(const core::CoreTables& tables, const std::string& ecsa,
-                                       int upTo, std::shared_ptr<const std::atomic<bool>> cancel) {
+WhatIfSweep Sweep(const core::CoreTables& tables, const std::string& ecsa, int upTo,
+                  const std::optional<core::CfrmOptions>& policy,
+                  std::shared_ptr<const std::atomic<bool>> cancel) {
     core::SweepOptions options;
     options.fromMembers = 1;
     options.toMembers = upTo;
     options.cancel = cancel.get();
-    std::vector<report::GrowthPoint> points;
-    for (const core::SweepPoint& point : core::SweepMembers(tables, ecsa, options)) {
-        points.push_back(report::GrowthPointOf(point));
+    WhatIfSweep sweep;
+    const std::vector<core::SweepPoint> points = core::SweepMembers(tables, ecsa, options);
+    for (const core::SweepPoint& point : points) {
+        sweep.points.push_back(report::GrowthPointOf(point));
     }
-    return points;
+    if (policy && !*cancel) {
+        for (const core::CfrmSweepPoint& point : core::CfrmSweep(points, {}, *policy)) {
+            sweep.cfStorageMb.push_back(point.cfStorageMb);
+        }
+    }
+    return sweep;
 }
 
 QTableWidgetItem* NumberItem(const QString& text) {
@@ -46,7 +56,7 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
       m_tables(tables),
       m_upTo(new QSpinBox(this)),
       m_status(new QLabel(this)),
-      m_table(new QTableWidget(0, 6, this)) {
+      m_table(new QTableWidget(0, 7, this)) {
     auto* upToLabel = new QLabel(QStringLiteral("Size for &1 to"), this);
     upToLabel->setBuddy(m_upTo);
     m_upTo->setObjectName(QStringLiteral("spnMembersUpTo"));
@@ -61,7 +71,11 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
     m_table->setObjectName(QStringLiteral("tblWhatIf"));
     m_table->setAccessibleName(QStringLiteral("Recommendations per member count"));
     m_table->setHorizontalHeaderLabels({"Members", "SCA Size (Mb)", "Lock Structure (Mb)",
-                                        "Dir/Data Ratio", "IRLM ECSA (Mb)", "Total Memory (Mb)"});
+                                        "Dir/Data Ratio", "IRLM ECSA (Mb)", "Total Memory (Mb)",
+                                        "CF Storage (MB)"});
+    m_table->horizontalHeaderItem(kStorageColumn)
+        ->setToolTip(QStringLiteral("The CFRM policy's INITSIZE, duplexed copies twice"));
+    m_table->setColumnHidden(kStorageColumn, true);
     m_table->horizontalHeaderItem(3)->setToolTip(
         QStringLiteral("Directory/Data Ratio: directory entries per data entry"));
     m_table->verticalHeader()->hide();
@@ -102,7 +116,7 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
         }
     });
     connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
-        const std::vector<report::GrowthPoint> points = m_watcher.result();
+        const WhatIfSweep sweep = m_watcher.result();
         if (m_pendingUpTo) {
             runNext();  // the points shown would be out of date at once
             return;
@@ -110,7 +124,7 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
         if (*m_cancel) {
             return;  // the page was left: the points would be those of part of the range
         }
-        showPoints(points);
+        showPoints(sweep);
     });
 }
 
@@ -137,6 +151,8 @@ void WhatIfPage::waitForSweep() {
     m_watcher.waitForFinished();
 }
 
+void WhatIfPage::setPolicyInputs(const QVariantMap& inputs) { m_policyInputs = inputs; }
+
 QTableWidget* WhatIfPage::table() const { return m_table; }
 
 QChart* WhatIfPage::chart() const { return m_chart; }
@@ -145,13 +161,21 @@ void WhatIfPage::runNext() {
     const int upTo = *m_pendingUpTo;
     m_pendingUpTo.reset();
     m_status->setText(QStringLiteral("Sizing 1 to %1 members...").arg(upTo));
+    core::CfrmOptions options;
+    std::optional<core::CfrmOptions> policy;
+    if (!m_policyInputs.isEmpty() && ReadPolicyInputs(m_policyInputs, options).empty()) {
+        policy = std::move(options);
+    }
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     m_watcher.setFuture(QtConcurrent::run(Sweep, std::cref(m_tables), m_ecsaText.toStdString(),
-                                          upTo,
+                                          upTo, std::move(policy),
                                           std::shared_ptr<const std::atomic<bool>>(m_cancel)));
 }
 
-void WhatIfPage::showPoints(const std::vector<report::GrowthPoint>& points) {
+void WhatIfPage::showPoints(const WhatIfSweep& sweep) {
+    const std::vector<report::GrowthPoint>& points = sweep.points;
+    const bool storage = sweep.cfStorageMb.size() == points.size() && !points.empty();
+    m_table->setColumnHidden(kStorageColumn, !storage);
     m_table->setRowCount(static_cast<int>(points.size()));
     for (int row = 0; row < static_cast<int>(points.size()); ++row) {
         const report::GrowthPoint& p = points[static_cast<size_t>(row)];
@@ -166,6 +190,10 @@ void WhatIfPage::showPoints(const std::vector<report::GrowthPoint>& points) {
         for (int column = 0; column < cells.size(); ++column) {
             m_table->setItem(row, column, NumberItem(cells[column]));
         }
+        m_table->setItem(
+            row, kStorageColumn,
+            NumberItem(storage ? QString::number(sweep.cfStorageMb[static_cast<size_t>(row)])
+                               : QString()));
     }
     report::SetGrowthPoints(*m_chart, points);
     m_status->setText(

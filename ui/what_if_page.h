@@ -1,15 +1,18 @@
 // The "What If" page: the shared pools and choices of the earlier pages sized for 1 to N
 // members (N up to 32, 8 unless the user picks another), as a table of the recommendations and
-// as the growth chart. The sizing runs off the GUI thread, so the window never freezes, and
-// changes none of the user's choices.
+// as the growth chart; with policy inputs that make a policy, the table also shows the
+// coupling-facility storage the policy takes at each count. The sizing runs off the GUI thread, so
+// the window never freezes, and changes none of the user's choices.
 #ifndef UI_WHAT_IF_PAGE_H_
 #define UI_WHAT_IF_PAGE_H_
 
 #include <QFutureWatcher>
 #include <QString>
+#include <QVariantMap>
 #include <QWidget>
 #include <atomic>
 #include <memory>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -25,6 +28,12 @@ class CoreTables;
 }
 
 namespace ui {
+
+// A finished sweep: the points, and the policy's storage per point (empty without a policy).
+struct WhatIfSweep {
+    std::vector<report::GrowthPoint> points;
+    std::vector<int64_t> cfStorageMb;
+};
 
 class WhatIfPage : public QWidget {
     Q_OBJECT
@@ -46,6 +55,10 @@ public:
     // returns as waitForSweep() does: leaving the page must not wait for the whole sweep.
     void cancelSweep();
 
+    // The policy dialog's inputs for the sweeps that start from now on; inputs that break a
+    // rule hide the storage column.
+    void setPolicyInputs(const QVariantMap& inputs);
+
     QTableWidget* table() const;  // tblWhatIf
     QChart* chart() const;
 
@@ -55,17 +68,18 @@ signals:
 
 private:
     void runNext();
-    void showPoints(const std::vector<report::GrowthPoint>& points);
+    void showPoints(const WhatIfSweep& sweep);
 
     const core::CoreTables& m_tables;
     QSpinBox* m_upTo;
     QLabel* m_status;
     QTableWidget* m_table;
     QChart* m_chart;  // owned by its view
-    QFutureWatcher<std::vector<report::GrowthPoint>> m_watcher;
+    QFutureWatcher<WhatIfSweep> m_watcher;
     QString m_ecsaText;
     std::optional<int> m_pendingUpTo;             // a request made while a sweep ran
     std::shared_ptr<std::atomic<bool>> m_cancel;  // of the sweep last started
+    QVariantMap m_policyInputs;
 };
 
 }  // namespace ui

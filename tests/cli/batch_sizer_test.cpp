@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "../core/test_lines.h"
@@ -772,6 +773,16 @@ TEST_F(BatchSizerTest, BrokenPolicyRulesWriteNothingAndExitTwo) {
          "The coupling facility name C\\x1B may hold"},
         {kPolicy + QStringList{"--cf-space", "\x1B]0;t\x07"}, "not \"\\x1B]0;t\\x07\"."},
         {kPolicy + QStringList{"--duplex", "\x1B"}, "unknown --duplex '\\x1B'"},
+        {kPolicy + QStringList{"--command-prefix", "DB1G"}, "must start with one of"},
+        {kPolicy + QStringList{"--command-prefix", "-db1g"}, "must be upper case"},
+        {kPolicy + QStringList{"--min-ratio", "2.5"}, "--min-ratio must be a whole number"},
+        {kPolicy + QStringList{"--directory-entry-kb", "0.45"}, "--directory-entry-kb must be"},
+        {kPolicy + QStringList{"--lock-mb", "48"}, "power of two"},
+        {kPolicy + QStringList{"--minsize-percent", "80", "--no-autoalt"}, "automatic alter"},
+        {kPolicy + QStringList{"--lock-duplex", "async"}, "every structure duplexed"},
+        {kPolicy + QStringList{"--lock-duplex", "half"}, "unknown --lock-duplex"},
+        {kPolicy + QStringList{"--cf-dumpspace", "-1"}, "--cf-dumpspace must be"},
+        {{"--min-ratio", "5"}, "--min-ratio needs --cfrm"},
     };
     for (const auto& [arguments, reason] : cases) {
         const CliRun run = RunPolicy(arguments);
@@ -803,8 +814,9 @@ TEST_F(BatchSizerTest, PolicyTextAloneOnStandardOutputOrInFileAndJson) {
     EXPECT_FALSE(text.out.contains("Recommendations"));
 
     const QString path = m_dir.filePath("policy.txt");
-    const CliRun json = RunPolicy({"--cfrm", path, "--group", "dsndb0g", "--cf", "CF01,CF02",
-                                   "--cf-space", "CF02=4096", "--format", "json"});
+    const CliRun json =
+        RunPolicy({"--cfrm", path, "--group", "dsndb0g", "--cf", "CF01,CF02", "--cf-space",
+                   "CF02=4096", "--format", "json", "--members", "2"});
     ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
     const QJsonObject o = json.json();
     EXPECT_TRUE(o.contains("sca_size_mb"));
@@ -818,6 +830,34 @@ TEST_F(BatchSizerTest, PolicyTextAloneOnStandardOutputOrInFileAndJson) {
     EXPECT_EQ(fits[0]["margin_mb"].toDouble(),
               4096 - cfrm["fit"]["one_facility_needs_kb"].toDouble() / 1024);
     EXPECT_TRUE(cfrm["structures"][2]["duplex"].toBool());  // the first GBP, two facilities
+    // BP3 of the worked example, and a required GBP no file holds.
+    std::map<QString, QString> gbps;
+    for (const QJsonValue s : cfrm["structures"].toArray()) {
+        QJsonObject o = s.toObject();
+        o.remove("why");
+        gbps[s["name"].toString()] = QJsonDocument(o).toJson(QJsonDocument::Compact);
+    }
+    EXPECT_EQ(gbps["DSNDB0G_GBP3"],
+              R"({"allowautoalt":true,"data_entries":31437,"directory_entries":314370,)"
+              R"("directory_entries_needed":94437,"duplex":true,"initsize_kb":264192,)"
+              R"("minsize_kb":null,"name":"DSNDB0G_GBP3","page_size_kb":4,"pool":"BP3",)"
+              R"("preflist":["CF01","CF02"],"ratio":10,"ratio_needed":4,"size_kb":396288})");
+    EXPECT_TRUE(gbps["DSNDB0G_GBP8K0"].contains(R"("initsize_kb":32768,)") &&
+                gbps["DSNDB0G_GBP8K0"].contains(R"("ratio":null,"ratio_needed":null)"));
+    EXPECT_EQ(cfrm["steps"].toArray().size(), 6);
+    EXPECT_TRUE(json.err.contains("is not sized from statistics"));
+
+    // The sweep's point for 2 members takes what the run for 2 members takes.
+    const CliRun sweep =
+        RunPolicy({"--cfrm", path, "--group", "DSNDB0G", "--cf", "CF01,CF02", "--cf-space",
+                   "CF02=4096", "--format", "json", "--sweep-members", "1-3"});
+    ASSERT_EQ(sweep.exitCode, 0) << sweep.err.toStdString();
+    const QJsonArray points = sweep.json()["sweep"].toArray();
+    ASSERT_EQ(points.size(), 3);
+    EXPECT_EQ(points[1]["cf_storage_mb"].toInt(), cfrm["storage"]["with_duplex_mb"].toInt());
+    EXPECT_EQ(points[1]["one_facility_fits"].toBool(),
+              cfrm["fit"]["one_facility_needs_kb"].toInt() <= 4096 * 1024);
+    EXPECT_LT(points[0]["cf_storage_mb"].toInt(), points[2]["cf_storage_mb"].toInt());
 
     const CliRun unwritable = RunPolicy(
         {"--cfrm", m_dir.filePath("no/such/dir/p.txt"), "--group", "DSNDB0G", "--cf", "CF01"});

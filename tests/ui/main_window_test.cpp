@@ -47,6 +47,7 @@
 
 #include "../core/file_size_limit.h"
 #include "../core/test_lines.h"
+#include "cfrm_dialog.h"
 #include "file_source.h"
 #include "objects_page.h"
 #include "plan.h"
@@ -1037,6 +1038,25 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QJsonDocument::fromJson(file.readAll())["cfrm"]["group"].toString(), "DSNDB0G");
+    file.close();
+
+    // The policy dialog starts from the plan's inputs, and the plan saves the dialog's.
+    clickTab(3);
+    m_window->findChild<QAction*>(QStringLiteral("actCfrmPolicy"))->trigger();
+    auto* dialog = m_window->findChild<ui::CfrmDialog*>();
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(dialog->inputs().value("group").toString(), "DSNDB0G");
+    dialog->setInputs({{"minRatio", 12}, {"lockMb", 128}});
+    QVERIFY(!m_window->hasUnsavedChanges());
+    QTest::keyClick(dialog->findChild<QSpinBox*>(QStringLiteral("spnMinRatio")), Qt::Key_Up);
+    QVERIFY(m_window->hasUnsavedChanges());  // a typed input is part of the plan
+    dialog->reject();
+    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonObject cfrm = QJsonDocument::fromJson(file.readAll())["cfrm"].toObject();
+    QCOMPARE(cfrm["group"].toString(), "DSNDB0G");
+    QCOMPARE(cfrm["minRatio"].toString(), "13");
+    QCOMPARE(cfrm["lockMb"].toString(), "128");
 }
 
 void MainWindowTest::failedSaveShowsWhyAndKeepsTheMarkAndTheOldPlan() {

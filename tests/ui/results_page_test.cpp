@@ -397,6 +397,14 @@ void ResultsPageTest::whatIfRowsEqualPlainRunsAndFollowTheChosenCount() {
         QCOMPARE(table->item(1, column)->text(), two[column]);
         QCOMPARE(table->item(4, column)->text(), five[column]);
     }
+    QVERIFY(table->isColumnHidden(6));  // no policy inputs, no storage
+
+    // With policy inputs, the storage the batch sizer's --cfrm sweep gives for 2 and 5 members.
+    page.setPolicyInputs({{"group", "DSNDB0G"}, {"facilities", "CF01,CF02"}});
+    page.startSweep("4");
+    QVERIFY(shown.wait(10000));
+    QVERIFY(!table->isColumnHidden(6));
+    QCOMPARE(table->item(1, 6)->text() + " " + table->item(4, 6)->text(), "2720 6484");
 
     auto* upTo = page.findChild<QSpinBox*>("spnMembersUpTo");
     upTo->selectAll();
