@@ -65,6 +65,7 @@
 #include "typed_number_box.h"
 #include "version.h"
 #include "what_if_page.h"
+#include "window_layout.h"
 
 namespace ui {
 namespace {
@@ -367,10 +368,14 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     m_policyChooser = std::make_unique<DialogPolicyFileChooser>();
     connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, this, &MainWindow::openCfrmDialog);
     connect(m_resultsPage, &ResultsPage::resultsDelivered, this, &MainWindow::sayDone);
+    connect(m_whatIfPage, &WhatIfPage::delivered, this, &MainWindow::sayDone);
+    connect(m_whatIfPage, &WhatIfPage::exportFailed, this, [this](const QString& message) {
+        m_messages.showMessage(MessageIcon::kCritical, QStringLiteral("Export What If"), message);
+    });
 
     setTabOrder(m_pages->tabBar(), m_filesPage->selectedFilesList());
     m_filesPage->addButton()->setFocus();
-    resize(820, 620);
+    RestoreWindowLayout(*this);
 }
 
 MainWindow::~MainWindow() {
@@ -763,6 +768,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     SaveColumnLayout(*m_resultsPage->resultsView(), QStringLiteral("lvResults"));
     SaveColumnLayout(*m_poolsPage->sharedPoolsView(), QStringLiteral("lvSharedPools"));
     SaveColumnLayout(*m_objectsPage->sharedObjectsView(), QStringLiteral("lvSharedObjects"));
+    SaveWindowLayout(*this);
     event->accept();
 }
 
@@ -812,7 +818,7 @@ void MainWindow::changePage(int requestedPage) {
         runSizing();
         m_quitButton->setText(kFinishCaption);
     } else if (page == kWhatIfPage) {
-        m_whatIfPage->startSweep(m_poolsPage->ecsaText());
+        m_whatIfPage->startSweep(m_poolsPage->ecsaText(), m_poolsPage->membersText());
         m_quitButton->setText(kFinishCaption);
     } else {
         m_quitButton->setText(kCancelCaption);
