@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
@@ -76,8 +77,10 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
 
     m_table->setObjectName(QStringLiteral("tblWhatIf"));
     m_table->setAccessibleName(QStringLiteral("Recommendations per member count"));
-    m_table->setHorizontalHeaderLabels({"Members", "SCA Size (Mb)", "Lock Structure (Mb)",
-                                        "Dir/Data Ratio", "IRLM ECSA (Mb)", "Total Memory (Mb)"});
+    // Captions on two lines, so that the table leaves the width to the charts.
+    m_table->setHorizontalHeaderLabels({"Members", "SCA Size\n(Mb)", "Lock Structure\n(Mb)",
+                                        "Dir/Data\nRatio", "IRLM ECSA\n(Mb)",
+                                        "Total Memory\n(Mb)"});
     m_table->horizontalHeaderItem(3)->setToolTip(
         QStringLiteral("Directory/Data Ratio: directory entries per data entry"));
     m_table->verticalHeader()->hide();
@@ -127,6 +130,8 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
 
     charts->setSizes({1, 1});  // the two charts share the height evenly
 
+    fitTableWidth();
+
     auto* controls = new QHBoxLayout;
     controls->addWidget(upToLabel);
     controls->addWidget(m_upTo);
@@ -140,8 +145,8 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
     splitter->setObjectName(QStringLiteral("splWhatIf"));
     splitter->addWidget(m_table);
     splitter->addWidget(charts);
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 3);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
 
     auto* layout = new QVBoxLayout(this);
@@ -198,13 +203,19 @@ QChart* WhatIfPage::chart() const { return m_chart; }
 
 QChart* WhatIfPage::ratioChart() const { return m_ratioChart; }
 
+void WhatIfPage::fitTableWidth() {
+    // Every column in view: the charts take what the table leaves.
+    m_table->setMinimumWidth(m_table->horizontalHeader()->length() + 2 * m_table->frameWidth() +
+                             m_table->verticalScrollBar()->sizeHint().width());
+}
+
 void WhatIfPage::setReportDialogs(ReportDialogs& dialogs) { m_dialogs = &dialogs; }
 
 QString WhatIfPage::tableCsv() const {
     QStringList lines;
     QStringList cells;
     for (int column = 0; column < m_table->columnCount(); ++column) {
-        cells << m_table->horizontalHeaderItem(column)->text();
+        cells << m_table->horizontalHeaderItem(column)->text().replace(QLatin1Char('\n'), ' ');
     }
     lines << cells.join(QLatin1Char(','));
     for (int row = 0; row < m_table->rowCount(); ++row) {
@@ -312,6 +323,7 @@ void WhatIfPage::showPoints(const std::vector<report::GrowthPoint>& points) {
             m_table->setItem(row, column, item);
         }
     }
+    fitTableWidth();
     report::SetGrowthPoints(*m_chart, points, m_markedMembers);
     report::SetGrowthPoints(*m_ratioChart, points, m_markedMembers);
     for (QPushButton* button : {m_copyButton, m_exportButton}) {

@@ -79,6 +79,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fitTableWidth();
     void copyWhatIf();
     void exportWhatIf();
     void runNext();

@@ -1,7 +1,6 @@
 #include "growth_chart.h"
 
 #include <QChart>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPen>
 #include <QValueAxis>
@@ -171,10 +170,6 @@ void SetGrowthPoints(QChart& chart, const std::vector<GrowthPoint>& points,
                 xy = {{x, 0}, {x, top}};
             }
             static_cast<QLineSeries*>(each)->replace(xy);
-            const QList<QLegendMarker*> legend = chart.legend()->markers(each);
-            for (QLegendMarker* entry : legend) {
-                entry->setVisible(shown);
-            }
         }
     }
 }
