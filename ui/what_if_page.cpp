@@ -74,6 +74,7 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
     m_upTo->setKeyboardTracking(false);
     m_upTo->setToolTip(QStringLiteral("A data-sharing group has at most 32 members"));
     m_status->setObjectName(QStringLiteral("lblWhatIfStatus"));
+    m_status->setWordWrap(true);  // in a narrow window the line would widen the window
 
     m_table->setObjectName(QStringLiteral("tblWhatIf"));
     m_table->setAccessibleName(QStringLiteral("Recommendations per member count"));
@@ -130,7 +131,9 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
 
     charts->setSizes({1, 1});  // the two charts share the height evenly
 
-    fitTableWidth();
+    // The table asks for the width its columns need, and the charts take the rest; in a small
+    // window the table scrolls instead.
+    m_table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(upToLabel);
@@ -202,12 +205,6 @@ QTableWidget* WhatIfPage::table() const { return m_table; }
 QChart* WhatIfPage::chart() const { return m_chart; }
 
 QChart* WhatIfPage::ratioChart() const { return m_ratioChart; }
-
-void WhatIfPage::fitTableWidth() {
-    // Every column in view: the charts take what the table leaves.
-    m_table->setMinimumWidth(m_table->horizontalHeader()->length() + 2 * m_table->frameWidth() +
-                             m_table->verticalScrollBar()->sizeHint().width());
-}
 
 void WhatIfPage::setReportDialogs(ReportDialogs& dialogs) { m_dialogs = &dialogs; }
 
@@ -323,7 +320,6 @@ void WhatIfPage::showPoints(const std::vector<report::GrowthPoint>& points) {
             m_table->setItem(row, column, item);
         }
     }
-    fitTableWidth();
     report::SetGrowthPoints(*m_chart, points, m_markedMembers);
     report::SetGrowthPoints(*m_ratioChart, points, m_markedMembers);
     for (QPushButton* button : {m_copyButton, m_exportButton}) {

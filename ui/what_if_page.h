@@ -79,7 +79,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void fitTableWidth();
     void copyWhatIf();
     void exportWhatIf();
     void runNext();

@@ -228,10 +228,16 @@ void LayoutTest::noWidgetOverlapsASiblingAtAnySize() {
         m_window->resize(size);
     }
     reachWhatIf();
+    if (!size.isEmpty()) {
+        QCOMPARE(m_window->size(), size);
+    }
+    const QSize shown = m_window->size();
     for (int page = 0; page < pages()->count(); ++page) {
         pages()->setCurrentIndex(page);
         QTest::qWait(50);
         QCOMPARE(pages()->currentIndex(), page);
+        QVERIFY2(m_window->size() == shown,
+                 qPrintable(QStringLiteral("page %1: %2 wide").arg(page).arg(m_window->width())));
         QCOMPARE(Overlaps(*m_window).join("; "), QString());
     }
     pages()->setCurrentIndex(MainWindow::kResultsPage);
@@ -256,7 +262,6 @@ void LayoutTest::chartsAndWhyHaveRoomAtTheWorkingSize() {
     auto* whatIf = m_window->findChild<ui::WhatIfPage*>();
     QTest::qWait(50);
     for (QChart* chart : {whatIf->chart(), whatIf->ratioChart()}) {
-        qInfo() << "plot area" << chart->plotArea() << chart->size();
         QVERIFY2(chart->plotArea().height() >= 300,
                  qPrintable(QString::number(chart->plotArea().height())));
     }
