@@ -58,6 +58,7 @@
 #include "pools_page.h"
 #include "recent_files.h"
 #include "result_warnings.h"
+#include "results_export.h"
 #include "results_page.h"
 #include "shell_messages.h"
 #include "sizing.h"
@@ -370,7 +371,8 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     connect(m_resultsPage, &ResultsPage::resultsDelivered, this, &MainWindow::sayDone);
     connect(m_whatIfPage, &WhatIfPage::delivered, this, &MainWindow::sayDone);
     connect(m_whatIfPage, &WhatIfPage::exportFailed, this, [this](const QString& message) {
-        m_messages.showMessage(MessageIcon::kCritical, QStringLiteral("Export What If"), message);
+        m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kWhatIfExportTitle),
+                               message);
     });
 
     setTabOrder(m_pages->tabBar(), m_filesPage->selectedFilesList());

@@ -5,6 +5,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "results_export.h"
+
 namespace ui {
 
 namespace {
@@ -37,7 +39,7 @@ std::optional<QString> ChooseSavePath(QWidget* parent, const QString& title,
 
 std::optional<QString> SystemReportDialogs::chooseExportPath(QWidget* parent) {
     return ChooseSavePath(
-        parent, QStringLiteral("Export Results"),
+        parent, QString::fromLatin1(kExportTitle),
         {QStringLiteral("PDF report (*.pdf)"), QStringLiteral("CSV table (*.csv)"),
          QStringLiteral("JSON document (*.json)")},
         {QStringLiteral("pdf"), QStringLiteral("csv"), QStringLiteral("json")}, &m_lastFolder);
@@ -45,7 +47,7 @@ std::optional<QString> SystemReportDialogs::chooseExportPath(QWidget* parent) {
 
 std::optional<QString> SystemReportDialogs::chooseWhatIfExportPath(QWidget* parent) {
     return ChooseSavePath(
-        parent, QStringLiteral("Export What If"),
+        parent, QString::fromLatin1(kWhatIfExportTitle),
         {QStringLiteral("CSV table (*.csv)"), QStringLiteral("PNG charts (*.png)")},
         {QStringLiteral("csv"), QStringLiteral("png")}, &m_lastFolder);
 }
