@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include "file_source.h"
@@ -170,6 +171,15 @@ void WhatIfPageTest::tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng() {
         QCOMPARE(table->item(row, 0)->font().bold(), row == 2);
         QCOMPARE(table->item(row, 5)->font().bold(), row == 2);
     }
+
+    // The pointer near a point of the drawn chart shows its tip.
+    auto* sizesView = page.findChild<QChartView*>("chtWhatIf");
+    QLineSeries* total = Series(*page.chart(), "Total memory");
+    const QPointF third = page.chart()->mapToPosition(total->at(4), total);
+    const QPoint near = sizesView->mapFromScene(page.chart()->mapToScene(third)) + QPoint(3, 3);
+    QTest::mouseMove(sizesView->viewport(), near);
+    QTRY_COMPARE(QToolTip::text(),
+                 QStringLiteral("3 members: %1 Mb").arg(table->item(2, 5)->text()));
 
     ui::ClickButton(&page, QStringLiteral("cmdCopyWhatIf"));
     const QMimeData* copied = QApplication::clipboard()->mimeData();
