@@ -16,6 +16,7 @@ namespace {
 const QString kOrganization = QStringLiteral("Loomkeep");
 const QString kApplication = QStringLiteral("Loomkeep");
 const QString kGroup = QStringLiteral("Layout");
+const QString kWindowGroup = QStringLiteral("Window");
 
 QString KeyPath(const QString& key) { return kGroup + QLatin1Char('/') + key; }
 
@@ -34,6 +35,32 @@ bool IsUsableStore(const QString& path) {
                                     .arg(path);
     }
     return false;
+}
+
+// The value under `keyPath`; a null QVariant when there is none or the store cannot be read.
+QVariant StoredValue(const QString& keyPath) {
+    const QString path = ColumnLayoutStore::filePath();
+    if (!IsUsableStore(path)) {
+        return {};
+    }
+    // The file alone, without the organization-wide and system fallbacks QSettings would also
+    // open (each of which could be a pipe too).
+    const QSettings store(path, QSettings::IniFormat);
+    if (store.status() != QSettings::NoError) {
+        return {};
+    }
+    return store.value(keyPath);
+}
+
+bool StoreValue(const QString& keyPath, const QVariant& value) {
+    const QString path = ColumnLayoutStore::filePath();
+    if (!IsUsableStore(path)) {
+        return false;
+    }
+    QSettings store(path, QSettings::IniFormat);
+    store.setValue(keyPath, value);
+    store.sync();
+    return store.status() == QSettings::NoError;
 }
 
 }  // namespace
@@ -73,17 +100,7 @@ QString ColumnLayoutStore::filePath() {
 }
 
 QString ColumnLayoutStore::layoutValue(const QString& key) const {
-    const QString path = filePath();
-    if (!IsUsableStore(path)) {
-        return {};
-    }
-    // The file alone, without the organization-wide and system fallbacks QSettings would also
-    // open (each of which could be a pipe too).
-    const QSettings store(path, QSettings::IniFormat);
-    if (store.status() != QSettings::NoError) {
-        return {};
-    }
-    const QVariant value = store.value(KeyPath(key));
+    const QVariant value = StoredValue(KeyPath(key));
     // An entry typed by hand without quotes, such as 80,,70, comes back as a list of its pieces.
     if (value.typeId() == QMetaType::QStringList) {
         return value.toStringList().join(QLatin1Char(','));
@@ -92,14 +109,16 @@ QString ColumnLayoutStore::layoutValue(const QString& key) const {
 }
 
 bool ColumnLayoutStore::setLayoutValue(const QString& key, const QString& value) {
-    const QString path = filePath();
-    if (!IsUsableStore(path)) {
-        return false;
-    }
-    QSettings store(path, QSettings::IniFormat);
-    store.setValue(KeyPath(key), value);
-    store.sync();
-    return store.status() == QSettings::NoError;
+    return StoreValue(KeyPath(key), value);
+}
+
+QByteArray WindowLayoutStore::value(const QString& key) const {
+    const QVariant value = StoredValue(kWindowGroup + QLatin1Char('/') + key);
+    return value.typeId() == QMetaType::QByteArray ? value.toByteArray() : QByteArray();
+}
+
+bool WindowLayoutStore::setValue(const QString& key, const QByteArray& value) {
+    return StoreValue(kWindowGroup + QLatin1Char('/') + key, value);
 }
 
 }  // namespace settings

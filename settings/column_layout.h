@@ -4,6 +4,7 @@
 #ifndef SETTINGS_COLUMN_LAYOUT_H_
 #define SETTINGS_COLUMN_LAYOUT_H_
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -37,6 +38,18 @@ public:
 
     // Replaces the value under the key. Returns false when the store could not be written.
     bool setLayoutValue(const QString& key, const QString& value);
+};
+
+// The main window's layout in the same store, in a group of its own ("Window"): the blobs that
+// QWidget::saveGeometry, QMainWindow::saveState and QSplitter::saveState give, one key each. The
+// store never stops the program, as above.
+class WindowLayoutStore {
+public:
+    // The stored blob under the key; empty when there is none or the store cannot be read.
+    QByteArray value(const QString& key) const;
+
+    // Replaces the blob under the key. Returns false when the store could not be written.
+    bool setValue(const QString& key, const QByteArray& value);
 };
 
 }  // namespace settings

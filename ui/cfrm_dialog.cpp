@@ -215,7 +215,9 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
     m_preview->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(76, 'M')));
     m_preview->setMinimumHeight(QFontMetrics(fixed).lineSpacing() * 18);
     m_status->setObjectName(QStringLiteral("lblPolicyStatus"));
-    m_status->setWordWrap(true);
+    // Its lines are broken where they should be; wrapping them again at the dialog's width made
+    // a label taller than the layout had room for, drawn over the preview.
+    m_status->setWordWrap(false);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_copy->setObjectName(QStringLiteral("cmdCopy"));
     m_save->setObjectName(QStringLiteral("cmdSaveAs"));
@@ -253,6 +255,9 @@ CfrmDialog::CfrmDialog(MessageSink& messages, PolicyFileChooser& chooser, QWidge
     inputs->addSpacing(12);
     inputs->addLayout(rules, 1);
     auto* layout = new QVBoxLayout(this);
+    // The fit check under the preview grows by lines as the inputs change; the dialog grows with
+    // it rather than squeezing the two together.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     layout->addLayout(inputs);
     layout->addWidget(m_preview, 1);
     // The warnings can run long: they scroll rather than push the preview away.

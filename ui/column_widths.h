@@ -23,9 +23,17 @@ void FitColumnsToCaptions(QTreeView& view, const QString& suffix = {});
 // that cannot be written is left as it was, silently.
 void SaveColumnLayout(const QTreeView& view, const QString& key);
 
+// Narrows the columns so that together they fit the view's width, each column losing in
+// proportion to what it has beyond its caption's width; only when the captions alone are too
+// wide do columns go below them, never below kMinUsableColumnWidth. Columns that fit already
+// keep their widths.
+void FitColumnsToView(QTreeView& view);
+
 // Gives column i the i-th stored width; a stored width under kMinUsableColumnWidth gives the
 // caption's width instead. Columns without a usable stored width keep theirs; stored widths
-// beyond the last column are ignored; nothing stored changes nothing.
+// beyond the last column are ignored; nothing stored changes nothing. Widths stored in a wider
+// window are then fitted to the view (FitColumnsToView) whenever the view is shown or changes
+// width, until the user resizes a column.
 void LoadColumnLayout(QTreeView& view, const QString& key);
 
 }  // namespace ui

@@ -59,6 +59,7 @@
 #include "pools_page.h"
 #include "recent_files.h"
 #include "result_warnings.h"
+#include "results_export.h"
 #include "results_page.h"
 #include "shell_messages.h"
 #include "sizing.h"
@@ -66,6 +67,7 @@
 #include "typed_number_box.h"
 #include "version.h"
 #include "what_if_page.h"
+#include "window_layout.h"
 
 namespace ui {
 namespace {
@@ -368,10 +370,15 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     m_policyChooser = std::make_unique<DialogPolicyFileChooser>();
     connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, this, &MainWindow::openCfrmDialog);
     connect(m_resultsPage, &ResultsPage::resultsDelivered, this, &MainWindow::sayDone);
+    connect(m_whatIfPage, &WhatIfPage::delivered, this, &MainWindow::sayDone);
+    connect(m_whatIfPage, &WhatIfPage::exportFailed, this, [this](const QString& message) {
+        m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kWhatIfExportTitle),
+                               message);
+    });
 
     setTabOrder(m_pages->tabBar(), m_filesPage->selectedFilesList());
     m_filesPage->addButton()->setFocus();
-    resize(820, 620);
+    RestoreWindowLayout(*this);
 }
 
 MainWindow::~MainWindow() {
@@ -769,6 +776,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     SaveColumnLayout(*m_resultsPage->resultsView(), QStringLiteral("lvResults"));
     SaveColumnLayout(*m_poolsPage->sharedPoolsView(), QStringLiteral("lvSharedPools"));
     SaveColumnLayout(*m_objectsPage->sharedObjectsView(), QStringLiteral("lvSharedObjects"));
+    SaveWindowLayout(*this);
     event->accept();
 }
 
@@ -819,7 +827,7 @@ void MainWindow::changePage(int requestedPage) {
         m_quitButton->setText(kFinishCaption);
     } else if (page == kWhatIfPage) {
         m_whatIfPage->setPolicyInputs(policyInputs());
-        m_whatIfPage->startSweep(m_poolsPage->ecsaText());
+        m_whatIfPage->startSweep(m_poolsPage->ecsaText(), m_poolsPage->membersText());
         m_quitButton->setText(kFinishCaption);
     } else {
         m_quitButton->setText(kCancelCaption);

@@ -5,20 +5,22 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "results_export.h"
+
 namespace ui {
 
-std::optional<QString> SystemReportDialogs::chooseExportPath(QWidget* parent) {
-    QFileDialog dialog(parent, QStringLiteral("Export Results"), m_lastFolder);
+namespace {
+
+// A save dialog offering `filters`, whose i-th file type adds suffixes[i] to a name typed
+// without an extension. Opens in `*folder` and keeps there the folder of the file chosen.
+std::optional<QString> ChooseSavePath(QWidget* parent, const QString& title,
+                                      const QStringList& filters, const QStringList& suffixes,
+                                      QString* folder) {
+    QFileDialog dialog(parent, title, *folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = {QStringLiteral("PDF report (*.pdf)"),
-                                 QStringLiteral("CSV table (*.csv)"),
-                                 QStringLiteral("JSON document (*.json)")};
-    const QStringList suffixes = {QStringLiteral("pdf"), QStringLiteral("csv"),
-                                  QStringLiteral("json")};
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(suffixes.front());
-    // A name typed without an extension takes the one of the chosen file type.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
         const auto i = filters.indexOf(filter);
         if (i >= 0) {
@@ -29,8 +31,25 @@ std::optional<QString> SystemReportDialogs::chooseExportPath(QWidget* parent) {
         return std::nullopt;
     }
     const QString path = dialog.selectedFiles().constFirst();
-    m_lastFolder = QFileInfo(path).absolutePath();
+    *folder = QFileInfo(path).absolutePath();
     return path;
+}
+
+}  // namespace
+
+std::optional<QString> SystemReportDialogs::chooseExportPath(QWidget* parent) {
+    return ChooseSavePath(
+        parent, QString::fromLatin1(kExportTitle),
+        {QStringLiteral("PDF report (*.pdf)"), QStringLiteral("CSV table (*.csv)"),
+         QStringLiteral("JSON document (*.json)")},
+        {QStringLiteral("pdf"), QStringLiteral("csv"), QStringLiteral("json")}, &m_lastFolder);
+}
+
+std::optional<QString> SystemReportDialogs::chooseWhatIfExportPath(QWidget* parent) {
+    return ChooseSavePath(
+        parent, QString::fromLatin1(kWhatIfExportTitle),
+        {QStringLiteral("CSV table (*.csv)"), QStringLiteral("PNG charts (*.png)")},
+        {QStringLiteral("csv"), QStringLiteral("png")}, &m_lastFolder);
 }
 
 bool SystemReportDialogs::setUpPrinter(QPrinter& printer, QWidget* parent) {

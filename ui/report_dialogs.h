@@ -17,6 +17,12 @@ public:
     // The file to export to; its extension (.csv, .json or .pdf) chooses the form. nullopt
     // when the user cancels.
     virtual std::optional<QString> chooseExportPath(QWidget* parent) = 0;
+    // The file to export the What If page to: .png for the charts, else the table as CSV.
+    // nullopt when the user cancels; by default the user does.
+    virtual std::optional<QString> chooseWhatIfExportPath(QWidget* parent) {
+        (void)parent;
+        return std::nullopt;
+    }
     // Lets the user pick and set up a printer; false when the user cancels.
     virtual bool setUpPrinter(QPrinter& printer, QWidget* parent) = 0;
 };
@@ -25,6 +31,7 @@ public:
 class SystemReportDialogs : public ReportDialogs {
 public:
     std::optional<QString> chooseExportPath(QWidget* parent) override;
+    std::optional<QString> chooseWhatIfExportPath(QWidget* parent) override;
     bool setUpPrinter(QPrinter& printer, QWidget* parent) override;
 
 private:

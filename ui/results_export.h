@@ -22,6 +22,7 @@ namespace ui {
 
 inline constexpr char kExportTitle[] = "Export Results";
 inline constexpr char kPrintTitle[] = "Print Results";
+inline constexpr char kWhatIfExportTitle[] = "Export What If";
 inline constexpr char kUnknownExportTypeText[] =
     "Choose a file name ending in .csv, .json or .pdf.";
 

@@ -218,6 +218,7 @@ ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, 
 
     // The list and the notes under it share the height as the user drags their border.
     auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setObjectName(QStringLiteral("splResults"));
     auto* listPart = new QWidget(splitter);
     auto* listLayout = new QVBoxLayout(listPart);
     listLayout->setContentsMargins(0, 0, 0, 0);

@@ -1,19 +1,32 @@
 #include "what_if_page.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QClipboard>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "cfrm_dialog.h"
 #include "cfrm_policy.h"
 #include "growth_chart.h"
+#include "report_dialogs.h"
 #include "sweep.h"
 
 namespace ui {
@@ -56,7 +69,11 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
       m_tables(tables),
       m_upTo(new QSpinBox(this)),
       m_status(new QLabel(this)),
-      m_table(new QTableWidget(0, 7, this)) {
+      m_table(new QTableWidget(0, 7, this)),
+      m_copyButton(new QPushButton(QStringLiteral("C&opy"), this)),
+      m_exportButton(new QPushButton(QStringLiteral("E&xport…"), this)),
+      m_systemDialogs(std::make_unique<SystemReportDialogs>()),
+      m_dialogs(m_systemDialogs.get()) {
     auto* upToLabel = new QLabel(QStringLiteral("Size for &1 to"), this);
     upToLabel->setBuddy(m_upTo);
     m_upTo->setObjectName(QStringLiteral("spnMembersUpTo"));
@@ -67,12 +84,14 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
     m_upTo->setKeyboardTracking(false);
     m_upTo->setToolTip(QStringLiteral("A data-sharing group has at most 32 members"));
     m_status->setObjectName(QStringLiteral("lblWhatIfStatus"));
+    m_status->setWordWrap(true);  // in a narrow window the line would widen the window
 
     m_table->setObjectName(QStringLiteral("tblWhatIf"));
     m_table->setAccessibleName(QStringLiteral("Recommendations per member count"));
-    m_table->setHorizontalHeaderLabels({"Members", "SCA Size (Mb)", "Lock Structure (Mb)",
-                                        "Dir/Data Ratio", "IRLM ECSA (Mb)", "Total Memory (Mb)",
-                                        "CF Storage (MB)"});
+    // Captions on two lines, so that the table leaves the width to the charts.
+    m_table->setHorizontalHeaderLabels({"Members", "SCA Size\n(Mb)", "Lock Structure\n(Mb)",
+                                        "Dir/Data\nRatio", "IRLM ECSA\n(Mb)",
+                                        "Total Memory\n(Mb)", "CF Storage\n(MB)"});
     m_table->horizontalHeaderItem(kStorageColumn)
         ->setToolTip(QStringLiteral("The CFRM policy's INITSIZE, duplexed copies twice"));
     m_table->setColumnHidden(kStorageColumn, true);
@@ -83,27 +102,67 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setAlternatingRowColors(true);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
-    std::unique_ptr<QChart> chart = report::MakeGrowthChart({});
-    m_chart = chart.get();
-    auto* chartView = new QChartView(chart.release(), this);
-    chartView->setObjectName(QStringLiteral("chtWhatIf"));
-    chartView->setAccessibleName(QStringLiteral("Growth chart"));
-    chartView->viewport()->setAccessibleName(QStringLiteral("Growth chart"));
-    chartView->setRenderHint(QPainter::Antialiasing);
+    auto* charts = new QSplitter(Qt::Vertical, this);
+    charts->setObjectName(QStringLiteral("splWhatIfCharts"));
+    charts->setChildrenCollapsible(false);
+    const auto addChart = [&](report::GrowthChartKind kind, const char* name,
+                              const QString& accessibleName) {
+        std::unique_ptr<QChart> chart = report::MakeGrowthChart(kind, {});
+        auto* view = new QChartView(chart.release(), charts);
+        view->setObjectName(QString::fromLatin1(name));
+        view->setAccessibleName(accessibleName);
+        view->viewport()->setAccessibleName(accessibleName);
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setFrameShape(QFrame::NoFrame);
+        view->chart()->layout()->setContentsMargins(0, 0, 0, 0);
+        view->setMouseTracking(true);
+        view->viewport()->installEventFilter(this);
+        charts->addWidget(view);
+        m_chartViews.append(view);
+        return view->chart();
+    };
+    m_chart = addChart(report::GrowthChartKind::kSizes, "chtWhatIf",
+                       QStringLiteral("Sizes against members"));
+    m_ratioChart = addChart(report::GrowthChartKind::kRatio, "chtWhatIfRatio",
+                            QStringLiteral("Directory/data ratio against members"));
+
+    m_copyButton->setObjectName(QStringLiteral("cmdCopyWhatIf"));
+    m_copyButton->setToolTip(QStringLiteral("Copy the table as CSV and the charts as a picture"));
+    m_exportButton->setObjectName(QStringLiteral("cmdExportWhatIf"));
+    m_exportButton->setToolTip(
+        QStringLiteral("Save the table as CSV (.csv) or the charts as a PNG picture (.png)"));
+    for (QPushButton* button : {m_copyButton, m_exportButton}) {
+        button->setAutoDefault(false);
+        button->setEnabled(false);
+        button->setAccessibleName(
+            button->text().remove(QLatin1Char('&')).remove(QStringLiteral("…")));
+    }
+    connect(m_copyButton, &QPushButton::clicked, this, &WhatIfPage::copyWhatIf);
+    connect(m_exportButton, &QPushButton::clicked, this, &WhatIfPage::exportWhatIf);
+
+    charts->setSizes({1, 1});  // the two charts share the height evenly
+
+    // The table asks for the width its columns need, and the charts take the rest; in a small
+    // window the table scrolls instead.
+    m_table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(upToLabel);
     controls->addWidget(m_upTo);
     controls->addSpacing(12);
     controls->addWidget(m_status, 1);
+    controls->addWidget(m_copyButton);
+    controls->addWidget(m_exportButton);
 
-    auto* splitter = new QSplitter(Qt::Vertical, this);
+    // The table beside the charts rather than above them: the charts get the page's height.
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("splWhatIf"));
     splitter->addWidget(m_table);
-    splitter->addWidget(chartView);
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 3);
+    splitter->addWidget(charts);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
 
     auto* layout = new QVBoxLayout(this);
@@ -130,8 +189,11 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
 
 WhatIfPage::~WhatIfPage() { m_watcher.waitForFinished(); }
 
-void WhatIfPage::startSweep(const QString& ecsaText) {
+void WhatIfPage::startSweep(const QString& ecsaText, const QString& membersText) {
     m_ecsaText = ecsaText;
+    bool isNumber = false;
+    const int members = membersText.trimmed().toInt(&isNumber);
+    m_markedMembers = isNumber ? std::optional<int64_t>(members) : std::nullopt;
     m_pendingUpTo = m_upTo->value();
     if (!m_watcher.isRunning()) {
         runNext();
@@ -156,6 +218,97 @@ void WhatIfPage::setPolicyInputs(const QVariantMap& inputs) { m_policyInputs = i
 QTableWidget* WhatIfPage::table() const { return m_table; }
 
 QChart* WhatIfPage::chart() const { return m_chart; }
+
+QChart* WhatIfPage::ratioChart() const { return m_ratioChart; }
+
+void WhatIfPage::setReportDialogs(ReportDialogs& dialogs) { m_dialogs = &dialogs; }
+
+QString WhatIfPage::tableCsv() const {
+    QStringList lines;
+    QStringList cells;
+    // The columns shown: the policy's storage only when the policy's inputs make one.
+    QList<int> shown;
+    for (int column = 0; column < m_table->columnCount(); ++column) {
+        if (!m_table->isColumnHidden(column)) {
+            shown << column;
+        }
+    }
+    for (const int column : shown) {
+        cells << m_table->horizontalHeaderItem(column)->text().replace(QLatin1Char('\n'), ' ');
+    }
+    lines << cells.join(QLatin1Char(','));
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        cells.clear();
+        for (const int column : shown) {
+            cells << m_table->item(row, column)->text();
+        }
+        lines << cells.join(QLatin1Char(','));
+    }
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+QImage WhatIfPage::chartsImage() const {
+    QSize size(0, 0);
+    for (const QChartView* view : m_chartViews) {
+        size = QSize(std::max(size.width(), view->width()), size.height() + view->height());
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    int top = 0;
+    for (QChartView* view : m_chartViews) {
+        view->render(&painter, QRectF(0, top, view->width(), view->height()));
+        top += view->height();
+    }
+    return image;
+}
+
+bool WhatIfPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        for (QChartView* view : m_chartViews) {
+            if (view->viewport() == watched) {
+                const auto* move = static_cast<QMouseEvent*>(event);
+                const QPointF inChart =
+                    view->chart()->mapFromScene(view->mapToScene(move->position().toPoint()));
+                const QString tip = report::GrowthPointTip(*view->chart(), inChart);
+                if (tip.isEmpty()) {
+                    QToolTip::hideText();
+                } else {
+                    QToolTip::showText(move->globalPosition().toPoint(), tip, view->viewport());
+                }
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void WhatIfPage::copyWhatIf() {
+    auto* data = new QMimeData;
+    const QString csv = tableCsv();
+    data->setText(csv);
+    data->setData(QStringLiteral("text/csv"), csv.toUtf8());
+    data->setImageData(chartsImage());
+    QApplication::clipboard()->setMimeData(data);
+    emit delivered(QStringLiteral("Copied the table and the charts to the clipboard"));
+}
+
+void WhatIfPage::exportWhatIf() {
+    const std::optional<QString> path = m_dialogs->chooseWhatIfExportPath(this);
+    if (!path) {
+        return;
+    }
+    QSaveFile file(*path);
+    const bool png = path->endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        written = png ? chartsImage().save(&file, "PNG") : file.write(tableCsv().toUtf8()) >= 0;
+    }
+    if (!written || !file.commit()) {
+        emit exportFailed(QStringLiteral("Cannot write %1: %2").arg(*path, file.errorString()));
+        return;
+    }
+    emit delivered(QStringLiteral("Exported %1").arg(QFileInfo(*path).fileName()));
+}
 
 void WhatIfPage::runNext() {
     const int upTo = *m_pendingUpTo;
@@ -187,15 +340,25 @@ void WhatIfPage::showPoints(const WhatIfSweep& sweep) {
                                    ratio,
                                    QString::number(p.irlmEcsaSizeMb),
                                    QString::number(p.totalMemoryMb)};
+        // The member count of "No Of Shared DB2" is the row the user came from.
+        const bool marked = m_markedMembers && *m_markedMembers == p.members;
         for (int column = 0; column < cells.size(); ++column) {
-            m_table->setItem(row, column, NumberItem(cells[column]));
+            QTableWidgetItem* item = NumberItem(cells[column]);
+            QFont font = item->font();
+            font.setBold(marked);
+            item->setFont(font);
+            m_table->setItem(row, column, item);
         }
         m_table->setItem(
             row, kStorageColumn,
             NumberItem(storage ? QString::number(sweep.cfStorageMb[static_cast<size_t>(row)])
                                : QString()));
     }
-    report::SetGrowthPoints(*m_chart, points);
+    report::SetGrowthPoints(*m_chart, points, m_markedMembers);
+    report::SetGrowthPoints(*m_ratioChart, points, m_markedMembers);
+    for (QPushButton* button : {m_copyButton, m_exportButton}) {
+        button->setEnabled(!points.empty());
+    }
     m_status->setText(
         QStringLiteral("The shared pools and choices of the earlier pages, with ECSA Size for "
                        "IRLM %1 Mb.")

@@ -7,6 +7,7 @@
 #define UI_WHAT_IF_PAGE_H_
 
 #include <QFutureWatcher>
+#include <QList>
 #include <QString>
 #include <QVariantMap>
 #include <QWidget>
@@ -19,7 +20,10 @@
 #include "report_data.h"
 
 class QChart;
+class QChartView;
+class QImage;
 class QLabel;
+class QPushButton;
 class QSpinBox;
 class QTableWidget;
 
@@ -35,6 +39,9 @@ struct WhatIfSweep {
     std::vector<int64_t> cfStorageMb;
 };
 
+class ReportDialogs;
+class SystemReportDialogs;
+
 class WhatIfPage : public QWidget {
     Q_OBJECT
 
@@ -46,8 +53,9 @@ public:
     ~WhatIfPage() override;
 
     // Sizes members 1 to the chosen N with the ECSA text. A sweep still running finishes first;
-    // only the newest request runs after it.
-    void startSweep(const QString& ecsaText);
+    // only the newest request runs after it. The member count of `membersText` ("No Of Shared
+    // DB2") is marked in the charts and in bold in the table.
+    void startSweep(const QString& ecsaText, const QString& membersText = {});
 
     // Returns once no sweep runs and none waits; the tables may change after.
     void waitForSweep();
@@ -60,13 +68,32 @@ public:
     void setPolicyInputs(const QVariantMap& inputs);
 
     QTableWidget* table() const;  // tblWhatIf
-    QChart* chart() const;
+    QChart* chart() const;        // the sizes
+    QChart* ratioChart() const;   // the directory/data ratio
+
+    // Where Export asks for its file; by default a dialog. `dialogs` must outlive the page.
+    void setReportDialogs(ReportDialogs& dialogs);
+
+    // The table as CSV: a line of captions, then a line per member count, each ended by CRLF.
+    QString tableCsv() const;
+    // The two charts as shown, one below the other.
+    QImage chartsImage() const;
 
 signals:
     // The table and the chart show a finished sweep.
     void sweepShown();
+    // Copy or Export did what was asked; `what` says so.
+    void delivered(const QString& what);
+    // Export could not write its file; `message` says which and why.
+    void exportFailed(const QString& message);
+
+protected:
+    // Shows the tip of the chart point under the pointer.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void copyWhatIf();
+    void exportWhatIf();
     void runNext();
     void showPoints(const WhatIfSweep& sweep);
 
@@ -74,7 +101,14 @@ private:
     QSpinBox* m_upTo;
     QLabel* m_status;
     QTableWidget* m_table;
-    QChart* m_chart;  // owned by its view
+    QPushButton* m_copyButton;
+    QPushButton* m_exportButton;
+    std::unique_ptr<SystemReportDialogs> m_systemDialogs;
+    ReportDialogs* m_dialogs;
+    QChart* m_chart;       // owned by its view
+    QChart* m_ratioChart;  // owned by its view
+    QList<QChartView*> m_chartViews;
+    std::optional<int64_t> m_markedMembers;
     QFutureWatcher<WhatIfSweep> m_watcher;
     QString m_ecsaText;
     std::optional<int> m_pendingUpTo;             // a request made while a sweep ran

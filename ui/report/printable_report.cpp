@@ -1,16 +1,19 @@
 #include "printable_report.h"
 
+#include <QAbstractAxis>
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QChart>
 #include <QFile>
 #include <QGraphicsScene>
+#include <QLegend>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QTextDocument>
+#include <algorithm>
 #include <string_view>
 
 #include "growth_chart.h"
@@ -66,7 +69,40 @@ constexpr char kTableStart[] =
 // Every page gets a line at its foot for the page number.
 constexpr double kFooterLines = 2.0;
 
+// Each chart is laid out at this width in pixels and scaled onto the page's width: at 96 pixels
+// to the inch the chart's 9-point labels come out at about 9 points on A4 or Letter.
+constexpr double kChartLayoutWidth = 680;
+
 }  // namespace
+
+void DrawGrowthCharts(QPainter& painter, const ReportData& data, const QRectF& area) {
+    const double scale = area.width() / kChartLayoutWidth;
+    // Two charts one below the other, each at most as high as it is wide two thirds.
+    const double layoutHeight = std::min(area.height() / scale / 2, kChartLayoutWidth * 2 / 3);
+    const std::optional<int64_t> marked = [&]() -> std::optional<int64_t> {
+        bool isNumber = false;
+        const int members = data.membersText.trimmed().toInt(&isNumber);
+        return isNumber ? std::optional<int64_t>(members) : std::nullopt;
+    }();
+    double top = area.top();
+    for (GrowthChartKind kind : {GrowthChartKind::kSizes, GrowthChartKind::kRatio}) {
+        QGraphicsScene scene;
+        std::unique_ptr<QChart> chart = MakeGrowthChart(kind, data.growth, marked);
+        QFont labels = chart->font();
+        labels.setPointSizeF(9);
+        for (QAbstractAxis* axis : chart->axes()) {
+            axis->setLabelsFont(labels);
+            axis->setTitleFont(labels);
+        }
+        chart->legend()->setFont(labels);
+        const QSizeF size(kChartLayoutWidth, layoutHeight);
+        chart->resize(size);
+        scene.addItem(chart.release());
+        const QRectF target(area.left(), top, area.width(), layoutHeight * scale);
+        scene.render(&painter, target, QRectF(QPointF(0, 0), size));
+        top += target.height();
+    }
+}
 
 QString ReportHtml(const ReportData& data) {
     QString html = QStringLiteral("<html><body>");
@@ -154,7 +190,7 @@ QString ReportHtml(const ReportData& data) {
                 Cell(Number(point.irlmEcsaSizeMb), true) + Cell(Number(point.totalMemoryMb), true) +
                 "</tr>";
         }
-        html += QStringLiteral("</table><p>The chart follows on the last page.</p>");
+        html += QStringLiteral("</table><p>The charts follow on the last page.</p>");
     }
     return html + QStringLiteral("</body></html>");
 }
@@ -202,17 +238,8 @@ bool RenderReport(const ReportData& data, QPagedPaintDevice& device) {
 
     if (!data.growth.empty()) {
         device.newPage();
-        // The chart lays itself out at screen size and is scaled onto the page whole, so that
-        // its fonts keep their proportions on any printer.
-        QGraphicsScene scene;
-        std::unique_ptr<QChart> chart = MakeGrowthChart(data.growth);
-        const QSizeF chartSize(900, 620);
-        chart->resize(chartSize);
-        QChart* shown = chart.release();
-        scene.addItem(shown);
-        const double width = page.width();
-        const QRectF target(0, 0, width, width * chartSize.height() / chartSize.width());
-        scene.render(&painter, target, QRectF(QPointF(0, 0), chartSize));
+        const double height = page.height() - footer;
+        DrawGrowthCharts(painter, data, QRectF(0, 0, page.width(), height));
         drawFooter(pages);
     }
     return painter.end();

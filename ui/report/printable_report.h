@@ -7,7 +7,9 @@
 
 class QByteArray;
 class QPagedPaintDevice;
+class QPainter;
 class QPrinter;
+class QRectF;
 
 namespace report {
 
@@ -16,7 +18,12 @@ struct ReportData;
 // The report's text as HTML: every section but the chart.
 QString ReportHtml(const ReportData& data);
 
-// Paints the report on `device`, page after page, the growth chart on a page of its own when
+// Draws the growth charts of data.growth, the sizes above the directory/data ratio, each the
+// full width of `area` and at most half its height, with type scaled so that a page's width
+// reads as a printed page does.
+void DrawGrowthCharts(QPainter& painter, const ReportData& data, const QRectF& area);
+
+// Paints the report on `device`, page after page, the growth charts on a page of its own when
 // data.growth holds points. Needs a QApplication (the chart is a graphics widget). False when
 // the device cannot be painted on (a printer that is not ready).
 [[nodiscard]] bool RenderReport(const ReportData& data, QPagedPaintDevice& device);

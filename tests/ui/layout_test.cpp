@@ -1,0 +1,303 @@
+// The main window's layout at the sizes people use: where it first opens, what it keeps from
+// one run to the next, that no widget is drawn over another at 800x600, 1280x900 and maximized
+// on a 1600x1000 screen, and that the What If charts and the Why panel get room to be read.
+// Runs on the offscreen platform with a configured 1600x1000 screen (see CMakeLists.txt).
+#include <QChart>
+#include <QChartView>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include "cfrm_dialog.h"
+#include "main_window.h"
+#include "report_dialogs.h"
+#include "scripted_seams.h"
+#include "test_tables.h"
+#include "what_if_page.h"
+#include "window_layout.h"
+
+using ui::MainWindow;
+
+namespace {
+
+// Pairs of visible siblings whose rectangles overlap, under `parent`, as "a / b" by object name
+// or class. The pages of a stacked widget take turns in one place, and the Share All
+// animation plays over the lists on purpose.
+void CollectOverlaps(const QWidget& parent, QStringList& overlaps) {
+    QList<const QWidget*> shown;
+    for (const QObject* object : parent.children()) {
+        const auto* child = qobject_cast<const QWidget*>(object);
+        if (child && !child->isWindow() && child->isVisible()) {
+            shown.append(child);
+        }
+    }
+    const auto name = [](const QWidget* w) {
+        return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                         : w->objectName();
+    };
+    const bool takesTurns = qobject_cast<const QStackedWidget*>(&parent) != nullptr;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        for (qsizetype j = i + 1; j < shown.size() && !takesTurns; ++j) {
+            const bool animation =
+                shown[i]->objectName() == "anbDelay" || shown[j]->objectName() == "anbDelay";
+            if (!animation && shown[i]->geometry().intersects(shown[j]->geometry())) {
+                overlaps << name(&parent) + ": " + name(shown[i]) + " / " + name(shown[j]);
+            }
+        }
+        CollectOverlaps(*shown[i], overlaps);
+    }
+}
+
+QStringList Overlaps(const QWidget& window) {
+    QStringList overlaps;
+    CollectOverlaps(window, overlaps);
+    return overlaps;
+}
+
+class ExportTo : public ui::ReportDialogs {
+public:
+    std::optional<QString> chooseExportPath(QWidget*) override { return std::nullopt; }
+    std::optional<QString> chooseWhatIfExportPath(QWidget*) override { return path; }
+    bool setUpPrinter(QPrinter&, QWidget*) override { return false; }
+    QString path;
+};
+
+}  // namespace
+
+class LayoutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void firstGeometryIsMostOfTheScreenWithinBounds_data();
+    void firstGeometryIsMostOfTheScreenWithinBounds();
+    void windowOpensCentredAndKeepsItsLayoutBetweenRuns();
+    void storedPlaceOffEveryScreenOpensOnTheScreen();
+    void noWidgetOverlapsASiblingAtAnySize_data();
+    void noWidgetOverlapsASiblingAtAnySize();
+    void chartsAndWhyHaveRoomAtTheWorkingSize();
+    void restoredColumnWidthsKeepEveryColumnInView();
+
+private:
+    void start();
+    // Loads both samples, shares every pool and shows the What If page's sweep.
+    void reachWhatIf();
+    void closeWindow();
+    QTabWidget* pages() const { return m_window->findChild<QTabWidget*>("tbsMain"); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ui::RecordingMessageSink> m_messages;
+    std::unique_ptr<ui::ScriptedFileChooser> m_chooser;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void LayoutTest::init() {
+    QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 1600, 1000));
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
+    m_messages = std::make_unique<ui::RecordingMessageSink>();
+    m_chooser = std::make_unique<ui::ScriptedFileChooser>();
+}
+
+void LayoutTest::cleanup() { m_window.reset(); }
+
+void LayoutTest::start() {
+    const int asked = m_chooser->requests + 1;  // the first showing asks for a file
+    m_window = std::make_unique<MainWindow>(*m_messages, *m_chooser, QString());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QTRY_COMPARE(m_chooser->requests, asked);
+}
+
+void LayoutTest::reachWhatIf() {
+    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
+    ui::ClickButton(m_window.get(), QStringLiteral("cmdAdd"));
+    ui::ClickButton(m_window.get(), QStringLiteral("cmdAdd"));
+    pages()->setCurrentIndex(MainWindow::kPoolsPage);
+    ui::ClickButton(m_window.get(), QStringLiteral("cmdShareAllPools"));
+    QTRY_VERIFY(pages()->isTabEnabled(MainWindow::kWhatIfPage));
+    auto* whatIf = m_window->findChild<ui::WhatIfPage*>();
+    QSignalSpy shown(whatIf, &ui::WhatIfPage::sweepShown);
+    pages()->setCurrentIndex(MainWindow::kWhatIfPage);
+    QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, 20000);
+}
+
+void LayoutTest::closeWindow() {
+    m_window->close();
+    QVERIFY(!m_window->isVisible());
+    m_window.reset();
+}
+
+void LayoutTest::firstGeometryIsMostOfTheScreenWithinBounds_data() {
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("1600x1000: 80%") << QRect(0, 0, 1600, 1000) << QRect(160, 100, 1280, 800);
+    QTest::newRow("1920x1200: at most 1280x900")
+        << QRect(0, 0, 1920, 1200) << QRect(320, 150, 1280, 900);
+    QTest::newRow("1024x768: at least 820x620")
+        << QRect(0, 0, 1024, 768) << QRect(102, 74, 820, 620);
+    QTest::newRow("800x600: never past the screen")
+        << QRect(0, 0, 800, 600) << QRect(0, 0, 800, 600);
+    QTest::newRow("second screen, panel on top")
+        << QRect(1600, 30, 1600, 970) << QRect(1760, 127, 1280, 776);
+}
+
+void LayoutTest::firstGeometryIsMostOfTheScreenWithinBounds() {
+    QFETCH(QRect, available);
+    QFETCH(QRect, expected);
+    QCOMPARE(ui::FirstRunGeometry(available), expected);
+}
+
+void LayoutTest::windowOpensCentredAndKeepsItsLayoutBetweenRuns() {
+    start();
+    QCOMPARE(m_window->geometry(), QRect(160, 100, 1280, 800));
+
+    m_window->setGeometry(200, 150, 1000, 700);
+    auto* splitter = m_window->findChild<QSplitter*>("splResults");
+    QVERIFY(splitter);
+    pages()->setTabEnabled(MainWindow::kResultsPage, true);
+    pages()->setCurrentIndex(MainWindow::kResultsPage);
+    splitter->setSizes({150, 350});
+    const QList<int> sizes = splitter->sizes();
+    closeWindow();
+    start();
+    QCOMPARE(m_window->geometry(), QRect(200, 150, 1000, 700));
+    pages()->setTabEnabled(MainWindow::kResultsPage, true);
+    pages()->setCurrentIndex(MainWindow::kResultsPage);
+    QCOMPARE(m_window->findChild<QSplitter*>("splResults")->sizes(), sizes);
+
+    m_window->showMaximized();
+    QTRY_VERIFY(m_window->isMaximized());
+    closeWindow();
+    start();
+    QTRY_VERIFY(m_window->isMaximized());
+    QSettings store(m_dir->filePath("Loomkeep/Loomkeep.conf"), QSettings::IniFormat);
+    QVERIFY(store.contains("Window/geometry"));
+    QVERIFY(store.contains("Window/splitter-splWhatIf"));
+}
+
+void LayoutTest::storedPlaceOffEveryScreenOpensOnTheScreen() {
+    start();
+    // A place on a second screen that is gone now.
+    m_window->setGeometry(2400, 1300, 900, 700);
+    closeWindow();
+    start();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(screen.contains(m_window->frameGeometry().center()),
+             qPrintable(QStringLiteral("%1,%2").arg(m_window->x()).arg(m_window->y())));
+
+    // A damaged store: the first-run geometry.
+    closeWindow();
+    QSettings store(m_dir->filePath("Loomkeep/Loomkeep.conf"), QSettings::IniFormat);
+    store.setValue("Window/geometry", QByteArray("not a geometry"));
+    store.sync();
+    start();
+    QCOMPARE(m_window->geometry(), QRect(160, 100, 1280, 800));
+}
+
+void LayoutTest::noWidgetOverlapsASiblingAtAnySize_data() {
+    QTest::addColumn<QSize>("size");  // empty: maximized
+    QTest::newRow("800x600") << QSize(800, 600);
+    QTest::newRow("1280x900") << QSize(1280, 900);
+    QTest::newRow("maximized at 1600x1000") << QSize();
+}
+
+void LayoutTest::noWidgetOverlapsASiblingAtAnySize() {
+    QFETCH(QSize, size);
+    start();
+    if (size.isEmpty()) {
+        m_window->showMaximized();
+        QTRY_VERIFY(m_window->isMaximized() && m_window->width() > 1500);
+    } else {
+        m_window->resize(size);
+    }
+    reachWhatIf();
+    if (!size.isEmpty()) {
+        QCOMPARE(m_window->size(), size);
+    }
+    const QSize shown = m_window->size();
+    for (int page = 0; page < pages()->count(); ++page) {
+        pages()->setCurrentIndex(page);
+        QTest::qWait(50);
+        QCOMPARE(pages()->currentIndex(), page);
+        QVERIFY2(m_window->size() == shown,
+                 qPrintable(QStringLiteral("page %1: %2 wide").arg(page).arg(m_window->width())));
+        QCOMPARE(Overlaps(*m_window).join("; "), QString());
+    }
+    pages()->setCurrentIndex(MainWindow::kResultsPage);
+    ui::ClickButton(m_window.get(), QStringLiteral("cmdCfrmPolicy"));
+    auto* policy = m_window->findChild<ui::CfrmDialog*>();
+    QVERIFY(policy);
+    QTRY_VERIFY(policy->isVisible());
+    // Facilities make the fit check speak, several lines of it.
+    auto* facilities = policy->findChild<QLineEdit*>("txtFacilities");
+    QTest::keyClicks(policy->findChild<QLineEdit*>("txtGroup"), "DSNDB0G");
+    QTest::keyClicks(facilities, "CF01, CF02");
+    QTest::qWait(50);
+    QVERIFY(!policy->findChild<QLabel*>("lblPolicyStatus")->text().isEmpty());
+    QCOMPARE(Overlaps(*policy).join("; "), QString());
+    policy->close();
+}
+
+void LayoutTest::chartsAndWhyHaveRoomAtTheWorkingSize() {
+    start();
+    m_window->resize(1280, 900);
+    reachWhatIf();
+    auto* whatIf = m_window->findChild<ui::WhatIfPage*>();
+    QTest::qWait(50);
+    for (QChart* chart : {whatIf->chart(), whatIf->ratioChart()}) {
+        QVERIFY2(chart->plotArea().height() >= 300,
+                 qPrintable(QString::number(chart->plotArea().height())));
+    }
+    pages()->setCurrentIndex(MainWindow::kResultsPage);
+    QTest::qWait(50);
+    auto* why = m_window->findChild<QWidget*>("txtWhy");
+    const auto* text = qobject_cast<QAbstractScrollArea*>(why);
+    QVERIFY(text);
+    const int lines = text->viewport()->height() / why->fontMetrics().lineSpacing();
+    QVERIFY2(lines >= 15, qPrintable(QString::number(lines)));
+}
+
+void LayoutTest::restoredColumnWidthsKeepEveryColumnInView() {
+    // Widths saved in a maximized window.
+    QSettings store(m_dir->filePath("Loomkeep/Loomkeep.conf"), QSettings::IniFormat);
+    store.setValue("Layout/lvResults", "400,250,250,250,250,250");
+    store.sync();
+    start();
+    reachWhatIf();
+    pages()->setCurrentIndex(MainWindow::kResultsPage);
+    QTest::qWait(50);
+    auto* view = m_window->findChild<QTreeView*>("lvResults");
+    const QHeaderView* header = view->header();
+    for (int column = 0; column < header->count(); ++column) {
+        QVERIFY2(header->sectionViewportPosition(column) + header->sectionSize(column) <=
+                     view->viewport()->width(),
+                 qPrintable(QString::number(column)));
+        QVERIFY(header->sectionSize(column) >= header->sectionSizeHint(column) / 2);
+    }
+    // What fits already stays as stored.
+    closeWindow();
+    store.setValue("Layout/lvResults", "120,80,80,80,80,90");
+    store.sync();
+    start();
+    QCOMPARE(m_window->findChild<QTreeView*>("lvResults")->header()->sectionSize(0), 120);
+}
+
+QTEST_MAIN(LayoutTest)
+#include "layout_test.moc"

@@ -1,0 +1,74 @@
+#include "window_layout.h"
+
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyle>
+#include <algorithm>
+
+#include "column_layout.h"
+
+namespace ui {
+namespace {
+
+const QString kGeometryKey = QStringLiteral("geometry");
+const QString kStateKey = QStringLiteral("state");
+
+QString SplitterKey(const QSplitter& splitter) {
+    return QStringLiteral("splitter-") + splitter.objectName();
+}
+
+// Splitters without a name have no stable key; they keep their default sizes.
+QList<QSplitter*> NamedSplitters(const QMainWindow& window) {
+    QList<QSplitter*> named;
+    for (QSplitter* splitter : window.findChildren<QSplitter*>()) {
+        if (!splitter->objectName().isEmpty()) {
+            named.append(splitter);
+        }
+    }
+    return named;
+}
+
+bool OnSomeScreen(const QRect& geometry) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
+        return screen->availableGeometry().contains(geometry.center());
+    });
+}
+
+}  // namespace
+
+QRect FirstRunGeometry(const QRect& available) {
+    const QSize wanted = (available.size() * 0.8)
+                             .expandedTo(QSize(820, 620))
+                             .boundedTo(QSize(1280, 900))
+                             .boundedTo(available.size());
+    return QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, wanted, available);
+}
+
+void RestoreWindowLayout(QMainWindow& window) {
+    const settings::WindowLayoutStore store;
+    const bool restored = window.restoreGeometry(store.value(kGeometryKey));
+    if (!restored || !OnSomeScreen(window.geometry())) {
+        window.setWindowState(Qt::WindowNoState);
+        const QScreen* screen =
+            window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+        window.setGeometry(FirstRunGeometry(screen->availableGeometry()));
+    }
+    window.restoreState(store.value(kStateKey));
+    for (QSplitter* splitter : NamedSplitters(window)) {
+        splitter->restoreState(store.value(SplitterKey(*splitter)));
+    }
+}
+
+void SaveWindowLayout(const QMainWindow& window) {
+    settings::WindowLayoutStore store;
+    store.setValue(kGeometryKey, window.saveGeometry());
+    store.setValue(kStateKey, window.saveState());
+    for (const QSplitter* splitter : NamedSplitters(window)) {
+        store.setValue(SplitterKey(*splitter), splitter->saveState());
+    }
+}
+
+}  // namespace ui

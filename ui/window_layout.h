@@ -1,0 +1,26 @@
+// The main window's size, place, maximized state and splitter positions, kept from one run to
+// the next in the settings store; and the size the window opens at the first time.
+#ifndef UI_WINDOW_LAYOUT_H_
+#define UI_WINDOW_LAYOUT_H_
+
+#include <QRect>
+
+class QMainWindow;
+
+namespace ui {
+
+// The window's first geometry on a screen whose free area is `available`: 80% of it, at least
+// 820x620 and at most 1280x900 (but never more than the area itself), centred in it.
+QRect FirstRunGeometry(const QRect& available);
+
+// Gives the window its stored geometry and state and each of its named splitters its stored
+// sizes. With nothing usable stored, or a stored place on no screen that exists now, the window
+// gets FirstRunGeometry on its screen. Call before show().
+void RestoreWindowLayout(QMainWindow& window);
+
+// Stores what RestoreWindowLayout restores. A store that cannot be written is left as it was.
+void SaveWindowLayout(const QMainWindow& window);
+
+}  // namespace ui
+
+#endif  // UI_WINDOW_LAYOUT_H_
