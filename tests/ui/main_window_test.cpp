@@ -547,15 +547,23 @@ void MainWindowTest::leavingWhatIfStopsItsSweep() {
     QVERIFY(whatIf);
     whatIf->findChild<QSpinBox*>(QStringLiteral("spnMembersUpTo"))->setValue(32);
     QSignalSpy shown(whatIf, &ui::WhatIfPage::sweepShown);
-    QElapsedTimer sinceLeaving;
+    QElapsedTimer clock;
     clickTab(4);
-    sinceLeaving.start();
+    clock.start();
     clickTab(1);
-    QVERIFY2(sinceLeaving.elapsed() < 500, qPrintable(QString::number(sinceLeaving.elapsed())));
+    const qint64 leaving = clock.elapsed();
     QTest::qWait(100);
     QCOMPARE(shown.count(), 0);
     clickTab(4);
+    clock.restart();
     QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, 30000);
+    // Leaving waits at most for the member count in hand, not for all 32: measured against the
+    // whole sweep, so that a slow build or a busy machine does not decide the outcome.
+    const qint64 whole = clock.elapsed();
+    QVERIFY2(
+        leaving * 4 < whole,
+        qPrintable(
+            QStringLiteral("left in %1 ms, the whole sweep took %2 ms").arg(leaving).arg(whole)));
 }
 
 void MainWindowTest::headerWithoutEnvWarnsOncePerFile() {
