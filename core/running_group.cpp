@@ -573,8 +573,14 @@ public:
     void InsertAfter(size_t after, const std::vector<WordLines>& statements) {
         const PolicyStatement& st = m_src.statements[after];
         Layout layout = LayoutOf(m_text, st);
-        if (st.verb != "STRUCTURE") {
-            layout.keywordColumn = layout.verbColumn + 10;
+        // A comment before the verb does not move where the next statements start.
+        const size_t lineStart =
+            m_text.substr(st.linesBegin, st.begin - st.linesBegin).find_first_not_of(' ');
+        if (lineStart != std::string_view::npos) {
+            layout.verbColumn = lineStart;
+        }
+        if (st.verb != "STRUCTURE" || st.firstLine == st.lastLine) {
+            layout.keywordColumn = layout.verbColumn + std::string_view("STRUCTURE ").size();
         }
         std::string out;
         const bool lastHadTerminator = st.linesEnd > 0 && m_text[st.linesEnd - 1] == '\n';

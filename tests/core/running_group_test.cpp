@@ -367,5 +367,98 @@ TEST_F(RunningGroupTest, PartsWithoutTheirInputAreAbsent) {
     EXPECT_TRUE(g.newPolicy.empty());
 }
 
+// The new policy in the source's own layout: its line ends, its indentation, a comment before a
+// statement, no line end at the end.
+TEST(RunningGroupLayoutTest, NewPolicyFollowsTheSourcesLayout) {
+    CfrmPolicy policy;
+    policy.groupName = "DSNDB0G";
+    policy.facilities = {"CF01"};
+    policy.structures = {Gbp("DSNDB0G_GBP0", 48, 72, 10, 100),
+                         Gbp("DSNDB0G_GBP8K0", 16, 24, 10, 100)};
+    const struct {
+        const char* source;
+        const char* expected;
+    } rows[] = {
+        {"  DATA TYPE(CFRM)\r\n"
+         "  DEFINE POLICY NAME(P1)\r\n"
+         "  CF NAME(CF01)\r\n"
+         "  STRUCTURE NAME(DSNDB0G_GBP0) SIZE(64M) INITSIZE(32M)\r\n",
+         "  DATA TYPE(CFRM)\r\n"
+         "  DEFINE POLICY NAME(NEWPOL) REPLACE(NO)\r\n"
+         "  CF NAME(CF01)\r\n"
+         "  STRUCTURE NAME(DSNDB0G_GBP0) SIZE(72M) INITSIZE(48M)\r\n"
+         "            ALLOWAUTOALT(YES) PREFLIST(CF01,CF02)\r\n"
+         "  STRUCTURE NAME(DSNDB0G_GBP8K0)\r\n"
+         "            SIZE(24576) INITSIZE(16384) ALLOWAUTOALT(YES)\r\n"
+         "            PREFLIST(CF01,CF02)\r\n"},
+        {"DATA TYPE(CFRM)\n"
+         "DEFINE POLICY NAME(P1)\n"
+         "  REPLACE(YES)\n"
+         "CF NAME(CF01)\n"
+         "/* g */ STRUCTURE NAME(DSNDB0G_GBP0) SIZE(64M) INITSIZE(32M)",
+         "DATA TYPE(CFRM)\n"
+         "DEFINE POLICY NAME(NEWPOL) REPLACE(NO)\n"
+         "CF NAME(CF01)\n"
+         "/* g */ STRUCTURE NAME(DSNDB0G_GBP0) SIZE(72M) INITSIZE(48M)\n"
+         "                  ALLOWAUTOALT(YES) PREFLIST(CF01,CF02)\n"
+         "STRUCTURE NAME(DSNDB0G_GBP8K0)\n"
+         "          SIZE(24576) INITSIZE(16384) ALLOWAUTOALT(YES)\n"
+         "          PREFLIST(CF01,CF02)"},
+    };
+    for (const auto& row : rows) {
+        const PolicySourceResult source = ReadPolicySource(row.source);
+        ASSERT_TRUE(source.ok()) << source.error;
+        RunningInputs inputs;
+        inputs.policySource = &*source.source;
+        inputs.policyText = row.source;
+        inputs.newPolicyName = "NEWPOL";
+        const RunningGroup g = ReadRunningGroup(policy, CfrmOptions{}, inputs);
+        ASSERT_TRUE(g.ok()) << g.problem;
+        EXPECT_EQ(g.newPolicy, row.expected) << row.source;
+        EXPECT_TRUE(ReadPolicySource(g.newPolicy).ok()) << g.newPolicy;
+    }
+}
+
+// Without displays: the current ratio is taken for 10, and allocation is unknown.
+TEST(RunningGroupLayoutTest, ActionsWithoutDisplays) {
+    const struct {
+        const char* statement;
+        const char* action;
+        std::vector<std::string> pending;
+    } rows[] = {
+        {"STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(32M) SIZE(40M)\n PREFLIST(CF01,CF02)",
+         "rebuild",
+         {"SIZE 72 MB"}},  // INITSIZE 48 MB above SIZE 40 MB
+        {"STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(32M) SIZE(64M)\n PREFLIST(CF01,CF02)",
+         "keep",
+         {"SIZE 72 MB", "INITSIZE 48 MB"}},  // not known to be allocated: no alter
+        {"STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(48M) SIZE(72M)\n PREFLIST(CF02,CF01) "
+         "MINSIZE(32M) ALLOWAUTOALT(YES)",
+         "keep",
+         {"PREFLIST(CF01,CF02)"}},
+    };
+    CfrmPolicy policy;
+    policy.groupName = "DSNDB0G";
+    policy.facilities = {"CF01"};
+    policy.structures = {Gbp("DSNDB0G_GBP0", 48, 72, 10, 100)};
+    for (const auto& row : rows) {
+        const std::string text = std::string(
+                                     "DATA TYPE(CFRM)\nDEFINE POLICY NAME(P1)\n"
+                                     "CF NAME(CF01)\nCF NAME(CF02)\n") +
+                                 row.statement + "\n";
+        const PolicySourceResult source = ReadPolicySource(text);
+        ASSERT_TRUE(source.ok()) << source.error;
+        RunningInputs inputs;
+        inputs.policySource = &*source.source;
+        inputs.policyText = text;
+        inputs.newPolicyName = "NEWPOL";
+        const RunningGroup g = ReadRunningGroup(policy, CfrmOptions{}, inputs);
+        ASSERT_EQ(g.structures.size(), 1u) << g.problem;
+        EXPECT_EQ(g.structures[0].action, row.action) << row.statement;
+        EXPECT_EQ(g.structures[0].pending, row.pending) << row.statement;
+        EXPECT_TRUE(g.ratioCommands.empty()) << row.statement;
+    }
+}
+
 }  // namespace
 }  // namespace core
