@@ -485,16 +485,22 @@ using WordLines = std::vector<std::vector<std::string>>;
 // goes on on the next.
 std::vector<std::string> Pack(const WordLines& words, const Layout& layout) {
     std::vector<std::string> lines;
-    const std::string indent(std::max<size_t>(layout.keywordColumn, 1), ' ');
+    // Past column 71 the utility reads nothing, so a deep indent gives way to a long word.
+    const auto indent = [](size_t column, const std::string& word) {
+        return std::string(std::min(column, kColumns - std::min(kColumns, word.size())), ' ');
+    };
     for (size_t g = 0; g < words.size(); ++g) {
         if (words[g].empty()) {
             continue;
         }
-        std::string line = (g == 0 ? std::string(layout.verbColumn, ' ') : indent) + words[g][0];
+        std::string line =
+            indent(g == 0 ? layout.verbColumn : std::max<size_t>(layout.keywordColumn, 1),
+                   words[g][0]) +
+            words[g][0];
         for (size_t i = 1; i < words[g].size(); ++i) {
             if (line.size() + 1 + words[g][i].size() > kColumns) {
                 lines.push_back(line);
-                line = indent + words[g][i];
+                line = indent(std::max<size_t>(layout.keywordColumn, 1), words[g][i]) + words[g][i];
             } else {
                 line += " " + words[g][i];
             }
@@ -504,9 +510,14 @@ std::vector<std::string> Pack(const WordLines& words, const Layout& layout) {
     return lines;
 }
 
-// A keyword as words that each fit a line: a long list is cut after its commas.
-void AddKeyword(std::vector<std::string>& words, const std::string& name,
-                const std::string& value) {
+// A keyword as words that each fit a line: a long value is cut after its commas and at its
+// blanks, where the utility takes a line end as well. A keyword without a value is its name.
+void AddKeyword(std::vector<std::string>& words, const std::string& name, const std::string& value,
+                bool hasValue = true) {
+    if (!hasValue) {
+        words.push_back(name);
+        return;
+    }
     const std::string whole = name + "(" + value + ")";
     if (whole.size() <= kColumns - 16) {
         words.push_back(whole);
@@ -514,15 +525,19 @@ void AddKeyword(std::vector<std::string>& words, const std::string& name,
     }
     std::string piece = name + "(";
     size_t start = 0;
-    while (start <= value.size()) {
-        size_t comma = value.find(',', start);
-        if (comma == std::string::npos) {
+    while (true) {
+        const size_t cut = value.find_first_of(", ", start);
+        if (cut == std::string::npos) {
             words.push_back(piece + value.substr(start) + ")");
             return;
         }
-        words.push_back(piece + value.substr(start, comma + 1 - start));
+        const bool comma = value[cut] == ',';
+        piece += value.substr(start, cut - start + (comma ? 1 : 0));
+        if (!piece.empty()) {
+            words.push_back(piece);
+        }
         piece.clear();
-        start = comma + 1;
+        start = cut + 1;
     }
 }
 
@@ -547,9 +562,13 @@ public:
             TailBlank(st.end);
         std::string out;
         if (!alone) {
-            // Another statement or a comment shares the lines: only the statement's bytes go.
+            // Another statement or a comment shares the lines: only the statement's bytes go,
+            // on a line of their own when the first line would not fit where the verb stood.
+            const bool stays =
+                lines[0].size() <= kColumns && lines[0].find_first_not_of(' ') == layout.verbColumn;
             for (size_t i = 0; i < lines.size(); ++i) {
-                out += i == 0 ? lines[i].substr(layout.verbColumn) : layout.newline + lines[i];
+                out += i == 0 && stays ? lines[i].substr(layout.verbColumn)
+                                       : layout.newline + lines[i];
             }
             m_edits.push_back({st.begin, st.end, out});
             return;
@@ -689,7 +708,8 @@ WordLines StructureWords(const RunningStructure& rs, const CfrmStructure& rec,
                 done.push_back(k.name);
                 continue;
             }
-            AddKeyword(LineOf(words, *old, k), k.name, v);
+            const bool isOurs = std::find(ours.begin(), ours.end(), k.name) != ours.end();
+            AddKeyword(LineOf(words, *old, k), k.name, v, k.hasValue || isOurs);
             done.push_back(k.name);
         }
     }
@@ -730,7 +750,7 @@ std::string NewPolicy(const CfrmPolicy& policy, const RunningInputs& in, const R
     const PolicyStatement& defineStatement = src.statements[src.definePolicyStatement];
     for (const PolicyKeyword& k : defineStatement.keywords) {
         if (k.name != "POLICY" && k.name != "NAME" && k.name != "REPLACE") {
-            AddKeyword(LineOf(define, defineStatement, k), k.name, k.value);
+            AddKeyword(LineOf(define, defineStatement, k), k.name, k.value, k.hasValue);
         }
     }
     writer.Replace(src.definePolicyStatement, define);
