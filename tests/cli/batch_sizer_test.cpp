@@ -977,6 +977,25 @@ TEST_F(RunningGroupCliTest, NewPolicyToStandardOutputIsAlone) {
     EXPECT_TRUE(run.out.endsWith("/*\n"));
 }
 
+TEST_F(RunningGroupCliTest, TextHasASectionPerInputAndExplainSaysWhy) {
+    const CliRun run = RunCli(Args({"--explain", "--gbp-display", m_gbp, "--current-policy",
+                                    m_policy, "--policy-name", "POLNEW"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const QString& line : {
+             "Group buffer pools' display: " + m_gbp,
+             QString("  GBP0 (DSNDB0G_GBP0) shown by -DB1A, period since 10:42:07 DEC 06, 2026"),
+             QString("    verdicts: too_few_directory_entries"),
+             QString("      too_few_directory_entries: 5 cross-invalidations due to directory "
+                     "reclaims (DSNB788I)"),
+             QString("      no verdict on data entries: DSNB786I not reported"),
+             "Current policy: " + m_policy + ", policy POLDAY, 2 STRUCTURE and 1 CF statements",
+             QString("      new: not in the current policy"),
+         }) {
+        EXPECT_TRUE(run.out.split('\n').contains(line)) << line.toStdString();
+    }
+    EXPECT_FALSE(run.out.contains("Structures' display"));
+}
+
 TEST_F(RunningGroupCliTest, BadInputsAndOptionsAreRefused) {
     const QString nothing = Write("nothing.txt", "IEF403I PAYROLL - STARTED\n");
     const QString empty = Write("empty.txt", "");
