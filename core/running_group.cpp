@@ -570,7 +570,25 @@ public:
                 out += i == 0 && stays ? lines[i].substr(layout.verbColumn)
                                        : layout.newline + lines[i];
             }
-            m_edits.push_back({st.begin, st.end, out});
+            // What follows the statement on its last line keeps its columns: a comment or
+            // statement on a line of its own, columns 72 to 80 after the padded last line.
+            const size_t nl = m_text.rfind('\n', st.end - 1);
+            const size_t lastStart = nl == std::string_view::npos ? 0 : nl + 1;
+            size_t lineEnd = LineEnd(m_text, st.end);
+            if (lineEnd > st.end && m_text[lineEnd - 1] == '\r') {
+                --lineEnd;
+            }
+            if (TailBlank(st.end)) {
+                const size_t lastLength = lines.back().size();
+                if (lineEnd - lastStart > kColumns) {
+                    out += std::string(kColumns - std::min(kColumns, lastLength), ' ');
+                    out += m_text.substr(lastStart + kColumns, lineEnd - lastStart - kColumns);
+                }
+                m_edits.push_back({st.begin, lineEnd, out});
+            } else {
+                out += layout.newline + std::string(st.end - lastStart, ' ');
+                m_edits.push_back({st.begin, st.end, out});
+            }
             return;
         }
         for (size_t i = 0; i < lines.size(); ++i) {

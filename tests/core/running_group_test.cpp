@@ -404,17 +404,16 @@ TEST(RunningGroupLayoutTest, NewPolicyFollowsTheSourcesLayout) {
          "STRUCTURE NAME(DSNDB0G_GBP8K0)\n"
          "          SIZE(24576) INITSIZE(16384) ALLOWAUTOALT(YES)\n"
          "          PREFLIST(CF01,CF02)"},
-        // A comment before the statement stays; a valueless keyword stays valueless; a long
-        // value is cut at its blanks.
+        // A comment before or after a statement stays in its columns; a valueless keyword
+        // stays valueless; a long value is cut at its blanks.
         {"DATA TYPE(CFRM)\n"
-         "DEFINE POLICY NAME(P1)\n"
-         "CF NAME(CF01)\n"
+         "DEFINE POLICY NAME(P1) /* keep */ CF NAME(CF01)\n"
          "/* a comment taking most of the line */ STRUCTURE NAME(DSNDB0G_GBP0)\n"
          " SIZE(64M) INITSIZE(32M) ENFORCEORDER EXCLLIST(AAAAAAAAAAAAAAAA\n"
          " BBBBBBBBBBBBBBBB CCCCCCCCCCCCCCCC DDDDDDDDDDDDDDDD)\n",
          "DATA TYPE(CFRM)\n"
          "DEFINE POLICY NAME(NEWPOL) REPLACE(NO)\n"
-         "CF NAME(CF01)\n"
+         "                       /* keep */ CF NAME(CF01)\n"
          "/* a comment taking most of the line */ STRUCTURE NAME(DSNDB0G_GBP0)\n"
          " SIZE(72M) INITSIZE(48M) ENFORCEORDER EXCLLIST(AAAAAAAAAAAAAAAA\n"
          " BBBBBBBBBBBBBBBB CCCCCCCCCCCCCCCC DDDDDDDDDDDDDDDD) ALLOWAUTOALT(YES)\n"
