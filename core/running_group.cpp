@@ -856,6 +856,33 @@ void AddSteps(RunningGroup& g, const CfrmPolicy& policy, const CfrmOptions& opti
     }
 }
 
+// A new policy is only handed out when the policy checker reads it back as written: the source
+// may hold text whose reading depends on what stands next to it.
+std::string ReadBackProblem(const RunningGroup& g, const std::string& newName) {
+    const PolicySourceResult back = ReadPolicySource(g.newPolicy);
+    std::string reason = back.ok() ? "" : back.error;
+    if (back.ok() && back.source->policyName != newName) {
+        reason = "it names policy " + back.source->policyName;
+    }
+    for (const RunningStructure& s : g.structures) {
+        if (!reason.empty() || !s.recommended) {
+            continue;
+        }
+        const auto written =
+            std::find_if(back.source->structures.begin(), back.source->structures.end(),
+                         [&s](const PolicySourceStructure& b) { return b.name == s.name; });
+        if (written == back.source->structures.end() ||
+            written->initSizeKb != s.recommended->initSizeKb ||
+            written->sizeKb != s.recommended->sizeKb) {
+            reason = "it does not hold " + s.name + " as recommended";
+        }
+    }
+    return reason.empty() ? ""
+                          : "The new policy made from the source does not read back (" + reason +
+                                "); the source's layout around the group's statements is too "
+                                "unusual to edit safely.";
+}
+
 }  // namespace
 
 std::string RatioText(int64_t tenths) {
@@ -911,6 +938,11 @@ RunningGroup ReadRunningGroup(const CfrmPolicy& policy, const CfrmOptions& optio
     Comparison(policy, options, inputs, g).Run();
     if (inputs.policySource) {
         g.newPolicy = NewPolicy(policy, inputs, g, newName);
+        if (std::string problem = ReadBackProblem(g, newName); !problem.empty()) {
+            RunningGroup refused;
+            refused.problem = std::move(problem);
+            return refused;
+        }
         AddSteps(g, policy, options, inputs.policySource->policyName, newName);
     }
     return g;

@@ -476,5 +476,51 @@ TEST(RunningGroupLayoutTest, ActionsWithoutDisplays) {
     }
 }
 
+// A source whose reading depends on what follows the group's statements (found by fuzzing):
+// the new policy would not read back as written, so it is refused rather than handed out.
+TEST(RunningGroupLayoutTest, ANewPolicyThatWouldNotReadBackIsRefused) {
+    const std::string text =
+        "\xef\xbb\xbf"
+        "EFPOL   JOB (ACCT),CLASS=A\n"
+        "//STEP1    EXEC \xfbGM=IXCMIAPU\n"
+        "//SYSIN   \x1c"
+        "DD ) *\n"
+        "  DATA TYPE(CFRM) REPORT(YES)\n"
+        "  DEFINE \x1c"
+        "DD   *\n"
+        "  DATA TYPE(CFRM) REPORT(YES)\n"
+        "  DEFINE POLICY NAME(POL5) REPLACE(YES)\n"
+        "  ATA TYPE(CFRM) REPORT(YES)[  DEFINE POhe group buffer\xffp\x8f\x90\x93\xf5       of the "
+        "payroll group */\n"
+        " \xe0\xdf\xdf\xb0TRUCTURE NAME(DSN-DB0G_GBP0) INITSIZE(64M) SIZE(&31072)     /* the group "
+        "buffer pool\n"
+        "       of the pa\x7f\xff\xff\xff\xff\xff\xff\xf9o  */pu\n"
+        "\xe0\xdf\xdf\xb0TRUCTURE NAME(DSNDB0G_GBP0) INPOLICY NAME(POL5) REPLACE(YES)PREFERENCE "
+        "LIST:(\n"
+        "  ATA TYPE(CFRM) REPORT(YES)[  DEFINE POhe group buffer\xffp\x8f\x90\x93\xf5       of the "
+        "payroll group */\n"
+        " \xe0\xdf\xdf\xb0TRUCTURE NAME(DSN-DB0G_GBP0) INITSIZE(64M) SIZE(131072)     /* the group "
+        "buffer pool\n"
+        "       of the payroll gro  */pu\n"
+        "\xe0\xdf\xdf\xb0TRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(64M) SI(011E3Z72)        00010000\n"
+        "              PREFLIST(CF02,CF02) 1DUPLEX(ENABLED) A...LLOWAUTOALT(YES)\n"
+        "              MINSIZE(48 M)\n"
+        "/*\n";
+    const PolicySourceResult source = ReadPolicySource(text);
+    ASSERT_TRUE(source.ok()) << source.error;
+    CfrmPolicy policy;
+    policy.groupName = "DSNDB0G";
+    policy.structures = {Gbp("DSNDB0G_GBP8K0", 16, 24, 10, 100)};
+    RunningInputs inputs;
+    inputs.policySource = &*source.source;
+    inputs.policyText = text;
+    inputs.newPolicyName = "NEWPOL";
+    const RunningGroup g = ReadRunningGroup(policy, CfrmOptions{}, inputs);
+    EXPECT_TRUE(g.problem.starts_with("The new policy made from the source does not read back ("))
+        << g.problem;
+    EXPECT_TRUE(g.newPolicy.empty());
+    EXPECT_TRUE(g.steps.empty());
+}
+
 }  // namespace
 }  // namespace core
