@@ -292,7 +292,7 @@ private:
             policy, m_options.cfrm.options, m_running.Inputs(m_options.running));
         if (!group.ok()) {
             return BatchOutput{
-                kExitUsage,
+                group.sourceProblem ? kExitLoadFailed : kExitUsage,
                 {},
                 (m_notes + QStringLiteral("loomstead-cli: %1\n").arg(TerminalBytes(group.problem)))
                     .toStdString()};

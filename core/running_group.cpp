@@ -941,6 +941,7 @@ RunningGroup ReadRunningGroup(const CfrmPolicy& policy, const CfrmOptions& optio
         if (std::string problem = ReadBackProblem(g, newName); !problem.empty()) {
             RunningGroup refused;
             refused.problem = std::move(problem);
+            refused.sourceProblem = true;
             return refused;
         }
         AddSteps(g, policy, options, inputs.policySource->policyName, newName);

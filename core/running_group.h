@@ -77,7 +77,10 @@ struct RunningStructure {
 };
 
 struct RunningGroup {
-    std::string problem;                       // a usage error; when set, nothing else is filled
+    // A usage error, or with `sourceProblem` a source whose new policy would not read back;
+    // when set, nothing else is filled.
+    std::string problem;
+    bool sourceProblem = false;
     std::vector<RunningGbp> gbps;              // with a GBP display, in its order
     std::vector<RunningStructure> structures;  // with a structures' display or policy source
     std::vector<std::string> ratioCommands;    // Db2 commands to issue, with the prefix
@@ -100,7 +103,9 @@ std::string NewPolicyNameProblem(std::string_view name, std::string_view sourceN
 // The new policy is the source with the group's changed STRUCTURE statements and its DEFINE
 // POLICY replaced (whole lines, columns 72 to 80 of the lines kept) and the new structures after
 // the group's last statement; every other byte is kept. Usage problems (`problem`): a bad new
-// policy name, a facility of options.facilities the source does not define.
+// policy name, a facility of options.facilities the source does not define; and
+// (sourceProblem) a new policy that ReadPolicySource would not read back with its name and
+// every recommended structure's sizes, which is never handed out.
 [[nodiscard]] RunningGroup ReadRunningGroup(const CfrmPolicy& policy, const CfrmOptions& options,
                                             const RunningInputs& inputs);
 

@@ -518,6 +518,7 @@ TEST(RunningGroupLayoutTest, ANewPolicyThatWouldNotReadBackIsRefused) {
     const RunningGroup g = ReadRunningGroup(policy, CfrmOptions{}, inputs);
     EXPECT_TRUE(g.problem.starts_with("The new policy made from the source does not read back ("))
         << g.problem;
+    EXPECT_TRUE(g.sourceProblem);
     EXPECT_TRUE(g.newPolicy.empty());
     EXPECT_TRUE(g.steps.empty());
 }
