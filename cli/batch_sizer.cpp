@@ -22,6 +22,7 @@
 #include "report.h"
 #include "result_warnings.h"
 #include "results_csv.h"
+#include "running_options.h"
 #include "sizing.h"
 #include "sweep.h"
 #include "tables.h"
@@ -131,6 +132,12 @@ public:
             return UsageError(*reason);
         }
         AddWarnings(TypedNumberWarnings(m_typed));
+        if (auto failure = ReadRunningTexts(m_options.running, m_running)) {
+            BatchOutput output;
+            output.exitCode = kExitLoadFailed;
+            output.err = QStringLiteral("loomstead-cli: %1\n").arg(*failure).toStdString();
+            return output;
+        }
 
         for (const QString& file : m_plan.Files()) {
             core::AddSelectedFile(m_tables, EncodeArgument(file));
@@ -214,15 +221,20 @@ public:
                              : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
                                                             : SizingText(sizing, report);
             }
-            if (m_options.cfrm.asked()) {
+            if (m_options.cfrm.asked() || m_options.running.asked()) {
                 std::vector<core::CfrmSweepPoint> sweepFigures;
                 const core::CfrmPolicy made = MakePolicy(sizing, sweep, sweepFigures);
-                const std::string refusal =
-                    AddCfrmPolicy(made, format == OutputFormat::kJson, output.out, sweepFigures);
+                const std::string refusal = m_options.cfrm.asked()
+                                                ? AddCfrmPolicy(made, format == OutputFormat::kJson,
+                                                                output.out, sweepFigures)
+                                                : AddCfrmPolicy(made, false, output.out);
                 if (!refusal.empty()) {
                     return {kExitUsage, {}, m_notes.toStdString() + refusal};
                 }
                 policy = made.text;
+                if (auto failure = CompareRunningGroup(made, output)) {
+                    return *failure;
+                }
             }
         }
         output.err = m_notes.toStdString();
@@ -269,6 +281,34 @@ private:
         return policy;
     }
 
+    // The running group beside `policy`: its sections join the report, its warnings the notes,
+    // and the new policy waits for delivery. A usage problem of the new policy fails the run.
+    std::optional<BatchOutput> CompareRunningGroup(const core::CfrmPolicy& policy,
+                                                   BatchOutput& output) {
+        if (!m_options.running.asked()) {
+            return std::nullopt;
+        }
+        const core::RunningGroup group = core::ReadRunningGroup(
+            policy, m_options.cfrm.options, m_running.Inputs(m_options.running));
+        if (!group.ok()) {
+            return BatchOutput{
+                group.sourceProblem ? kExitLoadFailed : kExitUsage,
+                {},
+                (m_notes + QStringLiteral("loomstead-cli: %1\n").arg(TerminalBytes(group.problem)))
+                    .toStdString()};
+        }
+        for (const core::Warning& warning : group.warnings) {
+            m_notes += WarningLine(warning);
+        }
+        if (m_options.format == OutputFormat::kJson) {
+            AddRunningJson(group, m_running, output.out);
+        } else if (m_options.format == OutputFormat::kText) {
+            output.out += RunningText(group, m_running, m_options.running, m_options.explain);
+        }
+        m_newPolicy = group.newPolicy;
+        return std::nullopt;
+    }
+
     // Sends `output.out` (the report) and `policy` (the --cfrm text) where the options say and
     // writes `files` with them. The policy goes to a file, or to standard output, alone there
     // when the report would go there too: that is what --cfrm - asks for.
@@ -285,9 +325,20 @@ private:
         } else if (cfrm.asked()) {
             standardOutput = std::move(policy);
         }
+        const RunningRequest& running = m_options.running;
+        if (!running.newPolicy.isEmpty() && !running.newPolicyToStandardOutput()) {
+            const QString path = running.newPolicy;
+            files.push_back(
+                {path, m_newPolicy, kExitWriteFailed, [path](const core::WriteResult& written) {
+                     return QStringLiteral("cannot write %1: %2")
+                         .arg(TerminalText(path), TerminalBytes(written.reason));
+                 }});
+        } else if (running.newPolicyToStandardOutput()) {
+            standardOutput = m_newPolicy;
+        }
         if (!IsStandardOutput(m_options.outputPath)) {
             files.push_back(ReportFile(std::move(output.out)));
-        } else if (!cfrm.toStandardOutput()) {
+        } else if (!cfrm.toStandardOutput() && !running.newPolicyToStandardOutput()) {
             standardOutput = std::move(output.out);
         }
         output.out = std::move(standardOutput);
@@ -431,6 +482,8 @@ private:
     PlanStep m_plan;
     QString m_members;  // the two texts: the options', or the plan's where no option set them
     QString m_ecsa;
+    RunningTexts m_running;  // the running group's texts, read before the load
+    std::string m_newPolicy;
 };
 
 }  // namespace

@@ -33,9 +33,11 @@ struct BatchOutput {
 // output path other than "-", the output goes to that file instead of `out`; with --cfrm the
 // policy goes to its file, or to `out` ("-"), alone there when the report would go there too.
 // Outputs are written only after every check passed, each whole or not at all, --save-plan
-// first, then --cfrm, then --output; the first that cannot be written stops the run with
-// kExitWriteFailed (kExitLoadFailed for --save-plan) and a reason on `err`, leaving the old
-// file as it was. An output that names an input or another output gives kExitUsage at once.
+// first, then --cfrm, then --new-policy, then --output; the first that cannot be written stops
+// the run with kExitWriteFailed (kExitLoadFailed for --save-plan) and a reason on `err`,
+// leaving the old file as it was. An output that names an input or another output gives
+// kExitUsage at once. The running group's texts are read before the data files: one that
+// cannot be read or holds nothing recognised gives kExitLoadFailed.
 BatchOutput RunBatch(const Options& options, const core::FileSource& source);
 
 // Reads the command line (program name first) and runs it; --help and --version print to `out`.

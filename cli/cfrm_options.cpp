@@ -134,7 +134,7 @@ void AddCfrmOptions(QCommandLineParser& parser) {
 }
 
 QString ReadCfrmOptions(const QCommandLineParser& parser, bool jsonOnStandardOutput, bool list,
-                        CfrmRequest& request) {
+                        CfrmRequest& request, bool runningGroup) {
     const QStringList policyOnly = {"group",
                                     "cf",
                                     "growth",
@@ -151,7 +151,7 @@ QString ReadCfrmOptions(const QCommandLineParser& parser, bool jsonOnStandardOut
                                     "lock-duplex",
                                     "spread-preflist",
                                     "cf-dumpspace"};
-    if (!parser.isSet("cfrm")) {
+    if (!parser.isSet("cfrm") && !runningGroup) {
         for (const QString& name : policyOnly) {
             if (parser.isSet(name)) {
                 return QStringLiteral("--%1 needs --cfrm").arg(name);
@@ -159,7 +159,9 @@ QString ReadCfrmOptions(const QCommandLineParser& parser, bool jsonOnStandardOut
         }
         return {};
     }
-    request.file = parser.values("cfrm").constLast();
+    if (parser.isSet("cfrm")) {
+        request.file = parser.values("cfrm").constLast();
+    }
     if (request.toStandardOutput() && jsonOnStandardOutput) {
         return QStringLiteral("--cfrm - writes the policy alone: it cannot go with --format json");
     }

@@ -36,8 +36,10 @@ void AddCfrmOptions(QCommandLineParser& parser);
 // "" when the options are consistent (or absent). `jsonOnStandardOutput` and `list` are the other
 // choices of the command line, which the policy options must agree with: the policy alone goes
 // to standard output, so JSON cannot go there with it.
+// With `runningGroup` (a running-group input given) the policy options are read without --cfrm,
+// since the running group is compared with the policy.
 QString ReadCfrmOptions(const QCommandLineParser& parser, bool jsonOnStandardOutput, bool list,
-                        CfrmRequest& request);
+                        CfrmRequest& request, bool runningGroup = false);
 
 // Readies the policy for delivery: the one-line refusal (for standard error) when the policy
 // breaks a rule, else "" and, with `json`, `out` (the sizing JSON) gains the "cfrm" section, and

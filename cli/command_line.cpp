@@ -111,6 +111,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addOptions({members, ecsa, share, shareAll, cachePool, uncachePool, cacheObject,
                        uncacheObject, list, format, explain, sweep, output});
     AddCfrmOptions(parser);
+    AddRunningOptions(parser);
     AddPlanOptions(parser);
     parser.addPositionalArgument("FILE", "Statistics data files (.sta, .sim).", "FILE...");
 
@@ -222,8 +223,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         return usageError("--format pdf needs --output FILE");
     }
     const bool reportOnStandardOutput = IsStandardOutput(o.outputPath);
-    if (const QString reason = ReadCfrmOptions(
-            parser, reportOnStandardOutput && o.format == OutputFormat::kJson, o.list, o.cfrm);
+    const bool jsonOnStandardOutput = reportOnStandardOutput && o.format == OutputFormat::kJson;
+    if (const QString reason = ReadRunningOptions(parser, jsonOnStandardOutput, o.list,
+                                                  parser.value("cfrm") == "-", o.running);
+        !reason.isEmpty()) {
+        return usageError(reason);
+    }
+    if (const QString reason =
+            ReadCfrmOptions(parser, jsonOnStandardOutput, o.list, o.cfrm, o.running.asked());
         !reason.isEmpty()) {
         return usageError(reason);
     }
@@ -231,6 +238,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     if (o.cfrm.toStandardOutput() && reportOnStandardOutput && o.format == OutputFormat::kPdf) {
         return usageError(QStringLiteral(
             "--cfrm - writes the policy alone: it cannot go with a PDF on standard output"));
+    }
+    if (o.running.newPolicyToStandardOutput() && reportOnStandardOutput &&
+        o.format == OutputFormat::kPdf) {
+        return usageError(QStringLiteral(
+            "--new-policy - writes the policy alone: it cannot go with a PDF on standard output"));
     }
     return parsed;
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "cfrm_options.h"
+#include "running_options.h"
 
 namespace cli {
 
@@ -32,6 +33,9 @@ struct Options {
     QString savePlan;           // --save-plan: the plan of the run, written at its end
     bool membersGiven = false;  // --members was given, so a plan does not set it
     bool ecsaGiven = false;
+
+    // --gbp-display, --xcf-display, --current-policy, --policy-name, --new-policy
+    RunningRequest running;
 };
 
 struct ParsedCommandLine {

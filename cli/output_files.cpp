@@ -52,11 +52,23 @@ std::optional<QString> OutputPathProblem(const Options& options, const QStringLi
     if (!options.savePlan.isEmpty()) {
         outputs.push_back({"--save-plan", options.savePlan});
     }
+    const RunningRequest& running = options.running;
+    if (!running.newPolicy.isEmpty() && !running.newPolicyToStandardOutput()) {
+        outputs.push_back({"--new-policy", running.newPolicy});
+    }
+    QStringList inputs = dataFiles;
+    for (const QString& input : {running.gbpDisplay, running.xcfDisplay, running.currentPolicy}) {
+        if (!input.isEmpty()) {
+            inputs.push_back(input);
+        }
+    }
     for (size_t i = 0; i < outputs.size(); ++i) {
         const Output& output = outputs[i];
-        for (const QString& data : dataFiles) {
+        for (const QString& data : inputs) {
             if (SameFile(output.path, data)) {
-                return QStringLiteral("%1 '%2' would overwrite the data file '%3'")
+                return QString(dataFiles.contains(data)
+                                   ? "%1 '%2' would overwrite the data file '%3'"
+                                   : "%1 '%2' would overwrite the input '%3'")
                     .arg(output.option, TerminalText(output.path), TerminalText(data));
             }
         }

@@ -4,7 +4,8 @@
 # loader (the load alone, the default), batch (load, share, cache, size and both reports), both
 # seeded from samples/, plan (the plan reader, seeded with a few plans), or one of the readers of a
 # running group's texts: gbp_display, xcf_display, policy_source (each seeded with a short text
-# of its kind and sharing fuzz/running.dict). Crashing inputs are
+# of its kind and sharing fuzz/running.dict), or running_group (the new policy written from a
+# policy job and read back). Crashing inputs are
 # written under ARTIFACTS (default /tmp/loomstead-fuzz/TARGET), never in the tree.
 #
 # Usage: fuzz/run.sh [SECONDS] [TARGET]
@@ -16,9 +17,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 target=${2:-loader}
 case $target in
-    loader | batch | plan | gbp_display | xcf_display | policy_source) ;;
-    *) echo "fuzz/run.sh: TARGET is loader, batch, plan, gbp_display, xcf_display or" \
-        "policy_source, not '$target'" >&2; exit 2 ;;
+    loader | batch | plan | gbp_display | xcf_display | policy_source | running_group) ;;
+    *) echo "fuzz/run.sh: TARGET is loader, batch, plan, gbp_display, xcf_display," \
+        "policy_source or running_group, not '$target'" >&2; exit 2 ;;
 esac
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 artifacts=${ARTIFACTS:-/tmp/loomstead-fuzz/$target}
@@ -48,7 +49,7 @@ if [ "$target" = plan ]; then
 fi
 
 case $target in
-    gbp_display | xcf_display | policy_source)
+    gbp_display | xcf_display | policy_source | running_group)
         corpus="$artifacts/corpus"
         mkdir -p "$corpus"
         printf '%s\n' \

@@ -23,6 +23,7 @@
 #include <string>
 
 #include "../core/test_lines.h"
+#include "policy_source.h"
 
 namespace cli {
 namespace {
@@ -863,6 +864,186 @@ TEST_F(BatchSizerTest, PolicyTextAloneOnStandardOutputOrInFileAndJson) {
         {"--cfrm", m_dir.filePath("no/such/dir/p.txt"), "--group", "DSNDB0G", "--cf", "CF01"});
     EXPECT_EQ(unwritable.exitCode, 3);
     EXPECT_TRUE(unwritable.out.isEmpty());
+}
+
+// The running group: a GBP display with a shortage, a structures' display and the policy job
+// with sequence numbers, all captured texts as IBM documents them.
+class RunningGroupCliTest : public BatchSizerTest {
+protected:
+    QString Write(const QString& name, const std::string& text) {
+        const QString path = m_dir.path() + '/' + name;
+        std::ofstream(path.toStdString(), std::ios::binary) << text;
+        return path;
+    }
+    static std::string Card(const std::string& text, int sequence) {
+        std::string card = text;
+        card.resize(72, ' ');
+        const std::string number = std::to_string(sequence * 100);
+        return card + std::string(8 - number.size(), '0') + number + "\n";
+    }
+    void SetUp() override {
+        m_gbp = Write("gbp.txt",
+                      "10.15.01 STC01234  DSNB750I -DB1A DISPLAY FOR GROUP BUFFER POOL GBP0 "
+                      "FOLLOWS\n"
+                      "10.15.01 STC01234  DSNB755I -DB1A DB2 GROUP BUFFER POOL STATUS\n"
+                      "10.15.01 STC01234   CURRENT DIRECTORY TO DATA RATIO = 6\n"
+                      "10.15.01 STC01234  DSNB758I -DB1A ALLOCATED SIZE = 65536 KB\n"
+                      "10.15.01 STC01234  DSNB783I -DB1A CUMULATIVE GROUP DETAIL STATISTICS "
+                      "SINCE 10:42:07 DEC 06, 2026\n"
+                      "10.15.01 STC01234  DSNB788I -DB1A CROSS INVALIDATIONS\n"
+                      "10.15.01 STC01234     DUE TO DIRECTORY RECLAIMS = 5\n"
+                      "10.15.01 STC01234  DSNB790I -DB1A DISPLAY FOR GROUP BUFFER POOL GBP0 IS "
+                      "COMPLETE\n");
+        m_xcf = Write("xcf.txt",
+                      "IXC360I  10.15.22  DISPLAY XCF 123\n"
+                      "STRNAME: DSNDB0G_GBP0\n"
+                      " STATUS: ALLOCATED\n"
+                      " POLICY INFORMATION:\n"
+                      "  POLICY SIZE    : 128 M\n"
+                      "  POLICY INITSIZE: 64 M\n");
+        m_job = "//DEFPOL   JOB (ACCT),CLASS=A\n//STEP1    EXEC PGM=IXCMIAPU\n//SYSIN    DD   *\n" +
+                Card("  DATA TYPE(CFRM) REPORT(YES)", 1) +
+                Card("  DEFINE POLICY NAME(POLDAY) REPLACE(YES)", 2) +
+                Card("    CF NAME(CF01) TYPE(003931) MFG(IBM)", 3) +
+                Card("    /* payroll */ STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536)", 4) +
+                Card("              SIZE(131072) PREFLIST(CF01)", 5) +
+                Card("    STRUCTURE NAME(OTHER_LIST) SIZE(1G) PREFLIST(CF01)", 6) + "/*\n";
+        m_policy = Write("policy.jcl", m_job);
+    }
+    QStringList Args(const QStringList& more) const {
+        return QStringList{"--group", "DSNDB0G",     "--cf",
+                           "CF01",    "--share-all", LOOMSTEAD_SAMPLES_DIR "/db1a.sta"} +
+               more;
+    }
+    QString m_gbp, m_xcf, m_policy;
+    std::string m_job;
+};
+
+TEST_F(RunningGroupCliTest, JsonHoldsEachPartWhoseInputWasGiven) {
+    const QString out = m_dir.path() + "/new.jcl";
+    const CliRun run = RunCli(
+        Args({"--format", "json", "--gbp-display", m_gbp, "--xcf-display", m_xcf,
+              "--current-policy", m_policy, "--policy-name", "polnew", "--new-policy", out}));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject running = run.json()["running"].toObject();
+    const QJsonObject gbp0 = running["gbps"].toArray()[0].toObject();
+    EXPECT_EQ(gbp0["gbp"], "GBP0");
+    EXPECT_EQ(gbp0["period_start"], "10:42:07 DEC 06, 2026");
+    EXPECT_EQ(gbp0["xi_directory_reclaims"], 5);
+    EXPECT_TRUE(gbp0["writes_failed"].isNull());  // not reported, so no verdict either
+    EXPECT_EQ(gbp0["verdicts"].toArray(), QJsonArray{"too_few_directory_entries"});
+    EXPECT_EQ(gbp0["allocated_size_kb"], 65536);
+    std::map<QString, QString> actions;
+    for (const QJsonValue& s : running["structures"].toArray()) {
+        actions[s["name"].toString()] = s["action"].toString();
+    }
+    EXPECT_EQ(actions["DSNDB0G_SCA"], "new");
+    EXPECT_EQ(actions.count("OTHER_LIST"), 0u);
+    const QJsonObject first = running["structures"].toArray()[0].toObject();
+    EXPECT_EQ(first["name"], "DSNDB0G_LOCK1");
+    EXPECT_TRUE(first["current"].isNull());
+    EXPECT_TRUE(running["steps"].toArray().last().toString().endsWith(
+        ". To fall back: SETXCF START,POLICY,TYPE=CFRM,POLNAME=POLDAY"));
+    EXPECT_TRUE(running["steps"].toArray()[2].toString().endsWith("POLNAME=POLNEW"))
+        << running["steps"].toArray()[2].toString().toStdString();
+    // The new policy: read back, and the lines it does not change kept byte for byte.
+    const QByteArray written = ReadAll(out);
+    const core::PolicySourceResult back = core::ReadPolicySource(written.toStdString());
+    ASSERT_TRUE(back.ok()) << back.error;
+    EXPECT_EQ(back.source->policyName, "POLNEW");
+    for (const std::string& kept :
+         {Card("    CF NAME(CF01) TYPE(003931) MFG(IBM)", 3),
+          Card("    STRUCTURE NAME(OTHER_LIST) SIZE(1G) PREFLIST(CF01)", 6),
+          std::string("//STEP1    EXEC PGM=IXCMIAPU\n")}) {
+        EXPECT_TRUE(written.contains(QByteArray::fromStdString(kept))) << kept;
+    }
+    EXPECT_TRUE(written.contains("    /* payroll */ STRUCTURE NAME(DSNDB0G_GBP0)"));
+    EXPECT_TRUE(written.contains("DEFINE POLICY NAME(POLNEW) REPLACE(NO)"));
+
+    const CliRun gbpOnly = RunCli(Args({"--format", "json", "--gbp-display", m_gbp}));
+    ASSERT_EQ(gbpOnly.exitCode, 0) << gbpOnly.err.toStdString();
+    const QJsonObject part = gbpOnly.json()["running"].toObject();
+    EXPECT_TRUE(part.contains("gbps"));
+    EXPECT_FALSE(part.contains("structures"));
+    EXPECT_FALSE(part.contains("steps"));
+    EXPECT_FALSE(RunCli(Args({"--format", "json"})).json().contains("running"));
+}
+
+TEST_F(RunningGroupCliTest, NewPolicyToStandardOutputIsAlone) {
+    const CliRun run = RunCli(
+        Args({"--current-policy", m_policy, "--policy-name", "POLNEW", "--new-policy", "-"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith("//DEFPOL   JOB (ACCT),CLASS=A\n"));
+    EXPECT_TRUE(run.out.endsWith("/*\n"));
+}
+
+TEST_F(RunningGroupCliTest, TextHasASectionPerInputAndExplainSaysWhy) {
+    const CliRun run = RunCli(Args({"--explain", "--gbp-display", m_gbp, "--current-policy",
+                                    m_policy, "--policy-name", "POLNEW"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const QString& line : {
+             "Group buffer pools' display: " + m_gbp,
+             QString("  GBP0 (DSNDB0G_GBP0) shown by -DB1A, period since 10:42:07 DEC 06, 2026"),
+             QString("    verdicts: too_few_directory_entries"),
+             QString("      too_few_directory_entries: 5 cross-invalidations due to directory "
+                     "reclaims (DSNB788I)"),
+             QString("      no verdict on data entries: DSNB786I not reported"),
+             "Current policy: " + m_policy + ", policy POLDAY, 2 STRUCTURE and 1 CF statements",
+             QString("      new: not in the current policy"),
+         }) {
+        EXPECT_TRUE(run.out.split('\n').contains(line)) << line.toStdString();
+    }
+    EXPECT_FALSE(run.out.contains("Structures' display"));
+}
+
+TEST_F(RunningGroupCliTest, BadInputsAndOptionsAreRefused) {
+    const QString nothing = Write("nothing.txt", "IEF403I PAYROLL - STARTED\n");
+    const QString empty = Write("empty.txt", "");
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        QString err;
+    } cases[] = {
+        {{"--xcf-display", nothing},
+         1,
+         nothing + ": it holds no structure display (looked for IXC360I blocks with STRNAME:, "
+                   "POLICY INFORMATION:, CFNAME: and ACTUAL SIZE:)"},
+        {{"--gbp-display", empty},
+         1,
+         empty + ": it holds no group buffer pool display (looked for DSNB750I or DSNB751I, "
+                 "then DSNB755I, DSNB757I, DSNB758I, DSNB759I, DSNB783I, DSNB786I, DSNB787I, "
+                 "DSNB788I and DSNB790I)"},
+        {{"--current-policy", m_dir.path(), "--policy-name", "POLNEW"},
+         1,
+         "cannot read " + m_dir.path() + ": not a regular file (it is a folder)"},
+        {{"--current-policy", m_policy, "--policy-name", "POLDAY"},
+         2,
+         "The new policy name POLDAY is the current policy's; choose another, so that the "
+         "current one stays to fall back to."},
+        {{"--current-policy", m_policy, "--policy-name", "POLNEW", "--cf", "CF02"},
+         2,
+         "The facility CF02 is not defined by a CF statement of policy POLDAY."},
+        {{"--policy-name", "POLNEW"}, 2, "--policy-name needs --current-policy"},
+        {{"--current-policy", m_policy}, 2, "--current-policy needs --policy-name"},
+        {{"--current-policy", m_policy, "--policy-name", "P", "--new-policy", "-", "--format",
+          "json"},
+         2,
+         "--new-policy - writes the policy alone: it cannot go with --format json"},
+        {{"--current-policy", m_policy, "--policy-name", "P", "--new-policy", m_policy},
+         2,
+         "--new-policy '" + m_policy + "' would overwrite the input '" + m_policy + "'"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(Args(c.arguments));
+        const std::string what = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.exitCode, c.exitCode) << what;
+        EXPECT_EQ(run.out, "") << what;
+        if (!c.err.isEmpty()) {
+            EXPECT_EQ(run.errLines().value(run.errLines().size() - 1), "loomstead-cli: " + c.err)
+                << what;
+        }
+    }
+    EXPECT_EQ(ReadAll(m_policy).toStdString(), m_job);
 }
 
 }  // namespace

@@ -1,0 +1,331 @@
+#include "running_options.h"
+
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "capture_text.h"
+#include "encodings.h"
+#include "file_source.h"
+
+namespace cli {
+namespace {
+
+// Reads at most `limit` + 1 bytes, so that the reader itself refuses a longer text in its words.
+std::optional<QString> ReadText(const QString& path, size_t limit, std::string& out) {
+    out.clear();
+    const auto add = [&out, limit](std::string_view bytes) {
+        out.append(bytes.substr(0, limit + 1 - out.size()));
+        return out.size() <= limit;
+    };
+    const std::optional<core::FileErrorReason> reason =
+        core::ReadDiskFilePieces(EncodeArgument(path), add);
+    // An empty text holds nothing recognised: its reader says what it looked for.
+    if (reason && *reason != core::FileErrorReason::kCancelled &&
+        *reason != core::FileErrorReason::kEmpty) {
+        return QStringLiteral("cannot read %1: %2")
+            .arg(TerminalText(path), TerminalBytes(core::ReasonText(*reason)));
+    }
+    return std::nullopt;
+}
+
+QString Refused(const QString& path, const std::string& error) {
+    return QStringLiteral("%1: %2").arg(TerminalText(path), TerminalBytes(error));
+}
+
+QJsonValue Json(const std::optional<int64_t>& value) {
+    return value ? QJsonValue(qint64{*value}) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue Json(const std::optional<bool>& value) {
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue Json(const std::optional<std::string>& value) {
+    return value ? QJsonValue(QString::fromStdString(*value)) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue Ratio(const std::optional<int64_t>& tenths) {
+    return tenths ? QJsonValue(static_cast<double>(*tenths) / 10) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonArray Strings(const std::vector<std::string>& strings) {
+    QJsonArray array;
+    for (const std::string& s : strings) {
+        array.append(QString::fromStdString(s));
+    }
+    return array;
+}
+
+QJsonValue Figures(const std::optional<core::StructureFigures>& f) {
+    if (!f) {
+        return QJsonValue::Null;
+    }
+    return QJsonObject{
+        {"initsize_kb", Json(f->initSizeKb)},
+        {"size_kb", Json(f->sizeKb)},
+        {"minsize_kb", Json(f->minSizeKb)},
+        {"allowautoalt", Json(f->allowAutoAlter)},
+        {"duplex", Json(f->duplex)},
+        {"preflist", f->preflist ? QJsonValue(Strings(*f->preflist)) : QJsonValue::Null},
+    };
+}
+
+std::string Text(const std::optional<int64_t>& value) {
+    return value ? std::to_string(*value) : "-";
+}
+
+std::string FiguresText(const std::optional<core::StructureFigures>& f) {
+    if (!f) {
+        return "none";
+    }
+    return "INITSIZE " + Text(f->initSizeKb) + " KB, SIZE " + Text(f->sizeKb) + " KB";
+}
+
+std::string Joined(const std::vector<std::string>& items, const char* separator) {
+    std::string out;
+    for (const std::string& item : items) {
+        out += (out.empty() ? "" : separator) + item;
+    }
+    return out;
+}
+
+}  // namespace
+
+void AddRunningOptions(QCommandLineParser& parser) {
+    parser.addOption({"gbp-display",
+                      "Compare with the group buffer pools' display in FILE "
+                      "(-DISPLAY GROUPBUFFERPOOL(*) GDETAIL(*)).",
+                      "FILE"});
+    parser.addOption({"xcf-display",
+                      "Compare with the structures' display in FILE (D XCF,STR,STRNAME=...).",
+                      "FILE"});
+    parser.addOption({"current-policy",
+                      "Compare with the current CFRM policy's job in FILE and write the new "
+                      "policy from it; needs --policy-name.",
+                      "FILE"});
+    parser.addOption(
+        {"policy-name", "The new policy's name: 1 to 8 characters, A-Z first.", "NAME"});
+    parser.addOption({"new-policy",
+                      "Write the complete new policy to FILE, or - for standard output alone; "
+                      "needs --current-policy.",
+                      "FILE"});
+}
+
+QString ReadRunningOptions(const QCommandLineParser& parser, bool jsonOnStandardOutput, bool list,
+                           bool cfrmToStandardOutput, RunningRequest& request) {
+    const auto last = [&parser](const char* name) {
+        return parser.isSet(name) ? parser.values(name).constLast() : QString();
+    };
+    request.gbpDisplay = last("gbp-display");
+    request.xcfDisplay = last("xcf-display");
+    request.currentPolicy = last("current-policy");
+    request.policyName = last("policy-name");
+    request.newPolicy = last("new-policy");
+    for (const char* name : {"gbp-display", "xcf-display", "current-policy"}) {
+        if (parser.isSet(name) && last(name).isEmpty()) {
+            return QStringLiteral("--%1 needs a file").arg(name);
+        }
+    }
+    if (request.currentPolicy.isEmpty()) {
+        for (const char* name : {"policy-name", "new-policy"}) {
+            if (parser.isSet(name)) {
+                return QStringLiteral("--%1 needs --current-policy").arg(name);
+            }
+        }
+    } else if (request.policyName.isEmpty()) {
+        return QStringLiteral("--current-policy needs --policy-name");
+    }
+    if (!request.asked()) {
+        return {};
+    }
+    if (list) {
+        return QStringLiteral("the running group needs a sizing run: it cannot go with --list");
+    }
+    if (request.newPolicyToStandardOutput() && jsonOnStandardOutput) {
+        return QStringLiteral(
+            "--new-policy - writes the policy alone: it cannot go with --format json");
+    }
+    if (request.newPolicyToStandardOutput() && cfrmToStandardOutput) {
+        return QStringLiteral("--new-policy - and --cfrm - cannot both have standard output");
+    }
+    return {};
+}
+
+core::RunningInputs RunningTexts::Inputs(const RunningRequest& request) const {
+    core::RunningInputs inputs;
+    inputs.gbpDisplay = gbp ? &*gbp : nullptr;
+    inputs.xcfDisplay = xcf ? &*xcf : nullptr;
+    inputs.policySource = source ? &*source : nullptr;
+    inputs.policyText = policyText;
+    inputs.newPolicyName = EncodeArgument(request.policyName);
+    return inputs;
+}
+
+std::optional<QString> ReadRunningTexts(const RunningRequest& request, RunningTexts& texts) {
+    std::string text;
+    if (!request.gbpDisplay.isEmpty()) {
+        if (auto failure = ReadText(request.gbpDisplay, core::kMaxCaptureBytes, text)) {
+            return failure;
+        }
+        core::GbpDisplayResult read = core::ReadGbpDisplay(text);
+        if (!read.ok()) {
+            return Refused(request.gbpDisplay, read.error);
+        }
+        texts.gbp = std::move(*read.read);
+    }
+    if (!request.xcfDisplay.isEmpty()) {
+        if (auto failure = ReadText(request.xcfDisplay, core::kMaxCaptureBytes, text)) {
+            return failure;
+        }
+        core::XcfDisplayResult read = core::ReadXcfDisplay(text);
+        if (!read.ok()) {
+            return Refused(request.xcfDisplay, read.error);
+        }
+        texts.xcf = std::move(*read.read);
+    }
+    if (!request.currentPolicy.isEmpty()) {
+        if (auto failure =
+                ReadText(request.currentPolicy, core::kMaxPolicySourceBytes, texts.policyText)) {
+            return failure;
+        }
+        core::PolicySourceResult read = core::ReadPolicySource(texts.policyText);
+        if (!read.ok()) {
+            return Refused(request.currentPolicy, read.error);
+        }
+        texts.source = std::move(*read.source);
+    }
+    return std::nullopt;
+}
+
+std::string RunningText(const core::RunningGroup& group, const RunningTexts& texts,
+                        const RunningRequest& request, bool explain) {
+    std::string out;
+    const auto file = [](const QString& path) { return TerminalText(path).toStdString(); };
+    if (texts.gbp) {
+        out += "\nGroup buffer pools' display: " + file(request.gbpDisplay) + "\n";
+        for (const core::RunningGbp& g : group.gbps) {
+            out += "  " + g.gbp + " (" + g.structure + ")" +
+                   (g.member.empty() ? "" : " shown by " + g.member) + ", period since " +
+                   (g.periodStart.empty() ? "unknown" : g.periodStart) + "\n";
+            out += "    allocated " + Text(g.allocatedSizeKb) + " KB, directory entries " +
+                   Text(g.directoryEntries) + ", data pages " + Text(g.dataPages) + "\n";
+            out += "    recommended INITSIZE " + Text(g.recommendedInitSizeKb) +
+                   " KB, directory entries " + Text(g.recommendedDirectoryEntries) +
+                   ", data entries " + Text(g.recommendedDataEntries) + "\n";
+            out +=
+                "    verdicts: " + (g.verdicts.empty() ? "none" : Joined(g.verdicts, ", ")) + "\n";
+            if (explain) {
+                for (const std::string& why : g.why) {
+                    out += "      " + why + "\n";
+                }
+            }
+        }
+        for (const std::string& note : texts.gbp->notes) {
+            out += "  " + note + "\n";
+        }
+    }
+    if (texts.xcf) {
+        out += "\nStructures' display: " + file(request.xcfDisplay) + "\n";
+        for (const core::XcfStructure& s : texts.xcf->structures) {
+            out += "  " + s.name + ": " + s.status + (s.pending ? ", a policy pending" : "") +
+                   ", " + std::to_string(s.instances.size()) + " instance(s)\n";
+        }
+    }
+    if (texts.source) {
+        out += "\nCurrent policy: " + file(request.currentPolicy) + ", policy " +
+               texts.source->policyName + ", " + std::to_string(texts.source->structures.size()) +
+               " STRUCTURE and " + std::to_string(texts.source->facilities.size()) +
+               " CF statements\n";
+    }
+    if (group.hasStructures) {
+        out += "\nStructures of the group\n";
+        for (const core::RunningStructure& s : group.structures) {
+            out += "  " + s.name + ": " + s.action + "; current " + FiguresText(s.current) +
+                   "; recommended " + FiguresText(s.recommended) + "\n";
+            if (!s.pending.empty()) {
+                out += "    pending until the next allocation: " + Joined(s.pending, ", ") + "\n";
+            }
+            if (explain) {
+                for (const std::string& why : s.why) {
+                    out += "      " + why + "\n";
+                }
+            }
+        }
+    }
+    if (!group.steps.empty()) {
+        out += "\nSteps for this group\n";
+        for (const std::string& step : group.steps) {
+            out += "  " + step + "\n";
+        }
+    }
+    return out;
+}
+
+void AddRunningJson(const core::RunningGroup& group, const RunningTexts& texts, std::string& out) {
+    QJsonObject running;
+    if (texts.gbp) {
+        QJsonArray gbps;
+        for (size_t i = 0; i < group.gbps.size(); ++i) {
+            const core::RunningGbp& g = group.gbps[i];
+            const core::GbpDisplay& d = texts.gbp->gbps[i];
+            gbps.append(QJsonObject{
+                {"gbp", QString::fromStdString(g.gbp)},
+                {"structure", QString::fromStdString(g.structure)},
+                {"member", QString::fromStdString(g.member)},
+                {"period_start", QString::fromStdString(g.periodStart)},
+                {"displays", d.displayCount},
+                {"allocated_size_kb", Json(g.allocatedSizeKb)},
+                {"directory_entries", Json(g.directoryEntries)},
+                {"data_pages", Json(g.dataPages)},
+                {"current_ratio", Ratio(g.currentRatioTenths)},
+                {"pending_ratio", Ratio(g.pendingRatioTenths)},
+                {"changed_pages", Json(d.changedPages)},
+                {"writes_failed", Json(d.writesFailed)},
+                {"directory_reclaims", Json(d.directoryReclaims)},
+                {"data_reclaims", Json(d.dataReclaims)},
+                {"castouts", Json(d.castouts)},
+                {"xi_directory_reclaims", Json(d.xiDirectoryReclaims)},
+                {"verdicts", Strings(g.verdicts)},
+                {"why", Strings(g.why)},
+                {"recommended",
+                 QJsonObject{{"initsize_kb", Json(g.recommendedInitSizeKb)},
+                             {"directory_entries", Json(g.recommendedDirectoryEntries)},
+                             {"data_entries", Json(g.recommendedDataEntries)}}},
+            });
+        }
+        running["gbps"] = gbps;
+    }
+    if (group.hasStructures) {
+        QJsonArray structures;
+        for (const core::RunningStructure& s : group.structures) {
+            structures.append(QJsonObject{
+                {"name", QString::fromStdString(s.name)},
+                {"current", Figures(s.current)},
+                {"recommended", Figures(s.recommended)},
+                {"current_ratio", Ratio(s.currentRatioTenths)},
+                {"written_ratio", Ratio(s.writtenRatioTenths)},
+                {"action", QString::fromStdString(s.action)},
+                {"pending", Strings(s.pending)},
+                {"why", Strings(s.why)},
+            });
+        }
+        running["structures"] = structures;
+    }
+    if (texts.source) {
+        running["steps"] = Strings(group.steps);
+        running["ratio_commands"] = Strings(group.ratioCommands);
+    }
+    QJsonArray warnings;
+    for (const core::Warning& w : group.warnings) {
+        warnings.append(QJsonObject{{"code", QString::fromStdString(w.code)},
+                                    {"message", QString::fromStdString(w.message)}});
+    }
+    running["warnings"] = warnings;
+    QJsonObject sizing = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
+    sizing["running"] = running;
+    out = QJsonDocument(sizing).toJson(QJsonDocument::Indented).toStdString();
+}
+
+}  // namespace cli
