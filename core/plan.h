@@ -129,6 +129,9 @@ struct PlanReadResult {
     // When there is no plan, one line saying why, to follow the file's name: "it is not JSON
     // (syntax error at byte 3)", "it does not exist", "it is a plan of a newer version (2) ...".
     std::string error;
+    // With the error: the text is not JSON, or JSON that is not a plan (no "format" of ours),
+    // rather than a plan that cannot be used.
+    bool notAPlan = false;
 
     bool ok() const { return plan.has_value(); }
 };

@@ -237,7 +237,8 @@ public:
     }
     bool parse_error(size_t position, const std::string&, const nlohmann::detail::exception& e) {
         // The parser reports more than syntax here: 1e400 is an out_of_range.
-        m_stop = dynamic_cast<const json::parse_error*>(&e) != nullptr
+        m_notJson = dynamic_cast<const json::parse_error*>(&e) != nullptr;
+        m_stop = m_notJson
                      ? "it is not JSON (syntax error at byte " + std::to_string(position) + ")"
                      : "it is a damaged plan (a number is too large)";
         return false;
@@ -248,6 +249,7 @@ public:
         PlanReadResult result;
         if (!m_stop.empty()) {
             result.error = std::move(m_stop);
+            result.notAPlan = m_notJson;
             return result;
         }
         if (!m_duplicate.empty()) {
@@ -258,6 +260,7 @@ public:
         if (!m_rootIsObject || format.type != Value::Type::kText || format.text != kPlanFormat) {
             result.error =
                 "it is not a plan (it has no \"format\": \"" + std::string(kPlanFormat) + "\")";
+            result.notAPlan = true;
             return result;
         }
         const Value& version = m_root[kVersion];
@@ -570,6 +573,7 @@ private:
     bool m_cfrmNotObject = false;
     std::string m_duplicate;  // the first key found twice in one object
     std::string m_stop;       // why the parse stopped: a syntax error, a number too large
+    bool m_notJson = false;
 };
 
 std::string SystemReason(int error) { return std::strerror(error); }

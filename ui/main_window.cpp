@@ -517,8 +517,24 @@ void MainWindow::chooseDataFiles() { addDataFiles(m_chooser.chooseDataFiles(this
 // The question about unsaved changes comes once a plan is chosen (openPaths), so that a
 // cancelled dialog asks nothing.
 void MainWindow::choosePlanToOpen() {
-    if (const std::optional<QString> path = m_chooser.choosePlanToOpen(this)) {
-        openPaths({*path});
+    const std::optional<QString> path = m_chooser.choosePlanToOpen(this);
+    if (!path) {
+        return;
+    }
+    // Whatever its name ends in, the chosen file opens as a plan or not at all; a report typed
+    // here is never added to the statistics files.
+    QString error;
+    bool notAPlan = false;
+    std::optional<core::Plan> plan =
+        readPlanAside(QFileInfo(*path).absoluteFilePath(), &error, &notAPlan);
+    if (!plan) {
+        if (!error.isEmpty()) {
+            m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
+        }
+        return;
+    }
+    if (maybeSave()) {
+        openReadPlan(QFileInfo(*path).absoluteFilePath(), std::move(*plan));
     }
 }
 
@@ -640,26 +656,47 @@ core::Plan MainWindow::currentChoices() const {
         .plan;
 }
 
-bool MainWindow::openPlan(const QString& path) {
+std::optional<core::Plan> MainWindow::readPlanAside(const QString& path, QString* error,
+                                                    bool* notAPlan) {
     // A large plan takes seconds to read, a plan on a dead network file system for ever: on its
     // own thread, and Esc cancels it.
     struct Opened {
         std::optional<core::Plan> plan;
         QString error;
+        bool notAPlan = false;
     };
     const auto opened = std::make_shared<Opened>();
     const auto reading = std::make_shared<AsideRun>();
     reading->progress.FileStarting(0, QFile::encodeName(path).toStdString());
-    if (!runAside(reading, [opened, path] { opened->plan = ReadPlan(path, &opened->error); })) {
+    const bool toldApart = notAPlan != nullptr;
+    if (!runAside(reading, [opened, path, toldApart] {
+            opened->plan = ReadPlan(path, &opened->error, toldApart ? &opened->notAPlan : nullptr);
+        })) {
         statusBar()->showMessage(kPlanReadCancelledText);
+        return std::nullopt;
+    }
+    *error = std::move(opened->error);
+    if (notAPlan != nullptr) {
+        *notAPlan = opened->notAPlan;
+    }
+    return std::move(opened->plan);
+}
+
+bool MainWindow::openPlan(const QString& path) {
+    QString error;
+    std::optional<core::Plan> plan = readPlanAside(path, &error);
+    if (!plan) {
+        if (!error.isEmpty()) {
+            m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
+        }
         return false;
     }
-    QString error = std::move(opened->error);
-    std::optional<core::Plan> plan = std::move(opened->plan);
-    if (plan) {
-        error = FirstGoneFile(*plan);
-    }
-    if (!error.isEmpty()) {
+    return openReadPlan(path, std::move(*plan));
+}
+
+bool MainWindow::openReadPlan(const QString& path, core::Plan&& read) {
+    std::optional<core::Plan> plan = std::move(read);
+    if (const QString error = FirstGoneFile(*plan); !error.isEmpty()) {
         m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
         return false;
     }

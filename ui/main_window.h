@@ -117,6 +117,12 @@ private:
 
     void chooseDataFiles();   // Add Files...
     void choosePlanToOpen();  // Open Plan...
+    // Reads the plan on a worker thread (Esc cancels it). Nullopt when cancelled (with `*error`
+    // empty) or when it cannot be read (with `*error` set as ui::ReadPlan sets it).
+    std::optional<core::Plan> readPlanAside(const QString& path, QString* error,
+                                            bool* notAPlan = nullptr);
+    // openPlan() once its plan is read.
+    bool openReadPlan(const QString& path, core::Plan&& plan);
     bool saveToPlan();        // Save Plan: to the plan open, or as a new one
     bool saveToChosenPlan();  // Save Plan As...
     // The plan just opened or saved: the title names it, and no change is unsaved.

@@ -404,6 +404,8 @@ TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
         const PlanReadResult read = ReadPlanJson(c.text, "/d");
         EXPECT_FALSE(read.ok()) << c.text;
         EXPECT_EQ(read.error, c.error) << c.text;
+        // Only text that is no plan of ours at all is told apart from a plan that is unusable.
+        EXPECT_EQ(read.notAPlan, c.error.starts_with("it is not ")) << c.text;
     }
 }
 

@@ -163,6 +163,7 @@ private slots:
     void eachPageSaysHowToGoOn();
     void whatIfComesWithTheResultsHoweverAPlanOpens_data();
     void whatIfComesWithTheResultsHoweverAPlanOpens();
+    void openPlanOpensPlansOnly();
 
 private:
     // Shows the window. With no `startPaths` the first activation asks for a file and gets
@@ -1141,6 +1142,45 @@ void MainWindowTest::whatIfComesWithTheResultsHoweverAPlanOpens() {
     QCOMPARE(enabledPages(), QList<bool>({true, true, true, true, true}));
     clickTab(4);
     QTRY_VERIFY(m_window->findChild<QTableWidget*>(QStringLiteral("tblWhatIf"))->rowCount() > 0);
+}
+
+void MainWindowTest::openPlanOpensPlansOnly() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    m_messages->messages.clear();
+    const QString plan = m_dir->filePath(QStringLiteral("saved.json"));
+    QVERIFY(m_window->savePlan(plan));
+    const QString report = writeFile(QStringLiteral("report.json"), {R"({"pools": []})"});
+    const QString text = writeFile(QStringLiteral("notes.loomplan"), {"BP1 BP2"});
+    const struct {
+        QString path;
+        QString message;
+    } refused[] = {
+        {report,
+         "report.json is not a Loomstead plan: it is not a plan (it has no \"format\": "
+         "\"loomstead-plan\")."},
+        {text, "notes.loomplan is not a Loomstead plan: it is not JSON (syntax error at byte 1)."},
+    };
+    bumpMembers();  // a change, which a refused file must not ask to save
+    for (const auto& r : refused) {
+        m_chooser->planAnswers.enqueue(r.path);
+        QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(m_messages->messages.size(), 1);
+        QCOMPARE(m_messages->messages[0].title, "Open Plan");
+        QCOMPARE(m_messages->messages[0].text, r.message);
+        m_messages->messages.clear();
+        QCOMPARE(m_window->tables().lstSelectedFiles.size(), 1u);
+        QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
+        QVERIFY(m_messages->questions.isEmpty());
+        QVERIFY(m_window->hasUnsavedChanges());
+    }
+    // A plan opens whatever its name ends in.
+    m_chooser->planAnswers.enqueue(plan);
+    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    QTRY_COMPARE(m_messages->questions.size(), 1);
+    QTRY_VERIFY(!m_window->hasUnsavedChanges());
+    QVERIFY(m_messages->messages.isEmpty());
 }
 
 QTEST_MAIN(MainWindowTest)
