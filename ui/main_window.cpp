@@ -27,6 +27,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
+#include <QUndoCommand>
+#include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -42,6 +44,7 @@
 #include "busy_guard.h"
 #include "cfrm_dialog.h"
 #include "cfrm_policy.h"
+#include "choices.h"
 #include "column_widths.h"
 #include "data_text.h"
 #include "dialogs.h"
@@ -239,6 +242,32 @@ QStringList LocalFiles(const QMimeData* data) {
     return paths;
 }
 
+// One step of the undo history: the choices before and after a user's action. The action is
+// done when the step is pushed, so its first redo does nothing.
+class ChoicesStep : public QUndoCommand {
+public:
+    using Restore = std::function<void(const core::Choices&)>;
+
+    ChoicesStep(const QString& text, core::Choices before, core::Choices after, Restore restore)
+        : QUndoCommand(text),
+          m_before(std::move(before)),
+          m_after(std::move(after)),
+          m_restore(std::move(restore)) {}
+
+    void undo() override { m_restore(m_before); }
+    void redo() override {
+        if (!std::exchange(m_pushed, false)) {
+            m_restore(m_after);
+        }
+    }
+
+private:
+    core::Choices m_before;
+    core::Choices m_after;
+    Restore m_restore;
+    bool m_pushed = true;
+};
+
 QString ReasonNotOpened(PathKind kind) {
     switch (kind) {
         case PathKind::kFolder:
@@ -291,7 +320,9 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_whatIfPage(new WhatIfPage(*m_tables, m_pages)),
       m_quitButton(new QPushButton(kCancelCaption, this)),
       m_readProgress(new QProgressBar(this)),
-      m_dataSize(new QLabel(this)) {
+      m_dataSize(new QLabel(this)),
+      m_undoStack(new QUndoStack(this)),
+      m_lastChoices(std::make_unique<core::Choices>(core::TakeChoices(*m_tables))) {
     setObjectName(QStringLiteral("frmSelectFiles"));
     updateTitle();
     setAcceptDrops(true);
@@ -361,8 +392,16 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     });
     // The plan holds the file list too, so a file put on or taken off the list is a change.
     connect(m_filesPage, &FilesPage::fileListChanged, this, [this] { setUnsavedChanges(true); });
-    connect(m_poolsPage, &PoolsPage::choicesChanged, this, [this] { setUnsavedChanges(true); });
-    connect(m_objectsPage, &ObjectsPage::choicesChanged, this, [this] { setUnsavedChanges(true); });
+    connect(m_poolsPage, &PoolsPage::choicesChanged, this, [this] {
+        setUnsavedChanges(true);
+        recordChoices(m_tables->lvSharedPools.size() < m_lastChoices->lvSharedPools.size()
+                          ? QStringLiteral("Return Pool")
+                          : QStringLiteral("Share Pools"));
+    });
+    connect(m_objectsPage, &ObjectsPage::choicesChanged, this, [this] {
+        setUnsavedChanges(true);
+        recordChoices(QStringLiteral("Cache Objects"));
+    });
 
     m_policyChooser = std::make_unique<DialogPolicyFileChooser>();
     connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, this, &MainWindow::openCfrmDialog);
@@ -446,6 +485,20 @@ void MainWindow::createMenus() {
     // Read when the menu opens, so that a file gone since, or another window's entries, show.
     connect(fileMenu, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentFilesMenu);
     rebuildRecentFilesMenu();
+
+    // Number boxes with the focus take Ctrl+Z themselves: their own text undo comes first.
+    QMenu* editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    editMenu->setObjectName(QStringLiteral("mnuEdit"));
+    QAction* undo = m_undoStack->createUndoAction(this, QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("actUndo"));
+    undo->setShortcuts(KeysOf(QKeySequence::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z)));
+    undo->setStatusTip(QStringLiteral("Take back the last share, return or object choice"));
+    QAction* redo = m_undoStack->createRedoAction(this, QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("actRedo"));
+    redo->setShortcuts(KeysOf(QKeySequence::Redo, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+    redo->setStatusTip(QStringLiteral("Make again the choice last taken back"));
+    editMenu->addAction(undo);
+    editMenu->addAction(redo);
 
     QMenu* resultsMenu = menuBar()->addMenu(QStringLiteral("&Results"));
     resultsMenu->setObjectName(QStringLiteral("mnuResults"));
@@ -1000,14 +1053,61 @@ void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString
             m_objectsPage->reloadPoolList();
         }
     }
+    restartChoicesHistory();
     if (!account.empty()) {
         m_accounts->showAccount(accountTitle, account);
     }
 }
 
+void MainWindow::recordChoices(const QString& text) {
+    core::Choices now = core::TakeChoices(*m_tables);
+    // Rebuilt on entering a page, which is no choice of the user's.
+    m_lastChoices->lstSharedPools = now.lstSharedPools;
+    if (now == *m_lastChoices) {
+        return;
+    }
+    m_undoStack->push(new ChoicesStep(text, std::move(*m_lastChoices), now,
+                                      [this](const core::Choices& c) { restoreChoices(c); }));
+    *m_lastChoices = std::move(now);
+}
+
+void MainWindow::restoreChoices(const core::Choices& choices) {
+    m_whatIfPage->cancelSweep();
+    core::RestoreChoices(*m_tables, choices);
+    *m_lastChoices = choices;
+    // As entering the page would: the list the objects page shows follows the shared pools.
+    if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage ||
+        m_currentPage == kWhatIfPage) {
+        core::RebuildSharedPoolList(*m_tables);
+    }
+    m_poolsPage->reloadFromTables();
+    m_objectsPage->showChoicesAgain();
+    // Pages open up as a share would open them; none closes, which could move off the page.
+    const bool shared = !m_tables->lvSharedPools.empty();
+    for (const int page : {kObjectsPage, kResultsPage, kWhatIfPage}) {
+        if (shared || page != m_currentPage) {
+            m_pages->setTabEnabled(page, shared);
+        }
+    }
+    if (m_currentPage == kResultsPage) {
+        m_resultsPage->clearResults();
+        runSizing();
+    } else if (m_currentPage == kWhatIfPage) {
+        m_whatIfPage->startSweep(m_poolsPage->ecsaText());
+    }
+    setUnsavedChanges(true);
+}
+
+void MainWindow::restartChoicesHistory() {
+    m_undoStack->clear();
+    *m_lastChoices = core::TakeChoices(*m_tables);
+}
+
 void MainWindow::completeLoad(core::CoreTables&& loaded, const core::LoadResult& result) {
     m_whatIfPage->waitForSweep();
     *m_tables = std::move(loaded);
+    // The steps name lines of the tables they were taken on.
+    restartChoicesHistory();
     m_lastLoad = result;
     m_dataSize->setText(FromCore(result.dataSizeText));
     m_poolsPage->reloadFromTables();

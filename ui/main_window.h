@@ -26,8 +26,10 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QUndoStack;
 
 namespace core {
+struct Choices;
 class CoreTables;
 struct CfrmSource;
 struct SizingResult;
@@ -164,6 +166,14 @@ private:
     void reapplyChoices(std::optional<core::Plan> choices, const QString& accountTitle,
                         core::PlanAccount account = {});
     void runSizing();
+    // A user's share, return, tick or "Cache All Objects" just changed the choices: one step of
+    // the undo history, named `text`. Nothing when the choices are as they were.
+    void recordChoices(const QString& text);
+    // Puts back the choices of an undo or redo step and shows them on the page shown now, which
+    // stays the page shown.
+    void restoreChoices(const core::Choices& choices);
+    // The history starts again from the choices the tables hold now: after a load or a plan.
+    void restartChoicesHistory();
     void openCfrmDialog();
     // A transient status-bar message that something the user asked for is done.
     void sayDone(const QString& what);
@@ -189,6 +199,8 @@ private:
     std::unique_ptr<DialogPolicyFileChooser> m_policyChooser;
     CfrmDialog* m_cfrmDialog = nullptr;
     QAction* m_cfrmAction;
+    QUndoStack* m_undoStack;
+    std::unique_ptr<core::Choices> m_lastChoices;  // as the latest step of the history left them
     QAction* m_addFilesAction = nullptr;
     QAction* m_openPlanAction = nullptr;
     QAction* m_savePlanAction = nullptr;

@@ -218,6 +218,24 @@ void ObjectsPage::reloadPoolList() {
     clearObjects();
 }
 
+void ObjectsPage::showChoicesAgain() {
+    const std::string pool = m_objectsModel->objects().poolName;
+    const int64_t row = pool.empty() ? -1 : core::FindListEntry(m_tables.lstSharedPools, pool);
+    if (row < 0) {
+        reloadPoolList();
+        return;
+    }
+    m_poolsModel->reload();
+    {
+        const QSignalBlocker blocker(m_poolsList->selectionModel());
+        m_poolsList->selectionModel()->setCurrentIndex(
+            m_poolsModel->index(static_cast<int>(row), 0), QItemSelectionModel::ClearAndSelect);
+    }
+    m_objectsModel->showPool(pool);
+    m_objectsModel->setFilter(m_filterBox->text());
+    showCountsAndBox();
+}
+
 QTreeView* ObjectsPage::sharedObjectsView() const { return m_sharedObjectsView; }
 
 void ObjectsPage::showSelectedPoolObjects() {

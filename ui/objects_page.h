@@ -35,6 +35,10 @@ public:
     // pool selected and so no objects listed.
     void reloadPoolList();
 
+    // The choices in the tables were put back (an undo or a redo): the pool list as they hold it
+    // now, and the pool shown before, with its filter, when it is still shared.
+    void showChoicesAgain();
+
     QTreeView* sharedObjectsView() const;  // lvSharedObjects, whose column width is kept
 
 signals:

@@ -164,6 +164,7 @@ private slots:
     void whatIfComesWithTheResultsHoweverAPlanOpens_data();
     void whatIfComesWithTheResultsHoweverAPlanOpens();
     void openPlanOpensPlansOnly();
+    void undoTakesBackSharesAndObjectChoicesStepByStep();
 
 private:
     // Shows the window. With no `startPaths` the first activation asks for a file and gets
@@ -1181,6 +1182,80 @@ void MainWindowTest::openPlanOpensPlansOnly() {
     QTRY_COMPARE(m_messages->questions.size(), 1);
     QTRY_VERIFY(!m_window->hasUnsavedChanges());
     QVERIFY(m_messages->messages.isEmpty());
+}
+
+void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    auto* undo = m_window->findChild<QAction*>(QStringLiteral("actUndo"));
+    auto* redo = m_window->findChild<QAction*>(QStringLiteral("actRedo"));
+    QVERIFY(undo && redo && !undo->isEnabled());
+    const auto shared = [this] { return m_window->tables().lvSharedPools.size(); };
+    const auto undoKey = [this] {
+        QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+    };
+    const auto redoKey = [this, redo] { QTest::keySequence(m_window.get(), redo->shortcut()); };
+
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    QCOMPARE(shared(), 5u);
+    QCOMPARE(undo->text(), "&Undo Share Pools");
+    undoKey();  // Share All is one step
+    QCOMPARE(shared(), 0u);
+    QCOMPARE(m_pages->currentIndex(), 1);
+    QCOMPARE(enabledPages(), QList<bool>({true, true, false, false, false}));
+    redoKey();
+    QCOMPARE(shared(), 5u);
+    QCOMPARE(enabledPages(), QList<bool>({true, true, true, true, true}));
+
+    auto* sharedView = m_window->findChild<QAbstractItemView*>(QStringLiteral("lvSharedPools"));
+    ui::ClickRow(sharedView, 0);
+    clickButton(QStringLiteral("cmdRemovePool"));
+    QCOMPARE(shared(), 4u);
+    QCOMPARE(undo->text(), "&Undo Return Pool");
+
+    // The number boxes undo their own text; the choices stay.
+    auto* members = m_window->findChild<QAbstractSpinBox*>(QStringLiteral("txtSharedDB2"));
+    QVERIFY(members);
+    members->setFocus();
+    members->selectAll();
+    QTest::keyClicks(members, "7");
+    QCOMPARE(members->text(), "7");
+    QTest::keyClick(members, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(members->text(), "1");
+    QCOMPARE(shared(), 4u);
+
+    clickTab(2);
+    auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstSharedPools"));
+    auto* objects = m_window->findChild<QAbstractItemView*>(QStringLiteral("lvSharedObjects"));
+    ui::ClickRow(pools, 2);  // BP3 of the four left
+    const QString before = labelText("lblTPSObjects");
+    auto* cacheAll = m_window->findChild<QWidget*>(QStringLiteral("chkCacheAllObjects"));
+    QTest::mouseClick(cacheAll, Qt::LeftButton, {}, QPoint(8, cacheAll->height() / 2));
+    QCOMPARE(labelText("lblTPSObjects"), "36");
+    objects->setFocus();
+    objects->setCurrentIndex(objects->model()->index(0, 0));
+    QTest::keyClick(objects, Qt::Key_Space);  // one tick, one step
+    QCOMPARE(labelText("lblTPSObjects"), "35");
+    undoKey();
+    QCOMPARE(labelText("lblTPSObjects"), "36");
+    QCOMPARE(objects->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    undoKey();
+    QCOMPARE(labelText("lblTPSObjects"), before);
+    undoKey();  // the returned pool comes back, and the page stays
+    QCOMPARE(shared(), 5u);
+    QCOMPARE(m_pages->currentIndex(), 2);
+    QCOMPARE(pools->model()->rowCount(), 5);
+    redoKey();
+    redoKey();
+    QCOMPARE(labelText("lblTPSObjects"), "36");
+
+    // Reading the files again starts the history afresh.
+    clickTab(0);
+    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
+    clickButton(QStringLiteral("cmdAdd"));
+    clickTab(1);
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(!redo->isEnabled());
 }
 
 QTEST_MAIN(MainWindowTest)
