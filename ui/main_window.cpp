@@ -502,6 +502,40 @@ void MainWindow::createMenus() {
 
     QMenu* resultsMenu = menuBar()->addMenu(QStringLiteral("&Results"));
     resultsMenu->setObjectName(QStringLiteral("mnuResults"));
+    // Each acts on the page shown; enabled on the pages that have them (changePage).
+    const struct {
+        QString text;
+        const char* name;
+        QList<QKeySequence> keys;
+        QString tip;
+        void (ResultsPage::*act)();
+    } resultActions[] = {
+        {QStringLiteral("&Copy"), "actCopyResults", QKeySequence::keyBindings(QKeySequence::Copy),
+         QStringLiteral("Copy the results as tab-separated text"), &ResultsPage::copyResults},
+        {QStringLiteral("&Export…"),
+         "actExportResults",
+         {QKeySequence(Qt::CTRL | Qt::Key_E)},
+         QStringLiteral("Save the results as a PDF report, CSV or JSON"),
+         &ResultsPage::exportResults},
+        {QStringLiteral("P&rint…"), "actPrintResults",
+         KeysOf(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)),
+         QStringLiteral("Print the report"), &ResultsPage::printResults},
+        {QStringLiteral("Print Pre&view"),
+         "actPrintPreview",
+         {},
+         QStringLiteral("See the report's pages as they will be printed"),
+         &ResultsPage::previewResults},
+    };
+    for (const auto& a : resultActions) {
+        QAction* action = resultsMenu->addAction(a.text);
+        action->setObjectName(QLatin1String(a.name));
+        action->setShortcuts(a.keys);
+        action->setStatusTip(a.tip);
+        action->setEnabled(false);
+        connect(action, &QAction::triggered, m_resultsPage, a.act);
+        m_resultActions.append(action);
+    }
+    resultsMenu->addSeparator();
     m_cfrmAction =
         resultsMenu->addAction(QStringLiteral("CFRM &Policy…"), this, &MainWindow::openCfrmDialog);
     m_cfrmAction->setObjectName(QStringLiteral("actCfrmPolicy"));
@@ -908,6 +942,9 @@ void MainWindow::changePage(int requestedPage) {
         m_quitButton->setText(kCancelCaption);
     }
     m_quitButton->setAccessibleName(m_quitButton->text().remove(QLatin1Char('&')));
+    for (QAction* action : m_resultActions) {
+        action->setEnabled(page == kResultsPage);
+    }
     ProcessPendingEvents();
     if (refused) {
         refuseInvalidNumber();

@@ -199,6 +199,7 @@ private:
     std::unique_ptr<DialogPolicyFileChooser> m_policyChooser;
     CfrmDialog* m_cfrmDialog = nullptr;
     QAction* m_cfrmAction;
+    QList<QAction*> m_resultActions;  // Copy, Export, Print and Print Preview of the results
     QUndoStack* m_undoStack;
     std::unique_ptr<core::Choices> m_lastChoices;  // as the latest step of the history left them
     QAction* m_addFilesAction = nullptr;

@@ -24,7 +24,12 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QSortFilterProxyModel;
+class QPrinter;
 class QTreeView;
+
+namespace report {
+struct ReportData;
+}
 
 namespace core {
 class CoreTables;
@@ -72,9 +77,11 @@ public:
     QHBoxLayout* buttonRow() const;
 
 public slots:
+    // The pool table in the order it is shown, and the recommendations.
     void copyResults();
     void exportResults();
     void printResults();
+    void previewResults();
 
 signals:
     // "CFRM Policy…" was clicked.
@@ -88,6 +95,9 @@ private:
     void showRecommendationTrace(size_t index);
     void showPoolTrace(const QModelIndex& proxyIndex);
     void showTrace(const QString& title, const core::Trace& why);
+    // A printer with the report's margins.
+    void setUpReportPrinter(QPrinter& printer) const;
+    report::ReportData reportData() const;
 
     const core::CoreTables& m_tables;
     MessageSink& m_messages;

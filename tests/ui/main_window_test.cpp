@@ -11,6 +11,8 @@
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -165,6 +167,7 @@ private slots:
     void whatIfComesWithTheResultsHoweverAPlanOpens();
     void openPlanOpensPlansOnly();
     void undoTakesBackSharesAndObjectChoicesStepByStep();
+    void resultsMenuAndKeysActOnTheResultsShown();
 
 private:
     // Shows the window. With no `startPaths` the first activation asks for a file and gets
@@ -601,17 +604,13 @@ void MainWindowTest::resultsPageRunsTheSizingStepByStep() {
     QCOMPARE(ui::Texts(rows), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K"}));
 
     // Export names the refused pool, as the batch sizer does for the same choices.
-    struct ExportTo : ui::ReportDialogs {
-        std::optional<QString> chooseExportPath(QWidget*) override { return path; }
-        bool setUpPrinter(QPrinter&, QWidget*) override { return false; }
-        QString path;
-    } dialogs;
+    ui::ScriptedReportDialogs dialogs;
     const QTemporaryDir dir;
-    dialogs.path = dir.filePath(QStringLiteral("results.json"));
+    dialogs.exportPath = dir.filePath(QStringLiteral("results.json"));
     m_window->findChild<ui::ResultsPage*>()->setReportDialogs(dialogs);
     clickButton(QStringLiteral("cmdExport"));
     QCOMPARE(m_window->statusBar()->currentMessage(), "Exported results.json");
-    QFile json(dialogs.path);
+    QFile json(dialogs.exportPath);
     QVERIFY(json.open(QIODevice::ReadOnly));
     const QJsonArray refused = QJsonDocument::fromJson(json.readAll())["refused"].toArray();
     QCOMPARE(refused.size(), 1);
@@ -1256,6 +1255,61 @@ void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
     clickTab(1);
     QVERIFY(!undo->isEnabled());
     QVERIFY(!redo->isEnabled());
+}
+
+void MainWindowTest::resultsMenuAndKeysActOnTheResultsShown() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    const QStringList names = {"actCopyResults", "actExportResults", "actPrintResults",
+                               "actPrintPreview"};
+    const auto enabled = [&] {
+        QList<bool> states;
+        for (const QString& name : names) {
+            states.append(m_window->findChild<QAction*>(name)->isEnabled());
+        }
+        return states;
+    };
+    QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
+    clickTab(3);
+    QCOMPARE(enabled(), QList<bool>({true, true, true, true}));
+    ui::ScriptedReportDialogs dialogs;
+    const QTemporaryDir dir;
+    dialogs.exportPath = dir.filePath(QStringLiteral("r.csv"));
+    dialogs.printPath = dir.filePath(QStringLiteral("p.pdf"));
+    m_window->resultsPage()->setReportDialogs(dialogs);
+
+    // Ctrl+C in the table: its rows as sorted on screen.
+    auto* view = m_window->findChild<QTreeView*>(QStringLiteral("lvResults"));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_1, Qt::ControlModifier);  // by "Pool"
+    QTest::keyClick(view, Qt::Key_1, Qt::ControlModifier);  // reversed
+    const QStringList shown = ui::Texts(view->model());
+    QCOMPARE(shown, QStringList({"BP32K", "BP3", "BP2", "BP1", "BP0"}));
+    view->setFocus();
+    QApplication::clipboard()->clear();
+    QTest::keySequence(view, QKeySequence::Copy);
+    QStringList copied;
+    for (const QString& line : QApplication::clipboard()->text().split('\n').mid(1, 5)) {
+        copied.append(line.section('\t', 0, 0));
+    }
+    QCOMPARE(copied, shown);
+
+    QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(QFileInfo::exists(dialogs.exportPath));
+    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
+    QVERIFY(QFileInfo::exists(dialogs.printPath));
+    m_window->findChild<QAction*>(QStringLiteral("actPrintPreview"))->trigger();
+    QCOMPARE(dialogs.previews, 1);
+
+    // The buttons in a row, "CFRM Policy…" among them, by Tab.
+    auto* print = m_window->findChild<QPushButton*>(QStringLiteral("cmdPrint"));
+    print->setFocus();
+    QTest::keyClick(print, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), "cmdCfrmPolicy");
+    clickTab(1);
+    QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
 }
 
 QTEST_MAIN(MainWindowTest)
