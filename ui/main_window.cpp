@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
@@ -20,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -60,13 +62,16 @@
 #include "plan_io.h"
 #include "pools_page.h"
 #include "recent_files.h"
+#include "report_dialogs.h"
 #include "result_warnings.h"
+#include "results_export.h"
 #include "results_page.h"
 #include "shell_messages.h"
 #include "sizing.h"
 #include "tables.h"
 #include "typed_number_box.h"
 #include "version.h"
+#include "what_if_output.h"
 #include "what_if_page.h"
 
 namespace ui {
@@ -509,22 +514,26 @@ void MainWindow::createMenus() {
         QList<QKeySequence> keys;
         QString tip;
         void (ResultsPage::*act)();
+        void (MainWindow::*whatIf)();  // null: not on the What If page
     } resultActions[] = {
         {QStringLiteral("&Copy"), "actCopyResults", QKeySequence::keyBindings(QKeySequence::Copy),
-         QStringLiteral("Copy the results as tab-separated text"), &ResultsPage::copyResults},
+         QStringLiteral("Copy the results as tab-separated text"), &ResultsPage::copyResults,
+         &MainWindow::copyWhatIf},
         {QStringLiteral("&Export…"),
          "actExportResults",
          {QKeySequence(Qt::CTRL | Qt::Key_E)},
          QStringLiteral("Save the results as a PDF report, CSV or JSON"),
-         &ResultsPage::exportResults},
+         &ResultsPage::exportResults,
+         nullptr},
         {QStringLiteral("P&rint…"), "actPrintResults",
          KeysOf(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)),
-         QStringLiteral("Print the report"), &ResultsPage::printResults},
+         QStringLiteral("Print the report"), &ResultsPage::printResults, &MainWindow::printWhatIf},
         {QStringLiteral("Print Pre&view"),
          "actPrintPreview",
          {},
          QStringLiteral("See the report's pages as they will be printed"),
-         &ResultsPage::previewResults},
+         &ResultsPage::previewResults,
+         &MainWindow::previewWhatIf},
     };
     for (const auto& a : resultActions) {
         QAction* action = resultsMenu->addAction(a.text);
@@ -532,8 +541,19 @@ void MainWindow::createMenus() {
         action->setShortcuts(a.keys);
         action->setStatusTip(a.tip);
         action->setEnabled(false);
-        connect(action, &QAction::triggered, m_resultsPage, a.act);
+        const auto act = a.act;
+        const auto whatIf = a.whatIf;
+        connect(action, &QAction::triggered, this, [this, act, whatIf] {
+            if (m_currentPage == kWhatIfPage && whatIf != nullptr) {
+                (this->*whatIf)();
+            } else if (m_currentPage == kResultsPage) {
+                (m_resultsPage->*act)();
+            }
+        });
         m_resultActions.append(action);
+        if (whatIf != nullptr) {
+            m_whatIfActions.append(action);
+        }
     }
     resultsMenu->addSeparator();
     m_cfrmAction =
@@ -943,7 +963,8 @@ void MainWindow::changePage(int requestedPage) {
     }
     m_quitButton->setAccessibleName(m_quitButton->text().remove(QLatin1Char('&')));
     for (QAction* action : m_resultActions) {
-        action->setEnabled(page == kResultsPage);
+        action->setEnabled(page == kResultsPage ||
+                           (page == kWhatIfPage && m_whatIfActions.contains(action)));
     }
     ProcessPendingEvents();
     if (refused) {
@@ -1184,6 +1205,38 @@ void MainWindow::runSizing() {
     m_lastSource->version = core::kVersion;
     m_lastSource->date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     m_cfrmAction->setEnabled(true);
+}
+
+void MainWindow::copyWhatIf() {
+    QApplication::clipboard()->setText(WhatIfTsv(*m_whatIfPage->table()));
+    sayDone(QStringLiteral("Copied the What If table to the clipboard"));
+}
+
+void MainWindow::printWhatIf() {
+    QPrinter printer(QPrinter::HighResolution);
+    ResultsPage::setUpReportPrinter(printer);
+    printer.setDocName(QStringLiteral("Loomstead What If"));
+    if (!m_resultsPage->reportDialogs().setUpPrinter(printer, this)) {
+        return;
+    }
+    if (!PrintWhatIf(*m_whatIfPage->table(), m_whatIfPage->chart(), printer)) {
+        m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kPrintTitle),
+                               QStringLiteral("The printer could not be started."));
+        return;
+    }
+    sayDone(QStringLiteral("Printed the What If table and chart"));
+}
+
+void MainWindow::previewWhatIf() {
+    QPrinter printer(QPrinter::HighResolution);
+    ResultsPage::setUpReportPrinter(printer);
+    printer.setDocName(QStringLiteral("Loomstead What If"));
+    m_resultsPage->reportDialogs().showPrintPreview(
+        printer,
+        [this](QPrinter& shown) {
+            (void)PrintWhatIf(*m_whatIfPage->table(), m_whatIfPage->chart(), shown);
+        },
+        this);
 }
 
 void MainWindow::openCfrmDialog() {

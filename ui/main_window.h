@@ -175,6 +175,10 @@ private:
     // The history starts again from the choices the tables hold now: after a load or a plan.
     void restartChoicesHistory();
     void openCfrmDialog();
+    // The Results menu on the What If page: its table as text, or its table and chart printed.
+    void copyWhatIf();
+    void printWhatIf();
+    void previewWhatIf();
     // A transient status-bar message that something the user asked for is done.
     void sayDone(const QString& what);
 
@@ -200,6 +204,7 @@ private:
     CfrmDialog* m_cfrmDialog = nullptr;
     QAction* m_cfrmAction;
     QList<QAction*> m_resultActions;  // Copy, Export, Print and Print Preview of the results
+    QList<QAction*> m_whatIfActions;  // those of them that act on the What If page too
     QUndoStack* m_undoStack;
     std::unique_ptr<core::Choices> m_lastChoices;  // as the latest step of the history left them
     QAction* m_addFilesAction = nullptr;

@@ -387,6 +387,7 @@ void ResultsPage::printResults() {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Loomstead results"));
     setUpReportPrinter(printer);
     if (!m_dialogs->setUpPrinter(printer, this)) {
         return;
@@ -412,14 +413,14 @@ void ResultsPage::previewResults() {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Loomstead results"));
     setUpReportPrinter(printer);
     const report::ReportData data = reportData();
     m_dialogs->showPrintPreview(
         printer, [&data](QPrinter& shown) { (void)report::Print(data, shown); }, this);
 }
 
-void ResultsPage::setUpReportPrinter(QPrinter& printer) const {
-    printer.setDocName(QStringLiteral("Loomstead results"));
+void ResultsPage::setUpReportPrinter(QPrinter& printer) {
     constexpr double m = report::kPageMarginMm;
     printer.setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
 }

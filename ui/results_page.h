@@ -61,6 +61,10 @@ public:
 
     // `dialogs` must outlive the page.
     void setReportDialogs(ReportDialogs& dialogs);
+    // Where export and print ask now; the What If page's printing asks there too.
+    ReportDialogs& reportDialogs() const { return *m_dialogs; }
+    // A printer with the report's margins.
+    static void setUpReportPrinter(QPrinter& printer);
 
     // Empties lvResults, the trace and the warnings and disables the buttons; the value labels
     // keep their texts until the next showResult().
@@ -95,8 +99,6 @@ private:
     void showRecommendationTrace(size_t index);
     void showPoolTrace(const QModelIndex& proxyIndex);
     void showTrace(const QString& title, const core::Trace& why);
-    // A printer with the report's margins.
-    void setUpReportPrinter(QPrinter& printer) const;
     report::ReportData reportData() const;
 
     const core::CoreTables& m_tables;

@@ -1308,6 +1308,24 @@ void MainWindowTest::resultsMenuAndKeysActOnTheResultsShown() {
     print->setFocus();
     QTest::keyClick(print, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), "cmdCfrmPolicy");
+
+    // On What If they act on its table and chart; Export is the page's own.
+    clickTab(4);
+    auto* table = m_window->findChild<QTableWidget*>(QStringLiteral("tblWhatIf"));
+    QTRY_VERIFY(table->rowCount() > 0);
+    QCOMPARE(enabled(), QList<bool>({true, false, true, true}));
+    m_window->findChild<QAction*>(QStringLiteral("actCopyResults"))->trigger();
+    const QStringList whatIfLines = QApplication::clipboard()->text().split('\n');
+    QVERIFY(whatIfLines[0].startsWith("Members\tSCA Size (Mb)\t"));
+    QCOMPARE(whatIfLines[1].section('\t', 0, 0), table->item(0, 0)->text());
+    QCOMPARE(whatIfLines.size(), table->rowCount() + 2);  // and the last line's end
+    dialogs.printPath = dir.filePath(QStringLiteral("w.pdf"));
+    dialogs.marginsMm = {};
+    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
+    QVERIFY(QFileInfo(dialogs.printPath).size() > 0);
+    m_window->findChild<QAction*>(QStringLiteral("actPrintPreview"))->trigger();
+    QCOMPARE(dialogs.previews, 2);
     clickTab(1);
     QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
 }
