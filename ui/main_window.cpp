@@ -331,6 +331,9 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     setObjectName(QStringLiteral("frmSelectFiles"));
     updateTitle();
     setAcceptDrops(true);
+    // A step keeps the cached lines before and after it: some megabytes for a pool of a
+    // million objects.
+    m_undoStack->setUndoLimit(100);
     createActions();
     createMenus();
 
