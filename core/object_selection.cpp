@@ -1,5 +1,7 @@
 #include "object_selection.h"
 
+#include <algorithm>
+
 #include "pool_rows.h"
 #include "record_layouts.h"
 #include "tables.h"
@@ -42,6 +44,35 @@ std::string_view ObjectName(const CoreTables& tables, int32_t lineIndex) {
         return {};
     }
     return tables.lstData[static_cast<size_t>(lineIndex)].Field(BPDLayout, bpd_field::kObjectName);
+}
+
+std::vector<size_t> FilterPoolObjects(const CoreTables& tables, const PoolObjects& page,
+                                      std::string_view text) {
+    std::vector<size_t> shown;
+    shown.reserve(text.empty() ? page.lines.size() : 0);
+    for (size_t i = 0; i < page.lines.size(); ++i) {
+        if (ContainsIgnoreCase(ObjectName(tables, page.lines[i]), text)) {
+            shown.push_back(i);
+        }
+    }
+    return shown;
+}
+
+std::optional<LinePlace> PlaceOfLine(const CoreTables& tables, int32_t lineIndex) {
+    const std::vector<size_t>& first = tables.fileFirstLine;
+    if (lineIndex < 0 || static_cast<size_t>(lineIndex) >= tables.lstData.size() || first.empty() ||
+        first.front() > static_cast<size_t>(lineIndex)) {
+        return std::nullopt;
+    }
+    // A file that stored no line starts where the next one does: the last file starting at or
+    // before the line is the one that holds it.
+    const auto after = std::upper_bound(first.begin(), first.end(), size_t(lineIndex));
+    const auto fileNo = static_cast<size_t>(after - first.begin() - 1);
+    if (fileNo >= tables.lstSelectedFiles.size()) {
+        return std::nullopt;
+    }
+    // Every line after the header is stored.
+    return LinePlace{fileNo, static_cast<int64_t>(size_t(lineIndex) - first[fileNo]) + 2};
 }
 
 void ShowPoolObjects(const CoreTables& tables, std::string_view poolName, PoolObjects& page) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,20 @@ std::string ObjectKey(int32_t lineIndex);
 
 // The object-name field of the line (27 characters, fewer when the line is shorter), untrimmed.
 std::string_view ObjectName(const CoreTables& tables, int32_t lineIndex);
+
+// The positions in page.lines of the objects whose name holds `text`, letter case ignored
+// (Latin-1), in list order; every position when `text` is empty.
+std::vector<size_t> FilterPoolObjects(const CoreTables& tables, const PoolObjects& page,
+                                      std::string_view text);
+
+// Where a stored line was read: the file (its FileNo in lstSelectedFiles) and the 1-based line of
+// that file, the header being line 1. Nullopt for a line that no load read (fileFirstLine does
+// not cover it).
+struct LinePlace {
+    size_t fileNo = 0;
+    int64_t line = 0;
+};
+std::optional<LinePlace> PlaceOfLine(const CoreTables& tables, int32_t lineIndex);
 
 // Selecting a pool: lists the object lines of every pool row of that name that has object lines,
 // sets both counts, makes them visible and sets the box (kept when nothing is listed).

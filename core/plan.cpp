@@ -39,7 +39,8 @@ PlanItem Item(PlanItemKind kind, std::string_view pool, std::string_view object,
 PlanObject ObjectOfLine(std::string_view pool, std::string_view line) {
     return PlanObject{std::string(Trim(pool)),
                       std::string(Trim(ExtractField(line, BPDLayout, bpd_field::kObjectName))),
-                      std::string(Trim(ExtractField(line, BPDLayout, bpd_field::kObjectKind)))};
+                      std::string(Trim(ExtractField(line, BPDLayout, bpd_field::kObjectKind))),
+                      {}};
 }
 
 // The plan's objects by pool, name and kind. Open addressing over flat arrays: with node-based
@@ -143,6 +144,85 @@ private:
     size_t m_mask = 0;
 };
 
+// Whether two paths name the same file: the same path, or the same file on disk.
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    if (fs::path(a).lexically_normal() == fs::path(b).lexically_normal()) {
+        return true;
+    }
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+
+// "a.sta", "a.sta and b.sta", "a.sta, b.sta and c.sta": the files' names without their folders.
+std::string FileNames(const std::vector<std::string>& paths) {
+    std::string text;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (i > 0) {
+            text += i + 1 == paths.size() ? " and " : ", ";
+        }
+        text += std::filesystem::path(paths[i]).filename().string();
+    }
+    return text;
+}
+
+// Where each object of a plan is cached among the files loaded now.
+struct LoadedFiles {
+    // Per entry (the first of its key): by FileNo, the files it is cached in; empty: every file.
+    std::vector<std::vector<bool>> onlyIn;
+    // Per entry: it lists files and none of them is loaded, so it is cached in every file.
+    std::vector<bool> noneLoaded;
+    std::vector<size_t> listedBy;  // per entry: the entry whose list counted
+};
+
+LoadedFiles FilesOfListedObjects(const CoreTables& tables, const Plan& plan,
+                                 const ObjectLookup& lookup) {
+    LoadedFiles loaded;
+    const size_t count = plan.objects.size();
+    loaded.onlyIn.resize(count);
+    loaded.noneLoaded.assign(count, false);
+    loaded.listedBy.assign(count, 0);
+    // An object named twice, once without a list, is cached in every file.
+    std::vector<bool> everyFile(count, false);
+    for (size_t i = 0; i < count; ++i) {
+        if (plan.objects[i].files.empty()) {
+            everyFile[lookup.FirstOfItsKey(i)] = true;
+        }
+    }
+    // A plan lists few files however many objects list them: each is matched once.
+    std::unordered_map<std::string, std::vector<bool>> loadedAs;
+    const size_t fileCount = tables.lstSelectedFiles.size();
+    for (size_t i = 0; i < count; ++i) {
+        const size_t first = lookup.FirstOfItsKey(i);
+        if (everyFile[first]) {
+            continue;
+        }
+        std::vector<bool>& only = loaded.onlyIn[first];
+        only.resize(fileCount, false);
+        for (const std::string& path : plan.objects[i].files) {
+            auto [it, added] = loadedAs.try_emplace(path);
+            if (added) {
+                it->second.resize(fileCount, false);
+                for (size_t f = 0; f < fileCount; ++f) {
+                    it->second[f] = SameFile(path, tables.lstSelectedFiles[f]);
+                }
+            }
+            for (size_t f = 0; f < fileCount; ++f) {
+                only[f] = only[f] || it->second[f];
+            }
+        }
+        loaded.listedBy[first] = i;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        std::vector<bool>& only = loaded.onlyIn[i];
+        if (!only.empty() && std::find(only.begin(), only.end(), true) == only.end()) {
+            only.clear();
+            loaded.noneLoaded[i] = true;
+        }
+    }
+    return loaded;
+}
+
 // Clears every choice, as a fresh load leaves the tables, but keeps what was loaded.
 void ClearChoices(CoreTables& tables) {
     for (const SharedPoolEntry& entry : tables.lvSharedPools) {
@@ -226,6 +306,7 @@ PlanCapture CapturePlan(const CoreTables& tables, std::string membersText, std::
     // Keyed by folded pool, then identity, so that one object seen in several files (or under
     // two spellings of its pool) is one entry.
     std::unordered_map<std::string, size_t> objectOf;
+    std::vector<std::vector<int32_t>> cachedIn;  // per entry: the FileNos of its cached lines
     std::string identity;
     std::string key;
     const auto keyOf = [&](const std::string& foldedPool, std::string_view line) -> std::string& {
@@ -246,6 +327,11 @@ PlanCapture CapturePlan(const CoreTables& tables, std::string membersText, std::
                 objectOf.try_emplace(keyOf(pool, tables.lstData[k].Head()), plan.objects.size());
             if (added) {
                 plan.objects.push_back(ObjectOfLine(row.BPool, tables.lstData[k].Head()));
+                cachedIn.emplace_back();
+            }
+            std::vector<int32_t>& files = cachedIn[it->second];
+            if (std::find(files.begin(), files.end(), row.FileNo) == files.end()) {
+                files.push_back(row.FileNo);
             }
         }
     }
@@ -267,13 +353,14 @@ PlanCapture CapturePlan(const CoreTables& tables, std::string membersText, std::
         }
     }
     for (size_t i = 0; i < plan.objects.size(); ++i) {
-        if (inSomeFiles[i]) {
-            const PlanObject& o = plan.objects[i];
-            capture.account.push_back(
-                Item(PlanItemKind::kObjectCachedInSomeFiles, o.pool, o.name, {},
-                     "Object " + ObjectText(o) +
-                         " is cached in some files but not in others; it counts as cached in "
-                         "every file."));
+        if (!inSomeFiles[i]) {
+            continue;
+        }
+        std::sort(cachedIn[i].begin(), cachedIn[i].end());
+        for (const int32_t fileNo : cachedIn[i]) {
+            if (fileNo >= 0 && static_cast<size_t>(fileNo) < tables.lstSelectedFiles.size()) {
+                plan.objects[i].files.push_back(tables.lstSelectedFiles[fileNo]);
+            }
         }
     }
     return capture;
@@ -355,6 +442,7 @@ PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan) {
     // One pass over the object lines with a look-up each: a search per object would cost
     // objects x lines.
     const ObjectLookup lookup(plan);
+    const LoadedFiles loadedFiles = FilesOfListedObjects(tables, plan, lookup);
     std::vector<bool> found(plan.objects.size(), false);
     std::vector<bool> planned(tables.lstData.size(), false);
     for (const PoolRow& row : tables.lvControl) {
@@ -365,19 +453,33 @@ PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan) {
         const ObjectLineSpan span = ObjectLines(tables, row);
         for (size_t k = span.begin; k < span.end; ++k) {
             const int64_t object = lookup.Find(poolId, tables.lstData[k].Head());
-            if (object >= 0) {
+            if (object < 0) {
+                continue;
+            }
+            found[static_cast<size_t>(object)] = true;
+            const std::vector<bool>& only = loadedFiles.onlyIn[static_cast<size_t>(object)];
+            if (only.empty() || (row.FileNo >= 0 && static_cast<size_t>(row.FileNo) < only.size() &&
+                                 only[static_cast<size_t>(row.FileNo)])) {
                 tables.lstData[k].ItemData = -1;
-                found[static_cast<size_t>(object)] = true;
                 planned[k] = true;
             }
         }
     }
+    std::vector<bool> told(plan.objects.size(), false);
     for (size_t i = 0; i < plan.objects.size(); ++i) {
         const PlanObject& o = plan.objects[i];
-        if (!found[lookup.FirstOfItsKey(i)] && missingPools.count(FoldedCase(o.pool)) == 0) {
+        const size_t first = lookup.FirstOfItsKey(i);
+        if (!found[first] && missingPools.count(FoldedCase(o.pool)) == 0) {
             account.push_back(
                 Item(PlanItemKind::kObjectMissing, o.pool, o.name, {},
                      "Object " + ObjectText(o) + " is not in the data files; it is not cached."));
+        } else if (found[first] && loadedFiles.noneLoaded[first] && !told[first]) {
+            told[first] = true;
+            const PlanObject& listed = plan.objects[loadedFiles.listedBy[first]];
+            account.push_back(Item(PlanItemKind::kObjectCachedInSomeFiles, o.pool, o.name, {},
+                                   "Object " + ObjectText(o) + " was cached in " +
+                                       FileNames(listed.files) +
+                                       " only; it is now cached in every file."));
         }
     }
 

@@ -17,7 +17,7 @@ namespace core {
 class CoreTables;
 
 inline constexpr std::string_view kPlanFormat = "loomstead-plan";
-inline constexpr int kPlanVersion = 1;
+inline constexpr int kPlanVersion = 2;
 inline constexpr std::string_view kPlanExtension = ".loomplan";
 
 // A statistics file as the plan saw it. In memory the path is absolute; in the JSON text it is
@@ -38,11 +38,15 @@ struct PlanPool {
 };
 
 // A cached object, named by what stays true from one collection to the next; a line number
-// would not. One entry stands for every line of that object, in every file.
+// would not. One entry stands for every line of that object, in every file, or in the files
+// listed.
 struct PlanObject {
     std::string pool;  // trimmed; compared without regard to letter case
     std::string name;  // the object-name field (database.space), trimmed
     std::string kind;  // the kind field ("T" table space, "I" index space), trimmed
+    // The files the object is cached in, as Plan::files holds their paths, when it was cached in
+    // only some of the files that hold it. Default: empty, every file.
+    std::vector<std::string> files;
 };
 
 struct Plan {
@@ -88,12 +92,12 @@ using FileHasher = std::function<std::optional<std::string>(const std::string& p
 
 struct PlanCapture {
     Plan plan;
-    PlanAccount account;  // kObjectCachedInSomeFiles items, in the order of plan.objects
+    PlanAccount account;  // nothing a plan of this version cannot keep; empty
 };
 
 // The choices held by the tables now, with the two texts. Every object with a cached line is
-// one entry, whatever pool row holds it; an object cached in some of its lines and not in others
-// is an entry of the plan and an item of the account. `files` is left empty: see DescribeFiles.
+// one entry, whatever pool row holds it; an object with a line that is not cached lists the
+// files (tables.lstSelectedFiles) of its cached lines. `files` is left empty: see DescribeFiles.
 [[nodiscard]] PlanCapture CapturePlan(const CoreTables& tables, std::string membersText,
                                       std::string ecsaText);
 
@@ -109,11 +113,12 @@ PlanAccount CheckPlanFiles(const Plan& plan, const FileHasher& hasher);
 
 // Applies the choices to the tables loaded now, replacing the choices they hold: every pool is
 // made available, every cached flag and Cache All flag cleared; then the plan's pools are shared
-// in its order through the sharing rule, its objects cached (every line of each), Cache All
-// re-applied. The two texts are the caller's to set. Returns the account: pools not in the data,
-// pools refused (with the refusal), objects of shared pools not found, objects cached only
-// because of Cache All. Objects of a pool that is missing or refused are covered by its pool
-// item.
+// in its order through the sharing rule, its objects cached (every line of each, or of the
+// loaded files that are the same files on disk as those it lists), Cache All re-applied. The two
+// texts are the caller's to set. Returns the account: pools not in the data, pools refused (with
+// the refusal), objects of shared pools not found, objects cached only because of Cache All,
+// objects whose listed files are none of the loaded ones (cached in every file instead).
+// Objects of a pool that is missing or refused are covered by its pool item.
 [[nodiscard]] PlanAccount ApplyPlan(CoreTables& tables, const Plan& plan);
 
 // The JSON text of the plan. Paths of files beneath `planFolder` are written relative to it.
@@ -124,6 +129,9 @@ struct PlanReadResult {
     // When there is no plan, one line saying why, to follow the file's name: "it is not JSON
     // (syntax error at byte 3)", "it does not exist", "it is a plan of a newer version (2) ...".
     std::string error;
+    // With the error: the text is not JSON, or JSON that is not a plan (no "format" of ours),
+    // rather than a plan that cannot be used.
+    bool notAPlan = false;
 
     bool ok() const { return plan.has_value(); }
 };

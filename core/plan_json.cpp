@@ -160,7 +160,10 @@ constexpr const char* kSectionNames[kSections] = {"files", "pools", "objects"};
 // The members of an entry of each list, in the order they are checked.
 constexpr size_t kMaxFields = 4;
 constexpr const char* kFieldNames[kSections][kMaxFields] = {
-    {"path", "size", "modified_ns", "sha256"}, {"name", "cache_all"}, {"pool", "name", "kind"}};
+    {"path", "size", "modified_ns", "sha256"},
+    {"name", "cache_all"},
+    {"pool", "name", "kind", "files"}};
+constexpr int kObjectFilesMember = 3;
 
 enum RootMember { kFormat, kVersion, kFilesList, kPoolsList, kObjectsList, kMembers, kEcsa, kCfrm };
 constexpr const char* kRootNames[] = {"format",  "version", "files", "pools",
@@ -234,7 +237,8 @@ public:
     }
     bool parse_error(size_t position, const std::string&, const nlohmann::detail::exception& e) {
         // The parser reports more than syntax here: 1e400 is an out_of_range.
-        m_stop = dynamic_cast<const json::parse_error*>(&e) != nullptr
+        m_notJson = dynamic_cast<const json::parse_error*>(&e) != nullptr;
+        m_stop = m_notJson
                      ? "it is not JSON (syntax error at byte " + std::to_string(position) + ")"
                      : "it is a damaged plan (a number is too large)";
         return false;
@@ -245,6 +249,7 @@ public:
         PlanReadResult result;
         if (!m_stop.empty()) {
             result.error = std::move(m_stop);
+            result.notAPlan = m_notJson;
             return result;
         }
         if (!m_duplicate.empty()) {
@@ -255,6 +260,7 @@ public:
         if (!m_rootIsObject || format.type != Value::Type::kText || format.text != kPlanFormat) {
             result.error =
                 "it is not a plan (it has no \"format\": \"" + std::string(kPlanFormat) + "\")";
+            result.notAPlan = true;
             return result;
         }
         const Value& version = m_root[kVersion];
@@ -303,7 +309,7 @@ public:
     }
 
 private:
-    enum class Frame { kRoot, kList, kEntry, kCfrm, kIgnored };
+    enum class Frame { kRoot, kList, kEntry, kObjectFiles, kCfrm, kIgnored };
 
     struct Level {
         Frame frame = Frame::kIgnored;
@@ -351,13 +357,38 @@ private:
                     return Frame::kIgnored;
                 }
                 m_entry = {};
+                m_entryFiles.clear();
+                m_entryFilesFault = {};
                 return Frame::kEntry;
             }
             case Frame::kEntry:
-                if (level.member >= 0) {
+                if (level.section == Section::kObjects && level.member == kObjectFilesMember) {
+                    if (isList) {
+                        return Frame::kObjectFiles;
+                    }
+                    m_entryFilesFault = {"\"files\"", "must be a list"};
+                } else if (level.member >= 0) {
                     m_entry[static_cast<size_t>(level.member)] = std::move(value);
                 }
                 return Frame::kIgnored;
+            case Frame::kObjectFiles: {
+                const size_t index = level.index++;
+                if (m_entryFilesFault.what != nullptr) {
+                    return Frame::kIgnored;
+                }
+                const std::string where = "\"files\"[" + std::to_string(index) + "]";
+                if (value.type != Value::Type::kText) {
+                    m_entryFilesFault = {where, "must be text"};
+                } else if (value.text.empty()) {
+                    m_entryFilesFault = {where, "is empty"};
+                } else if (value.text.find('\0') != std::string::npos) {
+                    // The system would read the name only up to the NUL: another file.
+                    m_entryFilesFault = {where, "holds a NUL byte"};
+                } else {
+                    m_entryFiles.push_back(std::move(value.text));
+                }
+                return Frame::kIgnored;
+            }
             case Frame::kCfrm:
                 if (value.type == Value::Type::kText) {
                     m_plan.cfrm[m_cfrmKey] = std::move(value.text);
@@ -443,17 +474,35 @@ private:
             case Section::kPools:
                 FinishPool(r, where);
                 break;
-            case Section::kObjects: {
-                PlanObject object;
-                object.pool = std::string(Trim(r.Member(m_entry[0], "pool", where, true, true)));
-                object.name = std::string(Trim(r.Member(m_entry[1], "name", where, true, true)));
-                object.kind = std::string(Trim(r.Member(m_entry[2], "kind", where, true, true)));
-                if (!r.failed()) {
-                    m_plan.objects.push_back(std::move(object));
-                }
+            case Section::kObjects:
+                FinishObject(r, where);
                 break;
-            }
         }
+    }
+
+    void FinishObject(Checks& r, const std::string& where) {
+        PlanObject object;
+        object.pool = std::string(Trim(r.Member(m_entry[0], "pool", where, true, true)));
+        object.name = std::string(Trim(r.Member(m_entry[1], "name", where, true, true)));
+        object.kind = std::string(Trim(r.Member(m_entry[2], "kind", where, true, true)));
+        if (m_entryFilesFault.what != nullptr) {
+            r.Fail(where + "." + m_entryFilesFault.where, m_entryFilesFault.what);
+        }
+        if (r.failed()) {
+            return;
+        }
+        for (std::string& path : m_entryFiles) {
+            object.files.push_back(Resolved(std::move(path)));
+        }
+        m_plan.objects.push_back(std::move(object));
+    }
+
+    std::string Resolved(std::string path) const {
+        const fs::path p(path);
+        if (p.is_relative() && !m_planFolder.empty()) {
+            return (fs::path(m_planFolder) / p).lexically_normal().string();
+        }
+        return path;
     }
 
     void FinishFile(Checks& r, const std::string& where) {
@@ -486,10 +535,7 @@ private:
         if (r.failed()) {
             return;
         }
-        const fs::path path(file.path);
-        if (path.is_relative() && !m_planFolder.empty()) {
-            file.path = (fs::path(m_planFolder) / path).lexically_normal().string();
-        }
+        file.path = Resolved(std::move(file.path));
         m_plan.files.push_back(std::move(file));
     }
 
@@ -515,6 +561,11 @@ private:
     std::vector<Level> m_levels;
     Value m_root[std::size(kRootNames)];
     std::array<Value, kMaxFields> m_entry;
+    std::vector<std::string> m_entryFiles;  // the "files" of the object entry being read
+    struct {
+        std::string where;
+        const char* what = nullptr;  // nullptr: nothing is wrong with them
+    } m_entryFilesFault;
     Checks m_sections[kSections];
     bool m_rootIsObject = false;
     std::string m_cfrmKey;
@@ -522,6 +573,7 @@ private:
     bool m_cfrmNotObject = false;
     std::string m_duplicate;  // the first key found twice in one object
     std::string m_stop;       // why the parse stopped: a syntax error, a number too large
+    bool m_notJson = false;
 };
 
 std::string SystemReason(int error) { return std::strerror(error); }
@@ -587,9 +639,17 @@ std::string WritePlanJson(const Plan& plan, const std::string& planFolder) {
     }
     ordered_json objects = ordered_json::array();
     for (const PlanObject& o : plan.objects) {
-        objects.push_back({{"pool", Latin1ToUtf8(o.pool)},
-                           {"name", Latin1ToUtf8(o.name)},
-                           {"kind", Latin1ToUtf8(o.kind)}});
+        ordered_json object = {{"pool", Latin1ToUtf8(o.pool)},
+                               {"name", Latin1ToUtf8(o.name)},
+                               {"kind", Latin1ToUtf8(o.kind)}};
+        if (!o.files.empty()) {
+            ordered_json listed = ordered_json::array();
+            for (const std::string& path : o.files) {
+                listed.push_back(RelativeIfBeneath(path, planFolder));
+            }
+            object["files"] = std::move(listed);
+        }
+        objects.push_back(std::move(object));
     }
     ordered_json root = {
         {"format", std::string(kPlanFormat)}, {"version", kPlanVersion},

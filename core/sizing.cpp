@@ -91,10 +91,13 @@ void PreparePool(const CoreTables& tables, const PoolRowIndex& rows, const PoolR
             StatisticsPlace(tables, row, statisticLine) +
             "): " + std::to_string(row.ObjectCount()) + " object lines, " +
             std::to_string(in.tableSpaces) + " table spaces, " + std::to_string(rowCached) +
-            " cached, Cache All " + std::string(CoreTables::CacheAllText(row.CacheAll)) + "; VP " +
-            std::to_string(vp) + " (pool so far " + std::to_string(in.vpPages) + "), HP " +
-            std::to_string(hp) + " (so far " + std::to_string(hpPages) + "), activity " +
-            std::to_string(in.ratioNumerator) + " / " + std::to_string(in.ratioDenominator);
+            " cached, Cache All " + std::string(CoreTables::CacheAllText(row.CacheAll)) +
+            "; virtual pool size VP (columns 34-43) " + std::to_string(vp) +
+            " pages (pool so far " + std::to_string(in.vpPages) +
+            "), hiperpool size HP (columns 50-59) " + std::to_string(hp) + " pages (so far " +
+            std::to_string(hpPages) + "), activity ratio: numerator (columns 349-358) " +
+            std::to_string(in.ratioNumerator) + " / denominator (columns 67-76) " +
+            std::to_string(in.ratioDenominator);
     }
     result.cacheAll = cached;
     result.hpSize = result.shared == cached ? 0 : hpPages;

@@ -75,6 +75,8 @@ struct PoolRow {
 struct SharedPoolEntry {
     std::string name;
     int64_t totalObjects = 0;
+
+    bool operator==(const SharedPoolEntry&) const = default;
 };
 
 // Owns every table. Lines view storage owned here, so the tables move but never copy.

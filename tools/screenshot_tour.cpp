@@ -93,6 +93,7 @@ public:
     explicit PreparedReportDialogs(QString path) : m_path(std::move(path)) {}
     std::optional<QString> chooseExportPath(QWidget*) override { return m_path; }
     bool setUpPrinter(QPrinter&, QWidget*) override { return false; }
+    void showPrintPreview(QPrinter&, const std::function<void(QPrinter&)>&, QWidget*) override {}
 
 private:
     QString m_path;

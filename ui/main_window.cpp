@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
@@ -20,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -27,6 +29,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
+#include <QUndoCommand>
+#include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -43,6 +47,7 @@
 #include "cfrm_dialog.h"
 #include "cfrm_inputs.h"
 #include "cfrm_policy.h"
+#include "choices.h"
 #include "column_widths.h"
 #include "data_text.h"
 #include "dialogs.h"
@@ -58,6 +63,7 @@
 #include "plan_io.h"
 #include "pools_page.h"
 #include "recent_files.h"
+#include "report_dialogs.h"
 #include "result_warnings.h"
 #include "results_export.h"
 #include "results_page.h"
@@ -66,6 +72,7 @@
 #include "tables.h"
 #include "typed_number_box.h"
 #include "version.h"
+#include "what_if_output.h"
 #include "what_if_page.h"
 #include "window_layout.h"
 
@@ -242,6 +249,32 @@ QStringList LocalFiles(const QMimeData* data) {
     return paths;
 }
 
+// One step of the undo history: the choices before and after a user's action. The action is
+// done when the step is pushed, so its first redo does nothing.
+class ChoicesStep : public QUndoCommand {
+public:
+    using Restore = std::function<void(const core::Choices&)>;
+
+    ChoicesStep(const QString& text, core::Choices before, core::Choices after, Restore restore)
+        : QUndoCommand(text),
+          m_before(std::move(before)),
+          m_after(std::move(after)),
+          m_restore(std::move(restore)) {}
+
+    void undo() override { m_restore(m_before); }
+    void redo() override {
+        if (!std::exchange(m_pushed, false)) {
+            m_restore(m_after);
+        }
+    }
+
+private:
+    core::Choices m_before;
+    core::Choices m_after;
+    Restore m_restore;
+    bool m_pushed = true;
+};
+
 QString ReasonNotOpened(PathKind kind) {
     switch (kind) {
         case PathKind::kFolder:
@@ -294,10 +327,15 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_whatIfPage(new WhatIfPage(*m_tables, m_pages)),
       m_quitButton(new QPushButton(kCancelCaption, this)),
       m_readProgress(new QProgressBar(this)),
-      m_dataSize(new QLabel(this)) {
+      m_dataSize(new QLabel(this)),
+      m_undoStack(new QUndoStack(this)),
+      m_lastChoices(std::make_unique<core::Choices>(core::TakeChoices(*m_tables))) {
     setObjectName(QStringLiteral("frmSelectFiles"));
     updateTitle();
     setAcceptDrops(true);
+    // A step keeps the cached lines before and after it: some megabytes for a pool of a
+    // million objects.
+    m_undoStack->setUndoLimit(100);
     createActions();
     createMenus();
 
@@ -364,8 +402,16 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     });
     // The plan holds the file list too, so a file put on or taken off the list is a change.
     connect(m_filesPage, &FilesPage::fileListChanged, this, [this] { setUnsavedChanges(true); });
-    connect(m_poolsPage, &PoolsPage::choicesChanged, this, [this] { setUnsavedChanges(true); });
-    connect(m_objectsPage, &ObjectsPage::choicesChanged, this, [this] { setUnsavedChanges(true); });
+    connect(m_poolsPage, &PoolsPage::choicesChanged, this, [this] {
+        setUnsavedChanges(true);
+        recordChoices(m_tables->lvSharedPools.size() < m_lastChoices->lvSharedPools.size()
+                          ? QStringLiteral("Return Pool")
+                          : QStringLiteral("Share Pools"));
+    });
+    connect(m_objectsPage, &ObjectsPage::choicesChanged, this, [this] {
+        setUnsavedChanges(true);
+        recordChoices(QStringLiteral("Cache Objects"));
+    });
 
     m_policyChooser = std::make_unique<DialogPolicyFileChooser>();
     connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, this, &MainWindow::openCfrmDialog);
@@ -455,8 +501,71 @@ void MainWindow::createMenus() {
     connect(fileMenu, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentFilesMenu);
     rebuildRecentFilesMenu();
 
+    // Number boxes with the focus take Ctrl+Z themselves: their own text undo comes first.
+    QMenu* editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    editMenu->setObjectName(QStringLiteral("mnuEdit"));
+    QAction* undo = m_undoStack->createUndoAction(this, QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("actUndo"));
+    undo->setShortcuts(KeysOf(QKeySequence::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z)));
+    undo->setStatusTip(QStringLiteral("Take back the last share, return or object choice"));
+    QAction* redo = m_undoStack->createRedoAction(this, QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("actRedo"));
+    redo->setShortcuts(KeysOf(QKeySequence::Redo, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+    redo->setStatusTip(QStringLiteral("Make again the choice last taken back"));
+    editMenu->addAction(undo);
+    editMenu->addAction(redo);
+
     QMenu* resultsMenu = menuBar()->addMenu(QStringLiteral("&Results"));
     resultsMenu->setObjectName(QStringLiteral("mnuResults"));
+    // Each acts on the page shown; enabled on the pages that have them (changePage).
+    const struct {
+        QString text;
+        const char* name;
+        QList<QKeySequence> keys;
+        QString tip;
+        void (ResultsPage::*act)();
+        void (MainWindow::*whatIf)();  // null: not on the What If page
+    } resultActions[] = {
+        {QStringLiteral("&Copy"), "actCopyResults", QKeySequence::keyBindings(QKeySequence::Copy),
+         QStringLiteral("Copy the results as tab-separated text"), &ResultsPage::copyResults,
+         &MainWindow::copyWhatIf},
+        {QStringLiteral("&Export…"),
+         "actExportResults",
+         {QKeySequence(Qt::CTRL | Qt::Key_E)},
+         QStringLiteral("Save the results as a PDF report, CSV or JSON"),
+         &ResultsPage::exportResults,
+         &MainWindow::exportWhatIf},
+        {QStringLiteral("P&rint…"), "actPrintResults",
+         KeysOf(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)),
+         QStringLiteral("Print the report"), &ResultsPage::printResults, &MainWindow::printWhatIf},
+        {QStringLiteral("Print Pre&view"),
+         "actPrintPreview",
+         {},
+         QStringLiteral("See the report's pages as they will be printed"),
+         &ResultsPage::previewResults,
+         &MainWindow::previewWhatIf},
+    };
+    for (const auto& a : resultActions) {
+        QAction* action = resultsMenu->addAction(a.text);
+        action->setObjectName(QLatin1String(a.name));
+        action->setShortcuts(a.keys);
+        action->setStatusTip(a.tip);
+        action->setEnabled(false);
+        const auto act = a.act;
+        const auto whatIf = a.whatIf;
+        connect(action, &QAction::triggered, this, [this, act, whatIf] {
+            if (m_currentPage == kWhatIfPage && whatIf != nullptr) {
+                (this->*whatIf)();
+            } else if (m_currentPage == kResultsPage) {
+                (m_resultsPage->*act)();
+            }
+        });
+        m_resultActions.append(action);
+        if (whatIf != nullptr) {
+            m_whatIfActions.append(action);
+        }
+    }
+    resultsMenu->addSeparator();
     m_cfrmAction =
         resultsMenu->addAction(QStringLiteral("CFRM &Policy…"), this, &MainWindow::openCfrmDialog);
     m_cfrmAction->setObjectName(QStringLiteral("actCfrmPolicy"));
@@ -525,8 +634,24 @@ void MainWindow::chooseDataFiles() { addDataFiles(m_chooser.chooseDataFiles(this
 // The question about unsaved changes comes once a plan is chosen (openPaths), so that a
 // cancelled dialog asks nothing.
 void MainWindow::choosePlanToOpen() {
-    if (const std::optional<QString> path = m_chooser.choosePlanToOpen(this)) {
-        openPaths({*path});
+    const std::optional<QString> path = m_chooser.choosePlanToOpen(this);
+    if (!path) {
+        return;
+    }
+    // Whatever its name ends in, the chosen file opens as a plan or not at all; a report typed
+    // here is never added to the statistics files.
+    QString error;
+    bool notAPlan = false;
+    std::optional<core::Plan> plan =
+        readPlanAside(QFileInfo(*path).absoluteFilePath(), &error, &notAPlan);
+    if (!plan) {
+        if (!error.isEmpty()) {
+            m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
+        }
+        return;
+    }
+    if (maybeSave()) {
+        openReadPlan(QFileInfo(*path).absoluteFilePath(), std::move(*plan));
     }
 }
 
@@ -648,26 +773,47 @@ core::Plan MainWindow::currentChoices() const {
         .plan;
 }
 
-bool MainWindow::openPlan(const QString& path) {
+std::optional<core::Plan> MainWindow::readPlanAside(const QString& path, QString* error,
+                                                    bool* notAPlan) {
     // A large plan takes seconds to read, a plan on a dead network file system for ever: on its
     // own thread, and Esc cancels it.
     struct Opened {
         std::optional<core::Plan> plan;
         QString error;
+        bool notAPlan = false;
     };
     const auto opened = std::make_shared<Opened>();
     const auto reading = std::make_shared<AsideRun>();
     reading->progress.FileStarting(0, QFile::encodeName(path).toStdString());
-    if (!runAside(reading, [opened, path] { opened->plan = ReadPlan(path, &opened->error); })) {
+    const bool toldApart = notAPlan != nullptr;
+    if (!runAside(reading, [opened, path, toldApart] {
+            opened->plan = ReadPlan(path, &opened->error, toldApart ? &opened->notAPlan : nullptr);
+        })) {
         statusBar()->showMessage(kPlanReadCancelledText);
+        return std::nullopt;
+    }
+    *error = std::move(opened->error);
+    if (notAPlan != nullptr) {
+        *notAPlan = opened->notAPlan;
+    }
+    return std::move(opened->plan);
+}
+
+bool MainWindow::openPlan(const QString& path) {
+    QString error;
+    std::optional<core::Plan> plan = readPlanAside(path, &error);
+    if (!plan) {
+        if (!error.isEmpty()) {
+            m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
+        }
         return false;
     }
-    QString error = std::move(opened->error);
-    std::optional<core::Plan> plan = std::move(opened->plan);
-    if (plan) {
-        error = FirstGoneFile(*plan);
-    }
-    if (!error.isEmpty()) {
+    return openReadPlan(path, std::move(*plan));
+}
+
+bool MainWindow::openReadPlan(const QString& path, core::Plan&& read) {
+    std::optional<core::Plan> plan = std::move(read);
+    if (const QString error = FirstGoneFile(*plan); !error.isEmpty()) {
         m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
         return false;
     }
@@ -833,6 +979,10 @@ void MainWindow::changePage(int requestedPage) {
         m_quitButton->setText(kCancelCaption);
     }
     m_quitButton->setAccessibleName(m_quitButton->text().remove(QLatin1Char('&')));
+    for (QAction* action : m_resultActions) {
+        action->setEnabled(page == kResultsPage ||
+                           (page == kWhatIfPage && m_whatIfActions.contains(action)));
+    }
     ProcessPendingEvents();
     if (refused) {
         refuseInvalidNumber();
@@ -978,14 +1128,61 @@ void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString
             m_objectsPage->reloadPoolList();
         }
     }
+    restartChoicesHistory();
     if (!account.empty()) {
         m_accounts->showAccount(accountTitle, account);
     }
 }
 
+void MainWindow::recordChoices(const QString& text) {
+    core::Choices now = core::TakeChoices(*m_tables);
+    // Rebuilt on entering a page, which is no choice of the user's.
+    m_lastChoices->lstSharedPools = now.lstSharedPools;
+    if (now == *m_lastChoices) {
+        return;
+    }
+    m_undoStack->push(new ChoicesStep(text, std::move(*m_lastChoices), now,
+                                      [this](const core::Choices& c) { restoreChoices(c); }));
+    *m_lastChoices = std::move(now);
+}
+
+void MainWindow::restoreChoices(const core::Choices& choices) {
+    m_whatIfPage->cancelSweep();
+    core::RestoreChoices(*m_tables, choices);
+    *m_lastChoices = choices;
+    // As entering the page would: the list the objects page shows follows the shared pools.
+    if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage ||
+        m_currentPage == kWhatIfPage) {
+        core::RebuildSharedPoolList(*m_tables);
+    }
+    m_poolsPage->reloadFromTables();
+    m_objectsPage->showChoicesAgain();
+    // Pages open up as a share would open them; none closes, which could move off the page.
+    const bool shared = !m_tables->lvSharedPools.empty();
+    for (const int page : {kObjectsPage, kResultsPage, kWhatIfPage}) {
+        if (shared || page != m_currentPage) {
+            m_pages->setTabEnabled(page, shared);
+        }
+    }
+    if (m_currentPage == kResultsPage) {
+        m_resultsPage->clearResults();
+        runSizing();
+    } else if (m_currentPage == kWhatIfPage) {
+        m_whatIfPage->startSweep(m_poolsPage->ecsaText());
+    }
+    setUnsavedChanges(true);
+}
+
+void MainWindow::restartChoicesHistory() {
+    m_undoStack->clear();
+    *m_lastChoices = core::TakeChoices(*m_tables);
+}
+
 void MainWindow::completeLoad(core::CoreTables&& loaded, const core::LoadResult& result) {
     m_whatIfPage->waitForSweep();
     *m_tables = std::move(loaded);
+    // The steps name lines of the tables they were taken on.
+    restartChoicesHistory();
     m_lastLoad = result;
     m_dataSize->setText(FromCore(result.dataSizeText));
     m_poolsPage->reloadFromTables();
@@ -1042,6 +1239,37 @@ void MainWindow::applyPlanCfrm(const std::map<std::string, std::string>& cfrm) {
     if (m_cfrmDialog != nullptr && !cfrm.empty()) {
         m_cfrmDialog->setInputs(PolicyInputs(cfrm));
     }
+}
+
+void MainWindow::copyWhatIf() { m_whatIfPage->copyWhatIf(); }
+
+void MainWindow::exportWhatIf() { m_whatIfPage->exportWhatIf(); }
+
+void MainWindow::printWhatIf() {
+    QPrinter printer(QPrinter::HighResolution);
+    ResultsPage::setUpReportPrinter(printer);
+    printer.setDocName(QStringLiteral("Loomstead What If"));
+    if (!m_resultsPage->reportDialogs().setUpPrinter(printer, this)) {
+        return;
+    }
+    if (!PrintWhatIf(*m_whatIfPage->table(), m_whatIfPage->chart(), printer)) {
+        m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kPrintTitle),
+                               QStringLiteral("The printer could not be started."));
+        return;
+    }
+    sayDone(QStringLiteral("Printed the What If table and chart"));
+}
+
+void MainWindow::previewWhatIf() {
+    QPrinter printer(QPrinter::HighResolution);
+    ResultsPage::setUpReportPrinter(printer);
+    printer.setDocName(QStringLiteral("Loomstead What If"));
+    m_resultsPage->reportDialogs().showPrintPreview(
+        printer,
+        [this](QPrinter& shown) {
+            (void)PrintWhatIf(*m_whatIfPage->table(), m_whatIfPage->chart(), shown);
+        },
+        this);
 }
 
 void MainWindow::openCfrmDialog() {

@@ -9,8 +9,8 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <QVariantMap>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -27,8 +27,10 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QUndoStack;
 
 namespace core {
+struct Choices;
 class CoreTables;
 struct CfrmSource;
 struct SizingResult;
@@ -118,6 +120,12 @@ private:
 
     void chooseDataFiles();   // Add Files...
     void choosePlanToOpen();  // Open Plan...
+    // Reads the plan on a worker thread (Esc cancels it). Nullopt when cancelled (with `*error`
+    // empty) or when it cannot be read (with `*error` set as ui::ReadPlan sets it).
+    std::optional<core::Plan> readPlanAside(const QString& path, QString* error,
+                                            bool* notAPlan = nullptr);
+    // openPlan() once its plan is read.
+    bool openReadPlan(const QString& path, core::Plan&& plan);
     bool saveToPlan();        // Save Plan: to the plan open, or as a new one
     bool saveToChosenPlan();  // Save Plan As...
     // The plan just opened or saved: the title names it, and no change is unsaved.
@@ -159,7 +167,20 @@ private:
     void reapplyChoices(std::optional<core::Plan> choices, const QString& accountTitle,
                         core::PlanAccount account = {});
     void runSizing();
+    // A user's share, return, tick or "Cache All Objects" just changed the choices: one step of
+    // the undo history, named `text`. Nothing when the choices are as they were.
+    void recordChoices(const QString& text);
+    // Puts back the choices of an undo or redo step and shows them on the page shown now, which
+    // stays the page shown.
+    void restoreChoices(const core::Choices& choices);
+    // The history starts again from the choices the tables hold now: after a load or a plan.
+    void restartChoicesHistory();
     void openCfrmDialog();
+    // The Results menu on the What If page: its table as text, or its table and chart printed.
+    void copyWhatIf();
+    void exportWhatIf();
+    void printWhatIf();
+    void previewWhatIf();
     // A transient status-bar message that something the user asked for is done.
     void sayDone(const QString& what);
     // The policy dialog's inputs as it shows them, or as it would start from.
@@ -188,6 +209,10 @@ private:
     std::unique_ptr<DialogPolicyFileChooser> m_policyChooser;
     CfrmDialog* m_cfrmDialog = nullptr;
     QAction* m_cfrmAction;
+    QList<QAction*> m_resultActions;  // Copy, Export, Print and Print Preview of the results
+    QList<QAction*> m_whatIfActions;  // those of them that act on the What If page too
+    QUndoStack* m_undoStack;
+    std::unique_ptr<core::Choices> m_lastChoices;  // as the latest step of the history left them
     QAction* m_addFilesAction = nullptr;
     QAction* m_openPlanAction = nullptr;
     QAction* m_savePlanAction = nullptr;

@@ -7,7 +7,9 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -74,6 +76,7 @@ ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
       m_poolsModel(new PoolNamesModel(tables.lstSharedPools, this)),
       m_objectsModel(new SharedObjectsModel(tables, this)),
       m_cacheAllBox(new CacheAllBox(QStringLiteral("Cache All Objects"), this)),
+      m_filterBox(new QLineEdit(this)),
       m_poolsList(new QListView(this)),
       m_sharedObjectsView(new QTreeView(this)),
       m_poolObjectsCaption(NewLabel(QStringLiteral("Total Pool Objects"), "lbl7", this)),
@@ -140,14 +143,26 @@ ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
     poolsCaption->setBuddy(m_poolsList);
     auto* objectsCaption = NewLabel(QStringLiteral("Pool Objects"), "lbl6", this);
     objectsCaption->setBuddy(m_sharedObjectsView);
+    m_filterBox->setObjectName(QStringLiteral("txtObjectFilter"));
+    m_filterBox->setClearButtonEnabled(true);
+    m_filterBox->setPlaceholderText(QStringLiteral("Part of an object name"));
+    m_filterBox->setToolTip(
+        QStringLiteral("Show only the objects whose name contains this text (Ctrl+F)"));
+    auto* filterCaption = NewLabel(QStringLiteral("&Filter:"), "lblObjectFilter", this);
+    filterCaption->setBuddy(m_filterBox);
+    auto* filter = new QHBoxLayout;
+    filter->addWidget(filterCaption);
+    filter->addWidget(m_filterBox, 1);
+
     lists->addWidget(poolsCaption, 0, 0);
     lists->addWidget(objectsCaption, 0, 1);
-    lists->addWidget(m_poolsList, 1, 0);
-    lists->addWidget(m_sharedObjectsView, 1, 1);
-    lists->addLayout(counts, 2, 1);
+    lists->addWidget(m_poolsList, 1, 0, 2, 1);
+    lists->addLayout(filter, 1, 1);
+    lists->addWidget(m_sharedObjectsView, 2, 1);
+    lists->addLayout(counts, 3, 1);
     lists->setColumnStretch(0, 1);
     lists->setColumnStretch(1, 3);
-    lists->setRowStretch(1, 1);
+    lists->setRowStretch(2, 1);
     lists->setHorizontalSpacing(12);
 
     auto* layout = new QVBoxLayout(this);
@@ -160,7 +175,19 @@ ObjectsPage::ObjectsPage(core::CoreTables& tables, QWidget* parent)
         QStringLiteral("lblObjectsHint"), this));
 
     setTabOrder(m_cacheAllBox, m_poolsList);
-    setTabOrder(m_poolsList, m_sharedObjectsView);
+    setTabOrder(m_poolsList, m_filterBox);
+    setTabOrder(m_filterBox, m_sharedObjectsView);
+
+    // Live while the page is shown, whichever of its widgets has the focus.
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_filterBox->setFocus(Qt::ShortcutFocusReason);
+        m_filterBox->selectAll();
+    });
+    connect(m_filterBox, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const BusyGuard busy;
+        m_objectsModel->setFilter(text);
+    });
 
     connect(m_poolsList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ObjectsPage::showSelectedPoolObjects);
@@ -181,6 +208,7 @@ void ObjectsPage::clearObjects() {
         const QSignalBlocker blocker(m_poolsList->selectionModel());
         m_poolsList->selectionModel()->clear();
     }
+    emptyFilter();
     m_objectsModel->clear();
     showCountsAndBox();
 }
@@ -190,10 +218,29 @@ void ObjectsPage::reloadPoolList() {
     clearObjects();
 }
 
+void ObjectsPage::showChoicesAgain() {
+    const std::string pool = m_objectsModel->objects().poolName;
+    const int64_t row = pool.empty() ? -1 : core::FindListEntry(m_tables.lstSharedPools, pool);
+    if (row < 0) {
+        reloadPoolList();
+        return;
+    }
+    m_poolsModel->reload();
+    {
+        const QSignalBlocker blocker(m_poolsList->selectionModel());
+        m_poolsList->selectionModel()->setCurrentIndex(
+            m_poolsModel->index(static_cast<int>(row), 0), QItemSelectionModel::ClearAndSelect);
+    }
+    m_objectsModel->showPool(pool);
+    m_objectsModel->setFilter(m_filterBox->text());
+    showCountsAndBox();
+}
+
 QTreeView* ObjectsPage::sharedObjectsView() const { return m_sharedObjectsView; }
 
 void ObjectsPage::showSelectedPoolObjects() {
     const QModelIndexList selected = m_poolsList->selectionModel()->selectedRows();
+    emptyFilter();
     if (selected.isEmpty()) {  // the user took the selection away: no pool is chosen
         m_objectsModel->clear();
         showCountsAndBox();
@@ -209,6 +256,12 @@ void ObjectsPage::showSelectedPoolObjects() {
     m_objectsModel->showPool(poolName);
     m_sharedObjectsView->scrollToTop();
     showCountsAndBox();
+}
+
+// The model drops its filter with the list it filtered.
+void ObjectsPage::emptyFilter() {
+    const QSignalBlocker blocker(m_filterBox);
+    m_filterBox->clear();
 }
 
 void ObjectsPage::cacheAllObjects() {

@@ -1,5 +1,5 @@
 // The "Select Shared Objects" page: the shared pools, the objects of the selected pool with a
-// check mark each, the "Cache All Objects" box and the two counts.
+// check mark each and a filter above them, the "Cache All Objects" box and the two counts.
 #ifndef UI_OBJECTS_PAGE_H_
 #define UI_OBJECTS_PAGE_H_
 
@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QListView;
 class QTreeView;
 
@@ -34,6 +35,10 @@ public:
     // pool selected and so no objects listed.
     void reloadPoolList();
 
+    // The choices in the tables were put back (an undo or a redo): the pool list as they hold it
+    // now, and the pool shown before, with its filter, when it is still shared.
+    void showChoicesAgain();
+
     QTreeView* sharedObjectsView() const;  // lvSharedObjects, whose column width is kept
 
 signals:
@@ -46,11 +51,13 @@ private:
     void showSelectedPoolObjects();  // ShowPoolObjects, on the user's choice of a pool
     void cacheAllObjects();          // CacheAllObjects, on the user's activation of the box
     void showCountsAndBox();
+    void emptyFilter();
 
     core::CoreTables& m_tables;
     PoolNamesModel* m_poolsModel;
     SharedObjectsModel* m_objectsModel;
     QCheckBox* m_cacheAllBox;
+    QLineEdit* m_filterBox;
     QListView* m_poolsList;
     QTreeView* m_sharedObjectsView;
     QLabel* m_poolObjectsCaption;

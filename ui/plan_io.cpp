@@ -4,9 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "io/write_file.h"
-
 #include "file_source.h"
+#include "io/write_file.h"
 
 namespace ui {
 namespace {
@@ -31,11 +30,16 @@ core::FileHasher Sha256Hasher(std::shared_ptr<const std::atomic<bool>> cancel) {
     };
 }
 
-std::optional<core::Plan> ReadPlan(const QString& path, QString* error) {
+std::optional<core::Plan> ReadPlan(const QString& path, QString* error, bool* notAPlan) {
     core::PlanReadResult read = core::ReadPlanFile(ToPath(path));
     if (!read.ok()) {
+        const bool toldAsNoPlan = notAPlan != nullptr && read.notAPlan;
+        if (notAPlan != nullptr) {
+            *notAPlan = read.notAPlan;
+        }
         if (error != nullptr) {
-            *error = QStringLiteral("The plan %1 cannot be opened: %2.")
+            *error = (toldAsNoPlan ? QStringLiteral("%1 is not a Loomstead plan: %2.")
+                                   : QStringLiteral("The plan %1 cannot be opened: %2."))
                          .arg(QFileInfo(path).fileName(), QString::fromStdString(read.error));
         }
         return std::nullopt;

@@ -18,8 +18,10 @@ namespace ui {
 core::FileHasher Sha256Hasher(std::shared_ptr<const std::atomic<bool>> cancel = {});
 
 // Reads the plan at `path`. On failure: nullopt and `*error` one sentence saying why ("The plan
-// march.loomplan cannot be opened: it is not JSON (syntax error at byte 3).").
-std::optional<core::Plan> ReadPlan(const QString& path, QString* error);
+// march.loomplan cannot be opened: it is not JSON (syntax error at byte 3)."). With `notAPlan`
+// given, a file that is no plan at all sets it and is told as such ("report.json is not a
+// Loomstead plan: it is not a plan (it has no ...).").
+std::optional<core::Plan> ReadPlan(const QString& path, QString* error, bool* notAPlan = nullptr);
 
 // Writes `plan` to `path` whole or not at all (core::WriteWholeFile). On failure: false, `*error`
 // says why, and any plan already at `path` is left as it was.

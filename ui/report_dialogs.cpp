@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 #include "results_export.h"
@@ -56,6 +57,16 @@ bool SystemReportDialogs::setUpPrinter(QPrinter& printer, QWidget* parent) {
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Print Results"));
     return dialog.exec() == QDialog::Accepted;
+}
+
+void SystemReportDialogs::showPrintPreview(QPrinter& printer,
+                                           const std::function<void(QPrinter&)>& paint,
+                                           QWidget* parent) {
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Print Preview"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* shown) { paint(*shown); });
+    dialog.exec();
 }
 
 }  // namespace ui

@@ -4,6 +4,7 @@
 #define UI_REPORT_DIALOGS_H_
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QPrinter;
@@ -25,6 +26,10 @@ public:
     }
     // Lets the user pick and set up a printer; false when the user cancels.
     virtual bool setUpPrinter(QPrinter& printer, QWidget* parent) = 0;
+    // Shows the pages `paint` draws on `printer` until the user closes the preview, from which
+    // the user may print them.
+    virtual void showPrintPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint,
+                                  QWidget* parent) = 0;
 };
 
 // The real ones: QFileDialog and QPrintDialog. The export dialog opens in the folder used last.
@@ -33,6 +38,8 @@ public:
     std::optional<QString> chooseExportPath(QWidget* parent) override;
     std::optional<QString> chooseWhatIfExportPath(QWidget* parent) override;
     bool setUpPrinter(QPrinter& printer, QWidget* parent) override;
+    void showPrintPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint,
+                          QWidget* parent) override;
 
 private:
     QString m_lastFolder;

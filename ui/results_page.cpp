@@ -270,6 +270,15 @@ ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, 
     layout->addWidget(recommendations);
     layout->addWidget(splitter, 1);
     layout->addLayout(m_buttonRow);
+
+    // Tab goes as the page reads, top to bottom and left to right; the widgets were made in
+    // another order.
+    QList<QWidget*> chain(m_recommendation.begin(), m_recommendation.end());
+    chain << m_resultsView << m_trace << m_warnings << m_copyButton << m_exportButton
+          << m_printButton << cfrmButton;
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+        setTabOrder(chain[i - 1], chain[i]);
+    }
 }
 
 ResultsPage::~ResultsPage() = default;
@@ -336,10 +345,19 @@ QTreeView* ResultsPage::resultsView() const { return m_resultsView; }
 QHBoxLayout* ResultsPage::buttonRow() const { return m_buttonRow; }
 
 void ResultsPage::copyResults() {
-    if (m_result) {
-        QApplication::clipboard()->setText(ResultsTsv(*m_result));
-        emit resultsDelivered(QStringLiteral("Copied the results to the clipboard"));
+    if (!m_result) {
+        return;
     }
+    core::SizingResult shown = *m_result;
+    shown.pools.clear();
+    for (int row = 0; row < m_sortModel->rowCount(); ++row) {
+        const int source = m_sortModel->mapToSource(m_sortModel->index(row, 0)).row();
+        if (source >= 0 && static_cast<size_t>(source) < m_result->pools.size()) {
+            shown.pools.push_back(m_result->pools[static_cast<size_t>(source)]);
+        }
+    }
+    QApplication::clipboard()->setText(ResultsTsv(shown));
+    emit resultsDelivered(QStringLiteral("Copied the results to the clipboard"));
 }
 
 void ResultsPage::exportResults() {
@@ -371,16 +389,14 @@ void ResultsPage::printResults() {
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Loomstead results"));
+    setUpReportPrinter(printer);
     if (!m_dialogs->setUpPrinter(printer, this)) {
         return;
     }
     bool printed = false;
     {
         const BusyGuard busy;
-        printed = report::Print(
-            MakeReportData({m_tables, *m_result, m_resultWarnings, m_inputs.load, m_inputs.refusals,
-                            m_inputs.membersText, m_inputs.ecsaText}),
-            printer);
+        printed = report::Print(reportData(), printer);
     }
     if (!printed) {
         m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kPrintTitle),
@@ -391,6 +407,28 @@ void ResultsPage::printResults() {
                               ? QStringLiteral("Sent the report to %1").arg(printer.printerName())
                               : QStringLiteral("Printed the report to %1")
                                     .arg(QFileInfo(printer.outputFileName()).fileName()));
+}
+
+void ResultsPage::previewResults() {
+    if (!m_result) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Loomstead results"));
+    setUpReportPrinter(printer);
+    const report::ReportData data = reportData();
+    m_dialogs->showPrintPreview(
+        printer, [&data](QPrinter& shown) { (void)report::Print(data, shown); }, this);
+}
+
+void ResultsPage::setUpReportPrinter(QPrinter& printer) {
+    constexpr double m = report::kPageMarginMm;
+    printer.setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
+}
+
+report::ReportData ResultsPage::reportData() const {
+    return MakeReportData({m_tables, *m_result, m_resultWarnings, m_inputs.load, m_inputs.refusals,
+                           m_inputs.membersText, m_inputs.ecsaText});
 }
 
 bool ResultsPage::eventFilter(QObject* watched, QEvent* event) {

@@ -24,7 +24,12 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QSortFilterProxyModel;
+class QPrinter;
 class QTreeView;
+
+namespace report {
+struct ReportData;
+}
 
 namespace core {
 class CoreTables;
@@ -56,6 +61,10 @@ public:
 
     // `dialogs` must outlive the page.
     void setReportDialogs(ReportDialogs& dialogs);
+    // Where export and print ask now; the What If page's printing asks there too.
+    ReportDialogs& reportDialogs() const { return *m_dialogs; }
+    // A printer with the report's margins.
+    static void setUpReportPrinter(QPrinter& printer);
 
     // Empties lvResults, the trace and the warnings and disables the buttons; the value labels
     // keep their texts until the next showResult().
@@ -72,9 +81,11 @@ public:
     QHBoxLayout* buttonRow() const;
 
 public slots:
+    // The pool table in the order it is shown, and the recommendations.
     void copyResults();
     void exportResults();
     void printResults();
+    void previewResults();
 
 signals:
     // "CFRM Policy…" was clicked.
@@ -88,6 +99,7 @@ private:
     void showRecommendationTrace(size_t index);
     void showPoolTrace(const QModelIndex& proxyIndex);
     void showTrace(const QString& title, const core::Trace& why);
+    report::ReportData reportData() const;
 
     const core::CoreTables& m_tables;
     MessageSink& m_messages;

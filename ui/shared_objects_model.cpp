@@ -1,5 +1,10 @@
 #include "shared_objects_model.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
 #include "data_text.h"
 #include "tables.h"
 
@@ -9,14 +14,17 @@ SharedObjectsModel::SharedObjectsModel(core::CoreTables& tables, QObject* parent
     : QAbstractListModel(parent), m_tables(tables) {}
 
 int SharedObjectsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_objects.lines.size());
+    if (parent.isValid()) {
+        return 0;
+    }
+    return static_cast<int>(m_filtered ? m_shown.size() : m_objects.lines.size());
 }
 
 QVariant SharedObjectsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() != 0) {
         return {};
     }
-    const int32_t line = m_objects.lines[static_cast<size_t>(index.row())];
+    const int32_t line = m_objects.lines[position(index.row())];
     switch (role) {
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole:
@@ -28,6 +36,17 @@ QVariant SharedObjectsModel::data(const QModelIndex& index, int role) const {
         }
         case kObjectKeyRole:
             return QString::fromStdString(core::ObjectKey(line));
+        case Qt::ToolTipRole: {
+            const std::optional<core::LinePlace> place = core::PlaceOfLine(m_tables, line);
+            if (!place) {
+                return {};
+            }
+            const QString path = QFile::decodeName(
+                QByteArray::fromStdString(m_tables.lstSelectedFiles[place->fileNo]));
+            return QStringLiteral("%1, line %2")
+                .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
+                .arg(place->line);
+        }
         default:
             return {};
     }
@@ -57,7 +76,7 @@ bool SharedObjectsModel::setData(const QModelIndex& index, const QVariant& value
     if (checked == wasChecked) {
         return true;  // the counts follow changes only
     }
-    core::ToggleObjectCached(m_tables, m_objects, static_cast<size_t>(index.row()), checked);
+    core::ToggleObjectCached(m_tables, m_objects, position(index.row()), checked);
     emit dataChanged(index, index, {Qt::CheckStateRole});
     emit objectCachedChanged();
     return true;
@@ -66,12 +85,29 @@ bool SharedObjectsModel::setData(const QModelIndex& index, const QVariant& value
 void SharedObjectsModel::showPool(std::string_view poolName) {
     beginResetModel();
     core::ShowPoolObjects(m_tables, poolName, m_objects);
+    m_filtered = false;
+    m_shown.clear();
     endResetModel();
 }
 
 void SharedObjectsModel::clear() {
     beginResetModel();
     core::ClearPoolObjects(m_objects);
+    m_filtered = false;
+    m_shown.clear();
+    endResetModel();
+}
+
+void SharedObjectsModel::setFilter(const QString& text) {
+    beginResetModel();
+    m_filtered = !text.isEmpty();
+    m_shown.clear();
+    // Names are Latin-1: a character past it is in no name.
+    const bool latin1 =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    if (m_filtered && latin1) {
+        m_shown = core::FilterPoolObjects(m_tables, m_objects, text.toLatin1().toStdString());
+    }
     endResetModel();
 }
 

@@ -12,8 +12,8 @@
 #include <QVariantMap>
 #include <QWidget>
 #include <atomic>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -91,9 +91,14 @@ protected:
     // Shows the tip of the chart point under the pointer.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+public:
+    // Copy: the table as CSV and the charts as an image on the clipboard. Export: the table as
+    // CSV or the charts as PNG, by the chosen file's ending. The page's buttons and the
+    // window's Results menu both do these.
     void copyWhatIf();
     void exportWhatIf();
+
+private:
     void runNext();
     void showPoints(const WhatIfSweep& sweep);
 

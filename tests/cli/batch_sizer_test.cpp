@@ -123,6 +123,16 @@ protected:
              BpsLine("BP9")});
     }
 
+    // The plan, applied to its own files, gives the saved run again with an empty account.
+    void ExpectThePlanGivesTheSameRun(const QString& plan, const CliRun& saved) {
+        const CliRun applied = RunCli({"--plan", plan, "--format", "json"});
+        ASSERT_EQ(applied.exitCode, 0) << applied.err.toStdString();
+        QJsonObject withoutPlan = applied.json();
+        EXPECT_EQ(Compact(withoutPlan.take("plan"), plan), R"({"file":"PATH","items":[]})");
+        withoutPlan["plan"] = saved.json()["plan"];
+        EXPECT_EQ(Compact(withoutPlan), Compact(saved.json()));
+    }
+
     QTemporaryDir m_dir;
 };
 
@@ -452,12 +462,7 @@ TEST_F(BatchSizerTest, PlanSavedAndAppliedGivesTheSameRunAndAnAccount) {
         RunCli({"--share", "BP1", "--share", "BP0", "--cache-pool", "BP0", "--cache-object", "O4",
                 "--members", "2", "--save-plan", plan, "--format", "json", PoolsFile()});
     ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
-    const CliRun applied = RunCli({"--plan", plan, "--format", "json"});
-    ASSERT_EQ(applied.exitCode, 0) << applied.err.toStdString();
-    QJsonObject withoutPlan = applied.json();
-    EXPECT_EQ(Compact(withoutPlan.take("plan"), plan), R"({"file":"PATH","items":[]})");
-    withoutPlan["plan"] = saved.json()["plan"];
-    EXPECT_EQ(Compact(withoutPlan), Compact(saved.json()));
+    ExpectThePlanGivesTheSameRun(plan, saved);
 
     // Next month: BP1 lost DB2.TS1, BP0 gained DB1.TS3; BP1 shared again by hand does nothing.
     const QString path =
@@ -475,6 +480,27 @@ TEST_F(BatchSizerTest, PlanSavedAndAppliedGivesTheSameRunAndAnAccount) {
         R"(new and is cached because its pool has Cache All.","object":"DB1.TS3","pool":"BP0"}])");
     EXPECT_EQ(next.errLines().filter(QRegularExpression("^plan: ")).size(), 3);
     EXPECT_TRUE(next.errLines().value(0).startsWith("plan: File "));
+}
+
+// DB2.TS1 of BP1 is in both files and cached in the first only: reopened, the plan must give
+// that run again, not one that caches it in both.
+TEST_F(BatchSizerTest, PlanKeepsAnObjectCachedInSomeFilesOnly) {
+    const QString plan = m_dir.filePath("some.loomplan");
+    const QString first = PoolsFile();
+    const QString second = WriteFile("more.sta", {BpsLine("BP1", "2000", "0", "300", "1000"),
+                                                  BpdLine("DB2.TS1", 'T', "0", "0")});
+    const CliRun saved = RunCli({"--share", "BP1", "--cache-object", "O4", "--save-plan", plan,
+                                 "--format", "json", first, second});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    EXPECT_EQ(Compact(saved.json()["plan"], plan), R"({"file":"PATH","items":[]})");
+    QFile text(plan);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    const QJsonObject object =
+        QJsonDocument::fromJson(text.readAll()).object()["objects"].toArray().at(0).toObject();
+    EXPECT_EQ(Compact(object),
+              R"({"files":["pools.sta"],"kind":"T","name":"DB2.TS1","pool":"BP1"})");
+
+    ExpectThePlanGivesTheSameRun(plan, saved);
 }
 
 TEST_F(BatchSizerTest, BadPlansGiveExitOneWithOneLine) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "loader.h"
 #include "tables.h"
 #include "test_lines.h"
 
@@ -113,6 +114,43 @@ TEST_F(ObjectSelectionTest, TheBoxActsOnEveryListedObjectAndTheCacheAllFlags) {
         CacheAllObjects(tables, page);
         EXPECT_EQ(State(), state);
     }
+}
+
+TEST_F(ObjectSelectionTest, FilterKeepsTheListAndTheCountsAndIgnoresLetterCase) {
+    ShowPoolObjects(tables, "BP1", page);  // DB1.TS1, DB1.TS2, DB1.TS3, DB1.TS4, A-NAME-...
+    const struct {
+        const char* text;
+        std::vector<size_t> shown;
+    } cases[] = {
+        {"", {0, 1, 2, 3, 4}}, {"ts", {0, 1, 2, 3}}, {"db1.Ts3", {2}},
+        {"name-l", {4}},       {"DB1.TS5", {}},      {"CHARACTERS", {}},  // past column 27
+        {"DB1.TS1 x", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FilterPoolObjects(tables, page, c.text), c.shown) << c.text;
+    }
+    EXPECT_EQ(page.listed, 5);
+}
+
+TEST(ObjectSelectionPlaceTest, EachStoredLineIsTracedToItsFileAndLine) {
+    testing::MemoryFileSource source;
+    CoreTables tables;
+    const std::string header = std::string(testing::kHeader) + "\r\n";
+    source.Add("/d/a.sta", header + testing::BpsLine("BP1") + "\r\n" + BpdLine("DB.A") + "\r\n" +
+                               BpdLine("DB.B") + "\r\n");
+    source.Add("/d/empty.sta", header);
+    source.Add("/d/b.sta", header + testing::BpsLine("BP1") + "\r\n" + BpdLine("DB.C") + "\r\n");
+    for (const char* path : {"/d/a.sta", "/d/empty.sta", "/d/b.sta"}) {
+        AddSelectedFile(tables, path);
+    }
+    ASSERT_TRUE(LoadDataFiles(tables, source).ok());
+    std::string places;
+    for (int32_t k = -1; k <= static_cast<int32_t>(tables.lstData.size()); ++k) {
+        const std::optional<LinePlace> place = PlaceOfLine(tables, k);
+        places +=
+            place ? std::to_string(place->fileNo) + ":" + std::to_string(place->line) + " " : "- ";
+    }
+    EXPECT_EQ(places, "- 0:2 0:3 0:4 2:2 2:3 - ");
 }
 
 TEST(ObjectSelectionLargeTest, ListsMoreThan32767Objects) {

@@ -73,6 +73,15 @@ void Choose(CoreTables& tables, const std::string& pool, const std::vector<size_
     }
 }
 
+// A plan applied to the files: the account's items and the cached objects, as Items and
+// CachedNames give them.
+struct ApplyCase {
+    const char* name;
+    Files files;
+    std::string items;
+    std::string cached;
+};
+
 const Files kTwoFiles = {
     {"/d/a.sta",
      {testing::BpsLine("BP0", "100", "10"), testing::BpdLine("DB.A"), testing::BpdLine("DB.B", 'I'),
@@ -115,13 +124,106 @@ TEST(PlanRoundTrip, SavedAndOpenedGivesTheSameChoicesAndResults) {
     const SizingResult after = RunSizing(reopened, read.plan->membersText, read.plan->ecsaText);
     EXPECT_EQ(after.totalMemoryMb, before.totalMemoryMb);
     EXPECT_EQ(after.gbpTotalPages, before.gbpTotalPages);
+}
 
-    // Uncaching DB.X in the second file only: the plan still caches it, and says so.
-    PoolObjects page;
-    ShowPoolObjects(reopened, "BP1", page);
-    ToggleObjectCached(reopened, page, 2, false);
-    EXPECT_EQ(Items(CapturePlan(reopened, "1", "4").account),
-              "object_cached_in_some_files|BP1|DB.X|");
+// DB.X of pool BP1 cached in a.sta and not in b.sta: total memory and cached counts differ from
+// caching it in both, so the plan must keep which.
+class PlanOfSomeFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tables = Load(kTwoFiles);
+        ASSERT_FALSE(SharePool(tables, size_t(FindListEntry(tables.lstPools, "BP1"))));
+        Choose(tables, "BP1", {0}, std::nullopt);  // DB.X of a.sta
+        capture = CapturePlan(tables, "2", "4");
+        capture.plan.files = {{"/d/a.sta", 1, 2, "aa"}, {"/e/b.sta", 3, 4, "bb"}};
+    }
+
+    Plan Reread(const Plan& plan) {
+        const PlanReadResult read = ReadPlanJson(WritePlanJson(plan, "/d"), "/d");
+        EXPECT_TRUE(read.ok()) << read.error;
+        return read.ok() ? *read.plan : Plan{};
+    }
+
+    CoreTables tables;
+    PlanCapture capture;
+};
+
+TEST_F(PlanOfSomeFiles, ItsOwnFilesGiveTheSameCachingAndFigures) {
+    EXPECT_EQ(Items(capture.account), "");
+    const std::string text = WritePlanJson(capture.plan, "/d");
+    EXPECT_NE(text.find("\"version\": 2"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"files\": [\n\t\t\t\t\"a.sta\"\n\t\t\t]"), std::string::npos) << text;
+    const Plan plan = Reread(capture.plan);
+    ASSERT_EQ(plan.objects.size(), 1u);
+    EXPECT_EQ(plan.objects[0].files, std::vector<std::string>{"/d/a.sta"});
+
+    CoreTables reopened = Load(kTwoFiles);
+    EXPECT_EQ(Items(ApplyPlan(reopened, plan)), "");
+    EXPECT_EQ(CachedNames(reopened), "DB.X");
+    for (size_t k = 0; k < tables.lstData.size(); ++k) {
+        EXPECT_EQ(reopened.lstData[k].ItemData, tables.lstData[k].ItemData) << k;
+    }
+    RebuildSharedPoolList(tables);
+    const SizingResult before = RunSizing(tables, "2", "4");
+    const SizingResult after = RunSizing(reopened, plan.membersText, plan.ecsaText);
+    EXPECT_EQ(after.pools.at(0).cacheAll, 1);
+    EXPECT_TRUE(after == before);  // every figure and every line of the Why panel
+    // Saved again, nothing is said about the object and its list is the same.
+    const PlanCapture again = CapturePlan(reopened, "2", "4");
+    EXPECT_EQ(Items(again.account), "");
+    ASSERT_EQ(again.plan.objects.size(), 1u);
+    EXPECT_EQ(again.plan.objects[0].files, std::vector<std::string>{"/d/a.sta"});
+}
+
+TEST_F(PlanOfSomeFiles, OtherFilesCacheItWhereTheSameFileIsElseEverywhere) {
+    const Plan plan = Reread(capture.plan);
+    const ApplyCase cases[] = {
+        {"same file among others",
+         {{"/f/c.sta", kTwoFiles[1].second}, {"/d/a.sta", kTwoFiles[0].second}},
+         "",
+         "DB.X"},
+        {"none of its files",
+         {{"/f/c.sta", kTwoFiles[0].second}, {"/f/d.sta", kTwoFiles[1].second}},
+         "object_cached_in_some_files|BP1|DB.X|",
+         "DB.X DB.X"},
+    };
+    for (const auto& c : cases) {
+        CoreTables other = Load(c.files);
+        const PlanAccount account = ApplyPlan(other, plan);
+        EXPECT_EQ(Items(account), c.items) << c.name;
+        EXPECT_EQ(CachedNames(other), c.cached) << c.name;
+        if (!account.empty()) {
+            EXPECT_EQ(account[0].message,
+                      "Object DB.X (T) of pool BP1 was cached in a.sta only; it is now cached in "
+                      "every file.");
+        }
+    }
+}
+
+TEST_F(PlanOfSomeFiles, AVersionOnePlanCachesInEveryFileAndIsSavedAsVersionTwo) {
+    const PlanReadResult read = ReadPlanJson(
+        R"({"format": "loomstead-plan", "version": 1, "pools": [{"name": "BP1"}],
+            "objects": [{"pool": "BP1", "name": "DB.X", "kind": "T"}]})",
+        "/d");
+    ASSERT_TRUE(read.ok()) << read.error;
+    CoreTables reopened = Load(kTwoFiles);
+    EXPECT_EQ(Items(ApplyPlan(reopened, *read.plan)), "");
+    EXPECT_EQ(CachedNames(reopened), "DB.X DB.X");
+    EXPECT_NE(WritePlanJson(*read.plan, "/d").find("\"version\": 2,"), std::string::npos);
+}
+
+TEST_F(PlanOfSomeFiles, TheSameFileUnderAnotherNameIsTheSameFile) {
+    const fs::path dir = fs::temp_directory_path() / ("plan_same_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    { std::ofstream(dir / "a.sta") << "x"; }
+    fs::create_symlink(dir / "a.sta", dir / "link.sta");
+    Plan plan = capture.plan;
+    plan.objects[0].files = {(dir / "a.sta").string()};
+    CoreTables other = Load({{(dir / "link.sta").string(), kTwoFiles[0].second},
+                             {(dir / "b.sta").string(), kTwoFiles[1].second}});
+    EXPECT_EQ(Items(ApplyPlan(other, plan)), "");
+    EXPECT_EQ(CachedNames(other), "DB.X");
+    fs::remove_all(dir);
 }
 
 TEST(PlanApply, AccountsForWhatChangedInTheData) {
@@ -146,12 +248,7 @@ TEST(PlanApply, AccountsForWhatChangedInTheData) {
         }
         return lines;
     };
-    const struct {
-        const char* name;
-        Files files;
-        std::string items;
-        std::string cached;
-    } cases[] = {
+    const ApplyCase cases[] = {
         {"same data", {{"/d/m.sta", join({bp0, bp1, bp2})}}, "", "DB.A DB.X DB.Y DB.W"},
         {"pool gone", {{"/d/m.sta", join({bp0, bp1})}}, "pool_missing|BP2||", "DB.A DB.X DB.Y"},
         {"pool now work files only",
@@ -240,8 +337,8 @@ TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
         {"[1, 2]", "it is not a plan (it has no \"format\": \"loomstead-plan\")"},
         {R"({"format": "cfsizer", "version": 1})",
          "it is not a plan (it has no \"format\": \"loomstead-plan\")"},
-        {R"({"format": "loomstead-plan", "version": 2})",
-         "it is a plan of a newer version (2) than this program reads (1)"},
+        {R"({"format": "loomstead-plan", "version": 3})",
+         "it is a plan of a newer version (3) than this program reads (2)"},
         {R"({"format": "loomstead-plan", "version": "1"})",
          "it is a damaged plan (\"version\" must be a whole number)"},
         {R"({"format": "loomstead-plan", "version": 1e400})",
@@ -257,6 +354,21 @@ TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
          "it is a damaged plan (\"objects\" must be a list)"},
         {R"({"format": "loomstead-plan", "version": 1, "objects": [{"pool": "BP1"}]})",
          "it is a damaged plan (\"objects\"[0].\"name\" is missing)"},
+        {R"({"format": "loomstead-plan", "version": 2,
+             "objects": [{"pool": "BP1", "name": "DB.A", "kind": "T", "files": "a.sta"}]})",
+         "it is a damaged plan (\"objects\"[0].\"files\" must be a list)"},
+        {R"({"format": "loomstead-plan", "version": 2,
+             "objects": [{"pool": "BP1", "name": "DB.A", "kind": "T", "files": ["a", 7, ""]}]})",
+         "it is a damaged plan (\"objects\"[0].\"files\"[1] must be text)"},
+        {R"({"format": "loomstead-plan", "version": 2,
+             "objects": [{"pool": "BP1", "name": "DB.A", "kind": "T", "files": ["a", ""]}]})",
+         "it is a damaged plan (\"objects\"[0].\"files\"[1] is empty)"},
+        {R"({"format": "loomstead-plan", "version": 2,
+             "objects": [{"files": ["a\u0000b"], "pool": "BP1", "kind": "T"}]})",
+         "it is a damaged plan (\"objects\"[0].\"name\" is missing)"},
+        {R"({"format": "loomstead-plan", "version": 2,
+             "objects": [{"pool": "BP1", "name": "DB.A", "kind": "T", "files": ["a\u0000b"]}]})",
+         "it is a damaged plan (\"objects\"[0].\"files\"[0] holds a NUL byte)"},
         {R"({"format": "loomstead-plan", "version": 1, "files": [{"path": "a", "size": -1}]})",
          "it is a damaged plan (\"files\"[0].\"size\" must be a whole number of bytes)"},
         {R"({"format": "loomstead-plan", "version": 1, "cfrm": {"a": 1}})",
@@ -292,6 +404,8 @@ TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
         const PlanReadResult read = ReadPlanJson(c.text, "/d");
         EXPECT_FALSE(read.ok()) << c.text;
         EXPECT_EQ(read.error, c.error) << c.text;
+        // Only text that is no plan of ours at all is told apart from a plan that is unusable.
+        EXPECT_EQ(read.notAPlan, c.error.starts_with("it is not ")) << c.text;
     }
 }
 
@@ -307,7 +421,7 @@ TEST(PlanFile, FailuresLeaveTheOldPlanWhole) {
     plan.membersText = "7";
     ASSERT_EQ(WritePlanFile(path, plan), std::nullopt);
     ASSERT_EQ(ReadPlanFile(path).plan->membersText, "7");
-    plan.objects.assign(1000, PlanObject{"BP1", "DB.X", "T"});
+    plan.objects.assign(1000, PlanObject{"BP1", "DB.X", "T", {}});
     std::optional<std::string> error;
     {
         const testing::FileSizeLimit fullDisk(4096);

@@ -157,8 +157,10 @@ TEST(SizingWorkedExampleTest, FromADataFileToEveryLabel) {
                      "total = SCA 8 + GBP memory 8 + IRLM ECSA 6 + lock structure 8 = 30 Mb"}));
     EXPECT_EQ(r.pools[0].why,
               (Trace{"row 1 of 1 (statistics at worked.sta line 2): 120 object lines, 80 table "
-                     "spaces, 0 cached, Cache All F; VP "
-                     "2000 (pool so far 2000), HP 0 (so far 0), activity 300 / 1000",
+                     "spaces, 0 cached, Cache All F; virtual pool size VP (columns 34-43) 2000 "
+                     "pages (pool so far 2000), hiperpool size HP (columns 50-59) 0 pages (so "
+                     "far 0), activity ratio: numerator (columns 349-358) 300 / denominator "
+                     "(columns 67-76) 1000",
                      "nothing of the row is cached: activity ratio 300 / 1000 = 0.3",
                      "(VP 2000 + HP 0) x members 2 x 0.3 = 1200",
                      "rounded up to a multiple of 1000 = 2000 pages",

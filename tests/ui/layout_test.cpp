@@ -72,6 +72,7 @@ public:
     std::optional<QString> chooseExportPath(QWidget*) override { return std::nullopt; }
     std::optional<QString> chooseWhatIfExportPath(QWidget*) override { return path; }
     bool setUpPrinter(QPrinter&, QWidget*) override { return false; }
+    void showPrintPreview(QPrinter&, const std::function<void(QPrinter&)>&, QWidget*) override {}
     QString path;
 };
 

@@ -11,6 +11,8 @@
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -164,6 +166,9 @@ private slots:
     void eachPageSaysHowToGoOn();
     void whatIfComesWithTheResultsHoweverAPlanOpens_data();
     void whatIfComesWithTheResultsHoweverAPlanOpens();
+    void openPlanOpensPlansOnly();
+    void undoTakesBackSharesAndObjectChoicesStepByStep();
+    void resultsMenuAndKeysActOnTheResultsShown();
 
 private:
     // Shows the window. With no `startPaths` the first activation asks for a file and gets
@@ -608,17 +613,13 @@ void MainWindowTest::resultsPageRunsTheSizingStepByStep() {
     QCOMPARE(ui::Texts(rows), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K"}));
 
     // Export names the refused pool, as the batch sizer does for the same choices.
-    struct ExportTo : ui::ReportDialogs {
-        std::optional<QString> chooseExportPath(QWidget*) override { return path; }
-        bool setUpPrinter(QPrinter&, QWidget*) override { return false; }
-        QString path;
-    } dialogs;
+    ui::ScriptedReportDialogs dialogs;
     const QTemporaryDir dir;
-    dialogs.path = dir.filePath(QStringLiteral("results.json"));
+    dialogs.exportPath = dir.filePath(QStringLiteral("results.json"));
     m_window->findChild<ui::ResultsPage*>()->setReportDialogs(dialogs);
     clickButton(QStringLiteral("cmdExport"));
     QCOMPARE(m_window->statusBar()->currentMessage(), "Exported results.json");
-    QFile json(dialogs.path);
+    QFile json(dialogs.exportPath);
     QVERIFY(json.open(QIODevice::ReadOnly));
     const QJsonArray refused = QJsonDocument::fromJson(json.readAll())["refused"].toArray();
     QCOMPARE(refused.size(), 1);
@@ -1169,6 +1170,192 @@ void MainWindowTest::whatIfComesWithTheResultsHoweverAPlanOpens() {
     QCOMPARE(enabledPages(), QList<bool>({true, true, true, true, true}));
     clickTab(4);
     QTRY_VERIFY(m_window->findChild<QTableWidget*>(QStringLiteral("tblWhatIf"))->rowCount() > 0);
+}
+
+void MainWindowTest::openPlanOpensPlansOnly() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    m_messages->messages.clear();
+    const QString plan = m_dir->filePath(QStringLiteral("saved.json"));
+    QVERIFY(m_window->savePlan(plan));
+    const QString report = writeFile(QStringLiteral("report.json"), {R"({"pools": []})"});
+    const QString text = writeFile(QStringLiteral("notes.loomplan"), {"BP1 BP2"});
+    const struct {
+        QString path;
+        QString message;
+    } refused[] = {
+        {report,
+         "report.json is not a Loomstead plan: it is not a plan (it has no \"format\": "
+         "\"loomstead-plan\")."},
+        {text, "notes.loomplan is not a Loomstead plan: it is not JSON (syntax error at byte 1)."},
+    };
+    bumpMembers();  // a change, which a refused file must not ask to save
+    for (const auto& r : refused) {
+        m_chooser->planAnswers.enqueue(r.path);
+        QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(m_messages->messages.size(), 1);
+        QCOMPARE(m_messages->messages[0].title, "Open Plan");
+        QCOMPARE(m_messages->messages[0].text, r.message);
+        m_messages->messages.clear();
+        QCOMPARE(m_window->tables().lstSelectedFiles.size(), 1u);
+        QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
+        QVERIFY(m_messages->questions.isEmpty());
+        QVERIFY(m_window->hasUnsavedChanges());
+    }
+    // A plan opens whatever its name ends in.
+    m_chooser->planAnswers.enqueue(plan);
+    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    QTRY_COMPARE(m_messages->questions.size(), 1);
+    QTRY_VERIFY(!m_window->hasUnsavedChanges());
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    auto* undo = m_window->findChild<QAction*>(QStringLiteral("actUndo"));
+    auto* redo = m_window->findChild<QAction*>(QStringLiteral("actRedo"));
+    QVERIFY(undo && redo && !undo->isEnabled());
+    const auto shared = [this] { return m_window->tables().lvSharedPools.size(); };
+    const auto undoKey = [this] {
+        QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+    };
+    const auto redoKey = [this, redo] { QTest::keySequence(m_window.get(), redo->shortcut()); };
+
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    QCOMPARE(shared(), 5u);
+    QCOMPARE(undo->text(), "&Undo Share Pools");
+    undoKey();  // Share All is one step
+    QCOMPARE(shared(), 0u);
+    QCOMPARE(m_pages->currentIndex(), 1);
+    QCOMPARE(enabledPages(), QList<bool>({true, true, false, false, false}));
+    redoKey();
+    QCOMPARE(shared(), 5u);
+    QCOMPARE(enabledPages(), QList<bool>({true, true, true, true, true}));
+
+    auto* sharedView = m_window->findChild<QAbstractItemView*>(QStringLiteral("lvSharedPools"));
+    ui::ClickRow(sharedView, 0);
+    clickButton(QStringLiteral("cmdRemovePool"));
+    QCOMPARE(shared(), 4u);
+    QCOMPARE(undo->text(), "&Undo Return Pool");
+
+    // The number boxes undo their own text; the choices stay.
+    auto* members = m_window->findChild<QAbstractSpinBox*>(QStringLiteral("txtSharedDB2"));
+    QVERIFY(members);
+    members->setFocus();
+    members->selectAll();
+    QTest::keyClicks(members, "7");
+    QCOMPARE(members->text(), "7");
+    QTest::keyClick(members, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(members->text(), "1");
+    QCOMPARE(shared(), 4u);
+
+    clickTab(2);
+    auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstSharedPools"));
+    auto* objects = m_window->findChild<QAbstractItemView*>(QStringLiteral("lvSharedObjects"));
+    ui::ClickRow(pools, 2);  // BP3 of the four left
+    const QString before = labelText("lblTPSObjects");
+    auto* cacheAll = m_window->findChild<QWidget*>(QStringLiteral("chkCacheAllObjects"));
+    QTest::mouseClick(cacheAll, Qt::LeftButton, {}, QPoint(8, cacheAll->height() / 2));
+    QCOMPARE(labelText("lblTPSObjects"), "36");
+    objects->setFocus();
+    objects->setCurrentIndex(objects->model()->index(0, 0));
+    QTest::keyClick(objects, Qt::Key_Space);  // one tick, one step
+    QCOMPARE(labelText("lblTPSObjects"), "35");
+    undoKey();
+    QCOMPARE(labelText("lblTPSObjects"), "36");
+    QCOMPARE(objects->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    undoKey();
+    QCOMPARE(labelText("lblTPSObjects"), before);
+    undoKey();  // the returned pool comes back, and the page stays
+    QCOMPARE(shared(), 5u);
+    QCOMPARE(m_pages->currentIndex(), 2);
+    QCOMPARE(pools->model()->rowCount(), 5);
+    redoKey();
+    redoKey();
+    QCOMPARE(labelText("lblTPSObjects"), "36");
+
+    // Reading the files again starts the history afresh.
+    clickTab(0);
+    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
+    clickButton(QStringLiteral("cmdAdd"));
+    clickTab(1);
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(!redo->isEnabled());
+}
+
+void MainWindowTest::resultsMenuAndKeysActOnTheResultsShown() {
+    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    clickTab(1);
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    const QStringList names = {"actCopyResults", "actExportResults", "actPrintResults",
+                               "actPrintPreview"};
+    const auto enabled = [&] {
+        QList<bool> states;
+        for (const QString& name : names) {
+            states.append(m_window->findChild<QAction*>(name)->isEnabled());
+        }
+        return states;
+    };
+    QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
+    clickTab(3);
+    QCOMPARE(enabled(), QList<bool>({true, true, true, true}));
+    ui::ScriptedReportDialogs dialogs;
+    const QTemporaryDir dir;
+    dialogs.exportPath = dir.filePath(QStringLiteral("r.csv"));
+    dialogs.printPath = dir.filePath(QStringLiteral("p.pdf"));
+    m_window->resultsPage()->setReportDialogs(dialogs);
+
+    // Ctrl+C in the table: its rows as sorted on screen.
+    auto* view = m_window->findChild<QTreeView*>(QStringLiteral("lvResults"));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_1, Qt::ControlModifier);  // by "Pool"
+    QTest::keyClick(view, Qt::Key_1, Qt::ControlModifier);  // reversed
+    const QStringList shown = ui::Texts(view->model());
+    QCOMPARE(shown, QStringList({"BP32K", "BP3", "BP2", "BP1", "BP0"}));
+    view->setFocus();
+    QApplication::clipboard()->clear();
+    QTest::keySequence(view, QKeySequence::Copy);
+    QStringList copied;
+    for (const QString& line : QApplication::clipboard()->text().split('\n').mid(1, 5)) {
+        copied.append(line.section('\t', 0, 0));
+    }
+    QCOMPARE(copied, shown);
+
+    QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(QFileInfo::exists(dialogs.exportPath));
+    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
+    QVERIFY(QFileInfo::exists(dialogs.printPath));
+    m_window->findChild<QAction*>(QStringLiteral("actPrintPreview"))->trigger();
+    QCOMPARE(dialogs.previews, 1);
+
+    // The buttons in a row, "CFRM Policy…" among them, by Tab.
+    auto* print = m_window->findChild<QPushButton*>(QStringLiteral("cmdPrint"));
+    print->setFocus();
+    QTest::keyClick(print, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), "cmdCfrmPolicy");
+
+    // On What If they act on its table and charts, as the page's own buttons do.
+    clickTab(4);
+    auto* table = m_window->findChild<QTableWidget*>(QStringLiteral("tblWhatIf"));
+    QTRY_VERIFY(table->rowCount() > 0);
+    QCOMPARE(enabled(), QList<bool>({true, true, true, true}));
+    m_window->findChild<QAction*>(QStringLiteral("actCopyResults"))->trigger();
+    const QStringList whatIfLines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+    QVERIFY(whatIfLines[0].startsWith("Members,SCA Size (Mb),"));
+    QCOMPARE(whatIfLines[1].section(',', 0, 0), table->item(0, 0)->text());
+    QCOMPARE(whatIfLines.size(), table->rowCount() + 2);  // and the last line's end
+    dialogs.printPath = dir.filePath(QStringLiteral("w.pdf"));
+    dialogs.marginsMm = {};
+    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
+    QVERIFY(QFileInfo(dialogs.printPath).size() > 0);
+    m_window->findChild<QAction*>(QStringLiteral("actPrintPreview"))->trigger();
+    QCOMPARE(dialogs.previews, 2);
+    clickTab(1);
+    QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
 }
 
 QTEST_MAIN(MainWindowTest)

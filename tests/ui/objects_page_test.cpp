@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QSignalSpy>
 #include <QStyle>
@@ -31,6 +32,8 @@ private slots:
     void checkMarksFollowTheUserAndSetTheFlags();
     void cacheAllBoxGoesThroughItsStatesOnlyByTheUser();
     void clearObjectsForgetsThePool();
+    void filterHidesRowsAndNothingElse();
+    void rowsTellTheirFileAndLine();
     void modelShowsNamesAndTakesTheUsersCheckMarks();
 
 private:
@@ -243,6 +246,58 @@ void ObjectsPageTest::clearObjectsForgetsThePool() {
     QCOMPARE(objects()->model()->rowCount(), 0);
 }
 
+void ObjectsPageTest::filterHidesRowsAndNothingElse() {
+    auto* filter = m_page->findChild<QLineEdit*>("txtObjectFilter");
+    QVERIFY(filter != nullptr);
+    QCOMPARE(QAccessible::queryAccessibleInterface(filter)->text(QAccessible::Name), "Filter:");
+    choosePool(0);  // BP1
+    objects()->setFocus();
+    QTest::keySequence(objects(), QKeySequence::Find);
+    QVERIFY(filter->hasFocus());
+
+    QTest::keyClicks(filter, "ts");
+    QCOMPARE(shownObjects().size(), 5);
+    QTest::keyClicks(filter, "5");
+    QCOMPARE(shownObjects(), QStringList({"DBC.TS5"}));
+    filter->setText("dBa.Ts");
+    QCOMPARE(shownObjects(), QStringList({"DBA.TS0", "DBA.TS1 *", "DBA.TS2"}));
+    QCOMPARE(counts(), "5 1");  // "Total Pool Objects" counts the pool, not the rows shown
+
+    clickCheckMark(2);  // DBA.TS2, line 2
+    QCOMPARE(flags(), ".xxxx.. FFFF");
+    QCOMPARE(counts(), "5 2");
+    clickBox();  // mixed -> checked: every object of the pool, shown or not
+    QCOMPARE(flags(), "xxxxxxx TFTT");
+    QCOMPARE(counts(), "5 5");
+    filter->setText(QStringLiteral("\u20ACTS"));  // no name can hold it
+    QCOMPARE(shownObjects(), QStringList());
+
+    // Another pool, or a page change, empties it.
+    filter->setText("TS4");
+    choosePool(1);
+    QCOMPARE(filter->text(), QString());
+    QCOMPARE(shownObjects(), QStringList({"DBB.TS3 *", "DBB.TS4 *"}));
+    filter->setText("TS4");
+    QCOMPARE(shownObjects(), QStringList({"DBB.TS4 *"}));
+    m_page->clearObjects();
+    QCOMPARE(filter->text(), QString());
+    choosePool(1);
+    QCOMPARE(shownObjects().size(), 2);
+}
+
+void ObjectsPageTest::rowsTellTheirFileAndLine() {
+    // Lines 0-4 from the first file, none from the second, 5-6 from the third.
+    m_tables.lstSelectedFiles = {"/d/first.sta", "/d/empty.sta", "/e/third.sta"};
+    m_tables.fileFirstLine = {0, 5, 5};
+    choosePool(0);  // lines 0, 1, 2, 5, 6
+    QStringList tips;
+    for (const int row : {0, 2, 3, 4}) {
+        tips << objects()->model()->index(row, 0).data(Qt::ToolTipRole).toString();
+    }
+    QCOMPARE(tips, QStringList({"/d/first.sta, line 2", "/d/first.sta, line 4",
+                                "/e/third.sta, line 2", "/e/third.sta, line 3"}));
+}
+
 void ObjectsPageTest::modelShowsNamesAndTakesTheUsersCheckMarks() {
     // BP1 in two files: lines 0-1 and 2-3; line 2 is cached, line 3 ends before the name field.
     core::CoreTables tables;
@@ -275,6 +330,17 @@ void ObjectsPageTest::modelShowsNamesAndTakesTheUsersCheckMarks() {
     QCOMPARE(changed.count(), 1);
     QVERIFY(!model.setData(model.index(0, 0), QStringLiteral("X"), Qt::EditRole));
 
+    // Filtered, a row is still its own object: its name, its key and its check mark.
+    model.setFilter(QStringLiteral("dbc"));
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.index(0, 0).data(SharedObjectsModel::kObjectKeyRole).toString(), "O2");
+    QVERIFY(model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
+    QCOMPARE(tables.lstData[2].ItemData, 0);
+    QCOMPARE(tables.lstData[0].ItemData, -1);
+    model.showPool("BP1");
+    QCOMPARE(model.rowCount(), 4);
+
+    model.setFilter(QStringLiteral("dbc"));
     model.clear();
     QCOMPARE(model.rowCount(), 0);
 }

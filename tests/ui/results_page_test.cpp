@@ -39,18 +39,7 @@
 
 namespace {
 
-// Answers the export dialog with a prepared path; prints to a PDF file instead of a printer.
-class FakeReportDialogs : public ui::ReportDialogs {
-public:
-    std::optional<QString> chooseExportPath(QWidget*) override { return exportPath; }
-    bool setUpPrinter(QPrinter& printer, QWidget*) override {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(printPath);
-        return true;
-    }
-    QString exportPath;
-    QString printPath;
-};
+using FakeReportDialogs = ui::ScriptedReportDialogs;
 
 // The caption label in the same frame and row as the value label, just left of it.
 QString CaptionOf(const QLabel& value) {
@@ -98,6 +87,9 @@ private slots:
     void modelCellsShowTextAndSortByValue();
     void aPoolNameReadsTheSameOnThePageAndInEveryExport();
     void whatIfRowsEqualPlainRunsAndFollowTheChosenCount();
+    void copyFollowsTheOrderOnScreen();
+    void printAndPreviewHaveThePdfsMargins();
+    void tabFollowsTheLayout();
 
 private:
     void loadSamples();
@@ -273,6 +265,51 @@ void ResultsPageTest::refilledRowsKeepTheSortAndIgnoreLetterCase() {
                              {"Bp10", 1, 0, 0, 0, 0, 0, {}}}));
     QCOMPARE(titles()[0], "Pool (D)");
     QCOMPARE(column(0), QStringList({"BP2", "Bp10", "bp1"}));
+}
+
+void ResultsPageTest::copyFollowsTheOrderOnScreen() {
+    m_page->showResult(Rows({{"bp1", 1, 0, 0, 0, 0, 0, {}},
+                             {"BP2", 2, 0, 0, 0, 0, 0, {}},
+                             {"Bp10", 3, 0, 0, 0, 0, 0, {}}}));
+    clickTitle(1);  // Shared
+    clickTitle(1);  // descending
+    QCOMPARE(column(0), QStringList({"Bp10", "BP2", "bp1"}));
+    QTest::mouseClick(m_page->findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
+    const QStringList lines = QApplication::clipboard()->text().split('\n');
+    QCOMPARE(lines.mid(1, 3),
+             QStringList({"Bp10\t3\t0\t0\t0\t0", "BP2\t2\t0\t0\t0\t0", "bp1\t1\t0\t0\t0\t0"}));
+}
+
+void ResultsPageTest::printAndPreviewHaveThePdfsMargins() {
+    loadSamples();
+    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}, {}});
+    const QTemporaryDir dir;
+    m_dialogs.printPath = dir.filePath("printed.pdf");
+    QTest::mouseClick(m_page->findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
+    QCOMPARE(m_dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
+
+    m_dialogs.marginsMm = {};
+    m_dialogs.printPath = dir.filePath("preview.pdf");
+    m_page->previewResults();
+    QCOMPARE(m_dialogs.previews, 1);
+    QCOMPARE(m_dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
+    QVERIFY(QFileInfo(m_dialogs.printPath).size() > 0);  // the preview drew the report
+}
+
+void ResultsPageTest::tabFollowsTheLayout() {
+    m_page->showResult(Rows({{"BP1", 1, 0, 0, 0, 0, 0, {}}}), {{"w", "A warning."}});
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    QWidget* first = m_page->findChild<QWidget*>("lblRecommendation0");
+    first->setFocus();
+    QStringList order;
+    for (int i = 0; i < 11; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order, QStringList({"lblRecommendation1", "lblRecommendation2", "lblRecommendation3",
+                                 "lblRecommendation4", "lvResults", "txtWhy", "lstWarnings",
+                                 "cmdCopy", "cmdExport", "cmdPrint", "cmdCfrmPolicy"}));
 }
 
 void ResultsPageTest::exportWritesByExtensionOrFailsWhole_data() {

@@ -4,12 +4,15 @@
 #define TESTS_UI_SCRIPTED_SEAMS_H_
 
 #include <QList>
+#include <QMarginsF>
+#include <QPrinter>
 #include <QQueue>
 #include <QString>
 #include <functional>
 #include <optional>
 
 #include "dialogs.h"
+#include "report_dialogs.h"
 
 namespace ui {
 
@@ -71,6 +74,32 @@ public:
     QList<RecordedMessage> messages;
     QList<RecordedMessage> questions;
     SaveAnswer saveAnswer = SaveAnswer::kDiscard;
+};
+
+// Answers the export dialog with a prepared path; prints, and shows a preview, into a PDF file
+// instead of on a printer or a screen, and keeps the margins the printer came with.
+class ScriptedReportDialogs : public ReportDialogs {
+public:
+    std::optional<QString> chooseExportPath(QWidget*) override { return exportPath; }
+    bool setUpPrinter(QPrinter& printer, QWidget*) override {
+        marginsMm = printer.pageLayout().margins(QPageLayout::Millimeter);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printPath);
+        return true;
+    }
+    void showPrintPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint,
+                          QWidget*) override {
+        ++previews;
+        marginsMm = printer.pageLayout().margins(QPageLayout::Millimeter);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printPath);
+        paint(printer);
+    }
+
+    QString exportPath;
+    QString printPath;
+    QMarginsF marginsMm;
+    int previews = 0;
 };
 
 }  // namespace ui

@@ -252,8 +252,10 @@ bool DrawPdf(const ReportData& data, QByteArray* pdf) {
     writer.setTitle(data.title);
     writer.setCreator(QStringLiteral("Loomstead"));
     writer.setResolution(300);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                    QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
+                    QPageLayout::Millimeter));
     return RenderReport(data, writer);
 }
 

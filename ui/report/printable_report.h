@@ -36,6 +36,9 @@ void DrawGrowthCharts(QPainter& painter, const ReportData& data, const QRectF& a
 // as it was.
 [[nodiscard]] bool WritePdf(const ReportData& data, const QString& path, QString* error);
 
+// The margins of every page of the report, in millimetres, on paper as in the PDF.
+inline constexpr double kPageMarginMm = 15;
+
 // Prints the report on a printer the user has set up; false as RenderReport.
 [[nodiscard]] bool Print(const ReportData& data, QPrinter& printer);
 
