@@ -40,6 +40,7 @@ namespace ui {
 
 struct AsideRun;
 class CfrmDialog;
+class RunningGroupDialog;
 class DialogPolicyFileChooser;
 class FileChooser;
 class FilesPage;
@@ -160,6 +161,7 @@ private:
                         core::PlanAccount account = {});
     void runSizing();
     void openCfrmDialog();
+    void openRunningGroupDialog();
     // A transient status-bar message that something the user asked for is done.
     void sayDone(const QString& what);
     // The policy dialog's inputs as it shows them, or as it would start from.
@@ -188,6 +190,8 @@ private:
     std::unique_ptr<DialogPolicyFileChooser> m_policyChooser;
     CfrmDialog* m_cfrmDialog = nullptr;
     QAction* m_cfrmAction;
+    RunningGroupDialog* m_runningDialog = nullptr;
+    QAction* m_runningAction;
     QAction* m_addFilesAction = nullptr;
     QAction* m_openPlanAction = nullptr;
     QAction* m_savePlanAction = nullptr;
