@@ -20,6 +20,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <optional>
+#include <string_view>
 
 #include "capture_text.h"
 #include "cfrm_dialog.h"
@@ -143,7 +144,9 @@ QPlainTextEdit* OutputEdit(const char* name, const char* accessibleName, QWidget
     edit->setObjectName(QString::fromLatin1(name));
     edit->setAccessibleName(QString::fromLatin1(accessibleName));
     edit->setReadOnly(true);
-    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Jobs keep their columns; Why is prose and wraps.
+    edit->setLineWrapMode(std::string_view(name) == "txtRunningWhy" ? QPlainTextEdit::WidgetWidth
+                                                                    : QPlainTextEdit::NoWrap);
     edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     return edit;
 }
@@ -220,6 +223,7 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
+    m_table->setWordWrap(false);
     m_table->horizontalHeader()->setStretchLastSection(true);
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &RunningGroupDialog::showWhy);
     m_status->setObjectName(QStringLiteral("lblRunningStatus"));
@@ -275,24 +279,31 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
     auto* middle = new QSplitter(Qt::Horizontal, this);
     middle->addWidget(tableBox);
     middle->addWidget(whyBox);
-    middle->setStretchFactor(0, 3);
-    middle->setStretchFactor(1, 2);
-    auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(inputs);
-    split->addWidget(middle);
-    split->addWidget(outputs);
-
+    middle->setStretchFactor(0, 2);
+    middle->setStretchFactor(1, 1);
+    // The name goes with the texts it names a policy for.
+    auto* top = new QWidget(this);
+    auto* topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(nameLabel);
     nameRow->addWidget(m_policyName);
     nameRow->addStretch();
+    topLayout->addWidget(inputs);
+    topLayout->addLayout(nameRow);
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(top);
+    split->addWidget(middle);
+    split->addWidget(outputs);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    split->setStretchFactor(2, 2);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(split, 1);
-    layout->addLayout(nameRow);
     layout->addWidget(buttons);
-    resize(1100, 820);
+    resize(1280, 900);
     compare();
 }
 
@@ -421,7 +432,9 @@ void RunningGroupDialog::compare() {
                                  codes.empty() ? QStringLiteral("no shortage reported")
                                                : words.join(QStringLiteral("; ")));
         m_table->setItem(row, 2, verdict);
-        m_table->setItem(row, 3, new QTableWidgetItem(figures));
+        auto* figuresItem = new QTableWidgetItem(figures);
+        figuresItem->setToolTip(figures);
+        m_table->setItem(row, 3, figuresItem);
     };
     for (const core::RunningGbp& g : m_group->gbps) {
         addRow(g.gbp, QStringLiteral("GBP"), g.verdicts,
@@ -466,12 +479,14 @@ void RunningGroupDialog::showWhy() {
         m_why->clear();
         return;
     }
+    // The figures first: the table's column is too narrow for a GBP's six.
+    const QString figures = m_table->item(row, 3)->text() + QStringLiteral("\n");
     if (row < gbps) {
-        m_why->setPlainText(Joined(m_group->gbps[row].why, QStringLiteral("\n")));
+        m_why->setPlainText(figures + Joined(m_group->gbps[row].why, QStringLiteral("\n")));
         return;
     }
     const core::RunningStructure& s = m_group->structures[row - gbps];
-    QString why = Joined(s.why, QStringLiteral("\n"));
+    QString why = figures + Joined(s.why, QStringLiteral("\n"));
     if (!s.pending.empty()) {
         why += QStringLiteral("\nPending until the next allocation: ") +
                Joined(s.pending, QStringLiteral("; "));
