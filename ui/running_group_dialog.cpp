@@ -55,7 +55,7 @@ const InputTab kInputTabs[] = {
      core::kMaxCaptureBytes},
     {"txtXcfDisplay", "&XCF Display", "Structures' display",
      "Paste the output of D XCF,STR,STRNAME=..., or open a saved log.", core::kMaxCaptureBytes},
-    {"txtCurrentPolicy", "Current Polic&y Job", "Current CFRM policy job",
+    {"txtCurrentPolicy", "Current Policy &Job", "Current CFRM policy job",
      "Paste the job that defined the current CFRM policy (IXCMIAPU, DATA TYPE(CFRM)).",
      core::kMaxPolicySourceBytes},
 };
@@ -232,6 +232,7 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
 
     auto* outputs = new QTabWidget(this);
     outputs->setObjectName(QStringLiteral("tbsRunningOutputs"));
+    outputs->setAccessibleName(QStringLiteral("New policy and steps"));
     const std::pair<QPlainTextEdit*, const char*> kOutputs[] = {{m_newPolicy, "New &Policy"},
                                                                 {m_steps, "S&teps"}};
     int button = 0;
@@ -240,7 +241,7 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
         auto* layout = new QVBoxLayout(page);
         auto* row = new QHBoxLayout;
         const bool policy = edit == m_newPolicy;
-        auto* copy = Button(policy ? "&Copy Policy" : "Cop&y Steps",
+        auto* copy = Button(policy ? "Cop&y Policy" : "Copy St&eps",
                             policy ? "cmdCopyNewPolicy" : "cmdCopySteps", page);
         auto* save = Button(policy ? "&Save Policy As…" : "Sa&ve Steps As…",
                             policy ? "cmdSaveNewPolicy" : "cmdSaveSteps", page);

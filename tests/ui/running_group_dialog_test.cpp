@@ -2,6 +2,7 @@
 // displays and policy job, the verdicts in words, the new policy that reads back, and Save.
 #include "running_group_dialog.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -93,6 +94,7 @@ private slots:
     void initTestCase();
     void pastedTextsGiveVerdictsAndANewPolicyThatReadsBack();
     void openedFilesAreReadAsTheyAreOrRefusedWithAMessage();
+    void everyControlHasAnAccessibleName();
 
 private:
     // Opens the dialog from the results page of db1a.sta and db1b.sim, every pool shared, with
@@ -233,7 +235,7 @@ void RunningGroupDialogTest::openedFilesAreReadAsTheyAreOrRefusedWithAMessage() 
     file.close();
     m_messages.messages.clear();
     m_chooser.willChoose(file.fileName());
-    QTest::keyClick(dialog, Qt::Key_Y, Qt::AltModifier);
+    QTest::keyClick(dialog, Qt::Key_J, Qt::AltModifier);
     ui::ClickButton(dialog, QStringLiteral("cmdOpenCurrentPolicy"));
     QVERIFY(m_messages.messages.isEmpty());
     QCOMPARE(dialog->inputText(ui::RunningGroupDialog::kCurrentPolicy), job);
@@ -252,6 +254,18 @@ void RunningGroupDialogTest::openedFilesAreReadAsTheyAreOrRefusedWithAMessage() 
         QCOMPARE(dialog->inputText(ui::RunningGroupDialog::kGbpDisplay), before);
     }
     QVERIFY(m_messages.messages[0].detail.contains("DSNB750I"));
+}
+
+void RunningGroupDialogTest::everyControlHasAnAccessibleName() {
+    ui::RunningGroupDialog* dialog = openDialog();
+    QVERIFY(dialog != nullptr);
+    for (QWidget* control : dialog->findChildren<QWidget*>()) {
+        if (control->focusPolicy() != Qt::NoFocus && qobject_cast<QLabel*>(control) == nullptr) {
+            QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(spoken != nullptr && !spoken->text(QAccessible::Name).isEmpty(),
+                     qPrintable(control->objectName() + " " + control->metaObject()->className()));
+        }
+    }
 }
 
 QTEST_MAIN(RunningGroupDialogTest)
