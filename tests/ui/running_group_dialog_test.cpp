@@ -259,6 +259,14 @@ void RunningGroupDialogTest::openedFilesAreReadAsTheyAreOrRefusedWithAMessage() 
 void RunningGroupDialogTest::everyControlHasAnAccessibleName() {
     ui::RunningGroupDialog* dialog = openDialog();
     QVERIFY(dialog != nullptr);
+    // Results > Running Group... brings back the same dialog with what was pasted.
+    dialog->reject();
+    auto* action = m_window->findChild<QAction*>(QStringLiteral("actRunningGroup"));
+    QVERIFY(action->isEnabled());
+    action->trigger();
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(m_window->findChildren<ui::RunningGroupDialog*>().size(), 1);
+    QVERIFY(!dialog->newPolicyText().isEmpty());
     for (QWidget* control : dialog->findChildren<QWidget*>()) {
         if (control->focusPolicy() != Qt::NoFocus && qobject_cast<QLabel*>(control) == nullptr) {
             QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
