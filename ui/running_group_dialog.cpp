@@ -35,6 +35,15 @@
 #include "xcf_display.h"
 
 namespace ui {
+
+// What each text read as, kept so that typing the name does not read them again.
+struct RunningGroupDialog::Reads {
+    std::optional<core::GbpDisplayRead> gbp;
+    std::optional<core::XcfDisplayRead> xcf;
+    std::optional<core::PolicySource> source;
+    std::array<std::string, kInputCount> errors;  // the reader's refusal, "" when it read
+};
+
 namespace {
 
 const QString kTitle = QStringLiteral("Running Group");
@@ -169,6 +178,7 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
       m_sizing(std::make_unique<core::SizingResult>()),
       m_source(std::make_unique<core::CfrmSource>()),
       m_group(std::make_unique<core::RunningGroup>()),
+      m_reads(std::make_unique<Reads>()),
       m_policyName(new QLineEdit(this)),
       m_table(new QTableWidget(0, 4, this)),
       m_why(OutputEdit("txtRunningWhy", "Why", this)),
@@ -344,44 +354,57 @@ void RunningGroupDialog::openInput(Input input) {
         m_edits[input]->setPlainText(QString::fromUtf8(text));
     }
     m_texts[input] = std::move(text);
+    readInput(input);
     compare();
 }
 
 void RunningGroupDialog::inputEdited(Input input) {
     m_texts[input] = m_edits[input]->toPlainText().toStdString();
+    readInput(input);
     compare();
+}
+
+void RunningGroupDialog::readInput(Input input) {
+    const std::string& text = m_texts[input];
+    std::string& error = m_reads->errors[input];
+    error.clear();
+    if (input == kGbpDisplay) {
+        m_reads->gbp.reset();
+        if (!text.empty()) {
+            core::GbpDisplayResult read = core::ReadGbpDisplay(text);
+            error = read.error;
+            m_reads->gbp = std::move(read.read);
+        }
+    } else if (input == kXcfDisplay) {
+        m_reads->xcf.reset();
+        if (!text.empty()) {
+            core::XcfDisplayResult read = core::ReadXcfDisplay(text);
+            error = read.error;
+            m_reads->xcf = std::move(read.read);
+        }
+    } else {
+        m_reads->source.reset();
+        if (!text.empty()) {
+            core::PolicySourceResult read = core::ReadPolicySource(text);
+            error = read.error;
+            m_reads->source = std::move(read.source);
+        }
+    }
 }
 
 void RunningGroupDialog::compare() {
     *m_group = core::RunningGroup{};
     QStringList status;
-    std::optional<core::GbpDisplayRead> gbp;
-    std::optional<core::XcfDisplayRead> xcf;
-    std::optional<core::PolicySource> source;
     for (int i = 0; i < kInputCount; ++i) {
-        const std::string& text = m_texts[i];
-        if (text.empty()) {
-            continue;
-        }
-        std::string error;
-        if (i == kGbpDisplay) {
-            core::GbpDisplayResult read = core::ReadGbpDisplay(text);
-            error = read.error;
-            gbp = std::move(read.read);
-        } else if (i == kXcfDisplay) {
-            core::XcfDisplayResult read = core::ReadXcfDisplay(text);
-            error = read.error;
-            xcf = std::move(read.read);
-        } else {
-            core::PolicySourceResult read = core::ReadPolicySource(text);
-            error = read.error;
-            source = std::move(read.source);
-        }
-        if (!error.empty()) {
+        if (!m_reads->errors[i].empty()) {
             status << QStringLiteral("Error in %1: %2")
-                          .arg(QString::fromLatin1(kInputTabs[i].accessibleName), FromUtf8(error));
+                          .arg(QString::fromLatin1(kInputTabs[i].accessibleName),
+                               FromUtf8(m_reads->errors[i]));
         }
     }
+    const std::optional<core::GbpDisplayRead>& gbp = m_reads->gbp;
+    const std::optional<core::XcfDisplayRead>& xcf = m_reads->xcf;
+    const std::optional<core::PolicySource>& source = m_reads->source;
 
     core::CfrmOptions options;
     std::string problem = ReadPolicyInputs(m_policyInputs, options);

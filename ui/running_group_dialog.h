@@ -57,8 +57,11 @@ public:
     QString stepsText() const;
 
 private:
+    struct Reads;
+
     void openInput(Input input);
     void inputEdited(Input input);
+    void readInput(Input input);
     void compare();
     void showWhy();
     void saveText(const QString& text, const QString& suggestedName);
@@ -69,6 +72,7 @@ private:
     std::unique_ptr<core::SizingResult> m_sizing;
     std::unique_ptr<core::CfrmSource> m_source;
     std::unique_ptr<core::RunningGroup> m_group;
+    std::unique_ptr<Reads> m_reads;
     QVariantMap m_policyInputs;
     std::array<std::string, kInputCount> m_texts;
     std::array<QPlainTextEdit*, kInputCount> m_edits{};
