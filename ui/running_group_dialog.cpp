@@ -333,7 +333,8 @@ QString RunningGroupDialog::newPolicyText() const { return m_newPolicy->toPlainT
 QString RunningGroupDialog::stepsText() const { return m_steps->toPlainText(); }
 
 void RunningGroupDialog::openInput(Input input) {
-    const std::optional<QString> path = m_opener.chooseDataFile(this);
+    const std::optional<QString> path = m_opener.chooseTextFile(
+        this, QStringLiteral("Open %1").arg(QString::fromLatin1(kInputTabs[input].accessibleName)));
     if (!path) {
         return;
     }
