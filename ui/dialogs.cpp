@@ -102,6 +102,21 @@ QStringList DialogFileChooser::chooseDataFiles(QWidget* parent) {
     return RunDataFileDialog(parent, DataFileDialog::kSeveralFiles, m_lastFolder);
 }
 
+std::optional<QString> DialogFileChooser::chooseTextFile(QWidget* parent, const QString& title) {
+    // Captures are saved under any name, often without an extension.
+    QFileDialog dialog(parent, title, m_lastFolder,
+                       QStringLiteral("All Files (*);;Text Files (*.txt *.log *.jcl)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    m_lastFolder = QFileInfo(path).absolutePath();
+    return path;
+}
+
 std::optional<QString> DialogFileChooser::choosePlanToOpen(QWidget* parent) {
     QFileDialog dialog(parent, QStringLiteral("Open Plan"), m_lastPlanFolder, kPlanFilter);
     dialog.setFileMode(QFileDialog::ExistingFile);

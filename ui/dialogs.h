@@ -61,6 +61,13 @@ public:
         (void)suggestedPath;
         return std::nullopt;
     }
+
+    // A captured text to read (a display saved from a console log, a policy job); `title`
+    // says which. By default as a data file.
+    virtual std::optional<QString> chooseTextFile(QWidget* parent, const QString& title) {
+        (void)title;
+        return chooseDataFile(parent);
+    }
 };
 
 // The data-file dialogs: Add File takes one file and offers "All Files", "STA Files" and "SIM
@@ -97,6 +104,7 @@ public:
     QStringList chooseDataFiles(QWidget* parent) override;
     std::optional<QString> choosePlanToOpen(QWidget* parent) override;
     std::optional<QString> choosePlanToSave(QWidget* parent, const QString& suggestedPath) override;
+    std::optional<QString> chooseTextFile(QWidget* parent, const QString& title) override;
 
 private:
     QString m_lastFolder;

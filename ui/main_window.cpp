@@ -67,6 +67,7 @@
 #include "result_warnings.h"
 #include "results_export.h"
 #include "results_page.h"
+#include "running_group_dialog.h"
 #include "shell_messages.h"
 #include "sizing.h"
 #include "tables.h"
@@ -415,6 +416,8 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
 
     m_policyChooser = std::make_unique<DialogPolicyFileChooser>();
     connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, this, &MainWindow::openCfrmDialog);
+    connect(m_resultsPage, &ResultsPage::runningGroupRequested, this,
+            &MainWindow::openRunningGroupDialog);
     connect(m_resultsPage, &ResultsPage::resultsDelivered, this, &MainWindow::sayDone);
     connect(m_whatIfPage, &WhatIfPage::delivered, this, &MainWindow::sayDone);
     connect(m_whatIfPage, &WhatIfPage::exportFailed, this, [this](const QString& message) {
@@ -571,6 +574,12 @@ void MainWindow::createMenus() {
     m_cfrmAction->setObjectName(QStringLiteral("actCfrmPolicy"));
     m_cfrmAction->setStatusTip(QStringLiteral("CFRM STRUCTURE statements of the latest results"));
     m_cfrmAction->setEnabled(false);
+    m_runningAction = resultsMenu->addAction(QStringLiteral("Running &Group…"), this,
+                                             &MainWindow::openRunningGroupDialog);
+    m_runningAction->setObjectName(QStringLiteral("actRunningGroup"));
+    m_runningAction->setStatusTip(
+        QStringLiteral("The latest results beside the running group's displays and policy"));
+    m_runningAction->setEnabled(false);
 
     QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("mnuHelp"));
@@ -1225,6 +1234,7 @@ void MainWindow::runSizing() {
     m_lastSource->date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     m_lastSource->warnings = std::move(warnings);
     m_cfrmAction->setEnabled(true);
+    m_runningAction->setEnabled(true);
 }
 
 QVariantMap MainWindow::policyInputs() const {
@@ -1285,6 +1295,17 @@ void MainWindow::openCfrmDialog() {
     }
     m_cfrmDialog->setSizing(*m_lastSizing, *m_lastSource);
     m_cfrmDialog->open();
+}
+
+void MainWindow::openRunningGroupDialog() {
+    if (!m_lastSizing) {
+        return;
+    }
+    if (m_runningDialog == nullptr) {
+        m_runningDialog = new RunningGroupDialog(m_messages, m_chooser, *m_policyChooser, this);
+    }
+    m_runningDialog->setRecommendation(*m_lastSizing, *m_lastSource, policyInputs());
+    m_runningDialog->open();
 }
 
 }  // namespace ui

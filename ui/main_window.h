@@ -42,6 +42,7 @@ namespace ui {
 
 struct AsideRun;
 class CfrmDialog;
+class RunningGroupDialog;
 class DialogPolicyFileChooser;
 class FileChooser;
 class FilesPage;
@@ -176,11 +177,12 @@ private:
     // The history starts again from the choices the tables hold now: after a load or a plan.
     void restartChoicesHistory();
     void openCfrmDialog();
-    // The Results menu on the What If page: its table as text, or its table and chart printed.
+    // The Results menu on the What If page: as the page's Copy and Export, or printed.
     void copyWhatIf();
     void exportWhatIf();
     void printWhatIf();
     void previewWhatIf();
+    void openRunningGroupDialog();
     // A transient status-bar message that something the user asked for is done.
     void sayDone(const QString& what);
     // The policy dialog's inputs as it shows them, or as it would start from.
@@ -213,6 +215,8 @@ private:
     QList<QAction*> m_whatIfActions;  // those of them that act on the What If page too
     QUndoStack* m_undoStack;
     std::unique_ptr<core::Choices> m_lastChoices;  // as the latest step of the history left them
+    RunningGroupDialog* m_runningDialog = nullptr;
+    QAction* m_runningAction;
     QAction* m_addFilesAction = nullptr;
     QAction* m_openPlanAction = nullptr;
     QAction* m_savePlanAction = nullptr;

@@ -253,6 +253,12 @@ ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, 
     cfrmButton->setAutoDefault(false);
     connect(cfrmButton, &QPushButton::clicked, this, &ResultsPage::cfrmPolicyRequested);
     m_buttonRow->addWidget(cfrmButton);
+    auto* runningButton = new QPushButton(QStringLiteral("Ru&nning Group…"), this);
+    runningButton->setObjectName(QStringLiteral("cmdRunningGroup"));
+    runningButton->setAccessibleName(QStringLiteral("Running Group"));
+    runningButton->setAutoDefault(false);
+    connect(runningButton, &QPushButton::clicked, this, &ResultsPage::runningGroupRequested);
+    m_buttonRow->addWidget(runningButton);
     m_buttonRow->addSpacing(12);
     // Beside the buttons rather than under them: the page's height goes to the table and Why.
     m_buttonRow->addWidget(

@@ -90,6 +90,8 @@ public slots:
 signals:
     // "CFRM Policy…" was clicked.
     void cfrmPolicyRequested();
+    // "Running Group…" was clicked.
+    void runningGroupRequested();
     // Copy, Export or Print went through: what was done and where, for the status bar
     // ("Exported report.pdf"). A failure or a cancel says nothing here.
     void resultsDelivered(const QString& what);
