@@ -12,18 +12,9 @@
 namespace cli {
 namespace {
 
-// Reads at most `limit` + 1 bytes, so that the reader itself refuses a longer text in its words.
+// The text at `path` (see core::ReadCapturedText); the refusal when it cannot be read.
 std::optional<QString> ReadText(const QString& path, size_t limit, std::string& out) {
-    out.clear();
-    const auto add = [&out, limit](std::string_view bytes) {
-        out.append(bytes.substr(0, limit + 1 - out.size()));
-        return out.size() <= limit;
-    };
-    const std::optional<core::FileErrorReason> reason =
-        core::ReadDiskFilePieces(EncodeArgument(path), add);
-    // An empty text holds nothing recognised: its reader says what it looked for.
-    if (reason && *reason != core::FileErrorReason::kCancelled &&
-        *reason != core::FileErrorReason::kEmpty) {
+    if (const auto reason = core::ReadCapturedText(EncodeArgument(path), limit, out)) {
         return QStringLiteral("cannot read %1: %2")
             .arg(TerminalText(path), TerminalBytes(core::ReasonText(*reason)));
     }

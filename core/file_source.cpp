@@ -380,4 +380,18 @@ std::optional<FileErrorReason> ReadDiskFilePieces(
     return forward.stopped() ? FileErrorReason::kCancelled : failure;
 }
 
+std::optional<FileErrorReason> ReadCapturedText(const std::string& path, size_t limit,
+                                                std::string& out) {
+    out.clear();
+    const auto add = [&out, limit](std::string_view bytes) {
+        out.append(bytes.substr(0, limit + 1 - out.size()));
+        return out.size() <= limit;
+    };
+    const std::optional<FileErrorReason> reason = ReadDiskFilePieces(path, add);
+    if (reason && *reason != FileErrorReason::kCancelled && *reason != FileErrorReason::kEmpty) {
+        return reason;
+    }
+    return std::nullopt;
+}
+
 }  // namespace core

@@ -99,6 +99,13 @@ protected:
 [[nodiscard]] std::optional<FileErrorReason> ReadDiskFilePieces(
     const std::string& path, const std::function<bool(std::string_view)>& piece);
 
+// The captured text at `path` (a display or a policy job) into `out`, read as ReadDiskFilePieces
+// reads and at most `limit` + 1 bytes, so that the text's reader refuses a longer one in its own
+// words. The reason when the file cannot be read; an empty file reads as "", whose reader then
+// says what it looked for.
+[[nodiscard]] std::optional<FileErrorReason> ReadCapturedText(const std::string& path, size_t limit,
+                                                              std::string& out);
+
 }  // namespace core
 
 #endif  // CORE_FILE_SOURCE_H_

@@ -118,19 +118,10 @@ QIcon CodeIcon(const QStyle& style, const std::string& code) {
     return style.standardIcon(QStyle::SP_MessageBoxWarning);
 }
 
-// Reads at most `limit` + 1 bytes, so that the reader itself refuses a longer text in its words.
-// Returns the reason when the file cannot be read.
+// The text at `path` (see core::ReadCapturedText); the reason when it cannot be read.
 std::optional<std::string> ReadText(const QString& path, size_t limit, std::string& out) {
-    out.clear();
-    const auto add = [&out, limit](std::string_view bytes) {
-        out.append(bytes.substr(0, limit + 1 - out.size()));
-        return out.size() <= limit;
-    };
-    const std::optional<core::FileErrorReason> reason =
-        core::ReadDiskFilePieces(QFile::encodeName(path).toStdString(), add);
-    // An empty text holds nothing recognised: its reader says what it looked for.
-    if (reason && *reason != core::FileErrorReason::kCancelled &&
-        *reason != core::FileErrorReason::kEmpty) {
+    if (const auto reason =
+            core::ReadCapturedText(QFile::encodeName(path).toStdString(), limit, out)) {
         return std::string(core::ReasonText(*reason));
     }
     return std::nullopt;
