@@ -892,6 +892,12 @@ bool MainWindow::savePlan(const QString& path) {
         for (auto it = inputs.begin(); it != inputs.end(); ++it) {
             capture.plan.cfrm[it.key().toStdString()] = it.value().toString().toStdString();
         }
+        // And the files the Running Group dialog was given, as it holds them now.
+        if (m_runningDialog != nullptr) {
+            std::erase_if(capture.plan.cfrm,
+                          [](const auto& entry) { return entry.first.starts_with("running"); });
+            capture.plan.cfrm.merge(m_runningDialog->givenFiles());
+        }
     }
     QString error;
     if (!WritePlan(path, capture.plan, &error)) {
@@ -1246,6 +1252,9 @@ QVariantMap MainWindow::policyInputs() const {
 
 void MainWindow::applyPlanCfrm(const std::map<std::string, std::string>& cfrm) {
     m_planCfrm = cfrm;
+    if (m_runningDialog != nullptr) {
+        m_runningDialog->openGivenFiles(cfrm);
+    }
     if (m_cfrmDialog != nullptr && !cfrm.empty()) {
         m_cfrmDialog->setInputs(PolicyInputs(cfrm));
     }
@@ -1301,10 +1310,16 @@ void MainWindow::openRunningGroupDialog() {
     if (!m_lastSizing) {
         return;
     }
-    if (m_runningDialog == nullptr) {
+    const bool created = m_runningDialog == nullptr;
+    if (created) {
         m_runningDialog = new RunningGroupDialog(m_messages, m_chooser, *m_policyChooser, this);
+        connect(m_runningDialog, &RunningGroupDialog::givenFilesChanged, this,
+                [this] { setUnsavedChanges(true); });
     }
     m_runningDialog->setRecommendation(*m_lastSizing, *m_lastSource, policyInputs());
+    if (created) {
+        m_runningDialog->openGivenFiles(m_planCfrm);
+    }
     m_runningDialog->open();
 }
 

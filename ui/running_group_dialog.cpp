@@ -58,6 +58,10 @@ struct InputTab {
     size_t maxBytes;
 };
 
+// The plan's keys for the files of the three inputs, in their order, and for the policy name.
+const char* const kGivenFileKeys[] = {"runningGbpDisplay", "runningXcfDisplay", "runningPolicyJob"};
+constexpr char kGivenNameKey[] = "runningPolicyName";
+
 const InputTab kInputTabs[] = {
     {"txtGbpDisplay", "&GBP Display", "Group buffer pools' display",
      "Paste the output of -DISPLAY GROUPBUFFERPOOL(*) GDETAIL(*), or open a saved log.",
@@ -214,6 +218,7 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
     auto* nameLabel = new QLabel(QStringLiteral("New policy &name:"), this);
     nameLabel->setBuddy(m_policyName);
     connect(m_policyName, &QLineEdit::textChanged, this, &RunningGroupDialog::compare);
+    connect(m_policyName, &QLineEdit::textEdited, this, &RunningGroupDialog::givenFilesChanged);
 
     m_table->setObjectName(QStringLiteral("tblRunningGroup"));
     m_table->setAccessibleName(QStringLiteral("Verdicts and actions"));
@@ -326,19 +331,22 @@ QString RunningGroupDialog::stepsText() const { return m_steps->toPlainText(); }
 void RunningGroupDialog::openInput(Input input) {
     const std::optional<QString> path = m_opener.chooseTextFile(
         this, QStringLiteral("Open %1").arg(QString::fromLatin1(kInputTabs[input].accessibleName)));
-    if (!path) {
-        return;
+    if (path && openFile(input, *path)) {
+        emit givenFilesChanged();
     }
+}
+
+bool RunningGroupDialog::openFile(Input input, const QString& path) {
     std::string text;
-    if (const auto reason = ReadText(*path, kInputTabs[input].maxBytes, text)) {
+    if (const auto reason = ReadText(path, kInputTabs[input].maxBytes, text)) {
         m_messages.showMessage(MessageIcon::kCritical, kTitle, kOpenFailedText,
-                               QStringLiteral("%1\n%2").arg(*path, FromUtf8(*reason)));
-        return;
+                               QStringLiteral("%1\n%2").arg(path, FromUtf8(*reason)));
+        return false;
     }
     if (const std::string refusal = Refusal(input, text); !refusal.empty()) {
         m_messages.showMessage(MessageIcon::kCritical, kTitle, kOpenFailedText,
-                               QStringLiteral("%1: %2").arg(*path, FromUtf8(refusal)));
-        return;
+                               QStringLiteral("%1: %2").arg(path, FromUtf8(refusal)));
+        return false;
     }
     // The readers see the file's own bytes; the box shows them as well as it can.
     {
@@ -346,12 +354,44 @@ void RunningGroupDialog::openInput(Input input) {
         m_edits[input]->setPlainText(QString::fromUtf8(text));
     }
     m_texts[input] = std::move(text);
+    m_paths[input] = path;
     readInput(input);
     compare();
+    return true;
+}
+
+std::map<std::string, std::string> RunningGroupDialog::givenFiles() const {
+    std::map<std::string, std::string> given;
+    for (int input = 0; input < kInputCount; ++input) {
+        if (!m_paths[input].isEmpty()) {
+            given[kGivenFileKeys[input]] = m_paths[input].toStdString();
+        }
+    }
+    if (!m_policyName->text().isEmpty()) {
+        given[kGivenNameKey] = m_policyName->text().toStdString();
+    }
+    return given;
+}
+
+void RunningGroupDialog::openGivenFiles(const std::map<std::string, std::string>& given) {
+    for (int input = 0; input < kInputCount; ++input) {
+        if (const auto it = given.find(kGivenFileKeys[input]); it != given.end()) {
+            (void)openFile(static_cast<Input>(input), QString::fromStdString(it->second));
+        }
+    }
+    if (const auto it = given.find(kGivenNameKey); it != given.end()) {
+        const QSignalBlocker blocker(m_policyName);
+        m_policyName->setText(QString::fromStdString(it->second));
+        compare();
+    }
 }
 
 void RunningGroupDialog::inputEdited(Input input) {
     m_texts[input] = m_edits[input]->toPlainText().toStdString();
+    if (!m_paths[input].isEmpty()) {
+        m_paths[input].clear();  // the text no longer is the file's
+        emit givenFilesChanged();
+    }
     readInput(input);
     compare();
 }

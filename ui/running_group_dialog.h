@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QVariantMap>
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -56,10 +57,24 @@ public:
     QString newPolicyText() const;
     QString stepsText() const;
 
+    // What a plan keeps of the dialog: the file each text was opened from (a text typed or
+    // pasted since has none) and the new policy's name, under the keys runningGbpDisplay,
+    // runningXcfDisplay, runningPolicyJob and runningPolicyName; absent when not given.
+    std::map<std::string, std::string> givenFiles() const;
+    // Opens the files a plan names and takes its policy name. A file that cannot be read, or
+    // holds nothing recognised, gives one message and leaves its text as it is.
+    void openGivenFiles(const std::map<std::string, std::string>& given);
+
+signals:
+    // A file was opened or the new policy's name changed: what a plan keeps changed.
+    void givenFilesChanged();
+
 private:
     struct Reads;
 
     void openInput(Input input);
+    // Reads `path` into the input's text; false, after one message, when it cannot.
+    bool openFile(Input input, const QString& path);
     void inputEdited(Input input);
     void readInput(Input input);
     void compare();
@@ -75,6 +90,7 @@ private:
     std::unique_ptr<Reads> m_reads;
     QVariantMap m_policyInputs;
     std::array<std::string, kInputCount> m_texts;
+    std::array<QString, kInputCount> m_paths;  // the file each text came from, if any
     std::array<QPlainTextEdit*, kInputCount> m_edits{};
     QLineEdit* m_policyName;
     QTableWidget* m_table;

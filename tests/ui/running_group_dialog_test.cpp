@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -239,6 +241,19 @@ void RunningGroupDialogTest::openedFilesAreReadAsTheyAreOrRefusedWithAMessage() 
     ui::ClickButton(dialog, QStringLiteral("cmdOpenCurrentPolicy"));
     QVERIFY(m_messages.messages.isEmpty());
     QCOMPARE(dialog->inputText(ui::RunningGroupDialog::kCurrentPolicy), job);
+
+    // A saved plan names the file, and a dialog given the plan's keys reads it again.
+    const QString plan = m_dir.filePath(QStringLiteral("with-running.loomplan"));
+    m_chooser.planAnswers.enqueue(plan);
+    m_window->findChild<QAction*>(QStringLiteral("actSavePlanAs"))->trigger();
+    QFile saved(plan);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QJsonObject cfrm = QJsonDocument::fromJson(saved.readAll())["cfrm"].toObject();
+    QCOMPARE(cfrm["runningPolicyJob"].toString(), file.fileName());
+    QVERIFY(!cfrm.contains("runningGbpDisplay"));
+    ui::RunningGroupDialog reopened(m_messages, m_chooser, m_saver);
+    reopened.openGivenFiles({{"runningPolicyJob", file.fileName().toStdString()}});
+    QCOMPARE(reopened.inputText(ui::RunningGroupDialog::kCurrentPolicy), job);
 
     // Not there, a folder, nothing recognised: one message each, the text left as it was.
     const QString refusals[] = {m_dir.filePath("none.txt"), m_dir.path(), file.fileName()};
