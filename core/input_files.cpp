@@ -24,7 +24,6 @@ std::vector<InputFile> DescribeInputFiles(const CoreTables& tables) {
                 fileNo + 1 < firstLines.size() ? firstLines[fileNo + 1] : tables.lstData.size();
             file.lines = static_cast<int64_t>(end > first ? end - first : 0);
             if (first < end && first < tables.lstData.size()) {
-                file.storedLines = true;
                 file.collectionTime = std::string(
                     tables.lstData[first].Field(LeadLayout, lead_field::kCollectionTime));
             }

@@ -16,7 +16,6 @@ struct InputFile {
     std::string path;               // as lstSelectedFiles holds it
     std::string collectionTime;     // columns 142-149 of the file's first stored line, as they
                                     // stand (Latin-1); empty when the file stored no line
-    bool storedLines = false;       // the file stored at least one line
     int64_t lines = 0;              // lines stored, the header line not counted
     std::optional<uint64_t> bytes;  // its size as the load opened it; none when not reached
     std::optional<size_t> repeats;  // FileNo of the earlier file whose bytes it repeats

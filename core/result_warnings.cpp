@@ -62,7 +62,7 @@ void CheckFiles(const CoreTables& tables, std::vector<Warning>& out) {
     bool differ = false;
     std::string first;
     for (size_t i = 0; i < files.size(); ++i) {
-        if (!files[i].storedLines) {
+        if (files[i].lines == 0) {
             continue;
         }
         const std::string& time = files[i].collectionTime;
