@@ -1,9 +1,5 @@
 #include "output_files.h"
 
-#include <sys/stat.h>
-
-#include <filesystem>
-
 #include "batch_sizer.h"
 #include "command_line.h"
 #include "encodings.h"
@@ -12,25 +8,8 @@
 namespace cli {
 namespace {
 
-namespace fs = std::filesystem;
-
-// Where a path leads once its links are followed, as an absolute path without "." and "..".
-std::string CanonicalTarget(const std::string& path) {
-    const std::string target = core::WriteTarget(path).value_or(path);
-    std::error_code ec;
-    const fs::path canonical = fs::weakly_canonical(fs::absolute(target, ec), ec);
-    return ec ? target : canonical.string();
-}
-
 bool SameFile(const QString& a, const QString& b) {
-    const std::string first = EncodeArgument(a);
-    const std::string second = EncodeArgument(b);
-    struct stat one {};
-    struct stat two {};
-    if (::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &two) == 0) {
-        return one.st_dev == two.st_dev && one.st_ino == two.st_ino;
-    }
-    return CanonicalTarget(first) == CanonicalTarget(second);
+    return core::SameFile(EncodeArgument(a), EncodeArgument(b));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "io/write_file.h"
 #include "pool_rows.h"
 #include "pool_sharing.h"
 #include "record_layouts.h"
@@ -143,16 +144,6 @@ private:
     std::vector<Slot> m_slots;
     size_t m_mask = 0;
 };
-
-// Whether two paths name the same file: the same path, or the same file on disk.
-bool SameFile(const std::string& a, const std::string& b) {
-    namespace fs = std::filesystem;
-    if (fs::path(a).lexically_normal() == fs::path(b).lexically_normal()) {
-        return true;
-    }
-    std::error_code ec;
-    return fs::equivalent(a, b, ec) && !ec;
-}
 
 // "a.sta", "a.sta and b.sta", "a.sta, b.sta and c.sta": the files' names without their folders.
 std::string FileNames(const std::vector<std::string>& paths) {

@@ -195,4 +195,21 @@ WriteResult WriteWholeFile(const std::string& path, std::string_view bytes, Writ
     return WriteByRename(*target, &st, bytes, sink);
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat one {};
+    struct stat two {};
+    if (::stat(a.c_str(), &one) == 0 && ::stat(b.c_str(), &two) == 0) {
+        return one.st_dev == two.st_dev && one.st_ino == two.st_ino;
+    }
+    // Where a path leads once its links are followed, as an absolute path without "." and "..".
+    const auto target = [](const std::string& path) {
+        const std::string followed = WriteTarget(path).value_or(path);
+        std::error_code ec;
+        const std::filesystem::path canonical =
+            std::filesystem::weakly_canonical(std::filesystem::absolute(followed, ec), ec);
+        return ec ? followed : canonical.string();
+    };
+    return target(a) == target(b);
+}
+
 }  // namespace core

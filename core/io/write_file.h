@@ -54,6 +54,11 @@ WriteSink& SystemWriteSink();
 // names the file it would create); nullopt for a chain of links that does not end.
 std::optional<std::string> WriteTarget(const std::string& path);
 
+// Whether two paths name the same file: the same device and inode when both exist, otherwise
+// the same absolute path once links are followed and "." and ".." resolved (a file a write
+// would create). Neither path is opened.
+bool SameFile(const std::string& a, const std::string& b);
+
 // Writes `bytes` to the open descriptor `fd` (standard output, say), every write checked; on
 // failure the errno, else 0. `fd` stays open.
 [[nodiscard]] int WriteAll(int fd, std::string_view bytes, WriteSink& sink = SystemWriteSink());
