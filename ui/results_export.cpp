@@ -16,9 +16,8 @@
 #include "sweep.h"
 
 namespace ui {
-namespace {
 
-bool WriteWhole(const QString& path, const std::string& bytes, QString* error) {
+bool WriteWhole(const QString& path, std::string_view bytes, QString* error) {
     const core::WriteResult written =
         core::WriteWholeFile(QFile::encodeName(path).toStdString(), bytes);
     if (!written.ok()) {
@@ -28,8 +27,6 @@ bool WriteWhole(const QString& path, const std::string& bytes, QString* error) {
     }
     return true;
 }
-
-}  // namespace
 
 report::ReportData MakeReportData(const ResultsRun& run) {
     const std::vector<core::SweepPoint> sweep =

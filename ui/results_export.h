@@ -4,6 +4,7 @@
 #define UI_RESULTS_EXPORT_H_
 
 #include <QString>
+#include <string_view>
 #include <vector>
 
 namespace core {
@@ -44,6 +45,10 @@ report::ReportData MakeReportData(const ResultsRun& run);
 // Writes the run to `path` as CSV, JSON or PDF by its extension (letter case ignored), whole or
 // not at all: on failure false and *error the sentence to show; an earlier file stays as it was.
 [[nodiscard]] bool ExportResults(const ResultsRun& run, const QString& path, QString* error);
+
+// Writes `bytes` as the whole of `path` (core::WriteWholeFile); on failure false and *error
+// "Cannot write PATH: REASON", the old file left as it was.
+[[nodiscard]] bool WriteWhole(const QString& path, std::string_view bytes, QString* error);
 
 // The pool table with its column titles, a blank line, then one line per recommendation
 // (caption, value, unit): cells separated by tabs, lines by "\n", numbers without units, so

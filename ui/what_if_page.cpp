@@ -1,6 +1,7 @@
 #include "what_if_page.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
@@ -14,7 +15,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
@@ -27,6 +27,7 @@
 #include "cfrm_policy.h"
 #include "growth_chart.h"
 #include "report_dialogs.h"
+#include "results_export.h"
 #include "sweep.h"
 
 namespace ui {
@@ -90,8 +91,8 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
     m_table->setAccessibleName(QStringLiteral("Recommendations per member count"));
     // Captions on two lines, so that the table leaves the width to the charts.
     m_table->setHorizontalHeaderLabels({"Members", "SCA Size\n(Mb)", "Lock Structure\n(Mb)",
-                                        "Dir/Data\nRatio", "IRLM ECSA\n(Mb)",
-                                        "Total Memory\n(Mb)", "CF Storage\n(MB)"});
+                                        "Dir/Data\nRatio", "IRLM ECSA\n(Mb)", "Total Memory\n(Mb)",
+                                        "CF Storage\n(MB)"});
     m_table->horizontalHeaderItem(kStorageColumn)
         ->setToolTip(QStringLiteral("The CFRM policy's INITSIZE, duplexed copies twice"));
     m_table->setColumnHidden(kStorageColumn, true);
@@ -297,14 +298,17 @@ void WhatIfPage::exportWhatIf() {
     if (!path) {
         return;
     }
-    QSaveFile file(*path);
-    const bool png = path->endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        written = png ? chartsImage().save(&file, "PNG") : file.write(tableCsv().toUtf8()) >= 0;
+    QByteArray bytes;
+    if (path->endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        chartsImage().save(&buffer, "PNG");
+    } else {
+        bytes = tableCsv().toUtf8();
     }
-    if (!written || !file.commit()) {
-        emit exportFailed(QStringLiteral("Cannot write %1: %2").arg(*path, file.errorString()));
+    QString error;
+    if (!WriteWhole(*path, std::string_view(bytes.constData(), bytes.size()), &error)) {
+        emit exportFailed(error);
         return;
     }
     emit delivered(QStringLiteral("Exported %1").arg(QFileInfo(*path).fileName()));
