@@ -452,17 +452,24 @@ void CfrmDialog::updatePreview() {
 void CfrmDialog::copyText() { QGuiApplication::clipboard()->setText(policyText()); }
 
 void CfrmDialog::saveAs() {
-    const std::optional<QString> path = m_chooser.choosePolicyFile(
-        this, QStringLiteral("%1-cfrm.txt").arg(FromUtf8(m_policy->groupName).toLower()));
+    SaveTextAs(policyText(),
+               QStringLiteral("%1-cfrm.txt").arg(FromUtf8(m_policy->groupName).toLower()),
+               m_chooser, m_messages, this, kSaveFailedTitle, kSaveFailedText);
+}
+
+void SaveTextAs(const QString& text, const QString& suggestedName, PolicyFileChooser& chooser,
+                MessageSink& messages, QWidget* parent, const QString& title,
+                const QString& failedText) {
+    const std::optional<QString> path = chooser.choosePolicyFile(parent, suggestedName);
     if (!path) {
         return;
     }
-    const QByteArray bytes = policyText().toUtf8();
+    const QByteArray bytes = text.toUtf8();
     const core::WriteResult written = core::WriteWholeFile(
         QFile::encodeName(*path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
     if (!written.ok()) {
-        m_messages.showMessage(
-            MessageIcon::kCritical, kSaveFailedTitle, kSaveFailedText,
+        messages.showMessage(
+            MessageIcon::kCritical, title, failedText,
             QStringLiteral("%1\n%2").arg(*path, QString::fromStdString(written.reason)));
     }
 }

@@ -47,6 +47,13 @@ public:
     std::optional<QString> choosePolicyFile(QWidget* parent, const QString& suggestedName) override;
 };
 
+// Save As of a text (a policy, a job, steps): asks `chooser` for the file, suggesting
+// `suggestedName`, and writes `text` to it whole. A failed write gives one message: `title`,
+// `failedText`, and the path and the reason as its detail; a cancel does nothing.
+void SaveTextAs(const QString& text, const QString& suggestedName, PolicyFileChooser& chooser,
+                MessageSink& messages, QWidget* parent, const QString& title,
+                const QString& failedText);
+
 // A plan's policy inputs (texts by key) as the dialog takes them.
 QVariantMap PolicyInputs(const std::map<std::string, std::string>& planInputs);
 

@@ -551,18 +551,7 @@ void RunningGroupDialog::showWhy() {
 }
 
 void RunningGroupDialog::saveText(const QString& text, const QString& suggestedName) {
-    const std::optional<QString> path = m_saver->choosePolicyFile(this, suggestedName);
-    if (!path) {
-        return;
-    }
-    const QByteArray bytes = text.toUtf8();
-    const core::WriteResult written = core::WriteWholeFile(
-        QFile::encodeName(*path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
-    if (!written.ok()) {
-        m_messages.showMessage(
-            MessageIcon::kCritical, kTitle, kSaveFailedText,
-            QStringLiteral("%1\n%2").arg(*path, QString::fromStdString(written.reason)));
-    }
+    SaveTextAs(text, suggestedName, *m_saver, m_messages, this, kTitle, kSaveFailedText);
 }
 
 }  // namespace ui
