@@ -1,9 +1,5 @@
 // The plan's JSON text and its file: reading with one-line reasons, and writing whole or not at
 // all.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
 #include <cstring>
