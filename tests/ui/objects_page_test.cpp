@@ -50,6 +50,8 @@ private:
     QString counts() const;
     QStringList shownObjects() const;
     QString flags() const;
+    // counts(), the box (on, off or mixed) and flags(), between bars.
+    QString state() const;
 
     core::CoreTables m_tables;
     ObjectsPage* m_page = nullptr;
@@ -138,22 +140,27 @@ QString ObjectsPageTest::flags() const {
     return flags;
 }
 
+QString ObjectsPageTest::state() const {
+    const Qt::CheckState checked = box()->checkState();
+    return counts() + " | " +
+           (checked == Qt::Checked     ? "on"
+            : checked == Qt::Unchecked ? "off"
+                                       : "mixed") +
+           " | " + flags();
+}
+
 void ObjectsPageTest::choosingAPoolListsTheObjectsOfAllItsFiles() {
     QCOMPARE(counts(), "hidden");
     choosePool(0);  // BP1
     QCOMPARE(shownObjects(),
              QStringList({"DBA.TS0", "DBA.TS1 *", "DBA.TS2", "DBC.TS5", "DBC.TS6"}));
-    QCOMPARE(counts(), "5 1");
-    QCOMPARE(box()->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(state(), "5 1 | mixed | .x.xx.. FFFF");
 
     pools()->setFocus();
     QTest::keyClick(pools(), Qt::Key_Down);  // BP2
     QCOMPARE(shownObjects(), QStringList({"DBB.TS3 *", "DBB.TS4 *"}));
-    QCOMPARE(counts(), "2 2");
-    QCOMPARE(box()->checkState(), Qt::Checked);
-
     // The program's settings of the box changed no object and no row.
-    QCOMPARE(flags(), ".x.xx.. FFFF");
+    QCOMPARE(state(), "2 2 | on | .x.xx.. FFFF");
 }
 
 void ObjectsPageTest::checkMarksFollowTheUserAndSetTheFlags() {
@@ -162,26 +169,20 @@ void ObjectsPageTest::checkMarksFollowTheUserAndSetTheFlags() {
     QCOMPARE(resultsEnabled.count(), 0);
 
     clickCheckMark(1);  // the only cached object
-    QCOMPARE(flags(), "...xx.. FFFF");
-    QCOMPARE(counts(), "5 0");
-    QCOMPARE(box()->checkState(), Qt::Unchecked);
+    QCOMPARE(state(), "5 0 | off | ...xx.. FFFF");
     QCOMPARE(resultsEnabled.count(), 1);
 
     objects()->setFocus();
     objects()->setCurrentIndex(objects()->model()->index(3, 0));
     QTest::keyClick(objects(), Qt::Key_Space);
-    QCOMPARE(flags(), "...xxx. FFFF");
-    QCOMPARE(counts(), "5 1");
-    QCOMPARE(box()->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(state(), "5 1 | mixed | ...xxx. FFFF");
     QCOMPARE(resultsEnabled.count(), 2);
 
     // All cached: the box checked, "T" on all three BP1 rows, BP2's row untouched.
     for (const int row : {0, 1, 2, 4}) {
         clickCheckMark(row);
     }
-    QCOMPARE(flags(), "xxxxxxx TFTT");
-    QCOMPARE(counts(), "5 5");
-    QCOMPARE(box()->checkState(), Qt::Checked);
+    QCOMPARE(state(), "5 5 | on | xxxxxxx TFTT");
     QCOMPARE(resultsEnabled.count(), 6);
 
     // The choices stay with the lines: BP1 chosen again shows them.
@@ -199,15 +200,11 @@ void ObjectsPageTest::cacheAllBoxGoesThroughItsStatesOnlyByTheUser() {
 
     const struct {
         const char* action;
-        Qt::CheckState box;
-        const char* counts;
-        const char* flags;
+        const char* state;
     } steps[] = {
-        {"left click", Qt::Checked, "5 5", "xxxxxxx TFTT"},  // mixed -> checked
-        {"left click", Qt::Unchecked, "5 0", "...xx.. FFFF"},
-        {"right click", Qt::Unchecked, "5 0", "...xx.. FFFF"},
-        {"space", Qt::Checked, "5 5", "xxxxxxx TFTT"},
-        {"space", Qt::Unchecked, "5 0", "...xx.. FFFF"},
+        {"left click", "5 5 | on | xxxxxxx TFTT"},  // mixed -> checked
+        {"left click", "5 0 | off | ...xx.. FFFF"}, {"right click", "5 0 | off | ...xx.. FFFF"},
+        {"space", "5 5 | on | xxxxxxx TFTT"},       {"space", "5 0 | off | ...xx.. FFFF"},
     };
     for (const auto& step : steps) {
         const QByteArray action(step.action);
@@ -217,10 +214,8 @@ void ObjectsPageTest::cacheAllBoxGoesThroughItsStatesOnlyByTheUser() {
         } else {
             clickBox(action == "left click" ? Qt::LeftButton : Qt::RightButton);
         }
-        QCOMPARE(box()->checkState(), step.box);
-        QCOMPARE(counts(), step.counts);
-        QCOMPARE(flags(), step.flags);
-        QCOMPARE(shownObjects().filter(" *").size(), step.box == Qt::Checked ? 5 : 0);
+        QCOMPARE(state(), step.state);
+        QCOMPARE(shownObjects().filter(" *").size(), box()->checkState() == Qt::Checked ? 5 : 0);
     }
     QCOMPARE(resultsEnabled.count(), 0);  // the box leaves "View Results" as it is
 }
@@ -264,11 +259,9 @@ void ObjectsPageTest::filterHidesRowsAndNothingElse() {
     QCOMPARE(counts(), "5 1");  // "Total Pool Objects" counts the pool, not the rows shown
 
     clickCheckMark(2);  // DBA.TS2, line 2
-    QCOMPARE(flags(), ".xxxx.. FFFF");
-    QCOMPARE(counts(), "5 2");
+    QCOMPARE(state(), "5 2 | mixed | .xxxx.. FFFF");
     clickBox();  // mixed -> checked: every object of the pool, shown or not
-    QCOMPARE(flags(), "xxxxxxx TFTT");
-    QCOMPARE(counts(), "5 5");
+    QCOMPARE(state(), "5 5 | on | xxxxxxx TFTT");
     filter->setText(QStringLiteral("\u20ACTS"));  // no name can hold it
     QCOMPARE(shownObjects(), QStringList());
 
