@@ -214,7 +214,8 @@ void ObjectsPageTest::cacheAllBoxGoesThroughItsStatesOnlyByTheUser() {
         } else {
             clickBox(action == "left click" ? Qt::LeftButton : Qt::RightButton);
         }
-        QCOMPARE(state(), step.state);
+        const QString row = QStringLiteral("step %1, %2: ").arg(&step - steps + 1).arg(step.action);
+        QCOMPARE(row + state(), row + step.state);
         QCOMPARE(shownObjects().filter(" *").size(), box()->checkState() == Qt::Checked ? 5 : 0);
     }
     QCOMPARE(resultsEnabled.count(), 0);  // the box leaves "View Results" as it is
