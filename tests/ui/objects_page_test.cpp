@@ -28,12 +28,11 @@ private slots:
     void init();
     void cleanup();
 
-    void choosingAPoolListsTheObjectsOfAllItsFiles();
+    void choosingAPoolListsTheObjectsOfAllItsFiles();  // each row with its file and line
     void checkMarksFollowTheUserAndSetTheFlags();
     void cacheAllBoxGoesThroughItsStatesOnlyByTheUser();
     void clearObjectsForgetsThePool();
     void filterHidesRowsAndNothingElse();
-    void rowsTellTheirFileAndLine();
     void modelShowsNamesAndTakesTheUsersCheckMarks();
 
 private:
@@ -71,6 +70,8 @@ void ObjectsPageTest::init() {
     m_tables.lvControl = {Row(0, "BP1", 0, 2), Row(0, "BP2", 3, 4), Row(1, "bp1"),
                           Row(2, "BP1", 5, 6)};
     m_tables.lvSharedPools = {{"BP2", 2}, {"BP1", 5}};
+    m_tables.lstSelectedFiles = {"/d/first.sta", "/d/empty.sta", "/e/third.sta"};
+    m_tables.fileFirstLine = {0, 5, 5};
     core::RebuildSharedPoolList(m_tables);
     m_page = new ObjectsPage(m_tables);
     m_page->reloadPoolList();
@@ -155,6 +156,12 @@ void ObjectsPageTest::choosingAPoolListsTheObjectsOfAllItsFiles() {
     QCOMPARE(shownObjects(),
              QStringList({"DBA.TS0", "DBA.TS1 *", "DBA.TS2", "DBC.TS5", "DBC.TS6"}));
     QCOMPARE(state(), "5 1 | mixed | .x.xx.. FFFF");
+    QStringList tips;
+    for (const int row : {0, 2, 3, 4}) {  // lines 0, 2, 5 and 6
+        tips << objects()->model()->index(row, 0).data(Qt::ToolTipRole).toString();
+    }
+    QCOMPARE(tips, QStringList({"/d/first.sta, line 2", "/d/first.sta, line 4",
+                                "/e/third.sta, line 2", "/e/third.sta, line 3"}));
 
     pools()->setFocus();
     QTest::keyClick(pools(), Qt::Key_Down);  // BP2
@@ -277,19 +284,6 @@ void ObjectsPageTest::filterHidesRowsAndNothingElse() {
     QCOMPARE(filter->text(), QString());
     choosePool(1);
     QCOMPARE(shownObjects().size(), 2);
-}
-
-void ObjectsPageTest::rowsTellTheirFileAndLine() {
-    // Lines 0-4 from the first file, none from the second, 5-6 from the third.
-    m_tables.lstSelectedFiles = {"/d/first.sta", "/d/empty.sta", "/e/third.sta"};
-    m_tables.fileFirstLine = {0, 5, 5};
-    choosePool(0);  // lines 0, 1, 2, 5, 6
-    QStringList tips;
-    for (const int row : {0, 2, 3, 4}) {
-        tips << objects()->model()->index(row, 0).data(Qt::ToolTipRole).toString();
-    }
-    QCOMPARE(tips, QStringList({"/d/first.sta, line 2", "/d/first.sta, line 4",
-                                "/e/third.sta, line 2", "/e/third.sta, line 3"}));
 }
 
 void ObjectsPageTest::modelShowsNamesAndTakesTheUsersCheckMarks() {
