@@ -62,14 +62,20 @@ class WhatIfPageTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void chartsDrawStepsWithTitledAxesDistinctLinesAndTheMarker();
-    void tipNamesTheNearestPointWithinEightPixels();
+    void chartsDrawStepsTitledAxesDistinctLinesTipsAndTheMarker();
     void tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng();
 };
 
-void WhatIfPageTest::chartsDrawStepsWithTitledAxesDistinctLinesAndTheMarker() {
-    std::unique_ptr<QChart> sizes = MakeGrowthChart(report::GrowthChartKind::kSizes, kPoints, 3);
-    std::unique_ptr<QChart> ratio = MakeGrowthChart(report::GrowthChartKind::kRatio, kPoints, 3);
+void WhatIfPageTest::chartsDrawStepsTitledAxesDistinctLinesTipsAndTheMarker() {
+    QChartView sizesView(MakeGrowthChart(report::GrowthChartKind::kSizes, kPoints, 3).release());
+    QChartView ratioView(MakeGrowthChart(report::GrowthChartKind::kRatio, kPoints, 3).release());
+    for (QChartView* view : {&sizesView, &ratioView}) {
+        view->resize(700, 450);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+    }
+    QChart* sizes = sizesView.chart();
+    QChart* ratio = ratioView.chart();
 
     // A value holds from m members until m + 1.
     QCOMPARE(Series(*sizes, "SCA (right)")->points(),
@@ -79,7 +85,7 @@ void WhatIfPageTest::chartsDrawStepsWithTitledAxesDistinctLinesAndTheMarker() {
              QList<QPointF>({{1, 5}, {2, 5}, {3, 7}, {4, 7}}));
 
     QStringList titles;
-    for (QChart* chart : {sizes.get(), ratio.get()}) {
+    for (QChart* chart : {sizes, ratio}) {
         for (QAbstractAxis* axis : chart->axes()) {
             titles << axis->titleText();
         }
@@ -100,6 +106,17 @@ void WhatIfPageTest::chartsDrawStepsWithTitledAxesDistinctLinesAndTheMarker() {
     QCOMPARE(colours.size(), 6);
     QVERIFY2(dashes.size() >= 5, qPrintable(QString::number(dashes.size())));
 
+    // A tip names the nearest point within eight pixels.
+    QLineSeries* total = Series(*sizes, "Total memory");
+    const QPointF at = sizes->mapToPosition({2, 180}, total);
+    QCOMPARE(report::GrowthPointTip(*sizes, at + QPointF(5, -5)), "2 members: 180 Mb");
+    QCOMPARE(report::GrowthPointTip(*sizes, at + QPointF(0, 12)), QString());
+    // The step's end at 3 members is no point of its own, nor is the marker through it.
+    const QPointF stepEnd = sizes->mapToPosition({3, 180}, total);
+    QCOMPARE(report::GrowthPointTip(*sizes, stepEnd), QString());
+    const QPointF ratioAt = ratio->mapToPosition({1, 5}, Series(*ratio, "Directory/data ratio"));
+    QCOMPARE(report::GrowthPointTip(*ratio, ratioAt), "1 members: 5");
+
     // "No Of Shared DB2" at the last member count, up to the top of the total's axis; none
     // outside the range.
     QLineSeries* marker = Series(*sizes, "No Of Shared DB2");
@@ -112,29 +129,6 @@ void WhatIfPageTest::chartsDrawStepsWithTitledAxesDistinctLinesAndTheMarker() {
         report::SetGrowthPoints(*sizes, kPoints, outside);
         QCOMPARE(marker->count(), 0);
     }
-}
-
-void WhatIfPageTest::tipNamesTheNearestPointWithinEightPixels() {
-    QChartView view(MakeGrowthChart(report::GrowthChartKind::kSizes, kPoints).release());
-    view.resize(700, 450);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QChart& chart = *view.chart();
-    QLineSeries* total = Series(chart, "Total memory");
-    const QPointF at = chart.mapToPosition({2, 180}, total);
-    QCOMPARE(report::GrowthPointTip(chart, at + QPointF(5, -5)), "2 members: 180 Mb");
-    QCOMPARE(report::GrowthPointTip(chart, at + QPointF(0, 12)), QString());
-    // The step's end at 3 members is no point of its own.
-    const QPointF stepEnd = chart.mapToPosition({3, 180}, total);
-    QCOMPARE(report::GrowthPointTip(chart, stepEnd), QString());
-
-    QChartView ratioView(MakeGrowthChart(report::GrowthChartKind::kRatio, kPoints).release());
-    ratioView.resize(700, 450);
-    ratioView.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&ratioView));
-    QChart& ratio = *ratioView.chart();
-    const QPointF ratioAt = ratio.mapToPosition({1, 5}, Series(ratio, "Directory/data ratio"));
-    QCOMPARE(report::GrowthPointTip(ratio, ratioAt), "1 members: 5");
 }
 
 void WhatIfPageTest::tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng() {
