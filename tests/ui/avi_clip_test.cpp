@@ -106,19 +106,17 @@ class AviClipTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void readsOurOwnClip();
+    void loadsOurOwnClipAndOnlyReadableFilesOfBoundedSize();
     void damagedFilesGiveNoClip_data();
     void damagedFilesGiveNoClip();
     void decodesRle8FramesOverThePreviousOne();
     void emptyFrameChunksRepeatThePreviousFrame();
     void decodesUncompressedFramesOfTheRightSizeOnly();
     void frameIntervalComesFromTheStreamRate();
-    void loadsOnlyReadableFilesOfBoundedSize();
-    void playerPlaysAndStopsOurClipAndDropsItForAMissingFile();
-    void playerDrawsTheClipsBackgroundTransparent();
+    void playerDrawsOurClipTransparentPlaysStopsAndDropsItForAMissingFile();
 };
 
-void AviClipTest::readsOurOwnClip() {
+void AviClipTest::loadsOurOwnClipAndOnlyReadableFilesOfBoundedSize() {
     const std::optional<AviClip> clip = LoadAviClip(QStringLiteral(LOOMSTEAD_CLIP_PATH));
     QVERIFY(clip.has_value());
     QCOMPARE(clip->size, QSize(272, 60));
@@ -130,6 +128,14 @@ void AviClipTest::readsOurOwnClip() {
     // half over, its centre near (144, 12): (140, 3) is on it, clear of its edge and text lines.
     QCOMPARE(clip->frames[0].pixel(140, 3), qRgb(236, 236, 236));
     QCOMPARE(clip->frames[10].pixel(140, 3), qRgb(255, 255, 255));
+
+    QVERIFY(!LoadAviClip(QStringLiteral("/nonexistent/Filemove.avi")).has_value());
+    QTemporaryDir dir;
+    QFile big(dir.filePath(QStringLiteral("big.avi")));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.write(OurClip()) > 0);
+    QVERIFY(big.resize(kMaxClipFileBytes + 1));  // a good clip with too much after it
+    big.close();
+    QVERIFY(!LoadAviClip(big.fileName()).has_value());
 }
 
 void AviClipTest::damagedFilesGiveNoClip_data() {
@@ -267,40 +273,7 @@ void AviClipTest::frameIntervalComesFromTheStreamRate() {
     }
 }
 
-void AviClipTest::loadsOnlyReadableFilesOfBoundedSize() {
-    QVERIFY(!LoadAviClip(QStringLiteral("/nonexistent/Filemove.avi")).has_value());
-    QTemporaryDir dir;
-    QFile big(dir.filePath(QStringLiteral("big.avi")));
-    QVERIFY(big.open(QIODevice::WriteOnly) && big.write(OurClip()) > 0);
-    QVERIFY(big.resize(kMaxClipFileBytes + 1));  // a good clip with too much after it
-    big.close();
-    QVERIFY(!LoadAviClip(big.fileName()).has_value());
-}
-
-void AviClipTest::playerPlaysAndStopsOurClipAndDropsItForAMissingFile() {
-    AnimationPlayer player;
-    QVERIFY(player.open(QStringLiteral(LOOMSTEAD_CLIP_PATH)));
-    QCOMPARE(player.frameIntervalMs(), 83);
-    QCOMPARE(player.sizeHint(), QSize(272, 60));
-    QVERIFY(!player.isPlaying());
-    player.play();
-    QTRY_VERIFY(player.currentFrame() >= 2);
-    player.stop();
-    const int stoppedAt = player.currentFrame();
-    QTest::qWait(200);
-    QCOMPARE(player.currentFrame(), stoppedAt);
-
-    player.setAutoPlay(true);
-    QVERIFY(player.open(QStringLiteral(LOOMSTEAD_CLIP_PATH)));
-    QVERIFY(player.isPlaying());
-    QVERIFY(!player.open(QStringLiteral("/nonexistent/Filemove.avi")));
-    QVERIFY(!player.hasClip());  // the earlier clip is gone too
-    QVERIFY(!player.isPlaying());
-    player.play();
-    QVERIFY(!player.isPlaying());
-}
-
-void AviClipTest::playerDrawsTheClipsBackgroundTransparent() {
+void AviClipTest::playerDrawsOurClipTransparentPlaysStopsAndDropsItForAMissingFile() {
     QWidget page;
     QPalette palette = page.palette();
     palette.setColor(QPalette::Window, Qt::red);
@@ -313,6 +286,25 @@ void AviClipTest::playerDrawsTheClipsBackgroundTransparent() {
     const QImage shown = page.grab().toImage();
     QCOMPARE(shown.pixel(2, 2), qRgb(255, 0, 0));
     QVERIFY(shown.pixel(40, 45) != qRgb(255, 0, 0));  // the left folder
+
+    QCOMPARE(player->frameIntervalMs(), 83);
+    QCOMPARE(player->sizeHint(), QSize(272, 60));
+    QVERIFY(!player->isPlaying());
+    player->play();
+    QTRY_VERIFY(player->currentFrame() >= 2);
+    player->stop();
+    const int stoppedAt = player->currentFrame();
+    QTest::qWait(200);
+    QCOMPARE(player->currentFrame(), stoppedAt);
+
+    player->setAutoPlay(true);
+    QVERIFY(player->open(QStringLiteral(LOOMSTEAD_CLIP_PATH)));
+    QVERIFY(player->isPlaying());
+    QVERIFY(!player->open(QStringLiteral("/nonexistent/Filemove.avi")));
+    QVERIFY(!player->hasClip());  // the earlier clip is gone too
+    QVERIFY(!player->isPlaying());
+    player->play();
+    QVERIFY(!player->isPlaying());
 }
 
 }  // namespace ui

@@ -20,15 +20,6 @@
 
 namespace {
 
-class ScriptedPolicyChooser : public ui::PolicyFileChooser {
-public:
-    std::optional<QString> choosePolicyFile(QWidget*, const QString& suggested) override {
-        return suggestedName = suggested, path;
-    }
-    std::optional<QString> path;
-    QString suggestedName;
-};
-
 // One member, SCA 8 Mb; BP1 of 4000 VP pages with factor 1/2, and BPX, which is no Db2 name.
 core::SizingResult Sizing() {
     core::SizingResult s;
@@ -50,18 +41,22 @@ private slots:
         QVERIFY(m_dir.isValid());  // never the user's own store
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
     }
+    void init() {
+        m_dialog = std::make_unique<ui::CfrmDialog>(m_messages, m_chooser);
+        m_dialog->setSizing(Sizing(), {});
+    }
     void keyboardInputsDrivePreviewSaveAndSettings();
     void ruleInputsReachThePolicyAndComeBack();
 
 private:
     QTemporaryDir m_dir;
+    ui::RecordingMessageSink m_messages;
+    ui::ScriptedPolicyChooser m_chooser;
+    std::unique_ptr<ui::CfrmDialog> m_dialog;
 };
 
 void CfrmDialogTest::keyboardInputsDrivePreviewSaveAndSettings() {
-    ui::RecordingMessageSink messages;
-    ScriptedPolicyChooser chooser;
-    ui::CfrmDialog dialog(messages, chooser);
-    dialog.setSizing(Sizing(), {});
+    ui::CfrmDialog& dialog = *m_dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto* status = dialog.findChild<QLabel*>("lblPolicyStatus");
@@ -90,14 +85,14 @@ void CfrmDialogTest::keyboardInputsDrivePreviewSaveAndSettings() {
                                   "sized from statistics"));
     QVERIFY(status->text().contains("\nCF01: 40 MB free, falls "));
 
-    chooser.path = m_dir.filePath("no-such-dir/p.txt");
+    m_chooser.path = m_dir.filePath("no-such-dir/p.txt");
     QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier);
-    QTRY_COMPARE(messages.messages.size(), 1);
-    QCOMPARE(chooser.suggestedName, "dsndb0g-cfrm.txt");
-    chooser.path = m_dir.filePath("p.txt");
+    QTRY_COMPARE(m_messages.messages.size(), 1);
+    QCOMPARE(m_chooser.suggestedName, "dsndb0g-cfrm.txt");
+    m_chooser.path = m_dir.filePath("p.txt");
     QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier);
-    QTRY_VERIFY(QFile::exists(*chooser.path));
-    QFile file(*chooser.path);
+    QTRY_VERIFY(QFile::exists(*m_chooser.path));
+    QFile file(*m_chooser.path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()), preview);
     file.close();
@@ -105,15 +100,15 @@ void CfrmDialogTest::keyboardInputsDrivePreviewSaveAndSettings() {
     {
         const core::testing::FileSizeLimit fullDisk(64);
         QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier);  // clicks after a moment
-        QTRY_COMPARE(messages.messages.size(), 2);
+        QTRY_COMPARE(m_messages.messages.size(), 2);
     }
-    QCOMPARE(messages.messages[1].detail, *chooser.path + "\nFile too large");
+    QCOMPARE(m_messages.messages[1].detail, *m_chooser.path + "\nFile too large");
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()), preview);
 
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
-    ui::CfrmDialog next(messages, chooser);
+    ui::CfrmDialog next(m_messages, m_chooser);
     const QVariantMap inputs = next.inputs();
     QCOMPARE(inputs.value("group").toString(), "dsndb0g");
     QCOMPARE(inputs.value("facilities").toString(), "cf01, cf02");
@@ -122,10 +117,7 @@ void CfrmDialogTest::keyboardInputsDrivePreviewSaveAndSettings() {
 }
 
 void CfrmDialogTest::ruleInputsReachThePolicyAndComeBack() {
-    ui::RecordingMessageSink messages;
-    ScriptedPolicyChooser chooser;
-    ui::CfrmDialog dialog(messages, chooser);
-    dialog.setSizing(Sizing(), {});
+    ui::CfrmDialog& dialog = *m_dialog;
     // As a plan stores them: texts.
     dialog.setInputs(ui::PolicyInputs({{"group", "DSNDB0G"},
                                        {"facilities", "CF01 CF02 CF03"},

@@ -28,12 +28,11 @@ private slots:
     void init();
     void cleanup();
 
-    void choosingAPoolListsTheObjectsOfAllItsFiles();
+    void choosingAPoolListsTheObjectsOfAllItsFiles();  // each row with its file and line
     void checkMarksFollowTheUserAndSetTheFlags();
     void cacheAllBoxGoesThroughItsStatesOnlyByTheUser();
     void clearObjectsForgetsThePool();
     void filterHidesRowsAndNothingElse();
-    void rowsTellTheirFileAndLine();
     void modelShowsNamesAndTakesTheUsersCheckMarks();
 
 private:
@@ -50,6 +49,8 @@ private:
     QString counts() const;
     QStringList shownObjects() const;
     QString flags() const;
+    // counts(), the box (on, off or mixed) and flags(), between bars.
+    QString state() const;
 
     core::CoreTables m_tables;
     ObjectsPage* m_page = nullptr;
@@ -69,6 +70,8 @@ void ObjectsPageTest::init() {
     m_tables.lvControl = {Row(0, "BP1", 0, 2), Row(0, "BP2", 3, 4), Row(1, "bp1"),
                           Row(2, "BP1", 5, 6)};
     m_tables.lvSharedPools = {{"BP2", 2}, {"BP1", 5}};
+    m_tables.lstSelectedFiles = {"/d/first.sta", "/d/empty.sta", "/e/third.sta"};
+    m_tables.fileFirstLine = {0, 5, 5};
     core::RebuildSharedPoolList(m_tables);
     m_page = new ObjectsPage(m_tables);
     m_page->reloadPoolList();
@@ -138,22 +141,33 @@ QString ObjectsPageTest::flags() const {
     return flags;
 }
 
+QString ObjectsPageTest::state() const {
+    const Qt::CheckState checked = box()->checkState();
+    return counts() + " | " +
+           (checked == Qt::Checked     ? "on"
+            : checked == Qt::Unchecked ? "off"
+                                       : "mixed") +
+           " | " + flags();
+}
+
 void ObjectsPageTest::choosingAPoolListsTheObjectsOfAllItsFiles() {
     QCOMPARE(counts(), "hidden");
     choosePool(0);  // BP1
     QCOMPARE(shownObjects(),
              QStringList({"DBA.TS0", "DBA.TS1 *", "DBA.TS2", "DBC.TS5", "DBC.TS6"}));
-    QCOMPARE(counts(), "5 1");
-    QCOMPARE(box()->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(state(), "5 1 | mixed | .x.xx.. FFFF");
+    QStringList tips;
+    for (const int row : {0, 2, 3, 4}) {  // lines 0, 2, 5 and 6
+        tips << objects()->model()->index(row, 0).data(Qt::ToolTipRole).toString();
+    }
+    QCOMPARE(tips, QStringList({"/d/first.sta, line 2", "/d/first.sta, line 4",
+                                "/e/third.sta, line 2", "/e/third.sta, line 3"}));
 
     pools()->setFocus();
     QTest::keyClick(pools(), Qt::Key_Down);  // BP2
     QCOMPARE(shownObjects(), QStringList({"DBB.TS3 *", "DBB.TS4 *"}));
-    QCOMPARE(counts(), "2 2");
-    QCOMPARE(box()->checkState(), Qt::Checked);
-
     // The program's settings of the box changed no object and no row.
-    QCOMPARE(flags(), ".x.xx.. FFFF");
+    QCOMPARE(state(), "2 2 | on | .x.xx.. FFFF");
 }
 
 void ObjectsPageTest::checkMarksFollowTheUserAndSetTheFlags() {
@@ -162,26 +176,20 @@ void ObjectsPageTest::checkMarksFollowTheUserAndSetTheFlags() {
     QCOMPARE(resultsEnabled.count(), 0);
 
     clickCheckMark(1);  // the only cached object
-    QCOMPARE(flags(), "...xx.. FFFF");
-    QCOMPARE(counts(), "5 0");
-    QCOMPARE(box()->checkState(), Qt::Unchecked);
+    QCOMPARE(state(), "5 0 | off | ...xx.. FFFF");
     QCOMPARE(resultsEnabled.count(), 1);
 
     objects()->setFocus();
     objects()->setCurrentIndex(objects()->model()->index(3, 0));
     QTest::keyClick(objects(), Qt::Key_Space);
-    QCOMPARE(flags(), "...xxx. FFFF");
-    QCOMPARE(counts(), "5 1");
-    QCOMPARE(box()->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(state(), "5 1 | mixed | ...xxx. FFFF");
     QCOMPARE(resultsEnabled.count(), 2);
 
     // All cached: the box checked, "T" on all three BP1 rows, BP2's row untouched.
     for (const int row : {0, 1, 2, 4}) {
         clickCheckMark(row);
     }
-    QCOMPARE(flags(), "xxxxxxx TFTT");
-    QCOMPARE(counts(), "5 5");
-    QCOMPARE(box()->checkState(), Qt::Checked);
+    QCOMPARE(state(), "5 5 | on | xxxxxxx TFTT");
     QCOMPARE(resultsEnabled.count(), 6);
 
     // The choices stay with the lines: BP1 chosen again shows them.
@@ -199,15 +207,11 @@ void ObjectsPageTest::cacheAllBoxGoesThroughItsStatesOnlyByTheUser() {
 
     const struct {
         const char* action;
-        Qt::CheckState box;
-        const char* counts;
-        const char* flags;
+        const char* state;
     } steps[] = {
-        {"left click", Qt::Checked, "5 5", "xxxxxxx TFTT"},  // mixed -> checked
-        {"left click", Qt::Unchecked, "5 0", "...xx.. FFFF"},
-        {"right click", Qt::Unchecked, "5 0", "...xx.. FFFF"},
-        {"space", Qt::Checked, "5 5", "xxxxxxx TFTT"},
-        {"space", Qt::Unchecked, "5 0", "...xx.. FFFF"},
+        {"left click", "5 5 | on | xxxxxxx TFTT"},  // mixed -> checked
+        {"left click", "5 0 | off | ...xx.. FFFF"}, {"right click", "5 0 | off | ...xx.. FFFF"},
+        {"space", "5 5 | on | xxxxxxx TFTT"},       {"space", "5 0 | off | ...xx.. FFFF"},
     };
     for (const auto& step : steps) {
         const QByteArray action(step.action);
@@ -217,10 +221,9 @@ void ObjectsPageTest::cacheAllBoxGoesThroughItsStatesOnlyByTheUser() {
         } else {
             clickBox(action == "left click" ? Qt::LeftButton : Qt::RightButton);
         }
-        QCOMPARE(box()->checkState(), step.box);
-        QCOMPARE(counts(), step.counts);
-        QCOMPARE(flags(), step.flags);
-        QCOMPARE(shownObjects().filter(" *").size(), step.box == Qt::Checked ? 5 : 0);
+        const QString row = QStringLiteral("step %1, %2: ").arg(&step - steps + 1).arg(step.action);
+        QCOMPARE(row + state(), row + step.state);
+        QCOMPARE(shownObjects().filter(" *").size(), box()->checkState() == Qt::Checked ? 5 : 0);
     }
     QCOMPARE(resultsEnabled.count(), 0);  // the box leaves "View Results" as it is
 }
@@ -264,11 +267,9 @@ void ObjectsPageTest::filterHidesRowsAndNothingElse() {
     QCOMPARE(counts(), "5 1");  // "Total Pool Objects" counts the pool, not the rows shown
 
     clickCheckMark(2);  // DBA.TS2, line 2
-    QCOMPARE(flags(), ".xxxx.. FFFF");
-    QCOMPARE(counts(), "5 2");
+    QCOMPARE(state(), "5 2 | mixed | .xxxx.. FFFF");
     clickBox();  // mixed -> checked: every object of the pool, shown or not
-    QCOMPARE(flags(), "xxxxxxx TFTT");
-    QCOMPARE(counts(), "5 5");
+    QCOMPARE(state(), "5 5 | on | xxxxxxx TFTT");
     filter->setText(QStringLiteral("\u20ACTS"));  // no name can hold it
     QCOMPARE(shownObjects(), QStringList());
 
@@ -283,19 +284,6 @@ void ObjectsPageTest::filterHidesRowsAndNothingElse() {
     QCOMPARE(filter->text(), QString());
     choosePool(1);
     QCOMPARE(shownObjects().size(), 2);
-}
-
-void ObjectsPageTest::rowsTellTheirFileAndLine() {
-    // Lines 0-4 from the first file, none from the second, 5-6 from the third.
-    m_tables.lstSelectedFiles = {"/d/first.sta", "/d/empty.sta", "/e/third.sta"};
-    m_tables.fileFirstLine = {0, 5, 5};
-    choosePool(0);  // lines 0, 1, 2, 5, 6
-    QStringList tips;
-    for (const int row : {0, 2, 3, 4}) {
-        tips << objects()->model()->index(row, 0).data(Qt::ToolTipRole).toString();
-    }
-    QCOMPARE(tips, QStringList({"/d/first.sta, line 2", "/d/first.sta, line 4",
-                                "/e/third.sta, line 2", "/e/third.sta, line 3"}));
 }
 
 void ObjectsPageTest::modelShowsNamesAndTakesTheUsersCheckMarks() {

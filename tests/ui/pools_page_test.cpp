@@ -55,19 +55,20 @@ private slots:
     void numberBoxesKeepWhatIsTyped();
     void addSharesTheSelectedPoolOrShowsItsRefusal();
     void keyboardAndDoubleClickMovePoolsBothWays();
-    void shareAllSharesInListOrderAndReportsEachRefusal();
-    void shareAllShowsTheAnimationWhileItWorks();
+    void shareAllSharesInListOrderAndReportsEachRefusal();  // with the animation
     void dropMovesPoolsOnlyFromTheOtherList_data();
     void dropMovesPoolsOnlyFromTheOtherList();
     void dragStartsOnlyFromAPressOnAnEntry_data();
     void dragStartsOnlyFromAPressOnAnEntry();
-    void listModelsFollowTheirTables();
+    void listModelsShowNamesAsTheyAreAndCountsWhole();
 
 private:
     QListView* pools() const { return m_page->findChild<QListView*>("lstPools"); }
     QTreeView* shared() const { return m_page->sharedPoolsView(); }
-    QStringList available() const { return Texts(pools()->model()); }
-    QStringList sharedNames() const { return Texts(shared()->model()); }
+    // The available pools, then the shared ones: "BP0 BP1 | BP2".
+    QString lists() const {
+        return Texts(pools()->model()).join(' ') + " | " + Texts(shared()->model()).join(' ');
+    }
     void click(const char* buttonName) { ClickButton(m_page, buttonName); }
 
     core::CoreTables m_tables;
@@ -98,6 +99,11 @@ void PoolsPageTest::init() {
         drag.deleteLater();
     });
     m_page->reloadFromTables();
+    // Every change of the lists reaches their views as Qt's checks of a model expect.
+    for (QAbstractItemModel* model : {pools()->model(), shared()->model()}) {
+        new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                     model);
+    }
     m_page->resize(640, 400);
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page));
@@ -158,9 +164,8 @@ void PoolsPageTest::addSharesTheSelectedPoolOrShowsItsRefusal() {
     QSignalSpy enabled(m_page, &PoolsPage::sharedPagesEnabled);
     ClickRow(pools(), 2);
     click("cmdAddPool");
-    QCOMPARE(sharedNames(), QStringList({"BP2"}));
+    QCOMPARE(lists(), "BP0 BP1 | BP2");
     QCOMPARE(Texts(shared()->model(), 1), QStringList({"5"}));
-    QCOMPARE(available(), QStringList({"BP0", "BP1"}));
 
     // The pool now in that place is selected, so Add goes on with the next one: BP1, refused.
     click("cmdAddPool");
@@ -169,13 +174,12 @@ void PoolsPageTest::addSharesTheSelectedPoolOrShowsItsRefusal() {
     QCOMPARE(message.icon, MessageIcon::kInformation);
     QCOMPARE(message.title, QStringLiteral("Warning - Select Shared Pools"));
     QCOMPARE(message.text, Refusal("BP1", "/data/day1.sta"));
-    QCOMPARE(available(), QStringList({"BP0", "BP1"}));
-    QCOMPARE(sharedNames(), QStringList({"BP2"}));
+    QCOMPARE(lists(), "BP0 BP1 | BP2");
 
     // With nothing selected nothing moves, and the pages are enabled all the same.
     pools()->selectionModel()->clearSelection();
     click("cmdAddPool");
-    QCOMPARE(available(), QStringList({"BP0", "BP1"}));
+    QCOMPARE(lists(), "BP0 BP1 | BP2");
     QCOMPARE(m_messages.messages.size(), 1);
     QCOMPARE(Flags(enabled), QList<bool>({true, true, true}));
 }
@@ -187,50 +191,26 @@ void PoolsPageTest::keyboardAndDoubleClickMovePoolsBothWays() {
     pools()->setFocus();
     QTest::keyClick(pools(), Qt::Key_Space);  // selects the entry with the focus, BP0
     QTest::keyClick(pools(), Qt::Key_Right, Qt::ControlModifier);
-    QCOMPARE(sharedNames(), QStringList({"BP0"}));
+    QCOMPARE(lists(), "BP1 BP2 | BP0");
 
     // A double click reaches a widget as a click followed by a double-click event.
     ClickRow(pools(), 1);
     QTest::mouseDClick(pools()->viewport(), Qt::LeftButton, Qt::NoModifier,
                        pools()->visualRect(pools()->model()->index(1, 0)).center());
-    QCOMPARE(sharedNames(), QStringList({"BP0", "BP2"}));
+    QCOMPARE(lists(), "BP1 | BP0 BP2");
 
     shared()->setFocus();  // on BP2, the pool shared last
     QTest::keyClick(shared(), Qt::Key_Up);
     QTest::keyClick(shared(), Qt::Key_Left, Qt::ControlModifier);
-    QCOMPARE(sharedNames(), QStringList({"BP2"}));
-    QCOMPARE(available(), QStringList({"BP0", "BP1"}));
+    QCOMPARE(lists(), "BP0 BP1 | BP2");
 
     // Only the removal of the last shared pool disables the pages; Remove on the empty list
     // repeats the check.
     ClickRow(shared(), 0);
     click("cmdRemovePool");
-    QCOMPARE(available(), QStringList({"BP0", "BP1", "BP2"}));
+    QCOMPARE(lists(), "BP0 BP1 BP2 | ");
     click("cmdRemovePool");
     QCOMPARE(Flags(enabled), QList<bool>({true, true, false, false}));
-}
-
-void PoolsPageTest::shareAllSharesInListOrderAndReportsEachRefusal() {
-    m_tables.lstPools.push_back("BP3");  // no pool row at all: nothing moves, no message
-    m_tables.lvControl.push_back(Row(1, "BP4", 10, 10, 1));
-    m_tables.lstPools.push_back("BP4");
-    m_page->reloadFromTables();
-    QSignalSpy enabled(m_page, &PoolsPage::sharedPagesEnabled);
-
-    click("cmdShareAllPools");
-    QCOMPARE(sharedNames(), QStringList({"BP0", "BP2"}));
-    QCOMPARE(Texts(shared()->model(), 1), QStringList({"2", "5"}));
-    QCOMPARE(available(), QStringList({"BP1", "BP3", "BP4"}));
-    QCOMPARE(m_messages.messages.size(), 2);
-    QCOMPARE(m_messages.messages.at(0).text, Refusal("BP1", "/data/day1.sta"));
-    QCOMPARE(m_messages.messages.at(1).text, Refusal("BP4", "/data/day2.sta"));
-
-    // Nothing left to share: no message, the pages are enabled all the same.
-    m_tables.lstPools.clear();
-    m_page->reloadFromTables();
-    click("cmdShareAllPools");
-    QCOMPARE(m_messages.messages.size(), 2);
-    QCOMPARE(Flags(enabled), QList<bool>({true, true}));
 }
 
 // Watches the animation control paint while Share All runs.
@@ -248,16 +228,35 @@ public:
     int framesWhilePainting = 0;
 };
 
-void PoolsPageTest::shareAllShowsTheAnimationWhileItWorks() {
+void PoolsPageTest::shareAllSharesInListOrderAndReportsEachRefusal() {
+    m_tables.lstPools.push_back("BP3");  // no pool row at all: nothing moves, no message
+    m_tables.lvControl.push_back(Row(1, "BP4", 10, 10, 1));
+    m_tables.lstPools.push_back("BP4");
+    m_page->reloadFromTables();
+    QSignalSpy enabled(m_page, &PoolsPage::sharedPagesEnabled);
+    // The animation plays while Share All works, and only then.
     auto* animation = m_page->findChild<AnimationPlayer*>("anbDelay");
     QVERIFY(!animation->isVisible());
     PaintWatcher watcher;
     animation->installEventFilter(&watcher);
+
     click("cmdShareAllPools");
     QVERIFY(watcher.paintedWhilePlaying);
     QCOMPARE(watcher.framesWhilePainting, 20);
     QVERIFY(!animation->isVisible());
     QVERIFY(!animation->isPlaying());
+    QCOMPARE(lists(), "BP1 BP3 BP4 | BP0 BP2");
+    QCOMPARE(Texts(shared()->model(), 1), QStringList({"2", "5"}));
+    QCOMPARE(m_messages.messages.size(), 2);
+    QCOMPARE(m_messages.messages.at(0).text, Refusal("BP1", "/data/day1.sta"));
+    QCOMPARE(m_messages.messages.at(1).text, Refusal("BP4", "/data/day2.sta"));
+
+    // Nothing left to share: no message, the pages are enabled all the same.
+    m_tables.lstPools.clear();
+    m_page->reloadFromTables();
+    click("cmdShareAllPools");
+    QCOMPARE(m_messages.messages.size(), 2);
+    QCOMPARE(Flags(enabled), QList<bool>({true, true}));
 }
 
 void PoolsPageTest::dropMovesPoolsOnlyFromTheOtherList_data() {
@@ -265,24 +264,21 @@ void PoolsPageTest::dropMovesPoolsOnlyFromTheOtherList_data() {
     QTest::addColumn<QString>("droppedOn");
     QTest::addColumn<QString>("carried");  // the list name the drag carries
     QTest::addColumn<bool>("accepted");
-    QTest::addColumn<QStringList>("poolsAfter");
-    QTest::addColumn<QStringList>("sharedAfter");
+    QTest::addColumn<QString>("after");  // see lists()
 
     // Before each row BP2 is shared and BP0 (row 0 of both lists) is pressed on.
-    const QStringList unchanged{"BP0", "BP1"};
+    const QString unchanged = "BP0 BP1 | BP2";
     // clang-format off
     QTest::newRow("available pool dropped on the shared pools is shared")
-        << "lstPools" << "lvSharedPools" << "lstPools" << true
-        << QStringList{"BP1"} << QStringList{"BP2", "BP0"};
+        << "lstPools" << "lvSharedPools" << "lstPools" << true << "BP1 | BP2 BP0";
     QTest::newRow("shared pool dropped on all pools is returned")
-        << "lvSharedPools" << "lstPools" << "lvSharedPools" << true
-        << QStringList{"BP0", "BP1", "BP2"} << QStringList{};
+        << "lvSharedPools" << "lstPools" << "lvSharedPools" << true << "BP0 BP1 BP2 | ";
     QTest::newRow("dropped back on the list it came from")
-        << "lstPools" << "lstPools" << "lstPools" << false << unchanged << QStringList{"BP2"};
+        << "lstPools" << "lstPools" << "lstPools" << false << unchanged;
     QTest::newRow("from a list of another name")
-        << "lstPools" << "lvSharedPools" << "lstFiles" << false << unchanged << QStringList{"BP2"};
+        << "lstPools" << "lvSharedPools" << "lstFiles" << false << unchanged;
     QTest::newRow("not armed: the last press was a right-button press")
-        << "" << "lvSharedPools" << "lstPools" << false << unchanged << QStringList{"BP2"};
+        << "" << "lvSharedPools" << "lstPools" << false << unchanged;
     // clang-format on
 }
 
@@ -291,12 +287,11 @@ void PoolsPageTest::dropMovesPoolsOnlyFromTheOtherList() {
     QFETCH(QString, droppedOn);
     QFETCH(QString, carried);
     QFETCH(bool, accepted);
-    QFETCH(QStringList, poolsAfter);
-    QFETCH(QStringList, sharedAfter);
+    QFETCH(QString, after);
 
     ClickRow(pools(), 2);
     click("cmdAddPool");
-    QCOMPARE(available(), QStringList({"BP0", "BP1"}));
+    QCOMPARE(lists(), "BP0 BP1 | BP2");
     if (pressedList.isEmpty()) {
         // A left press off the entries disarms; a right press on one does not arm.
         QTest::mouseClick(pools()->viewport(), Qt::LeftButton, Qt::NoModifier,
@@ -320,8 +315,7 @@ void PoolsPageTest::dropMovesPoolsOnlyFromTheOtherList() {
     QCOMPARE(drop.isAccepted(), accepted);
     QCoreApplication::processEvents();  // the move runs once the drop is over
 
-    QCOMPARE(available(), poolsAfter);
-    QCOMPARE(sharedNames(), sharedAfter);
+    QCOMPARE(lists(), after);
     QVERIFY(m_messages.messages.isEmpty());
 }
 
@@ -363,40 +357,23 @@ void PoolsPageTest::dragStartsOnlyFromAPressOnAnEntry() {
     QApplication::sendEvent(viewport, &move);
     QTest::mouseRelease(viewport, mouseButton, Qt::NoModifier, end);
     QCOMPARE(m_dragsStarted, dragsStarted);
-    QCOMPARE(sharedNames().size(), doubleClick ? 1 : 0);  // the double click shared BP0 alone
+    QCOMPARE(Texts(shared()->model()).size(),
+             doubleClick ? 1 : 0);  // the double click shared BP0 alone
     if (dragsStarted > 0) {
         QCOMPARE(m_dragSource, QStringLiteral("lstPools"));
     }
 }
 
-void PoolsPageTest::listModelsFollowTheirTables() {
-    std::vector<std::string> names;
-    std::vector<core::SharedPoolEntry> shared;
+void PoolsPageTest::listModelsShowNamesAsTheyAreAndCountsWhole() {
+    const std::vector<std::string> names = {"BP0", "bp1"};
+    const std::vector<core::SharedPoolEntry> shared = {{"BP16K1", 40000}};
     PoolNamesModel namesModel(names);
     SharedPoolsModel sharedModel(shared);
-    const auto mode = QAbstractItemModelTester::FailureReportingMode::QtTest;
-    QAbstractItemModelTester namesTester(&namesModel, mode);
-    QAbstractItemModelTester sharedTester(&sharedModel, mode);
-
-    names = {"BP0", "bp1"};
-    shared = {{"BP2", 5}, {"BP16K1", 40000}};
-    namesModel.reload();
-    sharedModel.reload();
-    QCOMPARE(namesModel.rowCount(), 2);
-    QCOMPARE(namesModel.index(1, 0).data().toString(), QStringLiteral("bp1"));
+    QCOMPARE(Texts(&namesModel), QStringList({"BP0", "bp1"}));
     QCOMPARE(sharedModel.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Pool Name"));
     QCOMPARE(sharedModel.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Total Objects"));
-    QCOMPARE(sharedModel.index(1, 0).data().toString(), QStringLiteral("BP16K1"));
-    QCOMPARE(sharedModel.index(1, 1).data().toString(), QStringLiteral("40000"));
-    QVERIFY(sharedModel.index(1, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
-
-    names.clear();
-    shared.erase(shared.begin());
-    namesModel.reload();
-    sharedModel.reload();
-    QCOMPARE(namesModel.rowCount(), 0);
-    QCOMPARE(sharedModel.rowCount(), 1);
-    QCOMPARE(sharedModel.index(0, 1).data().toString(), QStringLiteral("40000"));
+    QCOMPARE(Texts(&sharedModel, 1), QStringList({"40000"}));
+    QVERIFY(sharedModel.index(0, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
 }
 
 }  // namespace ui

@@ -1,7 +1,7 @@
 // The results page: the value labels beside their captions, the traces and warnings, the list
-// sorted by clicks on its column titles, and the results leaving the program by Copy, Export...
-// and Print... (through fake dialogs); its model; and the What If page, whose rows are plain
-// sizing runs with that many members.
+// sorted by clicks on its column titles, and the results leaving the program by Copy, Export...,
+// Print... and the preview (through fake dialogs); its model; and the What If page, whose rows are
+// plain sizing runs with that many members.
 #include "results_page.h"
 
 #include <QAbstractItemModelTester>
@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -29,7 +28,6 @@
 #include "file_source.h"
 #include "loader.h"
 #include "pool_sharing.h"
-#include "report_dialogs.h"
 #include "results_model.h"
 #include "scripted_seams.h"
 #include "sizing.h"
@@ -38,8 +36,6 @@
 #include "what_if_page.h"
 
 namespace {
-
-using FakeReportDialogs = ui::ScriptedReportDialogs;
 
 // The caption label in the same frame and row as the value label, just left of it.
 QString CaptionOf(const QLabel& value) {
@@ -53,7 +49,14 @@ QString CaptionOf(const QLabel& value) {
     return {};
 }
 
-QString PdfText(const QString& path) {
+bool ReadsPdf() { return !QStandardPaths::findExecutable("pdftotext").isEmpty(); }
+
+// The text of a written file; of a PDF, as pdftotext reads it.
+QString WrittenText(const QString& path) {
+    if (!path.endsWith(".pdf")) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, "-"});
     pdftotext.waitForFinished(30000);
@@ -79,20 +82,18 @@ class ResultsPageTest : public QObject {
 private slots:
     void init();
     void valuesStandBesideTheirCaptionsAndCopyAsTabSeparatedText();
-    void selectionShowsItsTraceAndWarningsShowWhenAny();
-    void titleClicksAlternateTheOrderAndMoveTheMarker();
-    void refilledRowsKeepTheSortAndIgnoreLetterCase();
+    void selectionShowsItsTraceAndWarningsShowWhenAny();  // and Tab follows the layout
+    void titleClicksAlternateTheOrderAndMoveTheMarker();  // kept for new rows, and copied
     void exportWritesByExtensionOrFailsWhole_data();
     void exportWritesByExtensionOrFailsWhole();
     void modelCellsShowTextAndSortByValue();
     void aPoolNameReadsTheSameOnThePageAndInEveryExport();
     void whatIfRowsEqualPlainRunsAndFollowTheChosenCount();
-    void copyFollowsTheOrderOnScreen();
-    void printAndPreviewHaveThePdfsMargins();
-    void tabFollowsTheLayout();
 
 private:
-    void loadSamples();
+    // Sizes these files, every pool shared, for 2 members and an ECSA of 4, and shows it.
+    void showSized(const QStringList& files = {LOOMSTEAD_SAMPLES_DIR "/db1a.sta",
+                                               LOOMSTEAD_SAMPLES_DIR "/db1b.sim"});
     void clickTitle(int column);
     QStringList titles() const;
     QStringList column(int column) const {
@@ -101,13 +102,14 @@ private:
 
     core::CoreTables m_tables;
     ui::RecordingMessageSink m_messages;
-    FakeReportDialogs m_dialogs;
+    ui::ScriptedReportDialogs m_dialogs;
     std::unique_ptr<ui::ResultsPage> m_page;
 };
 
 void ResultsPageTest::init() {
     m_page.reset();
     m_tables = core::CoreTables{};
+    m_dialogs = {};
     m_page = std::make_unique<ui::ResultsPage>(m_tables, m_messages);
     m_page->setReportDialogs(m_dialogs);
     m_page->resize(820, 560);
@@ -116,15 +118,15 @@ void ResultsPageTest::init() {
     m_messages.messages.clear();
 }
 
-// The two sample files, every pool shared.
-void ResultsPageTest::loadSamples() {
-    for (const char* name : {"db1a.sta", "db1b.sim"}) {
-        core::AddSelectedFile(m_tables, std::string(LOOMSTEAD_SAMPLES_DIR "/") + name);
+void ResultsPageTest::showSized(const QStringList& files) {
+    for (const QString& file : files) {
+        core::AddSelectedFile(m_tables, file.toStdString());
     }
     QVERIFY(core::LoadDataFiles(m_tables, core::DiskFileSource{}).ok());
     core::CountWorkFileObjects(m_tables);
     (void)core::ShareAllPools(m_tables);
     core::RebuildSharedPoolList(m_tables);
+    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}, {}});
 }
 
 void ResultsPageTest::clickTitle(int column) {
@@ -218,6 +220,16 @@ void ResultsPageTest::selectionShowsItsTraceAndWarningsShowWhenAny() {
     auto* warnings = m_page->findChild<QListWidget*>("lstWarnings");
     QVERIFY(warnings->isVisible());
     QCOMPARE(ui::Texts(warnings->model()), QStringList{"Asked for 70 Mb."});
+
+    m_page->findChild<QWidget*>("lblRecommendation0")->setFocus();
+    QStringList order;
+    for (int i = 0; i < 11; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order, QStringList({"lblRecommendation1", "lblRecommendation2", "lblRecommendation3",
+                                 "lblRecommendation4", "lvResults", "txtWhy", "lstWarnings",
+                                 "cmdCopy", "cmdExport", "cmdPrint", "cmdCfrmPolicy"}));
     m_page->showResult(result);
     QVERIFY(!warnings->isVisible());
 }
@@ -252,81 +264,52 @@ void ResultsPageTest::titleClicksAlternateTheOrderAndMoveTheMarker() {
     QCOMPARE(column(1), QStringList({"7", "40", "120"}));
     QTest::keyClick(view, Qt::Key_2, Qt::ControlModifier);
     QCOMPARE(column(1), QStringList({"120", "40", "7"}));
-}
 
-void ResultsPageTest::refilledRowsKeepTheSortAndIgnoreLetterCase() {
-    m_page->showResult(kThreePools);
-    clickTitle(0);
-    clickTitle(0);
+    // New rows keep the order, and Copy takes them as shown.
     m_page->clearResults();
-    QCOMPARE(m_page->resultsView()->model()->rowCount(), 0);
+    QCOMPARE(view->model()->rowCount(), 0);
     m_page->showResult(Rows({{"bp1", 1, 0, 0, 0, 0, 0, {}},
-                             {"BP2", 1, 0, 0, 0, 0, 0, {}},
-                             {"Bp10", 1, 0, 0, 0, 0, 0, {}}}));
+                             {"BP2", 2, 0, 0, 0, 0, 0, {}},
+                             {"Bp10", 3, 0, 0, 0, 0, 0, {}}}));
+    QCOMPARE(titles()[1], "Shared (D)");
+    QCOMPARE(column(0), QStringList({"Bp10", "BP2", "bp1"}));
+    ui::ClickButton(m_page.get(), "cmdCopy");
+    const QStringList lines = QApplication::clipboard()->text().split('\n');
+    QCOMPARE(lines.mid(1, 3),
+             QStringList({"Bp10\t3\t0\t0\t0\t0", "BP2\t2\t0\t0\t0\t0", "bp1\t1\t0\t0\t0\t0"}));
+
+    // Names sort without regard to letter case.
+    clickTitle(0);
+    QCOMPARE(column(0), QStringList({"bp1", "Bp10", "BP2"}));
+    clickTitle(0);
     QCOMPARE(titles()[0], "Pool (D)");
     QCOMPARE(column(0), QStringList({"BP2", "Bp10", "bp1"}));
 }
 
-void ResultsPageTest::copyFollowsTheOrderOnScreen() {
-    m_page->showResult(Rows({{"bp1", 1, 0, 0, 0, 0, 0, {}},
-                             {"BP2", 2, 0, 0, 0, 0, 0, {}},
-                             {"Bp10", 3, 0, 0, 0, 0, 0, {}}}));
-    clickTitle(1);  // Shared
-    clickTitle(1);  // descending
-    QCOMPARE(column(0), QStringList({"Bp10", "BP2", "bp1"}));
-    QTest::mouseClick(m_page->findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
-    const QStringList lines = QApplication::clipboard()->text().split('\n');
-    QCOMPARE(lines.mid(1, 3),
-             QStringList({"Bp10\t3\t0\t0\t0\t0", "BP2\t2\t0\t0\t0\t0", "bp1\t1\t0\t0\t0\t0"}));
-}
-
-void ResultsPageTest::printAndPreviewHaveThePdfsMargins() {
-    loadSamples();
-    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}, {}});
-    const QTemporaryDir dir;
-    m_dialogs.printPath = dir.filePath("printed.pdf");
-    QTest::mouseClick(m_page->findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
-    QCOMPARE(m_dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
-
-    m_dialogs.marginsMm = {};
-    m_dialogs.printPath = dir.filePath("preview.pdf");
-    m_page->previewResults();
-    QCOMPARE(m_dialogs.previews, 1);
-    QCOMPARE(m_dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
-    QVERIFY(QFileInfo(m_dialogs.printPath).size() > 0);  // the preview drew the report
-}
-
-void ResultsPageTest::tabFollowsTheLayout() {
-    m_page->showResult(Rows({{"BP1", 1, 0, 0, 0, 0, 0, {}}}), {{"w", "A warning."}});
-    m_page->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
-    QWidget* first = m_page->findChild<QWidget*>("lblRecommendation0");
-    first->setFocus();
-    QStringList order;
-    for (int i = 0; i < 11; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order << QApplication::focusWidget()->objectName();
-    }
-    QCOMPARE(order, QStringList({"lblRecommendation1", "lblRecommendation2", "lblRecommendation3",
-                                 "lblRecommendation4", "lvResults", "txtWhy", "lstWarnings",
-                                 "cmdCopy", "cmdExport", "cmdPrint", "cmdCfrmPolicy"}));
-}
-
 void ResultsPageTest::exportWritesByExtensionOrFailsWhole_data() {
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("button");  // "preview": the print preview, from the menu
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");  // in the file's text; else in the message
+    QTest::addColumn<QStringList>("delivered");
     // The figures and layout of each format are the batch sizer's tests' business; here only
     // that the ending picks the writer, and that a failure leaves nothing behind.
+    const QString total = "Total Memory Required 1150 Mb";
     // clang-format off
-    QTest::newRow("pdf") << "cmdExport" << "report.pdf" << "Total Memory Required 1150 Mb";
-    QTest::newRow("print") << "cmdPrint" << "printed.pdf" << "Total Memory Required 1150 Mb";
-    QTest::newRow("json") << "cmdExport" << "results.json" << "\"total_memory_mb\": 1150";
-    QTest::newRow("csv") << "cmdExport" << "results.csv" << "total_memory_mb,1150\r\n";
-    QTest::newRow("pdf, no folder") << "cmdExport" << "missing/report.pdf" << "Cannot write";
-    QTest::newRow("json, no folder") << "cmdExport" << "missing/results.json" << "Cannot write";
+    QTest::newRow("pdf") << "cmdExport" << "report.pdf" << total
+                         << QStringList{"Exported report.pdf"};
+    QTest::newRow("print") << "cmdPrint" << "printed.pdf" << total
+                           << QStringList{"Printed the report to printed.pdf"};
+    QTest::newRow("preview") << "preview" << "preview.pdf" << total << QStringList();
+    QTest::newRow("json") << "cmdExport" << "results.json" << "\"total_memory_mb\": 1150"
+                          << QStringList{"Exported results.json"};
+    QTest::newRow("csv") << "cmdExport" << "results.csv" << "total_memory_mb,1150\r\n"
+                         << QStringList{"Exported results.csv"};
+    QTest::newRow("pdf, no folder")
+        << "cmdExport" << "missing/report.pdf" << "Cannot write" << QStringList();
+    QTest::newRow("json, no folder")
+        << "cmdExport" << "missing/results.json" << "Cannot write" << QStringList();
     QTest::newRow("unknown type")
-        << "cmdExport" << "results.txt" << "ending in .csv, .json or .pdf";
+        << "cmdExport" << "results.txt" << "ending in .csv, .json or .pdf" << QStringList();
     // clang-format on
 }
 
@@ -334,15 +317,26 @@ void ResultsPageTest::exportWritesByExtensionOrFailsWhole() {
     QFETCH(QString, button);
     QFETCH(QString, name);
     QFETCH(QString, expected);
-    loadSamples();
-    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}, {}});
+    QFETCH(QStringList, delivered);
+    showSized();
     const QTemporaryDir dir;
     const QString path = dir.filePath(name);
     m_dialogs.exportPath = m_dialogs.printPath = path;
-    QSignalSpy delivered(m_page.get(), &ui::ResultsPage::resultsDelivered);
-    QTest::mouseClick(m_page->findChild<QPushButton*>(button), Qt::LeftButton);
+    QSignalSpy said(m_page.get(), &ui::ResultsPage::resultsDelivered);
+    if (button == "preview") {
+        m_page->previewResults();
+    } else {
+        ui::ClickButton(m_page.get(), button);
+    }
+    QCOMPARE(m_dialogs.previews, button == "preview" ? 1 : 0);
+    // Printed and previewed pages keep the report's margins.
+    QCOMPARE(m_dialogs.marginsMm, button == "cmdExport" ? QMarginsF() : QMarginsF(15, 15, 15, 15));
+    QStringList saidTexts;
+    for (const QList<QVariant>& arguments : said) {
+        saidTexts << arguments.at(0).toString();
+    }
+    QCOMPARE(saidTexts, delivered);
     if (!QFileInfo::exists(path)) {
-        QCOMPARE(delivered.size(), 0);
         QCOMPARE(m_messages.messages.size(), 1);
         QVERIFY(m_messages.messages[0].text.contains(expected));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -350,18 +344,11 @@ void ResultsPageTest::exportWritesByExtensionOrFailsWhole() {
         return;
     }
     QCOMPARE(m_messages.messages.size(), 0);
-    QCOMPARE(delivered.size(), 1);
-    QCOMPARE(delivered[0][0].toString(),
-             (button == "cmdPrint" ? "Printed the report to " : "Exported ") + name);
-    if (!name.endsWith(".pdf")) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(QString::fromUtf8(file.readAll()).contains(expected));
-    } else if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+    if (name.endsWith(".pdf") && !ReadsPdf()) {
+        QVERIFY(QFileInfo(path).size() > 0);
         QSKIP("pdftotext (poppler-utils) is not installed");
-    } else {
-        QVERIFY(PdfText(path).contains(expected));
     }
+    QVERIFY2(WrittenText(path).contains(expected), qPrintable(WrittenText(path)));
 }
 
 void ResultsPageTest::aPoolNameReadsTheSameOnThePageAndInEveryExport() {
@@ -374,31 +361,20 @@ void ResultsPageTest::aPoolNameReadsTheSameOnThePageAndInEveryExport() {
                "      1000\r\n");
     data.write(QByteArray("BPD") + QByteArray(25, ' ') + "TDB1.TS1\r\n");
     data.close();
-    core::AddSelectedFile(m_tables, data.fileName().toStdString());
-    QVERIFY(core::LoadDataFiles(m_tables, core::DiskFileSource{}).ok());
-    core::CountWorkFileObjects(m_tables);
-    (void)core::ShareAllPools(m_tables);
-    core::RebuildSharedPoolList(m_tables);
-    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}, {}});
+    showSized({data.fileName()});
     const QString name = QStringLiteral("BP\u00C3\u00A9");
     QCOMPARE(column(0), QStringList{name});
     QTest::mouseClick(m_page->findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
     QVERIFY(QApplication::clipboard()->text().contains('\n' + name + '\t'));
-    for (const char* file : {"r.csv", "r.json", "r.pdf"}) {
-        m_dialogs.exportPath = dir.filePath(file);
-        QTest::mouseClick(m_page->findChild<QPushButton*>("cmdExport"), Qt::LeftButton);
-        QString text;
-        if (m_dialogs.exportPath.endsWith(".pdf")) {
-            if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
-                continue;
-            }
-            text = PdfText(m_dialogs.exportPath);
-        } else {
-            QFile written(m_dialogs.exportPath);
-            QVERIFY(written.open(QIODevice::ReadOnly));
-            text = QString::fromUtf8(written.readAll());
+    for (const QString file : {"r.csv", "r.json", "r.pdf"}) {
+        if (file.endsWith(".pdf") && !ReadsPdf()) {
+            continue;
         }
-        QVERIFY2(text.contains(name) && !text.contains(QStringLiteral("BP\u00E9")), file);
+        m_dialogs.exportPath = dir.filePath(file);
+        ui::ClickButton(m_page.get(), "cmdExport");
+        const QString text = WrittenText(m_dialogs.exportPath);
+        QVERIFY2(text.contains(name) && !text.contains(QStringLiteral("BP\u00E9")),
+                 qPrintable(file));
     }
 }
 
@@ -418,7 +394,7 @@ void ResultsPageTest::modelCellsShowTextAndSortByValue() {
 }
 
 void ResultsPageTest::whatIfRowsEqualPlainRunsAndFollowTheChosenCount() {
-    loadSamples();
+    showSized();
     ui::WhatIfPage page(m_tables);
     page.show();
     QSignalSpy shown(&page, &ui::WhatIfPage::sweepShown);

@@ -26,12 +26,6 @@
 
 namespace {
 
-class ScriptedPolicyChooser : public ui::PolicyFileChooser {
-public:
-    std::optional<QString> choosePolicyFile(QWidget*, const QString&) override { return path; }
-    std::optional<QString> path;
-};
-
 // GBP3 as member DB1A shows it behind an SDSF prefix: cross-invalidations due to directory
 // reclaims, no failed writes.
 const char* const kGbp3Display =
@@ -93,44 +87,34 @@ class RunningGroupDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Opens the dialog from the results page of db1a.sta and db1b.sim, every pool shared, with
+    // the policy dialog's group DSNDB0G on CF01.
     void initTestCase();
+    void init() { QVERIFY(ActiveWindow(m_dialog)); }
     void pastedTextsGiveVerdictsAndANewPolicyThatReadsBack();
     void openedFilesAreReadAsTheyAreOrRefusedWithAMessage();
     void everyControlHasAnAccessibleName();
 
 private:
-    // Opens the dialog from the results page of db1a.sta and db1b.sim, every pool shared, with
-    // the policy dialog's group DSNDB0G on CF01.
-    ui::RunningGroupDialog* openDialog();
-
     QTemporaryDir m_dir;
     ui::RecordingMessageSink m_messages;
     ui::ScriptedFileChooser m_chooser;
-    ScriptedPolicyChooser m_saver;
+    ui::ScriptedPolicyChooser m_saver;
     std::unique_ptr<ui::MainWindow> m_window;
+    ui::RunningGroupDialog* m_dialog = nullptr;
 };
 
 void RunningGroupDialogTest::initTestCase() {
     QVERIFY(m_dir.isValid());  // never the user's own store
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath("settings"));
-}
-
-ui::RunningGroupDialog* RunningGroupDialogTest::openDialog() {
-    if (m_window) {
-        return m_window->findChild<ui::RunningGroupDialog*>();
-    }
     m_chooser.willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
     m_window = std::make_unique<ui::MainWindow>(m_messages, m_chooser, QString());
     m_window->openAtStart({});
     m_window->show();
     m_window->activateWindow();
-    if (!QTest::qWaitForWindowActive(m_window.get())) {
-        return nullptr;
-    }
-    if (!QTest::qWaitFor([this] { return m_chooser.requests == 1; })) {
-        return nullptr;
-    }
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTRY_COMPARE(m_chooser.requests, 1);
     m_chooser.willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
     ui::ClickButton(m_window.get(), QStringLiteral("cmdAdd"));
     auto* pages = m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"));
@@ -138,40 +122,33 @@ ui::RunningGroupDialog* RunningGroupDialogTest::openDialog() {
     ui::ClickButton(m_window.get(), QStringLiteral("cmdShareAllPools"));
     pages->setCurrentIndex(2);
     pages->setCurrentIndex(3);
-    if (pages->currentIndex() != 3) {
-        return nullptr;
-    }
+    QCOMPARE(pages->currentIndex(), 3);
     m_window->findChild<QAction*>(QStringLiteral("actCfrmPolicy"))->trigger();
     auto* cfrm = m_window->findChild<ui::CfrmDialog*>();
     cfrm->setInputs({{"group", "DSNDB0G"}, {"facilities", "CF01"}});
     cfrm->reject();
     ui::ClickButton(m_window.get(), QStringLiteral("cmdRunningGroup"));
-    auto* dialog = m_window->findChild<ui::RunningGroupDialog*>();
-    if (dialog != nullptr) {
-        dialog->setSaveChooser(m_saver);
-    }
-    return dialog;
+    m_dialog = m_window->findChild<ui::RunningGroupDialog*>();
+    QVERIFY(m_dialog != nullptr);
+    m_dialog->setSaveChooser(m_saver);
 }
 
 void RunningGroupDialogTest::pastedTextsGiveVerdictsAndANewPolicyThatReadsBack() {
-    ui::RunningGroupDialog* dialog = openDialog();
-    QVERIFY(dialog != nullptr);
-    QVERIFY(ActiveWindow(dialog));
-    auto* table = dialog->findChild<QTableWidget*>(QStringLiteral("tblRunningGroup"));
-    auto* status = dialog->findChild<QLabel*>(QStringLiteral("lblRunningStatus"));
-    auto* save = dialog->findChild<QPushButton*>(QStringLiteral("cmdSaveNewPolicy"));
+    auto* table = m_dialog->findChild<QTableWidget*>(QStringLiteral("tblRunningGroup"));
+    auto* status = m_dialog->findChild<QLabel*>(QStringLiteral("lblRunningStatus"));
+    auto* save = m_dialog->findChild<QPushButton*>(QStringLiteral("cmdSaveNewPolicy"));
     QCOMPARE(table->rowCount(), 0);
     QVERIFY(!save->isEnabled());
 
     // A text with nothing recognised says what was looked for.
-    auto* xcf = dialog->findChild<QPlainTextEdit*>(QStringLiteral("txtXcfDisplay"));
+    auto* xcf = m_dialog->findChild<QPlainTextEdit*>(QStringLiteral("txtXcfDisplay"));
     Paste(xcf, QStringLiteral("IEF403I DEFPOL - STARTED\n"));
     QVERIFY2(status->text().startsWith("Error in Structures' display: ") &&
                  status->text().contains("IXC360I"),
              qPrintable(status->text()));
     xcf->clear();
 
-    Paste(dialog->findChild<QPlainTextEdit*>(QStringLiteral("txtGbpDisplay")), kGbp3Display);
+    Paste(m_dialog->findChild<QPlainTextEdit*>(QStringLiteral("txtGbpDisplay")), kGbp3Display);
     QCOMPARE(table->rowCount(), 1);
     QCOMPARE(table->item(0, 0)->text(), "GBP3");
     QCOMPARE(table->item(0, 2)->text(),
@@ -182,25 +159,25 @@ void RunningGroupDialogTest::pastedTextsGiveVerdictsAndANewPolicyThatReadsBack()
     // Why says how the verdict came about.
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                       table->visualItemRect(table->item(0, 0)).center());
-    const QString why = dialog->findChild<QPlainTextEdit*>("txtRunningWhy")->toPlainText();
+    const QString why = m_dialog->findChild<QPlainTextEdit*>("txtRunningWhy")->toPlainText();
     QVERIFY2(why.startsWith("allocated 4096 KB") &&
                  why.contains("too_few_directory_entries: 25 cross-invalidations"),
              qPrintable(why));
 
-    Paste(dialog->findChild<QPlainTextEdit*>(QStringLiteral("txtCurrentPolicy")), kPolicyJob);
+    Paste(m_dialog->findChild<QPlainTextEdit*>(QStringLiteral("txtCurrentPolicy")), kPolicyJob);
     QCOMPARE(status->text(), "Give the new policy a name.");
-    QVERIFY(dialog->newPolicyText().isEmpty());
-    QVERIFY(ActiveWindow(dialog));
-    QTest::keyClick(dialog, Qt::Key_N, Qt::AltModifier);
+    QVERIFY(m_dialog->newPolicyText().isEmpty());
+    QVERIFY(ActiveWindow(m_dialog));
+    QTest::keyClick(m_dialog, Qt::Key_N, Qt::AltModifier);
     QTest::keyClicks(QApplication::focusWidget(), "polnew");
-    const QString policy = dialog->newPolicyText();
+    const QString policy = m_dialog->newPolicyText();
     QVERIFY2(policy.contains("DEFINE POLICY NAME(POLNEW) REPLACE(NO)"),
              qPrintable(policy + status->text()));
     QVERIFY(policy.contains("STRUCTURE NAME(PAYROLL_LIST) INITSIZE(16M) PREFLIST(CF01)\n"));
     const core::PolicySourceResult back = core::ReadPolicySource(policy.toStdString());
     QVERIFY2(back.ok(), back.error.c_str());
     QCOMPARE(back.source->policyName, "POLNEW");
-    const QString steps = dialog->stepsText();
+    const QString steps = m_dialog->stepsText();
     QVERIFY2(steps.contains("SETXCF START,POLICY,TYPE=CFRM,POLNAME=POLNEW") &&
                  steps.contains("SETXCF START,POLICY,TYPE=CFRM,POLNAME=POLDAY"),
              qPrintable(steps));
@@ -223,9 +200,6 @@ void RunningGroupDialogTest::pastedTextsGiveVerdictsAndANewPolicyThatReadsBack()
 }
 
 void RunningGroupDialogTest::openedFilesAreReadAsTheyAreOrRefusedWithAMessage() {
-    ui::RunningGroupDialog* dialog = openDialog();
-    QVERIFY(dialog != nullptr);
-    QVERIFY(ActiveWindow(dialog));
     // A job with sequence numbers in columns 73 to 80 and a byte that is no UTF-8: the readers
     // see the file's bytes, not what the box shows.
     std::string job = "  DATA TYPE(CFRM)\n  DEFINE POLICY NAME(POLDAY)\n";
@@ -237,10 +211,10 @@ void RunningGroupDialogTest::openedFilesAreReadAsTheyAreOrRefusedWithAMessage() 
     file.close();
     m_messages.messages.clear();
     m_chooser.willChoose(file.fileName());
-    QTest::keyClick(dialog, Qt::Key_J, Qt::AltModifier);
-    ui::ClickButton(dialog, QStringLiteral("cmdOpenCurrentPolicy"));
+    QTest::keyClick(m_dialog, Qt::Key_J, Qt::AltModifier);
+    ui::ClickButton(m_dialog, QStringLiteral("cmdOpenCurrentPolicy"));
     QVERIFY(m_messages.messages.isEmpty());
-    QCOMPARE(dialog->inputText(ui::RunningGroupDialog::kCurrentPolicy), job);
+    QCOMPARE(m_dialog->inputText(ui::RunningGroupDialog::kCurrentPolicy), job);
 
     // A saved plan names the file, and a dialog given the plan's keys reads it again.
     const QString plan = m_dir.filePath(QStringLiteral("with-running.loomplan"));
@@ -257,32 +231,30 @@ void RunningGroupDialogTest::openedFilesAreReadAsTheyAreOrRefusedWithAMessage() 
 
     // Not there, a folder, nothing recognised: one message each, the text left as it was.
     const QString refusals[] = {m_dir.filePath("none.txt"), m_dir.path(), file.fileName()};
-    const std::string before = dialog->inputText(ui::RunningGroupDialog::kGbpDisplay);
+    const std::string before = m_dialog->inputText(ui::RunningGroupDialog::kGbpDisplay);
     for (const QString& path : refusals) {
         m_messages.messages.clear();
         m_chooser.willChoose(path);
-        QTest::keyClick(dialog, Qt::Key_G, Qt::AltModifier);
-        ui::ClickButton(dialog, QStringLiteral("cmdOpenGbpDisplay"));
+        QTest::keyClick(m_dialog, Qt::Key_G, Qt::AltModifier);
+        ui::ClickButton(m_dialog, QStringLiteral("cmdOpenGbpDisplay"));
         QCOMPARE(m_messages.messages.size(), 1);
         QCOMPARE(m_messages.messages[0].text, "The text could not be read.");
         QVERIFY(m_messages.messages[0].detail.startsWith(path));
-        QCOMPARE(dialog->inputText(ui::RunningGroupDialog::kGbpDisplay), before);
+        QCOMPARE(m_dialog->inputText(ui::RunningGroupDialog::kGbpDisplay), before);
     }
     QVERIFY(m_messages.messages[0].detail.contains("DSNB750I"));
 }
 
 void RunningGroupDialogTest::everyControlHasAnAccessibleName() {
-    ui::RunningGroupDialog* dialog = openDialog();
-    QVERIFY(dialog != nullptr);
     // Results > Running Group... brings back the same dialog with what was pasted.
-    dialog->reject();
+    m_dialog->reject();
     auto* action = m_window->findChild<QAction*>(QStringLiteral("actRunningGroup"));
     QVERIFY(action->isEnabled());
     action->trigger();
-    QVERIFY(dialog->isVisible());
+    QVERIFY(m_dialog->isVisible());
     QCOMPARE(m_window->findChildren<ui::RunningGroupDialog*>().size(), 1);
-    QVERIFY(!dialog->newPolicyText().isEmpty());
-    for (QWidget* control : dialog->findChildren<QWidget*>()) {
+    QVERIFY(!m_dialog->newPolicyText().isEmpty());
+    for (QWidget* control : m_dialog->findChildren<QWidget*>()) {
         if (control->focusPolicy() != Qt::NoFocus && qobject_cast<QLabel*>(control) == nullptr) {
             QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
             QVERIFY2(spoken != nullptr && !spoken->text(QAccessible::Name).isEmpty(),

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+#include "cfrm_dialog.h"
 #include "dialogs.h"
 #include "report_dialogs.h"
 
@@ -76,11 +77,23 @@ public:
     SaveAnswer saveAnswer = SaveAnswer::kDiscard;
 };
 
-// Answers the export dialog with a prepared path; prints, and shows a preview, into a PDF file
+// Answers the policy's Save As... with a prepared path, or a cancel, and keeps the name it offered.
+class ScriptedPolicyChooser : public PolicyFileChooser {
+public:
+    std::optional<QString> choosePolicyFile(QWidget*, const QString& suggested) override {
+        suggestedName = suggested;
+        return path;
+    }
+    std::optional<QString> path;
+    QString suggestedName;
+};
+
+// Answers the export dialogs with prepared paths; prints, and shows a preview, into a PDF file
 // instead of on a printer or a screen, and keeps the margins the printer came with.
 class ScriptedReportDialogs : public ReportDialogs {
 public:
     std::optional<QString> chooseExportPath(QWidget*) override { return exportPath; }
+    std::optional<QString> chooseWhatIfExportPath(QWidget*) override { return whatIfExportPath; }
     bool setUpPrinter(QPrinter& printer, QWidget*) override {
         marginsMm = printer.pageLayout().margins(QPageLayout::Millimeter);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -97,6 +110,7 @@ public:
     }
 
     QString exportPath;
+    std::optional<QString> whatIfExportPath;  // by default the user cancels
     QString printPath;
     QMarginsF marginsMm;
     int previews = 0;

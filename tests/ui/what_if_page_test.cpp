@@ -24,7 +24,7 @@
 #include "growth_chart.h"
 #include "loader.h"
 #include "pool_sharing.h"
-#include "report_dialogs.h"
+#include "scripted_seams.h"
 #include "tables.h"
 #include "test_tables.h"
 
@@ -52,14 +52,9 @@ QLineSeries* Series(QChart& chart, const QString& name) {
     return nullptr;
 }
 
-class ExportTo : public ui::ReportDialogs {
-public:
-    std::optional<QString> chooseExportPath(QWidget*) override { return std::nullopt; }
-    std::optional<QString> chooseWhatIfExportPath(QWidget*) override { return path; }
-    bool setUpPrinter(QPrinter&, QWidget*) override { return false; }
-    void showPrintPreview(QPrinter&, const std::function<void(QPrinter&)>&, QWidget*) override {}
-    std::optional<QString> path;
-};
+// Three member counts; the second without a directory/data ratio.
+const std::vector<report::GrowthPoint> kPoints = {Point(1, 8, 100, 5), Point(2, 12, 180, {}),
+                                                  Point(3, 20, 260, 7)};
 
 }  // namespace
 
@@ -67,17 +62,20 @@ class WhatIfPageTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void chartsDrawStepsWithTitledAxesAndDistinctLines();
-    void markerFollowsNoOfSharedDb2InsideTheRangeOnly();
-    void tipNamesTheNearestPointWithinEightPixels();
+    void chartsDrawStepsTitledAxesDistinctLinesTipsAndTheMarker();
     void tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng();
 };
 
-void WhatIfPageTest::chartsDrawStepsWithTitledAxesAndDistinctLines() {
-    const std::vector<report::GrowthPoint> points = {Point(1, 8, 100, 5), Point(2, 12, 180, {}),
-                                                     Point(3, 20, 260, 7)};
-    std::unique_ptr<QChart> sizes = MakeGrowthChart(report::GrowthChartKind::kSizes, points, 2);
-    std::unique_ptr<QChart> ratio = MakeGrowthChart(report::GrowthChartKind::kRatio, points, 2);
+void WhatIfPageTest::chartsDrawStepsTitledAxesDistinctLinesTipsAndTheMarker() {
+    QChartView sizesView(MakeGrowthChart(report::GrowthChartKind::kSizes, kPoints, 3).release());
+    QChartView ratioView(MakeGrowthChart(report::GrowthChartKind::kRatio, kPoints, 3).release());
+    for (QChartView* view : {&sizesView, &ratioView}) {
+        view->resize(700, 450);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+    }
+    QChart* sizes = sizesView.chart();
+    QChart* ratio = ratioView.chart();
 
     // A value holds from m members until m + 1.
     QCOMPARE(Series(*sizes, "SCA (right)")->points(),
@@ -87,7 +85,7 @@ void WhatIfPageTest::chartsDrawStepsWithTitledAxesAndDistinctLines() {
              QList<QPointF>({{1, 5}, {2, 5}, {3, 7}, {4, 7}}));
 
     QStringList titles;
-    for (QChart* chart : {sizes.get(), ratio.get()}) {
+    for (QChart* chart : {sizes, ratio}) {
         for (QAbstractAxis* axis : chart->axes()) {
             titles << axis->titleText();
         }
@@ -107,48 +105,30 @@ void WhatIfPageTest::chartsDrawStepsWithTitledAxesAndDistinctLines() {
     QCOMPARE(lines, 6);  // five figures and the marker
     QCOMPARE(colours.size(), 6);
     QVERIFY2(dashes.size() >= 5, qPrintable(QString::number(dashes.size())));
-}
 
-void WhatIfPageTest::markerFollowsNoOfSharedDb2InsideTheRangeOnly() {
-    const std::vector<report::GrowthPoint> points = {Point(1, 8, 100, 5), Point(2, 12, 180, 6),
-                                                     Point(3, 20, 260, 7)};
-    std::unique_ptr<QChart> chart = MakeGrowthChart(report::GrowthChartKind::kSizes, points, 3);
-    QLineSeries* marker = Series(*chart, "No Of Shared DB2");
+    // A tip names the nearest point within eight pixels.
+    QLineSeries* total = Series(*sizes, "Total memory");
+    const QPointF at = sizes->mapToPosition({2, 180}, total);
+    QCOMPARE(report::GrowthPointTip(*sizes, at + QPointF(5, -5)), "2 members: 180 Mb");
+    QCOMPARE(report::GrowthPointTip(*sizes, at + QPointF(0, 12)), QString());
+    // The step's end at 3 members is no point of its own, nor is the marker through it.
+    const QPointF stepEnd = sizes->mapToPosition({3, 180}, total);
+    QCOMPARE(report::GrowthPointTip(*sizes, stepEnd), QString());
+    const QPointF ratioAt = ratio->mapToPosition({1, 5}, Series(*ratio, "Directory/data ratio"));
+    QCOMPARE(report::GrowthPointTip(*ratio, ratioAt), "1 members: 5");
+
+    // "No Of Shared DB2" at the last member count, up to the top of the total's axis; none
+    // outside the range.
+    QLineSeries* marker = Series(*sizes, "No Of Shared DB2");
     QVERIFY(marker);
     QCOMPARE(marker->count(), 2);
     QCOMPARE(marker->at(0).x(), 3.0);
     QCOMPARE(marker->at(1).x(), 3.0);
-    QVERIFY(marker->at(1).y() >= 260);  // reaches the top of the total's axis
-
+    QVERIFY(marker->at(1).y() >= 260);
     for (std::optional<int64_t> outside : {std::optional<int64_t>(9), std::optional<int64_t>()}) {
-        report::SetGrowthPoints(*chart, points, outside);
+        report::SetGrowthPoints(*sizes, kPoints, outside);
         QCOMPARE(marker->count(), 0);
     }
-}
-
-void WhatIfPageTest::tipNamesTheNearestPointWithinEightPixels() {
-    const std::vector<report::GrowthPoint> points = {Point(1, 8, 100, 5), Point(2, 12, 180, 6),
-                                                     Point(3, 20, 260, 7)};
-    QChartView view(MakeGrowthChart(report::GrowthChartKind::kSizes, points).release());
-    view.resize(700, 450);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QChart& chart = *view.chart();
-    QLineSeries* total = Series(chart, "Total memory");
-    const QPointF at = chart.mapToPosition({2, 180}, total);
-    QCOMPARE(report::GrowthPointTip(chart, at + QPointF(5, -5)), "2 members: 180 Mb");
-    QCOMPARE(report::GrowthPointTip(chart, at + QPointF(0, 12)), QString());
-    // The step's end at 3 members is no point of its own.
-    const QPointF stepEnd = chart.mapToPosition({3, 180}, total);
-    QCOMPARE(report::GrowthPointTip(chart, stepEnd), QString());
-
-    QChartView ratioView(MakeGrowthChart(report::GrowthChartKind::kRatio, points).release());
-    ratioView.resize(700, 450);
-    ratioView.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&ratioView));
-    QChart& ratio = *ratioView.chart();
-    const QPointF ratioAt = ratio.mapToPosition({1, 5}, Series(ratio, "Directory/data ratio"));
-    QCOMPARE(report::GrowthPointTip(ratio, ratioAt), "1 members: 5");
 }
 
 void WhatIfPageTest::tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng() {
@@ -157,7 +137,7 @@ void WhatIfPageTest::tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng() {
     QVERIFY(LoadDataFiles(tables, core::DiskFileSource()).ok());
     QVERIFY(core::ShareAllPools(tables).empty());
     ui::WhatIfPage page(tables);
-    ExportTo dialogs;
+    ui::ScriptedReportDialogs dialogs;
     page.setReportDialogs(dialogs);
     page.resize(1000, 700);
     page.show();
@@ -194,15 +174,15 @@ void WhatIfPageTest::tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng() {
     QVERIFY(!qvariant_cast<QImage>(copied->imageData()).isNull());
 
     QTemporaryDir dir;
-    dialogs.path = dir.filePath("growth.csv");
+    dialogs.whatIfExportPath = dir.filePath("growth.csv");
     ui::ClickButton(&page, QStringLiteral("cmdExportWhatIf"));
-    QFile csv(*dialogs.path);
+    QFile csv(*dialogs.whatIfExportPath);
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(csv.readAll()), copied->text());
 
-    dialogs.path = dir.filePath("growth.png");
+    dialogs.whatIfExportPath = dir.filePath("growth.png");
     ui::ClickButton(&page, QStringLiteral("cmdExportWhatIf"));
-    const QImage png(*dialogs.path, "PNG");
+    const QImage png(*dialogs.whatIfExportPath, "PNG");
     QVERIFY(!png.isNull());
     QCOMPARE(png.height(), page.findChild<QChartView*>("chtWhatIf")->height() +
                                page.findChild<QChartView*>("chtWhatIfRatio")->height());
@@ -211,10 +191,11 @@ void WhatIfPageTest::tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng() {
 
     // A file that cannot be written says so and leaves nothing behind.
     QSignalSpy failed(&page, &ui::WhatIfPage::exportFailed);
-    dialogs.path = dir.filePath("gone/growth.csv");
+    dialogs.whatIfExportPath = dir.filePath("gone/growth.csv");
     ui::ClickButton(&page, QStringLiteral("cmdExportWhatIf"));
     QCOMPARE(failed.count(), 1);
-    QVERIFY(failed.front().front().toString().startsWith("Cannot write " + *dialogs.path));
+    QVERIFY(
+        failed.front().front().toString().startsWith("Cannot write " + *dialogs.whatIfExportPath));
 }
 
 QTEST_MAIN(WhatIfPageTest)
