@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "cfrm_policy.h"
@@ -149,13 +150,10 @@ protected:
         inputs.newPolicyName = "poldayn";
     }
 
-    const RunningStructure* Find(const RunningGroup& g, const std::string& name) {
-        for (const RunningStructure& s : g.structures) {
-            if (s.name == name) {
-                return &s;
-            }
-        }
-        return nullptr;
+    static const RunningStructure* Find(const RunningGroup& g, const std::string& name) {
+        const auto it = std::find_if(g.structures.begin(), g.structures.end(),
+                                     [&name](const RunningStructure& s) { return s.name == name; });
+        return it == g.structures.end() ? nullptr : &*it;
     }
 
     static std::vector<std::string> Codes(const RunningGroup& g) {

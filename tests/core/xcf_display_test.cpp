@@ -70,7 +70,8 @@ std::string Info(const char* label, const std::optional<XcfPolicyInfo>& p) {
     for (size_t i = 0; i < p->preferenceList.size(); ++i) {
         out << (i == 0 ? " prefs=" : ",") << p->preferenceList[i];
     }
-    return " " + std::string(label) + "[" + out.str().substr(1) + "]";
+    const std::string fields = out.str();
+    return " " + std::string(label) + "[" + (fields.empty() ? "" : fields.substr(1)) + "]";
 }
 
 // What the reader made of `text`: a line per structure with its status, both policy blocks and
