@@ -229,26 +229,6 @@ TEST(CfrmPolicyTest, WorkedExampleFromTheSamples) {
               128 * 1024);
 }
 
-TEST(CfrmPolicyTest, RuleOptionsChangeTheSizes) {
-    CfrmOptions o = TwoFacilities();
-    o.minRatio = 1;
-    o.directoryEntryTenthsKb = 2;
-    o.sharingDegreeHundredths = 50;
-    o.unmeasuredGbpMb = 8;
-    o.minSizePercent = 75;
-    o.growthFactor = 2.0;
-    const CfrmPolicy p = MakeCfrmPolicy(HandSizing(), {}, o);
-    ASSERT_TRUE(p.ok()) << p.problem;
-    // GBP1: Dir 4000 + 4000 = 8000, RATIO 2: 16000 + 1.1 x 2 x 4000 x 0.2 = 17760 KB -> 18 MB,
-    // MINSIZE 13.5 -> 14. GBP8K0: Dir 2250 + 1500, RATIO 2: 18000 + 990 KB -> 19 MB, MIN 15.
-    // GBP3: Dir 3000, RATIO 2: 8000 + 880 KB -> 9 MB. GBP16K0: Dir 10 + 100, RATIO 11.
-    EXPECT_EQ(Sizes(p),
-              "LOCK1 64/128;SCA 16/32;GBP1 18/36 D M14 R2;GBP8K0 19/38 D M15 R2;"
-              "GBP2 8/16 D M6;GBP3 9/18 D M7 R2;GBP16K0 1/2 D M1 R11;GBP0 8/16 D M6;"
-              "GBP32K 8/16 D M6;");
-    EXPECT_EQ(p.notes.size(), 0u);  // no XCF MINSIZE default note with a percentage
-}
-
 TEST(CfrmPolicyTest, LockStructureAndScaFollowTheirTables) {
     const std::tuple<double, std::optional<int64_t>, int64_t, bool> locks[] = {
         {0, std::nullopt, 64, false},
@@ -310,21 +290,6 @@ TEST(CfrmPolicyTest, FitCountsWhatEachFacilityHolds) {
     EXPECT_EQ(got,
               "CF01 265.000000 434.000000 short;"
               "CF02 185.000000 434.000000 fits alone;");
-    // Rotated for the GBPs over three facilities; a loss of CF01 sends its structures to CF02
-    // and CF03 wherever the list has CF01 first.
-    o.facilities = {"CF01", "CF02", "CF03"};
-    o.freeSpaceMb = {};
-    o.spreadPreflist = true;
-    o.duplex = DuplexChoice::kNone;
-    const CfrmPolicy spread = MakeCfrmPolicy(HandSizing(), {}, o);
-    const auto read = ReadBack(spread.text);
-    std::string lists;
-    for (const char* name : {"LOCK1", "SCA", "GBP1", "GBP8K0", "GBP2", "GBP3"}) {
-        lists += read.at("DSNDB0G_" + std::string(name)).preflist[0];
-    }
-    EXPECT_EQ(lists, "CF01CF01CF01CF02CF03CF01");
-    // CF02 at INITSIZE: GBP8K0 28 + GBP16K0 1 (the fifth GBP) = 29, plus 10 of dump space.
-    EXPECT_EQ(spread.fit.placement[1].normalMb, 39);
 }
 
 TEST(CfrmPolicyTest, NameAndOptionRules) {
@@ -347,26 +312,14 @@ TEST(CfrmPolicyTest, NameAndOptionRules) {
          {std::pair{0.99, false}, {1.0, true}, {2.0, true}, {2.01, false}}) {
         EXPECT_EQ(GrowthFactorProblem(factor).empty(), ok) << factor;
     }
-    const std::pair<const char*, bool> prefixes[] = {{"-", true},
-                                                     {"-DB1G", true},
-                                                     {"'DB2A", true},
-                                                     {"-DB1G'", true},
-                                                     {"\xC2\xA2"
-                                                      "DB2",
-                                                      true},
-                                                     {"12345678", false},
-                                                     {"DB1G", false},
-                                                     {">DB1G", false},
-                                                     {"-db1g", false},
-                                                     {"", false},
-                                                     {"-DB1G-DB1", false},
-                                                     {"- A", false},
-                                                     {"-DB\xC3\xA9", false},
-                                                     {"\xC2\xA2\xC2\xA2\xC2\xA2\xC2\xA2"
-                                                      "ABCD",
-                                                      true}};
-    for (const auto& [prefix, ok] : prefixes) {
-        EXPECT_EQ(CommandPrefixProblem(prefix).empty(), ok) << prefix;
+    // "\302\242" is the cent sign in UTF-8.
+    for (const char* good :
+         {"-", "-DB1G", "'DB2A", "-DB1G'", "\302\242DB2", "\302\242\302\242\302\242\302\242ABCD"}) {
+        EXPECT_TRUE(CommandPrefixProblem(good).empty()) << good;
+    }
+    for (const char* bad :
+         {"12345678", "DB1G", ">DB1G", "-db1g", "", "-DB1G-DB1", "- A", "-DB\303\251"}) {
+        EXPECT_FALSE(CommandPrefixProblem(bad).empty()) << bad;
     }
     CfrmOptions one = TwoFacilities();
     one.facilities = {"CF01"};
@@ -459,6 +412,9 @@ TEST(CfrmPolicyTest, TextSaysHowToPutItIntoForce) {
     EXPECT_LT(t.find("Warning lock_at_ceiling"), t.find("Warning members_counted_twice"));
     EXPECT_NE(t.find("CFLEVEL"), std::string::npos);
     EXPECT_NE(t.find("75 % of"), std::string::npos);  // XCF's MINSIZE default
+    o.minSizePercent = 80;
+    EXPECT_EQ(MakeCfrmPolicy(HandSizing(), source, o).text.find("75 % of"), std::string::npos);
+    o.minSizePercent.reset();
     o.allowAutoAlter = false;
     EXPECT_EQ(MakeCfrmPolicy(HandSizing(), source, o).text.find("75 % of"), std::string::npos);
     o.explainSizes = true;
@@ -618,6 +574,7 @@ TEST(CfrmPolicyTest, RandomRunsReadBackByTheRules) {
                                     1024);
         EXPECT_EQ(sca.size, 2 * sca.initSize);
         EXPECT_EQ(lock.preflist, o.facilities);
+        EXPECT_EQ(sca.preflist, o.facilities);
 
         // Every GBP: a shared pool's, a loaded catalog pool's, or a required one's.
         size_t gbps = 0;

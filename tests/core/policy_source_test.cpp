@@ -4,49 +4,41 @@
 
 #include <string>
 
+#include "reader_cases.h"
+
 namespace core {
 namespace {
 
-// An input record: `text` in columns 1 to 72 and the sequence number in columns 73 to 80.
-std::string Card(const std::string& text, int sequence) {
-    std::string card = text;
-    card.resize(72, ' ');
-    const std::string number = std::to_string(sequence * 100);
-    return card + std::string(8 - number.size(), '0') + number + "\n";
-}
+using testing::Card;
 
 // A whole job with JCL, sequence numbers, and statements and comments over several lines.
 std::string Job() {
-    std::string job =
+    return testing::CardJob(
         "//DEFPOL   JOB (ACCT),'CFRM POLICY',CLASS=A,MSGCLASS=X\n"
         "//*  the payroll group's policy\n"
         "//STEP1    EXEC PGM=IXCMIAPU\n"
         "//SYSPRINT DD   SYSOUT=*\n"
-        "//SYSIN    DD   *\n";
-    int seq = 1;
-    for (const char* text : {
-             "  DATA TYPE(CFRM) REPORT(YES)",
-             "  DEFINE POLICY NAME(polday) REPLACE(YES)",
-             "    CF NAME(CF01) TYPE(003931) MFG(IBM) PLANT(02)",
-             "       SEQUENCE(0000000ABCDE) PARTITION(0F) CPCID(00)",
-             "    CF NAME(CF02) TYPE(003931) /* the second box */ MFG(IBM)",
-             "    /* The lock structure: sized for",
-             "       twelve members. */",
-             "    STRUCTURE NAME(DSNDB0G_LOCK1)",
-             "              INITSIZE(256M) SIZE(512 M)",
-             "              PREFLIST(CF01,CF02) DUPLEX(DISABLED)",
-             "    STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536) SIZE(131072K)",
-             "              MINSIZE(48M) PREFLIST(CF02 CF01) DUPLEX(ENABLED)",
-             "              ALLOWAUTOALT(yes)",
-             "    STRUCTURE NAME(IXC_DEFAULT_1) SIZE(1G) PREFLIST(CF01,",
-             "              CF02)",
-         }) {
-        job += Card(text, seq++);
-    }
-    return job + "/*\n//\n";
+        "//SYSIN    DD   *\n",
+        {
+            "  DATA TYPE(CFRM) REPORT(YES)",
+            "  DEFINE POLICY NAME(polday) REPLACE(YES)",
+            "    CF NAME(CF01) TYPE(003931) MFG(IBM) PLANT(02)",
+            "       SEQUENCE(0000000ABCDE) PARTITION(0F) CPCID(00)",
+            "    CF NAME(CF02) TYPE(003931) /* the second box */ MFG(IBM)",
+            "    /* The lock structure: sized for",
+            "       twelve members. */",
+            "    STRUCTURE NAME(DSNDB0G_LOCK1)",
+            "              INITSIZE(256M) SIZE(512 M)",
+            "              PREFLIST(CF01,CF02) DUPLEX(DISABLED)",
+            "    STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536) SIZE(131072K)",
+            "              MINSIZE(48M) PREFLIST(CF02 CF01) DUPLEX(ENABLED)",
+            "              ALLOWAUTOALT(yes)",
+            "    STRUCTURE NAME(IXC_DEFAULT_1) SIZE(1G) PREFLIST(CF01,",
+            "              CF02)",
+        });
 }
 
-TEST(PolicySourceTest, ReadsAWholeJob) {
+TEST(PolicySourceTest, ReadsAWholeJobAndWhereEachStatementStands) {
     const std::string text = Job();
     const PolicySourceResult result = ReadPolicySource(text);
     ASSERT_TRUE(result.ok()) << result.error;
@@ -82,23 +74,17 @@ TEST(PolicySourceTest, ReadsAWholeJob) {
     const PolicySourceStructure& other = s.structures[2];
     EXPECT_EQ(other.sizeKb, 1048576);
     EXPECT_EQ(other.preferenceList, (std::vector<std::string>{"CF01", "CF02"}));
-}
 
-// The ranges a writer replaces: the statement's own bytes, and its whole lines with the
-// sequence numbers, so that every other byte of the job can be kept.
-TEST(PolicySourceTest, KeepsWhereEachStatementStands) {
-    const std::string text = Job();
-    const PolicySourceResult result = ReadPolicySource(text);
-    ASSERT_TRUE(result.ok()) << result.error;
-    const PolicySource& s = *result.source;
-    const PolicyStatement& lock = s.statements[s.structures[0].statement];
-    EXPECT_EQ(lock.firstLine, 13);
-    EXPECT_EQ(lock.lastLine, 15);
-    EXPECT_EQ(text.substr(lock.begin, lock.end - lock.begin),
+    // The ranges a writer replaces: the statement's own bytes, and its whole lines with the
+    // sequence numbers, so that every other byte of the job can be kept.
+    const PolicyStatement& lockAt = s.statements[lock.statement];
+    EXPECT_EQ(lockAt.firstLine, 13);
+    EXPECT_EQ(lockAt.lastLine, 15);
+    EXPECT_EQ(text.substr(lockAt.begin, lockAt.end - lockAt.begin),
               Card("    STRUCTURE NAME(DSNDB0G_LOCK1)", 8).substr(4) +
                   Card("              INITSIZE(256M) SIZE(512 M)", 9) +
                   "              PREFLIST(CF01,CF02) DUPLEX(DISABLED)");
-    EXPECT_EQ(text.substr(lock.linesBegin, lock.linesEnd - lock.linesBegin),
+    EXPECT_EQ(text.substr(lockAt.linesBegin, lockAt.linesEnd - lockAt.linesBegin),
               Card("    STRUCTURE NAME(DSNDB0G_LOCK1)", 8) +
                   Card("              INITSIZE(256M) SIZE(512 M)", 9) +
                   Card("              PREFLIST(CF01,CF02) DUPLEX(DISABLED)", 10));
@@ -171,18 +157,12 @@ TEST(PolicySourceTest, EndsTheDataWhereTheJobDoes) {
 
 TEST(PolicySourceTest, RefusesWithOneLine) {
     const std::string head = "DATA TYPE(CFRM)\nDEFINE POLICY NAME(P1)\n";
-    struct Case {
-        const char* name;
-        std::string text;
-        std::string error;
-    };
-    const Case cases[] = {
-        {"empty", "",
-         "it holds no policy job (looked for DATA TYPE(CFRM), DEFINE POLICY NAME(...), CF and "
-         "STRUCTURE statements)"},
-        {"JCL only", "//X JOB\n//S EXEC PGM=IEFBR14\n",
-         "it holds no policy job (looked for DATA TYPE(CFRM), DEFINE POLICY NAME(...), CF and "
-         "STRUCTURE statements)"},
+    const std::string lookedFor =
+        "it holds no policy job (looked for DATA TYPE(CFRM), DEFINE POLICY NAME(...), CF and "
+        "STRUCTURE statements)";
+    const testing::Refusal cases[] = {
+        {"empty", "", lookedFor},
+        {"JCL only", "//X JOB\n//S EXEC PGM=IEFBR14\n", lookedFor},
         {"no DATA", "DEFINE POLICY NAME(P1)\n", "it has no DATA TYPE(CFRM) statement"},
         {"LOGR", "DATA TYPE(LOGR)\nDEFINE LOGSTREAM NAME(X)\n",
          "it is a DATA TYPE(LOGR) job, not a CFRM policy on line 1"},
@@ -223,12 +203,7 @@ TEST(PolicySourceTest, RefusesWithOneLine) {
         {"too large", std::string((size_t{4} << 20) + 1, ' '),
          "it is larger than 4 MB, far more than any text of its kind"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const PolicySourceResult result = ReadPolicySource(c.text);
-        EXPECT_FALSE(result.ok());
-        EXPECT_EQ(result.error, c.error);
-    }
+    testing::ExpectRefusals(ReadPolicySource, cases);
 }
 
 }  // namespace

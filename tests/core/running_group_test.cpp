@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "cfrm_policy.h"
 #include "gbp_display.h"
 #include "policy_source.h"
+#include "reader_cases.h"
 #include "xcf_display.h"
 
 namespace core {
@@ -47,42 +49,30 @@ CfrmPolicy Recommendation() {
     return p;
 }
 
-// An input record: `text` in columns 1 to 72 and a sequence number in columns 73 to 80.
-std::string Card(const std::string& text, int sequence) {
-    std::string card = text;
-    card.resize(72, ' ');
-    const std::string number = std::to_string(sequence * 100);
-    return card + std::string(8 - number.size(), '0') + number + "\n";
-}
-
 std::string Job() {
-    std::string job =
+    return testing::CardJob(
         "//DEFPOL   JOB (ACCT),'CFRM POLICY',CLASS=A\n"
         "//STEP1    EXEC PGM=IXCMIAPU\n"
-        "//SYSIN    DD   *\n";
-    int seq = 1;
-    for (const char* text : {
-             "  DATA TYPE(CFRM) REPORT(YES)",
-             "  DEFINE POLICY NAME(POLDAY) REPLACE(YES)",
-             "    CF NAME(CF01) TYPE(003931) MFG(IBM) PLANT(02)",
-             "    CF NAME(CF02) TYPE(003931) /* the second box */ MFG(IBM)",
-             "    /* Payroll's structures */",
-             "    STRUCTURE NAME(DSNDB0G_LOCK1)",
-             "              INITSIZE(256M) SIZE(512M)",
-             "              PREFLIST(CF01,CF02)",
-             "    STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536) SIZE(131072)",
-             "              PREFLIST(CF02,CF01) ALLOWAUTOALT(YES)",
-             "              FULLTHRESHOLD(85)",
-             "    STRUCTURE NAME(DSNDB0G_GBP1) INITSIZE(64M) SIZE(128M)",
-             "              PREFLIST(CF01,CF02) DUPLEX(ENABLED) ALLOWAUTOALT(YES)",
-             "    STRUCTURE NAME(DSNDB0G_GBP32K) INITSIZE(32M) SIZE(64M)",
-             "              PREFLIST(CF01,CF02) ALLOWAUTOALT(YES)",
-             "    STRUCTURE NAME(DSNDB0G_GBP2) INITSIZE(16M) SIZE(32M)",
-             "    STRUCTURE NAME(IXC_DEFAULT_1) SIZE(1G) PREFLIST(CF01,CF02)",
-         }) {
-        job += Card(text, seq++);
-    }
-    return job + "/*\n//\n";
+        "//SYSIN    DD   *\n",
+        {
+            "  DATA TYPE(CFRM) REPORT(YES)",
+            "  DEFINE POLICY NAME(POLDAY) REPLACE(YES)",
+            "    CF NAME(CF01) TYPE(003931) MFG(IBM) PLANT(02)",
+            "    CF NAME(CF02) TYPE(003931) /* the second box */ MFG(IBM)",
+            "    /* Payroll's structures */",
+            "    STRUCTURE NAME(DSNDB0G_LOCK1)",
+            "              INITSIZE(256M) SIZE(512M)",
+            "              PREFLIST(CF01,CF02)",
+            "    STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536) SIZE(131072)",
+            "              PREFLIST(CF02,CF01) ALLOWAUTOALT(YES)",
+            "              FULLTHRESHOLD(85)",
+            "    STRUCTURE NAME(DSNDB0G_GBP1) INITSIZE(64M) SIZE(128M)",
+            "              PREFLIST(CF01,CF02) DUPLEX(ENABLED) ALLOWAUTOALT(YES)",
+            "    STRUCTURE NAME(DSNDB0G_GBP32K) INITSIZE(32M) SIZE(64M)",
+            "              PREFLIST(CF01,CF02) ALLOWAUTOALT(YES)",
+            "    STRUCTURE NAME(DSNDB0G_GBP2) INITSIZE(16M) SIZE(32M)",
+            "    STRUCTURE NAME(IXC_DEFAULT_1) SIZE(1G) PREFLIST(CF01,CF02)",
+        });
 }
 
 // GBP0 short of both entries; GBP1 duplexed with a pending ratio, displayed by two members.
@@ -160,13 +150,10 @@ protected:
         inputs.newPolicyName = "poldayn";
     }
 
-    const RunningStructure* Find(const RunningGroup& g, const std::string& name) {
-        for (const RunningStructure& s : g.structures) {
-            if (s.name == name) {
-                return &s;
-            }
-        }
-        return nullptr;
+    static const RunningStructure* Find(const RunningGroup& g, const std::string& name) {
+        const auto it = std::find_if(g.structures.begin(), g.structures.end(),
+                                     [&name](const RunningStructure& s) { return s.name == name; });
+        return it == g.structures.end() ? nullptr : &*it;
     }
 
     static std::vector<std::string> Codes(const RunningGroup& g) {
@@ -290,33 +277,22 @@ TEST_F(RunningGroupTest, StepsNameThePoliciesAndStructures) {
 TEST_F(RunningGroupTest, TheNewPolicyReadsBackAndKeepsEveryOtherByte) {
     const RunningGroup g = ReadRunningGroup(policy, options, inputs);
     ASSERT_TRUE(g.ok()) << g.problem;
-    std::string expected =
-        "//DEFPOL   JOB (ACCT),'CFRM POLICY',CLASS=A\n"
-        "//STEP1    EXEC PGM=IXCMIAPU\n"
-        "//SYSIN    DD   *\n";
-    expected += Card("  DATA TYPE(CFRM) REPORT(YES)", 1);
-    expected += Card("  DEFINE POLICY NAME(POLDAYN) REPLACE(NO)", 2);
-    expected += Card("    CF NAME(CF01) TYPE(003931) MFG(IBM) PLANT(02)", 3);
-    expected += Card("    CF NAME(CF02) TYPE(003931) /* the second box */ MFG(IBM)", 4);
-    expected += Card("    /* Payroll's structures */", 5);
-    // LOCK1 keeps its figures, so its bytes stand.
-    expected += Card("    STRUCTURE NAME(DSNDB0G_LOCK1)", 6);
-    expected += Card("              INITSIZE(256M) SIZE(512M)", 7);
-    expected += Card("              PREFLIST(CF01,CF02)", 8);
-    expected += Card("    STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536) SIZE(131072)", 9);
-    expected += Card("              PREFLIST(CF01,CF02) ALLOWAUTOALT(YES)", 10);
-    expected += Card("              FULLTHRESHOLD(85)", 11);
-    expected += Card("    STRUCTURE NAME(DSNDB0G_GBP1) INITSIZE(96M) SIZE(144M)", 12);
-    expected += Card("              PREFLIST(CF01,CF02) DUPLEX(ENABLED) ALLOWAUTOALT(YES)", 13);
-    expected += Card("    STRUCTURE NAME(DSNDB0G_GBP32K) INITSIZE(48M) SIZE(72M)", 14);
-    expected += Card("              PREFLIST(CF01,CF02) ALLOWAUTOALT(YES)", 15);
-    expected += Card("    STRUCTURE NAME(DSNDB0G_GBP2) INITSIZE(16M) SIZE(32M)", 16);
-    expected +=
-        "    STRUCTURE NAME(DSNDB0G_GBP8K0)\n"
-        "              SIZE(24576) INITSIZE(16384) ALLOWAUTOALT(YES)\n"
-        "              PREFLIST(CF01,CF02)\n";
-    expected += Card("    STRUCTURE NAME(IXC_DEFAULT_1) SIZE(1G) PREFLIST(CF01,CF02)", 17);
-    expected += "/*\n//\n";
+    // LOCK1 keeps its figures, so its bytes stand; changed values fit in their columns; GBP8K0
+    // follows the group's last statement.
+    std::string expected = job;
+    for (const auto& [from, to] : std::initializer_list<std::pair<std::string, std::string>>{
+             {"NAME(POLDAY) REPLACE(YES)", "NAME(POLDAYN) REPLACE(NO)"},
+             {"PREFLIST(CF02,CF01)", "PREFLIST(CF01,CF02)"},
+             {"GBP1) INITSIZE(64M) SIZE(128M)", "GBP1) INITSIZE(96M) SIZE(144M)"},
+             {"GBP32K) INITSIZE(32M) SIZE(64M)", "GBP32K) INITSIZE(48M) SIZE(72M)"},
+             {"    STRUCTURE NAME(IXC",
+              "    STRUCTURE NAME(DSNDB0G_GBP8K0)\n"
+              "              SIZE(24576) INITSIZE(16384) ALLOWAUTOALT(YES)\n"
+              "              PREFLIST(CF01,CF02)\n"
+              "    STRUCTURE NAME(IXC"}}) {
+        ASSERT_NE(expected.find(from), std::string::npos) << from;
+        expected.replace(expected.find(from), from.size(), to);
+    }
     EXPECT_EQ(g.newPolicy, expected);
     const PolicySourceResult back = ReadPolicySource(g.newPolicy);
     ASSERT_TRUE(back.ok()) << back.error;
@@ -327,28 +303,24 @@ TEST_F(RunningGroupTest, TheNewPolicyReadsBackAndKeepsEveryOtherByte) {
 TEST_F(RunningGroupTest, UsageProblemsAreRefused) {
     const struct {
         const char* name;
-        std::vector<std::string> facilities;
+        const char* facilities;
         const char* problem;
     } rows[] = {
-        {"polday",
-         {"CF01"},
+        {"polday", "CF01",
          "The new policy name POLDAY is the current policy's; choose another, so that the "
          "current one stays to fall back to."},
-        {"", {"CF01"}, "The new policy name must be 1 to 8 characters."},
-        {"POLICY123", {"CF01"}, "The new policy name must be 1 to 8 characters."},
-        {"1POL",
-         {"CF01"},
+        {"", "CF01", "The new policy name must be 1 to 8 characters."},
+        {"POLICY123", "CF01", "The new policy name must be 1 to 8 characters."},
+        {"1POL", "CF01",
          "The new policy name must start with A-Z and hold only A-Z, 0-9, $, # or @."},
-        {"POL-1",
-         {"CF01"},
+        {"POL-1", "CF01",
          "The new policy name must start with A-Z and hold only A-Z, 0-9, $, # or @."},
-        {"POL#2",
-         {"CF01", "CF03"},
+        {"POL#2", "CF01 CF03",
          "The facility CF03 is not defined by a CF statement of policy POLDAY."},
     };
     for (const auto& row : rows) {
         inputs.newPolicyName = row.name;
-        policy.facilities = row.facilities;
+        policy.facilities = SplitNameList(row.facilities);
         const RunningGroup g = ReadRunningGroup(policy, options, inputs);
         EXPECT_EQ(g.problem, row.problem) << row.name;
         EXPECT_TRUE(g.newPolicy.empty()) << row.name;
@@ -365,6 +337,17 @@ TEST_F(RunningGroupTest, PartsWithoutTheirInputAreAbsent) {
     EXPECT_TRUE(g.structures.empty());
     EXPECT_TRUE(g.steps.empty());
     EXPECT_TRUE(g.newPolicy.empty());
+}
+
+// The running group with a policy source alone, read from `text`, and NEWPOL for the new policy.
+RunningGroup WithSourceOnly(const CfrmPolicy& policy, const std::string& text) {
+    const PolicySourceResult source = ReadPolicySource(text);
+    EXPECT_TRUE(source.ok()) << source.error;
+    RunningInputs inputs;
+    inputs.policySource = source.ok() ? &*source.source : nullptr;
+    inputs.policyText = text;
+    inputs.newPolicyName = "NEWPOL";
+    return ReadRunningGroup(policy, CfrmOptions{}, inputs);
 }
 
 // The new policy in the source's own layout: its line ends, its indentation, a comment before a
@@ -422,13 +405,7 @@ TEST(RunningGroupLayoutTest, NewPolicyFollowsTheSourcesLayout) {
          " SIZE(24576) INITSIZE(16384) ALLOWAUTOALT(YES) PREFLIST(CF01,CF02)\n"},
     };
     for (const auto& row : rows) {
-        const PolicySourceResult source = ReadPolicySource(row.source);
-        ASSERT_TRUE(source.ok()) << source.error;
-        RunningInputs inputs;
-        inputs.policySource = &*source.source;
-        inputs.policyText = row.source;
-        inputs.newPolicyName = "NEWPOL";
-        const RunningGroup g = ReadRunningGroup(policy, CfrmOptions{}, inputs);
+        const RunningGroup g = WithSourceOnly(policy, row.source);
         ASSERT_TRUE(g.ok()) << g.problem;
         EXPECT_EQ(g.newPolicy, row.expected) << row.source;
         EXPECT_TRUE(ReadPolicySource(g.newPolicy).ok()) << g.newPolicy;
@@ -462,13 +439,7 @@ TEST(RunningGroupLayoutTest, ActionsWithoutDisplays) {
                                      "DATA TYPE(CFRM)\nDEFINE POLICY NAME(P1)\n"
                                      "CF NAME(CF01)\nCF NAME(CF02)\n") +
                                  row.statement + "\n";
-        const PolicySourceResult source = ReadPolicySource(text);
-        ASSERT_TRUE(source.ok()) << source.error;
-        RunningInputs inputs;
-        inputs.policySource = &*source.source;
-        inputs.policyText = text;
-        inputs.newPolicyName = "NEWPOL";
-        const RunningGroup g = ReadRunningGroup(policy, CfrmOptions{}, inputs);
+        const RunningGroup g = WithSourceOnly(policy, text);
         ASSERT_EQ(g.structures.size(), 1u) << g.problem;
         EXPECT_EQ(g.structures[0].action, row.action) << row.statement;
         EXPECT_EQ(g.structures[0].pending, row.pending) << row.statement;
@@ -506,16 +477,10 @@ TEST(RunningGroupLayoutTest, ANewPolicyThatWouldNotReadBackIsRefused) {
         "              PREFLIST(CF02,CF02) 1DUPLEX(ENABLED) A...LLOWAUTOALT(YES)\n"
         "              MINSIZE(48 M)\n"
         "/*\n";
-    const PolicySourceResult source = ReadPolicySource(text);
-    ASSERT_TRUE(source.ok()) << source.error;
     CfrmPolicy policy;
     policy.groupName = "DSNDB0G";
     policy.structures = {Gbp("DSNDB0G_GBP8K0", 16, 24, 10, 100)};
-    RunningInputs inputs;
-    inputs.policySource = &*source.source;
-    inputs.policyText = text;
-    inputs.newPolicyName = "NEWPOL";
-    const RunningGroup g = ReadRunningGroup(policy, CfrmOptions{}, inputs);
+    const RunningGroup g = WithSourceOnly(policy, text);
     EXPECT_TRUE(g.problem.starts_with("The new policy made from the source does not read back ("))
         << g.problem;
     EXPECT_TRUE(g.sourceProblem);

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #include "capture_text.h"
+#include "reader_cases.h"
 
 namespace core {
 namespace {
@@ -52,89 +54,92 @@ const char* const kAlignedColons =
     "  CFNAME         : CFA001A\n"
     "  ACTUAL SIZE    : 65536 K\n";
 
-TEST(XcfDisplayTest, ReadsPolicyPendingPolicyAndBothInstances) {
-    const XcfDisplayResult result = ReadXcfDisplay(kAlignedColons);
-    ASSERT_TRUE(result.ok()) << result.error;
-    ASSERT_EQ(result.read->structures.size(), 1u);
-    const XcfStructure& s = result.read->structures[0];
-    EXPECT_EQ(s.name, "DSNDB0G_GBP1");
-    EXPECT_EQ(s.status, "REASON SPECIFIED WITH REBUILD START:");
-    EXPECT_EQ(s.firstLine, 2);
-    EXPECT_EQ(s.lastLine, 39);
-    ASSERT_TRUE(s.policy.has_value());
-    EXPECT_EQ(s.policy->sizeKb, 131072);
-    EXPECT_EQ(s.policy->initSizeKb, 65536);
-    EXPECT_EQ(s.policy->minSizeKb, 49152);
-    EXPECT_EQ(s.policy->fullThreshold, 80);
-    EXPECT_EQ(s.policy->allowAutoAlter, true);
-    EXPECT_EQ(s.policy->duplex, "ENABLED");
-    EXPECT_EQ(s.policy->preferenceList,
-              (std::vector<std::string>{"CF01", "CF02", "CF03", "CF04", "CF05", "CF06"}));
-    ASSERT_TRUE(s.pending.has_value());
-    EXPECT_EQ(s.pending->sizeKb, 262144);
-    EXPECT_EQ(s.pending->initSizeKb, 131072);
-    EXPECT_FALSE(s.pending->minSizeKb.has_value());
-    EXPECT_EQ(s.pending->allowAutoAlter, false);
-    EXPECT_EQ(s.pending->preferenceList, (std::vector<std::string>{"CF02", "CF01"}));
-    ASSERT_EQ(s.instances.size(), 2u);
-    EXPECT_EQ(s.instances[0].cfName, "CF02");
-    EXPECT_EQ(s.instances[0].actualSizeKb, 65536);
-    EXPECT_EQ(s.instances[0].line, 29);
-    // A facility name shaped like a message ID is a value, not the start of another message.
-    EXPECT_EQ(s.instances[1].cfName, "CFA001A");
-    EXPECT_EQ(s.instances[1].actualSizeKb, 65536);
+// A policy block's fields that the display showed, in brackets after `label`.
+std::string Info(const char* label, const std::optional<XcfPolicyInfo>& p) {
+    if (!p) {
+        return "";
+    }
+    std::ostringstream out;
+    const auto put = [&out](const char* name, const std::optional<int64_t>& value) {
+        out << (value ? " " + std::string(name) + "=" + std::to_string(*value) : "");
+    };
+    put("size", p->sizeKb), put("init", p->initSizeKb), put("min", p->minSizeKb);
+    put("full", p->fullThreshold);
+    out << (p->allowAutoAlter ? *p->allowAutoAlter ? " autoalt=YES" : " autoalt=NO" : "")
+        << (p->duplex.empty() ? "" : " duplex=" + p->duplex);
+    for (size_t i = 0; i < p->preferenceList.size(); ++i) {
+        out << (i == 0 ? " prefs=" : ",") << p->preferenceList[i];
+    }
+    const std::string fields = out.str();
+    return " " + std::string(label) + "[" + (fields.empty() ? "" : fields.substr(1)) + "]";
 }
 
-// The layout with the colon right after each label, several structures in one capture with a
-// console prefix on every line, and another message between the blocks.
-TEST(XcfDisplayTest, ReadsTheLayoutWithColonsAfterLabels) {
-    const std::string prefix = "SYSA     26340 10:15:22.13 CONSOLE1 ";
-    const std::string text =
-        prefix + "IXC360I  10.15.22  DISPLAY XCF 123\n" + prefix + "STRNAME: DSNDB0G_LOCK1\n" +
-        prefix + " STATUS:                   ALLOCATED\n" + prefix + " POLICY INFORMATION:\n" +
-        prefix + "  POLICY SIZE:             1 G\n" + prefix +
-        "  POLICY INITSIZE:         512 M\n" + prefix + "  POLICY MINSIZE:          0 K\n" +
-        prefix + "  DUPLEX:                  DISABLED\n" + prefix +
-        "  PREFERENCE LIST:         CF01 CF02\n" + prefix + "  CFNAME:     CF01\n" + prefix +
-        "  ACTUAL SIZE:             512 M\n" + prefix + "IEF403I PAYROLL - STARTED\n" + prefix +
-        "STRNAME: IGNORED_AFTER_ANOTHER_MESSAGE\n" + prefix +
-        "IXC360I  10.15.23  DISPLAY XCF 124\n" + prefix + "STRNAME: DSNDB0G_SCA\n" + prefix +
-        " STATUS:                   NOT ALLOCATED\n" + prefix + " POLICY INFORMATION:\n" + prefix +
-        "  POLICY SIZE:             32768\n" + prefix + "  ALLOWAUTOALT:            NO\n";
+// What the reader made of `text`: a line per structure with its status, both policy blocks and
+// each instance as CF:KB@line, then the notes.
+std::string Read(std::string_view text) {
     const XcfDisplayResult result = ReadXcfDisplay(text);
-    ASSERT_TRUE(result.ok()) << result.error;
-    ASSERT_EQ(result.read->structures.size(), 2u);
-    const XcfStructure& lock = result.read->structures[0];
-    EXPECT_EQ(lock.name, "DSNDB0G_LOCK1");
-    EXPECT_EQ(lock.status, "ALLOCATED");
-    EXPECT_EQ(lock.policy->sizeKb, 1048576);
-    EXPECT_EQ(lock.policy->initSizeKb, 524288);
-    EXPECT_EQ(lock.policy->minSizeKb, 0);
-    EXPECT_FALSE(lock.policy->allowAutoAlter.has_value());
-    EXPECT_EQ(lock.policy->duplex, "DISABLED");
-    EXPECT_EQ(lock.policy->preferenceList, (std::vector<std::string>{"CF01", "CF02"}));
-    EXPECT_FALSE(lock.pending.has_value());
-    ASSERT_EQ(lock.instances.size(), 1u);
-    EXPECT_EQ(lock.instances[0].cfName, "CF01");
-    EXPECT_EQ(lock.instances[0].actualSizeKb, 524288);
-    const XcfStructure& sca = result.read->structures[1];
-    EXPECT_EQ(sca.name, "DSNDB0G_SCA");
-    EXPECT_EQ(sca.status, "NOT ALLOCATED");
-    EXPECT_EQ(sca.policy->sizeKb, 32768);  // no unit: KB
-    EXPECT_EQ(sca.policy->allowAutoAlter, false);
-    EXPECT_TRUE(sca.instances.empty());
+    if (!result.ok()) {
+        return "refused: " + result.error;
+    }
+    std::ostringstream out;
+    for (const XcfStructure& s : result.read->structures) {
+        out << s.name << " lines " << s.firstLine << "-" << s.lastLine << " status=" << s.status
+            << Info("policy", s.policy) << Info("pending", s.pending);
+        for (const XcfInstance& i : s.instances) {
+            out << " " << i.cfName << ":"
+                << (i.actualSizeKb ? std::to_string(*i.actualSizeKb) : "?") << "@" << i.line;
+        }
+        out << "\n";
+    }
+    for (const std::string& note : result.read->notes) {
+        out << "note: " << note << "\n";
+    }
+    return out.str();
 }
 
-TEST(XcfDisplayTest, KeepsTheLastDisplayOfAStructure) {
-    const XcfDisplayResult result = ReadXcfDisplay(
-        "STRNAME: DSNDB0G_GBP2\n POLICY INFORMATION:\n  POLICY SIZE : 100 K\n"
-        "STRNAME: DSNDB0G_GBP2\n POLICY INFORMATION:\n  POLICY SIZE : 200 K\n");
-    ASSERT_TRUE(result.ok()) << result.error;
-    ASSERT_EQ(result.read->structures.size(), 1u);
-    EXPECT_EQ(result.read->structures[0].policy->sizeKb, 200);
-    ASSERT_EQ(result.read->notes.size(), 1u);
-    EXPECT_EQ(result.read->notes[0],
-              "DSNDB0G_GBP2 is displayed 2 times; the last display, on line 4, is kept.");
+TEST(XcfDisplayTest, ReadsEachStructure) {
+    // The layout with the colon right after each label, a console prefix on every line, and
+    // another message between the blocks.
+    const std::string prefix = "SYSA     26340 10:15:22.13 CONSOLE1 ";
+    std::string colonsAfterLabels;
+    for (const char* line :
+         {"IXC360I  10.15.22  DISPLAY XCF 123", "STRNAME: DSNDB0G_LOCK1",
+          " STATUS:                   ALLOCATED",
+          " POLICY INFORMATION:", "  POLICY SIZE:             1 G",
+          "  POLICY INITSIZE:         512 M", "  POLICY MINSIZE:          0 K",
+          "  DUPLEX:                  DISABLED", "  PREFERENCE LIST:         CF01 CF02",
+          "  CFNAME:     CF01", "  ACTUAL SIZE:             512 M", "IEF403I PAYROLL - STARTED",
+          "STRNAME: IGNORED_AFTER_ANOTHER_MESSAGE", "IXC360I  10.15.23  DISPLAY XCF 124",
+          "STRNAME: DSNDB0G_SCA", " STATUS:                   NOT ALLOCATED",
+          " POLICY INFORMATION:", "  POLICY SIZE:             32768",
+          "  ALLOWAUTOALT:            NO"}) {
+        colonsAfterLabels += prefix + line + "\n";
+    }
+    const struct {
+        const char* name;
+        std::string text;
+        std::string read;
+    } cases[] = {
+        // A facility name shaped like a message ID (CFA001A) is a value, not another message.
+        {"aligned colons, pending policy, both instances", kAlignedColons,
+         "DSNDB0G_GBP1 lines 2-39 status=REASON SPECIFIED WITH REBUILD START: policy[size=131072 "
+         "init=65536 min=49152 full=80 autoalt=YES duplex=ENABLED "
+         "prefs=CF01,CF02,CF03,CF04,CF05,CF06] pending[size=262144 init=131072 autoalt=NO "
+         "prefs=CF02,CF01] CF02:65536@29 CFA001A:65536@37\n"},
+        // A size without a unit is in KB.
+        {"colons after labels", colonsAfterLabels,
+         "DSNDB0G_LOCK1 lines 2-11 status=ALLOCATED policy[size=1048576 init=524288 min=0 "
+         "duplex=DISABLED prefs=CF01,CF02] CF01:524288@10\n"
+         "DSNDB0G_SCA lines 15-19 status=NOT ALLOCATED policy[size=32768 autoalt=NO]\n"},
+        {"the last display of a structure kept",
+         "STRNAME: DSNDB0G_GBP2\n POLICY INFORMATION:\n  POLICY SIZE : 100 K\n"
+         "STRNAME: DSNDB0G_GBP2\n POLICY INFORMATION:\n  POLICY SIZE : 200 K\n",
+         "DSNDB0G_GBP2 lines 4-6 status= policy[size=200]\n"
+         "note: DSNDB0G_GBP2 is displayed 2 times; the last display, on line 4, is kept.\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Read(c.text), c.read) << c.name;
+    }
 }
 
 TEST(XcfDisplayTest, ReadsSizesInEveryUnit) {
@@ -172,12 +177,7 @@ TEST(XcfDisplayTest, RefusesWithOneLine) {
     const std::string lookedFor =
         "it holds no structure display (looked for IXC360I blocks with STRNAME:, POLICY "
         "INFORMATION:, CFNAME: and ACTUAL SIZE:)";
-    struct Case {
-        const char* name;
-        std::string text;
-        std::string error;
-    };
-    const Case cases[] = {
+    const testing::Refusal cases[] = {
         {"empty", "", lookedFor},
         {"group buffer pool display", "DSNB750I -DB1A DISPLAY FOR GROUP BUFFER POOL GBP0\n",
          lookedFor},
@@ -188,12 +188,7 @@ TEST(XcfDisplayTest, RefusesWithOneLine) {
         {"NUL byte", std::string("STRNAME: S\0", 11),
          "line 1 holds a NUL byte: this is not a text"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const XcfDisplayResult result = ReadXcfDisplay(c.text);
-        EXPECT_FALSE(result.ok());
-        EXPECT_EQ(result.error, c.error);
-    }
+    testing::ExpectRefusals(ReadXcfDisplay, cases);
 }
 
 }  // namespace
