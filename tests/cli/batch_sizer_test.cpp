@@ -69,6 +69,14 @@ CliRun RunCli(const QStringList& arguments) {
     return RunCli(bytes);
 }
 
+// Runs the program, which must succeed; its standard error tells why where it does not.
+CliRun RunOk(const QStringList& arguments) {
+    CliRun run = RunCli(arguments);
+    EXPECT_EQ(run.exitCode, 0) << arguments.join(' ').toStdString() << '\n'
+                               << run.err.toStdString();
+    return run;
+}
+
 // One line of JSON, object keys in alphabetical order, `path` written as PATH.
 std::string Compact(const QJsonValue& v, const QString& path = {}) {
     const QJsonDocument d = v.isArray() ? QJsonDocument(v.toArray()) : QJsonDocument(v.toObject());
@@ -90,7 +98,6 @@ QString Fields(const QJsonValue& objects, const char* field, const char* filter 
 // The policy options act on both samples with every pool shared.
 const QStringList kSamples = {"--share-all", LOOMSTEAD_SAMPLES_DIR "/db1a.sta",
                               LOOMSTEAD_SAMPLES_DIR "/db1b.sim"};
-CliRun RunPolicy(const QStringList& arguments) { return RunCli(arguments + kSamples); }
 const QStringList kPolicy = {"--cfrm", "-", "--group", "DSNDB0G", "--cf", "CF01"};
 
 QByteArray ReadAll(const QString& path) {
@@ -140,8 +147,7 @@ protected:
 
     // The plan, applied to its own files, gives the saved run again with an empty account.
     void ExpectThePlanGivesTheSameRun(const QString& plan, const CliRun& saved) {
-        const CliRun applied = RunCli({"--plan", plan, "--format", "json"});
-        ASSERT_EQ(applied.exitCode, 0) << applied.err.toStdString();
+        const CliRun applied = RunOk({"--plan", plan, "--format", "json"});
         QJsonObject withoutPlan = applied.json();
         EXPECT_EQ(Compact(withoutPlan.take("plan"), plan), R"({"file":"PATH","items":[]})");
         withoutPlan["plan"] = saved.json()["plan"];
@@ -223,8 +229,7 @@ TEST_F(BatchSizerTest, WorkedExampleAsText) {
 
 TEST_F(BatchSizerTest, SizingJsonWithShareAll) {
     const QString path = PoolsFile();
-    const CliRun run = RunCli({"--share-all", "--members", " 2 ", "--format", "json", path});
-    ASSERT_EQ(run.exitCode, 0);
+    const CliRun run = RunOk({"--share-all", "--members", " 2 ", "--format", "json", path});
     // BP7 holds only work files; BP8 and BP9 have no object lines and are shared all the same.
     const QString zero =
         "In pools.sta, pool BP9: its VP size and its activity ratio's denominator read as 0, so "
@@ -263,8 +268,7 @@ TEST_F(BatchSizerTest, SizingJsonWithShareAll) {
 TEST_F(BatchSizerTest, ListJson) {
     const QString path = PoolsFile();
     const CliRun run =
-        RunCli({"--share", "bp1", "--share", "BP7", "--list", "--format", "json", path, path});
-    ASSERT_EQ(run.exitCode, 0);
+        RunOk({"--share", "bp1", "--share", "BP7", "--list", "--format", "json", path, path});
     EXPECT_EQ(run.errLines().size(), 1);
     QJsonObject o = run.json();
     const QJsonArray objects = o.take("objects").toArray();
@@ -580,9 +584,8 @@ TEST_F(BatchSizerTest, SweepExplainAndOutputFiles) {
 TEST_F(BatchSizerTest, PlanSavedAndAppliedGivesTheSameRunAndAnAccount) {
     const QString plan = m_dir.filePath("march.loomplan");
     const CliRun saved =
-        RunCli({"--share", "BP1", "--share", "BP0", "--cache-pool", "BP0", "--cache-object", "O4",
-                "--members", "2", "--save-plan", plan, "--format", "json", PoolsFile()});
-    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+        RunOk({"--share", "BP1", "--share", "BP0", "--cache-pool", "BP0", "--cache-object", "O4",
+               "--members", "2", "--save-plan", plan, "--format", "json", PoolsFile()});
     ExpectThePlanGivesTheSameRun(plan, saved);
 
     // Next month: BP1 lost DB2.TS1, BP0 gained DB1.TS3; BP1 shared again by hand does nothing.
@@ -590,8 +593,7 @@ TEST_F(BatchSizerTest, PlanSavedAndAppliedGivesTheSameRunAndAnAccount) {
         WriteFile("pools.sta", {BpsLine("BP0", "1000", "500", "100", "1000"), BpdLine("DB1.TS1"),
                                 BpdLine("DB1.TS2"), BpdLine("DB1.TS3"), BpsLine("BP1", "2000"),
                                 BpdLine("DB2.IX1", 'I'), BpdLine("DB2.TS2")});
-    const CliRun next = RunCli({"--plan", plan, "--share", "BP1", "--format", "json"});
-    ASSERT_EQ(next.exitCode, 0) << next.err.toStdString();
+    const CliRun next = RunOk({"--plan", plan, "--share", "BP1", "--format", "json"});
     EXPECT_EQ(
         Compact(next.json()["plan"].toObject()["items"], path),
         R"([{"file":"PATH","kind":"file_changed","message":"File PATH has changed since the )"
@@ -612,8 +614,7 @@ TEST_F(BatchSizerTest, PlanFilesThatAreNotRegularAreNeverReadWithoutEnd) {
         Write("p.loomplan", R"({"format": "loomstead-plan", "version": 1, "files": [
         {"path": "/proc/self/pagemap", "size": 0, "modified_ns": 1, "sha256": "x"},
         {"path": "listed.fifo", "size": 0, "modified_ns": 1, "sha256": "x"}]})");
-    const CliRun run = RunCli({"--plan", plan, "--format", "json", PoolsFile()});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const CliRun run = RunOk({"--plan", plan, "--format", "json", PoolsFile()});
     EXPECT_EQ(Fields(run.json()["plan"].toObject()["items"], "kind"), "file_changed file_missing");
 }
 
@@ -649,8 +650,7 @@ TEST_F(BatchSizerTest, EveryOutputIsDeliveredWhereAsked) {
         }
         const QStringList arguments =
             c.arguments + (c.arguments.contains("--cfrm") ? policy : QStringList());
-        const CliRun run = RunPolicy(arguments);
-        ASSERT_EQ(run.exitCode, 0) << what << run.err.toStdString();
+        const CliRun run = RunOk(arguments + kSamples);
         EXPECT_TRUE(c.out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(c.out))
             << what << run.out.left(60).toStdString();
         if (c.out == statements) {
@@ -662,15 +662,15 @@ TEST_F(BatchSizerTest, EveryOutputIsDeliveredWhereAsked) {
         if (c.policyFile) {
             EXPECT_TRUE(ReadAll(dir + "p.txt").startsWith(statements.toUtf8())) << what;
         }
+        // With --cfrm, the JSON gains its "cfrm" section wherever the text goes.
+        if (c.file == "r.json") {
+            const QJsonDocument json = QJsonDocument::fromJson(ReadAll(dir + c.file));
+            EXPECT_TRUE(json["cfrm"]["text"].toString().startsWith(statements)) << what;
+        }
         for (const std::string name : {"to-r.txt", "to-p.txt", "to-p.loomplan"}) {
             EXPECT_TRUE(std::filesystem::is_symlink(dir.toStdString() + name)) << what << name;
         }
     }
-    // With --cfrm, the JSON gains its "cfrm" section wherever the text goes.
-    RunPolicy(QStringList{"--cfrm", "-", "--output", dir + "r.json"} + policy);
-    EXPECT_TRUE(
-        QJsonDocument::fromJson(ReadAll(dir + "r.json"))["cfrm"]["text"].toString().startsWith(
-            statements));
 }
 
 // Mounts a small tmpfs in `dir`, filled to the last block; false where that cannot be done.
@@ -723,9 +723,9 @@ TEST_F(BatchSizerTest, FullFileSystemGivesExitThreeAndKeepsTheOldFiles) {
 TEST_F(BatchSizerTest, PolicyFileAndJsonAgree) {
     const QString path = m_dir.filePath("policy.txt");
     const CliRun json =
-        RunPolicy({"--cfrm", path, "--group", "dsndb0g", "--cf", "CF01,CF02", "--cf-space",
-                   "CF02=4096", "--format", "json", "--members", "2"});
-    ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
+        RunOk(QStringList{"--cfrm", path, "--group", "dsndb0g", "--cf", "CF01,CF02", "--cf-space",
+                          "CF02=4096", "--format", "json", "--members", "2"} +
+              kSamples);
     const QJsonObject o = json.json();
     EXPECT_TRUE(o.contains("sca_size_mb"));
     const QJsonObject cfrm = o["cfrm"].toObject();
@@ -757,9 +757,9 @@ TEST_F(BatchSizerTest, PolicyFileAndJsonAgree) {
 
     // The sweep's point for 2 members takes what the run for 2 members takes.
     const CliRun sweep =
-        RunPolicy({"--cfrm", path, "--group", "DSNDB0G", "--cf", "CF01,CF02", "--cf-space",
-                   "CF02=4096", "--format", "json", "--sweep-members", "1-3"});
-    ASSERT_EQ(sweep.exitCode, 0) << sweep.err.toStdString();
+        RunOk(QStringList{"--cfrm", path, "--group", "DSNDB0G", "--cf", "CF01,CF02", "--cf-space",
+                          "CF02=4096", "--format", "json", "--sweep-members", "1-3"} +
+              kSamples);
     const QJsonArray points = sweep.json()["sweep"].toArray();
     ASSERT_EQ(points.size(), 3);
     EXPECT_EQ(points[1]["cf_storage_mb"].toInt(), cfrm["storage"]["with_duplex_mb"].toInt());
@@ -818,10 +818,9 @@ protected:
 
 TEST_F(RunningGroupCliTest, JsonHoldsEachPartWhoseInputWasGiven) {
     const QString out = m_dir.path() + "/new.jcl";
-    const CliRun run = RunCli(
-        Args({"--format", "json", "--gbp-display", m_gbp, "--xcf-display", m_xcf,
-              "--current-policy", m_policy, "--policy-name", "polnew", "--new-policy", out}));
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const CliRun run =
+        RunOk(Args({"--format", "json", "--gbp-display", m_gbp, "--xcf-display", m_xcf,
+                    "--current-policy", m_policy, "--policy-name", "polnew", "--new-policy", out}));
     const QJsonObject running = run.json()["running"].toObject();
     const QJsonObject gbp0 = running["gbps"].toArray()[0].toObject();
     EXPECT_EQ(gbp0["gbp"], "GBP0");
@@ -850,8 +849,7 @@ TEST_F(RunningGroupCliTest, JsonHoldsEachPartWhoseInputWasGiven) {
     EXPECT_EQ(back.source->policyName, "POLNEW");
     EXPECT_TRUE(written.contains("DEFINE POLICY NAME(POLNEW) REPLACE(NO)"));
 
-    const CliRun gbpOnly = RunCli(Args({"--format", "json", "--gbp-display", m_gbp}));
-    ASSERT_EQ(gbpOnly.exitCode, 0) << gbpOnly.err.toStdString();
+    const CliRun gbpOnly = RunOk(Args({"--format", "json", "--gbp-display", m_gbp}));
     const QJsonObject part = gbpOnly.json()["running"].toObject();
     EXPECT_TRUE(part.contains("gbps"));
     EXPECT_FALSE(part.contains("structures"));
@@ -860,9 +858,8 @@ TEST_F(RunningGroupCliTest, JsonHoldsEachPartWhoseInputWasGiven) {
 }
 
 TEST_F(RunningGroupCliTest, TextSectionsExplainAndThePolicyAloneOnStandardOutput) {
-    const CliRun run = RunCli(Args({"--explain", "--gbp-display", m_gbp, "--current-policy",
-                                    m_policy, "--policy-name", "POLNEW"}));
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const CliRun run = RunOk(Args({"--explain", "--gbp-display", m_gbp, "--current-policy",
+                                   m_policy, "--policy-name", "POLNEW"}));
     for (const QString& line : {
              "Group buffer pools' display: " + m_gbp,
              QString("  GBP0 (DSNDB0G_GBP0) shown by -DB1A, period since 10:42:07 DEC 06, 2026"),
@@ -877,9 +874,8 @@ TEST_F(RunningGroupCliTest, TextSectionsExplainAndThePolicyAloneOnStandardOutput
     }
     EXPECT_FALSE(run.out.contains("Structures' display"));
 
-    const CliRun alone = RunCli(
-        Args({"--current-policy", m_policy, "--policy-name", "POLNEW", "--new-policy", "-"}));
-    ASSERT_EQ(alone.exitCode, 0) << alone.err.toStdString();
+    const CliRun alone =
+        RunOk(Args({"--current-policy", m_policy, "--policy-name", "POLNEW", "--new-policy", "-"}));
     EXPECT_TRUE(alone.out.startsWith("//DEFPOL   JOB (ACCT),CLASS=A\n"));
     EXPECT_TRUE(alone.out.endsWith("/*\n"));
 }
