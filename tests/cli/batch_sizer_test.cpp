@@ -563,18 +563,14 @@ TEST_F(BatchSizerTest, ControlBytesOfDataAndPathsAreEscaped) {
 TEST_F(BatchSizerTest, SweepExplainAndOutputFiles) {
     const QString data = PoolsFile();
     const QString json = m_dir.filePath("r.json");
-    CliRun run = RunCli({"--share-all", "--sweep-members", "2-3", "--output", json, data});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "");
-    QFile file(json);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
+    EXPECT_EQ(RunOk({"--share-all", "--sweep-members", "2-3", "--output", json, data}).out, "");
+    const QJsonObject o = QJsonDocument::fromJson(ReadAll(json)).object();
     EXPECT_EQ(Fields(o["sweep"], "members"), "2 3");
     // At 3 members: 3 x 4 / 2 x 1.1 = 6.6 -> 8 Mb; rows (1000 + 500) x 3 x 0.1 = 450 -> 1000,
     // 2000 x 3 x 0.3 = 1800 -> 2000, 4000 x 3 x 0.5 = 6000: 9000 pages, 36 Mb; 8 + 36 + 6 + 8.
     EXPECT_EQ(Fields(o["sweep"], "total_memory_mb"), "50 58");
 
-    run = RunCli({"--share-all", "--explain", "--sweep-members", "2", data});
+    const CliRun run = RunOk({"--share-all", "--explain", "--sweep-members", "2", data});
     EXPECT_TRUE(run.out.contains(
         "\nWhat if the group grows (sizes in Mb, GBP Pages in pages)\nMembers  SCA Size"));
     EXPECT_TRUE(
@@ -729,9 +725,7 @@ TEST_F(BatchSizerTest, PolicyFileAndJsonAgree) {
     const QJsonObject o = json.json();
     EXPECT_TRUE(o.contains("sca_size_mb"));
     const QJsonObject cfrm = o["cfrm"].toObject();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(file.readAll()), cfrm["text"].toString());
+    EXPECT_EQ(QString::fromUtf8(ReadAll(path)), cfrm["text"].toString());
     const QJsonArray fits = cfrm["fit"]["facilities"].toArray();
     ASSERT_EQ(fits.size(), 1);
     EXPECT_EQ(fits[0]["name"].toString(), "CF02");
