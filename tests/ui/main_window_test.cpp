@@ -106,7 +106,16 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           m_dir->filePath(QStringLiteral("settings")));
+        m_messages = std::make_unique<ui::RecordingMessageSink>();
+        m_chooser = std::make_unique<ui::ScriptedFileChooser>();
+        m_accounts = std::make_unique<RecordingAccountSink>();
+    }
     void cleanup() { m_window.reset(); }  // before the seams it was given
 
     void titleWindowHandsOverToTheMainWindowOnce();
@@ -124,7 +133,7 @@ private slots:
     void typedNumbersReachTheSizingOrAreRefused_data();
     void typedNumbersReachTheSizingOrAreRefused();
     void listsShowWholeCaptionsAndSelectTheFirstEntryOnDown();
-    void everyControlHasAnAccessibleName();
+    void everyControlIsNamedAndEachPageSaysHowToGoOn();
     void objectsPageIsRebuiltAndAddingAFileKeepsTheChoices();
     void plansOpenOnlyWhenWholeAndSaveTheChoices();
     void addFilesAndHelpRunFromTheKeyboard();
@@ -132,7 +141,6 @@ private slots:
     void pathsOpenByKindAndPlansBringWhatIf();
     void recentEntryOfAGoneFileIsTakenOff();
     void planIsSavedMarkedAskedForAndOpenedFromTheCommandLine();
-    void eachPageSaysHowToGoOn();
     void undoTakesBackSharesAndObjectChoicesStepByStep();
 
 private:
@@ -277,17 +285,6 @@ private:
     QTabWidget* m_pages = nullptr;
 };
 
-void MainWindowTest::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       m_dir->filePath(QStringLiteral("settings")));
-    m_messages = std::make_unique<ui::RecordingMessageSink>();
-    m_chooser = std::make_unique<ui::ScriptedFileChooser>();
-    m_accounts = std::make_unique<RecordingAccountSink>();
-}
-
 void MainWindowTest::titleWindowHandsOverToTheMainWindowOnce() {
     int created = 0;
     ui::TitleWindow title([&]() -> QWidget* {
@@ -323,34 +320,19 @@ void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
     QVERIFY(pools && objects);
     const QString file = writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")});
 
-    struct Step {
-        const char* event;
-        std::function<void()> act;
-        QList<bool> pages;
-    };
-    const QList<Step> steps = {
-        {"cancelled dialog at start-up", [] {}, {true, false, false, false, false}},
-        {"Add File picks a file",
-         [&] {
-             m_chooser->willChoose(file);
-             clickButton(QStringLiteral("cmdAdd"));
-         },
-         {true, true, false, false, false}},
-        {"a pool is shared",
-         [&] { emit pools->sharedPagesEnabled(true); },
-         {true, true, true, true, true}},
-        {"the last shared pool is removed",
-         [&] { emit pools->sharedPagesEnabled(false); },
-         {true, true, false, false, false}},
-        {"an object's check mark changes",
-         [&] { emit objects->resultsPageEnabled(); },
-         {true, true, false, true, true}},
-        {"the only file is removed", [&] { removeFirstFile(); }, {true, true, false, true, true}},
-    };
-    for (const Step& step : steps) {
-        step.act();
-        QVERIFY2(enabledPages() == step.pages, step.event);
-    }
+    using Pages = QList<bool>;
+    QCOMPARE(enabledPages(), Pages({true, false, false, false, false}));  // cancelled at start-up
+    m_chooser->willChoose(file);
+    clickButton(QStringLiteral("cmdAdd"));
+    QCOMPARE(enabledPages(), Pages({true, true, false, false, false}));
+    emit pools->sharedPagesEnabled(true);  // a pool is shared
+    QCOMPARE(enabledPages(), Pages({true, true, true, true, true}));
+    emit pools->sharedPagesEnabled(false);  // the last shared pool is removed
+    QCOMPARE(enabledPages(), Pages({true, true, false, false, false}));
+    emit objects->resultsPageEnabled();  // an object's check mark changes
+    QCOMPARE(enabledPages(), Pages({true, true, false, true, true}));
+    removeFirstFile();  // the only one
+    QCOMPARE(enabledPages(), Pages({true, true, false, true, true}));
     QVERIFY(m_window->tables().lstSelectedFiles.empty());
 }
 
@@ -425,12 +407,10 @@ void MainWindowTest::hungReadGivesWayToEveryWayOut() {
             [&] {
                 clickButton(QStringLiteral("cmdRemove"));
                 sinceAsked.start();
-                if (way == "Esc") {
-                    QTest::keyClick(m_window.get(), Qt::Key_Escape);
-                } else if (way == "Close") {
+                if (way == "Close") {
                     m_window->close();
-                } else if (way == "Ctrl+Q") {
-                    ctrlKey(Qt::Key_Q);
+                } else if (way != "Cancel") {
+                    QTest::keySequence(m_window.get(), QKeySequence(way));  // Esc, Ctrl+Q
                 } else {
                     QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("cmdQuit")),
                                       Qt::LeftButton);
@@ -636,10 +616,6 @@ void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
         }
         return sizes;
     };
-    auto restart = [this] {
-        m_window.reset();
-        start();
-    };
     start();
     const QList<int> defaults = widths("lvResults");
 
@@ -649,7 +625,8 @@ void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
     store.setValue(QStringLiteral("Layout/lvResults"), QStringLiteral("80,,7,-5,99999, 50,40"));
     store.setValue(QStringLiteral("Layout/lvSharedPools"), QStringLiteral("100, 50"));
     store.sync();
-    restart();
+    m_window.reset();
+    start();
     const QList<int> restored = widths("lvResults");
     QCOMPARE(restored.mid(0, 2), QList<int>({80, defaults[1]}));
     const QFontMetrics captionFont =
@@ -664,7 +641,8 @@ void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
     QCOMPARE(store.value(QStringLiteral("Layout/lvResults")).toString().section(',', 5), "133");
     QCOMPARE(store.value(QStringLiteral("Layout/lvSharedPools")).toString(), "100,50");
     QVERIFY(store.contains(QStringLiteral("Layout/lvSharedObjects")));
-    restart();
+    m_window.reset();
+    start();
     QCOMPARE(widths("lvResults").last(), 133);
 }
 
@@ -764,7 +742,9 @@ void MainWindowTest::listsShowWholeCaptionsAndSelectTheFirstEntryOnDown() {
     QCOMPARE(results->selectionModel()->selectedRows().value(0).row(), 0);
 }
 
-void MainWindowTest::everyControlHasAnAccessibleName() {
+// Every control has a name a screen reader speaks, and each page's hint names the next page as
+// its tab reads.
+void MainWindowTest::everyControlIsNamedAndEachPageSaysHowToGoOn() {
     start();
     for (const QWidget* control : m_window->findChildren<QWidget*>()) {
         // A spin box's text field speaks through the box; a value label that shows nothing yet
@@ -779,6 +759,16 @@ void MainWindowTest::everyControlHasAnAccessibleName() {
                      qPrintable(control->objectName() + " " + control->metaObject()->className() +
                                 " in " + control->parentWidget()->metaObject()->className()));
         }
+    }
+    const char* hints[] = {"lblFilesHint", "lblPoolsHint", "lblObjectsHint", "lblResultsHint"};
+    const QStringList next = {"Select Shared Pools", "Select Shared Objects", "View Results",
+                              "What If"};
+    for (int page = 0; page < 4; ++page) {
+        const auto* label = m_pages->widget(page)->findChild<QLabel*>(hints[page]);
+        QVERIFY2(label && label->isVisibleTo(m_pages->widget(page)), hints[page]);
+        QVERIFY2(label->text().contains(QString::fromUtf8("Click “%1” to go on").arg(next[page])),
+                 qPrintable(label->text()));
+        QCOMPARE(m_pages->tabText(page + 1), next[page]);
     }
 }
 
@@ -804,10 +794,14 @@ void MainWindowTest::objectsPageIsRebuiltAndAddingAFileKeepsTheChoices() {
     clickCacheAll();
     QCOMPARE(labelText("lblTPSObjects"), "36");
 
+    auto* undo = m_window->findChild<QAction*>(QStringLiteral("actUndo"));
+    QVERIFY(undo->isEnabled());
     clickTab(0);
     m_chooser->willChoose(kDb1b);
     clickButton(QStringLiteral("cmdAdd"));
     clickTab(2);
+    QVERIFY(!undo->isEnabled());  // reading the files again starts the history afresh
+    QVERIFY(!m_window->findChild<QAction*>(QStringLiteral("actRedo"))->isEnabled());
     QCOMPARE(ui::Texts(pools->model()), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K"}));
     ui::ClickRow(pools, 3);
     QCOMPARE(labelText("lblTPObjects"), "65");
@@ -1070,7 +1064,7 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({"db1a.sta", "march.loomplan"}));
 
-    // Quitting asks; Cancel keeps the window, Save writes to the plan open without asking where.
+    // Quitting asks; Cancel keeps the window, Save writes the open plan without asking where.
     for (ui::SaveAnswer answer : {ui::SaveAnswer::kCancel, ui::SaveAnswer::kSave}) {
         m_messages->saveAnswer = answer;
         ctrlKey(Qt::Key_Q);
@@ -1125,21 +1119,6 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QCOMPARE(cfrm["group"].toString(), "DSNDB0G");
     QCOMPARE(cfrm["minRatio"].toString(), "13");
     QCOMPARE(cfrm["lockMb"].toString(), "128");
-}
-
-// Each page's hint names the next page as its tab reads.
-void MainWindowTest::eachPageSaysHowToGoOn() {
-    start();
-    const char* hints[] = {"lblFilesHint", "lblPoolsHint", "lblObjectsHint", "lblResultsHint"};
-    const QStringList next = {"Select Shared Pools", "Select Shared Objects", "View Results",
-                              "What If"};
-    for (int page = 0; page < 4; ++page) {
-        const auto* label = m_pages->widget(page)->findChild<QLabel*>(hints[page]);
-        QVERIFY2(label && label->isVisibleTo(m_pages->widget(page)), hints[page]);
-        QVERIFY2(label->text().contains(QString::fromUtf8("Click “%1” to go on").arg(next[page])),
-                 qPrintable(label->text()));
-        QCOMPARE(m_pages->tabText(page + 1), next[page]);
-    }
 }
 
 void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
@@ -1203,14 +1182,6 @@ void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
     redoKey();
     redoKey();
     QCOMPARE(labelText("lblTPSObjects"), "36");
-
-    // Reading the files again starts the history afresh.
-    clickTab(0);
-    m_chooser->willChoose(kDb1b);
-    clickButton(QStringLiteral("cmdAdd"));
-    clickTab(1);
-    QVERIFY(!undo->isEnabled());
-    QVERIFY(!redo->isEnabled());
 }
 
 QTEST_MAIN(MainWindowTest)
