@@ -118,7 +118,7 @@ private slots:
     }
     void cleanup() { m_window.reset(); }  // before the seams it was given
 
-    void titleWindowHandsOverToTheMainWindowOnce();
+    void titleWindowHandsOverOnceAndTheKeyboardAloneGoesOn();
     void pagesBecomeReachableByTheEventsThatEnableThem();
     void filesLoadOnLeavingThePageOnlyAfterTheListChanged();
     void failedLoadKeepsTheFilesPageAndTheTables();
@@ -129,7 +129,6 @@ private slots:
     void headerWithoutEnvWarnsOncePerFile();
     void resultsPageRunsTheSizingAndTheResultsMenuActsOnWhatIsShown();
     void columnWidthsAreStoredAtCloseAndRestoredAtStart();
-    void wizardWorksWithTheKeyboardAlone();
     void typedNumbersReachTheSizingOrAreRefused_data();
     void typedNumbersReachTheSizingOrAreRefused();
     void listsShowWholeCaptionsAndSelectTheFirstEntryOnDown();
@@ -285,7 +284,7 @@ private:
     QTabWidget* m_pages = nullptr;
 };
 
-void MainWindowTest::titleWindowHandsOverToTheMainWindowOnce() {
+void MainWindowTest::titleWindowHandsOverOnceAndTheKeyboardAloneGoesOn() {
     int created = 0;
     ui::TitleWindow title([&]() -> QWidget* {
         ++created;
@@ -310,7 +309,32 @@ void MainWindowTest::titleWindowHandsOverToTheMainWindowOnce() {
     QCOMPARE(created, 1);
     QCOMPARE(m_chooser->requests, 1);
     QCOMPARE(m_window->windowTitle(), "Loomstead");
-    QCOMPARE(m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"))->currentIndex(), 0);
+    m_pages = m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"));
+    QCOMPARE(m_pages->currentIndex(), 0);
+
+    // From there the keyboard alone goes through the pages.
+    m_chooser->willChoose(writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")}));
+    QCOMPARE(QApplication::focusWidget()->objectName(), "cmdAdd");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);  // &Add File
+    QTRY_COMPARE(m_chooser->requests, 2);  // a mnemonic clicks after a short animation
+    QVERIFY(m_pages->isTabEnabled(1));
+
+    // Tab moves the focus round the window until it reaches the tab bar.
+    QTabBar* bar = m_pages->tabBar();
+    for (int i = 0; i < 10 && QApplication::focusWidget() != bar; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), bar);
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(m_pages->currentIndex(), 1);
+    QCOMPARE(availablePools(), QStringList({"BP0"}));
+    QTest::keyClick(bar, Qt::Key_Right);  // pages 2 and 3 are not reachable yet
+    QCOMPARE(m_pages->currentIndex(), 1);
+    QTest::keyClick(bar, Qt::Key_Left);
+    QCOMPARE(m_pages->currentIndex(), 0);
+
+    QTest::keyClick(bar, Qt::Key_C, Qt::AltModifier);  // &Cancel
+    QTRY_VERIFY(!m_window->isVisible());
 }
 
 void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
@@ -644,33 +668,6 @@ void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
     m_window.reset();
     start();
     QCOMPARE(widths("lvResults").last(), 133);
-}
-
-void MainWindowTest::wizardWorksWithTheKeyboardAlone() {
-    const QString file = writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")});
-    start();
-    m_chooser->willChoose(file);
-    QCOMPARE(QApplication::focusWidget()->objectName(), "cmdAdd");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);  // &Add File
-    QTRY_COMPARE(m_chooser->requests, 2);  // a mnemonic clicks after a short animation
-    QVERIFY(m_pages->isTabEnabled(1));
-
-    // Tab moves the focus round the window until it reaches the tab bar.
-    QTabBar* bar = m_pages->tabBar();
-    for (int i = 0; i < 10 && QApplication::focusWidget() != bar; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    QCOMPARE(QApplication::focusWidget(), bar);
-    QTest::keyClick(bar, Qt::Key_Right);
-    QCOMPARE(m_pages->currentIndex(), 1);
-    QCOMPARE(availablePools(), QStringList({"BP0"}));
-    QTest::keyClick(bar, Qt::Key_Right);  // pages 2 and 3 are not reachable yet
-    QCOMPARE(m_pages->currentIndex(), 1);
-    QTest::keyClick(bar, Qt::Key_Left);
-    QCOMPARE(m_pages->currentIndex(), 0);
-
-    QTest::keyClick(bar, Qt::Key_C, Qt::AltModifier);  // &Cancel
-    QTRY_VERIFY(!m_window->isVisible());
 }
 
 void MainWindowTest::typedNumbersReachTheSizingOrAreRefused_data() {
