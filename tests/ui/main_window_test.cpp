@@ -5,8 +5,6 @@
 // Recent, and the question before unsaved choices are lost.
 #include "main_window.h"
 
-#include <sys/stat.h>
-
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -41,11 +39,10 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
-#include <chrono>
-#include <condition_variable>
+#include <atomic>
+#include <functional>
+#include <latch>
 #include <list>
-#include <mutex>
-#include <thread>
 
 #include "../core/file_size_limit.h"
 #include "../core/test_lines.h"
@@ -71,52 +68,26 @@ namespace {
 
 const std::string kHeader(core::testing::kHeader);
 const std::string kLead = core::testing::Put("LEAD", 142, "10.00.00");
-
-// Reads from disk after a pause per file, long enough to act while the load runs.
-class SlowFileSource : public core::FileSource {
-public:
-    std::optional<core::FileErrorReason> Read(const std::string& path,
-                                              core::FileContents& out) const override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        return core::DiskFileSource().Read(path, out);
-    }
-};
+const QString kDb1a = QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta");
+const QString kDb1b = QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim");
 
 // Every read waits until released, as a read on a dead network file system does.
 class HungFileSource : public core::FileSource {
 public:
     std::optional<core::FileErrorReason> Read(const std::string& path,
                                               core::FileContents& out) const override {
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            ++m_started;
-            m_releasedChanged.wait(lock, [this] { return m_released; });
-        }
+        ++started;
+        m_released.wait();
         const std::optional<core::FileErrorReason> failure = core::DiskFileSource().Read(path, out);
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_ended;
+        ++ended;
         return failure;
     }
-    void release() {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_released = true;
-        m_releasedChanged.notify_all();
-    }
-    int started() const {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        return m_started;
-    }
-    int ended() const {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        return m_ended;
-    }
+    void release() { m_released.count_down(); }
+    mutable std::atomic<int> started = 0;
+    mutable std::atomic<int> ended = 0;
 
 private:
-    mutable std::mutex m_mutex;
-    mutable std::condition_variable m_releasedChanged;
-    bool m_released = false;
-    mutable int m_started = 0;
-    mutable int m_ended = 0;
+    mutable std::latch m_released{1};
 };
 
 class RecordingAccountSink : public ui::PlanAccountSink {
@@ -135,58 +106,175 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           m_dir->filePath(QStringLiteral("settings")));
+        m_messages = std::make_unique<ui::RecordingMessageSink>();
+        m_chooser = std::make_unique<ui::ScriptedFileChooser>();
+        m_accounts = std::make_unique<RecordingAccountSink>();
+    }
+    void cleanup() { m_window.reset(); }  // before the seams it was given
 
-    void titleWindowHandsOverToTheMainWindowOnce();
+    void titleWindowHandsOverOnceAndTheKeyboardAloneGoesOn();
     void pagesBecomeReachableByTheEventsThatEnableThem();
     void filesLoadOnLeavingThePageOnlyAfterTheListChanged();
-    void failedOrCancelledLoadKeepsTheFilesPageAndTheTables();
+    void failedLoadKeepsTheFilesPageAndTheTables();
     void hungReadGivesWayToEveryWayOut_data();
     void hungReadGivesWayToEveryWayOut();
     void planHashingGivesWayToEsc();
     void leavingWhatIfStopsItsSweep();
     void headerWithoutEnvWarnsOncePerFile();
-    void resultsPageRunsTheSizingStepByStep();
+    void resultsPageRunsTheSizingAndTheResultsMenuActsOnWhatIsShown();
     void columnWidthsAreStoredAtCloseAndRestoredAtStart();
-    void wizardWorksWithTheKeyboardAlone();
     void typedNumbersReachTheSizingOrAreRefused_data();
     void typedNumbersReachTheSizingOrAreRefused();
     void listsShowWholeCaptionsAndSelectTheFirstEntryOnDown();
-    void everyControlHasAnAccessibleName();
+    void everyControlIsNamedAndEachPageSaysHowToGoOn();
     void objectsPageIsRebuiltAndAddingAFileKeepsTheChoices();
     void plansOpenOnlyWhenWholeAndSaveTheChoices();
     void addFilesAndHelpRunFromTheKeyboard();
-    void pathsOpenByKind_data();
-    void pathsOpenByKind();
+    void pathsOpenByKindAndPlansBringWhatIf_data();
+    void pathsOpenByKindAndPlansBringWhatIf();
     void recentEntryOfAGoneFileIsTakenOff();
     void planIsSavedMarkedAskedForAndOpenedFromTheCommandLine();
-    void failedSaveShowsWhyAndKeepsTheMarkAndTheOldPlan();
-    void eachPageSaysHowToGoOn_data();
-    void eachPageSaysHowToGoOn();
-    void whatIfComesWithTheResultsHoweverAPlanOpens_data();
-    void whatIfComesWithTheResultsHoweverAPlanOpens();
-    void openPlanOpensPlansOnly();
     void undoTakesBackSharesAndObjectChoicesStepByStep();
-    void resultsMenuAndKeysActOnTheResultsShown();
 
 private:
     // Shows the window. With no `startPaths` the first activation asks for a file and gets
     // `firstFile` (empty: the user cancels); with them it opens them and asks nothing.
-    void start(const QString& firstFile = {}, const QStringList& startPaths = {});
+    void start(const QString& firstFile = {}, const QStringList& startPaths = {}) {
+        const int asked = m_chooser->requests + (startPaths.isEmpty() ? 1 : 0);
+        if (!firstFile.isEmpty()) {
+            m_chooser->willChoose(firstFile);
+        }
+        m_window = std::make_unique<MainWindow>(*m_messages, *m_chooser, QString());
+        m_window->setPlanAccountSink(*m_accounts);
+        m_window->openAtStart(startPaths);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::qWait(20);  // the first showing's queued work
+        QTRY_COMPARE(m_chooser->requests, asked);
+        m_pages = m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"));
+        QVERIFY(m_pages);
+    }
+    // db1a, every pool shared but BP7, which holds work files only and is refused.
+    void startSharingAll() {
+        start(kDb1a);
+        clickTab(1);
+        clickButton(QStringLiteral("cmdShareAllPools"));
+    }
     // Clicks the tab of `page`; `landsOn` is the page expected current after it (-1: `page`).
-    void clickTab(int page, int landsOn = -1);
+    void clickTab(int page, int landsOn = -1) {
+        QTabBar* bar = m_pages->tabBar();
+        QVERIFY2(bar->isTabEnabled(page), qPrintable(QStringLiteral("page %1 disabled").arg(page)));
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
+        QCOMPARE(m_pages->currentIndex(), landsOn < 0 ? page : landsOn);
+    }
     void clickButton(const QString& name) { ui::ClickButton(m_window.get(), name); }
-    QString writeFile(const QString& name, const std::vector<std::string>& lines = {kHeader});
-    void removeFirstFile();
-    QList<bool> enabledPages() const;
-    QStringList availablePools() const;
-    QStringList listedFiles() const;
-    QString labelText(const QString& name) const;
-    QMenu* openMenu(Qt::Key mnemonic);
-    QAbstractSpinBox* bumpMembers();
-    // Drops `urls` from a file manager on the file list, which passes them to the window.
-    void dropOnFileList(const QList<QUrl>& urls);
+    void clickCacheAll() {
+        auto* box = m_window->findChild<QWidget*>(QStringLiteral("chkCacheAllObjects"));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
+    void ctrlKey(Qt::Key key) { QTest::keyClick(m_window.get(), key, Qt::ControlModifier); }
+    // Runs `act` once, from the event loop, as soon as `ready` holds.
+    void actWhen(const std::function<bool()>& ready, const std::function<void()>& act) {
+        auto* timer = new QTimer(m_window.get());
+        connect(timer, &QTimer::timeout, m_window.get(), [timer, ready, act] {
+            if (ready()) {
+                timer->stop();
+                act();
+            }
+        });
+        timer->start(20);
+    }
+    bool loading() const { return m_window->findChild<QProgressBar*>("pbReadFile")->isVisible(); }
+    QString status() const { return m_window->statusBar()->currentMessage(); }
+    QString writeFile(const QString& name, const std::vector<std::string>& lines = {kHeader}) {
+        QFile file(m_dir->filePath(name));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            for (const std::string& line : lines) {
+                file.write((line + "\r\n").c_str());
+            }
+        }
+        return file.fileName();
+    }
+    static QJsonDocument readJson(const QString& path) {
+        QFile file(path);
+        return QJsonDocument::fromJson(file.open(QIODevice::ReadOnly) ? file.readAll() : "");
+    }
+    void removeFirstFile() {
+        m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->setCurrentRow(0);
+        clickButton(QStringLiteral("cmdRemove"));
+    }
+    QList<bool> enabledPages() const {
+        QList<bool> enabled;
+        for (int i = 0; i < m_pages->count(); ++i) {
+            enabled.append(m_pages->isTabEnabled(i) && m_pages->isTabVisible(i));
+        }
+        return enabled;
+    }
+    QStringList availablePools() const {
+        QStringList pools;
+        for (const std::string& pool : m_window->tables().lstPools) {
+            pools.append(QString::fromStdString(pool));
+        }
+        return pools;
+    }
+    QStringList listedFiles() const {
+        QStringList paths;
+        const auto* list = m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"));
+        for (int i = 0; i < list->count(); ++i) {
+            paths.append(QFileInfo(list->item(i)->text()).fileName());
+        }
+        return paths;
+    }
+    QString labelText(const QString& name) const {
+        const auto* label = m_window->findChild<QLabel*>(name);
+        return label == nullptr ? QStringLiteral("<no %1>").arg(name) : label->text();
+    }
+    // Alt plus the menu's underlined letter, as the user opens it.
+    QMenu* openMenu(Qt::Key mnemonic) {
+        QTest::keyClick(m_window.get(), mnemonic, Qt::AltModifier);
+        if (!QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; })) {
+            return nullptr;
+        }
+        return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    }
+    // File, Open Recent, the newest entry, by their keys.
+    void openNewestRecent() {
+        QMenu* file = openMenu(Qt::Key_F);
+        QVERIFY(file);
+        QTest::keyClick(file, Qt::Key_R);  // Open &Recent
+        QTRY_VERIFY(QApplication::activePopupWidget() != file);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);
+    }
+    // One more member, typed as the user would: the choices now differ from the plan's.
+    QAbstractSpinBox* bumpMembers() {
+        auto* members = m_window->findChild<QAbstractSpinBox*>(QStringLiteral("txtSharedDB2"));
+        members->setFocus();
+        QTest::keyClick(members, Qt::Key_Up);
+        return members;
+    }
+    // Drops `urls` from a file manager on the file list, which passes them to the window: the
+    // file list takes no drops itself.
+    void dropOnFileList(const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QWidget* target =
+            m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        for (QDropEvent* event :
+             {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
+            QApplication::sendEvent(target, event);
+            QVERIFY(event->isAccepted());
+        }
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ui::RecordingMessageSink> m_messages;
@@ -196,122 +284,7 @@ private:
     QTabWidget* m_pages = nullptr;
 };
 
-void MainWindowTest::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       m_dir->filePath(QStringLiteral("settings")));
-    m_messages = std::make_unique<ui::RecordingMessageSink>();
-    m_chooser = std::make_unique<ui::ScriptedFileChooser>();
-    m_accounts = std::make_unique<RecordingAccountSink>();
-}
-
-void MainWindowTest::cleanup() { m_window.reset(); }  // before the seams it was given
-
-void MainWindowTest::start(const QString& firstFile, const QStringList& startPaths) {
-    const int asked = m_chooser->requests + (startPaths.isEmpty() ? 1 : 0);
-    if (!firstFile.isEmpty()) {
-        m_chooser->willChoose(firstFile);
-    }
-    m_window = std::make_unique<MainWindow>(*m_messages, *m_chooser, QString());
-    m_window->setPlanAccountSink(*m_accounts);
-    m_window->openAtStart(startPaths);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QTest::qWait(20);  // the first showing's queued work
-    QTRY_COMPARE(m_chooser->requests, asked);
-    m_pages = m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"));
-    QVERIFY(m_pages);
-}
-
-void MainWindowTest::clickTab(int page, int landsOn) {
-    QTabBar* bar = m_pages->tabBar();
-    QVERIFY2(bar->isTabEnabled(page), qPrintable(QStringLiteral("page %1 disabled").arg(page)));
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
-    QCOMPARE(m_pages->currentIndex(), landsOn < 0 ? page : landsOn);
-}
-
-QString MainWindowTest::writeFile(const QString& name, const std::vector<std::string>& lines) {
-    QFile file(m_dir->filePath(name));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        for (const std::string& line : lines) {
-            file.write((line + "\r\n").c_str());
-        }
-    }
-    return file.fileName();
-}
-
-void MainWindowTest::removeFirstFile() {
-    m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->setCurrentRow(0);
-    clickButton(QStringLiteral("cmdRemove"));
-}
-
-QList<bool> MainWindowTest::enabledPages() const {
-    QList<bool> enabled;
-    for (int i = 0; i < m_pages->count(); ++i) {
-        enabled.append(m_pages->isTabEnabled(i) && m_pages->isTabVisible(i));
-    }
-    return enabled;
-}
-
-QStringList MainWindowTest::availablePools() const {
-    QStringList pools;
-    for (const std::string& pool : m_window->tables().lstPools) {
-        pools.append(QString::fromStdString(pool));
-    }
-    return pools;
-}
-
-QStringList MainWindowTest::listedFiles() const {
-    QStringList paths;
-    const auto* list = m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"));
-    for (int i = 0; i < list->count(); ++i) {
-        paths.append(QFileInfo(list->item(i)->text()).fileName());
-    }
-    return paths;
-}
-
-// Alt plus the menu's underlined letter, as the user opens it.
-QMenu* MainWindowTest::openMenu(Qt::Key mnemonic) {
-    QTest::keyClick(m_window.get(), mnemonic, Qt::AltModifier);
-    if (!QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; })) {
-        return nullptr;
-    }
-    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
-}
-
-// One more member, typed as the user would: the choices now differ from the plan's.
-QAbstractSpinBox* MainWindowTest::bumpMembers() {
-    auto* members = m_window->findChild<QAbstractSpinBox*>(QStringLiteral("txtSharedDB2"));
-    members->setFocus();
-    QTest::keyClick(members, Qt::Key_Up);
-    return members;
-}
-
-// The file list takes no drops itself: the window does.
-void MainWindowTest::dropOnFileList(const QList<QUrl>& urls) {
-    QMimeData data;
-    data.setUrls(urls);
-    QWidget* target =
-        m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
-    const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    for (QDropEvent* event :
-         {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
-        QApplication::sendEvent(target, event);
-        QVERIFY(event->isAccepted());
-    }
-}
-
-QString MainWindowTest::labelText(const QString& name) const {
-    const auto* label = m_window->findChild<QLabel*>(name);
-    return label == nullptr ? QStringLiteral("<no %1>").arg(name) : label->text();
-}
-
-void MainWindowTest::titleWindowHandsOverToTheMainWindowOnce() {
+void MainWindowTest::titleWindowHandsOverOnceAndTheKeyboardAloneGoesOn() {
     int created = 0;
     ui::TitleWindow title([&]() -> QWidget* {
         ++created;
@@ -336,7 +309,32 @@ void MainWindowTest::titleWindowHandsOverToTheMainWindowOnce() {
     QCOMPARE(created, 1);
     QCOMPARE(m_chooser->requests, 1);
     QCOMPARE(m_window->windowTitle(), "Loomstead");
-    QCOMPARE(m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"))->currentIndex(), 0);
+    m_pages = m_window->findChild<QTabWidget*>(QStringLiteral("tbsMain"));
+    QCOMPARE(m_pages->currentIndex(), 0);
+
+    // From there the keyboard alone goes through the pages.
+    m_chooser->willChoose(writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")}));
+    QCOMPARE(QApplication::focusWidget()->objectName(), "cmdAdd");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);  // &Add File
+    QTRY_COMPARE(m_chooser->requests, 2);  // a mnemonic clicks after a short animation
+    QVERIFY(m_pages->isTabEnabled(1));
+
+    // Tab moves the focus round the window until it reaches the tab bar.
+    QTabBar* bar = m_pages->tabBar();
+    for (int i = 0; i < 10 && QApplication::focusWidget() != bar; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), bar);
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(m_pages->currentIndex(), 1);
+    QCOMPARE(availablePools(), QStringList({"BP0"}));
+    QTest::keyClick(bar, Qt::Key_Right);  // pages 2 and 3 are not reachable yet
+    QCOMPARE(m_pages->currentIndex(), 1);
+    QTest::keyClick(bar, Qt::Key_Left);
+    QCOMPARE(m_pages->currentIndex(), 0);
+
+    QTest::keyClick(bar, Qt::Key_C, Qt::AltModifier);  // &Cancel
+    QTRY_VERIFY(!m_window->isVisible());
 }
 
 void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
@@ -346,34 +344,19 @@ void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
     QVERIFY(pools && objects);
     const QString file = writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")});
 
-    struct Step {
-        const char* event;
-        std::function<void()> act;
-        QList<bool> pages;
-    };
-    const QList<Step> steps = {
-        {"cancelled dialog at start-up", [] {}, {true, false, false, false, false}},
-        {"Add File picks a file",
-         [&] {
-             m_chooser->willChoose(file);
-             clickButton(QStringLiteral("cmdAdd"));
-         },
-         {true, true, false, false, false}},
-        {"a pool is shared",
-         [&] { emit pools->sharedPagesEnabled(true); },
-         {true, true, true, true, true}},
-        {"the last shared pool is removed",
-         [&] { emit pools->sharedPagesEnabled(false); },
-         {true, true, false, false, false}},
-        {"an object's check mark changes",
-         [&] { emit objects->resultsPageEnabled(); },
-         {true, true, false, true, true}},
-        {"the only file is removed", [&] { removeFirstFile(); }, {true, true, false, true, true}},
-    };
-    for (const Step& step : steps) {
-        step.act();
-        QVERIFY2(enabledPages() == step.pages, step.event);
-    }
+    using Pages = QList<bool>;
+    QCOMPARE(enabledPages(), Pages({true, false, false, false, false}));  // cancelled at start-up
+    m_chooser->willChoose(file);
+    clickButton(QStringLiteral("cmdAdd"));
+    QCOMPARE(enabledPages(), Pages({true, true, false, false, false}));
+    emit pools->sharedPagesEnabled(true);  // a pool is shared
+    QCOMPARE(enabledPages(), Pages({true, true, true, true, true}));
+    emit pools->sharedPagesEnabled(false);  // the last shared pool is removed
+    QCOMPARE(enabledPages(), Pages({true, true, false, false, false}));
+    emit objects->resultsPageEnabled();  // an object's check mark changes
+    QCOMPARE(enabledPages(), Pages({true, true, false, true, true}));
+    removeFirstFile();  // the only one
+    QCOMPARE(enabledPages(), Pages({true, true, false, true, true}));
     QVERIFY(m_window->tables().lstSelectedFiles.empty());
 }
 
@@ -397,9 +380,9 @@ void MainWindowTest::filesLoadOnLeavingThePageOnlyAfterTheListChanged() {
     QVERIFY(m_messages->messages.isEmpty());
 }
 
-void MainWindowTest::failedOrCancelledLoadKeepsTheFilesPageAndTheTables() {
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
+void MainWindowTest::failedLoadKeepsTheFilesPageAndTheTables() {
+    start(kDb1a);
+    m_chooser->willChoose(kDb1b);
     clickButton(QStringLiteral("cmdAdd"));
     clickTab(1);
     const QStringList pools = {"BP0", "BP1", "BP2", "BP3", "BP32K", "BP7"};
@@ -416,49 +399,25 @@ void MainWindowTest::failedOrCancelledLoadKeepsTheFilesPageAndTheTables() {
     QCOMPARE(shown.title, "Loomstead");
     QCOMPARE(shown.text, "Error reading data file. Please contact Quellmont");
     QVERIFY2(shown.detail.startsWith("File: " + missing + "\nReason: "), qPrintable(shown.detail));
-    QVERIFY(!m_window->findChild<QProgressBar*>("pbReadFile")->isVisible());
+    QVERIFY(!loading());
     QCOMPARE(labelText("lblDataSize"), "0.24 Mb");  // of the load still in force
     QCOMPARE(availablePools(), pools);
     QVERIFY(m_window->tables().FilesChanged);
-
-    // Esc during a slow load cancels it; a click on Remove File meanwhile is dropped.
-    writeFile("gone.sta", {kHeader, kLead, BpsLine("BP9")});
-    static const SlowFileSource slow;  // outlives the read the cancel leaves behind
-    m_window->setFileSource(slow);
-    QTimer whileLoading;
-    connect(&whileLoading, &QTimer::timeout, m_window.get(), [this, &whileLoading] {
-        if (m_window->findChild<QProgressBar*>("pbReadFile")->isVisible()) {
-            whileLoading.stop();
-            clickButton(QStringLiteral("cmdRemove"));
-            QTest::keyClick(m_window.get(), Qt::Key_Escape);
-        }
-    });
-    whileLoading.start(20);
-    clickTab(1, 0);
-    QCOMPARE(m_window->statusBar()->currentMessage(), "Reading the data files was cancelled");
-    QCOMPARE(availablePools(), pools);
-    QCOMPARE(m_window->tables().lstSelectedFiles.size(), size_t{3});
-    QCOMPARE(m_messages->messages.size(), 1);
-
-    clickTab(1);  // the files still count as changed
-    QCOMPARE(availablePools(), pools + QStringList{"BP9"});
-    QVERIFY(!m_window->tables().FilesChanged);
 }
 
 // A read that hangs must not hold the window: Esc returns control at once, and Close, the Quit
 // key and the Cancel button close it; the reads left behind end on their own once released,
-// into nothing the window owned.
+// into nothing the window owned. A click on Remove File during the load is dropped.
 void MainWindowTest::hungReadGivesWayToEveryWayOut_data() {
     QTest::addColumn<QString>("way");
-    QTest::newRow("Esc") << "Esc";
-    QTest::newRow("Close") << "Close";
-    QTest::newRow("Ctrl+Q") << "Ctrl+Q";
-    QTest::newRow("Cancel") << "Cancel";
+    for (const char* way : {"Esc", "Close", "Ctrl+Q", "Cancel"}) {
+        QTest::newRow(way) << QString::fromLatin1(way);
+    }
 }
 
 void MainWindowTest::hungReadGivesWayToEveryWayOut() {
     QFETCH(QString, way);
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    start(kDb1a);
     clickTab(1);
     const QStringList pools = availablePools();
     static std::list<HungFileSource> sources;  // outlive the windows, as the reads may
@@ -468,39 +427,40 @@ void MainWindowTest::hungReadGivesWayToEveryWayOut() {
     m_chooser->willChoose(writeFile("b.sta", {kHeader, kLead, BpsLine("BP9")}));
     clickButton(QStringLiteral("cmdAdd"));
     QElapsedTimer sinceAsked;
-    QTimer whileLoading;
-    connect(&whileLoading, &QTimer::timeout, m_window.get(), [&] {
-        if (hung.started() == 0) {
-            return;
-        }
-        whileLoading.stop();
-        sinceAsked.start();
-        if (way == "Esc") {
-            QTest::keyClick(m_window.get(), Qt::Key_Escape);
-        } else if (way == "Close") {
-            m_window->close();
-        } else if (way == "Ctrl+Q") {
-            QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
-        } else {
-            QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("cmdQuit")),
-                              Qt::LeftButton);
-        }
-    });
-    whileLoading.start(20);
+    actWhen([&] { return hung.started > 0 && loading(); },
+            [&] {
+                clickButton(QStringLiteral("cmdRemove"));
+                sinceAsked.start();
+                if (way == "Close") {
+                    m_window->close();
+                } else if (way != "Cancel") {
+                    QTest::keySequence(m_window.get(), QKeySequence(way));  // Esc, Ctrl+Q
+                } else {
+                    QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("cmdQuit")),
+                                      Qt::LeftButton);
+                }
+            });
     clickTab(1, 0);
     QVERIFY(sinceAsked.isValid());
     QVERIFY2(sinceAsked.elapsed() < 500, qPrintable(QString::number(sinceAsked.elapsed())));
     QCOMPARE(availablePools(), pools);
+    QCOMPARE(listedFiles(), QStringList({"db1a.sta", "b.sta"}));
     if (way == "Esc") {
-        QCOMPARE(m_window->statusBar()->currentMessage(), "Reading the data files was cancelled");
+        QCOMPARE(status(), "Reading the data files was cancelled");
         QVERIFY(m_window->isVisible());
+        QVERIFY(m_messages->messages.isEmpty());
     } else {
         QTRY_VERIFY(!m_window->isVisible());
     }
 
     hung.release();
-    QTRY_COMPARE(hung.ended(), hung.started());
+    QTRY_COMPARE(hung.ended.load(), hung.started.load());
     QTest::qWait(50);  // the threads' last steps after their reads
+    if (way == "Esc") {
+        clickTab(1);  // the files still count as changed
+        QCOMPARE(availablePools(), pools + QStringList{"BP9"});
+        QVERIFY(!m_window->tables().FilesChanged);
+    }
 }
 
 // Opening a plan hashes its files that were touched since; Esc stops that as it stops a load.
@@ -520,20 +480,15 @@ void MainWindowTest::planHashingGivesWayToEsc() {
                    .toUtf8());
     plan.close();
     QElapsedTimer sinceEsc;
-    QTimer whileHashing;
-    connect(&whileHashing, &QTimer::timeout, m_window.get(), [&] {
-        if (m_window->statusBar()->currentMessage().endsWith(QStringLiteral("big.sta"))) {
-            whileHashing.stop();
-            sinceEsc.start();
-            QTest::keyClick(m_window.get(), Qt::Key_Escape);
-        }
-    });
-    whileHashing.start(20);
+    actWhen([&] { return status().endsWith(QStringLiteral("big.sta")); },
+            [&] {
+                sinceEsc.start();
+                QTest::keyClick(m_window.get(), Qt::Key_Escape);
+            });
     QVERIFY(!m_window->openPlan(plan.fileName()));
     QVERIFY(sinceEsc.isValid());
     QVERIFY2(sinceEsc.elapsed() < 500, qPrintable(QString::number(sinceEsc.elapsed())));
-    QCOMPARE(m_window->statusBar()->currentMessage(),
-             "Checking the files of the plan was cancelled");
+    QCOMPARE(status(), "Checking the files of the plan was cancelled");
     QVERIFY(m_window->tables().lstSelectedFiles.empty());
 }
 
@@ -590,18 +545,27 @@ void MainWindowTest::headerWithoutEnvWarnsOncePerFile() {
     QCOMPARE(availablePools(), QStringList({"BP0", "BP1", "BP2"}));
 }
 
-void MainWindowTest::resultsPageRunsTheSizingStepByStep() {
-    // The figures and their labels have tests of their own; here the run on entering the page.
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    clickTab(1);
-    clickButton(QStringLiteral("cmdShareAllPools"));  // BP0-BP3 and BP32K; BP7 refused
+// Entering the results page runs the sizing step by step; the Results menu and its keys act on
+// the results shown, and on What If's table and charts there. What the page's own buttons
+// write, sort and print has tests of its own; here the window's part.
+void MainWindowTest::resultsPageRunsTheSizingAndTheResultsMenuActsOnWhatIsShown() {
+    startSharingAll();  // BP0-BP3 and BP32K
+    const QStringList names = {"actCopyResults", "actExportResults", "actPrintResults",
+                               "actPrintPreview"};
+    const auto enabled = [&] {
+        QList<bool> states;
+        for (const QString& name : names) {
+            states.append(m_window->findChild<QAction*>(name)->isEnabled());
+        }
+        return states;
+    };
+    QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
     auto* quit = m_window->findChild<QPushButton*>(QStringLiteral("cmdQuit"));
     QCOMPARE(quit->text(), "&Cancel");
-    QSignalSpy status(m_window->statusBar(), &QStatusBar::messageChanged);
+    QSignalSpy statusSpy(m_window->statusBar(), &QStatusBar::messageChanged);
     clickTab(3);
-
     QStringList steps;
-    for (const QList<QVariant>& signal : status) {
+    for (const QList<QVariant>& signal : statusSpy) {
         steps.append(signal.first().toString());
     }
     QCOMPARE(steps,
@@ -609,23 +573,60 @@ void MainWindowTest::resultsPageRunsTheSizingStepByStep() {
                           "Calculating Directory Ratio", "Calculating ECSCA Size",
                           "Calculating GB Pool Sizes", "Calculating Total Memory Reqd", ""}));
     QCOMPARE(labelText("lblInfo1"), "  5");
-    const QAbstractItemModel* rows = m_window->findChild<QTreeView*>("lvResults")->model();
-    QCOMPARE(ui::Texts(rows), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K"}));
-
-    // Export names the refused pool, as the batch sizer does for the same choices.
+    QCOMPARE(quit->text(), "&Finish");
+    QCOMPARE(enabled(), QList<bool>({true, true, true, true}));
     ui::ScriptedReportDialogs dialogs;
     const QTemporaryDir dir;
     dialogs.exportPath = dir.filePath(QStringLiteral("results.json"));
-    m_window->findChild<ui::ResultsPage*>()->setReportDialogs(dialogs);
-    clickButton(QStringLiteral("cmdExport"));
-    QCOMPARE(m_window->statusBar()->currentMessage(), "Exported results.json");
-    QFile json(dialogs.exportPath);
-    QVERIFY(json.open(QIODevice::ReadOnly));
-    const QJsonArray refused = QJsonDocument::fromJson(json.readAll())["refused"].toArray();
+    dialogs.printPath = dir.filePath(QStringLiteral("p.pdf"));
+    m_window->resultsPage()->setReportDialogs(dialogs);
+
+    // Ctrl+C in the table: its rows as sorted on screen.
+    auto* view = m_window->findChild<QTreeView*>(QStringLiteral("lvResults"));
+    QCOMPARE(ui::Texts(view->model()), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K"}));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_1, Qt::ControlModifier);  // by "Pool"
+    QTest::keyClick(view, Qt::Key_1, Qt::ControlModifier);  // reversed
+    const QStringList shown = ui::Texts(view->model());
+    QCOMPARE(shown, QStringList({"BP32K", "BP3", "BP2", "BP1", "BP0"}));
+    QApplication::clipboard()->clear();
+    QTest::keySequence(view, QKeySequence::Copy);
+    QStringList copied;
+    for (const QString& line : QApplication::clipboard()->text().split('\n').mid(1, 5)) {
+        copied.append(line.section('\t', 0, 0));
+    }
+    QCOMPARE(copied, shown);
+
+    // Export names the refused pool, as the batch sizer does for the same choices.
+    ctrlKey(Qt::Key_E);
+    QCOMPARE(status(), "Exported results.json");
+    const QJsonArray refused = readJson(dialogs.exportPath)["refused"].toArray();
     QCOMPARE(refused.size(), 1);
     QCOMPARE(refused[0]["pool"].toString(), "BP7");
+    ctrlKey(Qt::Key_P);
+    QVERIFY(QFileInfo::exists(dialogs.printPath));
+    m_window->findChild<QAction*>(QStringLiteral("actPrintPreview"))->trigger();
+    QCOMPARE(dialogs.previews, 1);
 
-    QCOMPARE(quit->text(), "&Finish");
+    // On What If they act on its table and charts, as the page's own buttons do.
+    clickTab(4);
+    auto* table = m_window->findChild<QTableWidget*>(QStringLiteral("tblWhatIf"));
+    QTRY_VERIFY(table->rowCount() > 0);
+    QCOMPARE(enabled(), QList<bool>({true, true, true, true}));
+    m_window->findChild<QAction*>(QStringLiteral("actCopyResults"))->trigger();
+    const QStringList whatIfLines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+    QVERIFY(whatIfLines[0].startsWith("Members,SCA Size (Mb),"));
+    QCOMPARE(whatIfLines[1].section(',', 0, 0), table->item(0, 0)->text());
+    QCOMPARE(whatIfLines.size(), table->rowCount() + 2);  // and the last line's end
+    dialogs.printPath = dir.filePath(QStringLiteral("w.pdf"));
+    dialogs.marginsMm = {};
+    ctrlKey(Qt::Key_P);
+    QCOMPARE(dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
+    QVERIFY(QFileInfo(dialogs.printPath).size() > 0);
+    m_window->findChild<QAction*>(QStringLiteral("actPrintPreview"))->trigger();
+    QCOMPARE(dialogs.previews, 2);
+    clickTab(1);
+    QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
     clickButton(QStringLiteral("cmdQuit"));
     QVERIFY(!m_window->isVisible());
 }
@@ -639,10 +640,6 @@ void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
         }
         return sizes;
     };
-    auto restart = [this] {
-        m_window.reset();
-        start();
-    };
     start();
     const QList<int> defaults = widths("lvResults");
 
@@ -652,7 +649,8 @@ void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
     store.setValue(QStringLiteral("Layout/lvResults"), QStringLiteral("80,,7,-5,99999, 50,40"));
     store.setValue(QStringLiteral("Layout/lvSharedPools"), QStringLiteral("100, 50"));
     store.sync();
-    restart();
+    m_window.reset();
+    start();
     const QList<int> restored = widths("lvResults");
     QCOMPARE(restored.mid(0, 2), QList<int>({80, defaults[1]}));
     const QFontMetrics captionFont =
@@ -667,35 +665,9 @@ void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
     QCOMPARE(store.value(QStringLiteral("Layout/lvResults")).toString().section(',', 5), "133");
     QCOMPARE(store.value(QStringLiteral("Layout/lvSharedPools")).toString(), "100,50");
     QVERIFY(store.contains(QStringLiteral("Layout/lvSharedObjects")));
-    restart();
-    QCOMPARE(widths("lvResults").last(), 133);
-}
-
-void MainWindowTest::wizardWorksWithTheKeyboardAlone() {
-    const QString file = writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")});
+    m_window.reset();
     start();
-    m_chooser->willChoose(file);
-    QCOMPARE(QApplication::focusWidget()->objectName(), "cmdAdd");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);  // &Add File
-    QTRY_COMPARE(m_chooser->requests, 2);  // a mnemonic clicks after a short animation
-    QVERIFY(m_pages->isTabEnabled(1));
-
-    // Tab moves the focus round the window until it reaches the tab bar.
-    QTabBar* bar = m_pages->tabBar();
-    for (int i = 0; i < 10 && QApplication::focusWidget() != bar; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    QCOMPARE(QApplication::focusWidget(), bar);
-    QTest::keyClick(bar, Qt::Key_Right);
-    QCOMPARE(m_pages->currentIndex(), 1);
-    QCOMPARE(availablePools(), QStringList({"BP0"}));
-    QTest::keyClick(bar, Qt::Key_Right);  // pages 2 and 3 are not reachable yet
-    QCOMPARE(m_pages->currentIndex(), 1);
-    QTest::keyClick(bar, Qt::Key_Left);
-    QCOMPARE(m_pages->currentIndex(), 0);
-
-    QTest::keyClick(bar, Qt::Key_C, Qt::AltModifier);  // &Cancel
-    QTRY_VERIFY(!m_window->isVisible());
+    QCOMPARE(widths("lvResults").last(), 133);
 }
 
 void MainWindowTest::typedNumbersReachTheSizingOrAreRefused_data() {
@@ -719,9 +691,7 @@ void MainWindowTest::typedNumbersReachTheSizingOrAreRefused() {
     QFETCH(QString, ecsa);
     QFETCH(QString, refusedBox);
     QFETCH(QString, shown);
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    clickTab(1);
-    clickButton(QStringLiteral("cmdShareAllPools"));  // one refusal: BP7 holds work files only
+    startSharingAll();  // one refusal: BP7 holds work files only
     for (const auto& [name, text] : {std::pair{"txtSharedDB2", members}, {"txtECSASize", ecsa}}) {
         auto* box = m_window->findChild<QWidget*>(name);
         box->setFocus();
@@ -743,7 +713,7 @@ void MainWindowTest::typedNumbersReachTheSizingOrAreRefused() {
 }
 
 void MainWindowTest::listsShowWholeCaptionsAndSelectTheFirstEntryOnDown() {
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    start(kDb1a);
     clickTab(1);
     auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstPools"));
     pools->setFocus(Qt::TabFocusReason);
@@ -769,7 +739,9 @@ void MainWindowTest::listsShowWholeCaptionsAndSelectTheFirstEntryOnDown() {
     QCOMPARE(results->selectionModel()->selectedRows().value(0).row(), 0);
 }
 
-void MainWindowTest::everyControlHasAnAccessibleName() {
+// Every control has a name a screen reader speaks, and each page's hint names the next page as
+// its tab reads.
+void MainWindowTest::everyControlIsNamedAndEachPageSaysHowToGoOn() {
     start();
     for (const QWidget* control : m_window->findChildren<QWidget*>()) {
         // A spin box's text field speaks through the box; a value label that shows nothing yet
@@ -785,13 +757,21 @@ void MainWindowTest::everyControlHasAnAccessibleName() {
                                 " in " + control->parentWidget()->metaObject()->className()));
         }
     }
+    const char* hints[] = {"lblFilesHint", "lblPoolsHint", "lblObjectsHint", "lblResultsHint"};
+    const QStringList next = {"Select Shared Pools", "Select Shared Objects", "View Results",
+                              "What If"};
+    for (int page = 0; page < 4; ++page) {
+        const auto* label = m_pages->widget(page)->findChild<QLabel*>(hints[page]);
+        QVERIFY2(label && label->isVisibleTo(m_pages->widget(page)), hints[page]);
+        QVERIFY2(label->text().contains(QString::fromUtf8("Click “%1” to go on").arg(next[page])),
+                 qPrintable(label->text()));
+        QCOMPARE(m_pages->tabText(page + 1), next[page]);
+    }
 }
 
 void MainWindowTest::objectsPageIsRebuiltAndAddingAFileKeepsTheChoices() {
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    clickTab(1);
-    clickButton(QStringLiteral("cmdShareAllPools"));
-    QCOMPARE(m_messages->messages.size(), 1);  // BP7 holds work files only
+    startSharingAll();
+    QCOMPARE(m_messages->messages.size(), 1);  // BP7's refusal
     clickTab(2);
     auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstSharedPools"));
     const auto* objects =
@@ -808,14 +788,17 @@ void MainWindowTest::objectsPageIsRebuiltAndAddingAFileKeepsTheChoices() {
     QVERIFY(!totalLabel->isVisible());
 
     ui::ClickRow(pools, 3);
-    auto* cacheAll = m_window->findChild<QWidget*>(QStringLiteral("chkCacheAllObjects"));
-    QTest::mouseClick(cacheAll, Qt::LeftButton, {}, QPoint(8, cacheAll->height() / 2));
+    clickCacheAll();
     QCOMPARE(labelText("lblTPSObjects"), "36");
 
+    auto* undo = m_window->findChild<QAction*>(QStringLiteral("actUndo"));
+    QVERIFY(undo->isEnabled());
     clickTab(0);
-    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
+    m_chooser->willChoose(kDb1b);
     clickButton(QStringLiteral("cmdAdd"));
     clickTab(2);
+    QVERIFY(!undo->isEnabled());  // reading the files again starts the history afresh
+    QVERIFY(!m_window->findChild<QAction*>(QStringLiteral("actRedo"))->isEnabled());
     QCOMPARE(ui::Texts(pools->model()), QStringList({"BP0", "BP1", "BP2", "BP3", "BP32K"}));
     ui::ClickRow(pools, 3);
     QCOMPARE(labelText("lblTPObjects"), "65");
@@ -834,35 +817,58 @@ void MainWindowTest::objectsPageIsRebuiltAndAddingAFileKeepsTheChoices() {
     QCOMPARE(m_accounts->accounts[1][0].kind, core::PlanItemKind::kObjectMissing);
 }
 
+// A plan opens whole or not at all, whether named at start or chosen by Open Plan: a file that
+// is not one is refused without a question about the change in hand, and the tables stay.
 void MainWindowTest::plansOpenOnlyWhenWholeAndSaveTheChoices() {
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    clickTab(1);
-    clickButton(QStringLiteral("cmdShareAllPools"));
-    const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
+    startSharingAll();
+    m_messages->messages.clear();                                        // BP7's refusal
+    const QString plan = m_dir->filePath(QStringLiteral("saved.json"));  // any name will do
     QVERIFY(m_window->savePlan(plan));
     QVERIFY(!m_window->savePlan(m_dir->filePath(QStringLiteral("no/such.loomplan"))));
-    const QString notPlan = writeFile(QStringLiteral("x.loomplan"), {"[]"});
-    QVERIFY(!m_window->openPlan(notPlan));
-    QCOMPARE(m_messages->messages.size(), 3);  // BP7's refusal, the two failures
-    QCOMPARE(m_messages->messages[2].text,
-             "The plan x.loomplan cannot be opened: it is not a plan (it has no \"format\": "
-             "\"loomstead-plan\").");
-    // Someone else's plan that is a named pipe without a writer: refused at once.
-    const QString fifo = m_dir->filePath(QStringLiteral("fifo.loomplan"));
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QVERIFY(!m_window->openPlan(fifo));
-    QCOMPARE(m_messages->messages.last().text,
-             "The plan fifo.loomplan cannot be opened: it is not a regular file (it is a named "
-             "pipe).");
-    m_messages->messages.removeLast();
-    QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
+    QCOMPARE(m_messages->messages.size(), 1);
+    m_messages->messages.clear();
+    const QString noFormat = R"(it is not a plan (it has no "format": "loomstead-plan").)";
+    const struct {
+        QString name;
+        std::string text;
+        bool chosen;  // by Open Plan; else as the command line and a drop open it
+        QString message;
+    } refused[] = {
+        {"x.loomplan", "[]", false, "The plan x.loomplan cannot be opened: " + noFormat},
+        {"report.json", R"({"pools": []})", true,
+         "report.json is not a Loomstead plan: " + noFormat},
+        {"notes.loomplan", "BP1 BP2", true,
+         "notes.loomplan is not a Loomstead plan: it is not JSON (syntax error at byte 1)."},
+    };
+    bumpMembers();  // a change, which a refused file must not ask to save
+    for (const auto& r : refused) {
+        const QString path = writeFile(r.name, {r.text});
+        if (r.chosen) {
+            m_chooser->planAnswers.enqueue(path);
+            ctrlKey(Qt::Key_O);
+        } else {
+            QVERIFY(!m_window->openPlan(path));
+        }
+        QTRY_COMPARE(m_messages->messages.size(), 1);
+        QCOMPARE(m_messages->messages[0].text, r.message);
+        QCOMPARE(m_messages->messages[0].title, "Open Plan");
+        m_messages->messages.clear();
+        QCOMPARE(m_window->tables().lstSelectedFiles.size(), 1u);
+        QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
+        QVERIFY(m_messages->questions.isEmpty());
+        QVERIFY(m_window->hasUnsavedChanges());
+    }
 
     clickTab(0);
     removeFirstFile();
     clickTab(1);
     QCOMPARE(m_window->tables().lvSharedPools.size(), 0u);
     QCOMPARE(m_accounts->accounts.at(0).size(), 5u);  // no file, so every pool is missing
-    QVERIFY(m_window->openPlan(plan));
+    m_chooser->planAnswers.enqueue(plan);
+    ctrlKey(Qt::Key_O);
+    QTRY_COMPARE(m_messages->questions.size(), 1);
+    QTRY_VERIFY(!m_window->hasUnsavedChanges());
+    QVERIFY(m_messages->messages.isEmpty());
     QCOMPARE(m_pages->currentIndex(), 1);
     QCOMPARE(m_window->tables().lstSelectedFiles.size(), 1u);
     QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
@@ -899,52 +905,82 @@ void MainWindowTest::addFilesAndHelpRunFromTheKeyboard() {
     }
 }
 
-void MainWindowTest::pathsOpenByKind_data() {
-    QTest::addColumn<bool>("dropped");  // else named on the command line
+// Data files, folders and plans named on the command line, dropped, or chosen by Open Recent or
+// Open Plan. The plans hold plan.sta with BP1 shared; "choices.loomplan" holds the choice
+// alone, for the files loaded now. Every way to open a plan brings What If with its results.
+void MainWindowTest::pathsOpenByKindAndPlansBringWhatIf_data() {
+    QTest::addColumn<QString>("route");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("listed");
     QTest::addColumn<QString>("detail");
     const QString folder =
         QStringLiteral("%1folder: is a folder; add the statistics files inside it instead");
     // Relative names on the command line are read from the folder the program started in.
-    QTest::newRow("command line") << false << QStringList{"b.sim", "folder", "a.sta", "gone.sta"}
+    QTest::newRow("command line") << "command line"
+                                  << QStringList{"b.sim", "folder", "a.sta", "gone.sta"}
                                   << QStringList{"b.sim", "a.sta"}
                                   << folder + "\n%1gone.sta: does not exist";
     QTest::newRow("drop: any regular file is data, a folder is not")
-        << true << QStringList{"folder", "a.sta", "notes.txt"} << QStringList{"a.sta", "notes.txt"}
-        << folder;
-    // Each plan names plan.sta; a file beside it is added to the plan's.
-    QTest::newRow("drop: a plan and a file") << true << QStringList{"b.loomplan", "a.sta"}
+        << "drop" << QStringList{"folder", "a.sta", "notes.txt"}
+        << QStringList{"a.sta", "notes.txt"} << folder;
+    // A file beside a plan is added to the plan's.
+    QTest::newRow("drop: a plan and a file") << "drop" << QStringList{"b.loomplan", "a.sta"}
                                              << QStringList{"plan.sta", "a.sta"} << QString();
     QTest::newRow("command line: two plans")
-        << false << QStringList{"b.loomplan", "c.loomplan"} << QStringList{"plan.sta"}
+        << "command line" << QStringList{"b.loomplan", "c.loomplan"} << QStringList{"plan.sta"}
         << QStringLiteral("%1c.loomplan: is a second plan; one plan is opened at a time");
+    for (const char* route : {"Open Recent", "Open Plan"}) {
+        QTest::newRow(route) << route << QStringList{"b.loomplan"} << QStringList{"plan.sta"}
+                             << QString();
+    }
+    QTest::newRow("Open Plan: choices alone on loaded files")
+        << "Open Plan" << QStringList{"choices.loomplan"} << QStringList{"plan.sta"} << QString();
 }
 
-void MainWindowTest::pathsOpenByKind() {
-    QFETCH(bool, dropped);
+void MainWindowTest::pathsOpenByKindAndPlansBringWhatIf() {
+    QFETCH(QString, route);
     QFETCH(QStringList, names);
     QFETCH(QStringList, listed);
     QFETCH(QString, detail);
     QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
+    const QString data = m_dir->filePath(QStringLiteral("plan.sta"));
+    QVERIFY(QFile::copy(kDb1a, data));
     QList<QUrl> urls;
     for (const QString& name : names) {
         if (name.endsWith(QLatin1String(".loomplan"))) {
             core::Plan plan;
-            plan.files.push_back({writeFile("plan.sta").toStdString(), 0, 0, {}});
+            if (name != QLatin1String("choices.loomplan")) {
+                plan.files.push_back({data.toStdString(), 0, 0, {}});
+            }
+            plan.pools.push_back({"BP1", false});
             QVERIFY(!core::WritePlanFile(m_dir->filePath(name).toStdString(), plan));
         } else if (name != QLatin1String("folder") && name != QLatin1String("gone.sta")) {
             writeFile(name);
         }
         urls.append(QUrl::fromLocalFile(m_dir->filePath(name)));
     }
-    const QString startFolder = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
-    start({}, dropped ? QStringList{} : names);
-    QDir::setCurrent(startFolder);
-
-    if (dropped) {
+    const QString first = m_dir->filePath(names.first());
+    if (route == QLatin1String("command line")) {
+        const QString startFolder = QDir::currentPath();
+        QDir::setCurrent(m_dir->path());
+        start({}, names);
+        QDir::setCurrent(startFolder);
+    } else if (route == QLatin1String("drop")) {
+        start();
         dropOnFileList(urls);
+    } else if (route == QLatin1String("Open Recent")) {
+        settings::RecentFilesStore().add(first);
+        start();
+        openNewestRecent();
+    } else {
+        const bool choicesAlone = names.first() == QLatin1String("choices.loomplan");
+        start(choicesAlone ? data : QString());
+        if (choicesAlone) {
+            clickTab(1);  // reads the file
+            QCOMPARE(enabledPages(), QList<bool>({true, true, false, false, false}));
+        }
+        m_chooser->planAnswers.enqueue(first);
+        ctrlKey(Qt::Key_O);
     }
     QTRY_COMPARE(listedFiles(), listed);
     QCOMPARE(m_messages->messages.size(), detail.isEmpty() ? 0 : 1);
@@ -952,6 +988,13 @@ void MainWindowTest::pathsOpenByKind() {
         QCOMPARE(m_messages->messages[0].text, "Some files could not be opened.");
         QCOMPARE(m_messages->messages[0].detail,
                  detail.arg(QDir::toNativeSeparators(m_dir->path() + u'/')));
+    }
+    if (first.endsWith(QLatin1String(".loomplan"))) {
+        QTRY_COMPARE(m_window->tables().lvSharedPools.size(), size_t{1});
+        QCOMPARE(enabledPages(), QList<bool>({true, true, true, true, true}));
+        clickTab(4);
+        QTRY_VERIFY(m_window->findChild<QTableWidget*>(QStringLiteral("tblWhatIf"))->rowCount() >
+                    0);
     }
 }
 
@@ -966,12 +1009,8 @@ void MainWindowTest::recentEntryOfAGoneFileIsTakenOff() {
     recent.add(gone);
     QCOMPARE(recent.files().size(), 10);
     start();
-    for (int i = 0; i < 2; ++i) {  // the newest entry: gone.sta, then kept.sta
-        QMenu* file = openMenu(Qt::Key_F);
-        QTest::keyClick(file, Qt::Key_R);  // Open &Recent
-        QTRY_VERIFY(QApplication::activePopupWidget() != file);
-        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);
-    }
+    openNewestRecent();  // gone.sta
+    openNewestRecent();  // then kept.sta
     QTRY_COMPARE(listedFiles(), QStringList({"kept.sta"}));
     QCOMPARE(recent.files().mid(0, 2), QStringList({kept, "11"}));
     QCOMPARE(m_messages->messages.size(), 1);
@@ -983,32 +1022,49 @@ void MainWindowTest::recentEntryOfAGoneFileIsTakenOff() {
 
 void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     const QString data = m_dir->filePath(QStringLiteral("db1a.sta"));
-    QVERIFY(QFile::copy(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"), data));
+    QVERIFY(QFile::copy(kDb1a, data));
     start({}, {data});
     m_pages->setCurrentIndex(1);  // reads the file
-    auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstPools"));
-    ui::ClickRow(pools, 0);  // a double click is a click, then the double-click event
-    QTest::mouseDClick(pools->viewport(), Qt::LeftButton, Qt::NoModifier,
-                       pools->visualRect(pools->model()->index(0, 0)).center());
-    QCOMPARE(m_window->tables().lvSharedPools.size(), size_t{1});
+    clickButton(QStringLiteral("cmdShareAllPools"));
+    m_messages->messages.clear();  // BP7's refusal
     QVERIFY(m_window->hasUnsavedChanges());
 
     // Save asks where the first time; the name gets the plan's ending.
     m_chooser->planAnswers.enqueue(m_dir->filePath(QStringLiteral("march")));
-    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    ctrlKey(Qt::Key_S);
     const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
     QVERIFY(QFileInfo::exists(plan));
     QCOMPARE(m_window->windowTitle(), "march.loomplan - Loomstead");
-    QCOMPARE(m_window->statusBar()->currentMessage(), "Saved march.loomplan");
+    QCOMPARE(status(), "Saved march.loomplan");
     QCOMPARE(settings::RecentFilesStore().files().first(), plan);
 
     bumpMembers();
     QCOMPARE(m_window->windowTitle(), "march.loomplan* - Loomstead");
 
-    // Quitting asks; Cancel keeps the window, Save writes to the plan open without asking where.
+    // A save that fails says why, and keeps the mark and the plan as it was, whole.
+    QFile file(plan);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    file.close();
+    {
+        const core::testing::FileSizeLimit fullDisk(64);
+        ctrlKey(Qt::Key_S);
+    }
+    QCOMPARE(m_messages->messages.size(), 1);
+    QCOMPARE(m_messages->messages.last().text,
+             "The plan march.loomplan cannot be saved: File too large.");
+    m_messages->messages.clear();
+    QCOMPARE(m_window->windowTitle(), "march.loomplan* - Loomstead");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), saved);
+    file.close();
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"db1a.sta", "march.loomplan"}));
+
+    // Quitting asks; Cancel keeps the window, Save writes the open plan without asking where.
     for (ui::SaveAnswer answer : {ui::SaveAnswer::kCancel, ui::SaveAnswer::kSave}) {
         m_messages->saveAnswer = answer;
-        QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
+        ctrlKey(Qt::Key_Q);
         QCOMPARE(m_window->isVisible(), answer == ui::SaveAnswer::kCancel);
     }
     QCOMPARE(m_messages->questions.size(), 2);
@@ -1017,10 +1073,7 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QCOMPARE(m_chooser->planRequests, 1);
 
     // Policy inputs another program put in the plan, which this window does not use.
-    QFile file(plan);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
-    file.close();
+    QJsonObject root = readJson(plan).object();
     root[QStringLiteral("cfrm")] =
         QJsonObject{{QStringLiteral("group"), QStringLiteral("DSNDB0G")}};
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -1037,17 +1090,15 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QAbstractSpinBox* members = bumpMembers();
     m_messages->saveAnswer = ui::SaveAnswer::kDiscard;
     m_chooser->planAnswers.enqueue(plan);
-    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    ctrlKey(Qt::Key_O);
     QCOMPARE(m_messages->questions.size(), 3);
     QCOMPARE(members->text(), "2");
     QVERIFY(!m_window->hasUnsavedChanges());
 
     // Saved again, the plan keeps them.
     bumpMembers();
-    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QJsonDocument::fromJson(file.readAll())["cfrm"]["group"].toString(), "DSNDB0G");
-    file.close();
+    ctrlKey(Qt::Key_S);
+    QCOMPARE(readJson(plan)["cfrm"]["group"].toString(), "DSNDB0G");
 
     // The policy dialog starts from the plan's inputs, and the plan saves the dialog's.
     clickTab(3);
@@ -1060,167 +1111,21 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QTest::keyClick(dialog->findChild<QSpinBox*>(QStringLiteral("spnMinRatio")), Qt::Key_Up);
     QVERIFY(m_window->hasUnsavedChanges());  // a typed input is part of the plan
     dialog->reject();
-    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QJsonObject cfrm = QJsonDocument::fromJson(file.readAll())["cfrm"].toObject();
+    ctrlKey(Qt::Key_S);
+    const QJsonObject cfrm = readJson(plan)["cfrm"].toObject();
     QCOMPARE(cfrm["group"].toString(), "DSNDB0G");
     QCOMPARE(cfrm["minRatio"].toString(), "13");
     QCOMPARE(cfrm["lockMb"].toString(), "128");
 }
 
-void MainWindowTest::failedSaveShowsWhyAndKeepsTheMarkAndTheOldPlan() {
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    const QString plan = m_dir->filePath(QStringLiteral("march.loomplan"));
-    m_chooser->planAnswers.enqueue(plan);
-    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
-    QFile file(plan);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray saved = file.readAll();
-    file.close();
-    bumpMembers();
-    QCOMPARE(m_window->windowTitle(), "march.loomplan* - Loomstead");
-    const qsizetype messagesBefore = m_messages->messages.size();
-
-    {
-        const core::testing::FileSizeLimit fullDisk(64);
-        QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
-    }
-
-    QCOMPARE(m_messages->messages.size(), messagesBefore + 1);
-    QCOMPARE(m_messages->messages.last().text,
-             "The plan march.loomplan cannot be saved: File too large.");
-    QCOMPARE(m_window->windowTitle(), "march.loomplan* - Loomstead");
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), saved);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("march.loomplan")});
-}
-
-void MainWindowTest::eachPageSaysHowToGoOn_data() {
-    QTest::addColumn<int>("page");
-    QTest::addColumn<QString>("hint");
-    QTest::addColumn<QString>("goOn");
-    QTest::newRow("files") << 0 << "lblFilesHint"
-                           << QString::fromUtf8("Click “Select Shared Pools” to go on");
-    QTest::newRow("pools") << 1 << "lblPoolsHint"
-                           << QString::fromUtf8("Click “Select Shared Objects” to go on");
-    QTest::newRow("objects") << 2 << "lblObjectsHint"
-                             << QString::fromUtf8("Click “View Results” to go on");
-    QTest::newRow("results") << 3 << "lblResultsHint"
-                             << QString::fromUtf8("Click “What If” to go on");
-}
-
-void MainWindowTest::eachPageSaysHowToGoOn() {
-    QFETCH(int, page);
-    QFETCH(QString, hint);
-    QFETCH(QString, goOn);
-    start();
-    const auto* label = m_pages->widget(page)->findChild<QLabel*>(hint);
-    QVERIFY(label);
-    QVERIFY(label->isVisibleTo(m_pages->widget(page)));
-    QVERIFY2(label->text().contains(goOn), qPrintable(label->text()));
-    // The page it names is the next one, as its tab reads.
-    QVERIFY(goOn.contains(QString::fromUtf8("“%1”").arg(m_pages->tabText(page + 1))));
-}
-
-void MainWindowTest::whatIfComesWithTheResultsHoweverAPlanOpens_data() {
-    QTest::addColumn<QString>("route");
-    for (const char* route :
-         {"Open Plan", "Open Recent", "drop", "command line", "choices alone on loaded files"}) {
-        QTest::newRow(route) << QString::fromLatin1(route);
-    }
-}
-
-void MainWindowTest::whatIfComesWithTheResultsHoweverAPlanOpens() {
-    QFETCH(QString, route);
-    const QString data = m_dir->filePath(QStringLiteral("db1a.sta"));
-    QVERIFY(QFile::copy(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"), data));
-    const bool choicesAlone = route == QLatin1String("choices alone on loaded files");
-    core::Plan plan;
-    if (!choicesAlone) {
-        plan.files.push_back({data.toStdString(), 0, 0, {}});
-    }
-    plan.pools.push_back({"BP1", false});
-    const QString path = m_dir->filePath(QStringLiteral("p.loomplan"));
-    QVERIFY(!core::WritePlanFile(path.toStdString(), plan));
-
-    if (route == QLatin1String("command line")) {
-        start({}, {path});
-    } else if (route == QLatin1String("Open Recent")) {
-        settings::RecentFilesStore().add(path);
-        start();
-        QMenu* file = openMenu(Qt::Key_F);
-        QVERIFY(file);
-        QTest::keyClick(file, Qt::Key_R);  // Open &Recent
-        QTRY_VERIFY(QApplication::activePopupWidget() != file);
-        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);
-    } else if (route == QLatin1String("drop")) {
-        start();
-        dropOnFileList({QUrl::fromLocalFile(path)});
-    } else {
-        start(choicesAlone ? data : QString());
-        if (choicesAlone) {
-            clickTab(1);  // reads the file
-            QCOMPARE(enabledPages(), QList<bool>({true, true, false, false, false}));
-        }
-        m_chooser->planAnswers.enqueue(path);
-        QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
-    }
-    QTRY_COMPARE(m_window->tables().lvSharedPools.size(), size_t{1});
-    QCOMPARE(enabledPages(), QList<bool>({true, true, true, true, true}));
-    clickTab(4);
-    QTRY_VERIFY(m_window->findChild<QTableWidget*>(QStringLiteral("tblWhatIf"))->rowCount() > 0);
-}
-
-void MainWindowTest::openPlanOpensPlansOnly() {
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    clickTab(1);
-    clickButton(QStringLiteral("cmdShareAllPools"));
-    m_messages->messages.clear();
-    const QString plan = m_dir->filePath(QStringLiteral("saved.json"));
-    QVERIFY(m_window->savePlan(plan));
-    const QString report = writeFile(QStringLiteral("report.json"), {R"({"pools": []})"});
-    const QString text = writeFile(QStringLiteral("notes.loomplan"), {"BP1 BP2"});
-    const struct {
-        QString path;
-        QString message;
-    } refused[] = {
-        {report,
-         "report.json is not a Loomstead plan: it is not a plan (it has no \"format\": "
-         "\"loomstead-plan\")."},
-        {text, "notes.loomplan is not a Loomstead plan: it is not JSON (syntax error at byte 1)."},
-    };
-    bumpMembers();  // a change, which a refused file must not ask to save
-    for (const auto& r : refused) {
-        m_chooser->planAnswers.enqueue(r.path);
-        QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
-        QTRY_COMPARE(m_messages->messages.size(), 1);
-        QCOMPARE(m_messages->messages[0].title, "Open Plan");
-        QCOMPARE(m_messages->messages[0].text, r.message);
-        m_messages->messages.clear();
-        QCOMPARE(m_window->tables().lstSelectedFiles.size(), 1u);
-        QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
-        QVERIFY(m_messages->questions.isEmpty());
-        QVERIFY(m_window->hasUnsavedChanges());
-    }
-    // A plan opens whatever its name ends in.
-    m_chooser->planAnswers.enqueue(plan);
-    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
-    QTRY_COMPARE(m_messages->questions.size(), 1);
-    QTRY_VERIFY(!m_window->hasUnsavedChanges());
-    QVERIFY(m_messages->messages.isEmpty());
-}
-
 void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+    start(kDb1a);
     clickTab(1);
     auto* undo = m_window->findChild<QAction*>(QStringLiteral("actUndo"));
     auto* redo = m_window->findChild<QAction*>(QStringLiteral("actRedo"));
     QVERIFY(undo && redo && !undo->isEnabled());
     const auto shared = [this] { return m_window->tables().lvSharedPools.size(); };
-    const auto undoKey = [this] {
-        QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
-    };
+    const auto undoKey = [this] { ctrlKey(Qt::Key_Z); };
     const auto redoKey = [this, redo] { QTest::keySequence(m_window.get(), redo->shortcut()); };
 
     clickButton(QStringLiteral("cmdShareAllPools"));
@@ -1256,8 +1161,7 @@ void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
     auto* objects = m_window->findChild<QAbstractItemView*>(QStringLiteral("lvSharedObjects"));
     ui::ClickRow(pools, 2);  // BP3 of the four left
     const QString before = labelText("lblTPSObjects");
-    auto* cacheAll = m_window->findChild<QWidget*>(QStringLiteral("chkCacheAllObjects"));
-    QTest::mouseClick(cacheAll, Qt::LeftButton, {}, QPoint(8, cacheAll->height() / 2));
+    clickCacheAll();
     QCOMPARE(labelText("lblTPSObjects"), "36");
     objects->setFocus();
     objects->setCurrentIndex(objects->model()->index(0, 0));
@@ -1275,87 +1179,6 @@ void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
     redoKey();
     redoKey();
     QCOMPARE(labelText("lblTPSObjects"), "36");
-
-    // Reading the files again starts the history afresh.
-    clickTab(0);
-    m_chooser->willChoose(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
-    clickButton(QStringLiteral("cmdAdd"));
-    clickTab(1);
-    QVERIFY(!undo->isEnabled());
-    QVERIFY(!redo->isEnabled());
-}
-
-void MainWindowTest::resultsMenuAndKeysActOnTheResultsShown() {
-    start(QStringLiteral(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
-    clickTab(1);
-    clickButton(QStringLiteral("cmdShareAllPools"));
-    const QStringList names = {"actCopyResults", "actExportResults", "actPrintResults",
-                               "actPrintPreview"};
-    const auto enabled = [&] {
-        QList<bool> states;
-        for (const QString& name : names) {
-            states.append(m_window->findChild<QAction*>(name)->isEnabled());
-        }
-        return states;
-    };
-    QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
-    clickTab(3);
-    QCOMPARE(enabled(), QList<bool>({true, true, true, true}));
-    ui::ScriptedReportDialogs dialogs;
-    const QTemporaryDir dir;
-    dialogs.exportPath = dir.filePath(QStringLiteral("r.csv"));
-    dialogs.printPath = dir.filePath(QStringLiteral("p.pdf"));
-    m_window->resultsPage()->setReportDialogs(dialogs);
-
-    // Ctrl+C in the table: its rows as sorted on screen.
-    auto* view = m_window->findChild<QTreeView*>(QStringLiteral("lvResults"));
-    view->setFocus();
-    QTest::keyClick(view, Qt::Key_1, Qt::ControlModifier);  // by "Pool"
-    QTest::keyClick(view, Qt::Key_1, Qt::ControlModifier);  // reversed
-    const QStringList shown = ui::Texts(view->model());
-    QCOMPARE(shown, QStringList({"BP32K", "BP3", "BP2", "BP1", "BP0"}));
-    view->setFocus();
-    QApplication::clipboard()->clear();
-    QTest::keySequence(view, QKeySequence::Copy);
-    QStringList copied;
-    for (const QString& line : QApplication::clipboard()->text().split('\n').mid(1, 5)) {
-        copied.append(line.section('\t', 0, 0));
-    }
-    QCOMPARE(copied, shown);
-
-    QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
-    QVERIFY(QFileInfo::exists(dialogs.exportPath));
-    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
-    QCOMPARE(dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
-    QVERIFY(QFileInfo::exists(dialogs.printPath));
-    m_window->findChild<QAction*>(QStringLiteral("actPrintPreview"))->trigger();
-    QCOMPARE(dialogs.previews, 1);
-
-    // The buttons in a row, "CFRM Policy…" among them, by Tab.
-    auto* print = m_window->findChild<QPushButton*>(QStringLiteral("cmdPrint"));
-    print->setFocus();
-    QTest::keyClick(print, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget()->objectName(), "cmdCfrmPolicy");
-
-    // On What If they act on its table and charts, as the page's own buttons do.
-    clickTab(4);
-    auto* table = m_window->findChild<QTableWidget*>(QStringLiteral("tblWhatIf"));
-    QTRY_VERIFY(table->rowCount() > 0);
-    QCOMPARE(enabled(), QList<bool>({true, true, true, true}));
-    m_window->findChild<QAction*>(QStringLiteral("actCopyResults"))->trigger();
-    const QStringList whatIfLines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
-    QVERIFY(whatIfLines[0].startsWith("Members,SCA Size (Mb),"));
-    QCOMPARE(whatIfLines[1].section(',', 0, 0), table->item(0, 0)->text());
-    QCOMPARE(whatIfLines.size(), table->rowCount() + 2);  // and the last line's end
-    dialogs.printPath = dir.filePath(QStringLiteral("w.pdf"));
-    dialogs.marginsMm = {};
-    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
-    QCOMPARE(dialogs.marginsMm, QMarginsF(15, 15, 15, 15));
-    QVERIFY(QFileInfo(dialogs.printPath).size() > 0);
-    m_window->findChild<QAction*>(QStringLiteral("actPrintPreview"))->trigger();
-    QCOMPARE(dialogs.previews, 2);
-    clickTab(1);
-    QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
 }
 
 QTEST_MAIN(MainWindowTest)
