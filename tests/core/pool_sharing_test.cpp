@@ -4,6 +4,7 @@
 
 #include "loader.h"
 #include "tables.h"
+#include "test_files.h"
 #include "test_lines.h"
 
 namespace core {
@@ -42,16 +43,13 @@ std::string Lists(const CoreTables& t) {
 class PoolSharingTest : public ::testing::Test {
 protected:
     void Load(const std::vector<std::string>& files) {
+        std::vector<std::pair<std::string, std::string>> named;
         for (size_t i = 0; i < files.size(); ++i) {
-            const std::string path = "/data/day" + std::to_string(i + 1) + ".sta";
-            source.Add(path, files[i]);
-            AddSelectedFile(tables, path);
+            named.emplace_back("/data/day" + std::to_string(i + 1) + ".sta", files[i]);
         }
-        ASSERT_TRUE(LoadDataFiles(tables, source).ok());
-        CountWorkFileObjects(tables);
+        ASSERT_TRUE(testing::LoadFiles(tables, named).ok());
     }
 
-    testing::MemoryFileSource source;
     CoreTables tables;
 };
 
