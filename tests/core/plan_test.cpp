@@ -21,18 +21,18 @@ namespace core {
 namespace {
 
 namespace fs = std::filesystem;
-using Files = std::vector<std::pair<std::string, std::vector<std::string>>>;
+using testing::BpdLine;
+using testing::BpsLine;
+using testing::Crlf;
+// {path, lines after the header}
+using Files = std::vector<std::pair<std::string, std::string>>;
 
-CoreTables Load(const Files& files) {
-    std::vector<std::pair<std::string, std::string>> bytes;
-    for (const auto& [path, lines] : files) {
-        bytes.emplace_back(path, std::string(testing::kHeader) + "\r\n");
-        for (const std::string& line : lines) {
-            bytes.back().second += line + "\r\n";
-        }
+CoreTables Load(Files files) {
+    for (auto& [path, lines] : files) {
+        lines = Crlf({testing::kHeader}) + lines;
     }
     CoreTables tables;
-    EXPECT_TRUE(testing::LoadFiles(tables, bytes).ok());
+    EXPECT_TRUE(testing::LoadFiles(tables, files).ok());
     return tables;
 }
 
@@ -80,12 +80,10 @@ struct ApplyCase {
 };
 
 const Files kTwoFiles = {
-    {"/d/a.sta",
-     {testing::BpsLine("BP0", "100", "10"), testing::BpdLine("DB.A"), testing::BpdLine("DB.B", 'I'),
-      testing::BpsLine("BP1", "200", "20"), testing::BpdLine("DB.X"), testing::BpdLine("DB.Y"),
-      testing::BpsLine("BP2", "300"), testing::BpdLine("DB.W")}},
-    {"/e/b.sta",
-     {testing::BpsLine("BP1", "400", "40"), testing::BpdLine("DB.X"), testing::BpdLine("DB.Y")}}};
+    {"/d/a.sta", Crlf({BpsLine("BP0", "100", "10"), BpdLine("DB.A"), BpdLine("DB.B", 'I'),
+                       BpsLine("BP1", "200", "20"), BpdLine("DB.X"), BpdLine("DB.Y"),
+                       BpsLine("BP2", "300"), BpdLine("DB.W")})},
+    {"/e/b.sta", Crlf({BpsLine("BP1", "400", "40"), BpdLine("DB.X"), BpdLine("DB.Y")})}};
 
 // kTwoFiles with `plan` applied: nothing to account for, and every figure and line of the Why
 // panel as `original` gives them with `members` and `ecsa`.
@@ -234,40 +232,31 @@ TEST(PlanApply, AccountsForWhatChangedInTheData) {
                         {"pool": "BP2", "name": "DB.W", "kind": "T"}]})",
         "/d");
     ASSERT_TRUE(plan.ok()) << plan.error;
-    using testing::BpdLine;
-    using testing::BpsLine;
-    const std::vector<std::string> bp0 = {BpsLine("BP0"), BpdLine("DB.A")};
-    const std::vector<std::string> bp1 = {BpsLine("BP1"), BpdLine("DB.X"), BpdLine("DB.Y", 'I')};
-    const std::vector<std::string> bp2 = {BpsLine("BP2"), BpdLine("DB.W")};
-    const auto join = [](std::initializer_list<std::vector<std::string>> parts) {
-        std::vector<std::string> lines;
-        for (const auto& p : parts) {
-            lines.insert(lines.end(), p.begin(), p.end());
-        }
-        return lines;
-    };
+    const std::string bp0 = Crlf({BpsLine("BP0"), BpdLine("DB.A")});
+    const std::string bp1 = Crlf({BpsLine("BP1"), BpdLine("DB.X"), BpdLine("DB.Y", 'I')});
+    const std::string bp2 = Crlf({BpsLine("BP2"), BpdLine("DB.W")});
     const ApplyCase cases[] = {
-        {"same data", {{"/d/m.sta", join({bp0, bp1, bp2})}}, "", "DB.A DB.X DB.Y DB.W"},
-        {"pool gone", {{"/d/m.sta", join({bp0, bp1})}}, "pool_missing|BP2||", "DB.A DB.X DB.Y"},
+        {"same data", {{"/d/m.sta", bp0 + bp1 + bp2}}, "", "DB.A DB.X DB.Y DB.W"},
+        {"pool gone", {{"/d/m.sta", bp0 + bp1}}, "pool_missing|BP2||", "DB.A DB.X DB.Y"},
         {"pool now work files only",
-         {{"/d/m.sta", join({bp0, bp1, {BpsLine("BP2"), BpdLine("DSNDB07.WRK")}})}},
+         {{"/d/m.sta", bp0 + bp1 + Crlf({BpsLine("BP2"), BpdLine("DSNDB07.WRK")})}},
          "pool_refused|BP2||/d/m.sta",
          "DB.A DB.X DB.Y"},
         {"object gone",
-         {{"/d/m.sta", join({bp0, {BpsLine("BP1"), BpdLine("DB.X")}, bp2})}},
+         {{"/d/m.sta", bp0 + Crlf({BpsLine("BP1"), BpdLine("DB.X")}) + bp2}},
          "object_missing|BP1|DB.Y|",
          "DB.A DB.X DB.W"},
         {"object of another kind",
-         {{"/d/m.sta", join({bp0, {BpsLine("BP1"), BpdLine("DB.X"), BpdLine("DB.Y")}, bp2})}},
+         {{"/d/m.sta", bp0 + Crlf({BpsLine("BP1"), BpdLine("DB.X"), BpdLine("DB.Y")}) + bp2}},
          "object_missing|BP1|DB.Y|",
          "DB.A DB.X DB.W"},
         {"objects new under Cache All",
          {{"/d/m.sta",
-           join({{BpsLine("BP0"), BpdLine("DB.C"), BpdLine("DB.A"), BpdLine("DB.C")}, bp1, bp2})}},
+           Crlf({BpsLine("BP0"), BpdLine("DB.C"), BpdLine("DB.A"), BpdLine("DB.C")}) + bp1 + bp2}},
          "object_new_under_cache_all|BP0|DB.C|",
          "DB.C DB.A DB.C DB.X DB.Y DB.W"},
         {"object in two files",
-         {{"/d/m.sta", join({bp0, bp1, bp2})}, {"/d/n.sta", join({bp1})}},
+         {{"/d/m.sta", bp0 + bp1 + bp2}, {"/d/n.sta", bp1}},
          "",
          "DB.A DB.X DB.Y DB.W DB.X DB.Y"},
     };
