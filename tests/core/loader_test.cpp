@@ -72,12 +72,7 @@ TEST_F(LoaderTest, OneFileGivesLinesRowsAndPools) {
 }
 
 TEST_F(LoaderTest, RangesFollowTheRecordsAcrossFiles) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> files;
-        Texts rows;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<std::string>, Texts> cases[] = {
         {"a trailer line lies inside the last range",
          {kTwoPools + "TRL  END OF DATA\r\n"},
          {"0 BP0 1..2", "0 BP1 4..7"}},
@@ -106,11 +101,11 @@ TEST_F(LoaderTest, RangesFollowTheRecordsAcrossFiles) {
           Crlf({kHeader, BpdLine("B"), BpdLine("C"), BpsLine("BP1"), BpdLine("D")})},
          {"0 BP0 1..1", "1 BP1 5..5"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, files, rows] : cases) {
+        SCOPED_TRACE(name);
         tables = CoreTables{};
-        ASSERT_TRUE(Load(c.files).ok());
-        EXPECT_EQ(Rows(tables), c.rows);
+        ASSERT_TRUE(Load(files).ok());
+        EXPECT_EQ(Rows(tables), rows);
     }
 }
 
