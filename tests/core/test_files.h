@@ -51,9 +51,10 @@ protected:
     std::filesystem::path m_dir;
 };
 
-// Chooses each {path, bytes} in turn and loads them from `source`, counting work files.
-inline LoadResult LoadFiles(CoreTables& tables, MemoryFileSource& source,
+// Chooses each {path, bytes} in turn and loads them from memory, counting work files.
+inline LoadResult LoadFiles(CoreTables& tables,
                             const std::vector<std::pair<std::string, std::string>>& files) {
+    MemoryFileSource source;
     for (const auto& [path, bytes] : files) {
         source.Add(path, bytes);
         AddSelectedFile(tables, path);
@@ -61,11 +62,6 @@ inline LoadResult LoadFiles(CoreTables& tables, MemoryFileSource& source,
     LoadResult result = LoadDataFiles(tables, source);
     CountWorkFileObjects(tables);
     return result;
-}
-inline LoadResult LoadFiles(CoreTables& tables,
-                            const std::vector<std::pair<std::string, std::string>>& files) {
-    MemoryFileSource source;
-    return LoadFiles(tables, source, files);
 }
 
 }  // namespace core::testing
