@@ -74,9 +74,9 @@ void Choose(CoreTables& tables, const std::string& pool, const std::vector<size_
 // CachedNames give them.
 struct ApplyCase {
     const char* name;
-    Files files;
     std::string items;
     std::string cached;
+    Files files;
 };
 
 const Files kTwoFiles = {
@@ -178,13 +178,13 @@ TEST_F(PlanOfSomeFiles, OtherFilesCacheItWhereTheSameFileIsElseEverywhere) {
     const Plan plan = Reread(capture.plan);
     const ApplyCase cases[] = {
         {"same file among others",
-         {{"/f/c.sta", kTwoFiles[1].second}, {"/d/a.sta", kTwoFiles[0].second}},
          "",
-         "DB.X"},
+         "DB.X",
+         {{"/f/c.sta", kTwoFiles[1].second}, {"/d/a.sta", kTwoFiles[0].second}}},
         {"none of its files",
-         {{"/f/c.sta", kTwoFiles[0].second}, {"/f/d.sta", kTwoFiles[1].second}},
          "object_cached_in_some_files|BP1|DB.X|",
-         "DB.X DB.X"},
+         "DB.X DB.X",
+         {{"/f/c.sta", kTwoFiles[0].second}, {"/f/d.sta", kTwoFiles[1].second}}},
     };
     for (const auto& c : cases) {
         CoreTables other = Load(c.files);
@@ -224,30 +224,23 @@ TEST(PlanApply, AccountsForWhatChangedInTheData) {
     const std::string bp0 = Crlf({BpsLine("BP0"), BpdLine("DB.A")});
     const std::string bp1 = Crlf({BpsLine("BP1"), BpdLine("DB.X"), BpdLine("DB.Y", 'I')});
     const std::string bp2 = Crlf({BpsLine("BP2"), BpdLine("DB.W")});
+    const auto m = [](const std::string& lines) { return Files{{"/d/m.sta", lines}}; };
     const ApplyCase cases[] = {
-        {"same data", {{"/d/m.sta", bp0 + bp1 + bp2}}, "", "DB.A DB.X DB.Y DB.W"},
-        {"pool gone", {{"/d/m.sta", bp0 + bp1}}, "pool_missing|BP2||", "DB.A DB.X DB.Y"},
-        {"pool now work files only",
-         {{"/d/m.sta", bp0 + bp1 + Crlf({BpsLine("BP2"), BpdLine("DSNDB07.WRK")})}},
-         "pool_refused|BP2||/d/m.sta",
-         "DB.A DB.X DB.Y"},
-        {"object gone",
-         {{"/d/m.sta", bp0 + Crlf({BpsLine("BP1"), BpdLine("DB.X")}) + bp2}},
-         "object_missing|BP1|DB.Y|",
-         "DB.A DB.X DB.W"},
-        {"object of another kind",
-         {{"/d/m.sta", bp0 + Crlf({BpsLine("BP1"), BpdLine("DB.X"), BpdLine("DB.Y")}) + bp2}},
-         "object_missing|BP1|DB.Y|",
-         "DB.A DB.X DB.W"},
-        {"objects new under Cache All",
-         {{"/d/m.sta",
-           Crlf({BpsLine("BP0"), BpdLine("DB.C"), BpdLine("DB.A"), BpdLine("DB.C")}) + bp1 + bp2}},
-         "object_new_under_cache_all|BP0|DB.C|",
-         "DB.C DB.A DB.C DB.X DB.Y DB.W"},
+        {"same data", "", "DB.A DB.X DB.Y DB.W", m(bp0 + bp1 + bp2)},
+        {"pool gone", "pool_missing|BP2||", "DB.A DB.X DB.Y", m(bp0 + bp1)},
+        {"pool now work files only", "pool_refused|BP2||/d/m.sta", "DB.A DB.X DB.Y",
+         m(bp0 + bp1 + Crlf({BpsLine("BP2"), BpdLine("DSNDB07.WRK")}))},
+        {"object gone", "object_missing|BP1|DB.Y|", "DB.A DB.X DB.W",
+         m(bp0 + Crlf({BpsLine("BP1"), BpdLine("DB.X")}) + bp2)},
+        {"object of another kind", "object_missing|BP1|DB.Y|", "DB.A DB.X DB.W",
+         m(bp0 + Crlf({BpsLine("BP1"), BpdLine("DB.X"), BpdLine("DB.Y")}) + bp2)},
+        {"objects new under Cache All", "object_new_under_cache_all|BP0|DB.C|",
+         "DB.C DB.A DB.C DB.X DB.Y DB.W",
+         m(Crlf({BpsLine("BP0"), BpdLine("DB.C"), BpdLine("DB.A"), BpdLine("DB.C")}) + bp1 + bp2)},
         {"object in two files",
-         {{"/d/m.sta", bp0 + bp1 + bp2}, {"/d/n.sta", bp1}},
          "",
-         "DB.A DB.X DB.Y DB.W DB.X DB.Y"},
+         "DB.A DB.X DB.Y DB.W DB.X DB.Y",
+         {{"/d/m.sta", bp0 + bp1 + bp2}, {"/d/n.sta", bp1}}},
     };
     for (const auto& c : cases) {
         CoreTables tables = Load(c.files);
