@@ -58,11 +58,10 @@ TEST_F(WriteFileTest, FailureAtAnyByteOrAtTheFlushKeepsTheOldFileAndLeavesNoTemp
         size_t failAt;
         bool failSync;
         int error;
-    } cases[] = {{0, false, ENOSPC},
-                 {1, false, ENOSPC},
-                 {4096, false, ENOSPC},
-                 {9999, false, ENOSPC},
-                 {SIZE_MAX, true, EIO}};
+    } cases[] = {
+        {0, false, ENOSPC},    {1, false, ENOSPC},    {4096, false, ENOSPC},
+        {9999, false, ENOSPC}, {SIZE_MAX, true, EIO},
+    };
     for (const bool oldFile : {true, false}) {
         for (const auto& c : cases) {
             SCOPED_TRACE(::testing::Message()
