@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "loader.h"
 #include "tables.h"
 #include "test_files.h"
 #include "test_lines.h"

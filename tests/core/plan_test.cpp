@@ -9,7 +9,6 @@
 
 #include "file_size_limit.h"
 #include "file_source.h"
-#include "loader.h"
 #include "object_selection.h"
 #include "pool_sharing.h"
 #include "sizing.h"

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "loader.h"
 #include "tables.h"
 #include "test_files.h"
 #include "test_lines.h"

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "loader.h"
 #include "pool_sharing.h"
 #include "tables.h"
 #include "test_files.h"

@@ -8,7 +8,6 @@
 
 #include "../core/test_files.h"
 #include "../core/test_lines.h"
-#include "loader.h"
 #include "pool_rows.h"
 #include "record_layouts.h"
 
