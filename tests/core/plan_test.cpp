@@ -175,15 +175,14 @@ TEST_F(PlanOfSomeFiles, ItsOwnFilesGiveTheSameCachingAndFigures) {
 
 TEST_F(PlanOfSomeFiles, OtherFilesCacheItWhereTheSameFileIsElseEverywhere) {
     const Plan plan = Reread(capture.plan);
+    const std::string& a = kTwoFiles[0].second;
+    const std::string& b = kTwoFiles[1].second;
     const ApplyCase cases[] = {
-        {"same file among others",
-         "",
-         "DB.X",
-         {{"/f/c.sta", kTwoFiles[1].second}, {"/d/a.sta", kTwoFiles[0].second}}},
+        {"same file among others", "", "DB.X", {{"/f/c.sta", b}, {"/d/a.sta", a}}},
         {"none of its files",
          "object_cached_in_some_files|BP1|DB.X|",
          "DB.X DB.X",
-         {{"/f/c.sta", kTwoFiles[0].second}, {"/f/d.sta", kTwoFiles[1].second}}},
+         {{"/f/c.sta", a}, {"/f/d.sta", b}}},
     };
     for (const auto& c : cases) {
         CoreTables other = Load(c.files);
