@@ -8,11 +8,11 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "input_files.h"
 #include "tables.h"
+#include "test_files.h"
 #include "test_lines.h"
 
 namespace core {
@@ -57,13 +57,12 @@ const std::string kTwoPools =
     Crlf({kHeader, BpsLine("BP0"), BpdLine("DB1.TS1"), BpdLine("DB1.TS2"), BpsLine("BP1"),
           BpdLine("DB2.TS1"), BpdLine("DB2.TS2"), BpdLine("DB2.IX1", 'I')});
 
+// Its rows are among those RangesFollowTheRecordsAcrossFiles checks.
 TEST_F(LoaderTest, OneFileGivesLinesRowsAndPools) {
     const LoadResult result = Load({kTwoPools});
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(tables.lstData.size(), 7u);
     EXPECT_EQ(tables.lstData[0].stored, BpsLine("BP0"));  // the header line is not stored
-    EXPECT_EQ(Rows(tables), (Texts{"0 BP0 1..2", "0 BP1 4..6"}));
-    EXPECT_EQ(tables.lstPools, (Texts{"BP0", "BP1"}));
     EXPECT_EQ(tables.lvControl[1].key, "0" + BpsLine("BP1").substr(0, 60));
     EXPECT_EQ(tables.lvControl[1].bpsLineIndex, 3);
     EXPECT_FALSE(tables.FilesChanged);
@@ -72,12 +71,11 @@ TEST_F(LoaderTest, OneFileGivesLinesRowsAndPools) {
 }
 
 TEST_F(LoaderTest, RangesFollowTheRecordsAcrossFiles) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> files;
-        Texts rows;
-    };
-    const Case cases[] = {
+    std::string many = Crlf({kHeader, BpsLine("BP0")});
+    for (int i = 0; i < 40'000; ++i) {
+        many += BpdLine("DB.TS" + std::to_string(i)) + "\r\n";
+    }
+    const std::tuple<const char*, std::vector<std::string>, Texts> cases[] = {
         {"a trailer line lies inside the last range",
          {kTwoPools + "TRL  END OF DATA\r\n"},
          {"0 BP0 1..2", "0 BP1 4..7"}},
@@ -105,12 +103,15 @@ TEST_F(LoaderTest, RangesFollowTheRecordsAcrossFiles) {
          {Crlf({kHeader, BpsLine("BP0"), BpdLine("A")}),
           Crlf({kHeader, BpdLine("B"), BpdLine("C"), BpsLine("BP1"), BpdLine("D")})},
          {"0 BP0 1..1", "1 BP1 5..5"}},
+        {"indices past 32767 lines",
+         {many + Crlf({BpsLine("BP1"), BpdLine("DB.LAST")})},
+         {"0 BP0 1..40000", "0 BP1 40002..40002"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, files, rows] : cases) {
+        SCOPED_TRACE(name);
         tables = CoreTables{};
-        ASSERT_TRUE(Load(c.files).ok());
-        EXPECT_EQ(Rows(tables), c.rows);
+        ASSERT_TRUE(Load(files).ok());
+        EXPECT_EQ(Rows(tables), rows);
     }
 }
 
@@ -207,15 +208,6 @@ TEST_F(LoaderTest, ObjectLinesKeepTheColumnsTheProgramReads) {
     }
 }
 
-TEST_F(LoaderTest, ListsPast32767LinesKeepTheirIndices) {
-    std::string bytes = Crlf({kHeader, BpsLine("BP0")});
-    for (int i = 0; i < 40'000; ++i) {
-        bytes += BpdLine("DB.TS" + std::to_string(i)) + "\r\n";
-    }
-    ASSERT_TRUE(Load({bytes + Crlf({BpsLine("BP1"), BpdLine("DB.LAST")})}).ok());
-    EXPECT_EQ(Rows(tables), (Texts{"0 BP0 1..40000", "0 BP1 40002..40002"}));
-}
-
 TEST_F(LoaderTest, WorkFileObjectsAreCountedInTheNameColumns) {
     const std::string outside = testing::Put(BpdLine("DB1.TS1"), 60, "DSNDB07");  // a statistic
     Load({Crlf({kHeader, BpsLine("BP0"), BpdLine("DSNDB07.DSN4K01"), BpdLine("XDSNDB07X"),
@@ -293,19 +285,7 @@ TEST(DataSizeTextTest, MegabytesWithTwoDecimalsHalfUp) {
     }
 }
 
-// A folder of its own for each test, removed afterwards.
-class DiskFilesTest : public ::testing::Test {
-protected:
-    DiskFilesTest() { std::filesystem::create_directories(dir); }
-    ~DiskFilesTest() override { std::filesystem::remove_all(dir); }
-    std::string Write(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir / name, std::ios::binary) << bytes;
-        return (dir / name).string();
-    }
-
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("loomstead-disk-" + std::to_string(::getpid()));
-};
+using DiskFilesTest = testing::ScratchDirTest;
 
 // Changes the file once it has been opened and checked, as another program might.
 class ChangingFileSource : public DiskFileSource {
@@ -321,23 +301,23 @@ TEST_F(DiskFilesTest, OnlyOneVersionOfARegularFileIsRead) {
     const std::string large = kTwoPools + std::string(3 * DiskFileSource::kPieceBytes, 'x');
     FileContents contents;
     for (const std::string& bytes : {kTwoPools, large}) {
-        ASSERT_FALSE(DiskFileSource().Read(Write("day1.sta", bytes), contents).has_value());
+        ASSERT_FALSE(DiskFileSource().Read(Put("day1.sta", bytes), contents).has_value());
         EXPECT_TRUE(std::string_view(contents.data(), contents.size) == bytes);
     }
 
-    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);  // would block a plain open
+    ASSERT_EQ(::mkfifo((m_dir / "pipe").c_str(), 0600), 0);  // would block a plain open
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, (dir / "sock").c_str(), sizeof address.sun_path - 1);
+    std::strncpy(address.sun_path, (m_dir / "sock").c_str(), sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     using R = FileErrorReason;
-    const std::pair<std::string, R> refused[] = {{(dir / "nope.sta").string(), R::kNotFound},
-                                                 {Write("empty.sta", ""), R::kEmpty},
-                                                 {dir.string(), R::kFolder},
-                                                 {(dir / "pipe").string(), R::kNamedPipe},
+    const std::pair<std::string, R> refused[] = {{(m_dir / "nope.sta").string(), R::kNotFound},
+                                                 {Put("empty.sta", ""), R::kEmpty},
+                                                 {m_dir.string(), R::kFolder},
+                                                 {(m_dir / "pipe").string(), R::kNamedPipe},
                                                  {"/dev/null", R::kDevice},
-                                                 {(dir / "sock").string(), R::kSocket}};
+                                                 {(m_dir / "sock").string(), R::kSocket}};
     for (const auto& [path, reason] : refused) {
         EXPECT_EQ(DiskFileSource().Read(path, contents), reason) << path;
     }
@@ -350,7 +330,7 @@ TEST_F(DiskFilesTest, OnlyOneVersionOfARegularFileIsRead) {
     for (const auto& [name, change] : changes) {
         changing.change = change;
         for (const std::string& bytes : {kTwoPools, large}) {
-            EXPECT_EQ(changing.Read(Write("changing.sta", bytes), contents), R::kChangedWhileRead)
+            EXPECT_EQ(changing.Read(Put("changing.sta", bytes), contents), R::kChangedWhileRead)
                 << name << " " << bytes.size();
         }
     }
@@ -358,12 +338,12 @@ TEST_F(DiskFilesTest, OnlyOneVersionOfARegularFileIsRead) {
 }
 
 TEST_F(DiskFilesTest, ChosenPathsAreTheFilesOnDiskExactly) {
-    const std::string member = Write("member.sta", kTwoPools);
-    std::filesystem::create_symlink(member, dir / "link.sta");
+    const std::string member = Put("member.sta", kTwoPools);
+    std::filesystem::create_symlink(member, m_dir / "link.sta");
     CoreTables t;
-    const std::string chosen[] = {Write(" lead.sta", kTwoPools),  member,
-                                  Write("MEMBER.STA", kTwoPools), Write("\xFF\xFE.sta", kTwoPools),
-                                  (dir / "link.sta").string(),    member};
+    const std::string chosen[] = {Put(" lead.sta", kTwoPools),   member,
+                                  Put("MEMBER.STA", kTwoPools),  Put("\xFF\xFE.sta", kTwoPools),
+                                  (m_dir / "link.sta").string(), member};
     for (const std::string& path : chosen) {
         t.FilesChanged = false;
         AddSelectedFile(t, path);

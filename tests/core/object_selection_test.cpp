@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "loader.h"
 #include "tables.h"
+#include "test_files.h"
 #include "test_lines.h"
 
 namespace core {
@@ -133,17 +133,14 @@ TEST_F(ObjectSelectionTest, FilterKeepsTheListAndTheCountsAndIgnoresLetterCase) 
 }
 
 TEST(ObjectSelectionPlaceTest, EachStoredLineIsTracedToItsFileAndLine) {
-    testing::MemoryFileSource source;
+    using testing::Crlf;
+    const std::string bp1 = Crlf({testing::kHeader, testing::BpsLine("BP1")});
     CoreTables tables;
-    const std::string header = std::string(testing::kHeader) + "\r\n";
-    source.Add("/d/a.sta", header + testing::BpsLine("BP1") + "\r\n" + BpdLine("DB.A") + "\r\n" +
-                               BpdLine("DB.B") + "\r\n");
-    source.Add("/d/empty.sta", header);
-    source.Add("/d/b.sta", header + testing::BpsLine("BP1") + "\r\n" + BpdLine("DB.C") + "\r\n");
-    for (const char* path : {"/d/a.sta", "/d/empty.sta", "/d/b.sta"}) {
-        AddSelectedFile(tables, path);
-    }
-    ASSERT_TRUE(LoadDataFiles(tables, source).ok());
+    ASSERT_TRUE(
+        testing::LoadFiles(tables, {{"/d/a.sta", bp1 + Crlf({BpdLine("DB.A"), BpdLine("DB.B")})},
+                                    {"/d/empty.sta", Crlf({testing::kHeader})},
+                                    {"/d/b.sta", bp1 + Crlf({BpdLine("DB.C")})}})
+            .ok());
     std::string places;
     for (int32_t k = -1; k <= static_cast<int32_t>(tables.lstData.size()); ++k) {
         const std::optional<LinePlace> place = PlaceOfLine(tables, k);

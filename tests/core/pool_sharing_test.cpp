@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "loader.h"
 #include "tables.h"
+#include "test_files.h"
 #include "test_lines.h"
 
 namespace core {
@@ -42,51 +42,39 @@ std::string Lists(const CoreTables& t) {
 class PoolSharingTest : public ::testing::Test {
 protected:
     void Load(const std::vector<std::string>& files) {
+        std::vector<std::pair<std::string, std::string>> named;
         for (size_t i = 0; i < files.size(); ++i) {
-            const std::string path = "/data/day" + std::to_string(i + 1) + ".sta";
-            source.Add(path, files[i]);
-            AddSelectedFile(tables, path);
+            named.emplace_back("/data/day" + std::to_string(i + 1) + ".sta", files[i]);
         }
-        ASSERT_TRUE(LoadDataFiles(tables, source).ok());
-        CountWorkFileObjects(tables);
+        ASSERT_TRUE(testing::LoadFiles(tables, named).ok());
     }
 
-    testing::MemoryFileSource source;
     CoreTables tables;
 };
 
 TEST_F(PoolSharingTest, WorkFileOnlyRowsRefuseThePool) {
-    struct Case {
-        std::vector<std::pair<int, int>> perFile;  // objects, DSNDB07 objects of BP7 per file
-        const char* refusingFile;
-        const char* lists;
+    // {objects and DSNDB07 objects of BP7 per file, the file that refuses it, Lists}
+    const std::tuple<std::vector<std::pair<int, int>>, const char*, const char*> cases[] = {
+        {{{5, 5}}, "/data/day1.sta", "BP7 BP8 |"},
+        {{{5, 4}}, "none", "BP8 | BP7=5"},
+        {{{3, 0}, {4, 4}}, "/data/day2.sta", "BP7 BP8 |"},
+        {{{2, 2}, {4, 0}}, "/data/day1.sta", "BP7 BP8 |"},
+        {{{3, 0}, {4, 1}}, "none", "BP8 | BP7=7"},
+        {{{0, 0}}, "none", "BP8 | BP7=0"},  // no object lines
+        {{{1, 1}}, "/data/day1.sta", "BP7 BP8 |"},
     };
-    const Case cases[] = {
-        {{{5, 5}}, "day1", "BP7 BP8 |"},
-        {{{5, 4}}, nullptr, "BP8 | BP7=5"},
-        {{{3, 0}, {4, 4}}, "day2", "BP7 BP8 |"},
-        {{{2, 2}, {4, 0}}, "day1", "BP7 BP8 |"},
-        {{{3, 0}, {4, 1}}, nullptr, "BP8 | BP7=7"},
-        {{{0, 0}}, nullptr, "BP8 | BP7=0"},  // no object lines
-        {{{1, 1}}, "day1", "BP7 BP8 |"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.perFile));
+    // The message naming the file is checked by pools_page_test and batch_sizer_test.
+    for (const auto& [perFile, refusingFile, lists] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(perFile));
         tables = CoreTables{};
         std::vector<std::string> files;
-        for (const auto& [objects, workFiles] : c.perFile) {
+        for (const auto& [objects, workFiles] : perFile) {
             files.push_back(File({{"BP7", objects, workFiles}, {"BP8", 1, 0}}));
         }
         Load(files);
         const auto refusal = SharePool(tables, 0);
-        EXPECT_EQ(refusal.has_value(), c.refusingFile != nullptr);
-        if (refusal && c.refusingFile) {
-            EXPECT_EQ(refusal->message,
-                      "Pool BP7 will not be shared because it has only DSNDB07 Objects in the "
-                      "File: /data/" +
-                          std::string(c.refusingFile) + ".sta");
-        }
-        EXPECT_EQ(Lists(tables), c.lists);
+        EXPECT_EQ(refusal ? refusal->file : "none", refusingFile);
+        EXPECT_EQ(Lists(tables), lists);
     }
 }
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "loader.h"
 #include "sizing.h"
 #include "tables.h"
+#include "test_files.h"
 #include "test_lines.h"
 
 namespace core {
@@ -14,7 +14,6 @@ using testing::BpdLine;
 using testing::BpsLine;
 using testing::Crlf;
 using testing::kHeader;
-using testing::MemoryFileSource;
 using testing::Put;
 using testing::Row;
 
@@ -97,16 +96,11 @@ TEST(ResultWarningsTest, EachWarningOnAndOffAtItsLimit) {
 TEST(ResultWarningsTest, MessagesGiveTheFigures) {
     // Rows: 1000 x 16 x 0.3 = 4800 -> 5000; 2000 x 16 x 0.3 = 9600 -> 10000; 16 x 10 / 2 x 1.1.
     std::vector<std::string> messages;
-    for (const Warning& w : Check({.pool = "BP32K",
-                            .members = "16",
-                            .ecsa = "10",
-                            .lines = {{3, Put("LEAD", 142, "15.00.00")}}})) {
+    for (const Warning& w : Check({.pool = "BP32K", .members = "16", .ecsa = "10"})) {
         messages.push_back(w.message);
     }
     EXPECT_EQ(messages,
               (std::vector<std::string>{
-                  "The files hold different collection times (a.sta \"14.30.00\", b.sim "
-                  "\"15.00.00\"); the results show the first file's.",
                   "Pool BP32K has 32 KB pages: its 15000 GBP pages are 468.8 MB (15000 x 32 / "
                   "1024), while the total memory counts them as 4 KB pages.",
                   "The lock structure formula (members x ECSA / 2 x 1.1) asks for 88 Mb, more "
@@ -117,19 +111,13 @@ TEST(ResultWarningsTest, RepeatedFilesAndFilesWithoutPoolsAreSaid) {
     const std::string lead = Put("LEAD", 142, "14.30.00");
     const std::string member = Crlf({kHeader, lead, BpsLine("BP1", "1000", "0", "300", "1000"),
                                      BpdLine("DB1.TS1", 'T', "500", "10")});
-    MemoryFileSource source;
     CoreTables tables;
-    const std::pair<const char*, std::string> files[] = {
-        {"/data/db1a.sta", member},
-        {"/data/copy.sta", member},
-        {"/other/db1a.sta", member},
-        {"/data/notes.sta", Crlf({kHeader, lead, BpdLine("DB9.TS1")})},
-    };
-    for (const auto& [path, text] : files) {
-        source.Add(path, text);
-        AddSelectedFile(tables, path);
-    }
-    ASSERT_TRUE(LoadDataFiles(tables, source).ok());
+    ASSERT_TRUE(
+        testing::LoadFiles(tables, {{"/data/db1a.sta", member},
+                                    {"/data/copy.sta", member},
+                                    {"/other/db1a.sta", member},
+                                    {"/data/notes.sta", Crlf({kHeader, lead, BpdLine("DB9.TS1")})}})
+            .ok());
     tables.lstSharedPools = {"BP1"};
     const SizingResult result = RunSizing(tables, "2", "4");
     std::vector<std::string> said;

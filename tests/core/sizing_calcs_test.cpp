@@ -41,12 +41,8 @@ TEST(ScaSizeTest, CountsTheTableSpacesOfSharedPoolsOnly) {
 }
 
 TEST(LockStructureSizeTest, FitsHalfTheProductPlusTenPercent) {
-    struct Case {
-        const char* members;
-        const char* ecsa;
-        int64_t mb;
-    };
-    const Case cases[] = {
+    // {members, ECSA, Mb}
+    const std::tuple<const char*, const char*, int64_t> cases[] = {
         {"1", "4", 8},          {"2", "10", 16},    {"1", "19", 8},   {"1", "20", 16},
         {"32", "2", 32},        {"10", "10", 64},   {"5", "7", 16},   {"1", "35", 16},
         {"1", "36", 32},        {"2", "33", 32},    {"1", "67", 64},  {"2.5", "7", 8},
@@ -54,9 +50,9 @@ TEST(LockStructureSizeTest, FitsHalfTheProductPlusTenPercent) {
         {"2", "", 8},           {"-2", "-40", 8},   {"abc", "40", 8}, {"1000", "1000", 64},
         {"1e300", "1e300", 64}, {"0.4", "100", 8},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CalcLockStructureSize(c.members, c.ecsa), c.mb)
-            << "members \"" << c.members << "\" ecsa \"" << c.ecsa << '"';
+    for (const auto& [members, ecsa, mb] : cases) {
+        EXPECT_EQ(CalcLockStructureSize(members, ecsa), mb)
+            << "members \"" << members << "\" ecsa \"" << ecsa << '"';
     }
 }
 

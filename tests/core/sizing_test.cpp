@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "loader.h"
 #include "pool_sharing.h"
 #include "tables.h"
+#include "test_files.h"
 #include "test_lines.h"
 
 namespace core {
@@ -121,12 +121,8 @@ TEST(SizingWorkedExampleTest, FromADataFileToEveryLabel) {
                         : BpdLine(name, 'I', "99999", "1")) +
                 "\r\n";
     }
-    testing::MemoryFileSource source;
-    source.Add("/data/worked.sta", file);
     CoreTables tables;
-    ASSERT_TRUE(AddSelectedFile(tables, "/data/worked.sta"));
-    ASSERT_TRUE(LoadDataFiles(tables, source).ok());
-    CountWorkFileObjects(tables);
+    ASSERT_TRUE(testing::LoadFiles(tables, {{"/data/worked.sta", file}}).ok());
     EXPECT_TRUE(ShareAllPools(tables).empty());
     RebuildSharedPoolList(tables);
 

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "test_files.h"
 
 namespace core {
 namespace {
@@ -49,38 +49,8 @@ private:
     size_t m_written = 0;
 };
 
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class WriteFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string dir = (fs::temp_directory_path() / "write_file_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(dir.data()), nullptr);
-        m_dir = dir;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(m_dir)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    std::string Put(const std::string& name, const std::string& bytes) {
-        const std::string path = (m_dir / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-    fs::path m_dir;
-};
+using WriteFileTest = testing::ScratchDirTest;
+using testing::ReadAll;
 
 TEST_F(WriteFileTest, FailureAtAnyByteOrAtTheFlushKeepsTheOldFileAndLeavesNoTemporary) {
     const std::string text(10000, 'n');
@@ -88,11 +58,10 @@ TEST_F(WriteFileTest, FailureAtAnyByteOrAtTheFlushKeepsTheOldFileAndLeavesNoTemp
         size_t failAt;
         bool failSync;
         int error;
-    } cases[] = {{0, false, ENOSPC},
-                 {1, false, ENOSPC},
-                 {4096, false, ENOSPC},
-                 {9999, false, ENOSPC},
-                 {SIZE_MAX, true, EIO}};
+    } cases[] = {
+        {0, false, ENOSPC},    {1, false, ENOSPC},    {4096, false, ENOSPC},
+        {9999, false, ENOSPC}, {SIZE_MAX, true, EIO},
+    };
     for (const bool oldFile : {true, false}) {
         for (const auto& c : cases) {
             SCOPED_TRACE(::testing::Message()
@@ -110,14 +79,14 @@ TEST_F(WriteFileTest, FailureAtAnyByteOrAtTheFlushKeepsTheOldFileAndLeavesNoTemp
             EXPECT_EQ(Names(),
                       oldFile ? std::vector<std::string>{"r.txt"} : std::vector<std::string>{});
             if (oldFile) {
-                EXPECT_EQ(Read(path), "old report\n");
+                EXPECT_EQ(ReadAll(path), "old report\n");
             }
         }
     }
     // Short writes are no failure.
     FailingSink dribble(SIZE_MAX, false, 7);
     EXPECT_TRUE(WriteWholeFile((m_dir / "r.txt").string(), text, dribble).ok());
-    EXPECT_EQ(Read(m_dir / "r.txt"), text);
+    EXPECT_EQ(ReadAll(m_dir / "r.txt"), text);
 }
 
 TEST_F(WriteFileTest, ModeOfTheOldFileIsKeptAndNewFilesFollowTheUmask) {
@@ -127,7 +96,7 @@ TEST_F(WriteFileTest, ModeOfTheOldFileIsKeptAndNewFilesFollowTheUmask) {
     struct stat st {};
     ASSERT_EQ(::stat(old.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0604u);
-    EXPECT_EQ(Read(old), "new");
+    EXPECT_EQ(ReadAll(old), "new");
 
     const mode_t umask = ::umask(027);
     const WriteResult result = WriteWholeFile((m_dir / "new.txt").string(), "");
@@ -151,10 +120,10 @@ TEST_F(WriteFileTest, LinksAreWrittenThroughAndStayLinks) {
         ASSERT_TRUE(WriteWholeFile((m_dir / link).string(), link).ok());
         EXPECT_TRUE(fs::is_symlink(m_dir / link));
         EXPECT_EQ(fs::read_symlink(m_dir / link).string(), before);
-        EXPECT_EQ(Read(m_dir / link), link);
+        EXPECT_EQ(ReadAll(m_dir / link), link);
     }
-    EXPECT_EQ(Read(m_dir / "target.txt"), "chain");
-    EXPECT_EQ(Read(m_dir / "made.txt"), "dangling");
+    EXPECT_EQ(ReadAll(m_dir / "target.txt"), "chain");
+    EXPECT_EQ(ReadAll(m_dir / "made.txt"), "dangling");
     EXPECT_EQ(WriteWholeFile((m_dir / "loop").string(), "x").error, ELOOP);
     EXPECT_EQ(Names(), (std::vector<std::string>{"chain", "dangling", "loop", "made.txt", "sub",
                                                  "target.txt"}));
@@ -185,7 +154,7 @@ TEST_F(WriteFileTest, FifoReaderGetsTheBytes) {
     const fs::path fifo = m_dir / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::string received;
-    std::thread reader([&] { received = Read(fifo); });
+    std::thread reader([&] { received = ReadAll(fifo); });
     const WriteResult result = WriteWholeFile(fifo.string(), std::string(100000, 'f'));
     reader.join();
     EXPECT_TRUE(result.ok()) << result.Message();
@@ -206,7 +175,7 @@ TEST_F(WriteFileTest, FoldersMissingFoldersAndReadOnlyFilesAreRefused) {
         const std::string locked = Put("locked.txt", "old");
         ::chmod(locked.c_str(), 0444);
         EXPECT_EQ(WriteWholeFile(locked, "new").error, EACCES);
-        EXPECT_EQ(Read(locked), "old");
+        EXPECT_EQ(ReadAll(locked), "old");
     }
 }
 

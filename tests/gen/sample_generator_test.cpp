@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "../core/test_files.h"
 #include "../core/test_lines.h"
-#include "loader.h"
 #include "pool_rows.h"
 #include "record_layouts.h"
 
@@ -28,11 +26,6 @@ std::vector<std::string> SplitLines(const std::string& bytes, std::string_view e
     }
     EXPECT_EQ(start, bytes.size()) << "the last line lacks its terminator";
     return lines;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Each text at its 1-based column of `line`, counted by hand from the record formats.
@@ -89,12 +82,11 @@ TEST(GeneratedFileTest, LineCountIsMetExactlyAboveTheSmallestFileWithTheChosenEn
 }
 
 TEST(GeneratedFileTest, LoadedPoolsHoldTheirObjectsAndWorkFiles) {
-    core::testing::MemoryFileSource files;
-    files.Add("gen.sta", GenerateDataFile({.lines = 400, .pools = {"BP0", "BP7", "BP32K"}}));
     core::CoreTables t;
-    core::AddSelectedFile(t, "gen.sta");
-    ASSERT_TRUE(core::LoadDataFiles(t, files).ok());
-    core::CountWorkFileObjects(t);
+    ASSERT_TRUE(
+        core::testing::LoadFiles(
+            t, {{"gen.sta", GenerateDataFile({.lines = 400, .pools = {"BP0", "BP7", "BP32K"}})}})
+            .ok());
     EXPECT_EQ(t.lstData.size(), 399u);  // the header is not stored
     ASSERT_EQ(t.lvControl.size(), 3u);
     const auto& [bp0, bp7, bp32k] = std::tie(t.lvControl[0], t.lvControl[1], t.lvControl[2]);
@@ -108,12 +100,13 @@ TEST(GeneratedFileTest, LoadedPoolsHoldTheirObjectsAndWorkFiles) {
     EXPECT_GT(core::SumPoolTableSpaceObjects(t, bp32k), 0);
 }
 
-TEST(GeneratedFileTest, WrittenFileEqualsGeneratedBytes) {
+using WrittenFileTest = core::testing::ScratchDirTest;
+
+TEST_F(WrittenFileTest, EqualsGeneratedBytes) {
     const Options options{.lines = 50};
-    const std::string path = ::testing::TempDir() + "samplegen_written.sta";
-    ASSERT_TRUE(WriteDataFile(path, options));
-    EXPECT_EQ(ReadFile(path), GenerateDataFile(options));
-    EXPECT_FALSE(WriteDataFile(::testing::TempDir() + "no/such/dir/x.sta", options));
+    ASSERT_TRUE(WriteDataFile((m_dir / "written.sta").string(), options));
+    EXPECT_EQ(core::testing::ReadAll(m_dir / "written.sta"), GenerateDataFile(options));
+    EXPECT_FALSE(WriteDataFile((m_dir / "no/such/dir/x.sta").string(), options));
 }
 
 // The bundled samples are what the commands in samples/README.md produce; other tests work out
@@ -121,14 +114,14 @@ TEST(GeneratedFileTest, WrittenFileEqualsGeneratedBytes) {
 // shows that a seed gives the same bytes on every run.
 TEST(GeneratedFileTest, GeneratorReproducesBundledSamples) {
     EXPECT_EQ(GenerateDataFile({.seed = 11, .member = "DB1A", .lines = 300}),
-              ReadFile(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
+              core::testing::ReadAll(LOOMSTEAD_SAMPLES_DIR "/db1a.sta"));
     EXPECT_EQ(GenerateDataFile({.seed = 12,
                                 .member = "DB1B",
                                 .lines = 260,
                                 .workFileOnlyPools = {},
                                 .mixedWorkFilePools = {"BP0", "BP7"},
                                 .trailer = true}),
-              ReadFile(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
+              core::testing::ReadAll(LOOMSTEAD_SAMPLES_DIR "/db1b.sim"));
 }
 
 }  // namespace
