@@ -76,9 +76,6 @@ std::vector<LabelValue> LabelValues(std::string_view line, char separator, size_
 // ignored, at a word boundary ("POLICY SIZE" ends "DSNB757I POLICY SIZE" but not "XPOLICY SIZE").
 bool LabelEndsWith(std::string_view label, std::string_view wanted);
 
-// The text with a-z in upper case; names in displays and policies are upper case.
-std::string UpperCase(std::string_view text);
-
 // Blanks and tabs trimmed from both ends.
 std::string_view TrimBlanks(std::string_view text);
 

@@ -9,6 +9,7 @@
 #include "cfrm_policy.h"
 #include "gbp_display.h"
 #include "policy_source.h"
+#include "text.h"
 #include "xcf_display.h"
 
 namespace core {
@@ -17,14 +18,6 @@ namespace {
 constexpr int64_t kKbPerMb = 1024;
 constexpr int64_t kDefaultRatioTenths = 100;  // Db2's RATIO(10) when none was set
 constexpr size_t kColumns = 71;               // columns 72 to 80 are not read
-
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
 
 std::string Kb(int64_t kb) {
     return kb % kKbPerMb == 0 ? std::to_string(kb / kKbPerMb) + " MB" : std::to_string(kb) + " KB";
@@ -894,7 +887,7 @@ std::string RatioText(int64_t tenths) {
 }
 
 std::string NewPolicyNameProblem(std::string_view name, std::string_view sourceName) {
-    const std::string upper = Upper(name);
+    const std::string upper = UpperCase(name);
     if (upper.empty() || upper.size() > 8) {
         return "The new policy name must be 1 to 8 characters.";
     }
@@ -933,7 +926,7 @@ RunningGroup ReadRunningGroup(const CfrmPolicy& policy, const CfrmOptions& optio
         if (!g.problem.empty()) {
             return g;
         }
-        newName = Upper(inputs.newPolicyName);
+        newName = UpperCase(inputs.newPolicyName);
     }
     Comparison(policy, options, inputs, g).Run();
     if (inputs.policySource) {

@@ -18,6 +18,10 @@ char FoldCase(char c);
 // ignored meet.
 std::string FoldedCase(std::string_view text);
 
+// The text with a-z in upper case and every other byte as it is, whatever the C library's locale:
+// the names of groups, facilities, structures and policies are A-Z.
+std::string UpperCase(std::string_view text);
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // <0, 0 or >0 as a sorts before, equal to or after b, letter case ignored; used for the
