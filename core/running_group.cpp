@@ -535,7 +535,7 @@ void AddKeyword(std::vector<std::string>& words, const std::string& name, const 
 }
 
 std::string SizeValue(int64_t kb, const std::string& asWritten) {
-    const bool inMb = !asWritten.empty() && std::toupper(asWritten.back()) == 'M';
+    const bool inMb = !asWritten.empty() && FoldCase(asWritten.back()) == 'm';
     return inMb && kb % kKbPerMb == 0 ? std::to_string(kb / kKbPerMb) + "M" : std::to_string(kb);
 }
 
