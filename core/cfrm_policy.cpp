@@ -199,14 +199,6 @@ void SetGbpSizes(CfrmStructure& s, int64_t initMb, const CfrmOptions& options) {
     }
 }
 
-// A prefix of several characters reads as a subsystem name, so a blank keeps it apart.
-std::string CommandStart(const CfrmOptions& options) {
-    return options.commandPrefix.size() > 1 &&
-                   std::isalnum(static_cast<unsigned char>(options.commandPrefix.back()))
-               ? options.commandPrefix + " "
-               : options.commandPrefix;
-}
-
 void AddUnmeasured(CfrmPolicy& policy, CfrmStructure s, const std::string& reason,
                    const CfrmOptions& options) {
     const std::string gbp = s.name.substr(policy.groupName.size() + 1);
@@ -665,6 +657,14 @@ std::string CfrmOptionsProblem(const CfrmOptions& options) {
         }
     }
     return {};
+}
+
+std::string CommandStart(const CfrmOptions& options) {
+    // A prefix of several characters reads as a subsystem name, so a blank keeps it apart.
+    return options.commandPrefix.size() > 1 &&
+                   std::isalnum(static_cast<unsigned char>(options.commandPrefix.back()))
+               ? options.commandPrefix + " "
+               : options.commandPrefix;
 }
 
 std::vector<std::string> SplitNameList(std::string_view text) {

@@ -2,7 +2,6 @@
 #include "running_group.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 
@@ -28,14 +27,6 @@ std::optional<int64_t> Tenths(const std::optional<double>& ratio) {
         return std::nullopt;
     }
     return static_cast<int64_t>(std::llround(*ratio * 10));
-}
-
-// A prefix of several characters reads as a subsystem name, so a blank keeps it apart.
-std::string CommandStart(const CfrmOptions& options) {
-    return options.commandPrefix.size() > 1 &&
-                   std::isalnum(static_cast<unsigned char>(options.commandPrefix.back()))
-               ? options.commandPrefix + " "
-               : options.commandPrefix;
 }
 
 std::string PreflistText(const std::vector<std::string>& names) {
