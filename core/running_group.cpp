@@ -6,6 +6,7 @@
 #include <map>
 
 #include "cfrm_policy.h"
+#include "cfrm_text.h"
 #include "gbp_display.h"
 #include "policy_source.h"
 #include "text.h"
@@ -70,16 +71,7 @@ StructureFigures FromRecommendation(const CfrmStructure& s) {
     f.sizeKb = s.sizeKb;
     f.minSizeKb = s.minSizeKb;
     f.allowAutoAlter = s.allowAutoAlter;
-    std::string duplex = "DISABLED";
-    if (s.duplex) {
-        duplex = "ENABLED";
-        if (s.duplexMode == LockDuplexMode::kAsync) {
-            duplex += ",ASYNC";
-        } else if (s.duplexMode == LockDuplexMode::kAsyncOnly) {
-            duplex += ",ASYNCONLY";
-        }
-    }
-    f.duplex = duplex;
+    f.duplex = DuplexValue(s);
     f.preflist = s.preflist;
     return f;
 }
