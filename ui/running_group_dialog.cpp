@@ -42,6 +42,42 @@ struct RunningGroupDialog::Reads {
     std::optional<core::XcfDisplayRead> xcf;
     std::optional<core::PolicySource> source;
     std::array<std::string, kInputCount> errors;  // the reader's refusal, "" when it read
+
+    // Reads `text` with the reader of `input`: its reading, or its refusal in errors[input].
+    void Read(Input input, const std::string& text) {
+        switch (input) {
+            case kGbpDisplay: {
+                core::GbpDisplayResult read = core::ReadGbpDisplay(text);
+                errors[input] = std::move(read.error);
+                gbp = std::move(read.read);
+                break;
+            }
+            case kXcfDisplay: {
+                core::XcfDisplayResult read = core::ReadXcfDisplay(text);
+                errors[input] = std::move(read.error);
+                xcf = std::move(read.read);
+                break;
+            }
+            default: {
+                core::PolicySourceResult read = core::ReadPolicySource(text);
+                errors[input] = std::move(read.error);
+                source = std::move(read.source);
+                break;
+            }
+        }
+    }
+
+    // What `other` holds of `input` in place of what this holds of it.
+    void Take(Input input, Reads&& other) {
+        errors[input] = std::move(other.errors[input]);
+        if (input == kGbpDisplay) {
+            gbp = std::move(other.gbp);
+        } else if (input == kXcfDisplay) {
+            xcf = std::move(other.xcf);
+        } else {
+            source = std::move(other.source);
+        }
+    }
 };
 
 namespace {
@@ -129,18 +165,6 @@ std::optional<std::string> ReadText(const QString& path, size_t limit, std::stri
         return std::string(core::ReasonText(*reason));
     }
     return std::nullopt;
-}
-
-// The reader's refusal of `text`, "" when it reads.
-std::string Refusal(RunningGroupDialog::Input input, const std::string& text) {
-    switch (input) {
-        case RunningGroupDialog::kGbpDisplay:
-            return core::ReadGbpDisplay(text).error;
-        case RunningGroupDialog::kXcfDisplay:
-            return core::ReadXcfDisplay(text).error;
-        default:
-            return core::ReadPolicySource(text).error;
-    }
 }
 
 QPlainTextEdit* OutputEdit(const char* name, const char* accessibleName, QWidget* parent) {
@@ -343,7 +367,9 @@ bool RunningGroupDialog::openFile(Input input, const QString& path) {
                                QStringLiteral("%1\n%2").arg(path, FromUtf8(*reason)));
         return false;
     }
-    if (const std::string refusal = Refusal(input, text); !refusal.empty()) {
+    Reads read;
+    read.Read(input, text);
+    if (const std::string& refusal = read.errors[input]; !refusal.empty()) {
         m_messages.showMessage(MessageIcon::kCritical, kTitle, kOpenFailedText,
                                QStringLiteral("%1: %2").arg(path, FromUtf8(refusal)));
         return false;
@@ -355,7 +381,7 @@ bool RunningGroupDialog::openFile(Input input, const QString& path) {
     }
     m_texts[input] = std::move(text);
     m_paths[input] = path;
-    readInput(input);
+    m_reads->Take(input, std::move(read));
     compare();
     return true;
 }
@@ -397,31 +423,12 @@ void RunningGroupDialog::inputEdited(Input input) {
 }
 
 void RunningGroupDialog::readInput(Input input) {
-    const std::string& text = m_texts[input];
-    std::string& error = m_reads->errors[input];
-    error.clear();
-    if (input == kGbpDisplay) {
-        m_reads->gbp.reset();
-        if (!text.empty()) {
-            core::GbpDisplayResult read = core::ReadGbpDisplay(text);
-            error = read.error;
-            m_reads->gbp = std::move(read.read);
-        }
-    } else if (input == kXcfDisplay) {
-        m_reads->xcf.reset();
-        if (!text.empty()) {
-            core::XcfDisplayResult read = core::ReadXcfDisplay(text);
-            error = read.error;
-            m_reads->xcf = std::move(read.read);
-        }
-    } else {
-        m_reads->source.reset();
-        if (!text.empty()) {
-            core::PolicySourceResult read = core::ReadPolicySource(text);
-            error = read.error;
-            m_reads->source = std::move(read.source);
-        }
+    // An empty box is an input not given, not a text that holds nothing recognised.
+    Reads read;
+    if (!m_texts[input].empty()) {
+        read.Read(input, m_texts[input]);
     }
+    m_reads->Take(input, std::move(read));
 }
 
 void RunningGroupDialog::compare() {
