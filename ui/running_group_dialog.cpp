@@ -194,8 +194,8 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
       m_messages(messages),
       m_opener(opener),
       m_saver(&saver),
-      m_sizing(std::make_unique<core::SizingResult>()),
-      m_source(std::make_unique<core::CfrmSource>()),
+      m_options(std::make_unique<core::CfrmOptions>()),
+      m_policy(std::make_unique<core::CfrmPolicy>()),
       m_group(std::make_unique<core::RunningGroup>()),
       m_reads(std::make_unique<Reads>()),
       m_policyName(new QLineEdit(this)),
@@ -335,7 +335,7 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
     layout->addWidget(split, 1);
     layout->addWidget(buttons);
     resize(1280, 900);
-    compare();
+    setRecommendation(core::SizingResult{}, core::CfrmSource{}, QVariantMap{});
 }
 
 RunningGroupDialog::~RunningGroupDialog() = default;
@@ -343,9 +343,12 @@ RunningGroupDialog::~RunningGroupDialog() = default;
 void RunningGroupDialog::setRecommendation(const core::SizingResult& sizing,
                                            const core::CfrmSource& source,
                                            const QVariantMap& policyInputs) {
-    *m_sizing = sizing;
-    *m_source = source;
-    m_policyInputs = policyInputs;
+    *m_options = core::CfrmOptions{};
+    *m_policy = core::CfrmPolicy{};
+    m_policy->problem = ReadPolicyInputs(policyInputs, *m_options);
+    if (m_policy->ok()) {
+        *m_policy = core::MakeCfrmPolicy(sizing, source, *m_options);
+    }
     compare();
 }
 
@@ -445,16 +448,9 @@ void RunningGroupDialog::compare() {
     const std::optional<core::XcfDisplayRead>& xcf = m_reads->xcf;
     const std::optional<core::PolicySource>& source = m_reads->source;
 
-    core::CfrmOptions options;
-    std::string problem = ReadPolicyInputs(m_policyInputs, options);
-    core::CfrmPolicy policy;
-    if (problem.empty()) {
-        policy = core::MakeCfrmPolicy(*m_sizing, *m_source, options);
-        problem = policy.problem;
-    }
-    if (!problem.empty()) {
+    if (!m_policy->ok()) {
         status << QStringLiteral("Error in the CFRM Policy dialog's inputs: %1")
-                      .arg(FromUtf8(problem));
+                      .arg(FromUtf8(m_policy->problem));
     } else if (source && m_policyName->text().isEmpty()) {
         status << QStringLiteral("Give the new policy a name.");
     } else if (gbp || xcf || source) {
@@ -464,7 +460,7 @@ void RunningGroupDialog::compare() {
         inputs.policySource = source ? &*source : nullptr;
         inputs.policyText = m_texts[kCurrentPolicy];
         inputs.newPolicyName = m_policyName->text().toStdString();
-        *m_group = core::ReadRunningGroup(policy, options, inputs);
+        *m_group = core::ReadRunningGroup(*m_policy, *m_options, inputs);
         if (!m_group->ok()) {
             status << QStringLiteral("Error: %1").arg(FromUtf8(m_group->problem));
         }
