@@ -233,24 +233,6 @@ Figure ReadSizeKb(const LabelValue& pair) {
     return ReadSizeKb(pair.value);
 }
 
-std::vector<std::string_view> Words(std::string_view text) {
-    std::vector<std::string_view> words;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        while (pos < text.size() && (IsBlank(text[pos]) || text[pos] == ',')) {
-            ++pos;
-        }
-        const size_t start = pos;
-        while (pos < text.size() && !IsBlank(text[pos]) && text[pos] != ',') {
-            ++pos;
-        }
-        if (pos > start) {
-            words.push_back(text.substr(start, pos - start));
-        }
-    }
-    return words;
-}
-
 std::string Printable(std::string_view text, size_t maxChars) {
     std::string shown;
     for (size_t i = 0; i < text.size() && i < maxChars; ++i) {

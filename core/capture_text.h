@@ -99,9 +99,6 @@ Figure ReadSizeKb(std::string_view text);
 // "4096 KB").
 Figure ReadSizeKb(const LabelValue& pair);
 
-// The words of `text`, split at blanks, tabs and commas.
-std::vector<std::string_view> Words(std::string_view text);
-
 // Input text fit to quote in a one-line message: printable ASCII kept, any other byte "?", and
 // cut to `maxChars` with "..." after it.
 std::string Printable(std::string_view text, size_t maxChars = 40);

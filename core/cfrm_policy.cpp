@@ -668,22 +668,8 @@ std::string CommandStart(const CfrmOptions& options) {
 }
 
 std::vector<std::string> SplitNameList(std::string_view text) {
-    std::vector<std::string> names;
-    std::string name;
-    for (const char c : text) {
-        if (c == ',' || c == ' ' || c == '\t') {
-            if (!name.empty()) {
-                names.push_back(std::move(name));
-                name.clear();
-            }
-        } else {
-            name += c;
-        }
-    }
-    if (!name.empty()) {
-        names.push_back(std::move(name));
-    }
-    return names;
+    const std::vector<std::string_view> words = Words(text);
+    return {words.begin(), words.end()};
 }
 
 std::optional<double> ParseDecimal(std::string_view text) {

@@ -5,11 +5,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace core {
 
 // Leading and trailing blanks (spaces) removed; tabs and other bytes are kept.
 std::string_view Trim(std::string_view text);
+
+// The words of `text`, split at spaces, tabs and commas: "cf01, CF02" -> {"cf01", "CF02"}.
+std::vector<std::string_view> Words(std::string_view text);
 
 // Latin-1 lower case of one byte.
 char FoldCase(char c);
