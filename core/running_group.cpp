@@ -17,7 +17,7 @@ namespace {
 
 constexpr int64_t kKbPerMb = 1024;
 constexpr int64_t kDefaultRatioTenths = 100;  // Db2's RATIO(10) when none was set
-constexpr size_t kColumns = 71;               // columns 72 to 80 are not read
+constexpr size_t kColumns = kPolicyColumns;   // columns 72 to 80 are not read
 
 std::string Kb(int64_t kb) {
     return kb % kKbPerMb == 0 ? std::to_string(kb / kKbPerMb) + " MB" : std::to_string(kb) + " KB";
