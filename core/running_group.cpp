@@ -23,6 +23,15 @@ std::string Kb(int64_t kb) {
     return kb % kKbPerMb == 0 ? std::to_string(kb / kKbPerMb) + " MB" : std::to_string(kb) + " KB";
 }
 
+// A ratio in tenths as Db2 writes it: 50 -> "5", 15 -> "1.5".
+std::string RatioText(int64_t tenths) {
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10 != 0) {
+        text += "." + std::to_string(tenths % 10);
+    }
+    return text;
+}
+
 std::optional<int64_t> Tenths(const std::optional<double>& ratio) {
     if (!ratio || !std::isfinite(*ratio) || *ratio < 0 || *ratio > 1e9) {
         return std::nullopt;
@@ -860,14 +869,6 @@ std::string ReadBackProblem(const RunningGroup& g, const std::string& newName) {
 }
 
 }  // namespace
-
-std::string RatioText(int64_t tenths) {
-    std::string text = std::to_string(tenths / 10);
-    if (tenths % 10 != 0) {
-        text += "." + std::to_string(tenths % 10);
-    }
-    return text;
-}
 
 std::string NewPolicyNameProblem(std::string_view name, std::string_view sourceName) {
     const std::string upper = UpperCase(name);
