@@ -21,8 +21,25 @@ std::optional<QString> ReadText(const QString& path, size_t limit, std::string& 
     return std::nullopt;
 }
 
-QString Refused(const QString& path, const std::string& error) {
-    return QStringLiteral("%1: %2").arg(TerminalText(path), TerminalBytes(error));
+// Reads the file at `path`, when one is given, into `text` and with `read` into `*into` (the
+// reading is the result's member `reading`); the line for standard error when it cannot.
+template <typename Result, typename Value>
+std::optional<QString> ReadInput(const QString& path, size_t limit,
+                                 Result (*read)(std::string_view),
+                                 std::optional<Value> Result::*reading, std::string& text,
+                                 std::optional<Value>& into) {
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    if (auto failure = ReadText(path, limit, text)) {
+        return failure;
+    }
+    Result result = read(text);
+    if (!result.ok()) {
+        return QStringLiteral("%1: %2").arg(TerminalText(path), TerminalBytes(result.error));
+    }
+    into = std::move(result.*reading);
+    return std::nullopt;
 }
 
 QJsonValue Json(const std::optional<int64_t>& value) {
@@ -156,38 +173,16 @@ core::RunningInputs RunningTexts::Inputs(const RunningRequest& request) const {
 
 std::optional<QString> ReadRunningTexts(const RunningRequest& request, RunningTexts& texts) {
     std::string text;
-    if (!request.gbpDisplay.isEmpty()) {
-        if (auto failure = ReadText(request.gbpDisplay, core::kMaxCaptureBytes, text)) {
-            return failure;
-        }
-        core::GbpDisplayResult read = core::ReadGbpDisplay(text);
-        if (!read.ok()) {
-            return Refused(request.gbpDisplay, read.error);
-        }
-        texts.gbp = std::move(*read.read);
+    if (auto failure = ReadInput(request.gbpDisplay, core::kMaxCaptureBytes, core::ReadGbpDisplay,
+                                 &core::GbpDisplayResult::read, text, texts.gbp)) {
+        return failure;
     }
-    if (!request.xcfDisplay.isEmpty()) {
-        if (auto failure = ReadText(request.xcfDisplay, core::kMaxCaptureBytes, text)) {
-            return failure;
-        }
-        core::XcfDisplayResult read = core::ReadXcfDisplay(text);
-        if (!read.ok()) {
-            return Refused(request.xcfDisplay, read.error);
-        }
-        texts.xcf = std::move(*read.read);
+    if (auto failure = ReadInput(request.xcfDisplay, core::kMaxCaptureBytes, core::ReadXcfDisplay,
+                                 &core::XcfDisplayResult::read, text, texts.xcf)) {
+        return failure;
     }
-    if (!request.currentPolicy.isEmpty()) {
-        if (auto failure =
-                ReadText(request.currentPolicy, core::kMaxPolicySourceBytes, texts.policyText)) {
-            return failure;
-        }
-        core::PolicySourceResult read = core::ReadPolicySource(texts.policyText);
-        if (!read.ok()) {
-            return Refused(request.currentPolicy, read.error);
-        }
-        texts.source = std::move(*read.source);
-    }
-    return std::nullopt;
+    return ReadInput(request.currentPolicy, core::kMaxPolicySourceBytes, core::ReadPolicySource,
+                     &core::PolicySourceResult::source, texts.policyText, texts.source);
 }
 
 std::string RunningText(const core::RunningGroup& group, const RunningTexts& texts,

@@ -158,16 +158,6 @@ bool LabelEndsWith(std::string_view label, std::string_view wanted) {
     return true;
 }
 
-std::string UpperCase(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
-}
-
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);
@@ -241,24 +231,6 @@ Figure ReadSizeKb(const LabelValue& pair) {
         }
     }
     return ReadSizeKb(pair.value);
-}
-
-std::vector<std::string_view> Words(std::string_view text) {
-    std::vector<std::string_view> words;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        while (pos < text.size() && (IsBlank(text[pos]) || text[pos] == ',')) {
-            ++pos;
-        }
-        const size_t start = pos;
-        while (pos < text.size() && !IsBlank(text[pos]) && text[pos] != ',') {
-            ++pos;
-        }
-        if (pos > start) {
-            words.push_back(text.substr(start, pos - start));
-        }
-    }
-    return words;
 }
 
 std::string Printable(std::string_view text, size_t maxChars) {

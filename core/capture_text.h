@@ -76,9 +76,6 @@ std::vector<LabelValue> LabelValues(std::string_view line, char separator, size_
 // ignored, at a word boundary ("POLICY SIZE" ends "DSNB757I POLICY SIZE" but not "XPOLICY SIZE").
 bool LabelEndsWith(std::string_view label, std::string_view wanted);
 
-// The text with a-z in upper case; names in displays and policies are upper case.
-std::string UpperCase(std::string_view text);
-
 // Blanks and tabs trimmed from both ends.
 std::string_view TrimBlanks(std::string_view text);
 
@@ -101,9 +98,6 @@ Figure ReadSizeKb(std::string_view text);
 // The pair's value as a size in KB, its unit in the value ("64M") or in the next word ("64 M",
 // "4096 KB").
 Figure ReadSizeKb(const LabelValue& pair);
-
-// The words of `text`, split at blanks, tabs and commas.
-std::vector<std::string_view> Words(std::string_view text);
 
 // Input text fit to quote in a one-line message: printable ASCII kept, any other byte "?", and
 // cut to `maxChars` with "..." after it.

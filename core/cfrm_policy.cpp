@@ -30,16 +30,6 @@ constexpr int64_t kLockStartMb = 64;  // the Redbook's starting size
 constexpr int64_t kLockFormulaCapMb = 1024;
 constexpr std::array<int64_t, 4> kScaRowsMb = {16, 32, 64, 128};  // IBM's SCA table
 
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
-}
-
 bool IsLetter(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNational(char c) { return c == '$' || c == '#' || c == '@'; }
@@ -57,17 +47,17 @@ std::string NameProblem(std::string_view name, std::string_view noun, bool under
     if (name.empty()) {
         return "Give a " + std::string(noun) + ".";
     }
-    const std::string named = "The " + std::string(noun) + " " + Upper(name);
+    const std::string named = "The " + std::string(noun) + " " + UpperCase(name);
     if (name.size() > kMaxNameLength) {
         return named + " has more than 8 characters.";
     }
-    for (const char c : Upper(name)) {
+    for (const char c : UpperCase(name)) {
         if (!IsLetter(c) && !IsDigit(c) && !IsNational(c) && !(underscore && c == '_')) {
             return named + (underscore ? " may hold only A-Z, 0-9, $, #, @ and _."
                                        : " may hold only A-Z, 0-9, $, # and @.");
         }
     }
-    if (!IsLetter(Upper(name)[0])) {
+    if (!IsLetter(UpperCase(name)[0])) {
         return named + " must start with a letter A-Z.";
     }
     return {};
@@ -207,14 +197,6 @@ void SetGbpSizes(CfrmStructure& s, int64_t initMb, const CfrmOptions& options) {
         s.why.push_back("MINSIZE = " + std::to_string(*options.minSizePercent) +
                         " % of INITSIZE, rounded up = " + Mb(minMb));
     }
-}
-
-// A prefix of several characters reads as a subsystem name, so a blank keeps it apart.
-std::string CommandStart(const CfrmOptions& options) {
-    return options.commandPrefix.size() > 1 &&
-                   std::isalnum(static_cast<unsigned char>(options.commandPrefix.back()))
-               ? options.commandPrefix + " "
-               : options.commandPrefix;
 }
 
 void AddUnmeasured(CfrmPolicy& policy, CfrmStructure s, const std::string& reason,
@@ -543,7 +525,7 @@ std::string GroupNameProblem(std::string_view name) {
     if (std::string problem = NameProblem(name, "group name", false); !problem.empty()) {
         return problem;
     }
-    const std::string upper = Upper(name);
+    const std::string upper = UpperCase(name);
     if (upper[0] >= 'A' && upper[0] <= 'I' && upper.compare(0, 3, "DSN") != 0) {
         return "The group name " + upper + " starts with a letter A to I but not with DSN.";
     }
@@ -569,8 +551,8 @@ std::string FacilityNamesProblem(const std::vector<std::string>& names) {
             !problem.empty()) {
             return problem;
         }
-        if (!seen.insert(Upper(name)).second) {
-            return "The coupling facility " + Upper(name) + " is given twice.";
+        if (!seen.insert(UpperCase(name)).second) {
+            return "The coupling facility " + UpperCase(name) + " is given twice.";
         }
     }
     return {};
@@ -677,23 +659,17 @@ std::string CfrmOptionsProblem(const CfrmOptions& options) {
     return {};
 }
 
+std::string CommandStart(const CfrmOptions& options) {
+    // A prefix of several characters reads as a subsystem name, so a blank keeps it apart.
+    return options.commandPrefix.size() > 1 &&
+                   std::isalnum(static_cast<unsigned char>(options.commandPrefix.back()))
+               ? options.commandPrefix + " "
+               : options.commandPrefix;
+}
+
 std::vector<std::string> SplitNameList(std::string_view text) {
-    std::vector<std::string> names;
-    std::string name;
-    for (const char c : text) {
-        if (c == ',' || c == ' ' || c == '\t') {
-            if (!name.empty()) {
-                names.push_back(std::move(name));
-                name.clear();
-            }
-        } else {
-            name += c;
-        }
-    }
-    if (!name.empty()) {
-        names.push_back(std::move(name));
-    }
-    return names;
+    const std::vector<std::string_view> words = Words(text);
+    return {words.begin(), words.end()};
 }
 
 std::optional<double> ParseDecimal(std::string_view text) {
@@ -769,13 +745,13 @@ FreeSpaceParse ParseFreeSpace(std::string_view text, const std::vector<std::stri
         const std::string_view piece = text.substr(from, comma - from);
         from = comma + 1;
         const size_t equals = piece.find('=');
-        const std::string name = Upper(Trim(piece.substr(0, equals)));
+        const std::string name = UpperCase(Trim(piece.substr(0, equals)));
         if (equals == std::string_view::npos || name.empty()) {
             parse.problem = "Give the free space as MB, or as CF01=MB,CF02=MB.";
             break;
         }
         const auto it = std::find_if(facilities.begin(), facilities.end(),
-                                     [&](const std::string& f) { return Upper(f) == name; });
+                                     [&](const std::string& f) { return UpperCase(f) == name; });
         const size_t index = static_cast<size_t>(it - facilities.begin());
         if (it == facilities.end()) {
             parse.problem = name + " is not one of the coupling facilities.";
@@ -798,9 +774,9 @@ CfrmPolicy MakeCfrmPolicy(const SizingResult& sizing, const CfrmSource& source,
     if (!policy.ok()) {
         return policy;
     }
-    policy.groupName = Upper(options.groupName);
+    policy.groupName = UpperCase(options.groupName);
     for (const std::string& facility : options.facilities) {
-        policy.facilities.push_back(Upper(facility));
+        policy.facilities.push_back(UpperCase(facility));
     }
     policy.duplexInForce = options.duplex;
     if (options.duplex == DuplexChoice::kDefault) {

@@ -208,6 +208,10 @@ std::string CommandPrefixProblem(std::string_view prefix);
 // positive, more free-space figures than facilities, and the ranges of the other options.
 std::string CfrmOptionsProblem(const CfrmOptions& options);
 
+// What goes before a Db2 command: the command prefix, and a blank after one of several
+// characters that ends in a letter or digit ("-", "-DB1A ").
+std::string CommandStart(const CfrmOptions& options);
+
 // Names separated by commas and/or blanks: "cf01, CF02" -> {"cf01", "CF02"}.
 std::vector<std::string> SplitNameList(std::string_view text);
 

@@ -69,14 +69,6 @@ std::string Fixed(int64_t value, int64_t scale) {
     return Number(value / scale) + "." + decimals;
 }
 
-std::string DuplexKeyword(const CfrmStructure& s) {
-    if (!s.duplexMode || *s.duplexMode == LockDuplexMode::kSync) {
-        return "DUPLEX(ENABLED)";
-    }
-    return *s.duplexMode == LockDuplexMode::kAsync ? "DUPLEX(ENABLED,ASYNC)"
-                                                   : "DUPLEX(ENABLED,ASYNCONLY)";
-}
-
 std::string DuplexText(DuplexChoice duplex) {
     switch (duplex) {
         case DuplexChoice::kGroupBufferPools:
@@ -198,11 +190,21 @@ void WriteStructure(Writer& w, const CfrmStructure& s, bool explain) {
     }
     w.ListKeyword("PREFLIST", s.preflist);
     if (s.duplex) {
-        w.Line(indent + DuplexKeyword(s));
+        w.Line(indent + "DUPLEX(" + DuplexValue(s) + ")");
     }
 }
 
 }  // namespace
+
+std::string DuplexValue(const CfrmStructure& s) {
+    if (!s.duplex) {
+        return "DISABLED";
+    }
+    if (!s.duplexMode || *s.duplexMode == LockDuplexMode::kSync) {
+        return "ENABLED";
+    }
+    return *s.duplexMode == LockDuplexMode::kAsync ? "ENABLED,ASYNC" : "ENABLED,ASYNCONLY";
+}
 
 std::vector<std::string> CommentLines(std::string_view text) {
     const std::vector<std::string> characters = CommentCharacters(text);

@@ -15,12 +15,17 @@ namespace core {
 struct CfrmOptions;
 struct CfrmPolicy;
 struct CfrmSource;
+struct CfrmStructure;
 
 inline constexpr size_t kPolicyColumns = 71;
 
 // The whole text, UTF-8, lines ended by "\n". Reads every field of `policy` but `text`.
 std::string CfrmPolicyText(const CfrmPolicy& policy, const CfrmSource& source,
                            const CfrmOptions& options);
+
+// The value of a structure's DUPLEX keyword: ENABLED, ENABLED,ASYNC or ENABLED,ASYNCONLY when
+// it is duplexed, else DISABLED.
+std::string DuplexValue(const CfrmStructure& s);
 
 // `text` as comment lines " /* ... */" of at most kPolicyColumns bytes: wrapped at blanks where
 // it can be, else cut; continuation lines indented two more than the text's own indent; "*/"

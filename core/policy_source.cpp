@@ -84,7 +84,7 @@ std::string StatementAt(const PolicyStatement& statement) {
 class PolicyTokenizer {
 public:
     std::string ReadLine(const LineCursor& cursor);
-    // Ends the data at a delimiter (`atText` false) or at the end of the text.
+    // Ends the data at a delimiter (`atTextEnd` false) or at the end of the text.
     std::string EndOfData(int64_t line, bool atTextEnd);
 
     std::vector<PolicyStatement> statements;

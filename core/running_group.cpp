@@ -2,13 +2,14 @@
 #include "running_group.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 
 #include "cfrm_policy.h"
+#include "cfrm_text.h"
 #include "gbp_display.h"
 #include "policy_source.h"
+#include "text.h"
 #include "xcf_display.h"
 
 namespace core {
@@ -16,18 +17,19 @@ namespace {
 
 constexpr int64_t kKbPerMb = 1024;
 constexpr int64_t kDefaultRatioTenths = 100;  // Db2's RATIO(10) when none was set
-constexpr size_t kColumns = 71;               // columns 72 to 80 are not read
-
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
+constexpr size_t kColumns = kPolicyColumns;   // columns 72 to 80 are not read
 
 std::string Kb(int64_t kb) {
     return kb % kKbPerMb == 0 ? std::to_string(kb / kKbPerMb) + " MB" : std::to_string(kb) + " KB";
+}
+
+// A ratio in tenths as Db2 writes it: 50 -> "5", 15 -> "1.5".
+std::string RatioText(int64_t tenths) {
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10 != 0) {
+        text += "." + std::to_string(tenths % 10);
+    }
+    return text;
 }
 
 std::optional<int64_t> Tenths(const std::optional<double>& ratio) {
@@ -35,14 +37,6 @@ std::optional<int64_t> Tenths(const std::optional<double>& ratio) {
         return std::nullopt;
     }
     return static_cast<int64_t>(std::llround(*ratio * 10));
-}
-
-// A prefix of several characters reads as a subsystem name, so a blank keeps it apart.
-std::string CommandStart(const CfrmOptions& options) {
-    return options.commandPrefix.size() > 1 &&
-                   std::isalnum(static_cast<unsigned char>(options.commandPrefix.back()))
-               ? options.commandPrefix + " "
-               : options.commandPrefix;
 }
 
 std::string PreflistText(const std::vector<std::string>& names) {
@@ -86,16 +80,7 @@ StructureFigures FromRecommendation(const CfrmStructure& s) {
     f.sizeKb = s.sizeKb;
     f.minSizeKb = s.minSizeKb;
     f.allowAutoAlter = s.allowAutoAlter;
-    std::string duplex = "DISABLED";
-    if (s.duplex) {
-        duplex = "ENABLED";
-        if (s.duplexMode == LockDuplexMode::kAsync) {
-            duplex += ",ASYNC";
-        } else if (s.duplexMode == LockDuplexMode::kAsyncOnly) {
-            duplex += ",ASYNCONLY";
-        }
-    }
-    f.duplex = duplex;
+    f.duplex = DuplexValue(s);
     f.preflist = s.preflist;
     return f;
 }
@@ -542,7 +527,7 @@ void AddKeyword(std::vector<std::string>& words, const std::string& name, const 
 }
 
 std::string SizeValue(int64_t kb, const std::string& asWritten) {
-    const bool inMb = !asWritten.empty() && std::toupper(asWritten.back()) == 'M';
+    const bool inMb = !asWritten.empty() && FoldCase(asWritten.back()) == 'm';
     return inMb && kb % kKbPerMb == 0 ? std::to_string(kb / kKbPerMb) + "M" : std::to_string(kb);
 }
 
@@ -885,16 +870,8 @@ std::string ReadBackProblem(const RunningGroup& g, const std::string& newName) {
 
 }  // namespace
 
-std::string RatioText(int64_t tenths) {
-    std::string text = std::to_string(tenths / 10);
-    if (tenths % 10 != 0) {
-        text += "." + std::to_string(tenths % 10);
-    }
-    return text;
-}
-
 std::string NewPolicyNameProblem(std::string_view name, std::string_view sourceName) {
-    const std::string upper = Upper(name);
+    const std::string upper = UpperCase(name);
     if (upper.empty() || upper.size() > 8) {
         return "The new policy name must be 1 to 8 characters.";
     }
@@ -933,7 +910,7 @@ RunningGroup ReadRunningGroup(const CfrmPolicy& policy, const CfrmOptions& optio
         if (!g.problem.empty()) {
             return g;
         }
-        newName = Upper(inputs.newPolicyName);
+        newName = UpperCase(inputs.newPolicyName);
     }
     Comparison(policy, options, inputs, g).Run();
     if (inputs.policySource) {

@@ -109,9 +109,6 @@ std::string NewPolicyNameProblem(std::string_view name, std::string_view sourceN
 [[nodiscard]] RunningGroup ReadRunningGroup(const CfrmPolicy& policy, const CfrmOptions& options,
                                             const RunningInputs& inputs);
 
-// A ratio in tenths as Db2 writes it: 50 -> "5", 15 -> "1.5".
-std::string RatioText(int64_t tenths);
-
 }  // namespace core
 
 #endif  // CORE_RUNNING_GROUP_H_

@@ -13,6 +13,18 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
+std::vector<std::string_view> Words(std::string_view text) {
+    constexpr std::string_view kSeparators = " \t,";
+    std::vector<std::string_view> words;
+    size_t pos = text.find_first_not_of(kSeparators);
+    while (pos != std::string_view::npos) {
+        const size_t end = std::min(text.find_first_of(kSeparators, pos), text.size());
+        words.push_back(text.substr(pos, end - pos));
+        pos = text.find_first_not_of(kSeparators, end);
+    }
+    return words;
+}
+
 char FoldCase(char c) {
     const auto u = static_cast<unsigned char>(c);
     // 0xD7 is the multiplication sign, which sits among the Latin-1 capitals.
@@ -28,6 +40,16 @@ std::string FoldedCase(std::string_view text) {
         c = FoldCase(c);
     }
     return folded;
+}
+
+std::string UpperCase(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {

@@ -5,11 +5,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace core {
 
 // Leading and trailing blanks (spaces) removed; tabs and other bytes are kept.
 std::string_view Trim(std::string_view text);
+
+// The words of `text`, split at spaces, tabs and commas: "cf01, CF02" -> {"cf01", "CF02"}.
+std::vector<std::string_view> Words(std::string_view text);
 
 // Latin-1 lower case of one byte.
 char FoldCase(char c);
@@ -17,6 +21,10 @@ char FoldCase(char c);
 // The text with every letter in lower case: a key under which names equal with letter case
 // ignored meet.
 std::string FoldedCase(std::string_view text);
+
+// The text with a-z in upper case and every other byte as it is, whatever the C library's locale:
+// the names of groups, facilities, structures and policies are A-Z.
+std::string UpperCase(std::string_view text);
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "capture_text.h"
+#include "text.h"
 
 namespace core {
 namespace {

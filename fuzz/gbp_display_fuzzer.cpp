@@ -7,24 +7,12 @@
 #include <string_view>
 
 #include "gbp_display.h"
-
-namespace {
-
-void CheckFigure(const std::optional<int64_t>& figure) {
-    if (figure && *figure < 0) {
-        std::abort();
-    }
-}
-
-}  // namespace
+#include "reader_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const core::GbpDisplayResult result = core::ReadGbpDisplay(text);
-    if (!result.ok()) {
-        if (result.error.empty() || result.error.find('\n') != std::string::npos) {
-            std::abort();
-        }
+    if (!fuzz::IsReading(result)) {
         return 0;
     }
     std::set<std::string> names;
@@ -37,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
              {&d.policyMaxSizeKb, &d.allocatedSizeKb, &d.directoryEntries, &d.dataPages,
               &d.changedPages, &d.writesFailed, &d.directoryReclaims, &d.dataReclaims, &d.castouts,
               &d.xiDirectoryReclaims}) {
-            CheckFigure(*figure);
+            fuzz::CheckNotNegative(*figure);
         }
     }
     return 0;

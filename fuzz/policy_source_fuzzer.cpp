@@ -7,15 +7,13 @@
 #include <string_view>
 
 #include "policy_source.h"
+#include "reader_checks.h"
 #include "text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const core::PolicySourceResult result = core::ReadPolicySource(text);
-    if (!result.ok()) {
-        if (result.error.empty() || result.error.find('\n') != std::string::npos) {
-            std::abort();
-        }
+    if (!fuzz::IsReading(result)) {
         return 0;
     }
     const core::PolicySource& source = *result.source;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "reader_checks.h"
 #include "xcf_display.h"
 
 namespace {
@@ -16,9 +17,7 @@ void CheckPolicy(const std::optional<core::XcfPolicyInfo>& policy) {
         return;
     }
     for (const auto* size : {&policy->sizeKb, &policy->initSizeKb, &policy->minSizeKb}) {
-        if (*size && **size < 0) {
-            std::abort();
-        }
+        fuzz::CheckNotNegative(*size);
     }
 }
 
@@ -27,10 +26,7 @@ void CheckPolicy(const std::optional<core::XcfPolicyInfo>& policy) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const core::XcfDisplayResult result = core::ReadXcfDisplay(text);
-    if (!result.ok()) {
-        if (result.error.empty() || result.error.find('\n') != std::string::npos) {
-            std::abort();
-        }
+    if (!fuzz::IsReading(result)) {
         return 0;
     }
     std::set<std::string> names;
@@ -42,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckPolicy(s.policy);
         CheckPolicy(s.pending);
         for (const core::XcfInstance& instance : s.instances) {
-            if ((instance.actualSizeKb && *instance.actualSizeKb < 0) ||
-                instance.line < s.firstLine || instance.line > s.lastLine) {
+            fuzz::CheckNotNegative(instance.actualSizeKb);
+            if (instance.line < s.firstLine || instance.line > s.lastLine) {
                 std::abort();
             }
         }

@@ -42,6 +42,42 @@ struct RunningGroupDialog::Reads {
     std::optional<core::XcfDisplayRead> xcf;
     std::optional<core::PolicySource> source;
     std::array<std::string, kInputCount> errors;  // the reader's refusal, "" when it read
+
+    // Reads `text` with the reader of `input`: its reading, or its refusal in errors[input].
+    void Read(Input input, const std::string& text) {
+        switch (input) {
+            case kGbpDisplay: {
+                core::GbpDisplayResult read = core::ReadGbpDisplay(text);
+                errors[input] = std::move(read.error);
+                gbp = std::move(read.read);
+                break;
+            }
+            case kXcfDisplay: {
+                core::XcfDisplayResult read = core::ReadXcfDisplay(text);
+                errors[input] = std::move(read.error);
+                xcf = std::move(read.read);
+                break;
+            }
+            default: {
+                core::PolicySourceResult read = core::ReadPolicySource(text);
+                errors[input] = std::move(read.error);
+                source = std::move(read.source);
+                break;
+            }
+        }
+    }
+
+    // What `other` holds of `input` in place of what this holds of it.
+    void Take(Input input, Reads&& other) {
+        errors[input] = std::move(other.errors[input]);
+        if (input == kGbpDisplay) {
+            gbp = std::move(other.gbp);
+        } else if (input == kXcfDisplay) {
+            xcf = std::move(other.xcf);
+        } else {
+            source = std::move(other.source);
+        }
+    }
 };
 
 namespace {
@@ -131,18 +167,6 @@ std::optional<std::string> ReadText(const QString& path, size_t limit, std::stri
     return std::nullopt;
 }
 
-// The reader's refusal of `text`, "" when it reads.
-std::string Refusal(RunningGroupDialog::Input input, const std::string& text) {
-    switch (input) {
-        case RunningGroupDialog::kGbpDisplay:
-            return core::ReadGbpDisplay(text).error;
-        case RunningGroupDialog::kXcfDisplay:
-            return core::ReadXcfDisplay(text).error;
-        default:
-            return core::ReadPolicySource(text).error;
-    }
-}
-
 QPlainTextEdit* OutputEdit(const char* name, const char* accessibleName, QWidget* parent) {
     auto* edit = new QPlainTextEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
@@ -170,8 +194,8 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
       m_messages(messages),
       m_opener(opener),
       m_saver(&saver),
-      m_sizing(std::make_unique<core::SizingResult>()),
-      m_source(std::make_unique<core::CfrmSource>()),
+      m_options(std::make_unique<core::CfrmOptions>()),
+      m_policy(std::make_unique<core::CfrmPolicy>()),
       m_group(std::make_unique<core::RunningGroup>()),
       m_reads(std::make_unique<Reads>()),
       m_policyName(new QLineEdit(this)),
@@ -311,7 +335,7 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
     layout->addWidget(split, 1);
     layout->addWidget(buttons);
     resize(1280, 900);
-    compare();
+    setRecommendation(core::SizingResult{}, core::CfrmSource{}, QVariantMap{});
 }
 
 RunningGroupDialog::~RunningGroupDialog() = default;
@@ -319,9 +343,12 @@ RunningGroupDialog::~RunningGroupDialog() = default;
 void RunningGroupDialog::setRecommendation(const core::SizingResult& sizing,
                                            const core::CfrmSource& source,
                                            const QVariantMap& policyInputs) {
-    *m_sizing = sizing;
-    *m_source = source;
-    m_policyInputs = policyInputs;
+    *m_options = core::CfrmOptions{};
+    *m_policy = core::CfrmPolicy{};
+    m_policy->problem = ReadPolicyInputs(policyInputs, *m_options);
+    if (m_policy->ok()) {
+        *m_policy = core::MakeCfrmPolicy(sizing, source, *m_options);
+    }
     compare();
 }
 
@@ -343,7 +370,9 @@ bool RunningGroupDialog::openFile(Input input, const QString& path) {
                                QStringLiteral("%1\n%2").arg(path, FromUtf8(*reason)));
         return false;
     }
-    if (const std::string refusal = Refusal(input, text); !refusal.empty()) {
+    Reads read;
+    read.Read(input, text);
+    if (const std::string& refusal = read.errors[input]; !refusal.empty()) {
         m_messages.showMessage(MessageIcon::kCritical, kTitle, kOpenFailedText,
                                QStringLiteral("%1: %2").arg(path, FromUtf8(refusal)));
         return false;
@@ -355,7 +384,7 @@ bool RunningGroupDialog::openFile(Input input, const QString& path) {
     }
     m_texts[input] = std::move(text);
     m_paths[input] = path;
-    readInput(input);
+    m_reads->Take(input, std::move(read));
     compare();
     return true;
 }
@@ -397,31 +426,12 @@ void RunningGroupDialog::inputEdited(Input input) {
 }
 
 void RunningGroupDialog::readInput(Input input) {
-    const std::string& text = m_texts[input];
-    std::string& error = m_reads->errors[input];
-    error.clear();
-    if (input == kGbpDisplay) {
-        m_reads->gbp.reset();
-        if (!text.empty()) {
-            core::GbpDisplayResult read = core::ReadGbpDisplay(text);
-            error = read.error;
-            m_reads->gbp = std::move(read.read);
-        }
-    } else if (input == kXcfDisplay) {
-        m_reads->xcf.reset();
-        if (!text.empty()) {
-            core::XcfDisplayResult read = core::ReadXcfDisplay(text);
-            error = read.error;
-            m_reads->xcf = std::move(read.read);
-        }
-    } else {
-        m_reads->source.reset();
-        if (!text.empty()) {
-            core::PolicySourceResult read = core::ReadPolicySource(text);
-            error = read.error;
-            m_reads->source = std::move(read.source);
-        }
+    // An empty box is an input not given, not a text that holds nothing recognised.
+    Reads read;
+    if (!m_texts[input].empty()) {
+        read.Read(input, m_texts[input]);
     }
+    m_reads->Take(input, std::move(read));
 }
 
 void RunningGroupDialog::compare() {
@@ -438,16 +448,9 @@ void RunningGroupDialog::compare() {
     const std::optional<core::XcfDisplayRead>& xcf = m_reads->xcf;
     const std::optional<core::PolicySource>& source = m_reads->source;
 
-    core::CfrmOptions options;
-    std::string problem = ReadPolicyInputs(m_policyInputs, options);
-    core::CfrmPolicy policy;
-    if (problem.empty()) {
-        policy = core::MakeCfrmPolicy(*m_sizing, *m_source, options);
-        problem = policy.problem;
-    }
-    if (!problem.empty()) {
+    if (!m_policy->ok()) {
         status << QStringLiteral("Error in the CFRM Policy dialog's inputs: %1")
-                      .arg(FromUtf8(problem));
+                      .arg(FromUtf8(m_policy->problem));
     } else if (source && m_policyName->text().isEmpty()) {
         status << QStringLiteral("Give the new policy a name.");
     } else if (gbp || xcf || source) {
@@ -457,7 +460,7 @@ void RunningGroupDialog::compare() {
         inputs.policySource = source ? &*source : nullptr;
         inputs.policyText = m_texts[kCurrentPolicy];
         inputs.newPolicyName = m_policyName->text().toStdString();
-        *m_group = core::ReadRunningGroup(policy, options, inputs);
+        *m_group = core::ReadRunningGroup(*m_policy, *m_options, inputs);
         if (!m_group->ok()) {
             status << QStringLiteral("Error: %1").arg(FromUtf8(m_group->problem));
         }

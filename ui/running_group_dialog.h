@@ -20,6 +20,8 @@ class QPushButton;
 class QTableWidget;
 
 namespace core {
+struct CfrmOptions;
+struct CfrmPolicy;
 struct CfrmSource;
 struct RunningGroup;
 struct SizingResult;
@@ -44,7 +46,7 @@ public:
     ~RunningGroupDialog() override;
 
     // The recommendation: the sizing, where it came from, and the policy dialog's inputs (keys
-    // as CfrmDialog::inputs()).
+    // as CfrmDialog::inputs()). The policy is made from them here, once, not on every edit.
     void setRecommendation(const core::SizingResult& sizing, const core::CfrmSource& source,
                            const QVariantMap& policyInputs);
 
@@ -84,11 +86,12 @@ private:
     MessageSink& m_messages;
     FileChooser& m_opener;
     PolicyFileChooser* m_saver;
-    std::unique_ptr<core::SizingResult> m_sizing;
-    std::unique_ptr<core::CfrmSource> m_source;
+    // The recommendation, made once per setRecommendation(); its `problem` also holds one of
+    // the policy dialog's inputs.
+    std::unique_ptr<core::CfrmOptions> m_options;
+    std::unique_ptr<core::CfrmPolicy> m_policy;
     std::unique_ptr<core::RunningGroup> m_group;
     std::unique_ptr<Reads> m_reads;
-    QVariantMap m_policyInputs;
     std::array<std::string, kInputCount> m_texts;
     std::array<QString, kInputCount> m_paths;  // the file each text came from, if any
     std::array<QPlainTextEdit*, kInputCount> m_edits{};
