@@ -28,7 +28,6 @@
 #include "dialogs.h"
 #include "file_source.h"
 #include "gbp_display.h"
-#include "io/write_file.h"
 #include "policy_source.h"
 #include "running_group.h"
 #include "sizing.h"
