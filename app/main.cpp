@@ -3,12 +3,12 @@
 #include <QCommandLineParser>
 #include <memory>
 
-#include "dialogs.h"
-#include "icons.h"
-#include "main_window.h"
-#include "program_files.h"
-#include "title_window.h"
-#include "version.h"
+#include "ui/dialogs.h"
+#include "ui/icons.h"
+#include "ui/main_window.h"
+#include "ui/program_files.h"
+#include "ui/title_window.h"
+#include "core/version.h"
 
 int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Loomstead"));

@@ -10,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-#include "sample_generator.h"
+#include "gen/sample_generator.h"
 
 class GeneratedFiles {
 public:

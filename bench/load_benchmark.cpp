@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "generated_files.h"
-#include "loader.h"
-#include "tables.h"
+#include "bench/generated_files.h"
+#include "core/loader.h"
+#include "core/tables.h"
 
 namespace {
 

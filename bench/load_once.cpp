@@ -3,8 +3,8 @@
 #include <cstring>
 #include <iostream>
 
-#include "loader.h"
-#include "tables.h"
+#include "core/loader.h"
+#include "core/tables.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {

@@ -13,8 +13,8 @@
 #include <QTreeView>
 #include <string>
 
-#include "objects_page.h"
-#include "tables.h"
+#include "ui/objects_page.h"
+#include "core/tables.h"
 
 namespace {
 

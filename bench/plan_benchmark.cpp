@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "generated_files.h"
-#include "loader.h"
-#include "plan.h"
-#include "pool_sharing.h"
-#include "tables.h"
+#include "bench/generated_files.h"
+#include "core/loader.h"
+#include "core/plan.h"
+#include "core/pool_sharing.h"
+#include "core/tables.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <string>
 
-#include "plan.h"
+#include "core/plan.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <string>
 
-#include "generated_files.h"
-#include "loader.h"
-#include "object_selection.h"
-#include "pool_sharing.h"
-#include "sizing.h"
-#include "sweep.h"
-#include "tables.h"
+#include "bench/generated_files.h"
+#include "core/loader.h"
+#include "core/object_selection.h"
+#include "core/pool_sharing.h"
+#include "core/sizing.h"
+#include "core/sweep.h"
+#include "core/tables.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <optional>
 #include <string>
 
-#include "dialogs.h"
-#include "files_page.h"
-#include "generated_files.h"
-#include "loader.h"
-#include "main_window.h"
-#include "tables.h"
+#include "ui/dialogs.h"
+#include "ui/files_page.h"
+#include "bench/generated_files.h"
+#include "core/loader.h"
+#include "ui/main_window.h"
+#include "core/tables.h"
 
 namespace {
 

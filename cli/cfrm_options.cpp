@@ -1,4 +1,4 @@
-#include "cfrm_options.h"
+#include "cli/cfrm_options.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "encodings.h"
+#include "cli/encodings.h"
 
 namespace cli {
 namespace {

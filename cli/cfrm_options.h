@@ -9,7 +9,7 @@
 #include <QString>
 #include <string>
 
-#include "cfrm_policy.h"
+#include "core/cfrm_policy.h"
 
 class QCommandLineParser;
 

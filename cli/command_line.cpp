@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "cli/command_line.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -8,10 +8,10 @@
 #include <string_view>
 #include <tuple>
 
-#include "encodings.h"
-#include "output_files.h"
-#include "plan_options.h"
-#include "version.h"
+#include "cli/encodings.h"
+#include "cli/output_files.h"
+#include "cli/plan_options.h"
+#include "core/version.h"
 
 namespace cli {
 namespace {

@@ -5,8 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "cfrm_options.h"
-#include "running_options.h"
+#include "cli/cfrm_options.h"
+#include "cli/running_options.h"
 
 namespace cli {
 

@@ -1,4 +1,4 @@
-#include "encodings.h"
+#include "cli/encodings.h"
 
 #include <cstdint>
 

@@ -10,15 +10,15 @@
 #include <cstring>
 #include <memory>
 
-#include "batch_sizer.h"
-#include "encodings.h"
-#include "file_source.h"
-#include "io/write_file.h"
-#include "pdf_report.h"
-#include "printable_report.h"
-#include "report_data.h"
-#include "sweep.h"
-#include "version.h"
+#include "cli/batch_sizer.h"
+#include "cli/encodings.h"
+#include "core/file_source.h"
+#include "core/io/write_file.h"
+#include "cli/pdf_report.h"
+#include "ui/report/printable_report.h"
+#include "ui/report/report_data.h"
+#include "core/sweep.h"
+#include "core/version.h"
 
 namespace {
 

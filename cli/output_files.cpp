@@ -1,9 +1,9 @@
-#include "output_files.h"
+#include "cli/output_files.h"
 
-#include "batch_sizer.h"
-#include "command_line.h"
-#include "encodings.h"
-#include "io/write_file.h"
+#include "cli/batch_sizer.h"
+#include "cli/command_line.h"
+#include "cli/encodings.h"
+#include "core/io/write_file.h"
 
 namespace cli {
 namespace {

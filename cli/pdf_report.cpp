@@ -1,6 +1,6 @@
-#include "pdf_report.h"
+#include "cli/pdf_report.h"
 
-#include "command_line.h"
+#include "cli/command_line.h"
 
 namespace cli {
 namespace {

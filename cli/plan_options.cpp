@@ -1,4 +1,4 @@
-#include "plan_options.h"
+#include "cli/plan_options.h"
 
 #include <unistd.h>
 
@@ -12,13 +12,13 @@
 #include <filesystem>
 #include <memory>
 
-#include "batch_sizer.h"
-#include "command_line.h"
-#include "encodings.h"
-#include "io/write_file.h"
-#include "file_source.h"
-#include "report.h"
-#include "tables.h"
+#include "cli/batch_sizer.h"
+#include "cli/command_line.h"
+#include "cli/encodings.h"
+#include "core/io/write_file.h"
+#include "core/file_source.h"
+#include "cli/report.h"
+#include "core/tables.h"
 
 namespace cli {
 namespace {

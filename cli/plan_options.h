@@ -9,8 +9,8 @@
 #include <QStringList>
 #include <optional>
 
-#include "output_files.h"
-#include "plan.h"
+#include "cli/output_files.h"
+#include "core/plan.h"
 
 class QCommandLineParser;
 

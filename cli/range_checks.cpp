@@ -1,15 +1,15 @@
-#include "range_checks.h"
+#include "cli/range_checks.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-#include "encodings.h"
-#include "numbers.h"
-#include "sizing.h"
-#include "sizing_calcs.h"
-#include "typed_numbers.h"
+#include "cli/encodings.h"
+#include "core/numbers.h"
+#include "core/sizing.h"
+#include "core/sizing_calcs.h"
+#include "core/typed_numbers.h"
 
 namespace cli {
 namespace {

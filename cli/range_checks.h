@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "warnings.h"
+#include "core/warnings.h"
 
 namespace core {
 struct SizingResult;

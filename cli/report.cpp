@@ -1,4 +1,4 @@
-#include "report.h"
+#include "cli/report.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -6,15 +6,15 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "encodings.h"
-#include "loader.h"
-#include "object_selection.h"
-#include "pool_rows.h"
-#include "pool_sharing.h"
-#include "sizing.h"
-#include "sweep.h"
-#include "tables.h"
-#include "warnings.h"
+#include "cli/encodings.h"
+#include "core/loader.h"
+#include "core/object_selection.h"
+#include "core/pool_rows.h"
+#include "core/pool_sharing.h"
+#include "core/sizing.h"
+#include "core/sweep.h"
+#include "core/tables.h"
+#include "core/warnings.h"
 
 namespace cli {
 namespace {

@@ -1,13 +1,13 @@
-#include "running_options.h"
+#include "cli/running_options.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "capture_text.h"
-#include "encodings.h"
-#include "file_source.h"
+#include "core/capture_text.h"
+#include "cli/encodings.h"
+#include "core/file_source.h"
 
 namespace cli {
 namespace {

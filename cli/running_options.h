@@ -9,10 +9,10 @@
 #include <optional>
 #include <string>
 
-#include "gbp_display.h"
-#include "policy_source.h"
-#include "running_group.h"
-#include "xcf_display.h"
+#include "core/gbp_display.h"
+#include "core/policy_source.h"
+#include "core/running_group.h"
+#include "core/xcf_display.h"
 
 class QCommandLineParser;
 

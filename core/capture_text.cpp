@@ -1,8 +1,8 @@
-#include "capture_text.h"
+#include "core/capture_text.h"
 
 #include <limits>
 
-#include "text.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

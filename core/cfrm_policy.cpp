@@ -1,4 +1,4 @@
-#include "cfrm_policy.h"
+#include "core/cfrm_policy.h"
 
 #include <algorithm>
 #include <array>
@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <set>
 
-#include "cfrm_text.h"
-#include "group_buffer_pools.h"
-#include "numbers.h"
-#include "sizing.h"
-#include "sweep.h"
-#include "text.h"
+#include "core/cfrm_text.h"
+#include "core/group_buffer_pools.h"
+#include "core/numbers.h"
+#include "core/sizing.h"
+#include "core/sweep.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "warnings.h"
+#include "core/warnings.h"
 
 namespace core {
 

@@ -1,9 +1,9 @@
-#include "cfrm_text.h"
+#include "core/cfrm_text.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "cfrm_policy.h"
+#include "core/cfrm_policy.h"
 
 namespace core {
 namespace {

@@ -1,4 +1,4 @@
-#include "choices.h"
+#include "core/choices.h"
 
 #include <cassert>
 

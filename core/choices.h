@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tables.h"
+#include "core/tables.h"
 
 namespace core {
 

@@ -1,4 +1,4 @@
-#include "file_source.h"
+#include "core/file_source.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,8 +13,8 @@
 #include <new>
 #include <utility>
 
-#include "prefaulted_memory.h"
-#include "slot_handoff.h"
+#include "core/prefaulted_memory.h"
+#include "core/slot_handoff.h"
 
 namespace core {
 

@@ -1,11 +1,11 @@
-#include "files_ahead.h"
+#include "core/files_ahead.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
 
-#include "prefaulted_memory.h"
+#include "core/prefaulted_memory.h"
 
 namespace core {
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "file_source.h"
-#include "slot_handoff.h"
+#include "core/file_source.h"
+#include "core/slot_handoff.h"
 
 namespace core {
 

@@ -1,9 +1,9 @@
-#include "gbp_display.h"
+#include "core/gbp_display.h"
 
 #include <map>
 
-#include "capture_text.h"
-#include "text.h"
+#include "core/capture_text.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

@@ -1,8 +1,8 @@
-#include "group_buffer_pools.h"
+#include "core/group_buffer_pools.h"
 
 #include <array>
 
-#include "text.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

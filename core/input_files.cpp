@@ -1,7 +1,7 @@
-#include "input_files.h"
+#include "core/input_files.h"
 
-#include "record_layouts.h"
-#include "tables.h"
+#include "core/record_layouts.h"
+#include "core/tables.h"
 
 namespace core {
 

@@ -1,4 +1,4 @@
-#include "loader.h"
+#include "core/loader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,11 +17,11 @@
 #define LOOMSTEAD_HAVE_AVX2_DISPATCH 1
 #endif
 
-#include "files_ahead.h"
-#include "pool_rows.h"
-#include "record_layouts.h"
-#include "tables.h"
-#include "text.h"
+#include "core/files_ahead.h"
+#include "core/pool_rows.h"
+#include "core/record_layouts.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "file_source.h"
+#include "core/file_source.h"
 
 namespace core {
 

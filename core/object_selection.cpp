@@ -1,11 +1,11 @@
-#include "object_selection.h"
+#include "core/object_selection.h"
 
 #include <algorithm>
 
-#include "pool_rows.h"
-#include "record_layouts.h"
-#include "tables.h"
-#include "text.h"
+#include "core/pool_rows.h"
+#include "core/record_layouts.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

@@ -1,4 +1,4 @@
-#include "plan.h"
+#include "core/plan.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,12 +8,12 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "io/write_file.h"
-#include "pool_rows.h"
-#include "pool_sharing.h"
-#include "record_layouts.h"
-#include "tables.h"
-#include "text.h"
+#include "core/io/write_file.h"
+#include "core/pool_rows.h"
+#include "core/pool_sharing.h"
+#include "core/record_layouts.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

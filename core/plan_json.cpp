@@ -9,10 +9,10 @@
 #include <nlohmann/json.hpp>
 #include <unordered_set>
 
-#include "file_source.h"
-#include "io/write_file.h"
-#include "plan.h"
-#include "text.h"
+#include "core/file_source.h"
+#include "core/io/write_file.h"
+#include "core/plan.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

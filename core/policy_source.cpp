@@ -1,9 +1,9 @@
-#include "policy_source.h"
+#include "core/policy_source.h"
 
 #include <set>
 
-#include "capture_text.h"
-#include "text.h"
+#include "core/capture_text.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

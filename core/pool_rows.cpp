@@ -1,11 +1,11 @@
-#include "pool_rows.h"
+#include "core/pool_rows.h"
 
 #include <algorithm>
 
-#include "numbers.h"
-#include "record_layouts.h"
-#include "tables.h"
-#include "text.h"
+#include "core/numbers.h"
+#include "core/record_layouts.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

@@ -1,7 +1,7 @@
-#include "pool_sharing.h"
+#include "core/pool_sharing.h"
 
-#include "tables.h"
-#include "text.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace core {
 

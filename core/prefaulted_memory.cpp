@@ -1,4 +1,4 @@
-#include "prefaulted_memory.h"
+#include "core/prefaulted_memory.h"
 
 #include <cstdint>
 #include <new>

@@ -1,6 +1,6 @@
-#include "record_layouts.h"
+#include "core/record_layouts.h"
 
-#include "text.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

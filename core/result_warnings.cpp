@@ -1,18 +1,18 @@
-#include "result_warnings.h"
+#include "core/result_warnings.h"
 
 #include <cmath>
 #include <string>
 
-#include "group_buffer_pools.h"
-#include "input_files.h"
-#include "numbers.h"
-#include "pool_rows.h"
-#include "record_layouts.h"
-#include "results_csv.h"
-#include "sizing.h"
-#include "sizing_calcs.h"
-#include "tables.h"
-#include "text.h"
+#include "core/group_buffer_pools.h"
+#include "core/input_files.h"
+#include "core/numbers.h"
+#include "core/pool_rows.h"
+#include "core/record_layouts.h"
+#include "core/results_csv.h"
+#include "core/sizing.h"
+#include "core/sizing_calcs.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

@@ -1,9 +1,9 @@
-#include "results_csv.h"
+#include "core/results_csv.h"
 
-#include "group_buffer_pools.h"
-#include "sizing.h"
-#include "sweep.h"
-#include "text.h"
+#include "core/group_buffer_pools.h"
+#include "core/sizing.h"
+#include "core/sweep.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sweep.h"
+#include "core/sweep.h"
 
 namespace core {
 

@@ -1,16 +1,16 @@
 // The running group beside the recommendation.
-#include "running_group.h"
+#include "core/running_group.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 
-#include "cfrm_policy.h"
-#include "cfrm_text.h"
-#include "gbp_display.h"
-#include "policy_source.h"
-#include "text.h"
-#include "xcf_display.h"
+#include "core/cfrm_policy.h"
+#include "core/cfrm_text.h"
+#include "core/gbp_display.h"
+#include "core/policy_source.h"
+#include "core/text.h"
+#include "core/xcf_display.h"
 
 namespace core {
 namespace {

@@ -1,15 +1,15 @@
-#include "sizing.h"
+#include "core/sizing.h"
 
 #include <algorithm>
 #include <set>
 
-#include "group_buffer_pools.h"
-#include "numbers.h"
-#include "pool_rows.h"
-#include "record_layouts.h"
-#include "sizing_calcs.h"
-#include "tables.h"
-#include "text.h"
+#include "core/group_buffer_pools.h"
+#include "core/numbers.h"
+#include "core/pool_rows.h"
+#include "core/record_layouts.h"
+#include "core/sizing_calcs.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "sizing_calcs.h"
-#include "trace.h"
+#include "core/sizing_calcs.h"
+#include "core/trace.h"
 
 namespace core {
 

@@ -1,4 +1,4 @@
-#include "sizing_calcs.h"
+#include "core/sizing_calcs.h"
 
 #include <algorithm>
 #include <array>
@@ -9,11 +9,11 @@
 #include <string>
 #include <system_error>
 
-#include "numbers.h"
-#include "pool_rows.h"
-#include "record_layouts.h"
-#include "tables.h"
-#include "text.h"
+#include "core/numbers.h"
+#include "core/pool_rows.h"
+#include "core/record_layouts.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

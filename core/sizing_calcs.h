@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "trace.h"
+#include "core/trace.h"
 
 namespace core {
 

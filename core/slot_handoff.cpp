@@ -1,4 +1,4 @@
-#include "slot_handoff.h"
+#include "core/slot_handoff.h"
 
 #include <system_error>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "sweep.h"
+#include "core/sweep.h"
 
 #include <algorithm>
 #include <string>

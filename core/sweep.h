@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sizing.h"
+#include "core/sizing.h"
 
 namespace core {
 

@@ -1,4 +1,4 @@
-#include "tables.h"
+#include "core/tables.h"
 
 #include <sys/stat.h>
 
@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "text.h"
+#include "core/text.h"
 
 namespace core {
 

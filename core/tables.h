@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "prefaulted_memory.h"
-#include "record_layouts.h"
+#include "core/prefaulted_memory.h"
+#include "core/record_layouts.h"
 
 namespace core {
 

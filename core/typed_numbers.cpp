@@ -1,6 +1,6 @@
-#include "typed_numbers.h"
+#include "core/typed_numbers.h"
 
-#include "text.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

@@ -1,9 +1,9 @@
-#include "xcf_display.h"
+#include "core/xcf_display.h"
 
 #include <map>
 
-#include "capture_text.h"
-#include "text.h"
+#include "core/capture_text.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

@@ -19,11 +19,11 @@
 #include <optional>
 #include <string>
 
-#include "batch_sizer.h"
-#include "command_line.h"
-#include "loader.h"
-#include "memory_file_source.h"
-#include "tables.h"
+#include "cli/batch_sizer.h"
+#include "cli/command_line.h"
+#include "core/loader.h"
+#include "fuzz/memory_file_source.h"
+#include "core/tables.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "gbp_display.h"
-#include "reader_checks.h"
+#include "core/gbp_display.h"
+#include "fuzz/reader_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -18,10 +18,10 @@
 #include <optional>
 #include <string>
 
-#include "loader.h"
-#include "memory_file_source.h"
-#include "tables.h"
-#include "text.h"
+#include "core/loader.h"
+#include "fuzz/memory_file_source.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace {
 

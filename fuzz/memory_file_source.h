@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "file_source.h"
+#include "core/file_source.h"
 
 namespace fuzz {
 

@@ -17,10 +17,10 @@
 #include <string_view>
 #include <vector>
 
-#include "file_source.h"
-#include "plan.h"
-#include "tables.h"
-#include "text.h"
+#include "core/file_source.h"
+#include "core/plan.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "policy_source.h"
-#include "reader_checks.h"
-#include "text.h"
+#include "core/policy_source.h"
+#include "fuzz/reader_checks.h"
+#include "core/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

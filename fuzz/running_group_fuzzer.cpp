@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "cfrm_policy.h"
-#include "policy_source.h"
-#include "running_group.h"
+#include "core/cfrm_policy.h"
+#include "core/policy_source.h"
+#include "core/running_group.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "reader_checks.h"
-#include "xcf_display.h"
+#include "fuzz/reader_checks.h"
+#include "core/xcf_display.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "sample_generator.h"
+#include "gen/sample_generator.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sample_generator.h"
+#include "gen/sample_generator.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "cfrm_inputs.h"
+#include "settings/cfrm_inputs.h"
 
 #include <QSettings>
 

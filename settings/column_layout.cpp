@@ -1,4 +1,4 @@
-#include "column_layout.h"
+#include "settings/column_layout.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -8,7 +8,7 @@
 #include <QVariant>
 #include <atomic>
 
-#include "numbers.h"
+#include "core/numbers.h"
 
 namespace settings {
 namespace {

@@ -1,4 +1,4 @@
-#include "recent_files.h"
+#include "settings/recent_files.h"
 
 #include <QSettings>
 #include <QVariant>

@@ -24,13 +24,13 @@
 #include <QTreeView>
 #include <cstdio>
 
-#include "main_window.h"
-#include "plan_account_dialog.h"
-#include "report_dialogs.h"
-#include "results_page.h"
-#include "scripted_seams.h"
-#include "title_window.h"
-#include "what_if_page.h"
+#include "ui/main_window.h"
+#include "ui/plan_account_dialog.h"
+#include "ui/report_dialogs.h"
+#include "ui/results_page.h"
+#include "tests/ui/scripted_seams.h"
+#include "ui/title_window.h"
+#include "ui/what_if_page.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "animation_player.h"
+#include "ui/animation_player.h"
 
 #include <QPainter>
 #include <QTimer>
 
-#include "avi_clip.h"
+#include "ui/avi_clip.h"
 
 namespace ui {
 namespace {

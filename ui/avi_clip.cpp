@@ -1,4 +1,4 @@
-#include "avi_clip.h"
+#include "ui/avi_clip.h"
 
 #include <QFile>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "busy_guard.h"
+#include "ui/busy_guard.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "cfrm_dialog.h"
+#include "ui/cfrm_dialog.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -24,12 +24,12 @@
 #include <cmath>
 #include <string_view>
 
-#include "cfrm_inputs.h"
-#include "cfrm_policy.h"
-#include "cfrm_text.h"
-#include "dialogs.h"
-#include "io/write_file.h"
-#include "sizing.h"
+#include "settings/cfrm_inputs.h"
+#include "core/cfrm_policy.h"
+#include "core/cfrm_text.h"
+#include "ui/dialogs.h"
+#include "core/io/write_file.h"
+#include "core/sizing.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "column_widths.h"
+#include "ui/column_widths.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -7,7 +7,7 @@
 #include <numeric>
 #include <vector>
 
-#include "column_layout.h"
+#include "settings/column_layout.h"
 
 namespace ui {
 namespace {

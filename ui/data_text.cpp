@@ -1,6 +1,6 @@
-#include "data_text.h"
+#include "ui/data_text.h"
 
-#include "text.h"
+#include "core/text.h"
 
 namespace ui {
 

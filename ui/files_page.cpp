@@ -1,4 +1,4 @@
-#include "files_page.h"
+#include "ui/files_page.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <string>
 
-#include "dialogs.h"
-#include "first_arrow_selects.h"
-#include "page_hint.h"
-#include "tables.h"
-#include "text.h"
+#include "ui/dialogs.h"
+#include "ui/first_arrow_selects.h"
+#include "ui/page_hint.h"
+#include "core/tables.h"
+#include "core/text.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "first_arrow_selects.h"
+#include "ui/first_arrow_selects.h"
 
 #include <QAbstractItemView>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "help_windows.h"
+#include "ui/help_windows.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -7,7 +7,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "program_files.h"
+#include "ui/program_files.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "list_view_sort.h"
+#include "ui/list_view_sort.h"
 
 #include <QAbstractItemModel>
 #include <QString>

@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "plan.h"
+#include "core/plan.h"
 
 class QAction;
-#include "loader.h"
+#include "core/loader.h"
 
 class QLabel;
 class QMenu;

@@ -1,4 +1,4 @@
-#include "objects_page.h"
+#include "ui/objects_page.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -15,13 +15,13 @@
 #include <QVBoxLayout>
 #include <string>
 
-#include "busy_guard.h"
-#include "column_widths.h"
-#include "first_arrow_selects.h"
-#include "page_hint.h"
-#include "pool_lists.h"
-#include "shared_objects_model.h"
-#include "tables.h"
+#include "ui/busy_guard.h"
+#include "ui/column_widths.h"
+#include "ui/first_arrow_selects.h"
+#include "ui/page_hint.h"
+#include "ui/pool_lists.h"
+#include "ui/shared_objects_model.h"
+#include "core/tables.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "page_hint.h"
+#include "ui/page_hint.h"
 
 #include <QLabel>
 

@@ -1,4 +1,4 @@
-#include "path_kinds.h"
+#include "ui/path_kinds.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "plan_account_dialog.h"
+#include "ui/plan_account_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>

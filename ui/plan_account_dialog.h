@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "plan.h"
+#include "core/plan.h"
 
 class QListWidget;
 

@@ -1,11 +1,11 @@
-#include "plan_io.h"
+#include "ui/plan_io.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
-#include "file_source.h"
-#include "io/write_file.h"
+#include "core/file_source.h"
+#include "core/io/write_file.h"
 
 namespace ui {
 namespace {

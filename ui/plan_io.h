@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "plan.h"
+#include "core/plan.h"
 
 namespace ui {
 

@@ -1,7 +1,7 @@
-#include "pool_lists.h"
+#include "ui/pool_lists.h"
 
-#include "data_text.h"
-#include "tables.h"
+#include "ui/data_text.h"
+#include "core/tables.h"
 
 namespace ui {
 

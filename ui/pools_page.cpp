@@ -1,4 +1,4 @@
-#include "pools_page.h"
+#include "ui/pools_page.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -22,21 +22,21 @@
 #include <utility>
 #include <vector>
 
-#include "animation_player.h"
-#include "busy_guard.h"
-#include "column_widths.h"
-#include "data_text.h"
-#include "dialogs.h"
-#include "first_arrow_selects.h"
-#include "icons.h"
-#include "messages.h"
-#include "page_hint.h"
-#include "pool_lists.h"
-#include "pool_sharing.h"
-#include "tables.h"
-#include "text.h"
-#include "typed_number_box.h"
-#include "typed_numbers.h"
+#include "ui/animation_player.h"
+#include "ui/busy_guard.h"
+#include "ui/column_widths.h"
+#include "ui/data_text.h"
+#include "ui/dialogs.h"
+#include "ui/first_arrow_selects.h"
+#include "ui/icons.h"
+#include "core/messages.h"
+#include "ui/page_hint.h"
+#include "ui/pool_lists.h"
+#include "core/pool_sharing.h"
+#include "core/tables.h"
+#include "core/text.h"
+#include "ui/typed_number_box.h"
+#include "core/typed_numbers.h"
 
 namespace ui {
 namespace {

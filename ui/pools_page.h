@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "pool_sharing.h"
+#include "core/pool_sharing.h"
 
 class QAbstractItemView;
 class QDrag;

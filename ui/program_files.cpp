@@ -1,4 +1,4 @@
-#include "program_files.h"
+#include "ui/program_files.h"
 
 #include <QCoreApplication>
 #include <QDir>

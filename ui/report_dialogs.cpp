@@ -1,4 +1,4 @@
-#include "report_dialogs.h"
+#include "ui/report_dialogs.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -6,7 +6,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
-#include "results_export.h"
+#include "ui/results_export.h"
 
 namespace ui {
 

@@ -1,19 +1,19 @@
-#include "results_export.h"
+#include "ui/results_export.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "data_text.h"
-#include "io/write_file.h"
-#include "loader.h"
-#include "pool_sharing.h"
-#include "printable_report.h"
-#include "report.h"
-#include "report_data.h"
-#include "results_csv.h"
-#include "sizing.h"
-#include "sweep.h"
+#include "ui/data_text.h"
+#include "core/io/write_file.h"
+#include "core/loader.h"
+#include "core/pool_sharing.h"
+#include "ui/report/printable_report.h"
+#include "cli/report.h"
+#include "ui/report/report_data.h"
+#include "core/results_csv.h"
+#include "core/sizing.h"
+#include "core/sweep.h"
 
 namespace ui {
 

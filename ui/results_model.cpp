@@ -1,8 +1,8 @@
-#include "results_model.h"
+#include "ui/results_model.h"
 
 #include <utility>
 
-#include "data_text.h"
+#include "ui/data_text.h"
 
 namespace ui {
 namespace {

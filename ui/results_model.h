@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "sizing.h"
+#include "core/sizing.h"
 
 namespace ui {
 

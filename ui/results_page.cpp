@@ -1,4 +1,4 @@
-#include "results_page.h"
+#include "ui/results_page.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,19 +21,19 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "busy_guard.h"
-#include "column_widths.h"
-#include "data_text.h"
-#include "dialogs.h"
-#include "first_arrow_selects.h"
-#include "list_view_sort.h"
-#include "page_hint.h"
-#include "printable_report.h"
-#include "report_data.h"
-#include "report_dialogs.h"
-#include "results_export.h"
-#include "results_model.h"
-#include "tables.h"
+#include "ui/busy_guard.h"
+#include "ui/column_widths.h"
+#include "ui/data_text.h"
+#include "ui/dialogs.h"
+#include "ui/first_arrow_selects.h"
+#include "ui/list_view_sort.h"
+#include "ui/page_hint.h"
+#include "ui/report/printable_report.h"
+#include "ui/report/report_data.h"
+#include "ui/report_dialogs.h"
+#include "ui/results_export.h"
+#include "ui/results_model.h"
+#include "core/tables.h"
 
 namespace ui {
 namespace {

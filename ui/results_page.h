@@ -12,10 +12,10 @@
 #include <optional>
 #include <vector>
 
-#include "loader.h"
-#include "pool_sharing.h"
-#include "sizing.h"
-#include "warnings.h"
+#include "core/loader.h"
+#include "core/pool_sharing.h"
+#include "core/sizing.h"
+#include "core/warnings.h"
 
 class QGroupBox;
 class QHBoxLayout;

@@ -1,4 +1,4 @@
-#include "running_group_dialog.h"
+#include "ui/running_group_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,16 +22,16 @@
 #include <optional>
 #include <string_view>
 
-#include "capture_text.h"
-#include "cfrm_dialog.h"
-#include "cfrm_policy.h"
-#include "dialogs.h"
-#include "file_source.h"
-#include "gbp_display.h"
-#include "policy_source.h"
-#include "running_group.h"
-#include "sizing.h"
-#include "xcf_display.h"
+#include "core/capture_text.h"
+#include "ui/cfrm_dialog.h"
+#include "core/cfrm_policy.h"
+#include "ui/dialogs.h"
+#include "core/file_source.h"
+#include "core/gbp_display.h"
+#include "core/policy_source.h"
+#include "core/running_group.h"
+#include "core/sizing.h"
+#include "core/xcf_display.h"
 
 namespace ui {
 

@@ -1,12 +1,12 @@
-#include "shared_objects_model.h"
+#include "ui/shared_objects_model.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
-#include "data_text.h"
-#include "tables.h"
+#include "ui/data_text.h"
+#include "core/tables.h"
 
 namespace ui {
 

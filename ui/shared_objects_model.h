@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "object_selection.h"
+#include "core/object_selection.h"
 
 namespace core {
 class CoreTables;

@@ -1,4 +1,4 @@
-#include "title_window.h"
+#include "ui/title_window.h"
 
 #include <QCoreApplication>
 #include <QFrame>

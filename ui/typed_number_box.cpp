@@ -1,4 +1,4 @@
-#include "typed_number_box.h"
+#include "ui/typed_number_box.h"
 
 #include <QLineEdit>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "what_if_output.h"
+#include "ui/what_if_output.h"
 
 #include <QChart>
 #include <QGraphicsScene>

@@ -1,4 +1,4 @@
-#include "what_if_page.h"
+#include "ui/what_if_page.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -23,12 +23,12 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "cfrm_dialog.h"
-#include "cfrm_policy.h"
-#include "growth_chart.h"
-#include "report_dialogs.h"
-#include "results_export.h"
-#include "sweep.h"
+#include "ui/cfrm_dialog.h"
+#include "core/cfrm_policy.h"
+#include "ui/report/growth_chart.h"
+#include "ui/report_dialogs.h"
+#include "ui/results_export.h"
+#include "core/sweep.h"
 
 namespace ui {
 namespace {

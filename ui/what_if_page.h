@@ -17,7 +17,7 @@
 #include <optional>
 #include <vector>
 
-#include "report_data.h"
+#include "ui/report/report_data.h"
 
 class QChart;
 class QChartView;

@@ -1,4 +1,4 @@
-#include "window_layout.h"
+#include "ui/window_layout.h"
 
 #include <QGuiApplication>
 #include <QMainWindow>
@@ -7,7 +7,7 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "column_layout.h"
+#include "settings/column_layout.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "io/write_file.h"
+#include "core/io/write_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 // The batch sizer through the built program: exit codes, what goes to standard output and
 // standard error, both JSON forms, and the policy options.
-#include "batch_sizer.h"
+#include "cli/batch_sizer.h"
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -20,8 +20,8 @@
 #include <map>
 #include <string>
 
-#include "../core/test_lines.h"
-#include "policy_source.h"
+#include "tests/core/test_lines.h"
+#include "core/policy_source.h"
 
 namespace cli {
 namespace {

@@ -1,10 +1,10 @@
-#include "command_line.h"
+#include "cli/command_line.h"
 
 #include <gtest/gtest.h>
 
-#include "batch_sizer.h"
-#include "encodings.h"
-#include "file_source.h"
+#include "cli/batch_sizer.h"
+#include "cli/encodings.h"
+#include "core/file_source.h"
 
 namespace cli {
 namespace {

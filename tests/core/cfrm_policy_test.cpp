@@ -1,4 +1,4 @@
-#include "cfrm_policy.h"
+#include "core/cfrm_policy.h"
 
 #include <gtest/gtest.h>
 
@@ -9,13 +9,13 @@
 #include <set>
 #include <sstream>
 
-#include "cfrm_text.h"
-#include "file_source.h"
-#include "loader.h"
-#include "pool_sharing.h"
-#include "sizing.h"
-#include "tables.h"
-#include "test_lines.h"
+#include "core/cfrm_text.h"
+#include "core/file_source.h"
+#include "core/loader.h"
+#include "core/pool_sharing.h"
+#include "core/sizing.h"
+#include "core/tables.h"
+#include "tests/core/test_lines.h"
 
 namespace core {
 namespace {

@@ -1,10 +1,10 @@
-#include "choices.h"
+#include "core/choices.h"
 
 #include <gtest/gtest.h>
 
-#include "object_selection.h"
-#include "pool_sharing.h"
-#include "test_lines.h"
+#include "core/object_selection.h"
+#include "core/pool_sharing.h"
+#include "tests/core/test_lines.h"
 
 namespace core {
 namespace {

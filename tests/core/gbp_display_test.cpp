@@ -1,4 +1,4 @@
-#include "gbp_display.h"
+#include "core/gbp_display.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <type_traits>
 
-#include "reader_cases.h"
+#include "tests/core/reader_cases.h"
 
 namespace core {
 namespace {

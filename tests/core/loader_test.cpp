@@ -1,4 +1,4 @@
-#include "loader.h"
+#include "core/loader.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "input_files.h"
-#include "tables.h"
-#include "test_files.h"
-#include "test_lines.h"
+#include "core/input_files.h"
+#include "core/tables.h"
+#include "tests/core/test_files.h"
+#include "tests/core/test_lines.h"
 
 namespace core {
 namespace {

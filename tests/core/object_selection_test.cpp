@@ -1,12 +1,12 @@
-#include "object_selection.h"
+#include "core/object_selection.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "tables.h"
-#include "test_files.h"
-#include "test_lines.h"
+#include "core/tables.h"
+#include "tests/core/test_files.h"
+#include "tests/core/test_lines.h"
 
 namespace core {
 namespace {

@@ -1,4 +1,4 @@
-#include "plan.h"
+#include "core/plan.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,14 +7,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "file_size_limit.h"
-#include "file_source.h"
-#include "object_selection.h"
-#include "pool_sharing.h"
-#include "sizing.h"
-#include "test_files.h"
-#include "test_lines.h"
-#include "text.h"
+#include "tests/core/file_size_limit.h"
+#include "core/file_source.h"
+#include "core/object_selection.h"
+#include "core/pool_sharing.h"
+#include "core/sizing.h"
+#include "tests/core/test_files.h"
+#include "tests/core/test_lines.h"
+#include "core/text.h"
 
 namespace core {
 namespace {

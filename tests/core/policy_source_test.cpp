@@ -1,10 +1,10 @@
-#include "policy_source.h"
+#include "core/policy_source.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "reader_cases.h"
+#include "tests/core/reader_cases.h"
 
 namespace core {
 namespace {

@@ -1,11 +1,11 @@
-#include "pool_rows.h"
+#include "core/pool_rows.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "tables.h"
-#include "test_lines.h"
+#include "core/tables.h"
+#include "tests/core/test_lines.h"
 
 namespace core {
 namespace {

@@ -1,10 +1,10 @@
-#include "pool_sharing.h"
+#include "core/pool_sharing.h"
 
 #include <gtest/gtest.h>
 
-#include "tables.h"
-#include "test_files.h"
-#include "test_lines.h"
+#include "core/tables.h"
+#include "tests/core/test_files.h"
+#include "tests/core/test_lines.h"
 
 namespace core {
 namespace {

@@ -1,4 +1,4 @@
-#include "record_layouts.h"
+#include "core/record_layouts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "result_warnings.h"
+#include "core/result_warnings.h"
 
 #include <gtest/gtest.h>
 
-#include "sizing.h"
-#include "tables.h"
-#include "test_files.h"
-#include "test_lines.h"
+#include "core/sizing.h"
+#include "core/tables.h"
+#include "tests/core/test_files.h"
+#include "tests/core/test_lines.h"
 
 namespace core {
 namespace {

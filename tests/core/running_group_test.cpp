@@ -1,15 +1,15 @@
-#include "running_group.h"
+#include "core/running_group.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "cfrm_policy.h"
-#include "gbp_display.h"
-#include "policy_source.h"
-#include "reader_cases.h"
-#include "xcf_display.h"
+#include "core/cfrm_policy.h"
+#include "core/gbp_display.h"
+#include "core/policy_source.h"
+#include "tests/core/reader_cases.h"
+#include "core/xcf_display.h"
 
 namespace core {
 namespace {

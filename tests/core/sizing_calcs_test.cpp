@@ -1,12 +1,12 @@
-#include "sizing_calcs.h"
+#include "core/sizing_calcs.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
 
-#include "tables.h"
-#include "test_lines.h"
+#include "core/tables.h"
+#include "tests/core/test_lines.h"
 
 namespace core {
 namespace {

@@ -1,13 +1,13 @@
-#include "sizing.h"
+#include "core/sizing.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "pool_sharing.h"
-#include "tables.h"
-#include "test_files.h"
-#include "test_lines.h"
+#include "core/pool_sharing.h"
+#include "core/tables.h"
+#include "tests/core/test_files.h"
+#include "tests/core/test_lines.h"
 
 namespace core {
 namespace {

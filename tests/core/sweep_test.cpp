@@ -1,10 +1,10 @@
-#include "sweep.h"
+#include "core/sweep.h"
 
 #include <gtest/gtest.h>
 
-#include "loader.h"
-#include "pool_sharing.h"
-#include "tables.h"
+#include "core/loader.h"
+#include "core/pool_sharing.h"
+#include "core/tables.h"
 
 namespace core {
 namespace {

@@ -1,4 +1,4 @@
-#include "tables.h"
+#include "core/tables.h"
 
 #include <gtest/gtest.h>
 

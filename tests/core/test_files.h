@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "loader.h"
-#include "test_lines.h"
+#include "core/loader.h"
+#include "tests/core/test_lines.h"
 
 namespace core::testing {
 

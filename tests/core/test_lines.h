@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "file_source.h"
-#include "tables.h"
+#include "core/file_source.h"
+#include "core/tables.h"
 
 namespace core::testing {
 

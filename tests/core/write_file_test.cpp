@@ -1,4 +1,4 @@
-#include "io/write_file.h"
+#include "core/io/write_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "test_files.h"
+#include "tests/core/test_files.h"
 
 namespace core {
 namespace {

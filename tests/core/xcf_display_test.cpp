@@ -1,12 +1,12 @@
-#include "xcf_display.h"
+#include "core/xcf_display.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
-#include "capture_text.h"
-#include "reader_cases.h"
+#include "core/capture_text.h"
+#include "tests/core/reader_cases.h"
 
 namespace core {
 namespace {

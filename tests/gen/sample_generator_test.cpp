@@ -1,4 +1,4 @@
-#include "sample_generator.h"
+#include "gen/sample_generator.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "../core/test_files.h"
-#include "../core/test_lines.h"
-#include "pool_rows.h"
-#include "record_layouts.h"
+#include "tests/core/test_files.h"
+#include "tests/core/test_lines.h"
+#include "core/pool_rows.h"
+#include "core/record_layouts.h"
 
 namespace samplegen {
 namespace {

@@ -8,15 +8,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "file_source.h"
-#include "loader.h"
-#include "pool_sharing.h"
-#include "printable_report.h"
-#include "report_data.h"
-#include "sizing.h"
-#include "sweep.h"
-#include "tables.h"
-#include "warnings.h"
+#include "core/file_source.h"
+#include "core/loader.h"
+#include "core/pool_sharing.h"
+#include "ui/report/printable_report.h"
+#include "ui/report/report_data.h"
+#include "core/sizing.h"
+#include "core/sweep.h"
+#include "core/tables.h"
+#include "core/warnings.h"
 
 class ReportTest : public QObject {
     Q_OBJECT

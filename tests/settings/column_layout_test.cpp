@@ -1,5 +1,5 @@
 // The layout value of the column widths and its round trip through the settings store.
-#include "column_layout.h"
+#include "settings/column_layout.h"
 
 #include <sys/stat.h>
 

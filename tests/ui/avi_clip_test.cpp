@@ -1,7 +1,7 @@
 // The AVI reader: our own Share All clip, small hand-built clips, and truncated, corrupt or
 // oversized files, which must give no clip and never crash; and the animation control playing
 // our clip, stopping it, dropping it for a missing file, and drawing its background transparent.
-#include "avi_clip.h"
+#include "ui/avi_clip.h"
 
 #include <QFile>
 #include <QPalette>
@@ -9,7 +9,7 @@
 #include <QTest>
 #include <limits>
 
-#include "animation_player.h"
+#include "ui/animation_player.h"
 
 namespace ui {
 namespace {

@@ -1,7 +1,7 @@
 // The policy dialog driven from the keyboard: the preview follows the inputs, a broken rule
 // empties it, Save As writes the text whole or not at all, and the inputs come back in the next
 // dialog.
-#include "cfrm_dialog.h"
+#include "ui/cfrm_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,10 +13,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../core/file_size_limit.h"
-#include "cfrm_policy.h"
-#include "scripted_seams.h"
-#include "sizing.h"
+#include "tests/core/file_size_limit.h"
+#include "core/cfrm_policy.h"
+#include "tests/ui/scripted_seams.h"
+#include "core/sizing.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The dialogs as they come up: the file dialogs' titles, modes and the filters they offer
 // first, and the buttons of the question before changes are lost.
-#include "dialogs.h"
+#include "ui/dialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

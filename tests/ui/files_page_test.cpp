@@ -1,14 +1,14 @@
 // The files page: adding and removing data files through the real buttons and list.
-#include "files_page.h"
+#include "ui/files_page.h"
 
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
-#include "scripted_seams.h"
-#include "tables.h"
-#include "test_tables.h"
+#include "tests/ui/scripted_seams.h"
+#include "core/tables.h"
+#include "tests/ui/test_tables.h"
 
 using ui::FilesPage;
 

@@ -17,12 +17,12 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "cfrm_dialog.h"
-#include "main_window.h"
-#include "scripted_seams.h"
-#include "test_tables.h"
-#include "what_if_page.h"
-#include "window_layout.h"
+#include "ui/cfrm_dialog.h"
+#include "ui/main_window.h"
+#include "tests/ui/scripted_seams.h"
+#include "tests/ui/test_tables.h"
+#include "ui/what_if_page.h"
+#include "ui/window_layout.h"
 
 using ui::MainWindow;
 

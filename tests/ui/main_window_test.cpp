@@ -3,7 +3,7 @@
 // column widths kept across runs; and its frame around the pages, driven by keys, menus and
 // drops: the File and Help menus, plans and files from the command line and from a drop, Open
 // Recent, and the question before unsaved choices are lost.
-#include "main_window.h"
+#include "ui/main_window.h"
 
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
@@ -44,22 +44,22 @@
 #include <latch>
 #include <list>
 
-#include "../core/file_size_limit.h"
-#include "../core/test_lines.h"
-#include "cfrm_dialog.h"
-#include "file_source.h"
-#include "objects_page.h"
-#include "plan.h"
-#include "plan_account_dialog.h"
-#include "pools_page.h"
-#include "recent_files.h"
-#include "report_dialogs.h"
-#include "results_page.h"
-#include "scripted_seams.h"
-#include "tables.h"
-#include "test_tables.h"
-#include "title_window.h"
-#include "what_if_page.h"
+#include "tests/core/file_size_limit.h"
+#include "tests/core/test_lines.h"
+#include "ui/cfrm_dialog.h"
+#include "core/file_source.h"
+#include "ui/objects_page.h"
+#include "core/plan.h"
+#include "ui/plan_account_dialog.h"
+#include "ui/pools_page.h"
+#include "settings/recent_files.h"
+#include "ui/report_dialogs.h"
+#include "ui/results_page.h"
+#include "tests/ui/scripted_seams.h"
+#include "core/tables.h"
+#include "tests/ui/test_tables.h"
+#include "ui/title_window.h"
+#include "ui/what_if_page.h"
 
 using core::testing::BpsLine;
 using ui::MainWindow;

@@ -1,7 +1,7 @@
 // The shared-objects page driven through its widgets: choosing a pool by mouse and keyboard,
 // check marks by mouse and Space, the "Cache All Objects" box through its three states, and the
 // flags all of it leaves in the tables; and the model of the objects list.
-#include "objects_page.h"
+#include "ui/objects_page.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
@@ -15,9 +15,9 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "shared_objects_model.h"
-#include "tables.h"
-#include "test_tables.h"
+#include "ui/shared_objects_model.h"
+#include "core/tables.h"
+#include "tests/ui/test_tables.h"
 
 namespace ui {
 

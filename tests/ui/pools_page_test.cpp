@@ -1,7 +1,7 @@
 // The shared-pools page driven through its widgets: Add, Remove, Share All with its animation,
 // the keyboard, and dragging pools between the lists with real drag and drop events; and the
 // item models of its two lists.
-#include "pools_page.h"
+#include "ui/pools_page.h"
 
 #include <QAbstractItemModelTester>
 #include <QAbstractSpinBox>
@@ -16,12 +16,12 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "animation_player.h"
-#include "pool_lists.h"
-#include "scripted_seams.h"
-#include "tables.h"
-#include "test_tables.h"
-#include "typed_number_box.h"
+#include "ui/animation_player.h"
+#include "ui/pool_lists.h"
+#include "tests/ui/scripted_seams.h"
+#include "core/tables.h"
+#include "tests/ui/test_tables.h"
+#include "ui/typed_number_box.h"
 
 namespace ui {
 namespace {

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QTest>
 
-#include "icons.h"
+#include "ui/icons.h"
 
 class ProgramIconTest : public QObject {
     Q_OBJECT

@@ -2,7 +2,7 @@
 // sorted by clicks on its column titles, and the results leaving the program by Copy, Export...,
 // Print... and the preview (through fake dialogs); its model; and the What If page, whose rows are
 // plain sizing runs with that many members.
-#include "results_page.h"
+#include "ui/results_page.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
@@ -25,15 +25,15 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "file_source.h"
-#include "loader.h"
-#include "pool_sharing.h"
-#include "results_model.h"
-#include "scripted_seams.h"
-#include "sizing.h"
-#include "tables.h"
-#include "test_tables.h"
-#include "what_if_page.h"
+#include "core/file_source.h"
+#include "core/loader.h"
+#include "core/pool_sharing.h"
+#include "ui/results_model.h"
+#include "tests/ui/scripted_seams.h"
+#include "core/sizing.h"
+#include "core/tables.h"
+#include "tests/ui/test_tables.h"
+#include "ui/what_if_page.h"
 
 namespace {
 

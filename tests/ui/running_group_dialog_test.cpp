@@ -1,6 +1,6 @@
 // The running group dialog opened from the results page of the sample group: pasted and opened
 // displays and policy job, the verdicts in words, the new policy that reads back, and Save.
-#include "running_group_dialog.h"
+#include "ui/running_group_dialog.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -18,11 +18,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "cfrm_dialog.h"
-#include "main_window.h"
-#include "policy_source.h"
-#include "scripted_seams.h"
-#include "test_tables.h"
+#include "ui/cfrm_dialog.h"
+#include "ui/main_window.h"
+#include "core/policy_source.h"
+#include "tests/ui/scripted_seams.h"
+#include "tests/ui/test_tables.h"
 
 namespace {
 

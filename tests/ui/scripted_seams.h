@@ -11,9 +11,9 @@
 #include <functional>
 #include <optional>
 
-#include "cfrm_dialog.h"
-#include "dialogs.h"
-#include "report_dialogs.h"
+#include "ui/cfrm_dialog.h"
+#include "ui/dialogs.h"
+#include "ui/report_dialogs.h"
 
 namespace ui {
 

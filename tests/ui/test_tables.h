@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "tables.h"
+#include "core/tables.h"
 
 namespace ui {
 

@@ -2,7 +2,7 @@
 // ratio, titled axes, lines told apart by colour and dash, a tip near a point, the member count
 // of "No Of Shared DB2" marked in the charts and in bold in the table; and Copy and Export giving
 // the table as CSV and the charts as PNG.
-#include "what_if_page.h"
+#include "ui/what_if_page.h"
 
 #include <QApplication>
 #include <QChart>
@@ -20,13 +20,13 @@
 #include <QToolTip>
 #include <QValueAxis>
 
-#include "file_source.h"
-#include "growth_chart.h"
-#include "loader.h"
-#include "pool_sharing.h"
-#include "scripted_seams.h"
-#include "tables.h"
-#include "test_tables.h"
+#include "core/file_source.h"
+#include "ui/report/growth_chart.h"
+#include "core/loader.h"
+#include "core/pool_sharing.h"
+#include "tests/ui/scripted_seams.h"
+#include "core/tables.h"
+#include "tests/ui/test_tables.h"
 
 namespace {
 

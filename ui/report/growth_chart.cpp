@@ -1,4 +1,4 @@
-#include "growth_chart.h"
+#include "ui/report/growth_chart.h"
 
 #include <QChart>
 #include <QLineSeries>

@@ -1,18 +1,18 @@
-#include "report_data.h"
+#include "ui/report/report_data.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "group_buffer_pools.h"
-#include "input_files.h"
-#include "record_layouts.h"
-#include "sizing.h"
-#include "sizing_calcs.h"
-#include "sweep.h"
-#include "tables.h"
-#include "text.h"
-#include "warnings.h"
+#include "core/group_buffer_pools.h"
+#include "core/input_files.h"
+#include "core/record_layouts.h"
+#include "core/sizing.h"
+#include "core/sizing_calcs.h"
+#include "core/sweep.h"
+#include "core/tables.h"
+#include "core/text.h"
+#include "core/warnings.h"
 
 namespace report {
 namespace {
