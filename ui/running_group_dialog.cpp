@@ -265,7 +265,8 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
     const std::pair<QPlainTextEdit*, const char*> kOutputs[] = {{m_newPolicy, "New &Policy"},
                                                                 {m_steps, "S&teps"}};
     int button = 0;
-    for (const auto& [edit, title] : kOutputs) {
+    for (const auto& output : kOutputs) {
+        QPlainTextEdit* edit = output.first;
         auto* page = new QWidget(outputs);
         auto* layout = new QVBoxLayout(page);
         auto* row = new QHBoxLayout;
@@ -279,7 +280,7 @@ RunningGroupDialog::RunningGroupDialog(MessageSink& messages, FileChooser& opene
         row->addStretch();
         layout->addWidget(edit);
         layout->addLayout(row);
-        outputs->addTab(page, QString::fromUtf8(title));
+        outputs->addTab(page, QString::fromUtf8(output.second));
         m_outputButtons[button++] = copy;
         m_outputButtons[button++] = save;
         connect(copy, &QPushButton::clicked, this,
