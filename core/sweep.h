@@ -39,6 +39,10 @@ struct SweepPoint {
 [[nodiscard]] std::vector<SweepPoint> SweepMembers(const CoreTables& tables,
                                                    std::string_view ecsaText,
                                                    const SweepOptions& options = {});
+// The same from a prepared basis (PrepareSizing of the tables), which the call only reads.
+[[nodiscard]] std::vector<SweepPoint> SweepMembers(const SizingBasis& basis,
+                                                   std::string_view ecsaText,
+                                                   const SweepOptions& options = {});
 
 }  // namespace core
 
