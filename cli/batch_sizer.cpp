@@ -11,6 +11,7 @@
 #include "core/input_files.h"
 #include "core/io/write_file.h"
 #include "core/loader.h"
+#include "core/session.h"
 #include "core/messages.h"
 #include "core/object_selection.h"
 #include "cli/output_files.h"
@@ -142,7 +143,8 @@ public:
         for (const QString& file : m_plan.Files()) {
             core::AddSelectedFile(m_tables, EncodeArgument(file));
         }
-        const core::LoadResult load = core::LoadDataFiles(m_tables, m_source);
+        core::Session::Read read = core::Session::ReadAside(m_tables.lstSelectedFiles, m_source);
+        const core::LoadResult load = read.load;
         for (const std::string& path : load.headerWarnings) {
             m_notes += QStringLiteral("%1: %2\n")
                            .arg(FromData(core::kHeaderWarningText), TerminalBytes(path));
@@ -153,8 +155,7 @@ public:
             output.err = (m_notes + ReadErrorText(*load.error)).toStdString();
             return output;
         }
-        core::CountWorkFileObjects(m_tables);
-        m_plan.Apply(m_tables, m_members, m_ecsa);
+        m_plan.Adopt(m_session, std::move(read), m_members, m_ecsa);
         // A plan's texts stand where no option gave them: they are checked as typed ones are.
         if (m_members != m_typed.members || m_ecsa != m_typed.ecsa) {
             m_typed = {m_members, m_ecsa};
@@ -167,8 +168,7 @@ public:
         if (auto failure = SharePools()) {
             return *failure;
         }
-        // Entering the objects page rebuilds its pool list.
-        core::RebuildSharedPoolList(m_tables);
+        m_session.EnterObjectsPage();
         if (auto failure = CachePools()) {
             return *failure;
         }
@@ -179,7 +179,8 @@ public:
         // Every output is made and checked first, and written only then: a refused run writes
         // nothing.
         std::vector<PendingFile> files;
-        if (std::optional<PendingFile> plan = m_plan.Save(m_tables, m_members, m_ecsa)) {
+        m_session.SetTypedNumbers(ToData(m_members), ToData(m_ecsa));
+        if (std::optional<PendingFile> plan = m_plan.Save(m_session)) {
             files.push_back(std::move(*plan));
         }
         m_notes += m_plan.AccountText();
@@ -195,20 +196,18 @@ public:
             }
             output.out = format == OutputFormat::kJson ? ListJson(report) : ListText(report);
         } else {
-            // Entering the results page rebuilds the pool list as well.
-            core::RebuildSharedPoolList(m_tables);
-            const std::string members = ToData(m_members);
-            const std::string ecsa = ToData(m_ecsa);
-            const core::SizingResult sizing = core::RunSizing(m_tables, members, ecsa);
+            const core::SizingRun& run = m_session.EnterResults(m_warnings, m_refusals);
+            const core::SizingResult& sizing = run.result;
             if (auto reason = OverflowedFigure(sizing, m_typed)) {
                 return UsageError(*reason);
             }
-            AddWarnings(core::CheckResultWarnings(m_tables, sizing, members, ecsa));
-            std::vector<core::SweepPoint> sweep;
-            if (m_options.sweepFrom > 0) {
-                sweep =
-                    core::SweepMembers(m_tables, ecsa, {m_options.sweepFrom, m_options.sweepTo});
-            }
+            AddWarnings({run.warnings.begin() + static_cast<std::ptrdiff_t>(m_warnings.size()),
+                         run.warnings.end()});
+            static const std::vector<core::SweepPoint> kNoSweep;
+            const std::vector<core::SweepPoint>& sweep =
+                m_options.sweepFrom > 0
+                    ? m_session.SweepLastRun({m_options.sweepFrom, m_options.sweepTo})
+                    : kNoSweep;
             report.sweep = &sweep;
             report.explain = m_options.explain;
             if (format == OutputFormat::kPdf) {
@@ -259,16 +258,12 @@ private:
     core::CfrmPolicy MakePolicy(const core::SizingResult& sizing,
                                 const std::vector<core::SweepPoint>& sweep,
                                 std::vector<core::CfrmSweepPoint>& sweepFigures) {
-        core::CfrmSource source;
-        source.warnings = m_warnings;
-        for (const core::InputFile& file : core::DescribeInputFiles(m_tables)) {
-            source.files.push_back({TerminalBytes(file.path).toStdString(),
-                                    FromData(file.collectionTime).toStdString()});
-        }
-        source.membersText = m_members.toStdString();
-        source.ecsaText = m_ecsa.toStdString();
-        source.version = core::kVersion;
-        source.date = QDate::currentDate().toString(Qt::ISODate).toStdString();
+        const core::CfrmSource source = m_session.PolicySource(
+            QDate::currentDate().toString(Qt::ISODate).toStdString(), m_members.toStdString(),
+            m_ecsa.toStdString(), [](const core::InputFile& file) {
+                return core::CfrmSource::File{TerminalBytes(file.path).toStdString(),
+                                              FromData(file.collectionTime).toStdString()};
+            });
         core::CfrmOptions options = m_options.cfrm.options;
         options.explainSizes = m_options.explain;
         core::CfrmPolicy policy = core::MakeCfrmPolicy(sizing, source, options);
@@ -474,7 +469,8 @@ private:
     const Options& m_options;
     TypedNumbers m_typed{m_options.members, m_options.ecsa};
     const core::FileSource& m_source;
-    core::CoreTables m_tables;
+    core::Session m_session;
+    core::CoreTables& m_tables = m_session.tables();  // the pages' actions act on them directly
     core::PoolObjects m_page;
     std::vector<core::ShareRefusal> m_refusals;
     std::vector<core::Warning> m_warnings;  // in the order found: typed numbers, then results

@@ -97,12 +97,14 @@ QStringList PlanStep::Files() const {
     return files;
 }
 
-void PlanStep::Apply(core::CoreTables& tables, QString& members, QString& ecsa) {
+void PlanStep::Adopt(core::Session& session, core::Session::Read&& read, QString& members,
+                     QString& ecsa) {
     if (!m_plan) {
+        (void)session.Adopt(std::move(read));
         return;
     }
-    Append(m_account, core::CheckPlanFiles(*m_plan, Sha256Hasher()));
-    Append(m_account, core::ApplyPlan(tables, *m_plan));
+    Append(m_account, session.Adopt(std::move(read), &*m_plan,
+                                    core::CheckPlanFiles(*m_plan, Sha256Hasher())));
     if (!m_options.membersGiven) {
         members = FromData(m_plan->membersText);
     }
@@ -111,13 +113,12 @@ void PlanStep::Apply(core::CoreTables& tables, QString& members, QString& ecsa) 
     }
 }
 
-std::optional<PendingFile> PlanStep::Save(const core::CoreTables& tables, const QString& members,
-                                          const QString& ecsa) {
+std::optional<PendingFile> PlanStep::Save(const core::Session& session) {
     if (m_options.savePlan.isEmpty()) {
         return std::nullopt;
     }
-    core::PlanCapture capture = core::CapturePlan(tables, ToData(members), ToData(ecsa));
-    capture.plan.files = core::DescribeFiles(tables.lstSelectedFiles, Sha256Hasher());
+    core::PlanCapture capture = session.CapturePlan();
+    capture.plan.files = core::DescribeFiles(session.tables().lstSelectedFiles, Sha256Hasher());
     if (m_plan) {
         capture.plan.cfrm = m_plan->cfrm;  // other programs' inputs travel on unchanged
     }

@@ -14,9 +14,7 @@
 
 class QCommandLineParser;
 
-namespace core {
-class CoreTables;
-}
+#include "core/session.h"
 
 namespace cli {
 
@@ -34,13 +32,13 @@ public:
     [[nodiscard]] std::optional<QString> Read();
     // The files to load: those named on the command line, or else the plan's.
     QStringList Files() const;
-    // Applies the plan to the loaded tables and gives the two texts the plan's values, unless
-    // the command line set them.
-    void Apply(core::CoreTables& tables, QString& members, QString& ecsa);
-    // The --save-plan file, if asked, from the tables as they now stand, for the run to write
+    // Has the session adopt the loaded tables with the plan's choices, and gives the two texts
+    // the plan's values, unless the command line set them.
+    void Adopt(core::Session& session, core::Session::Read&& read, QString& members,
+               QString& ecsa);
+    // The --save-plan file, if asked, from the session as it now stands, for the run to write
     // at its end (a failure exits with kExitLoadFailed); its account joins this step's.
-    [[nodiscard]] std::optional<PendingFile> Save(const core::CoreTables& tables,
-                                                  const QString& members, const QString& ecsa);
+    [[nodiscard]] std::optional<PendingFile> Save(const core::Session& session);
 
     // One line per item of the account, for standard error.
     QString AccountText() const;
