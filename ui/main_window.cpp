@@ -221,11 +221,6 @@ private:
     QStatusBar& m_statusBar;
 };
 
-// A reload keeps nothing the user chose unless there was something to keep.
-bool HasChoices(const core::Plan& choices) {
-    return !choices.pools.empty() || !choices.objects.empty();
-}
-
 const QString kKeptChoicesTitle = QStringLiteral("Choices After Reloading");
 const QString kOpenPlanTitle = QStringLiteral("Open Plan");
 const QString kSavePlanTitle = QStringLiteral("Save Plan");
@@ -314,23 +309,23 @@ QString RecentEntryText(int number, const QString& path, const QFontMetrics& met
 MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QString& clipPath,
                        QWidget* parent)
     : QMainWindow(parent),
-      m_tables(std::make_unique<core::CoreTables>()),
+      m_session(std::make_unique<core::Session>()),
       m_messages(messages),
       m_fileSource(&kDiskFiles),
       m_chooser(chooser),
       m_accountDialog(std::make_unique<DialogPlanAccountSink>(this)),
       m_accounts(m_accountDialog.get()),
       m_pages(new QTabWidget(this)),
-      m_filesPage(new FilesPage(*m_tables, chooser, m_pages)),
-      m_poolsPage(new PoolsPage(*m_tables, messages, clipPath, m_pages)),
-      m_objectsPage(new ObjectsPage(*m_tables, m_pages)),
-      m_resultsPage(new ResultsPage(*m_tables, messages, m_pages)),
-      m_whatIfPage(new WhatIfPage(*m_tables, m_pages)),
+      m_filesPage(new FilesPage(m_session->tables(), chooser, m_pages)),
+      m_poolsPage(new PoolsPage(m_session->tables(), messages, clipPath, m_pages)),
+      m_objectsPage(new ObjectsPage(m_session->tables(), m_pages)),
+      m_resultsPage(new ResultsPage(m_session->tables(), messages, m_pages)),
+      m_whatIfPage(new WhatIfPage(m_pages)),
       m_quitButton(new QPushButton(kCancelCaption, this)),
       m_readProgress(new QProgressBar(this)),
       m_dataSize(new QLabel(this)),
       m_undoStack(new QUndoStack(this)),
-      m_lastChoices(std::make_unique<core::Choices>(core::TakeChoices(*m_tables))) {
+      m_lastChoices(std::make_unique<core::Choices>(core::TakeChoices(m_session->tables()))) {
     setObjectName(QStringLiteral("frmSelectFiles"));
     updateTitle();
     setAcceptDrops(true);
@@ -405,7 +400,7 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     connect(m_filesPage, &FilesPage::fileListChanged, this, [this] { setUnsavedChanges(true); });
     connect(m_poolsPage, &PoolsPage::choicesChanged, this, [this] {
         setUnsavedChanges(true);
-        recordChoices(m_tables->lvSharedPools.size() < m_lastChoices->lvSharedPools.size()
+        recordChoices(m_session->tables().lvSharedPools.size() < m_lastChoices->lvSharedPools.size()
                           ? QStringLiteral("Return Pool")
                           : QStringLiteral("Share Pools"));
     });
@@ -436,7 +431,7 @@ MainWindow::~MainWindow() {
     delete takeCentralWidget();
 }
 
-const core::CoreTables& MainWindow::tables() const { return *m_tables; }
+const core::CoreTables& MainWindow::tables() const { return m_session->tables(); }
 
 void MainWindow::setFileSource(const core::FileSource& source) { m_fileSource = &source; }
 void MainWindow::createActions() {
@@ -672,8 +667,8 @@ bool MainWindow::saveToChosenPlan() {
     // A first plan is offered in the folder of the first statistics file, where it is likely
     // to be looked for next month.
     QString suggested = m_planPath;
-    if (suggested.isEmpty() && !m_tables->lstSelectedFiles.empty()) {
-        suggested = QFileInfo(QString::fromStdString(m_tables->lstSelectedFiles.front()))
+    if (suggested.isEmpty() && !m_session->tables().lstSelectedFiles.empty()) {
+        suggested = QFileInfo(QString::fromStdString(m_session->tables().lstSelectedFiles.front()))
                         .dir()
                         .filePath(kNewPlanName);
     }
@@ -777,9 +772,10 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::setPlanAccountSink(PlanAccountSink& sink) { m_accounts = &sink; }
 
 core::Plan MainWindow::currentChoices() const {
-    return core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
-                             m_poolsPage->ecsaText().toStdString())
-        .plan;
+    core::PlanCapture capture = m_session->CapturePlan();
+    capture.plan.membersText = m_poolsPage->membersText().toStdString();
+    capture.plan.ecsaText = m_poolsPage->ecsaText().toStdString();
+    return std::move(capture.plan);
 }
 
 std::optional<core::Plan> MainWindow::readPlanAside(const QString& path, QString* error,
@@ -829,7 +825,12 @@ bool MainWindow::openReadPlan(const QString& path, core::Plan&& read) {
     if (plan->files.empty()) {
         // A plan of choices alone applies to the files loaded now.
         applyPlanCfrm(plan->cfrm);
-        reapplyChoices(std::move(plan), kOpenPlanTitle);
+        core::PlanAccount account;
+        {
+            const BusyGuard busy;
+            account = m_session->ApplyPlan(*plan);
+        }
+        showAppliedChoices(kOpenPlanTitle, account);
         setPlanPath(path);
         return true;
     }
@@ -861,19 +862,16 @@ bool MainWindow::openReadPlan(const QString& path, core::Plan&& read) {
         core::AddSelectedFile(listing, file.path);
     }
     // Loaded aside, so that a file that fails to load leaves the tables as they were.
-    core::CoreTables loaded;
-    core::LoadResult result;
-    if (!readFilesAside(listing.lstSelectedFiles, loaded, result)) {
+    std::optional<core::Session::Read> loaded = readFilesAside(listing.lstSelectedFiles);
+    if (!loaded) {
         return false;
     }
-    completeLoad(std::move(loaded), result);
     applyPlanCfrm(plan->cfrm);
-    m_heldChoices.reset();
-    m_heldAccount.clear();
-    m_filesPage->reloadFromTables();
+    m_session->DropHeldChoices();
     m_objectsPage->clearObjects();
+    adoptLoad(std::move(*loaded), &*plan, kOpenPlanTitle, std::move(fileItems));
+    m_filesPage->reloadFromTables();
     m_pages->setTabEnabled(kPoolsPage, true);
-    reapplyChoices(std::move(plan), kOpenPlanTitle, std::move(fileItems));
     m_pages->setCurrentIndex(kPoolsPage);
     setPlanPath(path);
     return true;
@@ -883,10 +881,10 @@ bool MainWindow::savePlan(const QString& path) {
     core::PlanCapture capture;
     {
         const BusyGuard busy;
-        capture = core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
-                                    m_poolsPage->ecsaText().toStdString());
-        capture.plan.files = core::DescribeFiles(m_tables->lstSelectedFiles, Sha256Hasher());
-        capture.plan.cfrm = m_planCfrm;
+        takeTypedNumbers();
+        capture = m_session->CapturePlan();
+        capture.plan.files = core::DescribeFiles(m_session->tables().lstSelectedFiles, Sha256Hasher());
+        capture.plan.cfrm = m_session->policyInputs();
         // The dialog's inputs beside the keys other programs put in the plan.
         const QVariantMap inputs = policyInputs();
         for (auto it = inputs.begin(); it != inputs.end(); ++it) {
@@ -958,7 +956,7 @@ void MainWindow::changePage(int requestedPage) {
     // is done. Leaving the page stops it at its next member count rather than at its end.
     m_whatIfPage->cancelSweep();
     int page = requestedPage;
-    if (m_currentPage == kFilesPage && page != kFilesPage && m_tables->FilesChanged) {
+    if (m_currentPage == kFilesPage && page != kFilesPage && m_session->tables().FilesChanged) {
         // The files page stays current while the files load, and after a failure.
         showPageQuietly(kFilesPage);
         if (!loadDataFiles()) {
@@ -978,7 +976,7 @@ void MainWindow::changePage(int requestedPage) {
 
     m_objectsPage->clearObjects();
     if (page == kObjectsPage || page == kResultsPage || page == kWhatIfPage) {
-        core::RebuildSharedPoolList(*m_tables);
+        m_session->EnterObjectsPage();
         m_objectsPage->reloadPoolList();
     }
     if (page == kResultsPage) {
@@ -988,7 +986,8 @@ void MainWindow::changePage(int requestedPage) {
         m_quitButton->setText(kFinishCaption);
     } else if (page == kWhatIfPage) {
         m_whatIfPage->setPolicyInputs(policyInputs());
-        m_whatIfPage->startSweep(m_poolsPage->ecsaText(), m_poolsPage->membersText());
+        m_whatIfPage->startSweep(m_session->SizingBasisNow(), m_poolsPage->ecsaText(),
+                                 m_poolsPage->membersText());
         m_quitButton->setText(kFinishCaption);
     } else {
         m_quitButton->setText(kCancelCaption);
@@ -1016,23 +1015,13 @@ void MainWindow::showPageQuietly(int page) {
 
 bool MainWindow::loadDataFiles() {
     // The choices outlive the reload; a failed load keeps them for the next try.
-    if (!m_heldChoices) {
-        core::PlanCapture capture =
-            core::CapturePlan(*m_tables, m_poolsPage->membersText().toStdString(),
-                              m_poolsPage->ecsaText().toStdString());
-        if (HasChoices(capture.plan)) {
-            m_heldChoices = std::move(capture.plan);
-            m_heldAccount = std::move(capture.account);
-        }
-    }
-    core::CoreTables loaded;
-    core::LoadResult result;
-    if (!readFilesAside(m_tables->lstSelectedFiles, loaded, result)) {
+    takeTypedNumbers();
+    m_session->HoldChoices();
+    std::optional<core::Session::Read> read = readFilesAside(m_session->tables().lstSelectedFiles);
+    if (!read) {
         return false;
     }
-    completeLoad(std::move(loaded), result);
-    reapplyChoices(std::exchange(m_heldChoices, std::nullopt), kKeptChoicesTitle,
-                   std::exchange(m_heldAccount, {}));
+    adoptLoad(std::move(*read), nullptr, kKeptChoicesTitle);
     return true;
 }
 
@@ -1082,66 +1071,61 @@ bool MainWindow::runAside(const std::shared_ptr<AsideRun>& run, std::function<vo
     return finished;
 }
 
-bool MainWindow::readFilesAside(const std::vector<std::string>& files, core::CoreTables& loaded,
-                                core::LoadResult& result) {
-    struct Load {
-        core::CoreTables tables;
-        core::LoadResult result;
-    };
-    const auto load = std::make_shared<Load>();
-    load->tables.lstSelectedFiles = files;
-    load->tables.FilesChanged = true;
+std::optional<core::Session::Read> MainWindow::readFilesAside(
+    const std::vector<std::string>& files) {
+    const auto read = std::make_shared<core::Session::Read>();
     const auto run = std::make_shared<AsideRun>();
-    const bool finished = runAside(run, [load, run, source = m_fileSource] {
-        load->result = core::LoadDataFiles(load->tables, *source, &run->progress);
-        if (load->result.ok()) {
-            core::CountWorkFileObjects(load->tables);
-        }
+    const bool finished = runAside(run, [read, run, files, source = m_fileSource] {
+        *read = core::Session::ReadAside(files, *source, &run->progress);
     });
-    if (!finished) {
+    const std::optional<core::LoadError>& error = read->load.error;
+    if (!finished || (error && error->reason == core::FileErrorReason::kCancelled)) {
         statusBar()->showMessage(kLoadCancelledText);
-        return false;
+        return std::nullopt;
     }
-    loaded = std::move(load->tables);
-    result = std::move(load->result);
-    if (result.error && result.error->reason == core::FileErrorReason::kCancelled) {
-        statusBar()->showMessage(kLoadCancelledText);
-        return false;
-    }
-    for (const std::string& path : result.headerWarnings) {
+    for (const std::string& path : read->load.headerWarnings) {
         m_messages.showMessage(MessageIcon::kInformation, FromCore(core::kHeaderWarningTitle),
                                FromCore(core::kHeaderWarningText),
                                QStringLiteral("File: ") + FromCore(path));
     }
-    if (result.error) {
+    if (error) {
         m_messages.showMessage(MessageIcon::kCritical, FromCore(core::kReadErrorTitle),
-                               FromCore(core::kReadErrorText), FromCore(result.error->Detail()));
-        return false;
+                               FromCore(core::kReadErrorText), FromCore(error->Detail()));
+        return std::nullopt;
     }
-    return true;
+    return std::move(*read);
 }
 
-void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString& accountTitle,
-                                core::PlanAccount account) {
-    if (!choices) {
-        return;
-    }
-    m_whatIfPage->waitForSweep();
+void MainWindow::adoptLoad(core::Session::Read&& read, const core::Plan* plan,
+                           const QString& accountTitle, core::PlanAccount account) {
+    const bool applies = plan != nullptr || m_session->holdsChoices();
+    // What a sweep of the old tables finds is of no use any more.
+    m_whatIfPage->cancelSweep();
+    m_dataSize->setText(FromCore(read.load.dataSizeText));
     {
         const BusyGuard busy;
-        core::PlanAccount applied = core::ApplyPlan(*m_tables, *choices);
-        account.insert(account.end(), std::make_move_iterator(applied.begin()),
-                       std::make_move_iterator(applied.end()));
+        account = m_session->Adopt(std::move(read), plan, std::move(account));
+    }
+    if (applies) {
+        showAppliedChoices(accountTitle, account);
+    } else {
+        // The steps name lines of the tables they were taken on.
+        restartChoicesHistory();
         m_poolsPage->reloadFromTables();
-        m_poolsPage->setNumberTexts(QString::fromStdString(choices->membersText),
-                                    QString::fromStdString(choices->ecsaText));
-        if (!m_tables->lvSharedPools.empty()) {
-            m_pages->setTabEnabled(kObjectsPage, true);
-            setResultsPagesEnabled(true);
-        }
-        if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage) {
-            m_objectsPage->reloadPoolList();
-        }
+    }
+}
+
+void MainWindow::showAppliedChoices(const QString& accountTitle,
+                                    const core::PlanAccount& account) {
+    m_poolsPage->reloadFromTables();
+    m_poolsPage->setNumberTexts(QString::fromStdString(m_session->membersText()),
+                                QString::fromStdString(m_session->ecsaText()));
+    if (!m_session->tables().lvSharedPools.empty()) {
+        m_pages->setTabEnabled(kObjectsPage, true);
+        setResultsPagesEnabled(true);
+    }
+    if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage) {
+        m_objectsPage->reloadPoolList();
     }
     restartChoicesHistory();
     if (!account.empty()) {
@@ -1149,8 +1133,13 @@ void MainWindow::reapplyChoices(std::optional<core::Plan> choices, const QString
     }
 }
 
+void MainWindow::takeTypedNumbers() {
+    m_session->SetTypedNumbers(m_poolsPage->membersText().toStdString(),
+                               m_poolsPage->ecsaText().toStdString());
+}
+
 void MainWindow::recordChoices(const QString& text) {
-    core::Choices now = core::TakeChoices(*m_tables);
+    core::Choices now = core::TakeChoices(m_session->tables());
     // Rebuilt on entering a page, which is no choice of the user's.
     m_lastChoices->lstSharedPools = now.lstSharedPools;
     if (now == *m_lastChoices) {
@@ -1163,17 +1152,17 @@ void MainWindow::recordChoices(const QString& text) {
 
 void MainWindow::restoreChoices(const core::Choices& choices) {
     m_whatIfPage->cancelSweep();
-    core::RestoreChoices(*m_tables, choices);
+    core::RestoreChoices(m_session->tables(), choices);
     *m_lastChoices = choices;
     // As entering the page would: the list the objects page shows follows the shared pools.
     if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage ||
         m_currentPage == kWhatIfPage) {
-        core::RebuildSharedPoolList(*m_tables);
+        m_session->EnterObjectsPage();
     }
     m_poolsPage->reloadFromTables();
     m_objectsPage->showChoicesAgain();
     // Pages open up as a share would open them; none closes, which could move off the page.
-    const bool shared = !m_tables->lvSharedPools.empty();
+    const bool shared = !m_session->tables().lvSharedPools.empty();
     for (const int page : {kObjectsPage, kResultsPage, kWhatIfPage}) {
         if (shared || page != m_currentPage) {
             m_pages->setTabEnabled(page, shared);
@@ -1183,24 +1172,15 @@ void MainWindow::restoreChoices(const core::Choices& choices) {
         m_resultsPage->clearResults();
         runSizing();
     } else if (m_currentPage == kWhatIfPage) {
-        m_whatIfPage->startSweep(m_poolsPage->ecsaText());
+        m_whatIfPage->startSweep(m_session->SizingBasisNow(), m_poolsPage->ecsaText(),
+                                 m_poolsPage->membersText());
     }
     setUnsavedChanges(true);
 }
 
 void MainWindow::restartChoicesHistory() {
     m_undoStack->clear();
-    *m_lastChoices = core::TakeChoices(*m_tables);
-}
-
-void MainWindow::completeLoad(core::CoreTables&& loaded, const core::LoadResult& result) {
-    m_whatIfPage->waitForSweep();
-    *m_tables = std::move(loaded);
-    // The steps name lines of the tables they were taken on.
-    restartChoicesHistory();
-    m_lastLoad = result;
-    m_dataSize->setText(FromCore(result.dataSizeText));
-    m_poolsPage->reloadFromTables();
+    *m_lastChoices = core::TakeChoices(m_session->tables());
 }
 
 void MainWindow::refuseInvalidNumber() {
@@ -1218,27 +1198,20 @@ void MainWindow::refuseInvalidNumber() {
 void MainWindow::runSizing() {
     const BusyGuard busy;
     SizingProgress progress(*statusBar());
-    const std::string members = m_poolsPage->membersText().toStdString();
-    const std::string ecsa = m_poolsPage->ecsaText().toStdString();
-    const core::SizingResult result = core::RunSizing(*m_tables, members, ecsa, &progress);
-    std::vector<core::Warning> warnings =
-        core::CheckResultWarnings(*m_tables, result, members, ecsa);
-    m_resultsPage->showResult(
-        result, warnings,
-        {m_poolsPage->membersText(), m_poolsPage->ecsaText(), m_lastLoad, m_poolsPage->refusals()});
+    takeTypedNumbers();
+    const core::SizingRun& run = m_session->EnterResults({}, {}, &progress);
+    m_resultsPage->showResult(run.result, run.warnings,
+                              {m_poolsPage->membersText(), m_poolsPage->ecsaText(),
+                               m_session->lastLoad(), m_poolsPage->refusals()});
     statusBar()->clearMessage();
 
-    m_lastSizing = std::make_unique<core::SizingResult>(result);
-    m_lastSource = std::make_unique<core::CfrmSource>();
-    for (const core::InputFile& file : core::DescribeInputFiles(*m_tables)) {
-        m_lastSource->files.push_back({QString::fromLocal8Bit(file.path).toStdString(),
-                                       DataText(file.collectionTime).toStdString()});
-    }
-    m_lastSource->membersText = m_poolsPage->membersText().toStdString();
-    m_lastSource->ecsaText = m_poolsPage->ecsaText().toStdString();
-    m_lastSource->version = core::kVersion;
-    m_lastSource->date = QDate::currentDate().toString(Qt::ISODate).toStdString();
-    m_lastSource->warnings = std::move(warnings);
+    m_lastSizing = std::make_unique<core::SizingResult>(run.result);
+    m_lastSource = std::make_unique<core::CfrmSource>(m_session->PolicySource(
+        QDate::currentDate().toString(Qt::ISODate).toStdString(), run.membersText, run.ecsaText,
+        [](const core::InputFile& file) {
+            return core::CfrmSource::File{QString::fromLocal8Bit(file.path).toStdString(),
+                                          DataText(file.collectionTime).toStdString()};
+        }));
     m_cfrmAction->setEnabled(true);
     m_runningAction->setEnabled(true);
 }
@@ -1247,11 +1220,12 @@ QVariantMap MainWindow::policyInputs() const {
     if (m_cfrmDialog != nullptr) {
         return m_cfrmDialog->inputs();
     }
-    return m_planCfrm.empty() ? settings::LoadCfrmInputs() : PolicyInputs(m_planCfrm);
+    const std::map<std::string, std::string>& planInputs = m_session->policyInputs();
+    return planInputs.empty() ? settings::LoadCfrmInputs() : PolicyInputs(planInputs);
 }
 
 void MainWindow::applyPlanCfrm(const std::map<std::string, std::string>& cfrm) {
-    m_planCfrm = cfrm;
+    m_session->SetPolicyInputs(cfrm);
     if (m_runningDialog != nullptr) {
         m_runningDialog->openGivenFiles(cfrm);
     }
@@ -1297,8 +1271,8 @@ void MainWindow::openCfrmDialog() {
     }
     if (m_cfrmDialog == nullptr) {
         m_cfrmDialog = new CfrmDialog(m_messages, *m_policyChooser, this);
-        if (!m_planCfrm.empty()) {
-            m_cfrmDialog->setInputs(PolicyInputs(m_planCfrm));
+        if (!m_session->policyInputs().empty()) {
+            m_cfrmDialog->setInputs(PolicyInputs(m_session->policyInputs()));
         }
         connect(m_cfrmDialog, &CfrmDialog::inputsEdited, this, [this] { setUnsavedChanges(true); });
     }
@@ -1318,7 +1292,7 @@ void MainWindow::openRunningGroupDialog() {
     }
     m_runningDialog->setRecommendation(*m_lastSizing, *m_lastSource, policyInputs());
     if (created) {
-        m_runningDialog->openGivenFiles(m_planCfrm);
+        m_runningDialog->openGivenFiles(m_session->policyInputs());
     }
     m_runningDialog->open();
 }

@@ -21,6 +21,7 @@
 
 class QAction;
 #include "core/loader.h"
+#include "core/session.h"
 
 class QLabel;
 class QMenu;
@@ -148,25 +149,26 @@ private:
     // window painting and ignores input; Esc cancels. True when the tables now hold the files;
     // on a failure or a cancel the tables are as they were and the files still count as changed.
     bool loadDataFiles();
-    // The one place a successful load lands: the loaded tables replace the working ones (whose
-    // object the pages keep referring to) and the pages show them.
-    void completeLoad(core::CoreTables&& loaded, const core::LoadResult& result);
+    // The one place a successful load lands: the session adopts the loaded tables (into the
+    // object the pages keep referring to) with `plan`, or else the choices it held, and the
+    // pages show them; the account (after `account`, what was found before) is shown.
+    void adoptLoad(core::Session::Read&& read, const core::Plan* plan, const QString& accountTitle,
+                   core::PlanAccount account = {});
     // Runs `work` on a thread of its own while this thread keeps the window painting and ignores
     // input but Esc, which cancels (the flag in run->progress), and Close or Quit, which cancel
     // and then close the window. True when the work finished; false at once on a cancel,
     // without waiting for the thread: it ends on its own, so `work` must own (shared with the
     // caller) whatever it writes, and reads nothing of the window's.
     bool runAside(const std::shared_ptr<AsideRun>& run, std::function<void()> work);
-    // The worker-thread read behind loadDataFiles() and openPlan(): `files` into `loaded`.
-    // False after a cancel (said in the status bar) or an error (one message).
-    bool readFilesAside(const std::vector<std::string>& files, core::CoreTables& loaded,
-                        core::LoadResult& result);
+    // The worker-thread read behind loadDataFiles() and openPlan(). Nullopt after a cancel
+    // (said in the status bar) or an error (one message).
+    std::optional<core::Session::Read> readFilesAside(const std::vector<std::string>& files);
     void refuseInvalidNumber();
-    // After a completed load: applies the plan being opened, or the choices held before the
-    // reload, and shows the account. `account` holds what was found before (a capture's or the
-    // files' items).
-    void reapplyChoices(std::optional<core::Plan> choices, const QString& accountTitle,
-                        core::PlanAccount account = {});
+    // The pages after the session applied choices with the two texts they carry; then the
+    // account, if any, is shown.
+    void showAppliedChoices(const QString& accountTitle, const core::PlanAccount& account);
+    // The session's typed numbers follow the boxes of the pools page.
+    void takeTypedNumbers();
     void runSizing();
     // A user's share, return, tick or "Cache All Objects" just changed the choices: one step of
     // the undo history, named `text`. Nothing when the choices are as they were.
@@ -190,7 +192,7 @@ private:
     // Keeps a plan's policy inputs, and shows them in the policy dialog if it exists.
     void applyPlanCfrm(const std::map<std::string, std::string>& cfrm);
 
-    std::unique_ptr<core::CoreTables> m_tables;
+    std::unique_ptr<core::Session> m_session;
     MessageSink& m_messages;
     const core::FileSource* m_fileSource;
     FileChooser& m_chooser;
@@ -229,12 +231,6 @@ private:
     QString m_planPath;  // the plan last opened or saved; empty with none
     bool m_unsavedChanges = false;
     QStringList m_startPaths;
-    std::optional<core::Plan> m_heldChoices;  // captured before a reload, until it completes
-    // The policy inputs of the plan opened last, which this window does not use: written back
-    // unchanged when the plan is saved, as the batch sizer does.
-    std::map<std::string, std::string> m_planCfrm;
-    core::PlanAccount m_heldAccount;
-    core::LoadResult m_lastLoad;  // for the JSON export of the results
     int m_currentPage = kFilesPage;
     bool m_shownBefore = false;
 };

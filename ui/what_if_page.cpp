@@ -37,7 +37,8 @@ constexpr int kDefaultUpTo = 8;
 constexpr int kMostMembers = 32;
 constexpr int kStorageColumn = 6;
 
-WhatIfSweep Sweep(const core::CoreTables& tables, const std::string& ecsa, int upTo,
+WhatIfSweep Sweep(std::shared_ptr<const core::SizingBasis> basis, uint64_t basisNo,
+                  const std::string& ecsa, int upTo,
                   const std::optional<core::CfrmOptions>& policy,
                   std::shared_ptr<const std::atomic<bool>> cancel) {
     core::SweepOptions options;
@@ -45,7 +46,8 @@ WhatIfSweep Sweep(const core::CoreTables& tables, const std::string& ecsa, int u
     options.toMembers = upTo;
     options.cancel = cancel.get();
     WhatIfSweep sweep;
-    const std::vector<core::SweepPoint> points = core::SweepMembers(tables, ecsa, options);
+    sweep.basisNo = basisNo;
+    const std::vector<core::SweepPoint> points = core::SweepMembers(*basis, ecsa, options);
     for (const core::SweepPoint& point : points) {
         sweep.points.push_back(report::GrowthPointOf(point));
     }
@@ -65,9 +67,8 @@ QTableWidgetItem* NumberItem(const QString& text) {
 
 }  // namespace
 
-WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
+WhatIfPage::WhatIfPage(QWidget* parent)
     : QWidget(parent),
-      m_tables(tables),
       m_upTo(new QSpinBox(this)),
       m_status(new QLabel(this)),
       m_table(new QTableWidget(0, 7, this)),
@@ -181,20 +182,39 @@ WhatIfPage::WhatIfPage(const core::CoreTables& tables, QWidget* parent)
             runNext();  // the points shown would be out of date at once
             return;
         }
-        if (*m_cancel) {
-            return;  // the page was left: the points would be those of part of the range
+        if (*m_cancel || sweep.basisNo != m_basisNo) {
+            // The page was left (the points would be those of part of the range), or the
+            // tables or choices changed since.
+            return;
         }
         showPoints(sweep);
     });
 }
 
-WhatIfPage::~WhatIfPage() { m_watcher.waitForFinished(); }
+WhatIfPage::~WhatIfPage() {
+    cancelSweep();
+    m_watcher.waitForFinished();
+}
 
-void WhatIfPage::startSweep(const QString& ecsaText, const QString& membersText) {
+void WhatIfPage::startSweep(core::SizingBasis basis, const QString& ecsaText,
+                            const QString& membersText) {
+    m_basis = std::make_shared<const core::SizingBasis>(std::move(basis));
+    ++m_basisNo;
     m_ecsaText = ecsaText;
     bool isNumber = false;
     const int members = membersText.trimmed().toInt(&isNumber);
     m_markedMembers = isNumber ? std::optional<int64_t>(members) : std::nullopt;
+    m_pendingUpTo = m_upTo->value();
+    if (!m_watcher.isRunning()) {
+        runNext();
+    }
+}
+
+void WhatIfPage::startSweep(const QString& ecsaText) {
+    if (!m_basis) {
+        return;
+    }
+    m_ecsaText = ecsaText;
     m_pendingUpTo = m_upTo->value();
     if (!m_watcher.isRunning()) {
         runNext();
@@ -206,12 +226,6 @@ void WhatIfPage::cancelSweep() {
     if (m_cancel) {
         *m_cancel = true;
     }
-    m_watcher.waitForFinished();
-}
-
-void WhatIfPage::waitForSweep() {
-    m_pendingUpTo.reset();
-    m_watcher.waitForFinished();
 }
 
 void WhatIfPage::setPolicyInputs(const QVariantMap& inputs) { m_policyInputs = inputs; }
@@ -324,7 +338,7 @@ void WhatIfPage::runNext() {
         policy = std::move(options);
     }
     m_cancel = std::make_shared<std::atomic<bool>>(false);
-    m_watcher.setFuture(QtConcurrent::run(Sweep, std::cref(m_tables), m_ecsaText.toStdString(),
+    m_watcher.setFuture(QtConcurrent::run(Sweep, m_basis, m_basisNo, m_ecsaText.toStdString(),
                                           upTo, std::move(policy),
                                           std::shared_ptr<const std::atomic<bool>>(m_cancel)));
 }

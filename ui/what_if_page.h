@@ -1,8 +1,9 @@
 // The "What If" page: the shared pools and choices of the earlier pages sized for 1 to N
 // members (N up to 32, 8 unless the user picks another), as a table of the recommendations and
 // as the growth chart; with policy inputs that make a policy, the table also shows the
-// coupling-facility storage the policy takes at each count. The sizing runs off the GUI thread, so
-// the window never freezes, and changes none of the user's choices.
+// coupling-facility storage the policy takes at each count. The sizing runs off the GUI thread, on
+// a copy of the session's sizing basis, so the window never freezes and the tables may change
+// while it runs; it changes none of the user's choices.
 #ifndef UI_WHAT_IF_PAGE_H_
 #define UI_WHAT_IF_PAGE_H_
 
@@ -27,14 +28,13 @@ class QPushButton;
 class QSpinBox;
 class QTableWidget;
 
-namespace core {
-class CoreTables;
-}
+#include "core/sizing.h"
 
 namespace ui {
 
 // A finished sweep: the points, and the policy's storage per point (empty without a policy).
 struct WhatIfSweep {
+    uint64_t basisNo = 0;  // of the basis it was sized from
     std::vector<report::GrowthPoint> points;
     std::vector<int64_t> cfStorageMb;
 };
@@ -46,21 +46,22 @@ class WhatIfPage : public QWidget {
     Q_OBJECT
 
 public:
-    // `tables` must outlive the page and must not change while a sweep runs: call
-    // waitForSweep() first.
-    explicit WhatIfPage(const core::CoreTables& tables, QWidget* parent = nullptr);
-    // Waits for a sweep still running.
+    explicit WhatIfPage(QWidget* parent = nullptr);
+    // Stops a sweep still running and waits for its thread.
     ~WhatIfPage() override;
 
-    // Sizes members 1 to the chosen N with the ECSA text. A sweep still running finishes first;
-    // only the newest request runs after it. The member count of `membersText` ("No Of Shared
-    // DB2") is marked in the charts and in bold in the table.
-    void startSweep(const QString& ecsaText, const QString& membersText = {});
+    // Sizes members 1 to the chosen N from `basis` (the sizing basis of the tables and choices
+    // now) with the ECSA text; the page keeps the basis for a later change of N. A sweep still
+    // running finishes first and only the newest request runs after it; what a sweep of an
+    // older basis finds is dropped. The member count of `membersText` ("No Of Shared DB2") is
+    // marked in the charts and in bold in the table.
+    void startSweep(core::SizingBasis basis, const QString& ecsaText,
+                    const QString& membersText = {});
+    // The same for the basis of the last start, for a new ECSA text.
+    void startSweep(const QString& ecsaText);
 
-    // Returns once no sweep runs and none waits; the tables may change after.
-    void waitForSweep();
-    // Stops a sweep still running at its next member count and drops what it found, then
-    // returns as waitForSweep() does: leaving the page must not wait for the whole sweep.
+    // Stops a sweep still running at its next member count and drops what it found, without
+    // waiting for it: leaving the page must not wait for the whole sweep.
     void cancelSweep();
 
     // The policy dialog's inputs for the sweeps that start from now on; inputs that break a
@@ -102,7 +103,6 @@ private:
     void runNext();
     void showPoints(const WhatIfSweep& sweep);
 
-    const core::CoreTables& m_tables;
     QSpinBox* m_upTo;
     QLabel* m_status;
     QTableWidget* m_table;
@@ -116,6 +116,8 @@ private:
     std::optional<int64_t> m_markedMembers;
     QFutureWatcher<WhatIfSweep> m_watcher;
     QString m_ecsaText;
+    std::shared_ptr<const core::SizingBasis> m_basis;  // of the last start, shared with its sweep
+    uint64_t m_basisNo = 0;                           // counts the starts with a new basis
     std::optional<int> m_pendingUpTo;             // a request made while a sweep ran
     std::shared_ptr<std::atomic<bool>> m_cancel;  // of the sweep last started
     QVariantMap m_policyInputs;

@@ -395,10 +395,10 @@ void ResultsPageTest::modelCellsShowTextAndSortByValue() {
 
 void ResultsPageTest::whatIfRowsEqualPlainRunsAndFollowTheChosenCount() {
     showSized();
-    ui::WhatIfPage page(m_tables);
+    ui::WhatIfPage page;
     page.show();
     QSignalSpy shown(&page, &ui::WhatIfPage::sweepShown);
-    page.startSweep("4");
+    page.startSweep(core::PrepareSizing(m_tables), "4");
     QVERIFY(shown.wait(10000));
     QTableWidget* table = page.table();
     QCOMPARE(table->rowCount(), 8);

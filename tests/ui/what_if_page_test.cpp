@@ -24,6 +24,7 @@
 #include "ui/report/growth_chart.h"
 #include "core/loader.h"
 #include "core/pool_sharing.h"
+#include "core/sizing.h"
 #include "tests/ui/scripted_seams.h"
 #include "core/tables.h"
 #include "tests/ui/test_tables.h"
@@ -136,14 +137,14 @@ void WhatIfPageTest::tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng() {
     tables.lstSelectedFiles = {LOOMSTEAD_SAMPLES_DIR "/db1a.sta"};
     QVERIFY(LoadDataFiles(tables, core::DiskFileSource()).ok());
     QVERIFY(core::ShareAllPools(tables).empty());
-    ui::WhatIfPage page(tables);
+    ui::WhatIfPage page;
     ui::ScriptedReportDialogs dialogs;
     page.setReportDialogs(dialogs);
     page.resize(1000, 700);
     page.show();
     QSignalSpy shown(&page, &ui::WhatIfPage::sweepShown);
     QSignalSpy delivered(&page, &ui::WhatIfPage::delivered);
-    page.startSweep(QStringLiteral("10"), QStringLiteral("3"));
+    page.startSweep(core::PrepareSizing(tables), QStringLiteral("10"), QStringLiteral("3"));
     QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, 20000);
 
     QTableWidget* table = page.table();
