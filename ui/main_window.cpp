@@ -54,11 +54,13 @@
 #include "core/file_source.h"
 #include "ui/files_page.h"
 #include "ui/help_windows.h"
+#include "ui/load_runner.h"
 #include "core/input_files.h"
 #include "core/loader.h"
 #include "core/messages.h"
 #include "ui/objects_page.h"
 #include "ui/path_kinds.h"
+#include "ui/plan_document.h"
 #include "ui/plan_account_dialog.h"
 #include "ui/plan_io.h"
 #include "ui/pools_page.h"
@@ -86,124 +88,6 @@ QString FromCore(std::string_view text) {
 
 void ProcessPendingEvents() { QCoreApplication::processEvents(); }
 
-const core::DiskFileSource kDiskFiles;
-
-// The loader's progress as the worker thread reports it, read by the window's thread on a timer:
-// the file being read and how far. Esc sets the cancel flag the loader polls.
-class LoadProgress : public core::LoadObserver {
-public:
-    void FileStarting(size_t, std::string_view path) override {
-        const std::lock_guard<std::mutex> lock(m_pathMutex);
-        m_path.assign(path);
-        m_sizeBytes = 0;
-        m_charactersRead = 0;
-    }
-    void FileOpened(size_t, uint64_t sizeBytes) override { m_sizeBytes = sizeBytes; }
-    void Progress(uint64_t charactersRead) override { m_charactersRead = charactersRead; }
-    bool CancelRequested() override { return m_cancel; }
-
-    void requestCancel() { m_cancel = true; }
-    const std::atomic<bool>& cancelFlag() const { return m_cancel; }
-
-    // Shows the state in the status bar; a progress bar counts in int, so files past 2 GB are
-    // counted in coarser steps.
-    void show(QStatusBar& statusBar, QProgressBar& progress) {
-        QString path;
-        {
-            const std::lock_guard<std::mutex> lock(m_pathMutex);
-            path = FromCore(m_path);
-        }
-        if (statusBar.currentMessage() != path) {
-            statusBar.showMessage(path);
-        }
-        const uint64_t size = m_sizeBytes;
-        int shift = 0;
-        while ((size >> shift) > static_cast<uint64_t>(INT_MAX)) {
-            ++shift;
-        }
-        const int maximum = static_cast<int>(size >> shift);
-        progress.setRange(0, maximum);  // 0 to 0 while a file opens: the bar shows it is busy
-        progress.setValue(static_cast<int>(
-            std::min<uint64_t>(m_charactersRead.load() >> shift, static_cast<uint64_t>(maximum))));
-    }
-
-private:
-    std::mutex m_pathMutex;
-    std::string m_path;
-    std::atomic<uint64_t> m_sizeBytes = 0;
-    std::atomic<uint64_t> m_charactersRead = 0;
-    std::atomic<bool> m_cancel = false;
-};
-
-}  // namespace
-
-// Work on a thread of its own while the window waits (a load, the hashing of a plan's files).
-// Everything the thread writes lives here or in what its work owns, shared with the window, so
-// that a cancel need not wait for a read that may not return for minutes (a dead network file
-// system): the thread is left to finish on its own, and what it brings is dropped with the last
-// reference.
-struct AsideRun {
-    LoadProgress progress;  // the cancel flag, and what the status bar shows
-    std::mutex mutex;
-    QEventLoop* waiting = nullptr;  // the window's loop while it waits; under `mutex`
-    bool finished = false;          // under `mutex`
-};
-
-namespace {
-
-// Esc cancels the run; Close and Quit cancel it and then close the window. Installed after the
-// busy guard's filter, so it sees the input before that filter drops it all.
-class CancelKeys : public QObject {
-public:
-    CancelKeys(AsideRun& run, QEventLoop& loop, QWidget& window, QList<QKeySequence> quitKeys,
-               QObject& quitButton)
-        : m_run(run),
-          m_loop(loop),
-          m_window(window),
-          m_quitKeys(std::move(quitKeys)),
-          m_quitButton(quitButton) {}
-
-    // Close or Quit came during the run.
-    bool closeAsked() const { return m_closeAsked; }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (QApplication::activeModalWidget() != nullptr) {
-            return QObject::eventFilter(watched, event);
-        }
-        const bool close =
-            // The window system's close reaches the window's QWindow first.
-            (event->type() == QEvent::Close &&
-             (watched == &m_window || watched == m_window.windowHandle())) ||
-            // The Quit keys come as the shortcut, or as a key press where no shortcut took it.
-            (event->type() == QEvent::Shortcut &&
-             m_quitKeys.contains(static_cast<QShortcutEvent*>(event)->key())) ||
-            (event->type() == QEvent::KeyPress && IsQuitKey(*static_cast<QKeyEvent*>(event))) ||
-            (event->type() == QEvent::MouseButtonRelease && watched == &m_quitButton);
-        const bool escape = event->type() == QEvent::KeyPress &&
-                            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
-        if (!close && !escape) {
-            return QObject::eventFilter(watched, event);
-        }
-        m_closeAsked = m_closeAsked || close;
-        m_run.progress.requestCancel();
-        m_loop.quit();
-        event->ignore();
-        return true;
-    }
-
-private:
-    bool IsQuitKey(const QKeyEvent& key) const {
-        return m_quitKeys.contains(QKeySequence(key.keyCombination()));
-    }
-
-    AsideRun& m_run;
-    QEventLoop& m_loop;
-    QWidget& m_window;
-    const QList<QKeySequence> m_quitKeys;
-    QObject& m_quitButton;
-    bool m_closeAsked = false;
-};
-
 // Shows each step of the sizing run in the status bar; the first four let the text paint.
 class SizingProgress : public core::SizingObserver {
 public:
@@ -225,9 +109,6 @@ const QString kKeptChoicesTitle = QStringLiteral("Choices After Reloading");
 const QString kOpenPlanTitle = QStringLiteral("Open Plan");
 const QString kSavePlanTitle = QStringLiteral("Save Plan");
 
-const QString kLoadCancelledText = QStringLiteral("Reading the data files was cancelled");
-const QString kPlanReadCancelledText = QStringLiteral("Reading the plan was cancelled");
-const QString kCheckCancelledText = QStringLiteral("Checking the files of the plan was cancelled");
 
 const QString kCancelCaption = QStringLiteral("&Cancel");
 const QString kFinishCaption = QStringLiteral("&Finish");
@@ -271,17 +152,6 @@ private:
     bool m_pushed = true;
 };
 
-QString ReasonNotOpened(PathKind kind) {
-    switch (kind) {
-        case PathKind::kFolder:
-            return kFolderReason;
-        case PathKind::kMissing:
-            return kMissingReason;
-        default:
-            return kUnreadableReason;
-    }
-}
-
 // The platform's key for a standard command, or `fallback` where the platform has none (Quit on
 // some desktops, Save As on Windows), so that the command still has a key.
 QList<QKeySequence> KeysOf(QKeySequence::StandardKey key, const QKeySequence& fallback) {
@@ -292,18 +162,6 @@ QList<QKeySequence> KeysOf(QKeySequence::StandardKey key, const QKeySequence& fa
     return keys;
 }
 
-// "&3 /home/ann/plans/march.loomplan", the middle of a long path left out; a "&" in a path is
-// shown as itself rather than taken for a mnemonic. The last digit is the mnemonic, so that the
-// tenth entry ("1&0") does not share its key with the first.
-QString RecentEntryText(int number, const QString& path, const QFontMetrics& metrics) {
-    const QString shown = metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle,
-                                             metrics.horizontalAdvance(QLatin1Char('x')) * 64);
-    QString label = QString::number(number);
-    label.insert(label.size() - 1, QLatin1Char('&'));
-    return label + QLatin1Char(' ') +
-           QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
 }  // namespace
 
 MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QString& clipPath,
@@ -311,7 +169,6 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     : QMainWindow(parent),
       m_session(std::make_unique<core::Session>()),
       m_messages(messages),
-      m_fileSource(&kDiskFiles),
       m_chooser(chooser),
       m_accountDialog(std::make_unique<DialogPlanAccountSink>(this)),
       m_accounts(m_accountDialog.get()),
@@ -327,12 +184,25 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_undoStack(new QUndoStack(this)),
       m_lastChoices(std::make_unique<core::Choices>(core::TakeChoices(m_session->tables()))) {
     setObjectName(QStringLiteral("frmSelectFiles"));
-    updateTitle();
     setAcceptDrops(true);
     // A step keeps the cached lines before and after it: some megabytes for a pool of a
     // million objects.
     m_undoStack->setUndoLimit(100);
     createActions();
+    m_loader = std::make_unique<LoadRunner>(*this, *m_readProgress, *m_quitAction, *m_quitButton,
+                                            messages);
+    m_document = new PlanDocument(
+        *this, messages, chooser, *m_loader,
+        {[this](const QString& path, core::Plan&& plan) {
+             return openReadPlan(path, std::move(plan));
+         },
+         [this] { return capturePlan(); }, [this](const QStringList& paths) { addDataFiles(paths); },
+         [this] {
+             const std::vector<std::string>& files = m_session->tables().lstSelectedFiles;
+             return files.empty() ? QString() : QString::fromStdString(files.front());
+         }});
+    m_document->setAccountSink(*m_accounts);
+    connect(m_document, &PlanDocument::done, this, &MainWindow::sayDone);
     createMenus();
 
     m_pages->setObjectName(QStringLiteral("tbsMain"));
@@ -397,15 +267,15 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
         }
     });
     // The plan holds the file list too, so a file put on or taken off the list is a change.
-    connect(m_filesPage, &FilesPage::fileListChanged, this, [this] { setUnsavedChanges(true); });
+    connect(m_filesPage, &FilesPage::fileListChanged, this, [this] { m_document->setUnsavedChanges(true); });
     connect(m_poolsPage, &PoolsPage::choicesChanged, this, [this] {
-        setUnsavedChanges(true);
+        m_document->setUnsavedChanges(true);
         recordChoices(m_session->tables().lvSharedPools.size() < m_lastChoices->lvSharedPools.size()
                           ? QStringLiteral("Return Pool")
                           : QStringLiteral("Share Pools"));
     });
     connect(m_objectsPage, &ObjectsPage::choicesChanged, this, [this] {
-        setUnsavedChanges(true);
+        m_document->setUnsavedChanges(true);
         recordChoices(QStringLiteral("Cache Objects"));
     });
 
@@ -433,7 +303,9 @@ MainWindow::~MainWindow() {
 
 const core::CoreTables& MainWindow::tables() const { return m_session->tables(); }
 
-void MainWindow::setFileSource(const core::FileSource& source) { m_fileSource = &source; }
+void MainWindow::setFileSource(const core::FileSource& source) {
+    m_loader->setFileSource(source);
+}
 void MainWindow::createActions() {
     m_addFilesAction = new QAction(QStringLiteral("A&dd Files..."), this);
     m_addFilesAction->setObjectName(QStringLiteral("actAddFiles"));
@@ -445,21 +317,21 @@ void MainWindow::createActions() {
     m_openPlanAction->setShortcuts(KeysOf(QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O)));
     m_openPlanAction->setStatusTip(
         QStringLiteral("Open a plan: its files are read and its choices applied again"));
-    connect(m_openPlanAction, &QAction::triggered, this, &MainWindow::choosePlanToOpen);
+    connect(m_openPlanAction, &QAction::triggered, this, [this] { m_document->chooseToOpen(); });
 
     m_savePlanAction = new QAction(QStringLiteral("&Save Plan"), this);
     m_savePlanAction->setObjectName(QStringLiteral("actSavePlan"));
     m_savePlanAction->setShortcuts(KeysOf(QKeySequence::Save, QKeySequence(Qt::CTRL | Qt::Key_S)));
     m_savePlanAction->setStatusTip(
         QStringLiteral("Save the files and the choices made on them as a plan"));
-    connect(m_savePlanAction, &QAction::triggered, this, &MainWindow::saveToPlan);
+    connect(m_savePlanAction, &QAction::triggered, this, [this] { m_document->save(); });
 
     m_savePlanAsAction = new QAction(QStringLiteral("Save Plan &As..."), this);
     m_savePlanAsAction->setObjectName(QStringLiteral("actSavePlanAs"));
     m_savePlanAsAction->setShortcuts(
         KeysOf(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
     m_savePlanAsAction->setStatusTip(QStringLiteral("Save the plan under a new name"));
-    connect(m_savePlanAsAction, &QAction::triggered, this, &MainWindow::saveToChosenPlan);
+    connect(m_savePlanAsAction, &QAction::triggered, this, [this] { m_document->saveAs(); });
 
     m_quitAction = new QAction(QStringLiteral("&Quit"), this);
     m_quitAction->setObjectName(QStringLiteral("actQuit"));
@@ -496,8 +368,9 @@ void MainWindow::createMenus() {
     fileMenu->addSeparator();
     fileMenu->addAction(m_quitAction);
     // Read when the menu opens, so that a file gone since, or another window's entries, show.
-    connect(fileMenu, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentFilesMenu);
-    rebuildRecentFilesMenu();
+    connect(fileMenu, &QMenu::aboutToShow, this,
+            [this] { m_document->fillRecentMenu(*m_recentMenu); });
+    m_document->fillRecentMenu(*m_recentMenu);
 
     // Number boxes with the focus take Ctrl+Z themselves: their own text undo comes first.
     QMenu* editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -583,112 +456,9 @@ void MainWindow::createMenus() {
     helpMenu->addAction(m_aboutAction);
 }
 
-void MainWindow::rebuildRecentFilesMenu() {
-    m_recentMenu->clear();
-    const QStringList files = settings::RecentFilesStore().files();
-    int number = 0;
-    for (const QString& path : files) {
-        QAction* entry =
-            m_recentMenu->addAction(RecentEntryText(++number, path, m_recentMenu->fontMetrics()));
-        entry->setToolTip(QDir::toNativeSeparators(path));
-        entry->setStatusTip(QDir::toNativeSeparators(path));
-        connect(entry, &QAction::triggered, this, [this, path] { openRecentFile(path); });
-    }
-    m_recentMenu->setEnabled(!files.isEmpty());
-}
-
 void MainWindow::openAtStart(const QStringList& paths) { m_startPaths = paths; }
 
-void MainWindow::openPaths(const QStringList& paths) {
-    QString plan;
-    QStringList dataFiles;
-    QStringList notOpened;
-    for (const QString& given : paths) {
-        const QString path = QFileInfo(given).absoluteFilePath();
-        const PathKind kind = KindOfPath(path);
-        if (kind == PathKind::kDataFile) {
-            dataFiles.append(path);
-        } else if (kind == PathKind::kPlan && plan.isEmpty()) {
-            plan = path;
-        } else if (kind == PathKind::kPlan) {
-            notOpened.append(QDir::toNativeSeparators(path) + QStringLiteral(": ") +
-                             kSecondPlanReason);
-        } else {
-            notOpened.append(QDir::toNativeSeparators(path) + QStringLiteral(": ") +
-                             ReasonNotOpened(kind));
-        }
-    }
-    // The plan replaces the file list; files named beside it are added to the plan's. Cancel
-    // calls off the whole step, files and all.
-    if (!plan.isEmpty()) {
-        if (!maybeSave()) {
-            return;
-        }
-        openPlan(plan);
-    }
-    addDataFiles(dataFiles);
-    if (!notOpened.isEmpty()) {
-        m_messages.showMessage(MessageIcon::kInformation, kShellTitle, kPathsNotOpenedText,
-                               notOpened.join(QLatin1Char('\n')));
-    }
-}
-
 void MainWindow::chooseDataFiles() { addDataFiles(m_chooser.chooseDataFiles(this)); }
-
-// The question about unsaved changes comes once a plan is chosen (openPaths), so that a
-// cancelled dialog asks nothing.
-void MainWindow::choosePlanToOpen() {
-    const std::optional<QString> path = m_chooser.choosePlanToOpen(this);
-    if (!path) {
-        return;
-    }
-    // Whatever its name ends in, the chosen file opens as a plan or not at all; a report typed
-    // here is never added to the statistics files.
-    QString error;
-    bool notAPlan = false;
-    std::optional<core::Plan> plan =
-        readPlanAside(QFileInfo(*path).absoluteFilePath(), &error, &notAPlan);
-    if (!plan) {
-        if (!error.isEmpty()) {
-            m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
-        }
-        return;
-    }
-    if (maybeSave()) {
-        openReadPlan(QFileInfo(*path).absoluteFilePath(), std::move(*plan));
-    }
-}
-
-bool MainWindow::saveToPlan() {
-    return m_planPath.isEmpty() ? saveToChosenPlan() : savePlan(m_planPath);
-}
-
-bool MainWindow::saveToChosenPlan() {
-    // A first plan is offered in the folder of the first statistics file, where it is likely
-    // to be looked for next month.
-    QString suggested = m_planPath;
-    if (suggested.isEmpty() && !m_session->tables().lstSelectedFiles.empty()) {
-        suggested = QFileInfo(QString::fromStdString(m_session->tables().lstSelectedFiles.front()))
-                        .dir()
-                        .filePath(kNewPlanName);
-    }
-    std::optional<QString> path = m_chooser.choosePlanToSave(this, suggested);
-    if (!path) {
-        return false;
-    }
-    // Only a name ending in .loomplan opens as a plan again.
-    if (!IsPlanPath(*path)) {
-        path->append(QStringLiteral(".loomplan"));
-    }
-    return savePlan(*path);
-}
-
-void MainWindow::setPlanPath(const QString& path) {
-    m_planPath = QFileInfo(path).absoluteFilePath();
-    m_unsavedChanges = false;
-    updateTitle();
-    settings::RecentFilesStore().add(m_planPath);
-}
 
 void MainWindow::addDataFiles(const QStringList& paths) {
     if (paths.isEmpty()) {
@@ -697,52 +467,6 @@ void MainWindow::addDataFiles(const QStringList& paths) {
     m_filesPage->addFiles(paths);
     // The files are read on leaving the files page; shown there, the user sees them listed.
     m_pages->setCurrentIndex(kFilesPage);
-}
-
-void MainWindow::openRecentFile(const QString& path) {
-    if (!QFileInfo::exists(path)) {
-        settings::RecentFilesStore().remove(path);
-        rebuildRecentFilesMenu();
-        m_messages.showMessage(MessageIcon::kInformation, kRecentGoneTitle,
-                               kRecentGoneText.arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    openPaths({path});
-}
-
-void MainWindow::setUnsavedChanges(bool unsaved) {
-    if (m_unsavedChanges != unsaved) {
-        m_unsavedChanges = unsaved;
-        updateTitle();
-    }
-}
-
-void MainWindow::updateTitle() {
-    if (m_planPath.isEmpty()) {
-        setWindowTitle(kShellTitle);
-        return;
-    }
-    setWindowTitle(QFileInfo(m_planPath).fileName() +
-                   (m_unsavedChanges ? QStringLiteral("*") : QString()) + QStringLiteral(" - ") +
-                   kShellTitle);
-}
-
-bool MainWindow::maybeSave() {
-    if (!m_unsavedChanges) {
-        return true;
-    }
-    const QString question = m_planPath.isEmpty()
-                                 ? kSaveChoicesText
-                                 : kSaveChangesToPlanText.arg(QFileInfo(m_planPath).fileName());
-    switch (m_messages.askToSaveChanges(kShellTitle, question)) {
-        case SaveAnswer::kDiscard:
-            return true;
-        case SaveAnswer::kSave:
-            return saveToPlan();
-        case SaveAnswer::kCancel:
-            return false;
-    }
-    return false;
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -766,54 +490,46 @@ void MainWindow::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     // Opened once the drop is over: a message box must not open inside the drag's own loop.
-    QTimer::singleShot(0, this, [this, paths] { openPaths(paths); });
+    QTimer::singleShot(0, this, [this, paths] { m_document->openPaths(paths); });
 }
 
-void MainWindow::setPlanAccountSink(PlanAccountSink& sink) { m_accounts = &sink; }
+void MainWindow::setPlanAccountSink(PlanAccountSink& sink) {
+    m_accounts = &sink;
+    m_document->setAccountSink(sink);
+}
+
+void MainWindow::openPaths(const QStringList& paths) { m_document->openPaths(paths); }
+
+bool MainWindow::hasUnsavedChanges() const { return m_document->hasUnsavedChanges(); }
+
+bool MainWindow::openPlan(const QString& path) { return m_document->open(path); }
+
+bool MainWindow::savePlan(const QString& path) { return m_document->save(path); }
+
+core::PlanCapture MainWindow::capturePlan() {
+    takeTypedNumbers();
+    core::PlanCapture capture = m_session->CapturePlan();
+    capture.plan.files = core::DescribeFiles(m_session->tables().lstSelectedFiles, Sha256Hasher());
+    capture.plan.cfrm = m_session->policyInputs();
+    // The dialog's inputs beside the keys other programs put in the plan.
+    const QVariantMap inputs = policyInputs();
+    for (auto it = inputs.begin(); it != inputs.end(); ++it) {
+        capture.plan.cfrm[it.key().toStdString()] = it.value().toString().toStdString();
+    }
+    // And the files the Running Group dialog was given, as it holds them now.
+    if (m_runningDialog != nullptr) {
+        std::erase_if(capture.plan.cfrm,
+                      [](const auto& entry) { return entry.first.starts_with("running"); });
+        capture.plan.cfrm.merge(m_runningDialog->givenFiles());
+    }
+    return capture;
+}
 
 core::Plan MainWindow::currentChoices() const {
     core::PlanCapture capture = m_session->CapturePlan();
     capture.plan.membersText = m_poolsPage->membersText().toStdString();
     capture.plan.ecsaText = m_poolsPage->ecsaText().toStdString();
     return std::move(capture.plan);
-}
-
-std::optional<core::Plan> MainWindow::readPlanAside(const QString& path, QString* error,
-                                                    bool* notAPlan) {
-    // A large plan takes seconds to read, a plan on a dead network file system for ever: on its
-    // own thread, and Esc cancels it.
-    struct Opened {
-        std::optional<core::Plan> plan;
-        QString error;
-        bool notAPlan = false;
-    };
-    const auto opened = std::make_shared<Opened>();
-    const auto reading = std::make_shared<AsideRun>();
-    reading->progress.FileStarting(0, QFile::encodeName(path).toStdString());
-    const bool toldApart = notAPlan != nullptr;
-    if (!runAside(reading, [opened, path, toldApart] {
-            opened->plan = ReadPlan(path, &opened->error, toldApart ? &opened->notAPlan : nullptr);
-        })) {
-        statusBar()->showMessage(kPlanReadCancelledText);
-        return std::nullopt;
-    }
-    *error = std::move(opened->error);
-    if (notAPlan != nullptr) {
-        *notAPlan = opened->notAPlan;
-    }
-    return std::move(opened->plan);
-}
-
-bool MainWindow::openPlan(const QString& path) {
-    QString error;
-    std::optional<core::Plan> plan = readPlanAside(path, &error);
-    if (!plan) {
-        if (!error.isEmpty()) {
-            m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
-        }
-        return false;
-    }
-    return openReadPlan(path, std::move(*plan));
 }
 
 bool MainWindow::openReadPlan(const QString& path, core::Plan&& read) {
@@ -831,82 +547,30 @@ bool MainWindow::openReadPlan(const QString& path, core::Plan&& read) {
             account = m_session->ApplyPlan(*plan);
         }
         showAppliedChoices(kOpenPlanTitle, account);
-        setPlanPath(path);
+        m_document->setPath(path);
         return true;
     }
-    // Hashing reads every byte of the plan's files: on its own thread, and Esc cancels it.
-    const auto run = std::make_shared<AsideRun>();
-    struct Check {
-        core::Plan plan;  // the files alone
-        core::PlanAccount items;
-    };
-    const auto check = std::make_shared<Check>();
-    check->plan.files = plan->files;
-    runAside(run, [run, check] {
-        const core::FileHasher hash = Sha256Hasher(
-            std::shared_ptr<const std::atomic<bool>>(run, &run->progress.cancelFlag()));
-        check->items = core::CheckPlanFiles(check->plan, [&](const std::string& path) {
-            run->progress.FileStarting(0, path);
-            return hash(path);
-        });
-    });
-    // A hash cut short by the cancel would count as a change: whatever the run brought is
-    // dropped.
-    if (run->progress.cancelFlag()) {
-        statusBar()->showMessage(kCheckCancelledText);
+    std::optional<core::PlanAccount> fileItems = m_loader->checkPlanFiles(*plan);
+    if (!fileItems) {
         return false;
     }
-    core::PlanAccount fileItems = std::move(check->items);
     core::CoreTables listing;
     for (const core::PlanFile& file : plan->files) {
         core::AddSelectedFile(listing, file.path);
     }
     // Loaded aside, so that a file that fails to load leaves the tables as they were.
-    std::optional<core::Session::Read> loaded = readFilesAside(listing.lstSelectedFiles);
+    std::optional<core::Session::Read> loaded = m_loader->readFiles(listing.lstSelectedFiles);
     if (!loaded) {
         return false;
     }
     applyPlanCfrm(plan->cfrm);
     m_session->DropHeldChoices();
     m_objectsPage->clearObjects();
-    adoptLoad(std::move(*loaded), &*plan, kOpenPlanTitle, std::move(fileItems));
+    adoptLoad(std::move(*loaded), &*plan, kOpenPlanTitle, std::move(*fileItems));
     m_filesPage->reloadFromTables();
     m_pages->setTabEnabled(kPoolsPage, true);
     m_pages->setCurrentIndex(kPoolsPage);
-    setPlanPath(path);
-    return true;
-}
-
-bool MainWindow::savePlan(const QString& path) {
-    core::PlanCapture capture;
-    {
-        const BusyGuard busy;
-        takeTypedNumbers();
-        capture = m_session->CapturePlan();
-        capture.plan.files = core::DescribeFiles(m_session->tables().lstSelectedFiles, Sha256Hasher());
-        capture.plan.cfrm = m_session->policyInputs();
-        // The dialog's inputs beside the keys other programs put in the plan.
-        const QVariantMap inputs = policyInputs();
-        for (auto it = inputs.begin(); it != inputs.end(); ++it) {
-            capture.plan.cfrm[it.key().toStdString()] = it.value().toString().toStdString();
-        }
-        // And the files the Running Group dialog was given, as it holds them now.
-        if (m_runningDialog != nullptr) {
-            std::erase_if(capture.plan.cfrm,
-                          [](const auto& entry) { return entry.first.starts_with("running"); });
-            capture.plan.cfrm.merge(m_runningDialog->givenFiles());
-        }
-    }
-    QString error;
-    if (!WritePlan(path, capture.plan, &error)) {
-        m_messages.showMessage(MessageIcon::kCritical, kSavePlanTitle, error);
-        return false;
-    }
-    setPlanPath(path);
-    sayDone(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
-    if (!capture.account.empty()) {
-        m_accounts->showAccount(kSavePlanTitle, capture.account);
-    }
+    m_document->setPath(path);
     return true;
 }
 
@@ -928,7 +592,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!maybeSave()) {
+    if (!m_document->maybeSave()) {
         event->ignore();
         return;
     }
@@ -944,7 +608,7 @@ void MainWindow::runFirstActivation() {
     if (m_startPaths.isEmpty()) {
         m_filesPage->addFile();
     } else {
-        openPaths(std::exchange(m_startPaths, {}));
+        m_document->openPaths(std::exchange(m_startPaths, {}));
     }
     LoadColumnLayout(*m_resultsPage->resultsView(), QStringLiteral("lvResults"));
     LoadColumnLayout(*m_poolsPage->sharedPoolsView(), QStringLiteral("lvSharedPools"));
@@ -1017,83 +681,12 @@ bool MainWindow::loadDataFiles() {
     // The choices outlive the reload; a failed load keeps them for the next try.
     takeTypedNumbers();
     m_session->HoldChoices();
-    std::optional<core::Session::Read> read = readFilesAside(m_session->tables().lstSelectedFiles);
+    std::optional<core::Session::Read> read = m_loader->readFiles(m_session->tables().lstSelectedFiles);
     if (!read) {
         return false;
     }
     adoptLoad(std::move(*read), nullptr, kKeptChoicesTitle);
     return true;
-}
-
-bool MainWindow::runAside(const std::shared_ptr<AsideRun>& run, std::function<void()> work) {
-    bool finished = false;
-    bool closeAsked = false;
-    {
-        const BusyGuard busy;
-        QEventLoop waitForRun;
-        CancelKeys keys(*run, waitForRun, *this, m_quitAction->shortcuts(), *m_quitButton);
-        qApp->installEventFilter(&keys);
-        m_readProgress->setRange(0, 0);
-        m_readProgress->show();
-        QTimer showProgress;
-        connect(&showProgress, &QTimer::timeout, this,
-                [&] { run->progress.show(*statusBar(), *m_readProgress); });
-        showProgress.start(50);
-        {
-            const std::lock_guard<std::mutex> lock(run->mutex);
-            run->waiting = &waitForRun;
-        }
-        std::thread([run, work = std::move(work)] {
-            work();
-            const std::lock_guard<std::mutex> lock(run->mutex);
-            run->finished = true;
-            if (run->waiting != nullptr) {
-                QMetaObject::invokeMethod(run->waiting, &QEventLoop::quit, Qt::QueuedConnection);
-            }
-        }).detach();
-        waitForRun.exec();
-        {
-            const std::lock_guard<std::mutex> lock(run->mutex);
-            run->waiting = nullptr;
-            finished = run->finished;
-        }
-        // Input that reached the window system during the run is dropped here, while the
-        // guard still holds it, rather than replayed on a page the user never saw.
-        QCoreApplication::processEvents();
-        qApp->removeEventFilter(&keys);
-        closeAsked = keys.closeAsked();
-        statusBar()->clearMessage();
-        m_readProgress->hide();
-    }
-    if (closeAsked) {
-        QTimer::singleShot(0, this, &QWidget::close);
-    }
-    return finished;
-}
-
-std::optional<core::Session::Read> MainWindow::readFilesAside(
-    const std::vector<std::string>& files) {
-    const auto read = std::make_shared<core::Session::Read>();
-    const auto run = std::make_shared<AsideRun>();
-    const bool finished = runAside(run, [read, run, files, source = m_fileSource] {
-        *read = core::Session::ReadAside(files, *source, &run->progress);
-    });
-    const std::optional<core::LoadError>& error = read->load.error;
-    if (!finished || (error && error->reason == core::FileErrorReason::kCancelled)) {
-        statusBar()->showMessage(kLoadCancelledText);
-        return std::nullopt;
-    }
-    for (const std::string& path : read->load.headerWarnings) {
-        m_messages.showMessage(MessageIcon::kInformation, FromCore(core::kHeaderWarningTitle),
-                               FromCore(core::kHeaderWarningText),
-                               QStringLiteral("File: ") + FromCore(path));
-    }
-    if (error) {
-        m_messages.showMessage(MessageIcon::kCritical, FromCore(core::kReadErrorTitle),
-                               FromCore(core::kReadErrorText), FromCore(error->Detail()));
-        return std::nullopt;
-    }
-    return std::move(*read);
 }
 
 void MainWindow::adoptLoad(core::Session::Read&& read, const core::Plan* plan,
@@ -1175,7 +768,7 @@ void MainWindow::restoreChoices(const core::Choices& choices) {
         m_whatIfPage->startSweep(m_session->SizingBasisNow(), m_poolsPage->ecsaText(),
                                  m_poolsPage->membersText());
     }
-    setUnsavedChanges(true);
+    m_document->setUnsavedChanges(true);
 }
 
 void MainWindow::restartChoicesHistory() {
@@ -1274,7 +867,7 @@ void MainWindow::openCfrmDialog() {
         if (!m_session->policyInputs().empty()) {
             m_cfrmDialog->setInputs(PolicyInputs(m_session->policyInputs()));
         }
-        connect(m_cfrmDialog, &CfrmDialog::inputsEdited, this, [this] { setUnsavedChanges(true); });
+        connect(m_cfrmDialog, &CfrmDialog::inputsEdited, this, [this] { m_document->setUnsavedChanges(true); });
     }
     m_cfrmDialog->setSizing(*m_lastSizing, *m_lastSource);
     m_cfrmDialog->open();
@@ -1288,7 +881,7 @@ void MainWindow::openRunningGroupDialog() {
     if (created) {
         m_runningDialog = new RunningGroupDialog(m_messages, m_chooser, *m_policyChooser, this);
         connect(m_runningDialog, &RunningGroupDialog::givenFilesChanged, this,
-                [this] { setUnsavedChanges(true); });
+                [this] { m_document->setUnsavedChanges(true); });
     }
     m_runningDialog->setRecommendation(*m_lastSizing, *m_lastSource, policyInputs());
     if (created) {

@@ -41,7 +41,7 @@ struct LoadResult;
 
 namespace ui {
 
-struct AsideRun;
+class LoadRunner;
 class CfrmDialog;
 class RunningGroupDialog;
 class DialogPolicyFileChooser;
@@ -51,6 +51,7 @@ class DialogPlanAccountSink;
 class MessageSink;
 class ObjectsPage;
 class PlanAccountSink;
+class PlanDocument;
 class PoolsPage;
 class ResultsPage;
 class WhatIfPage;
@@ -86,7 +87,7 @@ public:
     void openPaths(const QStringList& paths);
 
     // Choices made since the plan was last opened or saved; with no plan, any choice at all.
-    bool hasUnsavedChanges() const { return m_unsavedChanges; }
+    bool hasUnsavedChanges() const;
 
     // Opens the plan at `path`: its files replace the file list and are loaded (a plan without
     // files applies to the files loaded now), then its choices are applied and the account of
@@ -118,26 +119,14 @@ protected:
 private:
     void createActions();
     void createMenus();
-    void rebuildRecentFilesMenu();
 
     void chooseDataFiles();   // Add Files...
-    void choosePlanToOpen();  // Open Plan...
-    // Reads the plan on a worker thread (Esc cancels it). Nullopt when cancelled (with `*error`
-    // empty) or when it cannot be read (with `*error` set as ui::ReadPlan sets it).
-    std::optional<core::Plan> readPlanAside(const QString& path, QString* error,
-                                            bool* notAPlan = nullptr);
-    // openPlan() once its plan is read.
+    // Opens a plan that was read: its files (if any) replace the file list and are loaded, then
+    // its choices are applied. False after one message when it cannot be used.
     bool openReadPlan(const QString& path, core::Plan&& plan);
-    bool saveToPlan();        // Save Plan: to the plan open, or as a new one
-    bool saveToChosenPlan();  // Save Plan As...
-    // The plan just opened or saved: the title names it, and no change is unsaved.
-    void setPlanPath(const QString& path);
+    // The plan of the session now, with the policy inputs and the running group's files.
+    core::PlanCapture capturePlan();
     void addDataFiles(const QStringList& paths);
-    void openRecentFile(const QString& path);
-    void setUnsavedChanges(bool unsaved);
-    void updateTitle();
-    // True when the changes are saved or may be dropped; false when the user calls the step off.
-    bool maybeSave();
 
     void runFirstActivation();
     void changePage(int requestedPage);
@@ -154,15 +143,6 @@ private:
     // pages show them; the account (after `account`, what was found before) is shown.
     void adoptLoad(core::Session::Read&& read, const core::Plan* plan, const QString& accountTitle,
                    core::PlanAccount account = {});
-    // Runs `work` on a thread of its own while this thread keeps the window painting and ignores
-    // input but Esc, which cancels (the flag in run->progress), and Close or Quit, which cancel
-    // and then close the window. True when the work finished; false at once on a cancel,
-    // without waiting for the thread: it ends on its own, so `work` must own (shared with the
-    // caller) whatever it writes, and reads nothing of the window's.
-    bool runAside(const std::shared_ptr<AsideRun>& run, std::function<void()> work);
-    // The worker-thread read behind loadDataFiles() and openPlan(). Nullopt after a cancel
-    // (said in the status bar) or an error (one message).
-    std::optional<core::Session::Read> readFilesAside(const std::vector<std::string>& files);
     void refuseInvalidNumber();
     // The pages after the session applied choices with the two texts they carry; then the
     // account, if any, is shown.
@@ -194,7 +174,7 @@ private:
 
     std::unique_ptr<core::Session> m_session;
     MessageSink& m_messages;
-    const core::FileSource* m_fileSource;
+    std::unique_ptr<LoadRunner> m_loader;  // made once the quit action exists
     FileChooser& m_chooser;
     std::unique_ptr<DialogPlanAccountSink> m_accountDialog;
     PlanAccountSink* m_accounts;
@@ -228,8 +208,7 @@ private:
     QAction* m_aboutAction = nullptr;
     QMenu* m_recentMenu = nullptr;
 
-    QString m_planPath;  // the plan last opened or saved; empty with none
-    bool m_unsavedChanges = false;
+    PlanDocument* m_document;  // made once the loader exists
     QStringList m_startPaths;
     int m_currentPage = kFilesPage;
     bool m_shownBefore = false;
