@@ -55,6 +55,7 @@
 #include "ui/files_page.h"
 #include "ui/help_windows.h"
 #include "ui/load_runner.h"
+#include "ui/main_menus.h"
 #include "core/input_files.h"
 #include "core/loader.h"
 #include "core/messages.h"
@@ -152,16 +153,6 @@ private:
     bool m_pushed = true;
 };
 
-// The platform's key for a standard command, or `fallback` where the platform has none (Quit on
-// some desktops, Save As on Windows), so that the command still has a key.
-QList<QKeySequence> KeysOf(QKeySequence::StandardKey key, const QKeySequence& fallback) {
-    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
-    if (keys.isEmpty()) {
-        keys.append(fallback);
-    }
-    return keys;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QString& clipPath,
@@ -188,8 +179,8 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     // A step keeps the cached lines before and after it: some megabytes for a pool of a
     // million objects.
     m_undoStack->setUndoLimit(100);
-    createActions();
-    m_loader = std::make_unique<LoadRunner>(*this, *m_readProgress, *m_quitAction, *m_quitButton,
+    m_menus = BuildMainMenus(*this, *m_undoStack);
+    m_loader = std::make_unique<LoadRunner>(*this, *m_readProgress, *m_menus.quit, *m_quitButton,
                                             messages);
     m_document = new PlanDocument(
         *this, messages, chooser, *m_loader,
@@ -203,7 +194,7 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
          }});
     m_document->setAccountSink(*m_accounts);
     connect(m_document, &PlanDocument::done, this, &MainWindow::sayDone);
-    createMenus();
+    connectMenus();
 
     m_pages->setObjectName(QStringLiteral("tbsMain"));
     m_pages->addTab(m_filesPage, QStringLiteral("Select Files"));
@@ -306,154 +297,37 @@ const core::CoreTables& MainWindow::tables() const { return m_session->tables();
 void MainWindow::setFileSource(const core::FileSource& source) {
     m_loader->setFileSource(source);
 }
-void MainWindow::createActions() {
-    m_addFilesAction = new QAction(QStringLiteral("A&dd Files..."), this);
-    m_addFilesAction->setObjectName(QStringLiteral("actAddFiles"));
-    m_addFilesAction->setStatusTip(QStringLiteral("Add statistics files (.sta, .sim) to the list"));
-    connect(m_addFilesAction, &QAction::triggered, this, &MainWindow::chooseDataFiles);
-
-    m_openPlanAction = new QAction(QStringLiteral("&Open Plan..."), this);
-    m_openPlanAction->setObjectName(QStringLiteral("actOpenPlan"));
-    m_openPlanAction->setShortcuts(KeysOf(QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O)));
-    m_openPlanAction->setStatusTip(
-        QStringLiteral("Open a plan: its files are read and its choices applied again"));
-    connect(m_openPlanAction, &QAction::triggered, this, [this] { m_document->chooseToOpen(); });
-
-    m_savePlanAction = new QAction(QStringLiteral("&Save Plan"), this);
-    m_savePlanAction->setObjectName(QStringLiteral("actSavePlan"));
-    m_savePlanAction->setShortcuts(KeysOf(QKeySequence::Save, QKeySequence(Qt::CTRL | Qt::Key_S)));
-    m_savePlanAction->setStatusTip(
-        QStringLiteral("Save the files and the choices made on them as a plan"));
-    connect(m_savePlanAction, &QAction::triggered, this, [this] { m_document->save(); });
-
-    m_savePlanAsAction = new QAction(QStringLiteral("Save Plan &As..."), this);
-    m_savePlanAsAction->setObjectName(QStringLiteral("actSavePlanAs"));
-    m_savePlanAsAction->setShortcuts(
-        KeysOf(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
-    m_savePlanAsAction->setStatusTip(QStringLiteral("Save the plan under a new name"));
-    connect(m_savePlanAsAction, &QAction::triggered, this, [this] { m_document->saveAs(); });
-
-    m_quitAction = new QAction(QStringLiteral("&Quit"), this);
-    m_quitAction->setObjectName(QStringLiteral("actQuit"));
-    m_quitAction->setShortcuts(KeysOf(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
-    m_quitAction->setMenuRole(QAction::QuitRole);
-    m_quitAction->setStatusTip(QStringLiteral("Close Loomstead"));
-    connect(m_quitAction, &QAction::triggered, this, &MainWindow::close);
-
-    m_manualAction = new QAction(QStringLiteral("&Using Loomstead"), this);
-    m_manualAction->setObjectName(QStringLiteral("actManual"));
-    m_manualAction->setShortcuts(KeysOf(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
-    m_manualAction->setStatusTip(QStringLiteral("Read the manual"));
-    connect(m_manualAction, &QAction::triggered, this, [this] { ShowManualWindow(this); });
-
-    m_aboutAction = new QAction(QStringLiteral("&About Loomstead"), this);
-    m_aboutAction->setObjectName(QStringLiteral("actAbout"));
-    m_aboutAction->setMenuRole(QAction::AboutRole);
-    m_aboutAction->setStatusTip(QStringLiteral("Show the version and the licence"));
-    connect(m_aboutAction, &QAction::triggered, this, [this] { ShowAboutWindow(this); });
-}
-
-void MainWindow::createMenus() {
-    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    fileMenu->setObjectName(QStringLiteral("mnuFile"));
-    fileMenu->addAction(m_addFilesAction);
-    fileMenu->addSeparator();
-    fileMenu->addAction(m_openPlanAction);
-    fileMenu->addAction(m_savePlanAction);
-    fileMenu->addAction(m_savePlanAsAction);
-    fileMenu->addSeparator();
-    m_recentMenu = fileMenu->addMenu(QStringLiteral("Open &Recent"));
-    m_recentMenu->setObjectName(QStringLiteral("mnuRecent"));
-    m_recentMenu->setToolTipsVisible(true);
-    fileMenu->addSeparator();
-    fileMenu->addAction(m_quitAction);
+void MainWindow::connectMenus() {
+    connect(m_menus.addFiles, &QAction::triggered, this, &MainWindow::chooseDataFiles);
+    connect(m_menus.openPlan, &QAction::triggered, this, [this] { m_document->chooseToOpen(); });
+    connect(m_menus.savePlan, &QAction::triggered, this, [this] { m_document->save(); });
+    connect(m_menus.savePlanAs, &QAction::triggered, this, [this] { m_document->saveAs(); });
+    connect(m_menus.quit, &QAction::triggered, this, &MainWindow::close);
     // Read when the menu opens, so that a file gone since, or another window's entries, show.
-    connect(fileMenu, &QMenu::aboutToShow, this,
-            [this] { m_document->fillRecentMenu(*m_recentMenu); });
-    m_document->fillRecentMenu(*m_recentMenu);
-
-    // Number boxes with the focus take Ctrl+Z themselves: their own text undo comes first.
-    QMenu* editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
-    editMenu->setObjectName(QStringLiteral("mnuEdit"));
-    QAction* undo = m_undoStack->createUndoAction(this, QStringLiteral("&Undo"));
-    undo->setObjectName(QStringLiteral("actUndo"));
-    undo->setShortcuts(KeysOf(QKeySequence::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z)));
-    undo->setStatusTip(QStringLiteral("Take back the last share, return or object choice"));
-    QAction* redo = m_undoStack->createRedoAction(this, QStringLiteral("&Redo"));
-    redo->setObjectName(QStringLiteral("actRedo"));
-    redo->setShortcuts(KeysOf(QKeySequence::Redo, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
-    redo->setStatusTip(QStringLiteral("Make again the choice last taken back"));
-    editMenu->addAction(undo);
-    editMenu->addAction(redo);
-
-    QMenu* resultsMenu = menuBar()->addMenu(QStringLiteral("&Results"));
-    resultsMenu->setObjectName(QStringLiteral("mnuResults"));
-    // Each acts on the page shown; enabled on the pages that have them (changePage).
+    connect(m_menus.file, &QMenu::aboutToShow, this,
+            [this] { m_document->fillRecentMenu(*m_menus.recent); });
+    m_document->fillRecentMenu(*m_menus.recent);
     const struct {
-        QString text;
-        const char* name;
-        QList<QKeySequence> keys;
-        QString tip;
         void (ResultsPage::*act)();
-        void (MainWindow::*whatIf)();  // null: not on the What If page
-    } resultActions[] = {
-        {QStringLiteral("&Copy"), "actCopyResults", QKeySequence::keyBindings(QKeySequence::Copy),
-         QStringLiteral("Copy the results as tab-separated text"), &ResultsPage::copyResults,
-         &MainWindow::copyWhatIf},
-        {QStringLiteral("&Export…"),
-         "actExportResults",
-         {QKeySequence(Qt::CTRL | Qt::Key_E)},
-         QStringLiteral("Save the results as a PDF report, CSV or JSON"),
-         &ResultsPage::exportResults,
-         &MainWindow::exportWhatIf},
-        {QStringLiteral("P&rint…"), "actPrintResults",
-         KeysOf(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)),
-         QStringLiteral("Print the report"), &ResultsPage::printResults, &MainWindow::printWhatIf},
-        {QStringLiteral("Print Pre&view"),
-         "actPrintPreview",
-         {},
-         QStringLiteral("See the report's pages as they will be printed"),
-         &ResultsPage::previewResults,
-         &MainWindow::previewWhatIf},
-    };
-    for (const auto& a : resultActions) {
-        QAction* action = resultsMenu->addAction(a.text);
-        action->setObjectName(QLatin1String(a.name));
-        action->setShortcuts(a.keys);
-        action->setStatusTip(a.tip);
-        action->setEnabled(false);
-        const auto act = a.act;
-        const auto whatIf = a.whatIf;
-        connect(action, &QAction::triggered, this, [this, act, whatIf] {
-            if (m_currentPage == kWhatIfPage && whatIf != nullptr) {
+        void (MainWindow::*whatIf)();
+    } results[] = {{&ResultsPage::copyResults, &MainWindow::copyWhatIf},
+                   {&ResultsPage::exportResults, &MainWindow::exportWhatIf},
+                   {&ResultsPage::printResults, &MainWindow::printWhatIf},
+                   {&ResultsPage::previewResults, &MainWindow::previewWhatIf}};
+    for (int i = 0; i < m_menus.results.size(); ++i) {
+        const auto [act, whatIf] = results[i];
+        connect(m_menus.results[i], &QAction::triggered, this, [this, act = act, whatIf = whatIf] {
+            if (m_currentPage == kWhatIfPage) {
                 (this->*whatIf)();
             } else if (m_currentPage == kResultsPage) {
                 (m_resultsPage->*act)();
             }
         });
-        m_resultActions.append(action);
-        if (whatIf != nullptr) {
-            m_whatIfActions.append(action);
-        }
     }
-    resultsMenu->addSeparator();
-    m_cfrmAction =
-        resultsMenu->addAction(QStringLiteral("CFRM &Policy…"), this, &MainWindow::openCfrmDialog);
-    m_cfrmAction->setObjectName(QStringLiteral("actCfrmPolicy"));
-    m_cfrmAction->setStatusTip(QStringLiteral("CFRM STRUCTURE statements of the latest results"));
-    m_cfrmAction->setEnabled(false);
-    m_runningAction = resultsMenu->addAction(QStringLiteral("Running &Group…"), this,
-                                             &MainWindow::openRunningGroupDialog);
-    m_runningAction->setObjectName(QStringLiteral("actRunningGroup"));
-    m_runningAction->setStatusTip(
-        QStringLiteral("The latest results beside the running group's displays and policy"));
-    m_runningAction->setEnabled(false);
-
-    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
-    helpMenu->setObjectName(QStringLiteral("mnuHelp"));
-    helpMenu->addAction(m_manualAction);
-    helpMenu->addSeparator();
-    helpMenu->addAction(m_aboutAction);
+    connect(m_menus.cfrm, &QAction::triggered, this, &MainWindow::openCfrmDialog);
+    connect(m_menus.running, &QAction::triggered, this, &MainWindow::openRunningGroupDialog);
+    connect(m_menus.manual, &QAction::triggered, this, [this] { ShowManualWindow(this); });
+    connect(m_menus.about, &QAction::triggered, this, [this] { ShowAboutWindow(this); });
 }
 
 void MainWindow::openAtStart(const QStringList& paths) { m_startPaths = paths; }
@@ -657,9 +531,8 @@ void MainWindow::changePage(int requestedPage) {
         m_quitButton->setText(kCancelCaption);
     }
     m_quitButton->setAccessibleName(m_quitButton->text().remove(QLatin1Char('&')));
-    for (QAction* action : m_resultActions) {
-        action->setEnabled(page == kResultsPage ||
-                           (page == kWhatIfPage && m_whatIfActions.contains(action)));
+    for (QAction* action : m_menus.results) {
+        action->setEnabled(page == kResultsPage || page == kWhatIfPage);
     }
     ProcessPendingEvents();
     if (refused) {
@@ -805,8 +678,8 @@ void MainWindow::runSizing() {
             return core::CfrmSource::File{QString::fromLocal8Bit(file.path).toStdString(),
                                           DataText(file.collectionTime).toStdString()};
         }));
-    m_cfrmAction->setEnabled(true);
-    m_runningAction->setEnabled(true);
+    m_menus.cfrm->setEnabled(true);
+    m_menus.running->setEnabled(true);
 }
 
 QVariantMap MainWindow::policyInputs() const {

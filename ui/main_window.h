@@ -22,6 +22,7 @@
 class QAction;
 #include "core/loader.h"
 #include "core/session.h"
+#include "ui/main_menus.h"
 
 class QLabel;
 class QMenu;
@@ -117,8 +118,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void createActions();
-    void createMenus();
+    // The menus' actions to what they do.
+    void connectMenus();
 
     void chooseDataFiles();   // Add Files...
     // Opens a plan that was read: its files (if any) replace the file list and are loaded, then
@@ -192,21 +193,10 @@ private:
     std::unique_ptr<core::CfrmSource> m_lastSource;
     std::unique_ptr<DialogPolicyFileChooser> m_policyChooser;
     CfrmDialog* m_cfrmDialog = nullptr;
-    QAction* m_cfrmAction;
-    QList<QAction*> m_resultActions;  // Copy, Export, Print and Print Preview of the results
-    QList<QAction*> m_whatIfActions;  // those of them that act on the What If page too
     QUndoStack* m_undoStack;
     std::unique_ptr<core::Choices> m_lastChoices;  // as the latest step of the history left them
     RunningGroupDialog* m_runningDialog = nullptr;
-    QAction* m_runningAction;
-    QAction* m_addFilesAction = nullptr;
-    QAction* m_openPlanAction = nullptr;
-    QAction* m_savePlanAction = nullptr;
-    QAction* m_savePlanAsAction = nullptr;
-    QAction* m_quitAction = nullptr;
-    QAction* m_manualAction = nullptr;
-    QAction* m_aboutAction = nullptr;
-    QMenu* m_recentMenu = nullptr;
+    MainMenus m_menus;
 
     PlanDocument* m_document;  // made once the loader exists
     QStringList m_startPaths;
