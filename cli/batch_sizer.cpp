@@ -22,6 +22,7 @@
 #include "cli/report.h"
 #include "core/result_warnings.h"
 #include "core/results_csv.h"
+#include "core/results_json.h"
 #include "cli/running_options.h"
 #include "core/sizing.h"
 #include "core/sweep.h"
@@ -193,7 +194,7 @@ public:
             if (format == OutputFormat::kCsv || format == OutputFormat::kPdf) {
                 return UsageError("--list prints text or json only");
             }
-            output.out = format == OutputFormat::kJson ? ListJson(report) : ListText(report);
+            output.out = format == OutputFormat::kJson ? core::ListJson(report) : ListText(report);
         } else {
             // Entering the results page rebuilds the pool list as well.
             core::RebuildSharedPoolList(m_tables);
@@ -217,7 +218,7 @@ public:
                     return *failure;
                 }
             } else {
-                output.out = format == OutputFormat::kJson  ? SizingJson(sizing, report)
+                output.out = format == OutputFormat::kJson  ? core::SizingJson(sizing, report)
                              : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
                                                             : SizingText(sizing, report);
             }
