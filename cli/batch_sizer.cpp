@@ -23,6 +23,7 @@
 #include "cli/report.h"
 #include "core/result_warnings.h"
 #include "core/results_csv.h"
+#include "core/results_json.h"
 #include "cli/running_options.h"
 #include "core/sizing.h"
 #include "core/sweep.h"
@@ -194,7 +195,7 @@ public:
             if (format == OutputFormat::kCsv || format == OutputFormat::kPdf) {
                 return UsageError("--list prints text or json only");
             }
-            output.out = format == OutputFormat::kJson ? ListJson(report) : ListText(report);
+            output.out = format == OutputFormat::kJson ? core::ListJson(report) : ListText(report);
         } else {
             const core::SizingRun& run = m_session.EnterResults(m_warnings, m_refusals);
             const core::SizingResult& sizing = run.result;
@@ -216,7 +217,7 @@ public:
                     return *failure;
                 }
             } else {
-                output.out = format == OutputFormat::kJson  ? SizingJson(sizing, report)
+                output.out = format == OutputFormat::kJson  ? core::SizingJson(sizing, report)
                              : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
                                                             : SizingText(sizing, report);
             }

@@ -2,45 +2,45 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStringList>
+#include <nlohmann/json.hpp>
 #include <optional>
 
 #include "cli/encodings.h"
+#include "core/results_json.h"
 
 namespace cli {
 namespace {
 
-QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+using nlohmann::json;
 
-QJsonArray Strings(const std::vector<std::string>& texts) {
-    QJsonArray array;
+std::string Utf8(const std::string& text) { return core::ValidUtf8(text); }
+
+json Strings(const std::vector<std::string>& texts) {
+    json array = json::array();
     for (const std::string& text : texts) {
-        array.append(Utf8(text));
+        array.push_back(Utf8(text));
     }
     return array;
 }
 
-QJsonValue Count(const std::optional<core::GbpEntries>& entries,
-                 int64_t (*field)(const core::GbpEntries&)) {
-    return entries ? QJsonValue(qint64{field(*entries)}) : QJsonValue(QJsonValue::Null);
+json Count(const std::optional<core::GbpEntries>& entries,
+           int64_t (*field)(const core::GbpEntries&)) {
+    return entries ? json(field(*entries)) : json(nullptr);
 }
 
-QJsonObject StructureJson(const core::CfrmStructure& s) {
-    QJsonObject o{{"name", Utf8(s.name)},
-                  {"initsize_kb", qint64{s.initSizeKb}},
-                  {"size_kb", qint64{s.sizeKb}},
-                  {"duplex", s.duplex},
-                  {"minsize_kb",
-                   s.minSizeKb ? QJsonValue(qint64{*s.minSizeKb}) : QJsonValue(QJsonValue::Null)},
-                  {"allowautoalt", s.allowAutoAlter},
-                  {"preflist", Strings(s.preflist)},
-                  {"why", Strings(s.why)}};
+json StructureJson(const core::CfrmStructure& s) {
+    json o = {{"name", Utf8(s.name)},
+              {"initsize_kb", int64_t{s.initSizeKb}},
+              {"size_kb", int64_t{s.sizeKb}},
+              {"duplex", s.duplex},
+              {"minsize_kb", s.minSizeKb ? json(int64_t{*s.minSizeKb}) : json(nullptr)},
+              {"allowautoalt", s.allowAutoAlter},
+              {"preflist", Strings(s.preflist)},
+              {"why", Strings(s.why)}};
     if (s.kind == core::StructureKind::kGroupBufferPool) {
         o["pool"] = Utf8(s.pool);
-        o["page_size_kb"] = qint64{s.pageSizeKb};
+        o["page_size_kb"] = int64_t{s.pageSizeKb};
         o["data_entries"] =
             Count(s.entries, [](const core::GbpEntries& e) { return e.dataEntries; });
         o["directory_entries"] =
@@ -54,50 +54,49 @@ QJsonObject StructureJson(const core::CfrmStructure& s) {
     return o;
 }
 
-QJsonObject CfrmJson(const core::CfrmPolicy& policy) {
-    QJsonArray structures;
+json CfrmJson(const core::CfrmPolicy& policy) {
+    json structures = json::array();
     for (const core::CfrmStructure& s : policy.structures) {
-        structures.append(StructureJson(s));
+        structures.push_back(StructureJson(s));
     }
-    const QJsonArray commands = Strings(policy.commands);
-    QJsonArray leftOut;
+    json leftOut = json::array();
     for (const core::LeftOut& left : policy.leftOut) {
-        QJsonObject o{{"pool", Utf8(left.pool)}, {"reason", Utf8(left.reason)}};
+        json o = {{"pool", Utf8(left.pool)}, {"reason", Utf8(left.reason)}};
         if (!left.structure.empty()) {
             o["structure"] = Utf8(left.structure);
         }
-        leftOut.append(o);
+        leftOut.push_back(o);
     }
-    QJsonArray facilities;
+    json facilities = json::array();
     for (const core::FacilityFit& f : policy.fit.facilities) {
-        facilities.append(QJsonObject{{"name", Utf8(f.name)},
-                                      {"free_mb", f.freeMb},
-                                      {"fits", f.fits},
-                                      {"margin_mb", f.marginMb},
-                                      {"normal_mb", f.normalMb},
-                                      {"after_loss_mb", f.afterLossMb},
-                                      {"fits_after_loss", f.fitsAfterLoss}});
+        facilities.push_back({{"name", Utf8(f.name)},
+                              {"free_mb", f.freeMb},
+                              {"fits", f.fits},
+                              {"margin_mb", f.marginMb},
+                              {"normal_mb", f.normalMb},
+                              {"after_loss_mb", f.afterLossMb},
+                              {"fits_after_loss", f.fitsAfterLoss}});
     }
-    QJsonArray warnings;
+    json warnings = json::array();
     for (const core::Warning& warning : policy.warnings) {
-        warnings.append(
-            QJsonObject{{"code", Utf8(warning.code)}, {"message", Utf8(warning.message)}});
+        warnings.push_back({{"code", Utf8(warning.code)}, {"message", Utf8(warning.message)}});
     }
-    return QJsonObject{
-        {"structures", structures},
-        {"commands", commands},
-        {"left_out", leftOut},
-        {"text", Utf8(policy.text)},
-        {"warnings", warnings},
-        {"notes", Strings(policy.notes)},
-        {"steps", Strings(policy.steps)},
-        {"storage", QJsonObject{{"initsize_mb", qint64{policy.storage.initSizeMb}},
-                                {"with_duplex_mb", qint64{policy.storage.withDuplexMb}},
-                                {"size_mb", qint64{policy.storage.sizeMb}}}},
-        {"fit", QJsonObject{{"total_initsize_kb", qint64{policy.fit.totalInitSizeKb}},
-                            {"total_size_kb", qint64{policy.fit.totalSizeKb}},
-                            {"one_facility_needs_kb", qint64{policy.fit.oneFacilityNeedsKb}},
-                            {"facilities", facilities}}}};
+    return {{"structures", structures},
+            {"commands", Strings(policy.commands)},
+            {"left_out", leftOut},
+            {"text", Utf8(policy.text)},
+            {"warnings", warnings},
+            {"notes", Strings(policy.notes)},
+            {"steps", Strings(policy.steps)},
+            {"storage",
+             {{"initsize_mb", int64_t{policy.storage.initSizeMb}},
+              {"with_duplex_mb", int64_t{policy.storage.withDuplexMb}},
+              {"size_mb", int64_t{policy.storage.sizeMb}}}},
+            {"fit",
+             {{"total_initsize_kb", int64_t{policy.fit.totalInitSizeKb}},
+              {"total_size_kb", int64_t{policy.fit.totalSizeKb}},
+              {"one_facility_needs_kb", int64_t{policy.fit.oneFacilityNeedsKb}},
+              {"facilities", facilities}}}};
 }
 
 }  // namespace
@@ -266,25 +265,24 @@ std::string AddCfrmPolicy(const core::CfrmPolicy& policy, bool json, std::string
         return ("loomstead-cli: " + TerminalBytes(policy.problem) + "\n").toStdString();
     }
     if (json) {
-        QJsonObject sizing = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
+        nlohmann::json sizing = nlohmann::json::parse(out);
         sizing["cfrm"] = CfrmJson(policy);
-        QJsonArray points = sizing["sweep"].toArray();
-        for (qsizetype i = 0; i < points.size(); ++i) {
-            QJsonObject point = points[i].toObject();
+        // With the policy the "sweep" key is always there, empty without --sweep-members.
+        nlohmann::json& points = sizing["sweep"];
+        if (points.is_null()) {
+            points = nlohmann::json::array();
+        }
+        for (nlohmann::json& point : points) {
             for (const core::CfrmSweepPoint& figures : sweep) {
-                if (figures.members == point["members"].toInteger()) {
-                    point["cf_storage_mb"] = qint64{figures.cfStorageMb};
+                if (figures.members == point["members"].get<int64_t>()) {
+                    point["cf_storage_mb"] = int64_t{figures.cfStorageMb};
                     if (figures.oneFacilityFits) {
                         point["one_facility_fits"] = *figures.oneFacilityFits;
                     }
                 }
             }
-            points[i] = point;
         }
-        if (sizing.contains("sweep")) {
-            sizing["sweep"] = points;
-        }
-        out = QJsonDocument(sizing).toJson(QJsonDocument::Indented).toStdString();
+        out = core::JsonText(sizing);
     }
     return {};
 }

@@ -1,6 +1,6 @@
 // How text crosses the edges of the batch sizer. Arguments and paths are bytes, usually UTF-8
 // but not always; data-file text is Latin-1; a terminal must never receive a control byte taken
-// from data or from a path, since it could act on it; JSON must stay valid Unicode.
+// from data or from a path, since it could act on it. (JSON: core/results_json.h.)
 #ifndef CLI_ENCODINGS_H_
 #define CLI_ENCODINGS_H_
 
@@ -32,10 +32,6 @@ std::optional<std::string> ToDataExactly(const QString& text);
 QString TerminalData(std::string_view latin1);
 QString TerminalBytes(std::string_view bytes);
 QString TerminalText(const QString& argument);  // an argument, as TerminalBytes of its bytes
-
-// For JSON, which escapes controls itself: valid UTF-8 as its characters, other bytes as the
-// text \xNN.
-QString JsonBytes(std::string_view bytes);
 
 }  // namespace cli
 

@@ -12,13 +12,13 @@
 
 #include "cli/batch_sizer.h"
 #include "cli/encodings.h"
+#include "cli/pdf_report.h"
 #include "core/file_source.h"
 #include "core/io/write_file.h"
-#include "cli/pdf_report.h"
-#include "ui/report/printable_report.h"
-#include "ui/report/report_data.h"
 #include "core/sweep.h"
 #include "core/version.h"
+#include "report/printable_report.h"
+#include "report/report_data.h"
 
 namespace {
 

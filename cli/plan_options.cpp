@@ -6,7 +6,6 @@
 #include <QCommandLineParser>
 #include <QCryptographicHash>
 #include <QFile>
-#include <QJsonArray>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -15,9 +14,10 @@
 #include "cli/batch_sizer.h"
 #include "cli/command_line.h"
 #include "cli/encodings.h"
-#include "core/io/write_file.h"
-#include "core/file_source.h"
 #include "cli/report.h"
+#include "core/file_source.h"
+#include "core/io/write_file.h"
+#include "core/results_json.h"
 #include "core/tables.h"
 
 namespace cli {
@@ -148,26 +148,26 @@ QString PlanStep::AccountText() const {
     return text;
 }
 
-std::optional<QJsonObject> PlanStep::Json() const {
+std::optional<nlohmann::json> PlanStep::Json() const {
     if (m_options.plan.isEmpty() && m_options.savePlan.isEmpty()) {
         return std::nullopt;
     }
-    QJsonArray items;
+    nlohmann::json items = nlohmann::json::array();
     for (const core::PlanItem& item : m_account) {
-        QJsonObject o{{"kind", QString::fromUtf8(core::PlanItemKindName(item.kind))}};
+        nlohmann::json o = {{"kind", std::string(core::PlanItemKindName(item.kind))}};
         const auto add = [&o](const char* key, const std::string& text) {
             if (!text.empty()) {
-                o[key] = JsonBytes(text);
+                o[key] = core::JsonBytes(text);
             }
         };
         add("pool", item.pool);
         add("object", item.object);
         add("file", item.file);
         add("message", item.message);
-        items.append(o);
+        items.push_back(o);
     }
-    return QJsonObject{{"file", m_options.plan.isEmpty() ? m_options.savePlan : m_options.plan},
-                       {"items", items}};
+    const QString& file = m_options.plan.isEmpty() ? m_options.savePlan : m_options.plan;
+    return nlohmann::json{{"file", core::JsonBytes(EncodeArgument(file))}, {"items", items}};
 }
 
 }  // namespace cli

@@ -4,9 +4,9 @@
 #ifndef CLI_PLAN_OPTIONS_H_
 #define CLI_PLAN_OPTIONS_H_
 
-#include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <nlohmann/json.hpp>
 #include <optional>
 
 #include "cli/output_files.h"
@@ -43,7 +43,7 @@ public:
     // One line per item of the account, for standard error.
     QString AccountText() const;
     // The "plan" section of the JSON; nullopt when neither option was given.
-    std::optional<QJsonObject> Json() const;
+    std::optional<nlohmann::json> Json() const;
 
 private:
     const Options& m_options;

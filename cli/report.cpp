@@ -1,8 +1,5 @@
 #include "cli/report.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStringList>
 #include <algorithm>
 
@@ -84,71 +81,18 @@ QString FileCountText(const ReportTables& report) {
         .arg(TerminalData(report.load.dataSizeText));
 }
 
-QJsonArray RefusedJson(const ReportTables& report) {
-    QJsonArray refused;
-    for (const core::ShareRefusal& refusal : report.refusals) {
-        refused.append(
-            QJsonObject{{"pool", FromData(refusal.pool)}, {"file", JsonBytes(refusal.file)}});
-    }
-    return refused;
-}
-
-// Always present, so that a script can test it without first asking whether it exists.
-QJsonArray WarningsJson(const ReportTables& report) {
-    QJsonArray warnings;
-    if (report.warnings == nullptr) {
-        return warnings;
-    }
-    for (const core::Warning& warning : *report.warnings) {
-        warnings.append(QJsonObject{{"code", JsonBytes(warning.code)},
-                                    {"message", JsonBytes(warning.message)}});
-    }
-    return warnings;
-}
-
-QJsonArray TraceJson(const core::Trace& why) {
-    QJsonArray steps;
-    for (const std::string& step : why) {
-        steps.append(JsonBytes(step));
-    }
-    return steps;
-}
-
-// The five recommendations and their traces, under the keys of the JSON results.
+// The five recommendations and their traces.
 struct Recommendation {
-    const char* key;
     const char* caption;
     const core::Trace core::SizingResult::*why;
 };
 constexpr Recommendation kRecommendations[] = {
-    {"sca_size_mb", "SCA Size", &core::SizingResult::whyScaSize},
-    {"lock_structure_size_mb", "Lock Structure Size", &core::SizingResult::whyLockStructureSize},
-    {"directory_data_ratio", "Directory/Data Ratio", &core::SizingResult::whyDirectoryDataRatio},
-    {"irlm_ecsa_size_mb", "IRLM ECSA Size", &core::SizingResult::whyIrlmEcsaSize},
-    {"total_memory_mb", "Total Memory Required", &core::SizingResult::whyTotalMemory},
+    {"SCA Size", &core::SizingResult::whyScaSize},
+    {"Lock Structure Size", &core::SizingResult::whyLockStructureSize},
+    {"Directory/Data Ratio", &core::SizingResult::whyDirectoryDataRatio},
+    {"IRLM ECSA Size", &core::SizingResult::whyIrlmEcsaSize},
+    {"Total Memory Required", &core::SizingResult::whyTotalMemory},
 };
-
-QJsonValue RatioJson(const core::SizingResult& s) {
-    return s.directoryDataRatio ? QJsonValue(qint64{*s.directoryDataRatio}) : QJsonValue();
-}
-
-QJsonArray PoolsJson(const core::SizingResult& s) {
-    QJsonArray pools;
-    for (const core::PoolResult& p : s.pools) {
-        pools.append(QJsonObject{{"pool", FromData(p.pool)},
-                                 {"shared", qint64{p.shared}},
-                                 {"cache_all", qint64{p.cacheAll}},
-                                 {"vp_size", qint64{p.vpSize}},
-                                 {"hp_size", qint64{p.hpSize}},
-                                 {"gbp_size", qint64{p.gbpSize}},
-                                 {"why", TraceJson(p.why)}});
-    }
-    return pools;
-}
-
-std::string ToJsonText(const QJsonObject& object) {
-    return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
-}
 
 // The sweep as a table, sizes in Mb.
 QString SweepText(const std::vector<core::SweepPoint>& sweep) {
@@ -217,47 +161,6 @@ std::string SizingText(const core::SizingResult& s, const ReportTables& report) 
     return text.toStdString();
 }
 
-std::string SizingJson(const core::SizingResult& s, const ReportTables& report) {
-    QJsonObject o;
-    o["collection_time"] = FromData(s.collectionTime);
-    o["pools_shared"] = qint64{s.poolsShared};
-    o["shared_db2"] = FromData(s.sharedDb2);
-    o["total_system_objects"] = qint64{s.totalSystemObjects};
-    o["sca_size_mb"] = qint64{s.scaSizeMb};
-    o["lock_structure_size_mb"] = qint64{s.lockStructureSizeMb};
-    o["directory_data_ratio"] = RatioJson(s);
-    o["irlm_ecsa_size_mb"] = qint64{s.irlmEcsaSizeMb};
-    o["gbp_total_pages"] = qint64{s.gbpTotalPages};
-    o["total_memory_mb"] = qint64{s.totalMemoryMb};
-    o["data_size"] = FromData(report.load.dataSizeText);
-    o["pools"] = PoolsJson(s);
-    o["refused"] = RefusedJson(report);
-    QJsonObject why;
-    for (const Recommendation& r : kRecommendations) {
-        why[r.key] = TraceJson(s.*r.why);
-    }
-    o["why"] = why;
-    o["warnings"] = WarningsJson(report);
-    if (report.sweep != nullptr && !report.sweep->empty()) {
-        QJsonArray sweep;
-        for (const core::SweepPoint& point : *report.sweep) {
-            const core::SizingResult& r = point.result;
-            sweep.append(QJsonObject{{"members", qint64{point.members}},
-                                     {"sca_size_mb", qint64{r.scaSizeMb}},
-                                     {"lock_structure_size_mb", qint64{r.lockStructureSizeMb}},
-                                     {"directory_data_ratio", RatioJson(r)},
-                                     {"irlm_ecsa_size_mb", qint64{r.irlmEcsaSizeMb}},
-                                     {"total_memory_mb", qint64{r.totalMemoryMb}},
-                                     {"pools", PoolsJson(r)}});
-        }
-        o["sweep"] = sweep;
-    }
-    if (report.plan) {
-        o["plan"] = *report.plan;
-    }
-    return ToJsonText(o);
-}
-
 std::string ListText(const ReportTables& report) {
     const core::CoreTables& t = report.tables;
     QString text = "Files\n";
@@ -311,59 +214,6 @@ std::string ListText(const ReportTables& report) {
         Table({"Key", "Pool", "File", "Cached", "Name"},
               {Align::kLeft, Align::kLeft, Align::kRight, Align::kLeft, Align::kLeft}, rows, "  ");
     return text.toStdString();
-}
-
-std::string ListJson(const ReportTables& report) {
-    const core::CoreTables& t = report.tables;
-    QJsonArray files;
-    for (const std::string& file : t.lstSelectedFiles) {
-        files.append(JsonBytes(file));
-    }
-    QJsonArray poolTable;
-    QJsonArray objects;
-    for (const core::PoolRow& row : t.lvControl) {
-        const auto bound = [](const std::optional<int32_t>& v) {
-            return v ? QJsonValue(qint64{*v}) : QJsonValue();
-        };
-        poolTable.append(
-            QJsonObject{{"file_no", row.FileNo},
-                        {"pool", FromData(row.BPool)},
-                        {"start", bound(row.StartObjectIndex)},
-                        {"end", bound(row.EndObjectIndex)},
-                        {"dsndb07s", row.DSNDB07s},
-                        {"cache_all", FromData(core::CoreTables::CacheAllText(row.CacheAll))}});
-        const core::ObjectLineSpan span = core::ObjectLines(t, row);
-        for (size_t k = span.begin; k < span.end; ++k) {
-            const auto line = static_cast<int32_t>(k);
-            objects.append(QJsonObject{{"key", FromData(core::ObjectKey(line))},
-                                       {"pool", FromData(row.BPool)},
-                                       {"file_no", row.FileNo},
-                                       {"name", FromData(core::ObjectName(t, line))},
-                                       {"cached", t.lstData[k].ItemData != 0}});
-        }
-    }
-    QJsonArray available;
-    for (const std::string& pool : t.lstPools) {
-        available.append(FromData(pool));
-    }
-    QJsonArray shared;
-    for (const core::SharedPoolEntry& entry : t.lvSharedPools) {
-        shared.append(QJsonObject{{"pool", FromData(entry.name)},
-                                  {"total_objects", qint64{entry.totalObjects}}});
-    }
-    QJsonObject o;
-    o["files"] = files;
-    o["lines"] = static_cast<qint64>(t.lstData.size());
-    o["pool_table"] = poolTable;
-    o["available_pools"] = available;
-    o["shared_pools"] = shared;
-    o["objects"] = objects;
-    o["refused"] = RefusedJson(report);
-    o["warnings"] = WarningsJson(report);
-    if (report.plan) {
-        o["plan"] = *report.plan;
-    }
-    return ToJsonText(o);
 }
 
 }  // namespace cli

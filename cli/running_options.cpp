@@ -1,13 +1,12 @@
 #include "cli/running_options.h"
 
 #include <QCommandLineParser>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
 
-#include "core/capture_text.h"
 #include "cli/encodings.h"
+#include "core/capture_text.h"
 #include "core/file_source.h"
+#include "core/results_json.h"
 
 namespace cli {
 namespace {
@@ -42,41 +41,39 @@ std::optional<QString> ReadInput(const QString& path, size_t limit,
     return std::nullopt;
 }
 
-QJsonValue Json(const std::optional<int64_t>& value) {
-    return value ? QJsonValue(qint64{*value}) : QJsonValue(QJsonValue::Null);
+using nlohmann::json;
+
+json Json(const std::optional<int64_t>& value) { return value ? json(*value) : json(nullptr); }
+
+json Json(const std::optional<bool>& value) { return value ? json(*value) : json(nullptr); }
+
+json Json(const std::optional<std::string>& value) {
+    return value ? json(core::ValidUtf8(*value)) : json(nullptr);
 }
 
-QJsonValue Json(const std::optional<bool>& value) {
-    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+json Ratio(const std::optional<int64_t>& tenths) {
+    return tenths ? json(static_cast<double>(*tenths) / 10) : json(nullptr);
 }
 
-QJsonValue Json(const std::optional<std::string>& value) {
-    return value ? QJsonValue(QString::fromStdString(*value)) : QJsonValue(QJsonValue::Null);
-}
-
-QJsonValue Ratio(const std::optional<int64_t>& tenths) {
-    return tenths ? QJsonValue(static_cast<double>(*tenths) / 10) : QJsonValue(QJsonValue::Null);
-}
-
-QJsonArray Strings(const std::vector<std::string>& strings) {
-    QJsonArray array;
+json Strings(const std::vector<std::string>& strings) {
+    json array = json::array();
     for (const std::string& s : strings) {
-        array.append(QString::fromStdString(s));
+        array.push_back(core::ValidUtf8(s));
     }
     return array;
 }
 
-QJsonValue Figures(const std::optional<core::StructureFigures>& f) {
+json Figures(const std::optional<core::StructureFigures>& f) {
     if (!f) {
-        return QJsonValue::Null;
+        return nullptr;
     }
-    return QJsonObject{
+    return {
         {"initsize_kb", Json(f->initSizeKb)},
         {"size_kb", Json(f->sizeKb)},
         {"minsize_kb", Json(f->minSizeKb)},
         {"allowautoalt", Json(f->allowAutoAlter)},
         {"duplex", Json(f->duplex)},
-        {"preflist", f->preflist ? QJsonValue(Strings(*f->preflist)) : QJsonValue::Null},
+        {"preflist", f->preflist ? Strings(*f->preflist) : json(nullptr)},
     };
 }
 
@@ -250,17 +247,17 @@ std::string RunningText(const core::RunningGroup& group, const RunningTexts& tex
 }
 
 void AddRunningJson(const core::RunningGroup& group, const RunningTexts& texts, std::string& out) {
-    QJsonObject running;
+    json running = json::object();
     if (texts.gbp) {
-        QJsonArray gbps;
+        json gbps = json::array();
         for (size_t i = 0; i < group.gbps.size(); ++i) {
             const core::RunningGbp& g = group.gbps[i];
             const core::GbpDisplay& d = texts.gbp->gbps[i];
-            gbps.append(QJsonObject{
-                {"gbp", QString::fromStdString(g.gbp)},
-                {"structure", QString::fromStdString(g.structure)},
-                {"member", QString::fromStdString(g.member)},
-                {"period_start", QString::fromStdString(g.periodStart)},
+            gbps.push_back({
+                {"gbp", core::ValidUtf8(g.gbp)},
+                {"structure", core::ValidUtf8(g.structure)},
+                {"member", core::ValidUtf8(g.member)},
+                {"period_start", core::ValidUtf8(g.periodStart)},
                 {"displays", d.displayCount},
                 {"allocated_size_kb", Json(g.allocatedSizeKb)},
                 {"directory_entries", Json(g.directoryEntries)},
@@ -276,23 +273,23 @@ void AddRunningJson(const core::RunningGroup& group, const RunningTexts& texts, 
                 {"verdicts", Strings(g.verdicts)},
                 {"why", Strings(g.why)},
                 {"recommended",
-                 QJsonObject{{"initsize_kb", Json(g.recommendedInitSizeKb)},
-                             {"directory_entries", Json(g.recommendedDirectoryEntries)},
-                             {"data_entries", Json(g.recommendedDataEntries)}}},
+                 {{"initsize_kb", Json(g.recommendedInitSizeKb)},
+                  {"directory_entries", Json(g.recommendedDirectoryEntries)},
+                  {"data_entries", Json(g.recommendedDataEntries)}}},
             });
         }
         running["gbps"] = gbps;
     }
     if (group.hasStructures) {
-        QJsonArray structures;
+        json structures = json::array();
         for (const core::RunningStructure& s : group.structures) {
-            structures.append(QJsonObject{
-                {"name", QString::fromStdString(s.name)},
+            structures.push_back({
+                {"name", core::ValidUtf8(s.name)},
                 {"current", Figures(s.current)},
                 {"recommended", Figures(s.recommended)},
                 {"current_ratio", Ratio(s.currentRatioTenths)},
                 {"written_ratio", Ratio(s.writtenRatioTenths)},
-                {"action", QString::fromStdString(s.action)},
+                {"action", core::ValidUtf8(s.action)},
                 {"pending", Strings(s.pending)},
                 {"why", Strings(s.why)},
             });
@@ -303,15 +300,15 @@ void AddRunningJson(const core::RunningGroup& group, const RunningTexts& texts, 
         running["steps"] = Strings(group.steps);
         running["ratio_commands"] = Strings(group.ratioCommands);
     }
-    QJsonArray warnings;
+    json warnings = json::array();
     for (const core::Warning& w : group.warnings) {
-        warnings.append(QJsonObject{{"code", QString::fromStdString(w.code)},
-                                    {"message", QString::fromStdString(w.message)}});
+        warnings.push_back(
+            {{"code", core::ValidUtf8(w.code)}, {"message", core::ValidUtf8(w.message)}});
     }
     running["warnings"] = warnings;
-    QJsonObject sizing = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
+    json sizing = json::parse(out);
     sizing["running"] = running;
-    out = QJsonDocument(sizing).toJson(QJsonDocument::Indented).toStdString();
+    out = core::JsonText(sizing);
 }
 
 }  // namespace cli

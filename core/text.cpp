@@ -1,6 +1,7 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace core {
 
@@ -95,6 +96,41 @@ std::string Latin1ToUtf8(std::string_view latin1) {
         }
     }
     return out;
+}
+
+Utf8Sequence ReadUtf8(std::string_view bytes) {
+    const auto byte = [&](size_t i) { return static_cast<uint8_t>(bytes[i]); };
+    const uint8_t lead = byte(0);
+    if (lead < 0x80) {
+        return {1, lead};
+    }
+    size_t length = 0;
+    uint8_t low = 0x80;
+    uint8_t high = 0xBF;  // the allowed range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return {};
+    }
+    if (bytes.size() < length || byte(1) < low || byte(1) > high) {
+        return {};
+    }
+    char32_t codePoint = lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return {};
+        }
+        codePoint = (codePoint << 6) | (byte(i) & 0x3F);
+    }
+    return {length, codePoint};
 }
 
 std::string_view FileNameOf(std::string_view path) {

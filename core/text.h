@@ -3,6 +3,7 @@
 #ifndef CORE_TEXT_H_
 #define CORE_TEXT_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,31 @@ inline bool Contains(std::string_view text, std::string_view needle) {
 
 // Latin-1 bytes to UTF-8, for messages and JSON.
 std::string Latin1ToUtf8(std::string_view latin1);
+
+// The length of the valid UTF-8 sequence at the start of `bytes` and its code point; length 0
+// when the first byte does not start one (overlong forms and surrogates are not valid).
+// REQUIRES: !bytes.empty().
+struct Utf8Sequence {
+    size_t length = 0;
+    char32_t codePoint = 0;
+};
+Utf8Sequence ReadUtf8(std::string_view bytes);
+
+// Walks `bytes` as UTF-8: each valid character goes to `character(codePoint, itsBytes)`, each
+// byte that no valid sequence holds to `stray(byte)`.
+template <typename Character, typename Stray>
+void WalkUtf8(std::string_view bytes, Character character, Stray stray) {
+    while (!bytes.empty()) {
+        const Utf8Sequence sequence = ReadUtf8(bytes);
+        if (sequence.length == 0) {
+            stray(static_cast<unsigned char>(bytes.front()));
+            bytes.remove_prefix(1);
+        } else {
+            character(sequence.codePoint, bytes.substr(0, sequence.length));
+            bytes.remove_prefix(sequence.length);
+        }
+    }
+}
 
 // The last component of a path ("db1a.sta" of "samples/db1a.sta"), for messages naming a file.
 std::string_view FileNameOf(std::string_view path);

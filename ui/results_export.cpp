@@ -4,16 +4,16 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "ui/data_text.h"
 #include "core/io/write_file.h"
 #include "core/loader.h"
 #include "core/pool_sharing.h"
-#include "ui/report/printable_report.h"
-#include "cli/report.h"
-#include "ui/report/report_data.h"
 #include "core/results_csv.h"
+#include "core/results_json.h"
 #include "core/sizing.h"
 #include "core/sweep.h"
+#include "report/printable_report.h"
+#include "report/report_data.h"
+#include "ui/data_text.h"
 
 namespace ui {
 
@@ -42,7 +42,7 @@ bool ExportResults(const ResultsRun& run, const QString& path, QString* error) {
     }
     if (suffix == QLatin1String("json")) {
         return WriteWhole(
-            path, cli::SizingJson(run.sizing, {run.tables, run.load, run.refusals, &run.warnings}),
+            path, core::SizingJson(run.sizing, {run.tables, run.load, run.refusals, &run.warnings}),
             error);
     }
     if (suffix == QLatin1String("csv")) {

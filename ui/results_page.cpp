@@ -21,6 +21,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "core/tables.h"
+#include "report/printable_report.h"
+#include "report/report_data.h"
 #include "ui/busy_guard.h"
 #include "ui/column_widths.h"
 #include "ui/data_text.h"
@@ -28,12 +31,9 @@
 #include "ui/first_arrow_selects.h"
 #include "ui/list_view_sort.h"
 #include "ui/page_hint.h"
-#include "ui/report/printable_report.h"
-#include "ui/report/report_data.h"
 #include "ui/report_dialogs.h"
 #include "ui/results_export.h"
 #include "ui/results_model.h"
-#include "core/tables.h"
 
 namespace ui {
 namespace {

@@ -23,12 +23,12 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "ui/cfrm_dialog.h"
 #include "core/cfrm_policy.h"
-#include "ui/report/growth_chart.h"
+#include "core/sweep.h"
+#include "report/growth_chart.h"
+#include "ui/cfrm_dialog.h"
 #include "ui/report_dialogs.h"
 #include "ui/results_export.h"
-#include "core/sweep.h"
 
 namespace ui {
 namespace {

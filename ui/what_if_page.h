@@ -18,7 +18,7 @@
 #include <optional>
 #include <vector>
 
-#include "ui/report/report_data.h"
+#include "report/report_data.h"
 
 class QChart;
 class QChartView;

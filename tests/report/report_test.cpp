@@ -11,12 +11,12 @@
 #include "core/file_source.h"
 #include "core/loader.h"
 #include "core/pool_sharing.h"
-#include "ui/report/printable_report.h"
-#include "ui/report/report_data.h"
 #include "core/sizing.h"
 #include "core/sweep.h"
 #include "core/tables.h"
 #include "core/warnings.h"
+#include "report/printable_report.h"
+#include "report/report_data.h"
 
 class ReportTest : public QObject {
     Q_OBJECT

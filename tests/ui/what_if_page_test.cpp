@@ -21,12 +21,12 @@
 #include <QValueAxis>
 
 #include "core/file_source.h"
-#include "ui/report/growth_chart.h"
 #include "core/loader.h"
 #include "core/pool_sharing.h"
 #include "core/sizing.h"
-#include "tests/ui/scripted_seams.h"
 #include "core/tables.h"
+#include "report/growth_chart.h"
+#include "tests/ui/scripted_seams.h"
 #include "tests/ui/test_tables.h"
 
 namespace {

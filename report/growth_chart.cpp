@@ -1,4 +1,4 @@
-#include "ui/report/growth_chart.h"
+#include "report/growth_chart.h"
 
 #include <QChart>
 #include <QLineSeries>

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "ui/report/report_data.h"
+#include "report/report_data.h"
 
 class QChart;
 

@@ -1,4 +1,4 @@
-#include "ui/report/printable_report.h"
+#include "report/printable_report.h"
 
 #include <QAbstractAxis>
 #include <QAbstractTextDocumentLayout>
@@ -16,9 +16,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "ui/report/growth_chart.h"
 #include "core/io/write_file.h"
-#include "ui/report/report_data.h"
+#include "report/growth_chart.h"
+#include "report/report_data.h"
 
 namespace report {
 namespace {

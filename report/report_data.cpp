@@ -1,4 +1,4 @@
-#include "ui/report/report_data.h"
+#include "report/report_data.h"
 
 #include <QFile>
 #include <QFileInfo>
