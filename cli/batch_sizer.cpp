@@ -44,13 +44,13 @@ QString RefusalText(const core::ShareRefusal& refusal) {
 }
 
 // The detail of a read error starts "File: <path>"; the rest is the core's own lines.
-QString ReadErrorText(const core::LoadError& error) {
-    const std::string detail = error.Detail();
-    const std::string filePrefix = "File: " + error.path;
+QString ReadErrorText(const core::Status& error) {
+    const std::string detail = core::LoadFailureDetail(error);
+    const std::string filePrefix = "File: " + error.path();
     QString text = FromData(core::kReadErrorText) + '\n';
     std::string_view rest = detail;
     if (rest.starts_with(filePrefix)) {
-        text += "File: " + TerminalBytes(error.path);
+        text += "File: " + TerminalBytes(error.path());
         rest.remove_prefix(filePrefix.size());
     }
     // Each further line on its own, so that the line breaks stay and nothing else passes raw.
@@ -150,7 +150,7 @@ public:
         if (!load.ok()) {
             BatchOutput output;
             output.exitCode = kExitLoadFailed;
-            output.err = (m_notes + ReadErrorText(*load.error)).toStdString();
+            output.err = (m_notes + ReadErrorText(load.status)).toStdString();
             return output;
         }
         core::CountWorkFileObjects(m_tables);

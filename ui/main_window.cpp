@@ -1104,7 +1104,7 @@ bool MainWindow::readFilesAside(const std::vector<std::string>& files, core::Cor
     }
     loaded = std::move(load->tables);
     result = std::move(load->result);
-    if (result.error && result.error->reason == core::FileErrorReason::kCancelled) {
+    if (result.status.code() == core::StatusCode::kCancelled) {
         statusBar()->showMessage(kLoadCancelledText);
         return false;
     }
@@ -1113,9 +1113,10 @@ bool MainWindow::readFilesAside(const std::vector<std::string>& files, core::Cor
                                FromCore(core::kHeaderWarningText),
                                QStringLiteral("File: ") + FromCore(path));
     }
-    if (result.error) {
+    if (!result.ok()) {
         m_messages.showMessage(MessageIcon::kCritical, FromCore(core::kReadErrorTitle),
-                               FromCore(core::kReadErrorText), FromCore(result.error->Detail()));
+                               FromCore(core::kReadErrorText),
+                               FromCore(core::LoadFailureDetail(result.status)));
         return false;
     }
     return true;
