@@ -32,6 +32,29 @@
 namespace cli {
 namespace {
 
+// The refusal of a figure the sizing held at the 64-bit limit, naming the typed number behind it.
+QString HeldFigureRefusal(const core::LimitMark& mark, const TypedNumbers& typed) {
+    QString figure;
+    switch (mark.figure) {
+        case core::HeldFigure::kIrlmEcsaSize:
+            figure = QStringLiteral("IRLM ECSA size");
+            break;
+        case core::HeldFigure::kGbpSize:
+            figure = "GBP size of pool " + TerminalData(mark.pool);
+            break;
+        case core::HeldFigure::kGbpTotal:
+            figure = QStringLiteral("total of the GBP sizes");
+            break;
+        case core::HeldFigure::kTotalMemory:
+            figure = QStringLiteral("total memory required");
+            break;
+    }
+    const bool ecsa = mark.driver == core::TypedNumber::kEcsa;
+    return QStringLiteral("%1 \"%2\": the %3 computed from it passes the 64-bit range")
+        .arg(ecsa ? "--ecsa" : "--members", TerminalText(ecsa ? typed.ecsa : typed.members),
+             figure);
+}
+
 // A refusal names the pool (data-file text) and ends with the file's path.
 QString RefusalText(const core::ShareRefusal& refusal) {
     const std::string_view message = refusal.message;
@@ -200,8 +223,8 @@ public:
             const std::string members = ToData(m_members);
             const std::string ecsa = ToData(m_ecsa);
             const core::SizingResult sizing = core::RunSizing(m_tables, members, ecsa);
-            if (auto reason = OverflowedFigure(sizing, m_typed)) {
-                return UsageError(*reason);
+            if (!sizing.heldAtLimit.empty()) {
+                return UsageError(HeldFigureRefusal(sizing.heldAtLimit.front(), m_typed));
             }
             AddWarnings(core::CheckResultWarnings(m_tables, sizing, members, ecsa));
             std::vector<core::SweepPoint> sweep;
