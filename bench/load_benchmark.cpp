@@ -42,7 +42,7 @@ void BM_LoadDataFiles(benchmark::State& state) {
         tables.lstSelectedFiles = paths;
         const core::LoadResult result = core::LoadDataFiles(tables, source);
         if (!result.ok()) {
-            state.SkipWithError(result.error->Detail().c_str());
+            state.SkipWithError(core::LoadFailureDetail(result.status).c_str());
             return;
         }
         core::CountWorkFileObjects(tables);

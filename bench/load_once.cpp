@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     }
     const core::LoadResult result = core::LoadDataFiles(tables, core::DiskFileSource());
     if (!result.ok()) {
-        std::cerr << "loomstead-loadonce: load failed\n" << result.error->Detail() << '\n';
+        std::cerr << "loomstead-loadonce: load failed\n"
+                  << core::LoadFailureDetail(result.status) << '\n';
         return 1;
     }
     core::CountWorkFileObjects(tables);

@@ -45,11 +45,11 @@ int main(int argc, char** argv) {
     }
     const core::PlanReadResult read = core::ReadPlanFile(argv[1]);
     if (!read.ok()) {
-        std::cerr << "loomstead-planonce: " << read.error << '\n';
+        std::cerr << "loomstead-planonce: " << read.status().message() << '\n';
         return 1;
     }
-    std::cout << "files " << read.plan->files.size() << '\n'
-              << "pools " << read.plan->pools.size() << '\n'
-              << "objects " << read.plan->objects.size() << '\n';
+    std::cout << "files " << read->files.size() << '\n'
+              << "pools " << read->pools.size() << '\n'
+              << "objects " << read->objects.size() << '\n';
     return 0;
 }

@@ -40,7 +40,7 @@ bool Load(benchmark::State& state, core::CoreTables& tables, const std::string& 
     tables.lstSelectedFiles = {path};
     const core::LoadResult result = core::LoadDataFiles(tables, core::DiskFileSource{});
     if (!result.ok()) {
-        state.SkipWithError(result.error->Detail().c_str());
+        state.SkipWithError(core::LoadFailureDetail(result.status).c_str());
         return false;
     }
     core::CountWorkFileObjects(tables);

@@ -55,7 +55,7 @@ void BM_BatchSizerLoad(benchmark::State& state) {
         tables.lstSelectedFiles = {path};
         const core::LoadResult result = core::LoadDataFiles(tables, source);
         if (!result.ok()) {
-            state.SkipWithError(result.error->Detail().c_str());
+            state.SkipWithError(core::LoadFailureDetail(result.status).c_str());
             return;
         }
         core::CountWorkFileObjects(tables);

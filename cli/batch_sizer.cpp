@@ -34,6 +34,29 @@
 namespace cli {
 namespace {
 
+// The refusal of a figure the sizing held at the 64-bit limit, naming the typed number behind it.
+QString HeldFigureRefusal(const core::LimitMark& mark, const TypedNumbers& typed) {
+    QString figure;
+    switch (mark.figure) {
+        case core::HeldFigure::kIrlmEcsaSize:
+            figure = QStringLiteral("IRLM ECSA size");
+            break;
+        case core::HeldFigure::kGbpSize:
+            figure = "GBP size of pool " + TerminalData(mark.pool);
+            break;
+        case core::HeldFigure::kGbpTotal:
+            figure = QStringLiteral("total of the GBP sizes");
+            break;
+        case core::HeldFigure::kTotalMemory:
+            figure = QStringLiteral("total memory required");
+            break;
+    }
+    const bool ecsa = mark.driver == core::TypedNumber::kEcsa;
+    return QStringLiteral("%1 \"%2\": the %3 computed from it passes the 64-bit range")
+        .arg(ecsa ? "--ecsa" : "--members", TerminalText(ecsa ? typed.ecsa : typed.members),
+             figure);
+}
+
 // A refusal names the pool (data-file text) and ends with the file's path.
 QString RefusalText(const core::ShareRefusal& refusal) {
     const std::string_view message = refusal.message;
@@ -46,13 +69,13 @@ QString RefusalText(const core::ShareRefusal& refusal) {
 }
 
 // The detail of a read error starts "File: <path>"; the rest is the core's own lines.
-QString ReadErrorText(const core::LoadError& error) {
-    const std::string detail = error.Detail();
-    const std::string filePrefix = "File: " + error.path;
+QString ReadErrorText(const core::Status& error) {
+    const std::string detail = core::LoadFailureDetail(error);
+    const std::string filePrefix = "File: " + error.path();
     QString text = FromData(core::kReadErrorText) + '\n';
     std::string_view rest = detail;
     if (rest.starts_with(filePrefix)) {
-        text += "File: " + TerminalBytes(error.path);
+        text += "File: " + TerminalBytes(error.path());
         rest.remove_prefix(filePrefix.size());
     }
     // Each further line on its own, so that the line breaks stay and nothing else passes raw.
@@ -153,7 +176,7 @@ public:
         if (!load.ok()) {
             BatchOutput output;
             output.exitCode = kExitLoadFailed;
-            output.err = (m_notes + ReadErrorText(*load.error)).toStdString();
+            output.err = (m_notes + ReadErrorText(load.status)).toStdString();
             return output;
         }
         m_plan.Adopt(m_session, std::move(read), m_members, m_ecsa);
@@ -199,8 +222,8 @@ public:
         } else {
             const core::SizingRun& run = m_session.EnterResults(m_warnings, m_refusals);
             const core::SizingResult& sizing = run.result;
-            if (auto reason = OverflowedFigure(sizing, m_typed)) {
-                return UsageError(*reason);
+            if (!sizing.heldAtLimit.empty()) {
+                return UsageError(HeldFigureRefusal(sizing.heldAtLimit.front(), m_typed));
             }
             AddWarnings({run.warnings.begin() + static_cast<std::ptrdiff_t>(m_warnings.size()),
                          run.warnings.end()});

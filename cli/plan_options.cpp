@@ -70,9 +70,9 @@ std::optional<QString> PlanStep::Read() {
     core::PlanReadResult read = core::ReadPlanFile(EncodeArgument(m_options.plan));
     if (!read.ok()) {
         return QStringLiteral("cannot read the plan %1: %2")
-            .arg(TerminalText(m_options.plan), TerminalBytes(read.error));
+            .arg(TerminalText(m_options.plan), TerminalBytes(read.status().message()));
     }
-    m_plan = std::move(read.plan);
+    m_plan = std::move(read).value();
     if (m_options.files.isEmpty()) {
         for (const core::PlanFile& file : m_plan->files) {
             std::error_code error;

@@ -2,20 +2,13 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdint>
-#include <limits>
 
 #include "cli/encodings.h"
 #include "core/numbers.h"
-#include "core/sizing.h"
-#include "core/sizing_calcs.h"
 #include "core/typed_numbers.h"
 
 namespace cli {
 namespace {
-
-constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
-constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
 
 // Shortest text that reads back as the same double: "2.5", "33", "1e+20".
 std::string NumberText(double value) {
@@ -33,11 +26,6 @@ std::string Quoted(const char* option, const QString& text) {
 QString Refusal(const char* option, const QString& text, const QString& what) {
     return QStringLiteral("%1 \"%2\": %3").arg(option, TerminalText(text), what);
 }
-
-// Where the core held a figure at the 64-bit limit. A GBP size is rounded up to a multiple of
-// 1000 after that, which moves it up to 999 inward; no exact GBP size lies that close.
-bool AtLimit(int64_t figure) { return figure == kMax || figure == kMin; }
-bool GbpAtLimit(int64_t pages) { return pages > kMax - 1000 || pages < kMin + 1000; }
 
 }  // namespace
 
@@ -72,35 +60,6 @@ std::optional<QString> TypedNumberOverflow(const TypedNumbers& typed) {
     }
     if (!core::RoundToInt64(ReadTyped(typed.ecsa))) {
         return Refusal("--ecsa", typed.ecsa, beyond);
-    }
-    return std::nullopt;
-}
-
-std::optional<QString> OverflowedFigure(const core::SizingResult& sizing,
-                                        const TypedNumbers& typed) {
-    const auto passed = [](const QString& figure) {
-        return QStringLiteral("the %1 computed from it passes the 64-bit range").arg(figure);
-    };
-    if (AtLimit(sizing.irlmEcsaSizeMb)) {
-        return Refusal("--ecsa", typed.ecsa, passed("IRLM ECSA size"));
-    }
-    // The typed members are the only typed number in a GBP size.
-    for (const core::PoolResult& pool : sizing.pools) {
-        if (GbpAtLimit(pool.gbpSize)) {
-            return Refusal("--members", typed.members,
-                           passed("GBP size of pool " + TerminalData(pool.pool)));
-        }
-    }
-    if (GbpAtLimit(sizing.gbpTotalPages)) {
-        return Refusal("--members", typed.members, passed("total of the GBP sizes"));
-    }
-    if (AtLimit(sizing.totalMemoryMb)) {
-        // The larger of the two parts that come from typed numbers tipped the sum over.
-        const bool ecsaTipped =
-            std::abs(static_cast<double>(sizing.irlmEcsaSizeMb)) >=
-            std::abs(static_cast<double>(core::GbpMemoryMb(sizing.gbpTotalPages)));
-        return ecsaTipped ? Refusal("--ecsa", typed.ecsa, passed("total memory required"))
-                          : Refusal("--members", typed.members, passed("total memory required"));
     }
     return std::nullopt;
 }

@@ -1,7 +1,7 @@
 // The batch sizer's checks of the two typed numbers ("No Of Shared DB2", "ECSA Size for IRLM "):
-// a warning for a text outside the rules of the number boxes, and a refusal where a number, or a
-// figure computed from it, passes the 64-bit range. The sizing itself reads any text leniently
-// and holds such a figure at the limit; shown, that limit would read as a real size.
+// a warning for a text outside the rules of the number boxes, and a refusal where a number lies
+// beyond the 64-bit range. A figure computed from a number that passes the range is marked by
+// the sizing itself (SizingResult::heldAtLimit).
 #ifndef CLI_RANGE_CHECKS_H_
 #define CLI_RANGE_CHECKS_H_
 
@@ -10,10 +10,6 @@
 #include <vector>
 
 #include "core/warnings.h"
-
-namespace core {
-struct SizingResult;
-}
 
 namespace cli {
 
@@ -32,11 +28,6 @@ std::vector<core::Warning> TypedNumberWarnings(const TypedNumbers& typed);
 // A one-line reason naming the option when a typed number lies beyond the 64-bit range
 // (infinity included); nullopt when both fit.
 std::optional<QString> TypedNumberOverflow(const TypedNumbers& typed);
-
-// A one-line reason naming the option when a figure of `sizing`, computed from those texts,
-// passed the 64-bit range; nullopt when every figure is exact.
-std::optional<QString> OverflowedFigure(const core::SizingResult& sizing,
-                                        const TypedNumbers& typed);
 
 }  // namespace cli
 

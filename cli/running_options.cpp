@@ -20,12 +20,11 @@ std::optional<QString> ReadText(const QString& path, size_t limit, std::string& 
     return std::nullopt;
 }
 
-// Reads the file at `path`, when one is given, into `text` and with `read` into `*into` (the
-// reading is the result's member `reading`); the line for standard error when it cannot.
-template <typename Result, typename Value>
+// Reads the file at `path`, when one is given, into `text` and with `read` into `*into`; the
+// line for standard error when it cannot.
+template <typename Value>
 std::optional<QString> ReadInput(const QString& path, size_t limit,
-                                 Result (*read)(std::string_view),
-                                 std::optional<Value> Result::*reading, std::string& text,
+                                 core::StatusOr<Value> (*read)(std::string_view), std::string& text,
                                  std::optional<Value>& into) {
     if (path.isEmpty()) {
         return std::nullopt;
@@ -33,11 +32,12 @@ std::optional<QString> ReadInput(const QString& path, size_t limit,
     if (auto failure = ReadText(path, limit, text)) {
         return failure;
     }
-    Result result = read(text);
+    core::StatusOr<Value> result = read(text);
     if (!result.ok()) {
-        return QStringLiteral("%1: %2").arg(TerminalText(path), TerminalBytes(result.error));
+        return QStringLiteral("%1: %2").arg(TerminalText(path),
+                                            TerminalBytes(result.status().message()));
     }
-    into = std::move(result.*reading);
+    into = std::move(result).value();
     return std::nullopt;
 }
 
@@ -171,15 +171,15 @@ core::RunningInputs RunningTexts::Inputs(const RunningRequest& request) const {
 std::optional<QString> ReadRunningTexts(const RunningRequest& request, RunningTexts& texts) {
     std::string text;
     if (auto failure = ReadInput(request.gbpDisplay, core::kMaxCaptureBytes, core::ReadGbpDisplay,
-                                 &core::GbpDisplayResult::read, text, texts.gbp)) {
+                                 text, texts.gbp)) {
         return failure;
     }
     if (auto failure = ReadInput(request.xcfDisplay, core::kMaxCaptureBytes, core::ReadXcfDisplay,
-                                 &core::XcfDisplayResult::read, text, texts.xcf)) {
+                                 text, texts.xcf)) {
         return failure;
     }
     return ReadInput(request.currentPolicy, core::kMaxPolicySourceBytes, core::ReadPolicySource,
-                     &core::PolicySourceResult::source, texts.policyText, texts.source);
+                     texts.policyText, texts.source);
 }
 
 std::string RunningText(const core::RunningGroup& group, const RunningTexts& texts,

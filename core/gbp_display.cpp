@@ -341,12 +341,11 @@ std::string GbpDisplayReader::Read(std::string_view text) {
 
 GbpDisplayResult ReadGbpDisplay(std::string_view text) {
     GbpDisplayReader reader;
-    GbpDisplayResult result;
-    result.error = reader.Read(text);
-    if (result.error.empty()) {
-        result.read = std::move(reader.result);
+    std::string error = reader.Read(text);
+    if (!error.empty()) {
+        return Status(StatusCode::kInvalidData, std::move(error));
     }
-    return result;
+    return std::move(reader.result);
 }
 
 }  // namespace core

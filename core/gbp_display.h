@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/status.h"
+
 namespace core {
 
 // One group buffer pool's display, from DSNB750I (or DSNB751I) to DSNB790I. A figure the display
@@ -64,14 +66,9 @@ struct GbpDisplayRead {
     std::vector<std::string> notes;
 };
 
-struct GbpDisplayResult {
-    std::optional<GbpDisplayRead> read;
-    // When there is no reading, one line saying why, to follow the file's name: "it holds no
-    // group buffer pool display (looked for DSNB750I, DSNB751I ...)".
-    std::string error;
-
-    bool ok() const { return read.has_value(); }
-};
+// The reading, or why there is none: code kInvalidData and a message of one line to follow
+// the file's name: "it holds no group buffer pool display (looked for DSNB750I, DSNB751I ...)".
+using GbpDisplayResult = StatusOr<GbpDisplayRead>;
 
 // Reads the displays in `text`, ignoring whatever is not one of them. When one GBP is displayed
 // more than once (by several members or at several times), the display with the latest DSNB783I

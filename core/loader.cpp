@@ -1,6 +1,7 @@
 #include "core/loader.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -119,17 +120,53 @@ private:
 
 }  // namespace
 
-std::string LoadError::Reason() const {
+Status LoadFailure(std::string path, FileErrorReason reason, int64_t line) {
+    std::string message;
     if (reason == FileErrorReason::kBinaryData && line > 0) {
-        return "not a text statistics file (binary data at line " + std::to_string(line) + ")";
+        message = "not a text statistics file (binary data at line " + std::to_string(line) + ")";
+    } else {
+        message = ReasonText(reason);
     }
-    return std::string(ReasonText(reason));
+    StatusCode code = StatusCode::kIoError;
+    switch (reason) {
+        case FileErrorReason::kNotFound:
+            code = StatusCode::kNotFound;
+            break;
+        case FileErrorReason::kNotRegularFile:
+        case FileErrorReason::kFolder:
+        case FileErrorReason::kNamedPipe:
+        case FileErrorReason::kDevice:
+        case FileErrorReason::kSocket:
+            code = StatusCode::kInvalidArgument;
+            break;
+        case FileErrorReason::kEmpty:
+        case FileErrorReason::kDuplicatePoolRecord:
+        case FileErrorReason::kBlankPoolName:
+        case FileErrorReason::kBinaryData:
+            code = StatusCode::kInvalidData;
+            break;
+        case FileErrorReason::kCancelled:
+            code = StatusCode::kCancelled;
+            break;
+        case FileErrorReason::kNoAccess:
+        case FileErrorReason::kReadFailed:
+        case FileErrorReason::kTooLarge:
+        case FileErrorReason::kChangedWhileRead:
+            code = StatusCode::kIoError;
+            break;
+    }
+    return Status(code, std::move(message), std::move(path), line, static_cast<int>(reason));
 }
 
-std::string LoadError::Detail() const {
-    std::string detail = "File: " + path + "\nReason: " + Reason();
-    if (line > 0) {
-        detail += "\nLine: " + std::to_string(line);
+FileErrorReason LoadFailureReason(const Status& status) {
+    assert(!status.ok());
+    return static_cast<FileErrorReason>(status.detail());
+}
+
+std::string LoadFailureDetail(const Status& status) {
+    std::string detail = "File: " + status.path() + "\nReason: " + status.message();
+    if (status.line() > 0) {
+        detail += "\nLine: " + std::to_string(status.line());
     }
     return detail;
 }
@@ -157,7 +194,7 @@ public:
 
     // Reads file `fileNo` of lstSelectedFiles into the tables; stops at the first error.
     // `ahead`, when given, has read the files ahead in order.
-    std::optional<LoadError> ReadFile(size_t fileNo, const FileSource& source, FilesAhead* ahead);
+    Status ReadFile(size_t fileNo, const FileSource& source, FilesAhead* ahead);
 
     void StorePoolNames() { m_poolNames.Store(m_tables); }
 
@@ -187,7 +224,7 @@ public:
           m_fileNo(fileNo),
           m_path(m_tables.lstSelectedFiles[fileNo]) {}
 
-    std::optional<LoadError> error;
+    Status error;
 
     bool Opened(uint64_t size) override {
         m_size = size;
@@ -297,7 +334,7 @@ private:
     }
 
     bool Fail(FileErrorReason reason) {
-        error = LoadError{m_path, reason, m_lineNo};
+        error = LoadFailure(m_path, reason, m_lineNo);
         return false;
     }
 
@@ -405,11 +442,10 @@ private:
     uint64_t m_nextProgress = kProgressStep;
 };
 
-std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source,
-                                        FilesAhead* ahead) {
+Status Load::ReadFile(size_t fileNo, const FileSource& source, FilesAhead* ahead) {
     const std::string& path = m_tables.lstSelectedFiles[fileNo];
     if (m_report.CancelRequested()) {
-        return LoadError{path, FileErrorReason::kCancelled, 0};
+        return LoadFailure(path, FileErrorReason::kCancelled);
     }
     m_report.FileStarting(fileNo, path);
     FileRead file(*this, fileNo);
@@ -420,14 +456,14 @@ std::optional<LoadError> Load::ReadFile(size_t fileNo, const FileSource& source,
     }
     if (!readAhead.left) {
         if (readAhead.failure) {
-            return LoadError{path, *readAhead.failure, 0};
+            return LoadFailure(path, *readAhead.failure);
         }
         file.Opened(readAhead.size);
         file.Piece(readAhead.bytes);
-    } else if (const auto failure = source.ReadPieces(path, file); failure && !file.error) {
-        return LoadError{path, *failure, 0};
+    } else if (const auto failure = source.ReadPieces(path, file); failure && file.error.ok()) {
+        return LoadFailure(path, *failure);
     }
-    if (!file.error) {
+    if (file.error.ok()) {
         file.Finish();
     }
     return file.error;
@@ -519,17 +555,17 @@ LoadResult LoadDataFiles(CoreTables& tables, const FileSource& source, LoadObser
     if (tables.lstSelectedFiles.size() > 1) {
         ahead.emplace(source, tables.lstSelectedFiles);
     }
-    for (size_t fileNo = 0; fileNo < tables.lstSelectedFiles.size() && !result.error; ++fileNo) {
+    for (size_t fileNo = 0; fileNo < tables.lstSelectedFiles.size() && result.ok(); ++fileNo) {
         try {
-            result.error = load.ReadFile(fileNo, source, ahead ? &*ahead : nullptr);
+            result.status = load.ReadFile(fileNo, source, ahead ? &*ahead : nullptr);
         } catch (const std::bad_alloc&) {
             // A file of millions of empty lines needs far more memory for its lines than its size.
-            result.error =
-                LoadError{tables.lstSelectedFiles[fileNo], FileErrorReason::kTooLarge, 0};
+            result.status =
+                LoadFailure(tables.lstSelectedFiles[fileNo], FileErrorReason::kTooLarge);
         }
     }
     load.StorePoolNames();
-    if (!result.error) {
+    if (result.ok()) {
         load.FindRepeatedFiles();
         tables.FilesChanged = false;
         result.dataSizeText = DataSizeText(result.totalBytes);

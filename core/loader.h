@@ -10,29 +10,31 @@
 #include <vector>
 
 #include "core/file_source.h"
+#include "core/status.h"
 
 namespace core {
 
 class CoreTables;
 
-struct LoadError {
-    std::string path;
-    FileErrorReason reason = FileErrorReason::kReadFailed;
-    int64_t line = 0;  // 1-based line of the file where reading stopped; 0 when none applies
+// A failed load: the file as given in lstSelectedFiles, ReasonText(reason) as the message (with
+// the line where the reason needs it to make sense), the 1-based line where reading stopped (0
+// when none applies), and `reason` as the detail. The code follows from the reason.
+Status LoadFailure(std::string path, FileErrorReason reason, int64_t line = 0);
 
-    // ReasonText(reason), with the line where the reason needs it to make sense.
-    std::string Reason() const;
-    // "File: <path>\nReason: <Reason()>[\nLine: <n>]", the detail shown beside kReadErrorText.
-    std::string Detail() const;
-};
+// The reason a LoadFailure was made with. REQUIRES: `status` came from LoadFailure.
+FileErrorReason LoadFailureReason(const Status& status);
+
+// "File: <path>\nReason: <message>[\nLine: <n>]" of a LoadFailure, the detail shown beside
+// kReadErrorText.
+std::string LoadFailureDetail(const Status& status);
 
 struct LoadResult {
-    std::optional<LoadError> error;
+    Status status;                            // a LoadFailure when the load failed
     std::vector<std::string> headerWarnings;  // paths whose header line lacks "ENV", in order
     uint64_t totalBytes = 0;                  // sum of the file lengths, header lines included
     std::string dataSizeText;                 // status bar panel 2: "1.50 Mb"; empty after an error
 
-    bool ok() const { return !error; }
+    bool ok() const { return status.ok(); }
 };
 
 // Told of the loader's progress, so that a window can show it and let pending events run.
@@ -64,8 +66,8 @@ public:
 
 // Reads the files of tables.lstSelectedFiles, in order, into lstData, lvControl and lstPools,
 // replacing them, and empties lvSharedPools and lstSharedPools. Clears FilesChanged when it
-// completes. On failure: an error naming the file, the reason and the line if any; FilesChanged
-// stays set and the tables keep what was read up to the failing line.
+// completes. On failure: a LoadFailure naming the file, the reason and the line if any;
+// FilesChanged stays set and the tables keep what was read up to the failing line.
 [[nodiscard]] LoadResult LoadDataFiles(CoreTables& tables, const FileSource& source,
                                        LoadObserver* observer = nullptr);
 

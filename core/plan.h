@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/status.h"
+
 namespace core {
 
 class CoreTables;
@@ -124,24 +126,20 @@ PlanAccount CheckPlanFiles(const Plan& plan, const FileHasher& hasher);
 // The JSON text of the plan. Paths of files beneath `planFolder` are written relative to it.
 std::string WritePlanJson(const Plan& plan, const std::string& planFolder);
 
-struct PlanReadResult {
-    std::optional<Plan> plan;
-    // When there is no plan, one line saying why, to follow the file's name: "it is not JSON
-    // (syntax error at byte 3)", "it does not exist", "it is a plan of a newer version (2) ...".
-    std::string error;
-    // With the error: the text is not JSON, or JSON that is not a plan (no "format" of ours),
-    // rather than a plan that cannot be used.
-    bool notAPlan = false;
-
-    bool ok() const { return plan.has_value(); }
-};
+// A plan, or why there is none: a message of one line to follow the file's name ("it is not
+// JSON (syntax error at byte 3)", "it does not exist", "it is a plan of a newer version (2) ...")
+// and a code: kInvalidArgument when the text is not JSON, or JSON that is not a plan (no
+// "format" of ours), rather than a plan that cannot be used (kInvalidData); kNewerVersion for a
+// plan of a newer version; kNotFound or kIoError when the file cannot be read.
+using PlanReadResult = StatusOr<Plan>;
 
 // Reads a plan from JSON text; relative file paths are resolved against `planFolder`. Refuses,
 // with one line: text that is not JSON, JSON that is not a plan, a plan of a newer version, a
 // value of the wrong type. Unknown keys are ignored.
 [[nodiscard]] PlanReadResult ReadPlanJson(std::string_view text, const std::string& planFolder);
 
-// Reads the plan file at `path` (a folder, a missing or unreadable file give the error).
+// Reads the plan file at `path` (a folder, a missing or unreadable file give the error). A
+// failure's status names `path`.
 [[nodiscard]] PlanReadResult ReadPlanFile(const std::string& path);
 
 // Writes the plan to `path` whole or not at all, as WriteWholeFile writes (a link is written

@@ -182,6 +182,9 @@ constexpr size_t kMaxDepth = 512;
 // Every value is seen once; the checks and their order are those of a reader that looks
 // members up: the format, the version, then "files", "pools", "objects" and the texts, each
 // list entry by entry, and the first fault found that way is the reason.
+// The refusal of a plan that cannot be used.
+Status Damaged(std::string message) { return Status(StatusCode::kInvalidData, std::move(message)); }
+
 class PlanSax {
 public:
     explicit PlanSax(const std::string& planFolder) : m_planFolder(planFolder) {}
@@ -242,46 +245,39 @@ public:
 
     // Once the parse is over: the plan, or the one reason it is refused.
     PlanReadResult Result() {
-        PlanReadResult result;
         if (!m_stop.empty()) {
-            result.error = std::move(m_stop);
-            result.notAPlan = m_notJson;
-            return result;
+            return Status(m_notJson ? StatusCode::kInvalidArgument : StatusCode::kInvalidData,
+                          std::move(m_stop));
         }
         if (!m_duplicate.empty()) {
-            result.error = std::move(m_duplicate);
-            return result;
+            return Damaged(std::move(m_duplicate));
         }
         const Value& format = m_root[kFormat];
         if (!m_rootIsObject || format.type != Value::Type::kText || format.text != kPlanFormat) {
-            result.error =
-                "it is not a plan (it has no \"format\": \"" + std::string(kPlanFormat) + "\")";
-            result.notAPlan = true;
-            return result;
+            return Status(
+                StatusCode::kInvalidArgument,
+                "it is not a plan (it has no \"format\": \"" + std::string(kPlanFormat) + "\")");
         }
         const Value& version = m_root[kVersion];
         if (!version.isInteger()) {
-            result.error = "it is a damaged plan (\"version\" must be a whole number)";
-            return result;
+            return Damaged("it is a damaged plan (\"version\" must be a whole number)");
         }
         if (version.type == Value::Type::kUnsigned &&
             version.unsignedNumber > uint64_t{kPlanVersion}) {
-            result.error = "it is a plan of a newer version (" +
-                           std::to_string(version.unsignedNumber) + ") than this program reads (" +
-                           std::to_string(kPlanVersion) + ")";
-            return result;
+            return Status(StatusCode::kNewerVersion, "it is a plan of a newer version (" +
+                                                         std::to_string(version.unsignedNumber) +
+                                                         ") than this program reads (" +
+                                                         std::to_string(kPlanVersion) + ")");
         }
         const int64_t versionNumber = version.type == Value::Type::kSigned
                                           ? version.signedNumber
                                           : static_cast<int64_t>(version.unsignedNumber);
         if (versionNumber < 1) {
-            result.error = "it is a damaged plan (\"version\" must be 1 or more)";
-            return result;
+            return Damaged("it is a damaged plan (\"version\" must be 1 or more)");
         }
         for (const Checks& section : m_sections) {
             if (section.failed()) {
-                result.error = section.error();
-                return result;
+                return Damaged(section.error());
             }
         }
         Checks texts;
@@ -297,11 +293,9 @@ public:
             texts.Fail("\"cfrm\"." + Quoted(*m_cfrmFault), "must be text");
         }
         if (texts.failed()) {
-            result.error = texts.error();
-            return result;
+            return Damaged(texts.error());
         }
-        result.plan = std::move(m_plan);
-        return result;
+        return std::move(m_plan);
     }
 
 private:
@@ -666,11 +660,9 @@ PlanReadResult ReadPlanJson(std::string_view text, const std::string& planFolder
 }
 
 PlanReadResult ReadPlanFile(const std::string& path) {
-    PlanReadResult result;
     // The system would read the name only up to the NUL: another file.
     if (path.find('\0') != std::string::npos) {
-        result.error = "its name holds a NUL byte";
-        return result;
+        return Status(StatusCode::kIoError, "its name holds a NUL byte", path);
     }
     // Opened without blocking and checked as the open file, so that a named pipe, a device or
     // a link to one is refused at once; read no further than its size at the open.
@@ -685,11 +677,17 @@ PlanReadResult ReadPlanFile(const std::string& path) {
         failure = FileErrorReason::kTooLarge;
     }
     if (failure && failure != FileErrorReason::kEmpty) {
-        result.error = FileFailureText(*failure);
-        return result;
+        return Status(
+            *failure == FileErrorReason::kNotFound ? StatusCode::kNotFound : StatusCode::kIoError,
+            FileFailureText(*failure), path);
     }
     std::error_code ec;
-    return ReadPlanJson(text.text(), fs::absolute(path, ec).parent_path().string());
+    PlanReadResult read = ReadPlanJson(text.text(), fs::absolute(path, ec).parent_path().string());
+    if (!read.ok()) {
+        const Status& why = read.status();
+        return Status(why.code(), why.message(), path);
+    }
+    return read;
 }
 
 std::optional<std::string> WritePlanFile(const std::string& path, const Plan& plan) {

@@ -434,12 +434,11 @@ std::string PolicySourceReader::Read(std::string_view text) {
 
 PolicySourceResult ReadPolicySource(std::string_view text) {
     PolicySourceReader reader;
-    PolicySourceResult result;
-    result.error = reader.Read(text);
-    if (result.error.empty()) {
-        result.source = std::move(reader.source);
+    std::string error = reader.Read(text);
+    if (!error.empty()) {
+        return Status(StatusCode::kInvalidData, std::move(error));
     }
-    return result;
+    return std::move(reader.source);
 }
 
 }  // namespace core

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/status.h"
+
 namespace core {
 
 // One keyword of a statement: NAME(DSNDB0G_GBP0), POLICY, REPLACE(YES).
@@ -72,13 +74,9 @@ struct PolicySource {
     std::vector<std::string> notes;
 };
 
-struct PolicySourceResult {
-    std::optional<PolicySource> source;
-    // When there is no source, one line saying why, to follow the file's name.
-    std::string error;
-
-    bool ok() const { return source.has_value(); }
-};
+// The reading, or why there is none: code kInvalidData and a message of one line to follow
+// the file's name.
+using PolicySourceResult = StatusOr<PolicySource>;
 
 // Reads the policy job in `text`. It may be the whole job or the utility's input alone. Lines
 // starting "//" are JCL and end the data; once one has been seen, a line starting "/*" (or the

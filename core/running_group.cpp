@@ -845,19 +845,18 @@ void AddSteps(RunningGroup& g, const CfrmPolicy& policy, const CfrmOptions& opti
 // may hold text whose reading depends on what stands next to it.
 std::string ReadBackProblem(const RunningGroup& g, const std::string& newName) {
     const PolicySourceResult back = ReadPolicySource(g.newPolicy);
-    std::string reason = back.ok() ? "" : back.error;
-    if (back.ok() && back.source->policyName != newName) {
-        reason = "it names policy " + back.source->policyName;
+    std::string reason = back.ok() ? "" : back.status().message();
+    if (back.ok() && back->policyName != newName) {
+        reason = "it names policy " + back->policyName;
     }
     for (const RunningStructure& s : g.structures) {
         if (!reason.empty() || !s.recommended) {
             continue;
         }
         const auto written =
-            std::find_if(back.source->structures.begin(), back.source->structures.end(),
+            std::find_if(back->structures.begin(), back->structures.end(),
                          [&s](const PolicySourceStructure& b) { return b.name == s.name; });
-        if (written == back.source->structures.end() ||
-            written->initSizeKb != s.recommended->initSizeKb ||
+        if (written == back->structures.end() || written->initSizeKb != s.recommended->initSizeKb ||
             written->sizeKb != s.recommended->sizeKb) {
             reason = "it does not hold " + s.name + " as recommended";
         }

@@ -1,6 +1,7 @@
 #include "core/sizing.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "core/group_buffer_pools.h"
@@ -13,6 +14,16 @@
 
 namespace core {
 namespace {
+
+// a + b, held at the 64-bit limits; `held` set when it was.
+int64_t AddHeld(int64_t a, int64_t b, bool& held) {
+    int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) {
+        held = true;
+        return SaturatingAdd(a, b);
+    }
+    return sum;
+}
 
 // Two blanks lead every value label of the results page.
 std::string ValueText(std::string_view value) { return "  " + std::string(value); }
@@ -215,12 +226,18 @@ SizingResult SizeForMembers(const SizingBasis& basis, std::string_view membersTe
     r.lockStructureSizeMb = CalcLockStructureSize(membersText, ecsaText, &r.whyLockStructureSize);
     Tell(observer, SizingStep::kDirectoryRatio);
     Tell(observer, SizingStep::kEcsaSize);
-    r.irlmEcsaSizeMb = CalcIrlmEcsaSize(ecsaText, &r.whyIrlmEcsaSize);
+    bool ecsaHeld = false;
+    r.irlmEcsaSizeMb = CalcIrlmEcsaSize(ecsaText, &r.whyIrlmEcsaSize, &ecsaHeld);
+    if (ecsaHeld) {
+        r.heldAtLimit.push_back({HeldFigure::kIrlmEcsaSize, TypedNumber::kEcsa, {}});
+    }
 
     Tell(observer, SizingStep::kGbpSizes);
     const double members = LenientNumber(membersText);
     std::vector<std::string> rowSizes(r.pools.size());
     std::vector<size_t> rowCounts(r.pools.size(), 0);
+    std::vector<char> lastRowHeld(r.pools.size(), 0);
+    bool totalHeld = false;
     r.membersRead = members;
     const double ecsa = LenientNumber(ecsaText);
     r.lockDemandMb = members > 0 && ecsa > 0 ? members * ecsa / 2.0 * 1.1 : 0.0;
@@ -236,23 +253,42 @@ SizingResult SizeForMembers(const SizingBasis& basis, std::string_view membersTe
         PoolResult& pool = r.pools[row.pool];
         pool.why.push_back(row.header);
         // The cell shows the last row's size; every row's size enters the sums.
-        pool.gbpSize = CalcGBPSize(in, &pool.why, &factor);
+        bool rowHeld = false;
+        pool.gbpSize = CalcGBPSize(in, &pool.why, &factor, &rowHeld);
+        lastRowHeld[row.pool] = rowHeld;
+        totalHeld = totalHeld || rowHeld;
         policyPool.hpCounted =
             policyPool.hpCounted || (factor && factor->withHiperpool && in.hpPages > 0);
-        pool.gbpPagesAllRows = SaturatingAdd(pool.gbpPagesAllRows, pool.gbpSize);
+        pool.gbpPagesAllRows = AddHeld(pool.gbpPagesAllRows, pool.gbpSize, totalHeld);
         rowSizes[row.pool] +=
             (rowCounts[row.pool]++ == 0 ? "" : " + ") + std::to_string(pool.gbpSize);
     }
     for (size_t p = 0; p < r.pools.size(); ++p) {
-        r.gbpTotalPages = SaturatingAdd(r.gbpTotalPages, r.pools[p].gbpPagesAllRows);
+        r.gbpTotalPages = AddHeld(r.gbpTotalPages, r.pools[p].gbpPagesAllRows, totalHeld);
         r.pools[p].why.push_back(PoolCellsStep(r.pools[p], rowSizes[p], rowCounts[p]));
+        if (lastRowHeld[p]) {
+            r.heldAtLimit.push_back({HeldFigure::kGbpSize, TypedNumber::kMembers, r.pools[p].pool});
+        }
+    }
+    if (totalHeld) {
+        r.heldAtLimit.push_back({HeldFigure::kGbpTotal, TypedNumber::kMembers, {}});
     }
 
     Tell(observer, SizingStep::kTotalMemory);
     TraceGbpPages(r, rowSizes);
     const int64_t gbpMb = GbpMemoryMb(r.gbpTotalPages, &r.whyTotalMemory);
-    r.totalMemoryMb = SaturatingAdd(
-        SaturatingAdd(SaturatingAdd(r.scaSizeMb, gbpMb), r.irlmEcsaSizeMb), r.lockStructureSizeMb);
+    bool memoryHeld = false;
+    r.totalMemoryMb =
+        AddHeld(AddHeld(AddHeld(r.scaSizeMb, gbpMb, memoryHeld), r.irlmEcsaSizeMb, memoryHeld),
+                r.lockStructureSizeMb, memoryHeld);
+    if (memoryHeld) {
+        // The larger of the two parts that come from typed numbers tipped the sum over.
+        const bool ecsaTipped =
+            std::abs(static_cast<double>(r.irlmEcsaSizeMb)) >= std::abs(static_cast<double>(gbpMb));
+        r.heldAtLimit.push_back({HeldFigure::kTotalMemory,
+                                 ecsaTipped ? TypedNumber::kEcsa : TypedNumber::kMembers,
+                                 {}});
+    }
     r.whyTotalMemory.push_back(
         "total = SCA " + std::to_string(r.scaSizeMb) + " + GBP memory " + std::to_string(gbpMb) +
         " + IRLM ECSA " + std::to_string(r.irlmEcsaSizeMb) + " + lock structure " +

@@ -44,6 +44,26 @@ struct PoolBasis {
     bool operator==(const PoolBasis&) const = default;
 };
 
+// A figure the sizing held at the 64-bit limit instead of computing it exactly; shown, the limit
+// would read as a real size.
+enum class HeldFigure {
+    kIrlmEcsaSize,
+    kGbpSize,   // a pool's "GBP Size" cell: its last row's size
+    kGbpTotal,  // the total of every row's GBP size
+    kTotalMemory,
+};
+
+// The typed number whose value carried a figure past the limit.
+enum class TypedNumber { kMembers, kEcsa };
+
+struct LimitMark {
+    HeldFigure figure = HeldFigure::kIrlmEcsaSize;
+    TypedNumber driver = TypedNumber::kMembers;
+    std::string pool;  // kGbpSize: the pool as PoolResult::pool names it; empty otherwise
+
+    bool operator==(const LimitMark&) const = default;
+};
+
 struct SizingResult {
     std::string collectionTime;  // columns 142-149 of line-store entry 0, as they stand
     int64_t poolsShared = 0;
@@ -64,6 +84,12 @@ struct SizingResult {
     // One per entry of `pools`, in that order; then BP0, BP8K0, BP16K0 and BP32K (the pools
     // behind the GBPs Db2 requires) where loaded but not shared, in that order.
     std::vector<PoolBasis> poolBases;
+    // Every figure above held at the 64-bit limit, in the order computed: the IRLM ECSA size,
+    // each pool's GBP Size, the GBP total, the total memory. A GBP size counts as held when its
+    // pages before rounding passed the range, the total when a row's size or a sum did, the
+    // total memory when its own sum did (driven by the larger in magnitude of the IRLM ECSA
+    // size and the GBP memory). Empty when every figure is exact.
+    std::vector<LimitMark> heldAtLimit;
 
     // The traces of the five recommendations.
     Trace whyScaSize;

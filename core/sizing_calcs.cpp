@@ -21,13 +21,17 @@ namespace {
 constexpr int64_t kMaxInt64 = std::numeric_limits<int64_t>::max();
 constexpr int64_t kMinInt64 = std::numeric_limits<int64_t>::min();
 
-// Nearest integer, half to even, held at the 64-bit limits; NaN gives 0.
-int64_t SaturatingRound(double value) {
+// Nearest integer, half to even, held at the 64-bit limits; NaN gives 0. `*held`, when given,
+// is set when the value was held, and left as it was otherwise.
+int64_t SaturatingRound(double value, bool* held = nullptr) {
     if (std::isnan(value)) {
         return 0;
     }
     if (const auto rounded = RoundToInt64(value)) {
         return *rounded;
+    }
+    if (held != nullptr) {
+        *held = true;
     }
     return value > 0 ? kMaxInt64 : kMinInt64;
 }
@@ -319,9 +323,9 @@ std::optional<int64_t> CalcDirectoryRatio(const DirectoryRatioSums& sums, Trace*
     return r;
 }
 
-int64_t CalcIrlmEcsaSize(std::string_view ecsaText, Trace* why) {
+int64_t CalcIrlmEcsaSize(std::string_view ecsaText, Trace* why, bool* heldAtLimit) {
     const double ecsa = LenientNumber(ecsaText);
-    const int64_t mb = SaturatingRound(ecsa + 2.0);
+    const int64_t mb = SaturatingRound(ecsa + 2.0, heldAtLimit);
     if (why != nullptr) {
         why->push_back("ECSA \"" + Latin1ToUtf8(Trim(ecsaText)) + "\" read as " + FigureText(ecsa) +
                        " Mb");
@@ -333,7 +337,8 @@ int64_t CalcIrlmEcsaSize(std::string_view ecsaText, Trace* why) {
     return mb;
 }
 
-int64_t CalcGBPSize(const GbpInputs& in, Trace* why, std::optional<GbpFactor>* factor) {
+int64_t CalcGBPSize(const GbpInputs& in, Trace* why, std::optional<GbpFactor>* factor,
+                    bool* heldAtLimit) {
     int64_t g = 0;
     std::optional<GbpFactor> used;
     const std::string members = FigureText(in.members);
@@ -342,7 +347,7 @@ int64_t CalcGBPSize(const GbpInputs& in, Trace* why, std::optional<GbpFactor>* f
                                               static_cast<double>(in.tableSpaces) * 100.0);
         const double f = share < 40 ? 0.5 : (share < 75 ? 0.75 : 1.0);
         used = share < 40 ? GbpFactor{1, 2} : (share < 75 ? GbpFactor{3, 4} : GbpFactor{1, 1});
-        g = SaturatingRound(static_cast<double>(in.vpPages) * in.members * f);
+        g = SaturatingRound(static_cast<double>(in.vpPages) * in.members * f, heldAtLimit);
         if (why != nullptr) {
             why->push_back("cached share = " + std::to_string(in.cachedObjects) + " cached / " +
                            std::to_string(in.tableSpaces) +
@@ -363,7 +368,7 @@ int64_t CalcGBPSize(const GbpInputs& in, Trace* why, std::optional<GbpFactor>* f
         used = raised ? GbpFactor{1, 20, !in.cacheAll}
                       : GbpFactor{in.ratioNumerator, in.ratioDenominator, !in.cacheAll};
         const int64_t pages = in.cacheAll ? in.vpPages : SaturatingAdd(in.vpPages, in.hpPages);
-        g = SaturatingRound(static_cast<double>(pages) * in.members * f);
+        g = SaturatingRound(static_cast<double>(pages) * in.members * f, heldAtLimit);
         if (why != nullptr) {
             why->push_back(std::string(in.tableSpaces > 0 ? "nothing of the row is cached"
                                                           : "no qualifying table space") +

@@ -92,7 +92,10 @@ std::optional<int64_t> CalcDirectoryRatio(const DirectoryRatioSums& sums, Trace*
 // --- IRLM ECSA size ---
 
 // The typed ECSA size (read leniently, 0 without a number) plus 2, rounded half to even, Mb.
-int64_t CalcIrlmEcsaSize(std::string_view ecsaText, Trace* why = nullptr);
+// `*heldAtLimit`, when given, is set when the size passed the 64-bit range and was held at the
+// limit, and left as it was otherwise.
+int64_t CalcIrlmEcsaSize(std::string_view ecsaText, Trace* why = nullptr,
+                         bool* heldAtLimit = nullptr);
 
 // --- Group buffer pool size ---
 
@@ -122,8 +125,10 @@ struct GbpInputs {
 // VP x members; otherwise the activity ratio (at least 0.05) applied to VP x members when Cache
 // All is set and to (VP + HP) x members when not; 0 when neither rule applies. `factor`, when
 // not null, receives the factor used (nullopt when neither rule applies).
+// `*heldAtLimit`, when given, is set when the pages passed the 64-bit range and were held at
+// the limit (then rounded inward), and left as it was otherwise.
 int64_t CalcGBPSize(const GbpInputs& in, Trace* why = nullptr,
-                    std::optional<GbpFactor>* factor = nullptr);
+                    std::optional<GbpFactor>* factor = nullptr, bool* heldAtLimit = nullptr);
 
 // Mb of memory for a number of GBP pages: pages x 4 / 1000, rounded half to even.
 int64_t GbpMemoryMb(int64_t gbpPages, Trace* why = nullptr);

@@ -296,12 +296,11 @@ std::string XcfDisplayReader::Read(std::string_view text) {
 
 XcfDisplayResult ReadXcfDisplay(std::string_view text) {
     XcfDisplayReader reader;
-    XcfDisplayResult result;
-    result.error = reader.Read(text);
-    if (result.error.empty()) {
-        result.read = std::move(reader.result);
+    std::string error = reader.Read(text);
+    if (!error.empty()) {
+        return Status(StatusCode::kInvalidData, std::move(error));
     }
-    return result;
+    return std::move(reader.result);
 }
 
 }  // namespace core

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/status.h"
+
 namespace core {
 
 // A POLICY INFORMATION or PENDING POLICY INFORMATION block. Sizes are in KB whatever unit the
@@ -47,13 +49,9 @@ struct XcfDisplayRead {
     std::vector<std::string> notes;
 };
 
-struct XcfDisplayResult {
-    std::optional<XcfDisplayRead> read;
-    // When there is no reading, one line saying why, to follow the file's name.
-    std::string error;
-
-    bool ok() const { return read.has_value(); }
-};
+// The reading, or why there is none: code kInvalidData and a message of one line to follow
+// the file's name.
+using XcfDisplayResult = StatusOr<XcfDisplayRead>;
 
 // Reads the IXC360I blocks in `text`; lines from STRNAME: to the next STRNAME:, the next message
 // or the end belong to one structure. Labels may have blanks before or after their colon, and

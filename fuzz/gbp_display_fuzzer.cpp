@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     std::set<std::string> names;
-    for (const core::GbpDisplay& d : result.read->gbps) {
+    for (const core::GbpDisplay& d : result->gbps) {
         if (d.gbp.empty() || !names.insert(d.gbp).second || d.displayCount < 1 || d.firstLine < 1 ||
             d.lastLine < d.firstLine) {
             std::abort();

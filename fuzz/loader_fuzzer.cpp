@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         core::CountWorkFileObjects(tables);
     } else {
         Check(tables.FilesChanged);
-        Check(!result.error->Detail().empty());
+        Check(!core::LoadFailureDetail(result.status).empty());
     }
     CheckTables(tables, result.ok());
 
@@ -113,8 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     again.lstSelectedFiles = tables.lstSelectedFiles;
     const core::LoadResult inPieces = core::LoadDataFiles(again, source);
     Check(inPieces.ok() == result.ok());
-    Check(inPieces.ok() || (inPieces.error->reason == result.error->reason &&
-                            inPieces.error->line == result.error->line));
+    Check(inPieces.ok() ||
+          (core::LoadFailureReason(inPieces.status) == core::LoadFailureReason(result.status) &&
+           inPieces.status.line() == result.status.line()));
     Check(again.lstData.size() == tables.lstData.size());
     for (size_t i = 0; i < tables.lstData.size(); ++i) {
         Check(again.lstData[i].stored == tables.lstData[i].stored);

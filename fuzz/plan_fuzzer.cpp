@@ -107,7 +107,8 @@ std::optional<std::string> CountingHasher(const std::string& path) {
 }
 
 void CheckOneLine(const core::PlanReadResult& read) {
-    if (!read.ok() && (read.error.empty() || read.error.find('\n') != std::string::npos)) {
+    const std::string& error = read.status().message();
+    if (!read.ok() && (error.empty() || error.find('\n') != std::string::npos)) {
         std::abort();  // a refusal is one line
     }
 }
@@ -121,8 +122,8 @@ void ReadAsFile(std::string_view text) {
     const core::PlanReadResult read = core::ReadPlanFile(path);
     const core::PlanReadResult again = core::ReadPlanJson(text, folder);
     CheckOneLine(read);
-    if (read.ok() != again.ok() || read.error != again.error ||
-        (read.ok() && !SamePlan(*read.plan, *again.plan))) {
+    if (read.ok() != again.ok() || read.status().message() != again.status().message() ||
+        (read.ok() && !SamePlan(*read, *again))) {
         std::abort();
     }
     const std::string notPlans[] = {folder + "/fifo", folder + "/zero", folder + "/folder",
@@ -135,7 +136,7 @@ void ReadAsFile(std::string_view text) {
     if (!read.ok()) {
         return;
     }
-    const core::Plan& plan = *read.plan;
+    const core::Plan& plan = *read;
     // A file is hashed only when its size is the one recorded: never more than one byte past.
     const core::FileHasher bounded = [&plan](const std::string& hashed) {
         std::optional<std::string> hash = CountingHasher(hashed);
@@ -167,12 +168,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const core::PlanReadResult again =
-        core::ReadPlanJson(core::WritePlanJson(*read.plan, "/plans"), "/plans");
-    if (!again.ok() || !SamePlan(*read.plan, *again.plan)) {
+        core::ReadPlanJson(core::WritePlanJson(*read, "/plans"), "/plans");
+    if (!again.ok() || !SamePlan(*read, *again)) {
         std::abort();
     }
     core::CoreTables tables = SmallTables();
-    (void)core::ApplyPlan(tables, *read.plan);
+    (void)core::ApplyPlan(tables, *read);
     if (tables.lstPools.size() + tables.lvSharedPools.size() != 3) {
         std::abort();
     }

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzz::IsReading(result)) {
         return 0;
     }
-    const core::PolicySource& source = *result.source;
+    const core::PolicySource& source = *result;
     if (source.policyName.empty() || source.definePolicyStatement >= source.statements.size()) {
         std::abort();
     }

@@ -11,14 +11,15 @@
 
 namespace fuzz {
 
-// Whether `result` (a reader's result, with ok() and error) holds a reading; when it does not,
-// its error must be one line that is not empty.
+// Whether `result` (a reader's StatusOr) holds a reading; when it does not, its message must be
+// one line that is not empty.
 template <typename Result>
 bool IsReading(const Result& result) {
     if (result.ok()) {
         return true;
     }
-    if (result.error.empty() || result.error.find('\n') != std::string::npos) {
+    const std::string& error = result.status().message();
+    if (error.empty() || error.find('\n') != std::string::npos) {
         std::abort();
     }
     return false;

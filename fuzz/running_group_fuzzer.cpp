@@ -31,7 +31,7 @@ core::CfrmStructure Structure(core::StructureKind kind, const char* name, int64_
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const core::PolicySourceResult source = core::ReadPolicySource(text);
-    if (!source.ok() || source.source->policyName == "FUZZNEW") {
+    if (!source.ok() || source->policyName == "FUZZNEW") {
         return 0;
     }
     core::CfrmPolicy policy;
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                          Structure(core::StructureKind::kGroupBufferPool, "DSNDB0G_GBP0", 48),
                          Structure(core::StructureKind::kGroupBufferPool, "DSNDB0G_GBP8K0", 16)};
     core::RunningInputs inputs;
-    inputs.policySource = &*source.source;
+    inputs.policySource = &*source;
     inputs.policyText = text;
     inputs.newPolicyName = "FUZZNEW";
     const core::RunningGroup group = core::ReadRunningGroup(policy, core::CfrmOptions{}, inputs);
@@ -53,12 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const core::PolicySourceResult back = core::ReadPolicySource(group.newPolicy);
-    if (!back.ok() || back.source->policyName != "FUZZNEW") {
+    if (!back.ok() || back->policyName != "FUZZNEW") {
         std::abort();
     }
     for (const core::CfrmStructure& s : policy.structures) {
         bool found = false;
-        for (const core::PolicySourceStructure& b : back.source->structures) {
+        for (const core::PolicySourceStructure& b : back->structures) {
             found = found || b.name == s.name;
         }
         if (!found) {

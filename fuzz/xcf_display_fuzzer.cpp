@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     std::set<std::string> names;
-    for (const core::XcfStructure& s : result.read->structures) {
+    for (const core::XcfStructure& s : result->structures) {
         if (s.name.empty() || !names.insert(s.name).second || s.firstLine < 1 ||
             s.lastLine < s.firstLine || s.instances.size() > core::kMaxXcfInstances) {
             std::abort();

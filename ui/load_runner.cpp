@@ -177,8 +177,8 @@ std::optional<core::Session::Read> LoadRunner::readFiles(const std::vector<std::
     const bool finished = runAside(run, [read, run, files, source = m_fileSource] {
         *read = core::Session::ReadAside(files, *source, &run->progress);
     });
-    const std::optional<core::LoadError>& error = read->load.error;
-    if (!finished || (error && error->reason == core::FileErrorReason::kCancelled)) {
+    const core::Status& status = read->load.status;
+    if (!finished || status.code() == core::StatusCode::kCancelled) {
         m_window.statusBar()->showMessage(kLoadCancelledText);
         return std::nullopt;
     }
@@ -187,9 +187,10 @@ std::optional<core::Session::Read> LoadRunner::readFiles(const std::vector<std::
                                FromCore(core::kHeaderWarningText),
                                QStringLiteral("File: ") + FromCore(path));
     }
-    if (error) {
+    if (!status.ok()) {
         m_messages.showMessage(MessageIcon::kCritical, FromCore(core::kReadErrorTitle),
-                               FromCore(core::kReadErrorText), FromCore(error->Detail()));
+                               FromCore(core::kReadErrorText),
+                               FromCore(core::LoadFailureDetail(status)));
         return std::nullopt;
     }
     return std::move(*read);

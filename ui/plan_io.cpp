@@ -33,18 +33,20 @@ core::FileHasher Sha256Hasher(std::shared_ptr<const std::atomic<bool>> cancel) {
 std::optional<core::Plan> ReadPlan(const QString& path, QString* error, bool* notAPlan) {
     core::PlanReadResult read = core::ReadPlanFile(ToPath(path));
     if (!read.ok()) {
-        const bool toldAsNoPlan = notAPlan != nullptr && read.notAPlan;
+        const bool isNoPlan = read.status().code() == core::StatusCode::kInvalidArgument;
+        const bool toldAsNoPlan = notAPlan != nullptr && isNoPlan;
         if (notAPlan != nullptr) {
-            *notAPlan = read.notAPlan;
+            *notAPlan = isNoPlan;
         }
         if (error != nullptr) {
             *error = (toldAsNoPlan ? QStringLiteral("%1 is not a Loomstead plan: %2.")
                                    : QStringLiteral("The plan %1 cannot be opened: %2."))
-                         .arg(QFileInfo(path).fileName(), QString::fromStdString(read.error));
+                         .arg(QFileInfo(path).fileName(),
+                              QString::fromStdString(read.status().message()));
         }
         return std::nullopt;
     }
-    return std::move(read.plan);
+    return std::move(read).value();
 }
 
 bool WritePlan(const QString& path, const core::Plan& plan, QString* error) {

@@ -42,25 +42,29 @@ struct RunningGroupDialog::Reads {
     std::optional<core::PolicySource> source;
     std::array<std::string, kInputCount> errors;  // the reader's refusal, "" when it read
 
+    // The reading into `into`, or the refusal into `error`.
+    template <class T>
+    static void Keep(core::StatusOr<T> read, std::string& error, std::optional<T>& into) {
+        error = read.status().message();
+        into.reset();
+        if (read.ok()) {
+            into = std::move(read).value();
+        }
+    }
+
     // Reads `text` with the reader of `input`: its reading, or its refusal in errors[input].
     void Read(Input input, const std::string& text) {
         switch (input) {
             case kGbpDisplay: {
-                core::GbpDisplayResult read = core::ReadGbpDisplay(text);
-                errors[input] = std::move(read.error);
-                gbp = std::move(read.read);
+                Keep(core::ReadGbpDisplay(text), errors[input], gbp);
                 break;
             }
             case kXcfDisplay: {
-                core::XcfDisplayResult read = core::ReadXcfDisplay(text);
-                errors[input] = std::move(read.error);
-                xcf = std::move(read.read);
+                Keep(core::ReadXcfDisplay(text), errors[input], xcf);
                 break;
             }
             default: {
-                core::PolicySourceResult read = core::ReadPolicySource(text);
-                errors[input] = std::move(read.error);
-                source = std::move(read.source);
+                Keep(core::ReadPolicySource(text), errors[input], source);
                 break;
             }
         }

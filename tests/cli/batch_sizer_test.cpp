@@ -839,8 +839,8 @@ TEST_F(RunningGroupCliTest, JsonHoldsEachPartWhoseInputWasGiven) {
     // The new policy reads back; which bytes it keeps is the core's test.
     const QByteArray written = ReadAll(out);
     const core::PolicySourceResult back = core::ReadPolicySource(written.toStdString());
-    ASSERT_TRUE(back.ok()) << back.error;
-    EXPECT_EQ(back.source->policyName, "POLNEW");
+    ASSERT_TRUE(back.ok()) << back.status().message();
+    EXPECT_EQ(back->policyName, "POLNEW");
     EXPECT_TRUE(written.contains("DEFINE POLICY NAME(POLNEW) REPLACE(NO)"));
 
     const CliRun gbpOnly = RunOk(Args({"--format", "json", "--gbp-display", m_gbp}));

@@ -68,7 +68,7 @@ std::string Display(const std::string& member, const std::string& gbp, const std
 std::string Read(std::string_view text) {
     const GbpDisplayResult result = ReadGbpDisplay(text);
     if (!result.ok()) {
-        return "refused: " + result.error;
+        return "refused: " + result.status().message();
     }
     std::ostringstream out;
     out.precision(17);
@@ -79,7 +79,7 @@ std::string Read(std::string_view text) {
             out << " " << label << "=" << *value;
         }
     };
-    for (const GbpDisplay& d : result.read->gbps) {
+    for (const GbpDisplay& d : result->gbps) {
         out << d.gbp << " " << d.member << " lines " << d.firstLine << "-" << d.lastLine
             << (d.complete ? " complete" : "") << (d.notInCfrmPolicy ? " not-in-policy" : "")
             << (d.secondaryReported ? " secondary" : "") << " x" << d.displayCount;
@@ -94,7 +94,7 @@ std::string Read(std::string_view text) {
         put("castouts", d.castouts), put("xi", d.xiDirectoryReclaims);
         out << "\n";
     }
-    for (const std::string& note : result.read->notes) {
+    for (const std::string& note : result->notes) {
         out << "note: " << note << "\n";
     }
     return out.str();

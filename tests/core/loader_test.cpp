@@ -178,7 +178,7 @@ TEST_F(LoaderTest, LinesAreTheSameHoweverTheFileArrivesInPieces) {
         tables = CoreTables{};
         const LoadResult failed = Load({binary});
         ASSERT_FALSE(failed.ok());
-        EXPECT_EQ(failed.error->line, 4);  // in whichever piece the byte arrives
+        EXPECT_EQ(failed.status.line(), 4);  // in whichever piece the byte arrives
     }
 }
 
@@ -235,13 +235,17 @@ TEST_F(LoaderTest, ReadErrorsNameFileReasonAndLine) {
     source.Add("/d/binhead", std::string("ENV\0", 4));
     source.Fail("/d/locked", FileErrorReason::kNoAccess);
     using R = FileErrorReason;
-    // {path, reason, line, lines kept}
-    const std::tuple<const char*, FileErrorReason, int64_t, size_t> cases[] = {
-        {"/d/missing", R::kNotFound, 0, 7},        {"/d/empty", R::kEmpty, 0, 7},
-        {"/d/locked", R::kNoAccess, 0, 7},         {"/d/dup", R::kDuplicatePoolRecord, 4, 10},
-        {"/d/nameless", R::kBlankPoolName, 4, 10}, {"/d/binary", R::kBinaryData, 3, 8},
-        {"/d/binhead", R::kBinaryData, 1, 7}};
-    for (const auto& [path, reason, line, linesKept] : cases) {
+    using C = StatusCode;
+    // {path, reason, code, line, lines kept}
+    const std::tuple<const char*, FileErrorReason, StatusCode, int64_t, size_t> cases[] = {
+        {"/d/missing", R::kNotFound, C::kNotFound, 0, 7},
+        {"/d/empty", R::kEmpty, C::kInvalidData, 0, 7},
+        {"/d/locked", R::kNoAccess, C::kIoError, 0, 7},
+        {"/d/dup", R::kDuplicatePoolRecord, C::kInvalidData, 4, 10},
+        {"/d/nameless", R::kBlankPoolName, C::kInvalidData, 4, 10},
+        {"/d/binary", R::kBinaryData, C::kInvalidData, 3, 8},
+        {"/d/binhead", R::kBinaryData, C::kInvalidData, 1, 7}};
+    for (const auto& [path, reason, code, line, linesKept] : cases) {
         SCOPED_TRACE(path);
         CoreTables t;
         for (const char* file : {"/d/good", path, "/d/good2"}) {
@@ -249,15 +253,16 @@ TEST_F(LoaderTest, ReadErrorsNameFileReasonAndLine) {
         }
         const LoadResult result = LoadDataFiles(t, source);
         ASSERT_FALSE(result.ok());
-        EXPECT_EQ(result.error->path, path);
-        EXPECT_EQ(result.error->reason, reason);
-        EXPECT_EQ(result.error->line, line);
+        EXPECT_EQ(result.status.path(), path);
+        EXPECT_EQ(LoadFailureReason(result.status), reason);
+        EXPECT_EQ(result.status.code(), code);
+        EXPECT_EQ(result.status.line(), line);
         EXPECT_EQ(result.dataSizeText, "");
         EXPECT_TRUE(t.FilesChanged);             // the next departure tries again
         EXPECT_EQ(t.lstData.size(), linesKept);  // what was read before the error stays
     }
     AddSelectedFile(tables, "/d/binary");
-    EXPECT_EQ(LoadDataFiles(tables, source).error->Detail(),
+    EXPECT_EQ(LoadFailureDetail(LoadDataFiles(tables, source).status),
               "File: /d/binary\nReason: not a text statistics file (binary data at line 3)\n"
               "Line: 3");
 }
@@ -351,7 +356,7 @@ TEST_F(DiskFilesTest, ChosenPathsAreTheFilesOnDiskExactly) {
     }
     EXPECT_EQ(t.lstSelectedFiles, Texts(chosen, chosen + 4));
     const LoadResult result = LoadDataFiles(t, DiskFileSource());
-    ASSERT_TRUE(result.ok()) << result.error->Detail();
+    ASSERT_TRUE(result.ok()) << LoadFailureDetail(result.status);
     EXPECT_EQ(t.lvControl.size(), 8u);
 }
 

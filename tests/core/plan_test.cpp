@@ -115,11 +115,11 @@ TEST(PlanRoundTrip, SavedAndOpenedGivesTheSameChoicesAndResults) {
     EXPECT_NE(text.find("\"path\": \"a.sta\""), std::string::npos) << text;
     EXPECT_NE(text.find("\"path\": \"/e/b.sta\""), std::string::npos) << text;
     const PlanReadResult read = ReadPlanJson(text, "/d");
-    ASSERT_TRUE(read.ok()) << read.error;
-    EXPECT_EQ(read.plan->files[0].path, "/d/a.sta");
-    EXPECT_EQ(read.plan->cfrm.at("policy"), "CF01 CF02");
+    ASSERT_TRUE(read.ok()) << read.status().ToString();
+    EXPECT_EQ(read->files[0].path, "/d/a.sta");
+    EXPECT_EQ(read->cfrm.at("policy"), "CF01 CF02");
 
-    const CoreTables reopened = Reopen(original, *read.plan, "3", "16");
+    const CoreTables reopened = Reopen(original, *read, "3", "16");
     ASSERT_EQ(reopened.lvSharedPools.size(), 3u);
     EXPECT_EQ(reopened.lvSharedPools[0].name + reopened.lvSharedPools[2].name, "BP1BP2");
     EXPECT_EQ(CachedNames(reopened), "DB.A DB.B DB.X DB.X");
@@ -143,8 +143,8 @@ protected:
 
     Plan Reread(const Plan& plan) {
         const PlanReadResult read = ReadPlanJson(WritePlanJson(plan, "/d"), "/d");
-        EXPECT_TRUE(read.ok()) << read.error;
-        return read.ok() ? *read.plan : Plan{};
+        EXPECT_TRUE(read.ok()) << read.status().ToString();
+        return read.ok() ? *read : Plan{};
     }
 
     CoreTables tables;
@@ -218,7 +218,7 @@ TEST(PlanApply, AccountsForWhatChangedInTheData) {
                         {"pool": "BP1", "name": "DB.Y", "kind": "I"},
                         {"pool": "BP2", "name": "DB.W", "kind": "T"}]})",
         "/d");
-    ASSERT_TRUE(plan.ok()) << plan.error;
+    ASSERT_TRUE(plan.ok()) << plan.status().ToString();
     const std::string bp0 = Crlf({BpsLine("BP0"), BpdLine("DB.A")});
     const std::string bp1 = Crlf({BpsLine("BP1"), BpdLine("DB.X"), BpdLine("DB.Y", 'I')});
     const std::string bp2 = Crlf({BpsLine("BP2"), BpdLine("DB.W")});
@@ -242,7 +242,7 @@ TEST(PlanApply, AccountsForWhatChangedInTheData) {
     };
     for (const auto& c : cases) {
         CoreTables tables = Load(c.files);
-        const PlanAccount account = ApplyPlan(tables, *plan.plan);
+        const PlanAccount account = ApplyPlan(tables, *plan);
         EXPECT_EQ(Items(account), c.items) << c.name;
         EXPECT_EQ(CachedNames(tables), c.cached) << c.name;
         // The refusal's wording is the sharing rule's own; here it must only come through.
@@ -250,7 +250,7 @@ TEST(PlanApply, AccountsForWhatChangedInTheData) {
             EXPECT_NE(account[0].message.find("only DSNDB07 Objects"), std::string::npos);
         }
     }
-    EXPECT_NE(WritePlanJson(*plan.plan, "/d").find("\"version\": 2,"), std::string::npos);
+    EXPECT_NE(WritePlanJson(*plan, "/d").find("\"version\": 2,"), std::string::npos);
 }
 
 TEST_F(PlanFiles, ChangedFilesAreToldFromTouchedOnes) {
@@ -357,9 +357,13 @@ TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
     for (const auto& c : cases) {
         const PlanReadResult read = ReadPlanJson(c.text, "/d");
         EXPECT_FALSE(read.ok()) << c.text;
-        EXPECT_EQ(read.error, c.error) << c.text;
+        EXPECT_EQ(read.status().message(), c.error) << c.text;
         // Only text that is no plan of ours at all is told apart from a plan that is unusable.
-        EXPECT_EQ(read.notAPlan, c.error.starts_with("it is not ")) << c.text;
+        const StatusCode code = c.error.starts_with("it is not ") ? StatusCode::kInvalidArgument
+                                : c.error.starts_with("it is a plan of a newer")
+                                    ? StatusCode::kNewerVersion
+                                    : StatusCode::kInvalidData;
+        EXPECT_EQ(read.status().code(), code) << c.text;
     }
 }
 
@@ -368,16 +372,21 @@ TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
 TEST_F(PlanFile, FailuresLeaveTheOldPlanWhole) {
     fs::create_directory(m_dir / "folder.loomplan");
     const std::string path = (m_dir / "march.loomplan").string();
-    EXPECT_EQ(ReadPlanFile((m_dir / "folder.loomplan").string()).error,
-              "it is a folder, not a plan file");
+    EXPECT_EQ(ReadPlanFile((m_dir / "folder.loomplan").string()).status(),
+              Status(StatusCode::kIoError, "it is a folder, not a plan file",
+                     (m_dir / "folder.loomplan").string()));
+    EXPECT_EQ(
+        ReadPlanFile((m_dir / "gone.loomplan").string()).status(),
+        Status(StatusCode::kNotFound, "it does not exist", (m_dir / "gone.loomplan").string()));
     EXPECT_EQ(WritePlanFile((m_dir / "folder.loomplan").string(), Plan{}), "it is a folder");
 
     Plan plan;
     plan.membersText = "7";
     ASSERT_EQ(WritePlanFile(path, plan), std::nullopt);
-    ASSERT_EQ(ReadPlanFile(path).plan->membersText, "7");
+    ASSERT_EQ(ReadPlanFile(path)->membersText, "7");
     // Cut at the NUL, the name would be that of the plan just written.
-    EXPECT_EQ(ReadPlanFile(path + std::string(1, '\0') + "x").error, "its name holds a NUL byte");
+    EXPECT_EQ(ReadPlanFile(path + std::string(1, '\0') + "x").status().message(),
+              "its name holds a NUL byte");
     plan.objects.assign(1000, PlanObject{"BP1", "DB.X", "T", {}});
     std::optional<std::string> error;
     {
@@ -385,7 +394,7 @@ TEST_F(PlanFile, FailuresLeaveTheOldPlanWhole) {
         error = WritePlanFile(path, plan);
     }
     EXPECT_EQ(error, "it cannot be written (File too large)");
-    EXPECT_EQ(ReadPlanFile(path).plan->objects.size(), 0u);
+    EXPECT_EQ(ReadPlanFile(path)->objects.size(), 0u);
     EXPECT_EQ(Names(), (std::vector<std::string>{"folder.loomplan", "march.loomplan"}));
 }
 

@@ -41,8 +41,8 @@ std::string Job() {
 TEST(PolicySourceTest, ReadsAWholeJobAndWhereEachStatementStands) {
     const std::string text = Job();
     const PolicySourceResult result = ReadPolicySource(text);
-    ASSERT_TRUE(result.ok()) << result.error;
-    const PolicySource& s = *result.source;
+    ASSERT_TRUE(result.ok()) << result.status().message();
+    const PolicySource& s = *result;
     EXPECT_EQ(s.policyName, "POLDAY");
     EXPECT_EQ(s.verbatimLines, 7);
     EXPECT_TRUE(s.notes.empty());
@@ -105,14 +105,14 @@ TEST(PolicySourceTest, ReadsTheUtilityInputAlone) {
         "DEFINE POLICY NAME(P2)\r\n"
         "STRUCTURE NAME(S1) SIZE(100)\r\n" +
         std::string(70, ' ') + "ABCDEFGHIJK\r\n");
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(result.source->verbatimLines, 0);
-    ASSERT_EQ(result.source->structures.size(), 1u);
-    EXPECT_EQ(result.source->structures[0].sizeKb, 100);
+    ASSERT_TRUE(result.ok()) << result.status().message();
+    EXPECT_EQ(result->verbatimLines, 0);
+    ASSERT_EQ(result->structures.size(), 1u);
+    EXPECT_EQ(result->structures[0].sizeKb, 100);
     // Column 71 holds "A", read as a word of the statement; columns 72 on are not.
-    EXPECT_EQ(result.source->statements.back().keywords.back().name, "A");
-    ASSERT_EQ(result.source->notes.size(), 1u);
-    EXPECT_EQ(result.source->notes[0],
+    EXPECT_EQ(result->statements.back().keywords.back().name, "A");
+    ASSERT_EQ(result->notes.size(), 1u);
+    EXPECT_EQ(result->notes[0],
               "Line 5 is longer than 80 columns; the utility reads columns 1 to 71 and so does "
               "this reader.");
 }
@@ -120,13 +120,13 @@ TEST(PolicySourceTest, ReadsTheUtilityInputAlone) {
 TEST(PolicySourceTest, TakesALoneUnclosedOpenerForTheDelimiter) {
     const std::string input = "DATA TYPE(CFRM)\nDEFINE POLICY NAME(P3)\nCF NAME(C9)\n";
     const PolicySourceResult copied = ReadPolicySource(input + "/*  \n");
-    ASSERT_TRUE(copied.ok()) << copied.error;
-    EXPECT_EQ(copied.source->verbatimLines, 1);
+    ASSERT_TRUE(copied.ok()) << copied.status().message();
+    EXPECT_EQ(copied->verbatimLines, 1);
     const PolicySourceResult commented =
         ReadPolicySource(input + "/*\n   a block of comment\n*/\nSTRUCTURE NAME(S1)\n");
-    ASSERT_TRUE(commented.ok()) << commented.error;
-    EXPECT_EQ(commented.source->verbatimLines, 0);
-    EXPECT_EQ(commented.source->structures.size(), 1u);
+    ASSERT_TRUE(commented.ok()) << commented.status().message();
+    EXPECT_EQ(commented->verbatimLines, 0);
+    EXPECT_EQ(commented->structures.size(), 1u);
 }
 
 // With DLM=$$ a comment may start in column 1; "$$" ends the data and with it a statement; the
@@ -147,12 +147,12 @@ TEST(PolicySourceTest, EndsTheDataWhereTheJobDoes) {
         "/*\n"
         "// EXEC PGM=ixcmiapu\n"
         "  STRUCTURE NAME(S2)\n");
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(result.source->verbatimLines, 8);
-    ASSERT_EQ(result.source->structures.size(), 2u);
-    EXPECT_FALSE(result.source->structures[0].sizeKb.has_value());
-    ASSERT_EQ(result.source->statements.size(), 5u);
-    EXPECT_EQ(result.source->statements[3].verb, "SIZE");
+    ASSERT_TRUE(result.ok()) << result.status().message();
+    EXPECT_EQ(result->verbatimLines, 8);
+    ASSERT_EQ(result->structures.size(), 2u);
+    EXPECT_FALSE(result->structures[0].sizeKb.has_value());
+    ASSERT_EQ(result->statements.size(), 5u);
+    EXPECT_EQ(result->statements[3].verb, "SIZE");
 }
 
 TEST(PolicySourceTest, RefusesWithOneLine) {

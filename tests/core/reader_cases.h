@@ -40,7 +40,7 @@ void ExpectRefusals(Read read, const Refusal (&cases)[N]) {
         SCOPED_TRACE(c.name);
         const auto result = read(c.text);
         EXPECT_FALSE(result.ok());
-        EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(result.status().message(), c.error);
     }
 }
 

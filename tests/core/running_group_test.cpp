@@ -135,14 +135,14 @@ protected:
         options.facilities = {"CF01", "CF02"};
         job = Job();
         const GbpDisplayResult g = ReadGbpDisplay(GbpDisplayText());
-        ASSERT_TRUE(g.ok()) << g.error;
-        gbps = *g.read;
+        ASSERT_TRUE(g.ok()) << g.status().message();
+        gbps = *g;
         const XcfDisplayResult x = ReadXcfDisplay(XcfText());
-        ASSERT_TRUE(x.ok()) << x.error;
-        xcf = *x.read;
+        ASSERT_TRUE(x.ok()) << x.status().message();
+        xcf = *x;
         const PolicySourceResult s = ReadPolicySource(job);
-        ASSERT_TRUE(s.ok()) << s.error;
-        source = *s.source;
+        ASSERT_TRUE(s.ok()) << s.status().message();
+        source = *s;
         inputs.gbpDisplay = &gbps;
         inputs.xcfDisplay = &xcf;
         inputs.policySource = &source;
@@ -295,9 +295,9 @@ TEST_F(RunningGroupTest, TheNewPolicyReadsBackAndKeepsEveryOtherByte) {
     }
     EXPECT_EQ(g.newPolicy, expected);
     const PolicySourceResult back = ReadPolicySource(g.newPolicy);
-    ASSERT_TRUE(back.ok()) << back.error;
-    EXPECT_EQ(back.source->policyName, "POLDAYN");
-    EXPECT_EQ(back.source->structures.size(), 7u);
+    ASSERT_TRUE(back.ok()) << back.status().message();
+    EXPECT_EQ(back->policyName, "POLDAYN");
+    EXPECT_EQ(back->structures.size(), 7u);
 }
 
 TEST_F(RunningGroupTest, UsageProblemsAreRefused) {
@@ -342,9 +342,9 @@ TEST_F(RunningGroupTest, PartsWithoutTheirInputAreAbsent) {
 // The running group with a policy source alone, read from `text`, and NEWPOL for the new policy.
 RunningGroup WithSourceOnly(const CfrmPolicy& policy, const std::string& text) {
     const PolicySourceResult source = ReadPolicySource(text);
-    EXPECT_TRUE(source.ok()) << source.error;
+    EXPECT_TRUE(source.ok()) << source.status().message();
     RunningInputs inputs;
-    inputs.policySource = source.ok() ? &*source.source : nullptr;
+    inputs.policySource = source.ok() ? &*source : nullptr;
     inputs.policyText = text;
     inputs.newPolicyName = "NEWPOL";
     return ReadRunningGroup(policy, CfrmOptions{}, inputs);

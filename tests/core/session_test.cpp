@@ -53,7 +53,7 @@ TEST_F(SessionTest, AReloadKeepsTheChoicesAndAFailedOneKeepsEverything) {
     failing.Fail(kSample, FileErrorReason::kReadFailed);
     const LoadResult failed = m_session.LeaveFilesPage(failing, nullptr);
     ASSERT_FALSE(failed.ok());
-    EXPECT_EQ(failed.error->path, kSample);
+    EXPECT_EQ(failed.status.path(), kSample);
     EXPECT_TRUE(m_session.holdsChoices());
     EXPECT_EQ(ChoicesNow(), before);
     EXPECT_TRUE(m_session.lastLoad().ok());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/pool_sharing.h"
 #include "core/tables.h"
@@ -63,6 +64,35 @@ TEST_F(SizingRunTest, PoolOverTwoFilesUncached) {
     EXPECT_EQ(r.whyTotalMemory[0],
               "GBP pages of every row of the 1 shared pools: BP1 2000 + 4000 = 6000 (the GBP Size "
               "cells, each pool's last row, add up to 4000)");
+}
+
+// BP1's rows size (2000 + 500) and (5000 + 1500) pages x members x 0.3; the limit is about
+// 9.22e18.
+TEST_F(SizingRunTest, FiguresHeldAtTheLimitAreMarkedWithTheTypedNumberBehindThem) {
+    using F = HeldFigure;
+    using N = TypedNumber;
+    const struct {
+        const char* members;
+        const char* ecsa;
+        std::vector<LimitMark> marks;
+    } cases[] = {
+        {"2", "4", {}},
+        // Rows of 3e18 and 7.8e18 pages: each fits, their sum does not.
+        {"4e15", "4", {{F::kGbpTotal, N::kMembers, {}}}},
+        // The last row, 1.95e19 pages, is the cell.
+        {"1e16", "4", {{F::kGbpSize, N::kMembers, "BP1"}, {F::kGbpTotal, N::kMembers, {}}}},
+        {"-1e16", "4", {{F::kGbpSize, N::kMembers, "BP1"}, {F::kGbpTotal, N::kMembers, {}}}},
+        // The IRLM ECSA size at the limit carries the total memory over too.
+        {"2", "9.3e18", {{F::kIrlmEcsaSize, N::kEcsa, {}}, {F::kTotalMemory, N::kEcsa, {}}}},
+        // The IRLM ECSA size, read as a double, is 9223372036854773760: 2047 below the limit,
+        // room for 24 Mb of GBP memory with 2 members, not for 10800000 Mb with a million.
+        {"2", "9223372036854774000", {}},
+        {"1e6", "9223372036854774000", {{F::kTotalMemory, N::kEcsa, {}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.members) + " " + c.ecsa);
+        EXPECT_EQ(RunSizing(tables, c.members, c.ecsa).heldAtLimit, c.marks);
+    }
 }
 
 TEST_F(SizingRunTest, PoolAllCachedShowsNoHpSize) {

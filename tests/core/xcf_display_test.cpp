@@ -79,10 +79,10 @@ std::string Info(const char* label, const std::optional<XcfPolicyInfo>& p) {
 std::string Read(std::string_view text) {
     const XcfDisplayResult result = ReadXcfDisplay(text);
     if (!result.ok()) {
-        return "refused: " + result.error;
+        return "refused: " + result.status().message();
     }
     std::ostringstream out;
-    for (const XcfStructure& s : result.read->structures) {
+    for (const XcfStructure& s : result->structures) {
         out << s.name << " lines " << s.firstLine << "-" << s.lastLine << " status=" << s.status
             << Info("policy", s.policy) << Info("pending", s.pending);
         for (const XcfInstance& i : s.instances) {
@@ -91,7 +91,7 @@ std::string Read(std::string_view text) {
         }
         out << "\n";
     }
-    for (const std::string& note : result.read->notes) {
+    for (const std::string& note : result->notes) {
         out << "note: " << note << "\n";
     }
     return out.str();

@@ -175,8 +175,8 @@ void RunningGroupDialogTest::pastedTextsGiveVerdictsAndANewPolicyThatReadsBack()
              qPrintable(policy + status->text()));
     QVERIFY(policy.contains("STRUCTURE NAME(PAYROLL_LIST) INITSIZE(16M) PREFLIST(CF01)\n"));
     const core::PolicySourceResult back = core::ReadPolicySource(policy.toStdString());
-    QVERIFY2(back.ok(), back.error.c_str());
-    QCOMPARE(back.source->policyName, "POLNEW");
+    QVERIFY2(back.ok(), back.status().message().c_str());
+    QCOMPARE(back->policyName, "POLNEW");
     const QString steps = m_dialog->stepsText();
     QVERIFY2(steps.contains("SETXCF START,POLICY,TYPE=CFRM,POLNAME=POLNEW") &&
                  steps.contains("SETXCF START,POLICY,TYPE=CFRM,POLNAME=POLDAY"),
