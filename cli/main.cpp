@@ -12,7 +12,7 @@
 
 #include "cli/batch_sizer.h"
 #include "cli/encodings.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/io/write_file.h"
 #include "cli/pdf_report.h"
 #include "ui/report/printable_report.h"

@@ -16,7 +16,7 @@
 #include "cli/command_line.h"
 #include "cli/encodings.h"
 #include "core/io/write_file.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "cli/report.h"
 #include "core/tables.h"
 

@@ -7,7 +7,7 @@
 
 #include "core/capture_text.h"
 #include "cli/encodings.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 
 namespace cli {
 namespace {

@@ -17,7 +17,7 @@
 #define LOOMSTEAD_HAVE_AVX2_DISPATCH 1
 #endif
 
-#include "core/files_ahead.h"
+#include "core/io/files_ahead.h"
 #include "core/pool_rows.h"
 #include "core/record_layouts.h"
 #include "core/tables.h"

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/prefaulted_memory.h"
+#include "core/io/prefaulted_memory.h"
 #include "core/record_layouts.h"
 
 namespace core {

@@ -1,11 +1,11 @@
-#include "core/files_ahead.h"
+#include "core/io/files_ahead.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
 
-#include "core/prefaulted_memory.h"
+#include "core/io/prefaulted_memory.h"
 
 namespace core {
 
