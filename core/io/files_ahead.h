@@ -35,7 +35,8 @@ public:
         std::string_view bytes;  // valid until the next call of Next
     };
 
-    // The next file of the list, once it has been read; at most one call per path.
+    // The next file of the list, once it has been read; at most one call per path. Nothing is
+    // read past a file that failed: the files after it come back left.
     File Next();
 
 private:
