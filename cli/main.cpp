@@ -13,7 +13,7 @@
 #include "cli/batch_sizer.h"
 #include "cli/encodings.h"
 #include "cli/pdf_report.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/io/write_file.h"
 #include "core/sweep.h"
 #include "core/version.h"

@@ -14,9 +14,9 @@
 #include "cli/batch_sizer.h"
 #include "cli/command_line.h"
 #include "cli/encodings.h"
-#include "cli/report.h"
-#include "core/file_source.h"
 #include "core/io/write_file.h"
+#include "core/io/file_source.h"
+#include "cli/report.h"
 #include "core/results_json.h"
 #include "core/tables.h"
 

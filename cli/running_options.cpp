@@ -5,7 +5,7 @@
 
 #include "cli/encodings.h"
 #include "core/capture_text.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/results_json.h"
 
 namespace cli {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/status.h"
 
 namespace core {

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <unordered_set>
 
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/io/write_file.h"
 #include "core/plan.h"
 #include "core/text.h"

@@ -17,7 +17,7 @@
 
 #include "core/cfrm_policy.h"
 #include "core/choices.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/loader.h"
 #include "core/plan.h"
 #include "core/sizing.h"

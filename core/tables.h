@@ -16,7 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/prefaulted_memory.h"
+#include "core/io/prefaulted_memory.h"
+#include "core/io/text_store.h"
 #include "core/record_layouts.h"
 
 namespace core {
@@ -118,7 +119,9 @@ public:
 
     // Copies `head` followed by `tail` into storage owned by the tables, which lives until
     // ClearLines, and returns the copy: the stored text of a line.
-    std::string_view KeepText(std::string_view head, std::string_view tail = {});
+    std::string_view KeepText(std::string_view head, std::string_view tail = {}) {
+        return m_text.Keep(head, tail);
+    }
 
     // Empties lstData and releases the storage its lines viewed.
     void ClearLines();
@@ -129,40 +132,7 @@ public:
 private:
     friend int64_t FindSelectedFile(const CoreTables& tables, std::string_view path);
 
-    // The stored text of lines: blocks filled in turn, each twice the last up to a limit, so
-    // that a line costs its bytes and no allocation of its own. Blocks never move.
-    class TextStore {
-    public:
-        TextStore() = default;
-        TextStore(TextStore&& other) noexcept { *this = std::move(other); }
-        TextStore& operator=(TextStore&& other) noexcept;
-        std::string_view Keep(std::string_view head, std::string_view tail);
-        void Clear();
-
-    private:
-        struct Block {
-            explicit Block(size_t bytes)
-                : data(static_cast<char*>(AllocatePrefaulted(bytes))), size(bytes) {}
-            Block(Block&& other) noexcept
-                : data(std::exchange(other.data, nullptr)), size(std::exchange(other.size, 0)) {}
-            Block(const Block&) = delete;
-            Block& operator=(const Block&) = delete;
-            ~Block() {
-                if (data != nullptr) {
-                    FreePrefaulted(data, size);
-                }
-            }
-            char* data = nullptr;
-            size_t size = 0;
-        };
-
-        std::vector<Block> m_blocks;
-        char* m_free = nullptr;
-        size_t m_left = 0;
-        size_t m_nextBlock = 0;
-    };
-
-    TextStore m_text;
+    TextStore m_text;  // the bytes the lines of lstData view
     // Device and inode of listed paths, as last seen: looking each up again on every "Add File"
     // would make a long list quadratic in system calls.
     mutable std::unordered_map<std::string, std::pair<uint64_t, uint64_t>> m_fileIdentities;

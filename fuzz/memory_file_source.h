@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 
 namespace fuzz {
 

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/plan.h"
 #include "core/tables.h"
 #include "core/text.h"

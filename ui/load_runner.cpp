@@ -20,7 +20,7 @@
 #include <thread>
 #include <utility>
 
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/loader.h"
 #include "core/messages.h"
 #include "ui/busy_guard.h"

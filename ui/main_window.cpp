@@ -51,7 +51,7 @@
 #include "ui/column_widths.h"
 #include "ui/data_text.h"
 #include "ui/dialogs.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "ui/files_page.h"
 #include "ui/help_windows.h"
 #include "ui/load_runner.h"

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/io/write_file.h"
 
 namespace ui {

@@ -26,7 +26,7 @@
 #include "ui/cfrm_dialog.h"
 #include "core/cfrm_policy.h"
 #include "ui/dialogs.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/gbp_display.h"
 #include "core/policy_source.h"
 #include "core/running_group.h"

@@ -4,7 +4,7 @@
 
 #include "cli/batch_sizer.h"
 #include "cli/encodings.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 
 namespace cli {
 namespace {

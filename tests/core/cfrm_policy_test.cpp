@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "core/cfrm_text.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/loader.h"
 #include "core/pool_sharing.h"
 #include "core/sizing.h"

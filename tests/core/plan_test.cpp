@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "tests/core/file_size_limit.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/object_selection.h"
 #include "core/pool_sharing.h"
 #include "core/sizing.h"

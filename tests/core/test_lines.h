@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/tables.h"
 
 namespace core::testing {

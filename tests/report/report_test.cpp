@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/loader.h"
 #include "core/pool_sharing.h"
 #include "core/sizing.h"

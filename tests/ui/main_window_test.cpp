@@ -47,7 +47,7 @@
 #include "tests/core/file_size_limit.h"
 #include "tests/core/test_lines.h"
 #include "ui/cfrm_dialog.h"
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "ui/objects_page.h"
 #include "core/plan.h"
 #include "ui/plan_account_dialog.h"

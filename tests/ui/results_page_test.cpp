@@ -25,7 +25,7 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/loader.h"
 #include "core/pool_sharing.h"
 #include "ui/results_model.h"

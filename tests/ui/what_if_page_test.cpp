@@ -20,7 +20,7 @@
 #include <QToolTip>
 #include <QValueAxis>
 
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 #include "core/loader.h"
 #include "core/pool_sharing.h"
 #include "core/sizing.h"

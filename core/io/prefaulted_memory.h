@@ -1,8 +1,8 @@
 // Memory for the large arrays of a load, with its pages made present at once. Touching fresh
 // memory costs a page fault each 4 KiB, which was a fifth of the load of a large file; asking
 // for all pages of a block in one call costs a fraction of that.
-#ifndef CORE_PREFAULTED_MEMORY_H_
-#define CORE_PREFAULTED_MEMORY_H_
+#ifndef CORE_IO_PREFAULTED_MEMORY_H_
+#define CORE_IO_PREFAULTED_MEMORY_H_
 
 #include <cstddef>
 
@@ -30,4 +30,4 @@ struct PrefaultedAllocator {
 
 }  // namespace core
 
-#endif  // CORE_PREFAULTED_MEMORY_H_
+#endif  // CORE_IO_PREFAULTED_MEMORY_H_

@@ -2,8 +2,8 @@
 // file are stored, the next ones are copied out of the page cache. Without it, a load of many
 // small files waits for each read in turn, which took twice as long as the same lines in one
 // large file, whose pieces the disk source already reads ahead.
-#ifndef CORE_FILES_AHEAD_H_
-#define CORE_FILES_AHEAD_H_
+#ifndef CORE_IO_FILES_AHEAD_H_
+#define CORE_IO_FILES_AHEAD_H_
 
 #include <cstdint>
 #include <optional>
@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/file_source.h"
-#include "core/slot_handoff.h"
+#include "core/io/file_source.h"
+#include "core/io/slot_handoff.h"
 
 namespace core {
 
@@ -35,7 +35,8 @@ public:
         std::string_view bytes;  // valid until the next call of Next
     };
 
-    // The next file of the list, once it has been read; at most one call per path.
+    // The next file of the list, once it has been read; at most one call per path. Nothing is
+    // read past a file that failed: the files after it come back left.
     File Next();
 
 private:
@@ -52,4 +53,4 @@ private:
 
 }  // namespace core
 
-#endif  // CORE_FILES_AHEAD_H_
+#endif  // CORE_IO_FILES_AHEAD_H_

@@ -1,7 +1,7 @@
 // A fixed number of slots handed in order between a thread of its own that fills them and the
 // thread that takes them: the reading ahead of a file's pieces, and of the files of a load.
-#ifndef CORE_SLOT_HANDOFF_H_
-#define CORE_SLOT_HANDOFF_H_
+#ifndef CORE_IO_SLOT_HANDOFF_H_
+#define CORE_IO_SLOT_HANDOFF_H_
 
 #include <condition_variable>
 #include <deque>
@@ -50,4 +50,4 @@ private:
 
 }  // namespace core
 
-#endif  // CORE_SLOT_HANDOFF_H_
+#endif  // CORE_IO_SLOT_HANDOFF_H_

@@ -1,4 +1,4 @@
-#include "core/file_source.h"
+#include "core/io/file_source.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,8 +13,8 @@
 #include <new>
 #include <utility>
 
-#include "core/prefaulted_memory.h"
-#include "core/slot_handoff.h"
+#include "core/io/prefaulted_memory.h"
+#include "core/io/slot_handoff.h"
 
 namespace core {
 

@@ -1,4 +1,4 @@
-#include "core/prefaulted_memory.h"
+#include "core/io/prefaulted_memory.h"
 
 #include <cstdint>
 #include <new>

@@ -1,11 +1,11 @@
-#include "core/files_ahead.h"
+#include "core/io/files_ahead.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
 
-#include "core/prefaulted_memory.h"
+#include "core/io/prefaulted_memory.h"
 
 namespace core {
 
@@ -94,7 +94,12 @@ void FilesAhead::ReadAll() {
         } catch (const std::bad_alloc&) {
             slot.file.left = true;  // the loader meets the shortage itself and says so
         }
-        m_handoff.Filled(*s, i + 1 == m_paths.size());
+        // A load ends at the first file that fails: reading the next ones would be wasted.
+        const bool failed = slot.file.failure && !slot.file.left;
+        m_handoff.Filled(*s, failed || i + 1 == m_paths.size());
+        if (failed) {
+            return;
+        }
     }
 }
 

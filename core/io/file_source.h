@@ -1,6 +1,6 @@
 // Where the loader gets the bytes of a data file. Tests substitute a source that fails.
-#ifndef CORE_FILE_SOURCE_H_
-#define CORE_FILE_SOURCE_H_
+#ifndef CORE_IO_FILE_SOURCE_H_
+#define CORE_IO_FILE_SOURCE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -108,4 +108,4 @@ protected:
 
 }  // namespace core
 
-#endif  // CORE_FILE_SOURCE_H_
+#endif  // CORE_IO_FILE_SOURCE_H_

@@ -1,4 +1,4 @@
-#include "core/slot_handoff.h"
+#include "core/io/slot_handoff.h"
 
 #include <system_error>
 #include <utility>
