@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QProgressBar>
@@ -158,14 +159,31 @@ private:
 
 }  // namespace
 
-LoadRunner::LoadRunner(QMainWindow& window, QProgressBar& progress, const QAction& quitAction,
+LoadRunner::LoadRunner(QMainWindow& window, const QAction& quitAction,
                        QAbstractButton& quitButton, MessageSink& messages)
     : m_window(window),
-      m_progress(progress),
+      m_progress(*new QProgressBar(&window)),
+      m_dataSize(*new QLabel(&window)),
       m_quitAction(quitAction),
       m_quitButton(quitButton),
       m_messages(messages),
-      m_fileSource(&kDiskFiles) {}
+      m_fileSource(&kDiskFiles) {
+    m_progress.setObjectName(QStringLiteral("pbReadFile"));
+    m_progress.setTextVisible(false);
+    m_progress.setAccessibleName(QStringLiteral("Reading progress"));
+    m_progress.setToolTip(QStringLiteral("Reading the data files; Esc cancels"));
+    m_progress.setFixedWidth(160);
+    m_progress.hide();
+    m_dataSize.setObjectName(QStringLiteral("lblDataSize"));
+    m_dataSize.setToolTip(QStringLiteral("Size of the data files read"));
+    m_dataSize.setMinimumWidth(
+        m_dataSize.fontMetrics().horizontalAdvance(QStringLiteral("00000.00 Mb")));
+    m_dataSize.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    window.statusBar()->addPermanentWidget(&m_progress);
+    window.statusBar()->addPermanentWidget(&m_dataSize);
+}
+
+void LoadRunner::showDataSize(const QString& text) { m_dataSize.setText(text); }
 
 LoadRunner::~LoadRunner() = default;
 

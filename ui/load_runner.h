@@ -17,6 +17,7 @@
 
 class QAbstractButton;
 class QAction;
+class QLabel;
 class QMainWindow;
 class QProgressBar;
 
@@ -31,10 +32,11 @@ class MessageSink;
 
 class LoadRunner {
 public:
-    // Progress shows in the window's status bar and in `progress`; the quit action's keys and
-    // `quitButton` close the window. All must outlive the runner.
-    LoadRunner(QMainWindow& window, QProgressBar& progress, const QAction& quitAction,
-               QAbstractButton& quitButton, MessageSink& messages);
+    // Adds two panels to the window's status bar: the progress of a read, shown while one runs,
+    // and the size of the data read. The file being read shows as the bar's message. The quit
+    // action's keys and `quitButton` close the window. All must outlive the runner.
+    LoadRunner(QMainWindow& window, const QAction& quitAction, QAbstractButton& quitButton,
+               MessageSink& messages);
     ~LoadRunner();
 
     // Where the files are read from; by default the disk. `source` must be safe to read from
@@ -52,6 +54,9 @@ public:
     // Hashes the plan's files and tells which changed or are gone; nullopt when cancelled.
     std::optional<core::PlanAccount> checkPlanFiles(const core::Plan& plan);
 
+    // "1.50 Mb": the size of the data the window now holds.
+    void showDataSize(const QString& text);
+
 private:
     // Runs `work` aside. True when the work finished; false at once on a cancel, without
     // waiting for the thread: it ends on its own, so `work` must own (shared with the caller)
@@ -59,7 +64,8 @@ private:
     bool runAside(const std::shared_ptr<AsideRun>& run, std::function<void()> work);
 
     QMainWindow& m_window;
-    QProgressBar& m_progress;
+    QProgressBar& m_progress;  // "pbReadFile"
+    QLabel& m_dataSize;        // "lblDataSize"
     const QAction& m_quitAction;
     QAbstractButton& m_quitButton;
     MessageSink& m_messages;

@@ -1,82 +1,50 @@
 #include "ui/main_window.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
-#include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
-#include <QFontMetrics>
 #include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
-#include <QMimeData>
-#include <QPrinter>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTreeView>
-#include <QUndoCommand>
 #include <QUndoStack>
-#include <QUrl>
 #include <QVBoxLayout>
-#include <QWindow>
-#include <atomic>
-#include <climits>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 
-#include "ui/busy_guard.h"
-#include "ui/cfrm_dialog.h"
-#include "settings/cfrm_inputs.h"
-#include "core/cfrm_policy.h"
 #include "core/choices.h"
+#include "core/input_files.h"
+#include "core/plan.h"
+#include "core/sizing.h"
+#include "core/tables.h"
+#include "settings/recent_files.h"
+#include "ui/busy_guard.h"
+#include "ui/choices_history.h"
 #include "ui/column_widths.h"
 #include "ui/data_text.h"
 #include "ui/dialogs.h"
-#include "core/io/file_source.h"
+#include "ui/file_drops.h"
 #include "ui/files_page.h"
 #include "ui/help_windows.h"
 #include "ui/load_runner.h"
 #include "ui/main_menus.h"
-#include "core/input_files.h"
-#include "core/loader.h"
-#include "core/messages.h"
 #include "ui/objects_page.h"
-#include "ui/path_kinds.h"
-#include "ui/plan_document.h"
 #include "ui/plan_account_dialog.h"
+#include "ui/plan_document.h"
 #include "ui/plan_io.h"
+#include "ui/policy_dialogs.h"
 #include "ui/pools_page.h"
-#include "settings/recent_files.h"
 #include "ui/report_dialogs.h"
-#include "core/result_warnings.h"
 #include "ui/results_export.h"
 #include "ui/results_page.h"
-#include "ui/running_group_dialog.h"
-#include "ui/shell_messages.h"
-#include "core/sizing.h"
-#include "core/tables.h"
 #include "ui/typed_number_box.h"
-#include "core/version.h"
-#include "ui/what_if_output.h"
 #include "ui/what_if_page.h"
 #include "ui/window_layout.h"
 
@@ -114,45 +82,6 @@ const QString kSavePlanTitle = QStringLiteral("Save Plan");
 const QString kCancelCaption = QStringLiteral("&Cancel");
 const QString kFinishCaption = QStringLiteral("&Finish");
 
-QStringList LocalFiles(const QMimeData* data) {
-    QStringList paths;
-    if (data == nullptr || !data->hasUrls()) {
-        return paths;
-    }
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) {
-            paths.append(url.toLocalFile());
-        }
-    }
-    return paths;
-}
-
-// One step of the undo history: the choices before and after a user's action. The action is
-// done when the step is pushed, so its first redo does nothing.
-class ChoicesStep : public QUndoCommand {
-public:
-    using Restore = std::function<void(const core::Choices&)>;
-
-    ChoicesStep(const QString& text, core::Choices before, core::Choices after, Restore restore)
-        : QUndoCommand(text),
-          m_before(std::move(before)),
-          m_after(std::move(after)),
-          m_restore(std::move(restore)) {}
-
-    void undo() override { m_restore(m_before); }
-    void redo() override {
-        if (!std::exchange(m_pushed, false)) {
-            m_restore(m_after);
-        }
-    }
-
-private:
-    core::Choices m_before;
-    core::Choices m_after;
-    Restore m_restore;
-    bool m_pushed = true;
-};
-
 }  // namespace
 
 MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QString& clipPath,
@@ -170,17 +99,16 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_resultsPage(new ResultsPage(m_session->tables(), messages, m_pages)),
       m_whatIfPage(new WhatIfPage(m_pages)),
       m_quitButton(new QPushButton(kCancelCaption, this)),
-      m_readProgress(new QProgressBar(this)),
-      m_dataSize(new QLabel(this)),
       m_undoStack(new QUndoStack(this)),
-      m_lastChoices(std::make_unique<core::Choices>(core::TakeChoices(m_session->tables()))) {
+      m_history(std::make_unique<ChoicesHistory>(
+          *m_undoStack, m_session->tables(),
+          [this](const core::Choices& choices) { restoreChoices(choices); })),
+      m_policy(new PolicyDialogs(*this, messages, chooser, *m_session)) {
     setObjectName(QStringLiteral("frmSelectFiles"));
-    setAcceptDrops(true);
-    // A step keeps the cached lines before and after it: some megabytes for a pool of a
-    // million objects.
-    m_undoStack->setUndoLimit(100);
+    connect(new FileDrops(*this), &FileDrops::dropped, this,
+            [this](const QStringList& paths) { m_document->openPaths(paths); });
     m_menus = BuildMainMenus(*this, *m_undoStack);
-    m_loader = std::make_unique<LoadRunner>(*this, *m_readProgress, *m_menus.quit, *m_quitButton,
+    m_loader = std::make_unique<LoadRunner>(*this, *m_menus.quit, *m_quitButton,
                                             messages);
     m_document = new PlanDocument(
         *this, messages, chooser, *m_loader,
@@ -224,21 +152,6 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     layout->addLayout(buttonRow);
     setCentralWidget(central);
 
-    // Panel 1 is the status bar's message (the file being read, the sizing step); panel 2 the
-    // size of the data read.
-    m_readProgress->setObjectName(QStringLiteral("pbReadFile"));
-    m_readProgress->setTextVisible(false);
-    m_readProgress->setAccessibleName(QStringLiteral("Reading progress"));
-    m_readProgress->setToolTip(QStringLiteral("Reading the data files; Esc cancels"));
-    m_readProgress->setFixedWidth(160);
-    m_readProgress->hide();
-    m_dataSize->setObjectName(QStringLiteral("lblDataSize"));
-    m_dataSize->setToolTip(QStringLiteral("Size of the data files read"));
-    m_dataSize->setMinimumWidth(
-        m_dataSize->fontMetrics().horizontalAdvance(QStringLiteral("00000.00 Mb")));
-    m_dataSize->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    statusBar()->addPermanentWidget(m_readProgress);
-    statusBar()->addPermanentWidget(m_dataSize);
     statusBar()->setSizeGripEnabled(true);
 
     connect(m_pages, &QTabWidget::currentChanged, this, &MainWindow::changePage);
@@ -261,21 +174,26 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     connect(m_filesPage, &FilesPage::fileListChanged, this, [this] { m_document->setUnsavedChanges(true); });
     connect(m_poolsPage, &PoolsPage::choicesChanged, this, [this] {
         m_document->setUnsavedChanges(true);
-        recordChoices(m_session->tables().lvSharedPools.size() < m_lastChoices->lvSharedPools.size()
+        m_history->record(m_session->tables().lvSharedPools.size() < m_history->last().lvSharedPools.size()
                           ? QStringLiteral("Return Pool")
                           : QStringLiteral("Share Pools"));
     });
     connect(m_objectsPage, &ObjectsPage::choicesChanged, this, [this] {
         m_document->setUnsavedChanges(true);
-        recordChoices(QStringLiteral("Cache Objects"));
+        m_history->record(QStringLiteral("Cache Objects"));
     });
 
-    m_policyChooser = std::make_unique<DialogPolicyFileChooser>();
-    connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, this, &MainWindow::openCfrmDialog);
-    connect(m_resultsPage, &ResultsPage::runningGroupRequested, this,
-            &MainWindow::openRunningGroupDialog);
+    connect(m_policy, &PolicyDialogs::edited, this,
+            [this] { m_document->setUnsavedChanges(true); });
+    connect(m_resultsPage, &ResultsPage::cfrmPolicyRequested, m_policy, &PolicyDialogs::openCfrm);
+    connect(m_resultsPage, &ResultsPage::runningGroupRequested, m_policy,
+            &PolicyDialogs::openRunning);
     connect(m_resultsPage, &ResultsPage::resultsDelivered, this, &MainWindow::sayDone);
     connect(m_whatIfPage, &WhatIfPage::delivered, this, &MainWindow::sayDone);
+    connect(m_whatIfPage, &WhatIfPage::printFailed, this, [this] {
+        m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kPrintTitle),
+                               QStringLiteral("The printer could not be started."));
+    });
     connect(m_whatIfPage, &WhatIfPage::exportFailed, this, [this](const QString& message) {
         m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kWhatIfExportTitle),
                                message);
@@ -307,25 +225,29 @@ void MainWindow::connectMenus() {
     connect(m_menus.file, &QMenu::aboutToShow, this,
             [this] { m_document->fillRecentMenu(*m_menus.recent); });
     m_document->fillRecentMenu(*m_menus.recent);
+    // Each acts on the page shown.
     const struct {
-        void (ResultsPage::*act)();
-        void (MainWindow::*whatIf)();
-    } results[] = {{&ResultsPage::copyResults, &MainWindow::copyWhatIf},
-                   {&ResultsPage::exportResults, &MainWindow::exportWhatIf},
-                   {&ResultsPage::printResults, &MainWindow::printWhatIf},
-                   {&ResultsPage::previewResults, &MainWindow::previewWhatIf}};
+        void (ResultsPage::*results)();
+        std::function<void()> whatIf;
+    } acts[] = {
+        {&ResultsPage::copyResults, [this] { m_whatIfPage->copyWhatIf(); }},
+        {&ResultsPage::exportResults, [this] { m_whatIfPage->exportWhatIf(); }},
+        {&ResultsPage::printResults,
+         [this] { m_whatIfPage->printWhatIf(m_resultsPage->reportDialogs()); }},
+        {&ResultsPage::previewResults,
+         [this] { m_whatIfPage->previewWhatIf(m_resultsPage->reportDialogs()); }}};
     for (int i = 0; i < m_menus.results.size(); ++i) {
-        const auto [act, whatIf] = results[i];
-        connect(m_menus.results[i], &QAction::triggered, this, [this, act = act, whatIf = whatIf] {
-            if (m_currentPage == kWhatIfPage) {
-                (this->*whatIf)();
-            } else if (m_currentPage == kResultsPage) {
-                (m_resultsPage->*act)();
-            }
-        });
+        connect(m_menus.results[i], &QAction::triggered, this,
+                [this, results = acts[i].results, whatIf = acts[i].whatIf] {
+                    if (m_currentPage == kWhatIfPage) {
+                        whatIf();
+                    } else if (m_currentPage == kResultsPage) {
+                        (m_resultsPage->*results)();
+                    }
+                });
     }
-    connect(m_menus.cfrm, &QAction::triggered, this, &MainWindow::openCfrmDialog);
-    connect(m_menus.running, &QAction::triggered, this, &MainWindow::openRunningGroupDialog);
+    connect(m_menus.cfrm, &QAction::triggered, m_policy, &PolicyDialogs::openCfrm);
+    connect(m_menus.running, &QAction::triggered, m_policy, &PolicyDialogs::openRunning);
     connect(m_menus.manual, &QAction::triggered, this, [this] { ShowManualWindow(this); });
     connect(m_menus.about, &QAction::triggered, this, [this] { ShowAboutWindow(this); });
 }
@@ -341,30 +263,6 @@ void MainWindow::addDataFiles(const QStringList& paths) {
     m_filesPage->addFiles(paths);
     // The files are read on leaving the files page; shown there, the user sees them listed.
     m_pages->setCurrentIndex(kFilesPage);
-}
-
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
-}
-
-// A drag that passes over a child that declines it (the pool lists take only pools) comes here
-// again at every move; without this, the pointer would show that the drop is refused.
-void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
-}
-
-void MainWindow::dropEvent(QDropEvent* event) {
-    const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty()) {
-        return;
-    }
-    event->acceptProposedAction();
-    // Opened once the drop is over: a message box must not open inside the drag's own loop.
-    QTimer::singleShot(0, this, [this, paths] { m_document->openPaths(paths); });
 }
 
 void MainWindow::setPlanAccountSink(PlanAccountSink& sink) {
@@ -384,18 +282,7 @@ core::PlanCapture MainWindow::capturePlan() {
     takeTypedNumbers();
     core::PlanCapture capture = m_session->CapturePlan();
     capture.plan.files = core::DescribeFiles(m_session->tables().lstSelectedFiles, Sha256Hasher());
-    capture.plan.cfrm = m_session->policyInputs();
-    // The dialog's inputs beside the keys other programs put in the plan.
-    const QVariantMap inputs = policyInputs();
-    for (auto it = inputs.begin(); it != inputs.end(); ++it) {
-        capture.plan.cfrm[it.key().toStdString()] = it.value().toString().toStdString();
-    }
-    // And the files the Running Group dialog was given, as it holds them now.
-    if (m_runningDialog != nullptr) {
-        std::erase_if(capture.plan.cfrm,
-                      [](const auto& entry) { return entry.first.starts_with("running"); });
-        capture.plan.cfrm.merge(m_runningDialog->givenFiles());
-    }
+    capture.plan.cfrm = m_policy->planInputs();
     return capture;
 }
 
@@ -414,7 +301,7 @@ bool MainWindow::openReadPlan(const QString& path, core::Plan&& read) {
     }
     if (plan->files.empty()) {
         // A plan of choices alone applies to the files loaded now.
-        applyPlanCfrm(plan->cfrm);
+        m_policy->applyPlanInputs(plan->cfrm);
         core::PlanAccount account;
         {
             const BusyGuard busy;
@@ -437,7 +324,7 @@ bool MainWindow::openReadPlan(const QString& path, core::Plan&& read) {
     if (!loaded) {
         return false;
     }
-    applyPlanCfrm(plan->cfrm);
+    m_policy->applyPlanInputs(plan->cfrm);
     m_session->DropHeldChoices();
     m_objectsPage->clearObjects();
     adoptLoad(std::move(*loaded), &*plan, kOpenPlanTitle, std::move(*fileItems));
@@ -523,7 +410,7 @@ void MainWindow::changePage(int requestedPage) {
         runSizing();
         m_quitButton->setText(kFinishCaption);
     } else if (page == kWhatIfPage) {
-        m_whatIfPage->setPolicyInputs(policyInputs());
+        m_whatIfPage->setPolicyInputs(m_policy->inputs());
         m_whatIfPage->startSweep(m_session->SizingBasisNow(), m_poolsPage->ecsaText(),
                                  m_poolsPage->membersText());
         m_quitButton->setText(kFinishCaption);
@@ -567,7 +454,7 @@ void MainWindow::adoptLoad(core::Session::Read&& read, const core::Plan* plan,
     const bool applies = plan != nullptr || m_session->holdsChoices();
     // What a sweep of the old tables finds is of no use any more.
     m_whatIfPage->cancelSweep();
-    m_dataSize->setText(FromCore(read.load.dataSizeText));
+    m_loader->showDataSize(FromCore(read.load.dataSizeText));
     {
         const BusyGuard busy;
         account = m_session->Adopt(std::move(read), plan, std::move(account));
@@ -576,7 +463,7 @@ void MainWindow::adoptLoad(core::Session::Read&& read, const core::Plan* plan,
         showAppliedChoices(accountTitle, account);
     } else {
         // The steps name lines of the tables they were taken on.
-        restartChoicesHistory();
+        m_history->restart();
         m_poolsPage->reloadFromTables();
     }
 }
@@ -593,7 +480,7 @@ void MainWindow::showAppliedChoices(const QString& accountTitle,
     if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage) {
         m_objectsPage->reloadPoolList();
     }
-    restartChoicesHistory();
+    m_history->restart();
     if (!account.empty()) {
         m_accounts->showAccount(accountTitle, account);
     }
@@ -604,22 +491,10 @@ void MainWindow::takeTypedNumbers() {
                                m_poolsPage->ecsaText().toStdString());
 }
 
-void MainWindow::recordChoices(const QString& text) {
-    core::Choices now = core::TakeChoices(m_session->tables());
-    // Rebuilt on entering a page, which is no choice of the user's.
-    m_lastChoices->lstSharedPools = now.lstSharedPools;
-    if (now == *m_lastChoices) {
-        return;
-    }
-    m_undoStack->push(new ChoicesStep(text, std::move(*m_lastChoices), now,
-                                      [this](const core::Choices& c) { restoreChoices(c); }));
-    *m_lastChoices = std::move(now);
-}
-
 void MainWindow::restoreChoices(const core::Choices& choices) {
     m_whatIfPage->cancelSweep();
     core::RestoreChoices(m_session->tables(), choices);
-    *m_lastChoices = choices;
+    m_history->restored(choices);
     // As entering the page would: the list the objects page shows follows the shared pools.
     if (m_currentPage == kObjectsPage || m_currentPage == kResultsPage ||
         m_currentPage == kWhatIfPage) {
@@ -644,11 +519,6 @@ void MainWindow::restoreChoices(const core::Choices& choices) {
     m_document->setUnsavedChanges(true);
 }
 
-void MainWindow::restartChoicesHistory() {
-    m_undoStack->clear();
-    *m_lastChoices = core::TakeChoices(m_session->tables());
-}
-
 void MainWindow::refuseInvalidNumber() {
     TypedNumberBox* box = m_poolsPage->firstInvalidNumber();
     if (box == nullptr) {
@@ -671,8 +541,7 @@ void MainWindow::runSizing() {
                                m_session->lastLoad(), m_poolsPage->refusals()});
     statusBar()->clearMessage();
 
-    m_lastSizing = std::make_unique<core::SizingResult>(run.result);
-    m_lastSource = std::make_unique<core::CfrmSource>(m_session->PolicySource(
+    m_policy->setRun(run.result, m_session->PolicySource(
         QDate::currentDate().toString(Qt::ISODate).toStdString(), run.membersText, run.ecsaText,
         [](const core::InputFile& file) {
             return core::CfrmSource::File{QString::fromLocal8Bit(file.path).toStdString(),
@@ -680,87 +549,6 @@ void MainWindow::runSizing() {
         }));
     m_menus.cfrm->setEnabled(true);
     m_menus.running->setEnabled(true);
-}
-
-QVariantMap MainWindow::policyInputs() const {
-    if (m_cfrmDialog != nullptr) {
-        return m_cfrmDialog->inputs();
-    }
-    const std::map<std::string, std::string>& planInputs = m_session->policyInputs();
-    return planInputs.empty() ? settings::LoadCfrmInputs() : PolicyInputs(planInputs);
-}
-
-void MainWindow::applyPlanCfrm(const std::map<std::string, std::string>& cfrm) {
-    m_session->SetPolicyInputs(cfrm);
-    if (m_runningDialog != nullptr) {
-        m_runningDialog->openGivenFiles(cfrm);
-    }
-    if (m_cfrmDialog != nullptr && !cfrm.empty()) {
-        m_cfrmDialog->setInputs(PolicyInputs(cfrm));
-    }
-}
-
-void MainWindow::copyWhatIf() { m_whatIfPage->copyWhatIf(); }
-
-void MainWindow::exportWhatIf() { m_whatIfPage->exportWhatIf(); }
-
-void MainWindow::printWhatIf() {
-    QPrinter printer(QPrinter::HighResolution);
-    ResultsPage::setUpReportPrinter(printer);
-    printer.setDocName(QStringLiteral("Loomstead What If"));
-    if (!m_resultsPage->reportDialogs().setUpPrinter(printer, this)) {
-        return;
-    }
-    if (!PrintWhatIf(*m_whatIfPage->table(), m_whatIfPage->chart(), printer)) {
-        m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kPrintTitle),
-                               QStringLiteral("The printer could not be started."));
-        return;
-    }
-    sayDone(QStringLiteral("Printed the What If table and chart"));
-}
-
-void MainWindow::previewWhatIf() {
-    QPrinter printer(QPrinter::HighResolution);
-    ResultsPage::setUpReportPrinter(printer);
-    printer.setDocName(QStringLiteral("Loomstead What If"));
-    m_resultsPage->reportDialogs().showPrintPreview(
-        printer,
-        [this](QPrinter& shown) {
-            (void)PrintWhatIf(*m_whatIfPage->table(), m_whatIfPage->chart(), shown);
-        },
-        this);
-}
-
-void MainWindow::openCfrmDialog() {
-    if (!m_lastSizing) {
-        return;
-    }
-    if (m_cfrmDialog == nullptr) {
-        m_cfrmDialog = new CfrmDialog(m_messages, *m_policyChooser, this);
-        if (!m_session->policyInputs().empty()) {
-            m_cfrmDialog->setInputs(PolicyInputs(m_session->policyInputs()));
-        }
-        connect(m_cfrmDialog, &CfrmDialog::inputsEdited, this, [this] { m_document->setUnsavedChanges(true); });
-    }
-    m_cfrmDialog->setSizing(*m_lastSizing, *m_lastSource);
-    m_cfrmDialog->open();
-}
-
-void MainWindow::openRunningGroupDialog() {
-    if (!m_lastSizing) {
-        return;
-    }
-    const bool created = m_runningDialog == nullptr;
-    if (created) {
-        m_runningDialog = new RunningGroupDialog(m_messages, m_chooser, *m_policyChooser, this);
-        connect(m_runningDialog, &RunningGroupDialog::givenFilesChanged, this,
-                [this] { m_document->setUnsavedChanges(true); });
-    }
-    m_runningDialog->setRecommendation(*m_lastSizing, *m_lastSource, policyInputs());
-    if (created) {
-        m_runningDialog->openGivenFiles(m_session->policyInputs());
-    }
-    m_runningDialog->open();
 }
 
 }  // namespace ui

@@ -43,9 +43,8 @@ struct LoadResult;
 namespace ui {
 
 class LoadRunner;
-class CfrmDialog;
-class RunningGroupDialog;
-class DialogPolicyFileChooser;
+class ChoicesHistory;
+class PolicyDialogs;
 class FileChooser;
 class FilesPage;
 class DialogPlanAccountSink;
@@ -112,10 +111,6 @@ protected:
     // With unsaved changes, asks Save, Discard or Cancel first; Cancel refuses the close. Every
     // close that goes ahead stores the column widths.
     void closeEvent(QCloseEvent* event) override;
-    // Files dragged from a file manager: taken when at least one is a local file.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     // The menus' actions to what they do.
@@ -151,27 +146,11 @@ private:
     // The session's typed numbers follow the boxes of the pools page.
     void takeTypedNumbers();
     void runSizing();
-    // A user's share, return, tick or "Cache All Objects" just changed the choices: one step of
-    // the undo history, named `text`. Nothing when the choices are as they were.
-    void recordChoices(const QString& text);
     // Puts back the choices of an undo or redo step and shows them on the page shown now, which
     // stays the page shown.
     void restoreChoices(const core::Choices& choices);
-    // The history starts again from the choices the tables hold now: after a load or a plan.
-    void restartChoicesHistory();
-    void openCfrmDialog();
-    // The Results menu on the What If page: as the page's Copy and Export, or printed.
-    void copyWhatIf();
-    void exportWhatIf();
-    void printWhatIf();
-    void previewWhatIf();
-    void openRunningGroupDialog();
     // A transient status-bar message that something the user asked for is done.
     void sayDone(const QString& what);
-    // The policy dialog's inputs as it shows them, or as it would start from.
-    QVariantMap policyInputs() const;
-    // Keeps a plan's policy inputs, and shows them in the policy dialog if it exists.
-    void applyPlanCfrm(const std::map<std::string, std::string>& cfrm);
 
     std::unique_ptr<core::Session> m_session;
     MessageSink& m_messages;
@@ -186,16 +165,9 @@ private:
     ResultsPage* m_resultsPage;
     WhatIfPage* m_whatIfPage;
     QPushButton* m_quitButton;
-    QProgressBar* m_readProgress;
-    QLabel* m_dataSize;
-    // The latest sizing and its files, for the policy dialog.
-    std::unique_ptr<core::SizingResult> m_lastSizing;
-    std::unique_ptr<core::CfrmSource> m_lastSource;
-    std::unique_ptr<DialogPolicyFileChooser> m_policyChooser;
-    CfrmDialog* m_cfrmDialog = nullptr;
     QUndoStack* m_undoStack;
-    std::unique_ptr<core::Choices> m_lastChoices;  // as the latest step of the history left them
-    RunningGroupDialog* m_runningDialog = nullptr;
+    std::unique_ptr<ChoicesHistory> m_history;
+    PolicyDialogs* m_policy;
     MainMenus m_menus;
 
     PlanDocument* m_document;  // made once the loader exists

@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -29,6 +30,8 @@
 #include "ui/cfrm_dialog.h"
 #include "ui/report_dialogs.h"
 #include "ui/results_export.h"
+#include "ui/results_page.h"
+#include "ui/what_if_output.h"
 
 namespace ui {
 namespace {
@@ -326,6 +329,29 @@ void WhatIfPage::exportWhatIf() {
         return;
     }
     emit delivered(QStringLiteral("Exported %1").arg(QFileInfo(*path).fileName()));
+}
+
+void WhatIfPage::printWhatIf(ReportDialogs& dialogs) {
+    QPrinter printer(QPrinter::HighResolution);
+    ResultsPage::setUpReportPrinter(printer);
+    printer.setDocName(QStringLiteral("Loomstead What If"));
+    if (!dialogs.setUpPrinter(printer, window())) {
+        return;
+    }
+    if (!PrintWhatIf(*m_table, m_chart, printer)) {
+        emit printFailed();
+        return;
+    }
+    emit delivered(QStringLiteral("Printed the What If table and chart"));
+}
+
+void WhatIfPage::previewWhatIf(ReportDialogs& dialogs) {
+    QPrinter printer(QPrinter::HighResolution);
+    ResultsPage::setUpReportPrinter(printer);
+    printer.setDocName(QStringLiteral("Loomstead What If"));
+    dialogs.showPrintPreview(
+        printer, [this](QPrinter& shown) { (void)PrintWhatIf(*m_table, m_chart, shown); },
+        window());
 }
 
 void WhatIfPage::runNext() {

@@ -87,6 +87,8 @@ signals:
     void delivered(const QString& what);
     // Export could not write its file; `message` says which and why.
     void exportFailed(const QString& message);
+    // The printer could not be started.
+    void printFailed();
 
 protected:
     // Shows the tip of the chart point under the pointer.
@@ -98,6 +100,10 @@ public:
     // window's Results menu both do these.
     void copyWhatIf();
     void exportWhatIf();
+    // The table and the sizes chart, printed through `dialogs` (the results page's, so that
+    // both print alike) or shown in its print preview.
+    void printWhatIf(ReportDialogs& dialogs);
+    void previewWhatIf(ReportDialogs& dialogs);
 
 private:
     void runNext();
