@@ -14,9 +14,9 @@
 #include "cli/batch_sizer.h"
 #include "cli/command_line.h"
 #include "cli/encodings.h"
-#include "core/io/write_file.h"
-#include "core/io/file_source.h"
 #include "cli/report.h"
+#include "core/io/file_source.h"
+#include "core/io/write_file.h"
 #include "core/results_json.h"
 #include "core/tables.h"
 
@@ -103,8 +103,8 @@ void PlanStep::Adopt(core::Session& session, core::Session::Read&& read, QString
         (void)session.Adopt(std::move(read));
         return;
     }
-    Append(m_account, session.Adopt(std::move(read), &*m_plan,
-                                    core::CheckPlanFiles(*m_plan, Sha256Hasher())));
+    Append(m_account,
+           session.Adopt(std::move(read), &*m_plan, core::CheckPlanFiles(*m_plan, Sha256Hasher())));
     if (!m_options.membersGiven) {
         members = FromData(m_plan->membersText);
     }

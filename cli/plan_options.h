@@ -34,8 +34,7 @@ public:
     QStringList Files() const;
     // Has the session adopt the loaded tables with the plan's choices, and gives the two texts
     // the plan's values, unless the command line set them.
-    void Adopt(core::Session& session, core::Session::Read&& read, QString& members,
-               QString& ecsa);
+    void Adopt(core::Session& session, core::Session::Read&& read, QString& members, QString& ecsa);
     // The --save-plan file, if asked, from the session as it now stands, for the run to write
     // at its end (a failure exits with kExitLoadFailed); its account joins this step's.
     [[nodiscard]] std::optional<PendingFile> Save(const core::Session& session);

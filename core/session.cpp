@@ -105,8 +105,8 @@ const SizingRun& Session::EnterResults(std::vector<Warning> warnings,
     run.files = DescribeInputFiles(m_tables);
     run.totalBytes = m_lastLoad.totalBytes;
     run.dataSizeText = m_lastLoad.dataSizeText;
-    std::vector<Warning> found = CheckResultWarnings(m_tables, run.result, m_membersText,
-                                                     m_ecsaText);
+    std::vector<Warning> found =
+        CheckResultWarnings(m_tables, run.result, m_membersText, m_ecsaText);
     run.warnings = std::move(warnings);
     run.warnings.insert(run.warnings.end(), std::make_move_iterator(found.begin()),
                         std::make_move_iterator(found.end()));

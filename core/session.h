@@ -93,8 +93,9 @@ public:
     void EnterObjectsPage();
 
     // Entering the results: rebuilds the shared list, sizes the tables for the two texts (from
-    // SizingBasisNow, so equal to RunSizing), checks the results and keeps the run. `warnings` come first in the run's list (the typed
-    // numbers' own, say); `refusals` are the shares refused on the way.
+    // SizingBasisNow, so equal to RunSizing), checks the results and keeps the run. `warnings` come
+    // first in the run's list (the typed numbers' own, say); `refusals` are the shares refused on
+    // the way.
     const SizingRun& EnterResults(std::vector<Warning> warnings = {},
                                   std::vector<ShareRefusal> refusals = {},
                                   SizingObserver* observer = nullptr);

@@ -7,8 +7,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -159,8 +159,8 @@ private:
 
 }  // namespace
 
-LoadRunner::LoadRunner(QMainWindow& window, const QAction& quitAction,
-                       QAbstractButton& quitButton, MessageSink& messages)
+LoadRunner::LoadRunner(QMainWindow& window, const QAction& quitAction, QAbstractButton& quitButton,
+                       MessageSink& messages)
     : m_window(window),
       m_progress(*new QProgressBar(&window)),
       m_dataSize(*new QLabel(&window)),
@@ -278,7 +278,7 @@ bool LoadRunner::runAside(const std::shared_ptr<AsideRun>& run, std::function<vo
         m_progress.show();
         QTimer showProgress;
         QObject::connect(&showProgress, &QTimer::timeout, &m_window,
-                [&] { run->progress.show(*m_window.statusBar(), m_progress); });
+                         [&] { run->progress.show(*m_window.statusBar(), m_progress); });
         showProgress.start(50);
         {
             const std::lock_guard<std::mutex> lock(run->mutex);

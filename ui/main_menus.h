@@ -22,7 +22,7 @@ struct MainMenus {
     QMenu* recent = nullptr;  // Open Recent, filled by the plan document
     QAction* undo = nullptr;
     QAction* redo = nullptr;
-    QList<QAction*> results;  // Copy, Export, Print and Print Preview, disabled at first
+    QList<QAction*> results;     // Copy, Export, Print and Print Preview, disabled at first
     QAction* cfrm = nullptr;     // disabled until there are results
     QAction* running = nullptr;  // disabled until there are results
     QAction* manual = nullptr;

@@ -78,7 +78,6 @@ const QString kKeptChoicesTitle = QStringLiteral("Choices After Reloading");
 const QString kOpenPlanTitle = QStringLiteral("Open Plan");
 const QString kSavePlanTitle = QStringLiteral("Save Plan");
 
-
 const QString kCancelCaption = QStringLiteral("&Cancel");
 const QString kFinishCaption = QStringLiteral("&Finish");
 
@@ -108,14 +107,14 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     connect(new FileDrops(*this), &FileDrops::dropped, this,
             [this](const QStringList& paths) { m_document->openPaths(paths); });
     m_menus = BuildMainMenus(*this, *m_undoStack);
-    m_loader = std::make_unique<LoadRunner>(*this, *m_menus.quit, *m_quitButton,
-                                            messages);
+    m_loader = std::make_unique<LoadRunner>(*this, *m_menus.quit, *m_quitButton, messages);
     m_document = new PlanDocument(
         *this, messages, chooser, *m_loader,
         {[this](const QString& path, core::Plan&& plan) {
              return openReadPlan(path, std::move(plan));
          },
-         [this] { return capturePlan(); }, [this](const QStringList& paths) { addDataFiles(paths); },
+         [this] { return capturePlan(); },
+         [this](const QStringList& paths) { addDataFiles(paths); },
          [this] {
              const std::vector<std::string>& files = m_session->tables().lstSelectedFiles;
              return files.empty() ? QString() : QString::fromStdString(files.front());
@@ -124,34 +123,13 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     connect(m_document, &PlanDocument::done, this, &MainWindow::sayDone);
     connectMenus();
 
-    m_pages->setObjectName(QStringLiteral("tbsMain"));
-    m_pages->addTab(m_filesPage, QStringLiteral("Select Files"));
-    m_pages->addTab(m_poolsPage, QStringLiteral("Select Shared Pools"));
-    m_pages->addTab(m_objectsPage, QStringLiteral("Select Shared Objects"));
-    m_pages->addTab(m_resultsPage, QStringLiteral("View Results"));
-    m_pages->addTab(m_whatIfPage, QStringLiteral("What If"));
-    m_pages->setTabEnabled(kPoolsPage, false);
-    m_pages->setTabEnabled(kObjectsPage, false);
-    m_pages->setTabEnabled(kResultsPage, false);
-    m_pages->setTabEnabled(kWhatIfPage, false);
-    m_pages->setCurrentIndex(kFilesPage);
-    m_pages->tabBar()->setUsesScrollButtons(false);
-
-    m_quitButton->setObjectName(QStringLiteral("cmdQuit"));
-    m_quitButton->setAutoDefault(false);
-    m_quitButton->setAccessibleName(QStringLiteral("Cancel"));
-    m_pages->setAccessibleName(QStringLiteral("Steps"));
-    m_pages->tabBar()->setAccessibleName(QStringLiteral("Steps"));
-
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    layout->addWidget(m_pages, 1);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(m_quitButton);
-    layout->addLayout(buttonRow);
-    setCentralWidget(central);
-
+    LayOutSteps(*this, *m_pages,
+                {{m_filesPage, QStringLiteral("Select Files")},
+                 {m_poolsPage, QStringLiteral("Select Shared Pools")},
+                 {m_objectsPage, QStringLiteral("Select Shared Objects")},
+                 {m_resultsPage, QStringLiteral("View Results")},
+                 {m_whatIfPage, QStringLiteral("What If")}},
+                *m_quitButton);
     statusBar()->setSizeGripEnabled(true);
 
     connect(m_pages, &QTabWidget::currentChanged, this, &MainWindow::changePage);
@@ -171,12 +149,14 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
         }
     });
     // The plan holds the file list too, so a file put on or taken off the list is a change.
-    connect(m_filesPage, &FilesPage::fileListChanged, this, [this] { m_document->setUnsavedChanges(true); });
+    connect(m_filesPage, &FilesPage::fileListChanged, this,
+            [this] { m_document->setUnsavedChanges(true); });
     connect(m_poolsPage, &PoolsPage::choicesChanged, this, [this] {
         m_document->setUnsavedChanges(true);
-        m_history->record(m_session->tables().lvSharedPools.size() < m_history->last().lvSharedPools.size()
-                          ? QStringLiteral("Return Pool")
-                          : QStringLiteral("Share Pools"));
+        m_history->record(m_session->tables().lvSharedPools.size() <
+                                  m_history->last().lvSharedPools.size()
+                              ? QStringLiteral("Return Pool")
+                              : QStringLiteral("Share Pools"));
     });
     connect(m_objectsPage, &ObjectsPage::choicesChanged, this, [this] {
         m_document->setUnsavedChanges(true);
@@ -212,9 +192,7 @@ MainWindow::~MainWindow() {
 
 const core::CoreTables& MainWindow::tables() const { return m_session->tables(); }
 
-void MainWindow::setFileSource(const core::FileSource& source) {
-    m_loader->setFileSource(source);
-}
+void MainWindow::setFileSource(const core::FileSource& source) { m_loader->setFileSource(source); }
 void MainWindow::connectMenus() {
     connect(m_menus.addFiles, &QAction::triggered, this, &MainWindow::chooseDataFiles);
     connect(m_menus.openPlan, &QAction::triggered, this, [this] { m_document->chooseToOpen(); });
@@ -229,13 +207,12 @@ void MainWindow::connectMenus() {
     const struct {
         void (ResultsPage::*results)();
         std::function<void()> whatIf;
-    } acts[] = {
-        {&ResultsPage::copyResults, [this] { m_whatIfPage->copyWhatIf(); }},
-        {&ResultsPage::exportResults, [this] { m_whatIfPage->exportWhatIf(); }},
-        {&ResultsPage::printResults,
-         [this] { m_whatIfPage->printWhatIf(m_resultsPage->reportDialogs()); }},
-        {&ResultsPage::previewResults,
-         [this] { m_whatIfPage->previewWhatIf(m_resultsPage->reportDialogs()); }}};
+    } acts[] = {{&ResultsPage::copyResults, [this] { m_whatIfPage->copyWhatIf(); }},
+                {&ResultsPage::exportResults, [this] { m_whatIfPage->exportWhatIf(); }},
+                {&ResultsPage::printResults,
+                 [this] { m_whatIfPage->printWhatIf(m_resultsPage->reportDialogs()); }},
+                {&ResultsPage::previewResults,
+                 [this] { m_whatIfPage->previewWhatIf(m_resultsPage->reportDialogs()); }}};
     for (int i = 0; i < m_menus.results.size(); ++i) {
         connect(m_menus.results[i], &QAction::triggered, this,
                 [this, results = acts[i].results, whatIf = acts[i].whatIf] {
@@ -441,7 +418,8 @@ bool MainWindow::loadDataFiles() {
     // The choices outlive the reload; a failed load keeps them for the next try.
     takeTypedNumbers();
     m_session->HoldChoices();
-    std::optional<core::Session::Read> read = m_loader->readFiles(m_session->tables().lstSelectedFiles);
+    std::optional<core::Session::Read> read =
+        m_loader->readFiles(m_session->tables().lstSelectedFiles);
     if (!read) {
         return false;
     }
@@ -468,8 +446,7 @@ void MainWindow::adoptLoad(core::Session::Read&& read, const core::Plan* plan,
     }
 }
 
-void MainWindow::showAppliedChoices(const QString& accountTitle,
-                                    const core::PlanAccount& account) {
+void MainWindow::showAppliedChoices(const QString& accountTitle, const core::PlanAccount& account) {
     m_poolsPage->reloadFromTables();
     m_poolsPage->setNumberTexts(QString::fromStdString(m_session->membersText()),
                                 QString::fromStdString(m_session->ecsaText()));
@@ -541,12 +518,14 @@ void MainWindow::runSizing() {
                                m_session->lastLoad(), m_poolsPage->refusals()});
     statusBar()->clearMessage();
 
-    m_policy->setRun(run.result, m_session->PolicySource(
-        QDate::currentDate().toString(Qt::ISODate).toStdString(), run.membersText, run.ecsaText,
-        [](const core::InputFile& file) {
-            return core::CfrmSource::File{QString::fromLocal8Bit(file.path).toStdString(),
-                                          DataText(file.collectionTime).toStdString()};
-        }));
+    m_policy->setRun(
+        run.result,
+        m_session->PolicySource(QDate::currentDate().toString(Qt::ISODate).toStdString(),
+                                run.membersText, run.ecsaText, [](const core::InputFile& file) {
+                                    return core::CfrmSource::File{
+                                        QString::fromLocal8Bit(file.path).toStdString(),
+                                        DataText(file.collectionTime).toStdString()};
+                                }));
     m_menus.cfrm->setEnabled(true);
     m_menus.running->setEnabled(true);
 }

@@ -116,7 +116,7 @@ private:
     // The menus' actions to what they do.
     void connectMenus();
 
-    void chooseDataFiles();   // Add Files...
+    void chooseDataFiles();  // Add Files...
     // Opens a plan that was read: its files (if any) replace the file list and are loaded, then
     // its choices are applied. False after one message when it cannot be used.
     bool openReadPlan(const QString& path, core::Plan&& plan);

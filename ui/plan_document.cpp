@@ -65,15 +65,13 @@ void PlanDocument::fillRecentMenu(QMenu& menu) {
     const QStringList files = settings::RecentFilesStore().files();
     int number = 0;
     for (const QString& path : files) {
-        QAction* entry =
-            menu.addAction(RecentEntryText(++number, path, menu.fontMetrics()));
+        QAction* entry = menu.addAction(RecentEntryText(++number, path, menu.fontMetrics()));
         entry->setToolTip(QDir::toNativeSeparators(path));
         entry->setStatusTip(QDir::toNativeSeparators(path));
         connect(entry, &QAction::triggered, this, [this, path] { openRecentFile(path); });
     }
     menu.setEnabled(!files.isEmpty());
 }
-
 
 void PlanDocument::openPaths(const QStringList& paths) {
     QString plan;
@@ -109,7 +107,6 @@ void PlanDocument::openPaths(const QStringList& paths) {
     }
 }
 
-
 // The question about unsaved changes comes once a plan is chosen (openPaths), so that a
 // cancelled dialog asks nothing.
 void PlanDocument::chooseToOpen() {
@@ -134,9 +131,7 @@ void PlanDocument::chooseToOpen() {
     }
 }
 
-bool PlanDocument::save() {
-    return m_planPath.isEmpty() ? saveAs() : save(m_planPath);
-}
+bool PlanDocument::save() { return m_planPath.isEmpty() ? saveAs() : save(m_planPath); }
 
 bool PlanDocument::saveAs() {
     // A first plan is offered in the folder of the first statistics file, where it is likely
@@ -163,7 +158,6 @@ void PlanDocument::setPath(const QString& path) {
     settings::RecentFilesStore().add(m_planPath);
 }
 
-
 void PlanDocument::openRecentFile(const QString& path) {
     if (!QFileInfo::exists(path)) {
         settings::RecentFilesStore().remove(path);
@@ -187,8 +181,8 @@ void PlanDocument::updateTitle() {
         return;
     }
     m_window.setWindowTitle(QFileInfo(m_planPath).fileName() +
-                   (m_unsavedChanges ? QStringLiteral("*") : QString()) + QStringLiteral(" - ") +
-                   kShellTitle);
+                            (m_unsavedChanges ? QStringLiteral("*") : QString()) +
+                            QStringLiteral(" - ") + kShellTitle);
 }
 
 bool PlanDocument::maybeSave() {
@@ -208,7 +202,6 @@ bool PlanDocument::maybeSave() {
     }
     return false;
 }
-
 
 bool PlanDocument::open(const QString& path) {
     QString error;

@@ -79,7 +79,8 @@ void PolicyDialogs::openRunning() {
     }
     const bool created = m_runningDialog == nullptr;
     if (created) {
-        m_runningDialog = new RunningGroupDialog(m_messages, m_chooser, *m_policyChooser, &m_window);
+        m_runningDialog =
+            new RunningGroupDialog(m_messages, m_chooser, *m_policyChooser, &m_window);
         connect(m_runningDialog, &RunningGroupDialog::givenFilesChanged, this,
                 &PolicyDialogs::edited);
     }

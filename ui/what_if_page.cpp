@@ -41,8 +41,7 @@ constexpr int kMostMembers = 32;
 constexpr int kStorageColumn = 6;
 
 WhatIfSweep Sweep(std::shared_ptr<const core::SizingBasis> basis, uint64_t basisNo,
-                  const std::string& ecsa, int upTo,
-                  const std::optional<core::CfrmOptions>& policy,
+                  const std::string& ecsa, int upTo, const std::optional<core::CfrmOptions>& policy,
                   std::shared_ptr<const std::atomic<bool>> cancel) {
     core::SweepOptions options;
     options.fromMembers = 1;
@@ -364,8 +363,8 @@ void WhatIfPage::runNext() {
         policy = std::move(options);
     }
     m_cancel = std::make_shared<std::atomic<bool>>(false);
-    m_watcher.setFuture(QtConcurrent::run(Sweep, m_basis, m_basisNo, m_ecsaText.toStdString(),
-                                          upTo, std::move(policy),
+    m_watcher.setFuture(QtConcurrent::run(Sweep, m_basis, m_basisNo, m_ecsaText.toStdString(), upTo,
+                                          std::move(policy),
                                           std::shared_ptr<const std::atomic<bool>>(m_cancel)));
 }
 

@@ -123,9 +123,9 @@ private:
     QFutureWatcher<WhatIfSweep> m_watcher;
     QString m_ecsaText;
     std::shared_ptr<const core::SizingBasis> m_basis;  // of the last start, shared with its sweep
-    uint64_t m_basisNo = 0;                           // counts the starts with a new basis
-    std::optional<int> m_pendingUpTo;             // a request made while a sweep ran
-    std::shared_ptr<std::atomic<bool>> m_cancel;  // of the sweep last started
+    uint64_t m_basisNo = 0;                            // counts the starts with a new basis
+    std::optional<int> m_pendingUpTo;                  // a request made while a sweep ran
+    std::shared_ptr<std::atomic<bool>> m_cancel;       // of the sweep last started
     QVariantMap m_policyInputs;
 };
 

@@ -1,10 +1,15 @@
 #include "ui/window_layout.h"
 
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "settings/column_layout.h"
@@ -69,6 +74,32 @@ void SaveWindowLayout(const QMainWindow& window) {
     for (const QSplitter* splitter : NamedSplitters(window)) {
         store.setValue(SplitterKey(*splitter), splitter->saveState());
     }
+}
+
+void LayOutSteps(QMainWindow& window, QTabWidget& steps,
+                 const QList<std::pair<QWidget*, QString>>& pages, QPushButton& quitButton) {
+    steps.setObjectName(QStringLiteral("tbsMain"));
+    for (const auto& [page, title] : pages) {
+        const int index = steps.addTab(page, title);
+        steps.setTabEnabled(index, index == 0);
+    }
+    steps.setCurrentIndex(0);
+    steps.tabBar()->setUsesScrollButtons(false);
+    steps.setAccessibleName(QStringLiteral("Steps"));
+    steps.tabBar()->setAccessibleName(QStringLiteral("Steps"));
+
+    quitButton.setObjectName(QStringLiteral("cmdQuit"));
+    quitButton.setAutoDefault(false);
+    quitButton.setAccessibleName(QStringLiteral("Cancel"));
+
+    auto* central = new QWidget(&window);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(&steps, 1);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(&quitButton);
+    layout->addLayout(buttonRow);
+    window.setCentralWidget(central);
 }
 
 }  // namespace ui

@@ -3,9 +3,15 @@
 #ifndef UI_WINDOW_LAYOUT_H_
 #define UI_WINDOW_LAYOUT_H_
 
+#include <QList>
 #include <QRect>
+#include <QString>
+#include <utility>
 
 class QMainWindow;
+class QPushButton;
+class QTabWidget;
+class QWidget;
 
 namespace ui {
 
@@ -17,6 +23,12 @@ QRect FirstRunGeometry(const QRect& available);
 // sizes. With nothing usable stored, or a stored place on no screen that exists now, the window
 // gets FirstRunGeometry on its screen. Call before show().
 void RestoreWindowLayout(QMainWindow& window);
+
+// The window's central area: the steps as the tabs of `steps` ("tbsMain"), the first current
+// and the others disabled until they can be reached, and `quitButton` ("cmdQuit", Cancel, later
+// Finish) at the right below them.
+void LayOutSteps(QMainWindow& window, QTabWidget& steps,
+                 const QList<std::pair<QWidget*, QString>>& pages, QPushButton& quitButton);
 
 // Stores what RestoreWindowLayout restores. A store that cannot be written is left as it was.
 void SaveWindowLayout(const QMainWindow& window);

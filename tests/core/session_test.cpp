@@ -82,8 +82,8 @@ TEST_F(SessionTest, AdoptAppliesAPlanInsteadOfTheHeldChoices) {
     plan.ecsaText = "7";
     Session::Read read = Session::ReadAside({kSample}, m_disk);
     ASSERT_TRUE(read.load.ok());
-    const PlanAccount account =
-        m_session.Adopt(std::move(read), &plan, {{PlanItemKind::kPoolMissing, "earlier", "", "", "found before"}});
+    const PlanAccount account = m_session.Adopt(
+        std::move(read), &plan, {{PlanItemKind::kPoolMissing, "earlier", "", "", "found before"}});
     ASSERT_EQ(account.size(), 1u);
     EXPECT_EQ(account.front().pool, "earlier");
     EXPECT_FALSE(m_session.holdsChoices());
@@ -131,8 +131,8 @@ TEST_F(SessionTest, TheResultsAreThoseOfAPlainRunAndFollowTheChoices) {
 
 TEST_F(SessionTest, ThePolicySourceDescribesTheLastRunsFiles) {
     (void)m_session.EnterResults({{"typed", "a warning"}});
-    const CfrmSource source = m_session.PolicySource(
-        "2026-12-07", "3", "6", [](const InputFile& file) {
+    const CfrmSource source =
+        m_session.PolicySource("2026-12-07", "3", "6", [](const InputFile& file) {
             return CfrmSource::File{"<" + file.path + ">", file.collectionTime};
         });
     ASSERT_EQ(source.files.size(), 1u);
