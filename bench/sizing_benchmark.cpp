@@ -112,6 +112,20 @@ void BM_SweepMembers32(benchmark::State& state) {
 }
 BENCHMARK(BM_SweepMembers32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The part of the sweep the What If page runs: 1 to 32 members from a basis the session keeps.
+void BM_SweepFromBasis32(benchmark::State& state) {
+    core::CoreTables tables;
+    if (!ShareAndCache(state, tables)) {
+        return;
+    }
+    const core::SizingBasis basis = core::PrepareSizing(tables);
+    for (auto _ : state) {
+        std::vector<core::SweepPoint> points = core::SweepMembers(basis, "4", {1, 32});
+        benchmark::DoNotOptimize(points.back().result.totalMemoryMb);
+    }
+}
+BENCHMARK(BM_SweepFromBasis32)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // One pool of 100,000 objects selected on the objects page.
 void BM_ShowPoolObjects(benchmark::State& state) {
     const int64_t objects = 100'000;
