@@ -6,6 +6,7 @@
 
 #include "core/group_buffer_pools.h"
 #include "core/input_files.h"
+#include "core/recommendations.h"
 #include "core/record_layouts.h"
 #include "core/sizing.h"
 #include "core/sizing_calcs.h"
@@ -29,6 +30,10 @@ QStringList FromTrace(const core::Trace& trace) {
         lines << QString::fromStdString(step);
     }
     return lines;
+}
+
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // A step longer than this is cut in the report.
@@ -60,22 +65,14 @@ ReportData BuildReportData(const core::CoreTables& tables, const core::SizingRes
     data.poolsShared = sizing.poolsShared;
     data.totalSystemObjects = sizing.totalSystemObjects;
 
-    const QString mb = QStringLiteral("Mb");
-    data.recommendations = {
-        {"sca_size_mb", "SCA Size", QString::number(sizing.scaSizeMb), mb,
-         FromTrace(sizing.whyScaSize)},
-        {"lock_structure_size_mb", "Lock Structure Size",
-         QString::number(sizing.lockStructureSizeMb), mb, FromTrace(sizing.whyLockStructureSize)},
-        {"directory_data_ratio", "Directory/Data Ratio",
-         sizing.directoryDataRatio ? QString::number(*sizing.directoryDataRatio)
-                                   : QStringLiteral("n/a"),
-         QStringLiteral("directory entries per data entry"),
-         FromTrace(sizing.whyDirectoryDataRatio)},
-        {"irlm_ecsa_size_mb", "IRLM ECSA Size", QString::number(sizing.irlmEcsaSizeMb), mb,
-         FromTrace(sizing.whyIrlmEcsaSize)},
-        {"total_memory_mb", "Total Memory Required", QString::number(sizing.totalMemoryMb), mb,
-         FromTrace(sizing.whyTotalMemory)},
-    };
+    for (const core::Recommendation& r : core::Recommendations(sizing)) {
+        // The report spells out what the ratio counts, where the results page leaves it bare.
+        const QString unit = r.key == "directory_data_ratio"
+                                 ? QStringLiteral("directory entries per data entry")
+                                 : FromView(r.unit);
+        data.recommendations.push_back({FromView(r.key), FromView(r.caption),
+                                        QString::fromStdString(r.text), unit, FromTrace(r.why)});
+    }
     for (const core::PoolResult& pool : sizing.pools) {
         const auto gbp = core::GroupBufferPoolOf(pool.pool);
         data.pools.push_back({FromData(pool.pool), pool.shared, pool.cacheAll, pool.vpSize,

@@ -7,6 +7,7 @@
 #include "core/io/write_file.h"
 #include "core/loader.h"
 #include "core/pool_sharing.h"
+#include "core/recommendations.h"
 #include "core/results_csv.h"
 #include "core/results_json.h"
 #include "core/sizing.h"
@@ -65,15 +66,11 @@ QString ResultsTsv(const core::SizingResult& sizing) {
                      QString::number(pool.gbpSize)});
     }
     text += '\n';
-    const QString mb = QStringLiteral("Mb");
-    text += row({"SCA Size", QString::number(sizing.scaSizeMb), mb});
-    text += row({"Lock Structure Size", QString::number(sizing.lockStructureSizeMb), mb});
-    text += row({"Directory/Data Ratio",
-                 sizing.directoryDataRatio ? QString::number(*sizing.directoryDataRatio)
-                                           : QStringLiteral("n/a"),
-                 QString()});
-    text += row({"IRLM ECSA Size", QString::number(sizing.irlmEcsaSizeMb), mb});
-    text += row({"Total Memory Required", QString::number(sizing.totalMemoryMb), mb});
+    for (const core::Recommendation& r : core::Recommendations(sizing)) {
+        text += row({QString::fromUtf8(r.caption.data(), static_cast<qsizetype>(r.caption.size())),
+                     QString::fromStdString(r.text),
+                     QString::fromUtf8(r.unit.data(), static_cast<qsizetype>(r.unit.size()))});
+    }
     return text;
 }
 

@@ -21,6 +21,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "core/recommendations.h"
 #include "core/tables.h"
 #include "report/printable_report.h"
 #include "report/report_data.h"
@@ -39,7 +40,7 @@ namespace ui {
 namespace {
 
 struct Caption {
-    const char* text;
+    std::string_view text;
     int row;
     int column;  // 0 left pair, 1 right pair
     const char* toolTip;
@@ -58,7 +59,10 @@ std::array<QLabel*, N> AddValueFrame(QGroupBox* frame, const std::array<Caption,
     grid->setColumnStretch(3, 1);
     std::array<QLabel*, N> values{};
     for (size_t i = 0; i < N; ++i) {
-        auto* caption = new QLabel(QString::fromLatin1(captions[i].text), frame);
+        auto* caption =
+            new QLabel(QString::fromLatin1(captions[i].text.data(),
+                                           static_cast<qsizetype>(captions[i].text.size())),
+                       frame);
         auto* value = new QLabel(frame);
         value->setObjectName(valueNamePrefix + QString::number(i));
         // A screen reader says the caption, as the value's label, and then the value itself.
@@ -125,13 +129,14 @@ ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, 
 
     auto* recommendations = new QGroupBox(QStringLiteral("Recommendations"), this);
     recommendations->setObjectName(QStringLiteral("frarecommendation"));
-    m_recommendation = AddValueFrame<5>(
+    const auto& names = core::kRecommendationNames;
+    m_recommendation = AddValueFrame<core::kRecommendationCount>(
         recommendations,
-        {{{"SCA Size", 0, 0, kMbTip},
-          {"Lock Structure Size", 1, 0, kMbTip},
-          {"Directory/Data Ratio", 2, 0, "Directory entries per data entry."},
-          {"IRLM ECSA Size", 0, 1, kMbTip},
-          {"Total Memory Required", 1, 1,
+        {{{names[0].caption, 0, 0, kMbTip},
+          {names[1].caption, 1, 0, kMbTip},
+          {names[2].caption, 2, 0, "Directory entries per data entry."},
+          {names[3].caption, 0, 1, kMbTip},
+          {names[4].caption, 1, 1,
            "In megabytes (Mb): the SCA, the lock structure, the IRLM ECSA and the group buffer "
            "pools, each GBP page counted as 4 KB."}}},
         QStringLiteral("lblRecommendation"));
@@ -452,20 +457,16 @@ void ResultsPage::showRecommendationTrace(size_t index) {
     if (!m_result) {
         return;
     }
-    static constexpr std::array<const char*, 5> kCaptions = {
-        "SCA Size", "Lock Structure Size", "Directory/Data Ratio", "IRLM ECSA Size",
-        "Total Memory Required"};
-    const std::array<const core::Trace*, 5> traces = {
-        &m_result->whyScaSize, &m_result->whyLockStructureSize, &m_result->whyDirectoryDataRatio,
-        &m_result->whyIrlmEcsaSize, &m_result->whyTotalMemory};
+    const core::Recommendation shown = core::Recommendations(*m_result)[index];
     for (size_t i = 0; i < m_recommendation.size(); ++i) {
         m_recommendation[i]->setFrameShape(i == index ? QFrame::StyledPanel : QFrame::NoFrame);
     }
     m_resultsView->clearSelection();
     showTrace(QStringLiteral("Why %1 = %2")
-                  .arg(QString::fromLatin1(kCaptions[index]),
-                       DataText(m_result->lblRecommendation[index]).trimmed()),
-              *traces[index]);
+                  .arg(QString::fromLatin1(shown.caption.data(),
+                                           static_cast<qsizetype>(shown.caption.size())),
+                       DataText(shown.label).trimmed()),
+              shown.why);
 }
 
 void ResultsPage::showPoolTrace(const QModelIndex& proxyIndex) {
