@@ -10,6 +10,7 @@
 #include "core/pool_sharing.h"
 #include "core/recommendations.h"
 #include "core/sizing.h"
+#include "core/sizing_run.h"
 #include "core/sweep.h"
 #include "core/tables.h"
 #include "core/warnings.h"
@@ -74,12 +75,12 @@ QString Table(const QStringList& headers, const std::vector<Align>& align,
 
 QString Number(int64_t value) { return QString::number(static_cast<qint64>(value)); }
 
-QString FileCountText(const ReportTables& report) {
-    const auto files = report.tables.lstSelectedFiles.size();
+QString FileCountText(const core::SizingRun& run) {
+    const auto files = run.files.size();
     return QStringLiteral("%1 data file%2, %3")
         .arg(files)
         .arg(files == 1 ? "" : "s")
-        .arg(TerminalData(report.load.dataSizeText));
+        .arg(TerminalData(run.dataSizeText));
 }
 
 QString FromView(std::string_view text) {
@@ -115,8 +116,9 @@ QString SweepText(const std::vector<core::SweepPoint>& sweep) {
 
 }  // namespace
 
-std::string SizingText(const core::SizingResult& s, const ReportTables& report) {
-    QString text = QStringLiteral("Loomstead sizing of %1\n\n").arg(FileCountText(report));
+std::string SizingText(const core::SizingRun& run, bool explain) {
+    const core::SizingResult& s = run.result;
+    QString text = QStringLiteral("Loomstead sizing of %1\n\n").arg(FileCountText(run));
     text += "System Information\n";
     text += TwoColumns(CaptionAndValue("Collection Time", s.lblInfo[0]),
                        CaptionAndValue("No of Shared DB2", s.lblInfo[2]));
@@ -150,10 +152,10 @@ std::string SizingText(const core::SizingResult& s, const ReportTables& report) 
                       rows);
         text += QStringLiteral("\nGBP pages of every pool row: %1\n").arg(Number(s.gbpTotalPages));
     }
-    if (report.sweep != nullptr && !report.sweep->empty()) {
-        text += SweepText(*report.sweep);
+    if (!run.sweep.empty()) {
+        text += SweepText(run.sweep);
     }
-    if (report.explain) {
+    if (explain) {
         text += "\nHow each figure came about\n";
         const auto steps = [&text](const QString& title, const core::Trace& why) {
             text += "  " + title + '\n';
@@ -171,7 +173,7 @@ std::string SizingText(const core::SizingResult& s, const ReportTables& report) 
     return text.toStdString();
 }
 
-std::string ListText(const ReportTables& report) {
+std::string ListText(const core::ResultsReport& report) {
     const core::CoreTables& t = report.tables;
     QString text = "Files\n";
     for (size_t i = 0; i < t.lstSelectedFiles.size(); ++i) {

@@ -11,6 +11,7 @@
 #include "core/pool_sharing.h"
 #include "core/recommendations.h"
 #include "core/sizing.h"
+#include "core/sizing_run.h"
 #include "core/sweep.h"
 #include "core/tables.h"
 #include "core/text.h"
@@ -21,9 +22,9 @@ namespace {
 
 using nlohmann::json;
 
-json RefusedJson(const ResultsReport& report) {
+json RefusedJson(const std::vector<ShareRefusal>& refusals) {
     json refused = json::array();
-    for (const ShareRefusal& refusal : report.refusals) {
+    for (const ShareRefusal& refusal : refusals) {
         refused.push_back(
             {{"pool", Latin1ToUtf8(refusal.pool)}, {"file", JsonBytes(refusal.file)}});
     }
@@ -31,12 +32,9 @@ json RefusedJson(const ResultsReport& report) {
 }
 
 // Always present, so that a script can test it without first asking whether it exists.
-json WarningsJson(const ResultsReport& report) {
+json WarningsJson(const std::vector<Warning>& found) {
     json warnings = json::array();
-    if (report.warnings == nullptr) {
-        return warnings;
-    }
-    for (const Warning& warning : *report.warnings) {
+    for (const Warning& warning : found) {
         warnings.push_back(
             {{"code", JsonBytes(warning.code)}, {"message", JsonBytes(warning.message)}});
     }
@@ -181,7 +179,8 @@ void WriteValue(const json& value, int depth, std::string& out) {
 
 }  // namespace
 
-std::string SizingJson(const SizingResult& s, const ResultsReport& report) {
+std::string SizingJson(const SizingRun& run, const std::optional<json>& plan) {
+    const SizingResult& s = run.result;
     json o;
     o["collection_time"] = Latin1ToUtf8(s.collectionTime);
     o["pools_shared"] = int64_t{s.poolsShared};
@@ -189,20 +188,20 @@ std::string SizingJson(const SizingResult& s, const ResultsReport& report) {
     o["total_system_objects"] = int64_t{s.totalSystemObjects};
     AddRecommendations(s, o);
     o["gbp_total_pages"] = int64_t{s.gbpTotalPages};
-    o["data_size"] = Latin1ToUtf8(report.load.dataSizeText);
+    o["data_size"] = Latin1ToUtf8(run.dataSizeText);
     o["pools"] = PoolsJson(s);
-    o["refused"] = RefusedJson(report);
+    o["refused"] = RefusedJson(run.refusals);
     json why = json::object();
     for (const Recommendation& r : Recommendations(s)) {
         why[std::string(r.key)] = TraceJson(r.why);
     }
     o["why"] = why;
-    o["warnings"] = WarningsJson(report);
-    if (report.sweep != nullptr && !report.sweep->empty()) {
-        o["sweep"] = SweepJson(*report.sweep);
+    o["warnings"] = WarningsJson(run.warnings);
+    if (!run.sweep.empty()) {
+        o["sweep"] = SweepJson(run.sweep);
     }
-    if (report.plan) {
-        o["plan"] = *report.plan;
+    if (plan) {
+        o["plan"] = *plan;
     }
     return JsonText(o);
 }
@@ -251,8 +250,9 @@ std::string ListJson(const ResultsReport& report) {
     o["available_pools"] = available;
     o["shared_pools"] = shared;
     o["objects"] = objects;
-    o["refused"] = RefusedJson(report);
-    o["warnings"] = WarningsJson(report);
+    o["refused"] = RefusedJson(report.refusals);
+    o["warnings"] =
+        WarningsJson(report.warnings != nullptr ? *report.warnings : std::vector<Warning>{});
     if (report.plan) {
         o["plan"] = *report.plan;
     }

@@ -10,8 +10,8 @@
 #include "core/record_layouts.h"
 #include "core/sizing.h"
 #include "core/sizing_calcs.h"
+#include "core/sizing_run.h"
 #include "core/sweep.h"
-#include "core/tables.h"
 #include "core/text.h"
 #include "core/warnings.h"
 
@@ -21,6 +21,11 @@ namespace {
 // Text from the data files, read as Latin-1 as every output reads it.
 QString FromData(const std::string& text) {
     return QString::fromStdString(core::Latin1ToUtf8(text));
+}
+
+QString FromTyped(const std::string& text) {
+    const QString utf8 = QString::fromStdString(text);
+    return utf8.toStdString() == text ? utf8 : FromData(text);
 }
 
 QStringList FromTrace(const core::Trace& trace) {
@@ -48,19 +53,17 @@ GrowthPoint GrowthPointOf(const core::SweepPoint& point) {
             r.totalMemoryMb};
 }
 
-ReportData BuildReportData(const core::CoreTables& tables, const core::SizingResult& sizing,
-                           const std::vector<core::Warning>& warnings,
-                           const std::vector<core::SweepPoint>& sweep, const QString& membersText,
-                           const QString& ecsaText) {
+ReportData BuildReportData(const core::SizingRun& run) {
+    const core::SizingResult& sizing = run.result;
     ReportData data;
     data.created = QDateTime::currentDateTime();
-    for (const core::InputFile& file : core::DescribeInputFiles(tables)) {
+    for (const core::InputFile& file : run.files) {
         data.files.push_back({QFile::decodeName(file.path.c_str()),
                               file.bytes ? static_cast<int64_t>(*file.bytes) : -1,
                               FromData(file.collectionTime)});
     }
-    data.membersText = membersText;
-    data.ecsaText = ecsaText;
+    data.membersText = FromTyped(run.membersText);
+    data.ecsaText = FromTyped(run.ecsaText);
     data.collectionTime = FromData(sizing.collectionTime);
     data.poolsShared = sizing.poolsShared;
     data.totalSystemObjects = sizing.totalSystemObjects;
@@ -81,11 +84,11 @@ ReportData BuildReportData(const core::CoreTables& tables, const core::SizingRes
         data.gbpColumnPages = core::SaturatingAdd(data.gbpColumnPages, pool.gbpSize);
     }
     data.gbpTotalPages = sizing.gbpTotalPages;
-    for (const core::Warning& warning : warnings) {
+    for (const core::Warning& warning : run.warnings) {
         data.warnings.push_back(
             {QString::fromStdString(warning.code), QString::fromStdString(warning.message)});
     }
-    for (const core::SweepPoint& point : sweep) {
+    for (const core::SweepPoint& point : run.sweep) {
         data.growth.push_back(GrowthPointOf(point));
     }
     return data;

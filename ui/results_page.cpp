@@ -298,7 +298,7 @@ void ResultsPage::setReportDialogs(ReportDialogs& dialogs) { m_dialogs = &dialog
 
 void ResultsPage::clearResults() {
     m_model->clear();
-    m_result.reset();
+    m_run.reset();
     m_trace->clear();
     m_traceBox->setTitle(QStringLiteral("Why"));
     m_warnings->clear();
@@ -310,9 +310,17 @@ void ResultsPage::clearResults() {
 }
 
 void ResultsPage::showResult(const core::SizingResult& result,
-                             const std::vector<core::Warning>& warnings,
-                             const ResultsInputs& inputs) {
+                             const std::vector<core::Warning>& warnings) {
+    core::SizingRun run;
+    run.result = result;
+    run.warnings = warnings;
+    showResult(run);
+}
+
+void ResultsPage::showResult(const core::SizingRun& run) {
     clearResults();
+    const core::SizingResult& result = run.result;
+    const std::vector<core::Warning>& warnings = run.warnings;
     for (size_t i = 0; i < m_info.size(); ++i) {
         SetValueText(m_info[i], DataText(result.lblInfo[i]));
     }
@@ -343,9 +351,7 @@ void ResultsPage::showResult(const core::SizingResult& result,
     m_warningsBox->setTitle(QStringLiteral("Warnings (%1)").arg(warnings.size()));
     m_warningsBox->setVisible(!warnings.empty());
 
-    m_result = result;
-    m_resultWarnings = warnings;
-    m_inputs = inputs;
+    m_run = run;
     for (QPushButton* button : {m_copyButton, m_exportButton, m_printButton}) {
         button->setEnabled(true);
     }
@@ -356,15 +362,15 @@ QTreeView* ResultsPage::resultsView() const { return m_resultsView; }
 QHBoxLayout* ResultsPage::buttonRow() const { return m_buttonRow; }
 
 void ResultsPage::copyResults() {
-    if (!m_result) {
+    if (!m_run) {
         return;
     }
-    core::SizingResult shown = *m_result;
+    core::SizingResult shown = m_run->result;
     shown.pools.clear();
     for (int row = 0; row < m_sortModel->rowCount(); ++row) {
         const int source = m_sortModel->mapToSource(m_sortModel->index(row, 0)).row();
-        if (source >= 0 && static_cast<size_t>(source) < m_result->pools.size()) {
-            shown.pools.push_back(m_result->pools[static_cast<size_t>(source)]);
+        if (source >= 0 && static_cast<size_t>(source) < m_run->result.pools.size()) {
+            shown.pools.push_back(m_run->result.pools[static_cast<size_t>(source)]);
         }
     }
     QApplication::clipboard()->setText(ResultsTsv(shown));
@@ -372,7 +378,7 @@ void ResultsPage::copyResults() {
 }
 
 void ResultsPage::exportResults() {
-    if (!m_result) {
+    if (!m_run) {
         return;
     }
     const std::optional<QString> path = m_dialogs->chooseExportPath(this);
@@ -383,9 +389,7 @@ void ResultsPage::exportResults() {
     bool written = false;
     {
         const BusyGuard busy;
-        written = ExportResults({m_tables, *m_result, m_resultWarnings, m_inputs.load,
-                                 m_inputs.refusals, m_inputs.membersText, m_inputs.ecsaText},
-                                *path, &error);
+        written = ExportResults(*m_run, m_tables, *path, &error);
     }
     if (!written) {
         m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kExportTitle), error);
@@ -395,7 +399,7 @@ void ResultsPage::exportResults() {
 }
 
 void ResultsPage::printResults() {
-    if (!m_result) {
+    if (!m_run) {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -421,7 +425,7 @@ void ResultsPage::printResults() {
 }
 
 void ResultsPage::previewResults() {
-    if (!m_result) {
+    if (!m_run) {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -437,10 +441,7 @@ void ResultsPage::setUpReportPrinter(QPrinter& printer) {
     printer.setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
 }
 
-report::ReportData ResultsPage::reportData() const {
-    return MakeReportData({m_tables, *m_result, m_resultWarnings, m_inputs.load, m_inputs.refusals,
-                           m_inputs.membersText, m_inputs.ecsaText});
-}
+report::ReportData ResultsPage::reportData() const { return MakeReportData(*m_run, m_tables); }
 
 bool ResultsPage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusIn) {
@@ -454,10 +455,10 @@ bool ResultsPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ResultsPage::showRecommendationTrace(size_t index) {
-    if (!m_result) {
+    if (!m_run) {
         return;
     }
-    const core::Recommendation shown = core::Recommendations(*m_result)[index];
+    const core::Recommendation shown = core::Recommendations(m_run->result)[index];
     for (size_t i = 0; i < m_recommendation.size(); ++i) {
         m_recommendation[i]->setFrameShape(i == index ? QFrame::StyledPanel : QFrame::NoFrame);
     }
@@ -471,14 +472,14 @@ void ResultsPage::showRecommendationTrace(size_t index) {
 
 void ResultsPage::showPoolTrace(const QModelIndex& proxyIndex) {
     const QModelIndex source = m_sortModel->mapToSource(proxyIndex);
-    if (!m_result || !source.isValid() ||
-        static_cast<size_t>(source.row()) >= m_result->pools.size()) {
+    if (!m_run || !source.isValid() ||
+        static_cast<size_t>(source.row()) >= m_run->result.pools.size()) {
         return;
     }
     for (QLabel* value : m_recommendation) {
         value->setFrameShape(QFrame::NoFrame);
     }
-    const core::PoolResult& pool = m_result->pools[static_cast<size_t>(source.row())];
+    const core::PoolResult& pool = m_run->result.pools[static_cast<size_t>(source.row())];
     showTrace(QStringLiteral("Why %1 = %2 GBP pages").arg(DataText(pool.pool)).arg(pool.gbpSize),
               pool.why);
 }
