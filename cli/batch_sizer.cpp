@@ -208,9 +208,6 @@ public:
             files.push_back(std::move(*plan));
         }
         m_notes += m_plan.AccountText();
-        ReportTables report{m_tables, load, m_refusals};
-        report.warnings = &m_warnings;
-        report.plan = m_plan.Json();
         BatchOutput output;
         std::string policy;  // the text for --cfrm
         const OutputFormat format = m_options.format;
@@ -218,6 +215,9 @@ public:
             if (format == OutputFormat::kCsv || format == OutputFormat::kPdf) {
                 return UsageError("--list prints text or json only");
             }
+            core::ResultsReport report{m_tables, load, m_refusals};
+            report.warnings = &m_warnings;
+            report.plan = m_plan.Json();
             output.out = format == OutputFormat::kJson ? core::ListJson(report) : ListText(report);
         } else {
             const core::SizingRun& run = m_session.EnterResults(m_warnings, m_refusals);
@@ -227,22 +227,21 @@ public:
             }
             AddWarnings({run.warnings.begin() + static_cast<std::ptrdiff_t>(m_warnings.size()),
                          run.warnings.end()});
-            static const std::vector<core::SweepPoint> kNoSweep;
-            const std::vector<core::SweepPoint>& sweep =
-                m_options.sweepFrom > 0
-                    ? m_session.SweepLastRun({m_options.sweepFrom, m_options.sweepTo})
-                    : kNoSweep;
-            report.sweep = &sweep;
-            report.explain = m_options.explain;
+            if (m_options.sweepFrom > 0) {
+                (void)m_session.SweepLastRun({m_options.sweepFrom, m_options.sweepTo});
+            } else if (format == OutputFormat::kPdf) {
+                // The report's chart shows 1 to 8 members unless the command line chose a sweep.
+                (void)m_session.SweepLastRun({});
+            }
+            const std::vector<core::SweepPoint>& sweep = run.sweep;
             if (format == OutputFormat::kPdf) {
-                if (auto failure =
-                        DrawPdf({m_tables, sizing, m_warnings, sweep, m_members, m_ecsa}, output)) {
+                if (auto failure = DrawPdf(run, output)) {
                     return *failure;
                 }
             } else {
-                output.out = format == OutputFormat::kJson  ? core::SizingJson(sizing, report)
+                output.out = format == OutputFormat::kJson  ? core::SizingJson(run, m_plan.Json())
                              : format == OutputFormat::kCsv ? core::ResultsCsv(sizing, sweep)
-                                                            : SizingText(sizing, report);
+                                                            : SizingText(run, m_options.explain);
             }
             if (m_options.cfrm.asked() || m_options.running.asked()) {
                 std::vector<core::CfrmSweepPoint> sweepFigures;
@@ -366,7 +365,7 @@ private:
 
     // The printable report as PDF bytes into `output.out`, through the writer main installed;
     // the failed run when it cannot be drawn.
-    std::optional<BatchOutput> DrawPdf(const PdfReportRun& run, BatchOutput& output) const {
+    std::optional<BatchOutput> DrawPdf(const core::SizingRun& run, BatchOutput& output) const {
         const PdfReportWriter& writer = InstalledPdfReportWriter();
         if (!writer) {
             return UsageError(QString::fromLatin1(kPdfUnavailableText));

@@ -15,7 +15,7 @@
 #include "cli/pdf_report.h"
 #include "core/io/file_source.h"
 #include "core/io/write_file.h"
-#include "core/sweep.h"
+#include "core/sizing_run.h"
 #include "core/version.h"
 #include "report/printable_report.h"
 #include "report/report_data.h"
@@ -32,13 +32,8 @@ void DropStartUpWarnings(QtMsgType type, const QMessageLogContext& context,
     }
 }
 
-bool DrawReport(const cli::PdfReportRun& run, QByteArray* pdf) {
-    // The report's chart shows 1 to 8 members unless the command line chose a sweep.
-    const std::vector<core::SweepPoint> sweep =
-        run.sweep.empty() ? core::SweepMembers(run.tables, run.ecsaText.toStdString()) : run.sweep;
-    report::ReportData data = report::BuildReportData(run.tables, run.sizing, run.warnings, sweep,
-                                                      run.membersText, run.ecsaText);
-    return report::DrawPdf(data, pdf);
+bool DrawReport(const core::SizingRun& run, QByteArray* pdf) {
+    return report::DrawPdf(report::BuildReportData(run), pdf);
 }
 
 }  // namespace

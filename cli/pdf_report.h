@@ -8,30 +8,17 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <vector>
 
 namespace core {
-class CoreTables;
-struct SizingResult;
-struct SweepPoint;
-struct Warning;
-}  // namespace core
+struct SizingRun;
+}
 
 namespace cli {
 
-// One sizing run as the report shows it. All references must outlive the call.
-struct PdfReportRun {
-    const core::CoreTables& tables;
-    const core::SizingResult& sizing;
-    const std::vector<core::Warning>& warnings;
-    const std::vector<core::SweepPoint>& sweep;  // --sweep-members; empty: the writer's own
-    const QString& membersText;
-    const QString& ecsaText;
-};
-
-// Draws the report as the bytes of a PDF file into *pdf, which the batch sizer then writes
-// whole; false when it cannot be drawn.
-using PdfReportWriter = std::function<bool(const PdfReportRun& run, QByteArray* pdf)>;
+// Draws the report of `run` as the bytes of a PDF file into *pdf, which the batch sizer then
+// writes whole; false when it cannot be drawn. The chart shows the run's sweep: --sweep-members,
+// or 1 to 8 members when the command line chose none.
+using PdfReportWriter = std::function<bool(const core::SizingRun& run, QByteArray* pdf)>;
 
 // Installs the writer the batch sizer uses for PDF output; an empty one (the default) makes a
 // PDF request fail with kPdfUnavailableText.

@@ -8,7 +8,9 @@
 #include "core/object_selection.h"
 #include "core/pool_rows.h"
 #include "core/pool_sharing.h"
+#include "core/recommendations.h"
 #include "core/sizing.h"
+#include "core/sizing_run.h"
 #include "core/sweep.h"
 #include "core/tables.h"
 #include "core/warnings.h"
@@ -73,58 +75,68 @@ QString Table(const QStringList& headers, const std::vector<Align>& align,
 
 QString Number(int64_t value) { return QString::number(static_cast<qint64>(value)); }
 
-QString FileCountText(const ReportTables& report) {
-    const auto files = report.tables.lstSelectedFiles.size();
+QString FileCountText(const core::SizingRun& run) {
+    const auto files = run.files.size();
     return QStringLiteral("%1 data file%2, %3")
         .arg(files)
         .arg(files == 1 ? "" : "s")
-        .arg(TerminalData(report.load.dataSizeText));
+        .arg(TerminalData(run.dataSizeText));
 }
 
-// The five recommendations and their traces.
-struct Recommendation {
-    const char* caption;
-    const core::Trace core::SizingResult::*why;
-};
-constexpr Recommendation kRecommendations[] = {
-    {"SCA Size", &core::SizingResult::whyScaSize},
-    {"Lock Structure Size", &core::SizingResult::whyLockStructureSize},
-    {"Directory/Data Ratio", &core::SizingResult::whyDirectoryDataRatio},
-    {"IRLM ECSA Size", &core::SizingResult::whyIrlmEcsaSize},
-    {"Total Memory Required", &core::SizingResult::whyTotalMemory},
-};
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-// The sweep as a table, sizes in Mb.
+// The sweep as a table, sizes in Mb: the recommendations with the GBP pages before the total
+// memory, which counts them.
 QString SweepText(const std::vector<core::SweepPoint>& sweep) {
+    const size_t total = core::kRecommendationCount - 1;
+    QStringList headers = {"Members"};
+    for (size_t i = 0; i < core::kRecommendationCount; ++i) {
+        if (i == total) {
+            headers << "GBP Pages";
+        }
+        headers << FromView(core::kRecommendationNames[i].caption);
+    }
     std::vector<QStringList> rows;
     for (const core::SweepPoint& point : sweep) {
-        const core::SizingResult& r = point.result;
-        rows.push_back({Number(point.members), Number(r.scaSizeMb), Number(r.lockStructureSizeMb),
-                        r.directoryDataRatio ? Number(*r.directoryDataRatio) : "n/a",
-                        Number(r.irlmEcsaSizeMb), Number(r.gbpTotalPages),
-                        Number(r.totalMemoryMb)});
+        QStringList row = {Number(point.members)};
+        const auto recommendations = core::Recommendations(point.result);
+        for (size_t i = 0; i < recommendations.size(); ++i) {
+            if (i == total) {
+                row << Number(point.result.gbpTotalPages);
+            }
+            row << QString::fromStdString(recommendations[i].text);
+        }
+        rows.push_back(row);
     }
     return "\nWhat if the group grows (sizes in Mb, GBP Pages in pages)\n" +
-           Table({"Members", "SCA Size", "Lock Structure Size", "Directory/Data Ratio",
-                  "IRLM ECSA Size", "GBP Pages", "Total Memory Required"},
-                 std::vector<Align>(7, Align::kRight), rows);
+           Table(headers, std::vector<Align>(headers.size(), Align::kRight), rows);
 }
 
 }  // namespace
 
-std::string SizingText(const core::SizingResult& s, const ReportTables& report) {
-    QString text = QStringLiteral("Loomstead sizing of %1\n\n").arg(FileCountText(report));
+std::string SizingText(const core::SizingRun& run, bool explain) {
+    const core::SizingResult& s = run.result;
+    QString text = QStringLiteral("Loomstead sizing of %1\n\n").arg(FileCountText(run));
     text += "System Information\n";
     text += TwoColumns(CaptionAndValue("Collection Time", s.lblInfo[0]),
                        CaptionAndValue("No of Shared DB2", s.lblInfo[2]));
     text += TwoColumns(CaptionAndValue("No Of Pools Shared", s.lblInfo[1]),
                        CaptionAndValue("Total System Objects", s.lblInfo[3]));
     text += "\nRecommendations\n";
-    text += TwoColumns(CaptionAndValue("SCA Size", s.lblRecommendation[0]),
-                       CaptionAndValue("IRLM ECSA Size", s.lblRecommendation[3]));
-    text += TwoColumns(CaptionAndValue("Lock Structure Size", s.lblRecommendation[1]),
-                       CaptionAndValue("Total Memory Required", s.lblRecommendation[4]));
-    text += TwoColumns(CaptionAndValue("Directory/Data Ratio", s.lblRecommendation[2]));
+    // As the results page sets them out: three down the left, the rest beside the first two.
+    const auto recommendations = core::Recommendations(s);
+    const auto captionAndValue = [](const core::Recommendation& r) {
+        return CaptionAndValue(FromView(r.caption), r.label);
+    };
+    constexpr size_t kLeft = 3;
+    for (size_t i = 0; i < kLeft; ++i) {
+        text += TwoColumns(captionAndValue(recommendations[i]),
+                           i + kLeft < recommendations.size()
+                               ? captionAndValue(recommendations[i + kLeft])
+                               : QString());
+    }
     text += '\n';
     if (s.pools.empty()) {
         text += "No pool is shared.\n";
@@ -140,10 +152,10 @@ std::string SizingText(const core::SizingResult& s, const ReportTables& report) 
                       rows);
         text += QStringLiteral("\nGBP pages of every pool row: %1\n").arg(Number(s.gbpTotalPages));
     }
-    if (report.sweep != nullptr && !report.sweep->empty()) {
-        text += SweepText(*report.sweep);
+    if (!run.sweep.empty()) {
+        text += SweepText(run.sweep);
     }
-    if (report.explain) {
+    if (explain) {
         text += "\nHow each figure came about\n";
         const auto steps = [&text](const QString& title, const core::Trace& why) {
             text += "  " + title + '\n';
@@ -151,8 +163,8 @@ std::string SizingText(const core::SizingResult& s, const ReportTables& report) 
                 text += "    - " + QString::fromStdString(step) + '\n';
             }
         };
-        for (const Recommendation& r : kRecommendations) {
-            steps(r.caption, s.*r.why);
+        for (const core::Recommendation& r : recommendations) {
+            steps(FromView(r.caption), r.why);
         }
         for (const core::PoolResult& p : s.pools) {
             steps("Pool " + FromData(p.pool), p.why);
@@ -161,7 +173,7 @@ std::string SizingText(const core::SizingResult& s, const ReportTables& report) 
     return text.toStdString();
 }
 
-std::string ListText(const ReportTables& report) {
+std::string ListText(const core::ResultsReport& report) {
     const core::CoreTables& t = report.tables;
     QString text = "Files\n";
     for (size_t i = 0; i < t.lstSelectedFiles.size(); ++i) {

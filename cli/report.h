@@ -8,19 +8,18 @@
 
 #include "core/results_json.h"
 
+namespace core {
+struct SizingRun;
+}
+
 namespace cli {
 
-// The state a report shows (the sweep: --sweep-members), as the JSON documents take it.
-struct ReportTables : core::ResultsReport {
-    bool explain = false;  // the traces in the text output
-};
-
-// The results page: system information, recommendations and one row per shared pool, then the
-// sweep and, with `explain`, the traces.
-std::string SizingText(const core::SizingResult& sizing, const ReportTables& report);
+// The results page of `run`: system information, recommendations and one row per shared pool,
+// then the run's sweep (--sweep-members) if any and, with `explain`, the traces.
+std::string SizingText(const core::SizingRun& run, bool explain);
 
 // The files, the line count, the pool table, both pool lists and every object line.
-std::string ListText(const ReportTables& report);
+std::string ListText(const core::ResultsReport& report);
 
 }  // namespace cli
 

@@ -1,6 +1,7 @@
 #include "core/results_csv.h"
 
 #include "core/group_buffer_pools.h"
+#include "core/recommendations.h"
 #include "core/sizing.h"
 #include "core/sweep.h"
 #include "core/text.h"
@@ -8,11 +9,8 @@
 namespace core {
 namespace {
 
-std::string RatioText(const SizingResult& r) {
-    return r.directoryDataRatio ? std::to_string(*r.directoryDataRatio) : std::string();
-}
-
-void AddRow(std::string& csv, std::initializer_list<std::string_view> fields) {
+template <typename Fields>
+void AddRow(std::string& csv, const Fields& fields) {
     bool first = true;
     for (const std::string_view field : fields) {
         csv += first ? "" : ",";
@@ -20,6 +18,15 @@ void AddRow(std::string& csv, std::initializer_list<std::string_view> fields) {
         first = false;
     }
     csv += "\r\n";
+}
+
+void AddRow(std::string& csv, std::initializer_list<std::string_view> fields) {
+    AddRow<std::initializer_list<std::string_view>>(csv, fields);
+}
+
+// A ratio that cannot be computed is an empty cell, which a spreadsheet leaves blank.
+std::string ValueField(const Recommendation& r) {
+    return r.value ? std::to_string(*r.value) : std::string();
 }
 
 }  // namespace
@@ -63,20 +70,22 @@ std::string ResultsCsv(const SizingResult& result, const std::vector<SweepPoint>
     }
     csv += "\r\n";
     AddRow(csv, {"Recommendation", "Value"});
-    AddRow(csv, {"sca_size_mb", std::to_string(result.scaSizeMb)});
-    AddRow(csv, {"lock_structure_size_mb", std::to_string(result.lockStructureSizeMb)});
-    AddRow(csv, {"directory_data_ratio", RatioText(result)});
-    AddRow(csv, {"irlm_ecsa_size_mb", std::to_string(result.irlmEcsaSizeMb)});
-    AddRow(csv, {"total_memory_mb", std::to_string(result.totalMemoryMb)});
+    for (const Recommendation& r : Recommendations(result)) {
+        AddRow(csv, {r.key, ValueField(r)});
+    }
     if (!sweep.empty()) {
         csv += "\r\n";
-        AddRow(csv, {"members", "sca_size_mb", "lock_structure_size_mb", "directory_data_ratio",
-                     "irlm_ecsa_size_mb", "total_memory_mb"});
+        std::vector<std::string> header = {"members"};
+        for (const RecommendationName& name : kRecommendationNames) {
+            header.emplace_back(name.key);
+        }
+        AddRow(csv, header);
         for (const SweepPoint& point : sweep) {
-            const SizingResult& r = point.result;
-            AddRow(csv, {std::to_string(point.members), std::to_string(r.scaSizeMb),
-                         std::to_string(r.lockStructureSizeMb), RatioText(r),
-                         std::to_string(r.irlmEcsaSizeMb), std::to_string(r.totalMemoryMb)});
+            std::vector<std::string> row = {std::to_string(point.members)};
+            for (const Recommendation& r : Recommendations(point.result)) {
+                row.push_back(ValueField(r));
+            }
+            AddRow(csv, row);
         }
     }
     return csv;

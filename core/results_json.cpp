@@ -9,7 +9,9 @@
 #include "core/object_selection.h"
 #include "core/pool_rows.h"
 #include "core/pool_sharing.h"
+#include "core/recommendations.h"
 #include "core/sizing.h"
+#include "core/sizing_run.h"
 #include "core/sweep.h"
 #include "core/tables.h"
 #include "core/text.h"
@@ -20,9 +22,9 @@ namespace {
 
 using nlohmann::json;
 
-json RefusedJson(const ResultsReport& report) {
+json RefusedJson(const std::vector<ShareRefusal>& refusals) {
     json refused = json::array();
-    for (const ShareRefusal& refusal : report.refusals) {
+    for (const ShareRefusal& refusal : refusals) {
         refused.push_back(
             {{"pool", Latin1ToUtf8(refusal.pool)}, {"file", JsonBytes(refusal.file)}});
     }
@@ -30,12 +32,9 @@ json RefusedJson(const ResultsReport& report) {
 }
 
 // Always present, so that a script can test it without first asking whether it exists.
-json WarningsJson(const ResultsReport& report) {
+json WarningsJson(const std::vector<Warning>& found) {
     json warnings = json::array();
-    if (report.warnings == nullptr) {
-        return warnings;
-    }
-    for (const Warning& warning : *report.warnings) {
+    for (const Warning& warning : found) {
         warnings.push_back(
             {{"code", JsonBytes(warning.code)}, {"message", JsonBytes(warning.message)}});
     }
@@ -50,21 +49,11 @@ json TraceJson(const Trace& why) {
     return steps;
 }
 
-// The five recommendations and their traces, under their keys.
-struct Recommendation {
-    const char* key;
-    const Trace SizingResult::*why;
-};
-constexpr Recommendation kRecommendations[] = {
-    {"sca_size_mb", &SizingResult::whyScaSize},
-    {"lock_structure_size_mb", &SizingResult::whyLockStructureSize},
-    {"directory_data_ratio", &SizingResult::whyDirectoryDataRatio},
-    {"irlm_ecsa_size_mb", &SizingResult::whyIrlmEcsaSize},
-    {"total_memory_mb", &SizingResult::whyTotalMemory},
-};
-
-json RatioJson(const SizingResult& s) {
-    return s.directoryDataRatio ? json(int64_t{*s.directoryDataRatio}) : json(nullptr);
+// The five recommendations under their keys; a ratio that cannot be computed is null.
+void AddRecommendations(const SizingResult& s, json& o) {
+    for (const Recommendation& r : Recommendations(s)) {
+        o[std::string(r.key)] = r.value ? json(int64_t{*r.value}) : json(nullptr);
+    }
 }
 
 json PoolsJson(const SizingResult& s) {
@@ -84,14 +73,9 @@ json PoolsJson(const SizingResult& s) {
 json SweepJson(const std::vector<SweepPoint>& sweep) {
     json points = json::array();
     for (const SweepPoint& point : sweep) {
-        const SizingResult& r = point.result;
-        points.push_back({{"members", int64_t{point.members}},
-                          {"sca_size_mb", int64_t{r.scaSizeMb}},
-                          {"lock_structure_size_mb", int64_t{r.lockStructureSizeMb}},
-                          {"directory_data_ratio", RatioJson(r)},
-                          {"irlm_ecsa_size_mb", int64_t{r.irlmEcsaSizeMb}},
-                          {"total_memory_mb", int64_t{r.totalMemoryMb}},
-                          {"pools", PoolsJson(r)}});
+        json o = {{"members", int64_t{point.members}}, {"pools", PoolsJson(point.result)}};
+        AddRecommendations(point.result, o);
+        points.push_back(std::move(o));
     }
     return points;
 }
@@ -195,32 +179,29 @@ void WriteValue(const json& value, int depth, std::string& out) {
 
 }  // namespace
 
-std::string SizingJson(const SizingResult& s, const ResultsReport& report) {
+std::string SizingJson(const SizingRun& run, const std::optional<json>& plan) {
+    const SizingResult& s = run.result;
     json o;
     o["collection_time"] = Latin1ToUtf8(s.collectionTime);
     o["pools_shared"] = int64_t{s.poolsShared};
     o["shared_db2"] = Latin1ToUtf8(s.sharedDb2);
     o["total_system_objects"] = int64_t{s.totalSystemObjects};
-    o["sca_size_mb"] = int64_t{s.scaSizeMb};
-    o["lock_structure_size_mb"] = int64_t{s.lockStructureSizeMb};
-    o["directory_data_ratio"] = RatioJson(s);
-    o["irlm_ecsa_size_mb"] = int64_t{s.irlmEcsaSizeMb};
+    AddRecommendations(s, o);
     o["gbp_total_pages"] = int64_t{s.gbpTotalPages};
-    o["total_memory_mb"] = int64_t{s.totalMemoryMb};
-    o["data_size"] = Latin1ToUtf8(report.load.dataSizeText);
+    o["data_size"] = Latin1ToUtf8(run.dataSizeText);
     o["pools"] = PoolsJson(s);
-    o["refused"] = RefusedJson(report);
+    o["refused"] = RefusedJson(run.refusals);
     json why = json::object();
-    for (const Recommendation& r : kRecommendations) {
-        why[r.key] = TraceJson(s.*r.why);
+    for (const Recommendation& r : Recommendations(s)) {
+        why[std::string(r.key)] = TraceJson(r.why);
     }
     o["why"] = why;
-    o["warnings"] = WarningsJson(report);
-    if (report.sweep != nullptr && !report.sweep->empty()) {
-        o["sweep"] = SweepJson(*report.sweep);
+    o["warnings"] = WarningsJson(run.warnings);
+    if (!run.sweep.empty()) {
+        o["sweep"] = SweepJson(run.sweep);
     }
-    if (report.plan) {
-        o["plan"] = *report.plan;
+    if (plan) {
+        o["plan"] = *plan;
     }
     return JsonText(o);
 }
@@ -269,8 +250,9 @@ std::string ListJson(const ResultsReport& report) {
     o["available_pools"] = available;
     o["shared_pools"] = shared;
     o["objects"] = objects;
-    o["refused"] = RefusedJson(report);
-    o["warnings"] = WarningsJson(report);
+    o["refused"] = RefusedJson(report.refusals);
+    o["warnings"] =
+        WarningsJson(report.warnings != nullptr ? *report.warnings : std::vector<Warning>{});
     if (report.plan) {
         o["plan"] = *report.plan;
     }

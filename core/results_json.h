@@ -15,24 +15,23 @@ namespace core {
 class CoreTables;
 struct LoadResult;
 struct ShareRefusal;
-struct SizingResult;
-struct SweepPoint;
+struct SizingRun;
 struct Warning;
 
-// The state a document shows. All references must outlive the call.
+// The tables a list document shows. All references must outlive the call.
 struct ResultsReport {
     const CoreTables& tables;
     const LoadResult& load;
     const std::vector<ShareRefusal>& refusals;          // in the order they happened
     const std::vector<Warning>* warnings = nullptr;     // typed numbers, then results; null: none
-    const std::vector<SweepPoint>* sweep = nullptr;     // the what-if points; null or empty: none
     std::optional<nlohmann::json> plan = std::nullopt;  // the "plan" section, when there is one
 };
 
-// The results page: system information, recommendations, one entry per shared pool, the traces
-// (`why`), the refusals, the warnings (always there, if empty) and, when given, the sweep and the
-// plan.
-std::string SizingJson(const SizingResult& sizing, const ResultsReport& report);
+// The results page of `run`: system information, recommendations, one entry per shared pool,
+// the traces (`why`), the refusals, the warnings (always there, if empty), the sweep when the run
+// has one and `plan` when given.
+std::string SizingJson(const SizingRun& run,
+                       const std::optional<nlohmann::json>& plan = std::nullopt);
 
 // The files, the line count, the pool table, both pool lists and every object line, then the
 // refusals, the warnings and the plan.

@@ -104,6 +104,7 @@ const SizingRun& Session::EnterResults(std::vector<Warning> warnings,
     run.result = SizeForMembers(SizingBasisNow(), m_membersText, m_ecsaText, observer);
     run.files = DescribeInputFiles(m_tables);
     run.totalBytes = m_lastLoad.totalBytes;
+    run.headerWarnings = m_lastLoad.headerWarnings;
     run.dataSizeText = m_lastLoad.dataSizeText;
     std::vector<Warning> found =
         CheckResultWarnings(m_tables, run.result, m_membersText, m_ecsaText);

@@ -16,15 +16,16 @@
 namespace core {
 
 struct SizingRun {
-    std::vector<InputFile> files;        // the load's files: path, bytes, collection time
-    uint64_t totalBytes = 0;             // the load's total, header lines included
-    std::string dataSizeText;            // "1.50 Mb"
-    SizingResult result;                 // the figures
-    std::vector<Warning> warnings;       // those the caller gave, then the results' own
-    std::vector<ShareRefusal> refusals;  // pools the user's shares left out, in order
-    std::vector<SweepPoint> sweep;       // the growth points, when asked for; else empty
-    std::string membersText;             // "No Of Shared DB2" as the sizing read it
-    std::string ecsaText;                // "ECSA Size for IRLM " as the sizing read it
+    std::vector<InputFile> files;             // the load's files: path, bytes, collection time
+    uint64_t totalBytes = 0;                  // the load's total, header lines included
+    std::vector<std::string> headerWarnings;  // paths whose header line lacks "ENV", in order
+    std::string dataSizeText;                 // "1.50 Mb"
+    SizingResult result;                      // the figures
+    std::vector<Warning> warnings;            // those the caller gave, then the results' own
+    std::vector<ShareRefusal> refusals;       // pools the user's shares left out, in order
+    std::vector<SweepPoint> sweep;            // the growth points, when asked for; else empty
+    std::string membersText;                  // "No Of Shared DB2" as the sizing read it
+    std::string ecsaText;                     // "ECSA Size for IRLM " as the sizing read it
 };
 
 }  // namespace core

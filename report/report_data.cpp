@@ -6,11 +6,12 @@
 
 #include "core/group_buffer_pools.h"
 #include "core/input_files.h"
+#include "core/recommendations.h"
 #include "core/record_layouts.h"
 #include "core/sizing.h"
 #include "core/sizing_calcs.h"
+#include "core/sizing_run.h"
 #include "core/sweep.h"
-#include "core/tables.h"
 #include "core/text.h"
 #include "core/warnings.h"
 
@@ -22,6 +23,11 @@ QString FromData(const std::string& text) {
     return QString::fromStdString(core::Latin1ToUtf8(text));
 }
 
+QString FromTyped(const std::string& text) {
+    const QString utf8 = QString::fromStdString(text);
+    return utf8.toStdString() == text ? utf8 : FromData(text);
+}
+
 QStringList FromTrace(const core::Trace& trace) {
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(trace.size()));
@@ -29,6 +35,10 @@ QStringList FromTrace(const core::Trace& trace) {
         lines << QString::fromStdString(step);
     }
     return lines;
+}
+
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // A step longer than this is cut in the report.
@@ -43,39 +53,29 @@ GrowthPoint GrowthPointOf(const core::SweepPoint& point) {
             r.totalMemoryMb};
 }
 
-ReportData BuildReportData(const core::CoreTables& tables, const core::SizingResult& sizing,
-                           const std::vector<core::Warning>& warnings,
-                           const std::vector<core::SweepPoint>& sweep, const QString& membersText,
-                           const QString& ecsaText) {
+ReportData BuildReportData(const core::SizingRun& run) {
+    const core::SizingResult& sizing = run.result;
     ReportData data;
     data.created = QDateTime::currentDateTime();
-    for (const core::InputFile& file : core::DescribeInputFiles(tables)) {
+    for (const core::InputFile& file : run.files) {
         data.files.push_back({QFile::decodeName(file.path.c_str()),
                               file.bytes ? static_cast<int64_t>(*file.bytes) : -1,
                               FromData(file.collectionTime)});
     }
-    data.membersText = membersText;
-    data.ecsaText = ecsaText;
+    data.membersText = FromTyped(run.membersText);
+    data.ecsaText = FromTyped(run.ecsaText);
     data.collectionTime = FromData(sizing.collectionTime);
     data.poolsShared = sizing.poolsShared;
     data.totalSystemObjects = sizing.totalSystemObjects;
 
-    const QString mb = QStringLiteral("Mb");
-    data.recommendations = {
-        {"sca_size_mb", "SCA Size", QString::number(sizing.scaSizeMb), mb,
-         FromTrace(sizing.whyScaSize)},
-        {"lock_structure_size_mb", "Lock Structure Size",
-         QString::number(sizing.lockStructureSizeMb), mb, FromTrace(sizing.whyLockStructureSize)},
-        {"directory_data_ratio", "Directory/Data Ratio",
-         sizing.directoryDataRatio ? QString::number(*sizing.directoryDataRatio)
-                                   : QStringLiteral("n/a"),
-         QStringLiteral("directory entries per data entry"),
-         FromTrace(sizing.whyDirectoryDataRatio)},
-        {"irlm_ecsa_size_mb", "IRLM ECSA Size", QString::number(sizing.irlmEcsaSizeMb), mb,
-         FromTrace(sizing.whyIrlmEcsaSize)},
-        {"total_memory_mb", "Total Memory Required", QString::number(sizing.totalMemoryMb), mb,
-         FromTrace(sizing.whyTotalMemory)},
-    };
+    for (const core::Recommendation& r : core::Recommendations(sizing)) {
+        // The report spells out what the ratio counts, where the results page leaves it bare.
+        const QString unit = r.key == "directory_data_ratio"
+                                 ? QStringLiteral("directory entries per data entry")
+                                 : FromView(r.unit);
+        data.recommendations.push_back({FromView(r.key), FromView(r.caption),
+                                        QString::fromStdString(r.text), unit, FromTrace(r.why)});
+    }
     for (const core::PoolResult& pool : sizing.pools) {
         const auto gbp = core::GroupBufferPoolOf(pool.pool);
         data.pools.push_back({FromData(pool.pool), pool.shared, pool.cacheAll, pool.vpSize,
@@ -84,11 +84,11 @@ ReportData BuildReportData(const core::CoreTables& tables, const core::SizingRes
         data.gbpColumnPages = core::SaturatingAdd(data.gbpColumnPages, pool.gbpSize);
     }
     data.gbpTotalPages = sizing.gbpTotalPages;
-    for (const core::Warning& warning : warnings) {
+    for (const core::Warning& warning : run.warnings) {
         data.warnings.push_back(
             {QString::fromStdString(warning.code), QString::fromStdString(warning.message)});
     }
-    for (const core::SweepPoint& point : sweep) {
+    for (const core::SweepPoint& point : run.sweep) {
         data.growth.push_back(GrowthPointOf(point));
     }
     return data;

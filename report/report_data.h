@@ -12,10 +12,8 @@
 #include <vector>
 
 namespace core {
-class CoreTables;
-struct SizingResult;
+struct SizingRun;
 struct SweepPoint;
-struct Warning;
 }  // namespace core
 
 namespace report {
@@ -83,11 +81,10 @@ struct ReportData {
 GrowthPoint GrowthPointOf(const core::SweepPoint& point);
 
 // The report of a run; the files' sizes and collection times are the load's, so that nothing is
-// read again. The creation time is now. `sweep` may be empty.
-ReportData BuildReportData(const core::CoreTables& tables, const core::SizingResult& sizing,
-                           const std::vector<core::Warning>& warnings,
-                           const std::vector<core::SweepPoint>& sweep, const QString& membersText,
-                           const QString& ecsaText);
+// read again. The creation time is now. The growth is the run's sweep: none leaves out the chart.
+// The two typed texts are read as UTF-8 where they are valid UTF-8 (the desktop program hands
+// them so), else as Latin-1 (the batch sizer's data bytes).
+ReportData BuildReportData(const core::SizingRun& run);
 
 // A pool's trace as the report prints it: a pool with more than two rows (spread over many
 // files) keeps its first and last row's steps and says how many rows were left out; the closing

@@ -512,10 +512,8 @@ void MainWindow::runSizing() {
     const BusyGuard busy;
     SizingProgress progress(*statusBar());
     takeTypedNumbers();
-    const core::SizingRun& run = m_session->EnterResults({}, {}, &progress);
-    m_resultsPage->showResult(run.result, run.warnings,
-                              {m_poolsPage->membersText(), m_poolsPage->ecsaText(),
-                               m_session->lastLoad(), m_poolsPage->refusals()});
+    const core::SizingRun& run = m_session->EnterResults({}, m_poolsPage->refusals(), &progress);
+    m_resultsPage->showResult(run);
     statusBar()->clearMessage();
 
     m_policy->setRun(

@@ -5,11 +5,11 @@
 #include <QRegularExpression>
 
 #include "core/io/write_file.h"
-#include "core/loader.h"
-#include "core/pool_sharing.h"
+#include "core/recommendations.h"
 #include "core/results_csv.h"
 #include "core/results_json.h"
 #include "core/sizing.h"
+#include "core/sizing_run.h"
 #include "core/sweep.h"
 #include "report/printable_report.h"
 #include "report/report_data.h"
@@ -28,25 +28,26 @@ bool WriteWhole(const QString& path, std::string_view bytes, QString* error) {
     return true;
 }
 
-report::ReportData MakeReportData(const ResultsRun& run) {
-    const std::vector<core::SweepPoint> sweep =
-        core::SweepMembers(run.tables, run.ecsaText.toStdString());
-    return report::BuildReportData(run.tables, run.sizing, run.warnings, sweep, run.membersText,
-                                   run.ecsaText);
+report::ReportData MakeReportData(const core::SizingRun& run, const core::CoreTables& tables) {
+    if (!run.sweep.empty()) {
+        return report::BuildReportData(run);
+    }
+    core::SizingRun withGrowth = run;
+    withGrowth.sweep = core::SweepMembers(tables, run.ecsaText);
+    return report::BuildReportData(withGrowth);
 }
 
-bool ExportResults(const ResultsRun& run, const QString& path, QString* error) {
+bool ExportResults(const core::SizingRun& run, const core::CoreTables& tables, const QString& path,
+                   QString* error) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("pdf")) {
-        return report::WritePdf(MakeReportData(run), path, error);
+        return report::WritePdf(MakeReportData(run, tables), path, error);
     }
     if (suffix == QLatin1String("json")) {
-        return WriteWhole(
-            path, core::SizingJson(run.sizing, {run.tables, run.load, run.refusals, &run.warnings}),
-            error);
+        return WriteWhole(path, core::SizingJson(run), error);
     }
     if (suffix == QLatin1String("csv")) {
-        return WriteWhole(path, core::ResultsCsv(run.sizing), error);
+        return WriteWhole(path, core::ResultsCsv(run.result), error);
     }
     *error = QString::fromLatin1(kUnknownExportTypeText);
     return false;
@@ -65,15 +66,11 @@ QString ResultsTsv(const core::SizingResult& sizing) {
                      QString::number(pool.gbpSize)});
     }
     text += '\n';
-    const QString mb = QStringLiteral("Mb");
-    text += row({"SCA Size", QString::number(sizing.scaSizeMb), mb});
-    text += row({"Lock Structure Size", QString::number(sizing.lockStructureSizeMb), mb});
-    text += row({"Directory/Data Ratio",
-                 sizing.directoryDataRatio ? QString::number(*sizing.directoryDataRatio)
-                                           : QStringLiteral("n/a"),
-                 QString()});
-    text += row({"IRLM ECSA Size", QString::number(sizing.irlmEcsaSizeMb), mb});
-    text += row({"Total Memory Required", QString::number(sizing.totalMemoryMb), mb});
+    for (const core::Recommendation& r : core::Recommendations(sizing)) {
+        text += row({QString::fromUtf8(r.caption.data(), static_cast<qsizetype>(r.caption.size())),
+                     QString::fromStdString(r.text),
+                     QString::fromUtf8(r.unit.data(), static_cast<qsizetype>(r.unit.size()))});
+    }
     return text;
 }
 

@@ -9,10 +9,8 @@
 
 namespace core {
 class CoreTables;
-struct LoadResult;
-struct ShareRefusal;
 struct SizingResult;
-struct Warning;
+struct SizingRun;
 }  // namespace core
 
 namespace report {
@@ -27,24 +25,16 @@ inline constexpr char kWhatIfExportTitle[] = "Export What If";
 inline constexpr char kUnknownExportTypeText[] =
     "Choose a file name ending in .csv, .json or .pdf.";
 
-// One sizing run and what it was run on. All references must outlive the use.
-struct ResultsRun {
-    const core::CoreTables& tables;
-    const core::SizingResult& sizing;
-    const std::vector<core::Warning>& warnings;
-    const core::LoadResult& load;  // the load the sizing read, for the JSON document
-    const std::vector<core::ShareRefusal>& refusals;  // pools the sharing rule refused
-    QString membersText;
-    QString ecsaText;
-};
-
-// The printable report of the run, with the growth chart for 1 to 8 members and the files'
-// sizes and collection times as the load found them.
-report::ReportData MakeReportData(const ResultsRun& run);
+// The printable report of the run, with the files' sizes and collection times as the load found
+// them and the growth chart of the run's sweep, or, when it has none, of `tables` sized for 1 to
+// 8 members.
+report::ReportData MakeReportData(const core::SizingRun& run, const core::CoreTables& tables);
 
 // Writes the run to `path` as CSV, JSON or PDF by its extension (letter case ignored), whole or
 // not at all: on failure false and *error the sentence to show; an earlier file stays as it was.
-[[nodiscard]] bool ExportResults(const ResultsRun& run, const QString& path, QString* error);
+// `tables` as MakeReportData takes them.
+[[nodiscard]] bool ExportResults(const core::SizingRun& run, const core::CoreTables& tables,
+                                 const QString& path, QString* error);
 
 // Writes `bytes` as the whole of `path` (core::WriteWholeFile); on failure false and *error
 // "Cannot write PATH: REASON", the old file left as it was.

@@ -21,6 +21,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "core/recommendations.h"
 #include "core/tables.h"
 #include "report/printable_report.h"
 #include "report/report_data.h"
@@ -39,7 +40,7 @@ namespace ui {
 namespace {
 
 struct Caption {
-    const char* text;
+    std::string_view text;
     int row;
     int column;  // 0 left pair, 1 right pair
     const char* toolTip;
@@ -58,7 +59,10 @@ std::array<QLabel*, N> AddValueFrame(QGroupBox* frame, const std::array<Caption,
     grid->setColumnStretch(3, 1);
     std::array<QLabel*, N> values{};
     for (size_t i = 0; i < N; ++i) {
-        auto* caption = new QLabel(QString::fromLatin1(captions[i].text), frame);
+        auto* caption =
+            new QLabel(QString::fromLatin1(captions[i].text.data(),
+                                           static_cast<qsizetype>(captions[i].text.size())),
+                       frame);
         auto* value = new QLabel(frame);
         value->setObjectName(valueNamePrefix + QString::number(i));
         // A screen reader says the caption, as the value's label, and then the value itself.
@@ -125,13 +129,14 @@ ResultsPage::ResultsPage(const core::CoreTables& tables, MessageSink& messages, 
 
     auto* recommendations = new QGroupBox(QStringLiteral("Recommendations"), this);
     recommendations->setObjectName(QStringLiteral("frarecommendation"));
-    m_recommendation = AddValueFrame<5>(
+    const auto& names = core::kRecommendationNames;
+    m_recommendation = AddValueFrame<core::kRecommendationCount>(
         recommendations,
-        {{{"SCA Size", 0, 0, kMbTip},
-          {"Lock Structure Size", 1, 0, kMbTip},
-          {"Directory/Data Ratio", 2, 0, "Directory entries per data entry."},
-          {"IRLM ECSA Size", 0, 1, kMbTip},
-          {"Total Memory Required", 1, 1,
+        {{{names[0].caption, 0, 0, kMbTip},
+          {names[1].caption, 1, 0, kMbTip},
+          {names[2].caption, 2, 0, "Directory entries per data entry."},
+          {names[3].caption, 0, 1, kMbTip},
+          {names[4].caption, 1, 1,
            "In megabytes (Mb): the SCA, the lock structure, the IRLM ECSA and the group buffer "
            "pools, each GBP page counted as 4 KB."}}},
         QStringLiteral("lblRecommendation"));
@@ -293,7 +298,7 @@ void ResultsPage::setReportDialogs(ReportDialogs& dialogs) { m_dialogs = &dialog
 
 void ResultsPage::clearResults() {
     m_model->clear();
-    m_result.reset();
+    m_run.reset();
     m_trace->clear();
     m_traceBox->setTitle(QStringLiteral("Why"));
     m_warnings->clear();
@@ -305,9 +310,17 @@ void ResultsPage::clearResults() {
 }
 
 void ResultsPage::showResult(const core::SizingResult& result,
-                             const std::vector<core::Warning>& warnings,
-                             const ResultsInputs& inputs) {
+                             const std::vector<core::Warning>& warnings) {
+    core::SizingRun run;
+    run.result = result;
+    run.warnings = warnings;
+    showResult(run);
+}
+
+void ResultsPage::showResult(const core::SizingRun& run) {
     clearResults();
+    const core::SizingResult& result = run.result;
+    const std::vector<core::Warning>& warnings = run.warnings;
     for (size_t i = 0; i < m_info.size(); ++i) {
         SetValueText(m_info[i], DataText(result.lblInfo[i]));
     }
@@ -338,9 +351,7 @@ void ResultsPage::showResult(const core::SizingResult& result,
     m_warningsBox->setTitle(QStringLiteral("Warnings (%1)").arg(warnings.size()));
     m_warningsBox->setVisible(!warnings.empty());
 
-    m_result = result;
-    m_resultWarnings = warnings;
-    m_inputs = inputs;
+    m_run = run;
     for (QPushButton* button : {m_copyButton, m_exportButton, m_printButton}) {
         button->setEnabled(true);
     }
@@ -351,15 +362,15 @@ QTreeView* ResultsPage::resultsView() const { return m_resultsView; }
 QHBoxLayout* ResultsPage::buttonRow() const { return m_buttonRow; }
 
 void ResultsPage::copyResults() {
-    if (!m_result) {
+    if (!m_run) {
         return;
     }
-    core::SizingResult shown = *m_result;
+    core::SizingResult shown = m_run->result;
     shown.pools.clear();
     for (int row = 0; row < m_sortModel->rowCount(); ++row) {
         const int source = m_sortModel->mapToSource(m_sortModel->index(row, 0)).row();
-        if (source >= 0 && static_cast<size_t>(source) < m_result->pools.size()) {
-            shown.pools.push_back(m_result->pools[static_cast<size_t>(source)]);
+        if (source >= 0 && static_cast<size_t>(source) < m_run->result.pools.size()) {
+            shown.pools.push_back(m_run->result.pools[static_cast<size_t>(source)]);
         }
     }
     QApplication::clipboard()->setText(ResultsTsv(shown));
@@ -367,7 +378,7 @@ void ResultsPage::copyResults() {
 }
 
 void ResultsPage::exportResults() {
-    if (!m_result) {
+    if (!m_run) {
         return;
     }
     const std::optional<QString> path = m_dialogs->chooseExportPath(this);
@@ -378,9 +389,7 @@ void ResultsPage::exportResults() {
     bool written = false;
     {
         const BusyGuard busy;
-        written = ExportResults({m_tables, *m_result, m_resultWarnings, m_inputs.load,
-                                 m_inputs.refusals, m_inputs.membersText, m_inputs.ecsaText},
-                                *path, &error);
+        written = ExportResults(*m_run, m_tables, *path, &error);
     }
     if (!written) {
         m_messages.showMessage(MessageIcon::kCritical, QString::fromLatin1(kExportTitle), error);
@@ -390,7 +399,7 @@ void ResultsPage::exportResults() {
 }
 
 void ResultsPage::printResults() {
-    if (!m_result) {
+    if (!m_run) {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -416,7 +425,7 @@ void ResultsPage::printResults() {
 }
 
 void ResultsPage::previewResults() {
-    if (!m_result) {
+    if (!m_run) {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -432,10 +441,7 @@ void ResultsPage::setUpReportPrinter(QPrinter& printer) {
     printer.setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
 }
 
-report::ReportData ResultsPage::reportData() const {
-    return MakeReportData({m_tables, *m_result, m_resultWarnings, m_inputs.load, m_inputs.refusals,
-                           m_inputs.membersText, m_inputs.ecsaText});
-}
+report::ReportData ResultsPage::reportData() const { return MakeReportData(*m_run, m_tables); }
 
 bool ResultsPage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusIn) {
@@ -449,35 +455,31 @@ bool ResultsPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ResultsPage::showRecommendationTrace(size_t index) {
-    if (!m_result) {
+    if (!m_run) {
         return;
     }
-    static constexpr std::array<const char*, 5> kCaptions = {
-        "SCA Size", "Lock Structure Size", "Directory/Data Ratio", "IRLM ECSA Size",
-        "Total Memory Required"};
-    const std::array<const core::Trace*, 5> traces = {
-        &m_result->whyScaSize, &m_result->whyLockStructureSize, &m_result->whyDirectoryDataRatio,
-        &m_result->whyIrlmEcsaSize, &m_result->whyTotalMemory};
+    const core::Recommendation shown = core::Recommendations(m_run->result)[index];
     for (size_t i = 0; i < m_recommendation.size(); ++i) {
         m_recommendation[i]->setFrameShape(i == index ? QFrame::StyledPanel : QFrame::NoFrame);
     }
     m_resultsView->clearSelection();
     showTrace(QStringLiteral("Why %1 = %2")
-                  .arg(QString::fromLatin1(kCaptions[index]),
-                       DataText(m_result->lblRecommendation[index]).trimmed()),
-              *traces[index]);
+                  .arg(QString::fromLatin1(shown.caption.data(),
+                                           static_cast<qsizetype>(shown.caption.size())),
+                       DataText(shown.label).trimmed()),
+              shown.why);
 }
 
 void ResultsPage::showPoolTrace(const QModelIndex& proxyIndex) {
     const QModelIndex source = m_sortModel->mapToSource(proxyIndex);
-    if (!m_result || !source.isValid() ||
-        static_cast<size_t>(source.row()) >= m_result->pools.size()) {
+    if (!m_run || !source.isValid() ||
+        static_cast<size_t>(source.row()) >= m_run->result.pools.size()) {
         return;
     }
     for (QLabel* value : m_recommendation) {
         value->setFrameShape(QFrame::NoFrame);
     }
-    const core::PoolResult& pool = m_result->pools[static_cast<size_t>(source.row())];
+    const core::PoolResult& pool = m_run->result.pools[static_cast<size_t>(source.row())];
     showTrace(QStringLiteral("Why %1 = %2 GBP pages").arg(DataText(pool.pool)).arg(pool.gbpSize),
               pool.why);
 }

@@ -12,9 +12,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/loader.h"
-#include "core/pool_sharing.h"
 #include "core/sizing.h"
+#include "core/sizing_run.h"
 #include "core/warnings.h"
 
 class QGroupBox;
@@ -42,19 +41,12 @@ class ReportDialogs;
 class ResultsModel;
 class SystemReportDialogs;
 
-// What a sizing run was given, for the exports.
-struct ResultsInputs {
-    QString membersText;
-    QString ecsaText;
-    core::LoadResult load;                     // the load whose tables were sized
-    std::vector<core::ShareRefusal> refusals;  // pools the sharing rule refused
-};
-
 class ResultsPage : public QWidget {
     Q_OBJECT
 
 public:
-    // `tables` and `messages` must outlive the page. Export and print ask through the system's
+    // `tables` and `messages` must outlive the page; the tables give the report its growth chart
+    // when a run comes without a sweep. Export and print ask through the system's
     // dialogs until setReportDialogs() says otherwise.
     ResultsPage(const core::CoreTables& tables, MessageSink& messages, QWidget* parent = nullptr);
     ~ResultsPage() override;
@@ -71,10 +63,13 @@ public:
     void clearResults();
 
     // Writes the nine value labels and fills lvResults (a sort chosen earlier stays in force),
-    // the warnings panel (hidden when there are none) and the line under the list.
+    // the warnings panel (hidden when there are none) and the line under the list. The page
+    // keeps a copy of `run` for Copy, Export and Print.
+    void showResult(const core::SizingRun& run);
+    // The same for a run known only by its figures and warnings: its exports name no file and
+    // no typed text.
     void showResult(const core::SizingResult& result,
-                    const std::vector<core::Warning>& warnings = {},
-                    const ResultsInputs& inputs = {});
+                    const std::vector<core::Warning>& warnings = {});
 
     QTreeView* resultsView() const;  // lvResults, whose column widths are kept
     // The row of buttons at the foot of the page, for other actions on the results.
@@ -122,9 +117,7 @@ private:
     QPushButton* m_exportButton;
     QPushButton* m_printButton;
 
-    std::optional<core::SizingResult> m_result;
-    std::vector<core::Warning> m_resultWarnings;
-    ResultsInputs m_inputs;
+    std::optional<core::SizingRun> m_run;
 };
 
 }  // namespace ui

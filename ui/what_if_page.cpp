@@ -25,6 +25,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "core/cfrm_policy.h"
+#include "core/recommendations.h"
 #include "core/sweep.h"
 #include "report/growth_chart.h"
 #include "ui/cfrm_dialog.h"
@@ -92,10 +93,22 @@ WhatIfPage::WhatIfPage(QWidget* parent)
 
     m_table->setObjectName(QStringLiteral("tblWhatIf"));
     m_table->setAccessibleName(QStringLiteral("Recommendations per member count"));
-    // Captions on two lines, so that the table leaves the width to the charts.
-    m_table->setHorizontalHeaderLabels({"Members", "SCA Size\n(Mb)", "Lock Structure\n(Mb)",
-                                        "Dir/Data\nRatio", "IRLM ECSA\n(Mb)", "Total Memory\n(Mb)",
-                                        "CF Storage\n(MB)"});
+    // Captions on two lines, so that the table leaves the width to the charts: the unit under
+    // the caption, or a caption without one broken at its blank.
+    QStringList headers = {"Members"};
+    for (const core::RecommendationName& name : core::kRecommendationNames) {
+        QString caption = QString::fromUtf8(name.shortCaption.data(),
+                                            static_cast<qsizetype>(name.shortCaption.size()));
+        if (name.unit.empty()) {
+            caption.replace(caption.lastIndexOf(' '), 1, '\n');
+        } else {
+            caption += QStringLiteral("\n(%1)").arg(
+                QString::fromUtf8(name.unit.data(), static_cast<qsizetype>(name.unit.size())));
+        }
+        headers << caption;
+    }
+    headers << "CF Storage\n(MB)";
+    m_table->setHorizontalHeaderLabels(headers);
     m_table->horizontalHeaderItem(kStorageColumn)
         ->setToolTip(QStringLiteral("The CFRM policy's INITSIZE, duplexed copies twice"));
     m_table->setColumnHidden(kStorageColumn, true);

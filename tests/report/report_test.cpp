@@ -8,10 +8,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/input_files.h"
 #include "core/io/file_source.h"
 #include "core/loader.h"
 #include "core/pool_sharing.h"
 #include "core/sizing.h"
+#include "core/sizing_run.h"
 #include "core/sweep.h"
 #include "core/tables.h"
 #include "core/warnings.h"
@@ -24,6 +26,8 @@ class ReportTest : public QObject {
 private slots:
     void poolOverManyFilesKeepsFirstAndLastRows();
     void longStepsAreCut();
+    void typedTextsReadAsEachProgramHandsThem_data();
+    void typedTextsReadAsEachProgramHandsThem();
     void bothGrowthChartsSpanThePageWidth();
 };
 
@@ -38,10 +42,14 @@ void ReportTest::poolOverManyFilesKeepsFirstAndLastRows() {
     core::CountWorkFileObjects(tables);
     (void)core::ShareAllPools(tables);
     core::RebuildSharedPoolList(tables);
-    const core::SizingResult sizing = core::RunSizing(tables, "2", "4");
+    core::SizingRun run;
+    run.result = core::RunSizing(tables, "2", "4");
     // The sizes and times are the load's: the files are not read again.
     QVERIFY(QFile::remove(dir.filePath("d.sta")));
-    report::ReportData data = report::BuildReportData(tables, sizing, {}, {}, "2", "4");
+    run.files = core::DescribeInputFiles(tables);
+    run.membersText = "2";
+    run.ecsaText = "4";
+    report::ReportData data = report::BuildReportData(run);
 
     QCOMPARE(data.files.size(), size_t{4});
     QCOMPARE(data.files[3].sizeBytes, 134385);
@@ -57,6 +65,26 @@ void ReportTest::poolOverManyFilesKeepsFirstAndLastRows() {
 void ReportTest::longStepsAreCut() {
     const QStringList why = report::CondensePoolTrace({QString(601, 'x'), QString(600, 'y')});
     QCOMPARE(why, (QStringList{QString(600, 'x') + "... (1 more characters)", QString(600, 'y')}));
+}
+
+void ReportTest::typedTextsReadAsEachProgramHandsThem_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << QByteArray("2") << "2";
+    // The desktop program hands the session UTF-8, the batch sizer Latin-1.
+    QTest::newRow("utf-8") << QByteArray("2\xC3\xA9") << QString::fromUtf8("2\u00E9");
+    QTest::newRow("latin-1") << QByteArray("2\xE9") << QString::fromUtf8("2\u00E9");
+}
+
+void ReportTest::typedTextsReadAsEachProgramHandsThem() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    core::SizingRun run;
+    run.membersText = bytes.toStdString();
+    run.ecsaText = bytes.toStdString();
+    const report::ReportData data = report::BuildReportData(run);
+    QCOMPARE(data.membersText, shown);
+    QCOMPARE(data.ecsaText, shown);
 }
 
 void ReportTest::bothGrowthChartsSpanThePageWidth() {

@@ -126,7 +126,11 @@ void ResultsPageTest::showSized(const QStringList& files) {
     core::CountWorkFileObjects(m_tables);
     (void)core::ShareAllPools(m_tables);
     core::RebuildSharedPoolList(m_tables);
-    m_page->showResult(core::RunSizing(m_tables, "2", "4"), {}, {"2", "4", {}, {}});
+    core::SizingRun run;
+    run.result = core::RunSizing(m_tables, "2", "4");
+    run.membersText = "2";
+    run.ecsaText = "4";
+    m_page->showResult(run);
 }
 
 void ResultsPageTest::clickTitle(int column) {
