@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDate>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -400,7 +399,7 @@ void MainWindow::changePage(int requestedPage) {
     }
     ProcessPendingEvents();
     if (refused) {
-        refuseInvalidNumber();
+        m_poolsPage->refuseInvalidNumber();
     }
 }
 
@@ -496,18 +495,6 @@ void MainWindow::restoreChoices(const core::Choices& choices) {
     m_document->setUnsavedChanges(true);
 }
 
-void MainWindow::refuseInvalidNumber() {
-    TypedNumberBox* box = m_poolsPage->firstInvalidNumber();
-    if (box == nullptr) {
-        return;
-    }
-    // Named, since the box may be out of sight behind the message or scrolled away.
-    m_messages.showMessage(MessageIcon::kInformation, QStringLiteral("Loomstead"),
-                           box->accessibleName() + QStringLiteral(": ") + box->rangeText());
-    box->setFocus(Qt::OtherFocusReason);
-    box->selectAll();
-}
-
 void MainWindow::runSizing() {
     const BusyGuard busy;
     SizingProgress progress(*statusBar());
@@ -516,14 +503,7 @@ void MainWindow::runSizing() {
     m_resultsPage->showResult(run);
     statusBar()->clearMessage();
 
-    m_policy->setRun(
-        run.result,
-        m_session->PolicySource(QDate::currentDate().toString(Qt::ISODate).toStdString(),
-                                run.membersText, run.ecsaText, [](const core::InputFile& file) {
-                                    return core::CfrmSource::File{
-                                        QString::fromLocal8Bit(file.path).toStdString(),
-                                        DataText(file.collectionTime).toStdString()};
-                                }));
+    m_policy->takeLastRun();
     m_menus.cfrm->setEnabled(true);
     m_menus.running->setEnabled(true);
 }

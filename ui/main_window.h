@@ -139,7 +139,6 @@ private:
     // pages show them; the account (after `account`, what was found before) is shown.
     void adoptLoad(core::Session::Read&& read, const core::Plan* plan, const QString& accountTitle,
                    core::PlanAccount account = {});
-    void refuseInvalidNumber();
     // The pages after the session applied choices with the two texts they carry; then the
     // account, if any, is shown.
     void showAppliedChoices(const QString& accountTitle, const core::PlanAccount& account);

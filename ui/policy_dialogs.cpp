@@ -1,10 +1,12 @@
 #include "ui/policy_dialogs.h"
 
+#include <QDate>
 #include <QWidget>
 
 #include "core/session.h"
 #include "settings/cfrm_inputs.h"
 #include "ui/cfrm_dialog.h"
+#include "ui/data_text.h"
 #include "ui/running_group_dialog.h"
 
 namespace ui {
@@ -20,9 +22,15 @@ PolicyDialogs::PolicyDialogs(QWidget& window, MessageSink& messages, FileChooser
 
 PolicyDialogs::~PolicyDialogs() = default;
 
-void PolicyDialogs::setRun(const core::SizingResult& sizing, const core::CfrmSource& source) {
-    m_sizing = std::make_unique<core::SizingResult>(sizing);
-    m_source = std::make_unique<core::CfrmSource>(source);
+void PolicyDialogs::takeLastRun() {
+    const core::SizingRun& run = *m_session.lastRun();
+    m_sizing = std::make_unique<core::SizingResult>(run.result);
+    m_source = std::make_unique<core::CfrmSource>(m_session.PolicySource(
+        QDate::currentDate().toString(Qt::ISODate).toStdString(), run.membersText, run.ecsaText,
+        [](const core::InputFile& file) {
+            return core::CfrmSource::File{QString::fromLocal8Bit(file.path).toStdString(),
+                                          DataText(file.collectionTime).toStdString()};
+        }));
 }
 
 QVariantMap PolicyDialogs::inputs() const {

@@ -257,6 +257,18 @@ QString PoolsPage::membersText() const { return m_members->text(); }
 
 QString PoolsPage::ecsaText() const { return m_ecsaSize->text(); }
 
+void PoolsPage::refuseInvalidNumber() {
+    TypedNumberBox* box = firstInvalidNumber();
+    if (box == nullptr) {
+        return;
+    }
+    // Named, since the box may be out of sight behind the message or scrolled away.
+    m_messages.showMessage(MessageIcon::kInformation, QStringLiteral("Loomstead"),
+                           box->accessibleName() + QStringLiteral(": ") + box->rangeText());
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
+}
+
 TypedNumberBox* PoolsPage::firstInvalidNumber() const {
     if (!m_members->isValid()) {
         return m_members;

@@ -53,6 +53,9 @@ public:
     QString ecsaText() const;     // txtECSASize
     // The first of the two boxes whose text its rule refuses, or null when both are valid.
     TypedNumberBox* firstInvalidNumber() const;
+    // Says why the first number box that holds an invalid number refuses it, naming the box, and
+    // puts the focus on it with its text selected; nothing when every number is valid.
+    void refuseInvalidNumber();
     // Sets the two boxes to a plan's texts as they stand; a text a box refuses is marked there.
     void setNumberTexts(const QString& members, const QString& ecsa);
 
