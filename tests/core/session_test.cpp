@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace core {
 namespace {
 
 const std::string kSample = LOOMSTEAD_SAMPLES_DIR "/db1a.sta";
+const std::string kSecond = LOOMSTEAD_SAMPLES_DIR "/db1b.sim";
 
 // A session with the sample loaded, every pool shared and the first object of the first shared
 // pool cached: choices a reload must keep.
@@ -69,6 +71,53 @@ TEST_F(SessionTest, AReloadKeepsTheChoicesAndAFailedOneKeepsEverything) {
     EXPECT_NE(m_session.tables().lstData[static_cast<size_t>(m_cachedLine)].ItemData, 0);
     EXPECT_EQ(m_session.membersText(), "3");
     EXPECT_EQ(m_session.ecsaText(), "6");
+}
+
+// Each reload accounts for what the held choices could not keep as they were: objects new under
+// Cache All, objects gone with their file, pools gone with the last file.
+TEST_F(SessionTest, AReloadAccountsForTheObjectsAndPoolsThatCameOrWent) {
+    const auto kinds = [](const PlanAccount& account) {
+        std::map<PlanItemKind, size_t> counts;
+        for (const PlanItem& item : account) {
+            ++counts[item.kind];
+        }
+        return counts;
+    };
+    const auto reload = [this] {
+        PlanAccount account;
+        EXPECT_TRUE(m_session.LeaveFilesPage(m_disk, &account).ok());
+        m_session.EnterObjectsPage();
+        return account;
+    };
+    const auto bp3 = [this] {
+        PoolObjects page;
+        ShowPoolObjects(m_session.tables(), "BP3", page);
+        return page;
+    };
+    PoolObjects page = bp3();
+    ASSERT_EQ(page.listed, 36);
+    page.box = CacheBoxState::kChecked;
+    CacheAllObjects(m_session.tables(), page);
+
+    AddSelectedFile(m_session.tables(), kSecond);
+    PlanAccount account = reload();
+    EXPECT_EQ(kinds(account), (std::map<PlanItemKind, size_t>{
+                                  {PlanItemKind::kObjectNewUnderCacheAll, 29}}));
+    EXPECT_EQ(account.front().pool, "BP3");
+    EXPECT_EQ(bp3().listed, 65);
+    EXPECT_EQ(bp3().cached, 65);
+
+    RemoveSelectedFile(m_session.tables(), 0);
+    account = reload();
+    EXPECT_EQ(kinds(account), (std::map<PlanItemKind, size_t>{
+                                  {PlanItemKind::kObjectMissing, 36}}));
+    EXPECT_EQ(bp3().cached, 29);  // db1b's, still under Cache All
+    EXPECT_EQ(m_session.tables().lvSharedPools.size(), 5u);
+
+    RemoveSelectedFile(m_session.tables(), 0);
+    account = reload();
+    EXPECT_EQ(kinds(account)[PlanItemKind::kPoolMissing], 5u);
+    EXPECT_TRUE(m_session.tables().lvSharedPools.empty());
 }
 
 TEST_F(SessionTest, AdoptAppliesAPlanInsteadOfTheHeldChoices) {
