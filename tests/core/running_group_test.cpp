@@ -236,13 +236,11 @@ TEST_F(RunningGroupTest, VerdictsActionsAndWarnings) {
               "64 MB, and the structure reports a shortage; the current INITSIZE is kept.");
     // GBP32K has no display: its RATIO(10) is taken for Db2's default and needs no command.
     EXPECT_EQ(g.ratioCommands, (std::vector<std::string>{"-ALTER GROUPBUFFERPOOL(GBP1) RATIO(8)"}));
-}
-
-TEST_F(RunningGroupTest, APendingRatioEqualToTheWrittenOneGetsNoCommand) {
+    // A pending ratio equal to the written one gets no command.
     policy.structures[2].entries->ratio = 7;
-    const RunningGroup g = ReadRunningGroup(policy, options, inputs);
-    EXPECT_TRUE(g.ratioCommands.empty());
-    EXPECT_EQ(Find(g, "DSNDB0G_GBP1")->action, "rebuild");
+    const RunningGroup pending = ReadRunningGroup(policy, options, inputs);
+    EXPECT_TRUE(pending.ratioCommands.empty());
+    EXPECT_EQ(Find(pending, "DSNDB0G_GBP1")->action, "rebuild");
 }
 
 TEST_F(RunningGroupTest, StepsNameThePoliciesAndStructures) {
