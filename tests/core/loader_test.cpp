@@ -57,8 +57,9 @@ const std::string kTwoPools =
     Crlf({kHeader, BpsLine("BP0"), BpdLine("DB1.TS1"), BpdLine("DB1.TS2"), BpsLine("BP1"),
           BpdLine("DB2.TS1"), BpdLine("DB2.TS2"), BpdLine("DB2.IX1", 'I')});
 
-// Its rows are among those RangesFollowTheRecordsAcrossFiles checks.
-TEST_F(LoaderTest, OneFileGivesLinesRowsAndPools) {
+// Its rows are among those RangesFollowTheRecordsAcrossFiles checks. A later load empties the
+// shared lists, and an empty file list gives empty tables.
+TEST_F(LoaderTest, OneFileGivesLinesRowsAndPoolsNoFileNothing) {
     const LoadResult result = Load({kTwoPools});
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(tables.lstData.size(), 7u);
@@ -68,6 +69,15 @@ TEST_F(LoaderTest, OneFileGivesLinesRowsAndPools) {
     EXPECT_FALSE(tables.FilesChanged);
     EXPECT_EQ(result.totalBytes, kTwoPools.size());
     EXPECT_EQ(result.dataSizeText, "0.00 Mb");
+
+    tables.lvSharedPools.push_back({"BP0", 2});
+    tables.lstSharedPools.push_back("BP0");
+    RemoveSelectedFile(tables, 0);
+    const LoadResult none = LoadDataFiles(tables, source);
+    ASSERT_TRUE(none.ok());
+    EXPECT_TRUE(tables.lstData.empty() && tables.lvControl.empty() && tables.lstPools.empty());
+    EXPECT_TRUE(tables.lvSharedPools.empty() && tables.lstSharedPools.empty());
+    EXPECT_EQ(none.dataSizeText, "0.00 Mb");
 }
 
 TEST_F(LoaderTest, RangesFollowTheRecordsAcrossFiles) {
@@ -265,18 +275,6 @@ TEST_F(LoaderTest, ReadErrorsNameFileReasonAndLine) {
     EXPECT_EQ(LoadFailureDetail(LoadDataFiles(tables, source).status),
               "File: /d/binary\nReason: not a text statistics file (binary data at line 3)\n"
               "Line: 3");
-}
-
-TEST_F(LoaderTest, ALoadEmptiesTheSharedListsAndAnEmptyFileListGivesEmptyTables) {
-    Load({kTwoPools});
-    tables.lvSharedPools.push_back({"BP0", 2});
-    tables.lstSharedPools.push_back("BP0");
-    RemoveSelectedFile(tables, 0);
-    const LoadResult result = LoadDataFiles(tables, source);
-    ASSERT_TRUE(result.ok());
-    EXPECT_TRUE(tables.lstData.empty() && tables.lvControl.empty() && tables.lstPools.empty());
-    EXPECT_TRUE(tables.lvSharedPools.empty() && tables.lstSharedPools.empty());
-    EXPECT_EQ(result.dataSizeText, "0.00 Mb");
 }
 
 TEST(DataSizeTextTest, MegabytesWithTwoDecimalsHalfUp) {

@@ -7,14 +7,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/core/file_size_limit.h"
 #include "core/io/file_source.h"
 #include "core/object_selection.h"
 #include "core/pool_sharing.h"
 #include "core/sizing.h"
+#include "core/text.h"
+#include "tests/core/file_size_limit.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_lines.h"
-#include "core/text.h"
 
 namespace core {
 namespace {
@@ -96,7 +96,6 @@ CoreTables Reopen(CoreTables& original, const Plan& plan, const char* members, c
 }
 
 using PlanFiles = testing::ScratchDirTest;
-using PlanFile = testing::ScratchDirTest;
 
 TEST(PlanRoundTrip, SavedAndOpenedGivesTheSameChoicesAndResults) {
     CoreTables original = Load(kTwoFiles);
@@ -369,16 +368,16 @@ TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
 
 // A named pipe, a device or a missing plan are refused as batch_sizer_test's
 // BadPlansGiveExitOneWithOneLine shows.
-TEST_F(PlanFile, FailuresLeaveTheOldPlanWhole) {
-    fs::create_directory(m_dir / "folder.loomplan");
+TEST_F(PlanFiles, FailuresLeaveTheOldPlanWhole) {
+    const std::string folder = (m_dir / "folder.loomplan").string();
+    const std::string gone = (m_dir / "gone.loomplan").string();
     const std::string path = (m_dir / "march.loomplan").string();
-    EXPECT_EQ(ReadPlanFile((m_dir / "folder.loomplan").string()).status(),
-              Status(StatusCode::kIoError, "it is a folder, not a plan file",
-                     (m_dir / "folder.loomplan").string()));
-    EXPECT_EQ(
-        ReadPlanFile((m_dir / "gone.loomplan").string()).status(),
-        Status(StatusCode::kNotFound, "it does not exist", (m_dir / "gone.loomplan").string()));
-    EXPECT_EQ(WritePlanFile((m_dir / "folder.loomplan").string(), Plan{}), "it is a folder");
+    fs::create_directory(folder);
+    EXPECT_EQ(ReadPlanFile(folder).status(),
+              Status(StatusCode::kIoError, "it is a folder, not a plan file", folder));
+    EXPECT_EQ(ReadPlanFile(gone).status(),
+              Status(StatusCode::kNotFound, "it does not exist", gone));
+    EXPECT_EQ(WritePlanFile(folder, Plan{}), "it is a folder");
 
     Plan plan;
     plan.membersText = "7";

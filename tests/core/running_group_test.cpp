@@ -8,8 +8,8 @@
 #include "core/cfrm_policy.h"
 #include "core/gbp_display.h"
 #include "core/policy_source.h"
-#include "tests/core/reader_cases.h"
 #include "core/xcf_display.h"
+#include "tests/core/reader_cases.h"
 
 namespace core {
 namespace {
@@ -173,7 +173,9 @@ protected:
     RunningInputs inputs;
 };
 
-TEST_F(RunningGroupTest, VerdictsComeFromTheGbpsOwnCounters) {
+// The GBPs' verdicts from their own counters, each structure's action (the first that applies)
+// and the warnings where the running group contradicts the recommendation.
+TEST_F(RunningGroupTest, VerdictsActionsAndWarnings) {
     const RunningGroup g = ReadRunningGroup(policy, options, inputs);
     ASSERT_TRUE(g.ok()) << g.problem;
     ASSERT_EQ(g.gbps.size(), 3u);
@@ -191,11 +193,7 @@ TEST_F(RunningGroupTest, VerdictsComeFromTheGbpsOwnCounters) {
     EXPECT_EQ(g.gbps[1].structure, "DSNDB0G_GBP1");
     EXPECT_EQ(g.gbps[2].verdicts, (std::vector<std::string>{"not_in_cfrm_policy"}));
     EXPECT_EQ(g.gbps[2].recommendedInitSizeKb, std::nullopt);
-}
 
-TEST_F(RunningGroupTest, ActionsFirstMatchWins) {
-    const RunningGroup g = ReadRunningGroup(policy, options, inputs);
-    ASSERT_TRUE(g.ok()) << g.problem;
     const struct {
         const char* name;
         const char* action;
@@ -224,11 +222,7 @@ TEST_F(RunningGroupTest, ActionsFirstMatchWins) {
     EXPECT_EQ(Find(g, "DSNDB0G_GBP8K0")->current, std::nullopt);
     EXPECT_EQ(Find(g, "DSNDB0G_GBP2")->recommended, std::nullopt);
     EXPECT_TRUE(Find(g, "DSNDB0G_GBP1")->duplexed);
-}
 
-TEST_F(RunningGroupTest, WarnsWhereTheRunningGroupContradicts) {
-    const RunningGroup g = ReadRunningGroup(policy, options, inputs);
-    ASSERT_TRUE(g.ok()) << g.problem;
     EXPECT_EQ(Codes(g), (std::vector<std::string>{
                             "recommendation_below_running DSNDB0G_LOCK1",
                             "recommendation_below_running DSNDB0G_GBP0",
@@ -242,13 +236,11 @@ TEST_F(RunningGroupTest, WarnsWhereTheRunningGroupContradicts) {
               "64 MB, and the structure reports a shortage; the current INITSIZE is kept.");
     // GBP32K has no display: its RATIO(10) is taken for Db2's default and needs no command.
     EXPECT_EQ(g.ratioCommands, (std::vector<std::string>{"-ALTER GROUPBUFFERPOOL(GBP1) RATIO(8)"}));
-}
-
-TEST_F(RunningGroupTest, APendingRatioEqualToTheWrittenOneGetsNoCommand) {
+    // A pending ratio equal to the written one gets no command.
     policy.structures[2].entries->ratio = 7;
-    const RunningGroup g = ReadRunningGroup(policy, options, inputs);
-    EXPECT_TRUE(g.ratioCommands.empty());
-    EXPECT_EQ(Find(g, "DSNDB0G_GBP1")->action, "rebuild");
+    const RunningGroup pending = ReadRunningGroup(policy, options, inputs);
+    EXPECT_TRUE(pending.ratioCommands.empty());
+    EXPECT_EQ(Find(pending, "DSNDB0G_GBP1")->action, "rebuild");
 }
 
 TEST_F(RunningGroupTest, StepsNameThePoliciesAndStructures) {
@@ -334,9 +326,7 @@ TEST_F(RunningGroupTest, PartsWithoutTheirInputAreAbsent) {
     ASSERT_TRUE(g.ok());
     EXPECT_EQ(g.gbps.size(), 3u);
     EXPECT_FALSE(g.hasStructures);
-    EXPECT_TRUE(g.structures.empty());
-    EXPECT_TRUE(g.steps.empty());
-    EXPECT_TRUE(g.newPolicy.empty());
+    EXPECT_TRUE(g.structures.empty() && g.steps.empty() && g.newPolicy.empty());
 }
 
 // The running group with a policy source alone, read from `text`, and NEWPOL for the new policy.

@@ -143,33 +143,25 @@ TEST(XcfDisplayTest, ReadsEachStructure) {
 }
 
 TEST(XcfDisplayTest, ReadsSizesInEveryUnit) {
-    struct Case {
-        const char* text;
-        FigureStatus status;
-        int64_t kb;
+    const std::pair<const char*, int64_t> sizes[] = {
+        {"131072", 131072},
+        {"131072 K", 131072},
+        {"64M", 65536},
+        {"2 G", 2097152},
+        {"1 t", 1073741824},
+        {"4096 KB", 4096},
+        {"8589934591 T", 9223372035781033984},
     };
-    const Case cases[] = {
-        {"131072", FigureStatus::kOk, 131072},
-        {"131072 K", FigureStatus::kOk, 131072},
-        {"64M", FigureStatus::kOk, 65536},
-        {"2 G", FigureStatus::kOk, 2097152},
-        {"1 t", FigureStatus::kOk, 1073741824},
-        {"4096 KB", FigureStatus::kOk, 4096},
-        {"8589934591 T", FigureStatus::kOk, int64_t{8589934591} << 30},
-        {"8589934592 T", FigureStatus::kTooLarge, 0},
-        {"9223372036854775808", FigureStatus::kTooLarge, 0},
-        {"", FigureStatus::kNotANumber, 0},
-        {"N/A", FigureStatus::kNotANumber, 0},
-        {"12 X", FigureStatus::kNotANumber, 0},
-        {"-5 M", FigureStatus::kNotANumber, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        const Figure figure = ReadSizeKb(c.text);
-        EXPECT_EQ(figure.status, c.status);
-        if (figure.ok()) {
-            EXPECT_EQ(figure.value, c.kb);
-        }
+    for (const auto& [text, kb] : sizes) {
+        const Figure figure = ReadSizeKb(text);
+        EXPECT_TRUE(figure.ok() && figure.value == kb) << text;
+    }
+    const std::pair<const char*, FigureStatus> refused[] = {
+        {"8589934592 T", FigureStatus::kTooLarge}, {"9223372036854775808", FigureStatus::kTooLarge},
+        {"", FigureStatus::kNotANumber},           {"N/A", FigureStatus::kNotANumber},
+        {"12 X", FigureStatus::kNotANumber},       {"-5 M", FigureStatus::kNotANumber}};
+    for (const auto& [text, status] : refused) {
+        EXPECT_EQ(ReadSizeKb(text).status, status) << text;
     }
 }
 
