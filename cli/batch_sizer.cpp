@@ -336,11 +336,11 @@ private:
         std::string standardOutput;
         if (cfrm.asked() && !cfrm.toStandardOutput()) {
             const QString path = cfrm.file;
-            files.push_back({path, std::move(policy), kExitCfrmNotWritten,
-                             [path](const core::WriteResult& written) {
-                                 return QStringLiteral("cannot write %1: %2")
-                                     .arg(TerminalText(path), TerminalBytes(written.reason));
-                             }});
+            files.push_back(
+                {path, std::move(policy), kExitCfrmNotWritten, [path](const core::Status& written) {
+                     return QStringLiteral("cannot write %1: %2")
+                         .arg(TerminalText(path), TerminalBytes(written.message()));
+                 }});
         } else if (cfrm.asked()) {
             standardOutput = std::move(policy);
         }
@@ -348,9 +348,9 @@ private:
         if (!running.newPolicy.isEmpty() && !running.newPolicyToStandardOutput()) {
             const QString path = running.newPolicy;
             files.push_back(
-                {path, m_newPolicy, kExitWriteFailed, [path](const core::WriteResult& written) {
+                {path, m_newPolicy, kExitWriteFailed, [path](const core::Status& written) {
                      return QStringLiteral("cannot write %1: %2")
-                         .arg(TerminalText(path), TerminalBytes(written.reason));
+                         .arg(TerminalText(path), TerminalBytes(written.message()));
                  }});
         } else if (running.newPolicyToStandardOutput()) {
             standardOutput = m_newPolicy;
@@ -388,10 +388,9 @@ private:
     PendingFile ReportFile(std::string bytes) const {
         const QString path = m_options.outputPath;
         const bool pdf = m_options.format == OutputFormat::kPdf;
-        return {path, std::move(bytes), kExitWriteFailed,
-                [path, pdf](const core::WriteResult& written) {
+        return {path, std::move(bytes), kExitWriteFailed, [path, pdf](const core::Status& written) {
                     return QString(pdf ? "Cannot write %1: %2" : "cannot write '%1': %2")
-                        .arg(TerminalText(path), TerminalBytes(written.reason));
+                        .arg(TerminalText(path), TerminalBytes(written.message()));
                 }};
     }
 

@@ -4,17 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
-#include "tests/core/file_size_limit.h"
 #include "core/io/file_source.h"
 #include "core/object_selection.h"
 #include "core/pool_sharing.h"
 #include "core/sizing.h"
+#include "core/text.h"
+#include "tests/core/file_size_limit.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_lines.h"
-#include "core/text.h"
 
 namespace core {
 namespace {
@@ -378,22 +379,25 @@ TEST_F(PlanFile, FailuresLeaveTheOldPlanWhole) {
     EXPECT_EQ(
         ReadPlanFile((m_dir / "gone.loomplan").string()).status(),
         Status(StatusCode::kNotFound, "it does not exist", (m_dir / "gone.loomplan").string()));
-    EXPECT_EQ(WritePlanFile((m_dir / "folder.loomplan").string(), Plan{}), "it is a folder");
+    EXPECT_EQ(WritePlanFile((m_dir / "folder.loomplan").string(), Plan{}),
+              Status(StatusCode::kInvalidArgument, "it is a folder",
+                     (m_dir / "folder.loomplan").string(), 0, EISDIR));
 
     Plan plan;
     plan.membersText = "7";
-    ASSERT_EQ(WritePlanFile(path, plan), std::nullopt);
+    ASSERT_TRUE(WritePlanFile(path, plan).ok());
     ASSERT_EQ(ReadPlanFile(path)->membersText, "7");
     // Cut at the NUL, the name would be that of the plan just written.
     EXPECT_EQ(ReadPlanFile(path + std::string(1, '\0') + "x").status().message(),
               "its name holds a NUL byte");
     plan.objects.assign(1000, PlanObject{"BP1", "DB.X", "T", {}});
-    std::optional<std::string> error;
+    Status error;
     {
         const testing::FileSizeLimit fullDisk(4096);
         error = WritePlanFile(path, plan);
     }
-    EXPECT_EQ(error, "it cannot be written (File too large)");
+    EXPECT_EQ(error, Status(StatusCode::kIoError, "it cannot be written (File too large)", path, 0,
+                            EFBIG));
     EXPECT_EQ(ReadPlanFile(path)->objects.size(), 0u);
     EXPECT_EQ(Names(), (std::vector<std::string>{"folder.loomplan", "march.loomplan"}));
 }
