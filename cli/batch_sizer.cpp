@@ -311,9 +311,11 @@ private:
             policy, m_options.cfrm.options, m_running.Inputs(m_options.running));
         if (!group.ok()) {
             return BatchOutput{
-                group.sourceProblem ? kExitLoadFailed : kExitUsage,
+                group.status.code() == core::StatusCode::kInvalidArgument ? kExitUsage
+                                                                          : kExitLoadFailed,
                 {},
-                (m_notes + QStringLiteral("loomstead-cli: %1\n").arg(TerminalBytes(group.problem)))
+                (m_notes +
+                 QStringLiteral("loomstead-cli: %1\n").arg(TerminalBytes(group.status.message())))
                     .toStdString()};
         }
         for (const core::Warning& warning : group.warnings) {
