@@ -30,8 +30,8 @@ core::Plan PlanOfObjects(size_t count) {
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--write") == 0) {
         const core::Plan plan = PlanOfObjects(std::strtoull(argv[2], nullptr, 10));
-        if (const auto error = core::WritePlanFile(argv[3], plan)) {
-            std::cerr << "loomstead-planonce: " << *error << '\n';
+        if (const core::Status written = core::WritePlanFile(argv[3], plan); !written.ok()) {
+            std::cerr << "loomstead-planonce: " << written.message() << '\n';
             return 1;
         }
         return 0;

@@ -310,9 +310,11 @@ private:
             policy, m_options.cfrm.options, m_running.Inputs(m_options.running));
         if (!group.ok()) {
             return BatchOutput{
-                group.sourceProblem ? kExitLoadFailed : kExitUsage,
+                group.status.code() == core::StatusCode::kInvalidArgument ? kExitUsage
+                                                                          : kExitLoadFailed,
                 {},
-                (m_notes + QStringLiteral("loomstead-cli: %1\n").arg(TerminalBytes(group.problem)))
+                (m_notes +
+                 QStringLiteral("loomstead-cli: %1\n").arg(TerminalBytes(group.status.message())))
                     .toStdString()};
         }
         for (const core::Warning& warning : group.warnings) {
@@ -335,11 +337,11 @@ private:
         std::string standardOutput;
         if (cfrm.asked() && !cfrm.toStandardOutput()) {
             const QString path = cfrm.file;
-            files.push_back({path, std::move(policy), kExitCfrmNotWritten,
-                             [path](const core::WriteResult& written) {
-                                 return QStringLiteral("cannot write %1: %2")
-                                     .arg(TerminalText(path), TerminalBytes(written.reason));
-                             }});
+            files.push_back(
+                {path, std::move(policy), kExitCfrmNotWritten, [path](const core::Status& written) {
+                     return QStringLiteral("cannot write %1: %2")
+                         .arg(TerminalText(path), TerminalBytes(written.message()));
+                 }});
         } else if (cfrm.asked()) {
             standardOutput = std::move(policy);
         }
@@ -347,9 +349,9 @@ private:
         if (!running.newPolicy.isEmpty() && !running.newPolicyToStandardOutput()) {
             const QString path = running.newPolicy;
             files.push_back(
-                {path, m_newPolicy, kExitWriteFailed, [path](const core::WriteResult& written) {
+                {path, m_newPolicy, kExitWriteFailed, [path](const core::Status& written) {
                      return QStringLiteral("cannot write %1: %2")
-                         .arg(TerminalText(path), TerminalBytes(written.reason));
+                         .arg(TerminalText(path), TerminalBytes(written.message()));
                  }});
         } else if (running.newPolicyToStandardOutput()) {
             standardOutput = m_newPolicy;
@@ -387,10 +389,9 @@ private:
     PendingFile ReportFile(std::string bytes) const {
         const QString path = m_options.outputPath;
         const bool pdf = m_options.format == OutputFormat::kPdf;
-        return {path, std::move(bytes), kExitWriteFailed,
-                [path, pdf](const core::WriteResult& written) {
+        return {path, std::move(bytes), kExitWriteFailed, [path, pdf](const core::Status& written) {
                     return QString(pdf ? "Cannot write %1: %2" : "cannot write '%1': %2")
-                        .arg(TerminalText(path), TerminalBytes(written.reason));
+                        .arg(TerminalText(path), TerminalBytes(written.message()));
                 }};
     }
 

@@ -70,8 +70,7 @@ std::optional<QString> OutputPathProblem(const Options& options, const QStringLi
 
 bool WritePendingFiles(const std::vector<PendingFile>& files, BatchOutput& output) {
     for (const PendingFile& file : files) {
-        const core::WriteResult written =
-            core::WriteWholeFile(EncodeArgument(file.path), file.bytes);
+        const core::Status written = core::WriteWholeFile(EncodeArgument(file.path), file.bytes);
         if (!written.ok()) {
             output.exitCode = file.failureExit;
             output.out.clear();

@@ -11,7 +11,7 @@
 #include <vector>
 
 namespace core {
-struct WriteResult;
+class Status;
 }
 
 namespace cli {
@@ -34,7 +34,7 @@ struct PendingFile {
     std::string bytes;
     int failureExit = 0;
     // The line (without "loomstead-cli: ") that says why the file was not written.
-    std::function<QString(const core::WriteResult&)> failure;
+    std::function<QString(const core::Status&)> failure;
 };
 
 // Writes each file whole, in order, and stops at the first failure: then `output` takes its

@@ -128,13 +128,13 @@ std::optional<PendingFile> PlanStep::Save(const core::Session& session) {
         std::filesystem::absolute(EncodeArgument(m_options.savePlan), ec);
     const QString path = m_options.savePlan;
     PendingFile file{path, core::WritePlanJson(capture.plan, target.parent_path().string()),
-                     kExitLoadFailed, [path](const core::WriteResult& written) {
+                     kExitLoadFailed, [path](const core::Status& written) {
                          return QStringLiteral("cannot save the plan %1: %2")
                              .arg(TerminalText(path),
-                                  written.error == EISDIR
+                                  written.code() == core::StatusCode::kInvalidArgument
                                       ? QStringLiteral("it is a folder")
                                       : QStringLiteral("it cannot be written (%1)")
-                                            .arg(TerminalBytes(written.reason)));
+                                            .arg(TerminalBytes(written.message())));
                      }};
     Append(m_account, std::move(capture.account));
     return file;

@@ -143,8 +143,10 @@ using PlanReadResult = StatusOr<Plan>;
 [[nodiscard]] PlanReadResult ReadPlanFile(const std::string& path);
 
 // Writes the plan to `path` whole or not at all, as WriteWholeFile writes (a link is written
-// through). Returns the reason when it fails; the old file is then left as it was.
-[[nodiscard]] std::optional<std::string> WritePlanFile(const std::string& path, const Plan& plan);
+// through). On failure the old file is left as it was, and the status names `path` with the
+// reason: "it is a folder" (kInvalidArgument) or "it cannot be written (<strerror>)" (kIoError),
+// the errno in detail().
+[[nodiscard]] Status WritePlanFile(const std::string& path, const Plan& plan);
 
 }  // namespace core
 

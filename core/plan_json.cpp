@@ -690,21 +690,23 @@ PlanReadResult ReadPlanFile(const std::string& path) {
     return read;
 }
 
-std::optional<std::string> WritePlanFile(const std::string& path, const Plan& plan) {
+Status WritePlanFile(const std::string& path, const Plan& plan) {
     std::error_code ec;
     const fs::path target = fs::absolute(path, ec);
     if (ec) {
-        return "it cannot be written (" + ec.message() + ")";
+        return Status(StatusCode::kIoError, "it cannot be written (" + ec.message() + ")", path, 0,
+                      ec.value());
     }
     if (fs::is_directory(target, ec)) {
-        return std::string("it is a folder");
+        return Status(StatusCode::kInvalidArgument, "it is a folder", path, 0, EISDIR);
     }
-    const WriteResult written =
+    const Status written =
         WriteWholeFile(target.string(), WritePlanJson(plan, target.parent_path().string()));
     if (!written.ok()) {
-        return "it cannot be written (" + written.reason + ")";
+        return Status(written.code(), "it cannot be written (" + written.message() + ")", path, 0,
+                      written.detail());
     }
-    return std::nullopt;
+    return Status();
 }
 
 }  // namespace core

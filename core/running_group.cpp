@@ -843,7 +843,9 @@ void AddSteps(RunningGroup& g, const CfrmPolicy& policy, const CfrmOptions& opti
 
 // A new policy is only handed out when the policy checker reads it back as written: the source
 // may hold text whose reading depends on what stands next to it.
-std::string ReadBackProblem(const RunningGroup& g, const std::string& newName) {
+// Ok when the new policy reads back as made; otherwise the reading failure's code, or
+// kInvalidData for a policy that reads but is not the one made.
+Status ReadBackProblem(const RunningGroup& g, const std::string& newName) {
     const PolicySourceResult back = ReadPolicySource(g.newPolicy);
     std::string reason = back.ok() ? "" : back.status().message();
     if (back.ok() && back->policyName != newName) {
@@ -861,10 +863,13 @@ std::string ReadBackProblem(const RunningGroup& g, const std::string& newName) {
             reason = "it does not hold " + s.name + " as recommended";
         }
     }
-    return reason.empty() ? ""
-                          : "The new policy made from the source does not read back (" + reason +
-                                "); the source's layout around the group's statements is too "
-                                "unusual to edit safely.";
+    if (reason.empty()) {
+        return Status();
+    }
+    return Status(back.ok() ? StatusCode::kInvalidData : back.status().code(),
+                  "The new policy made from the source does not read back (" + reason +
+                      "); the source's layout around the group's statements is too unusual to "
+                      "edit safely.");
 }
 
 }  // namespace
@@ -893,20 +898,21 @@ RunningGroup ReadRunningGroup(const CfrmPolicy& policy, const CfrmOptions& optio
     std::string newName;
     if (inputs.policySource) {
         const PolicySource& src = *inputs.policySource;
-        g.problem = NewPolicyNameProblem(inputs.newPolicyName, src.policyName);
+        std::string problem = NewPolicyNameProblem(inputs.newPolicyName, src.policyName);
         for (const std::string& cf : policy.facilities) {
-            if (!g.problem.empty()) {
+            if (!problem.empty()) {
                 break;
             }
             const bool defined =
                 std::any_of(src.facilities.begin(), src.facilities.end(),
                             [&cf](const PolicySourceCf& f) { return f.name == cf; });
             if (!defined) {
-                g.problem = "The facility " + cf + " is not defined by a CF statement of policy " +
-                            src.policyName + ".";
+                problem = "The facility " + cf + " is not defined by a CF statement of policy " +
+                          src.policyName + ".";
             }
         }
-        if (!g.problem.empty()) {
+        if (!problem.empty()) {
+            g.status = Status(StatusCode::kInvalidArgument, std::move(problem));
             return g;
         }
         newName = UpperCase(inputs.newPolicyName);
@@ -914,10 +920,9 @@ RunningGroup ReadRunningGroup(const CfrmPolicy& policy, const CfrmOptions& optio
     Comparison(policy, options, inputs, g).Run();
     if (inputs.policySource) {
         g.newPolicy = NewPolicy(policy, inputs, g, newName);
-        if (std::string problem = ReadBackProblem(g, newName); !problem.empty()) {
+        if (Status problem = ReadBackProblem(g, newName); !problem.ok()) {
             RunningGroup refused;
-            refused.problem = std::move(problem);
-            refused.sourceProblem = true;
+            refused.status = std::move(problem);
             return refused;
         }
         AddSteps(g, policy, options, inputs.policySource->policyName, newName);

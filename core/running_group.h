@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/status.h"
 #include "core/warnings.h"
 
 namespace core {
@@ -77,10 +78,10 @@ struct RunningStructure {
 };
 
 struct RunningGroup {
-    // A usage error, or with `sourceProblem` a source whose new policy would not read back;
-    // when set, nothing else is filled.
-    std::string problem;
-    bool sourceProblem = false;
+    // Ok when the group was compared. Otherwise nothing else is filled, and the code tells a
+    // usage error (kInvalidArgument) from a source whose new policy would not read back (the
+    // code of that reading failure, kInvalidData when it read but differs).
+    Status status;
     std::vector<RunningGbp> gbps;              // with a GBP display, in its order
     std::vector<RunningStructure> structures;  // with a structures' display or policy source
     std::vector<std::string> ratioCommands;    // Db2 commands to issue, with the prefix
@@ -89,7 +90,7 @@ struct RunningGroup {
     std::string newPolicy;                     // with a policy source: the whole job
     bool hasStructures = false;                // whether `structures` and `steps` are asked
 
-    bool ok() const { return problem.empty(); }
+    bool ok() const { return status.ok(); }
 };
 
 // "" when `name` may name the new policy given the source's name, else one sentence.
@@ -102,10 +103,10 @@ std::string NewPolicyNameProblem(std::string_view name, std::string_view sourceN
 // least their current INITSIZE (warning recommendation_below_running). Never changes `policy`.
 // The new policy is the source with the group's changed STRUCTURE statements and its DEFINE
 // POLICY replaced (whole lines, columns 72 to 80 of the lines kept) and the new structures after
-// the group's last statement; every other byte is kept. Usage problems (`problem`): a bad new
-// policy name, a facility of options.facilities the source does not define; and
-// (sourceProblem) a new policy that ReadPolicySource would not read back with its name and
-// every recommended structure's sizes, which is never handed out.
+// the group's last statement; every other byte is kept. Usage problems (`status`, code
+// kInvalidArgument): a bad new policy name, a facility of options.facilities the source does not
+// define; and a source problem: a new policy that ReadPolicySource would not read back with its
+// name and every recommended structure's sizes, which is never handed out.
 [[nodiscard]] RunningGroup ReadRunningGroup(const CfrmPolicy& policy, const CfrmOptions& options,
                                             const RunningInputs& inputs);
 

@@ -270,10 +270,10 @@ bool WritePdf(const ReportData& data, const QString& path, QString* error) {
     if (!DrawPdf(data, &pdf)) {
         return fail(QStringLiteral("the PDF could not be drawn"));
     }
-    const core::WriteResult written = core::WriteWholeFile(
+    const core::Status written = core::WriteWholeFile(
         QFile::encodeName(path).toStdString(), std::string_view(pdf.constData(), pdf.size()));
     if (!written.ok()) {
-        return fail(QString::fromStdString(written.reason));
+        return fail(QString::fromStdString(written.message()));
     }
     return true;
 }

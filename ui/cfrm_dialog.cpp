@@ -465,12 +465,12 @@ void SaveTextAs(const QString& text, const QString& suggestedName, PolicyFileCho
         return;
     }
     const QByteArray bytes = text.toUtf8();
-    const core::WriteResult written = core::WriteWholeFile(
+    const core::Status written = core::WriteWholeFile(
         QFile::encodeName(*path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
     if (!written.ok()) {
         messages.showMessage(
             MessageIcon::kCritical, title, failedText,
-            QStringLiteral("%1\n%2").arg(*path, QString::fromStdString(written.reason)));
+            QStringLiteral("%1\n%2").arg(*path, QString::fromStdString(written.message())));
     }
 }
 

@@ -51,11 +51,12 @@ std::optional<core::Plan> ReadPlan(const QString& path, QString* error, bool* no
 
 bool WritePlan(const QString& path, const core::Plan& plan, QString* error) {
     const std::string text = core::WritePlanJson(plan, ToPath(QFileInfo(path).absolutePath()));
-    const core::WriteResult written = core::WriteWholeFile(ToPath(path), text);
+    const core::Status written = core::WriteWholeFile(ToPath(path), text);
     if (!written.ok()) {
         if (error != nullptr) {
-            *error = QStringLiteral("The plan %1 cannot be saved: %2.")
-                         .arg(QFileInfo(path).fileName(), QString::fromStdString(written.reason));
+            *error =
+                QStringLiteral("The plan %1 cannot be saved: %2.")
+                    .arg(QFileInfo(path).fileName(), QString::fromStdString(written.message()));
         }
         return false;
     }

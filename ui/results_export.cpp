@@ -18,11 +18,10 @@
 namespace ui {
 
 bool WriteWhole(const QString& path, std::string_view bytes, QString* error) {
-    const core::WriteResult written =
-        core::WriteWholeFile(QFile::encodeName(path).toStdString(), bytes);
+    const core::Status written = core::WriteWholeFile(QFile::encodeName(path).toStdString(), bytes);
     if (!written.ok()) {
-        *error =
-            QStringLiteral("Cannot write %1: %2").arg(path, QString::fromStdString(written.reason));
+        *error = QStringLiteral("Cannot write %1: %2")
+                     .arg(path, QString::fromStdString(written.message()));
         return false;
     }
     return true;

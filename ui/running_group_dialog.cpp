@@ -466,7 +466,7 @@ void RunningGroupDialog::compare() {
         inputs.newPolicyName = m_policyName->text().toStdString();
         *m_group = core::ReadRunningGroup(*m_policy, *m_options, inputs);
         if (!m_group->ok()) {
-            status << QStringLiteral("Error: %1").arg(FromUtf8(m_group->problem));
+            status << QStringLiteral("Error: %1").arg(FromUtf8(m_group->status.message()));
         }
         for (const core::Warning& warning : m_group->warnings) {
             status << QStringLiteral("Warning (%1): %2")

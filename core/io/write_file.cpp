@@ -29,8 +29,9 @@ public:
     int Sync(int fd) override { return ::fsync(fd); }
 };
 
-WriteResult Failure(const std::string& path, int error) {
-    return {error, path, std::strerror(error)};
+Status Failure(const std::string& path, int error) {
+    return Status(error == EISDIR ? StatusCode::kInvalidArgument : StatusCode::kIoError,
+                  std::strerror(error), path, 0, error);
 }
 
 }  // namespace
@@ -85,7 +86,7 @@ int OpenTemp(const fs::path& target, std::string* temp) {
 }
 
 // A device, a FIFO or a socket: written in place.
-WriteResult WriteInPlace(const std::string& path, std::string_view bytes, WriteSink& sink) {
+Status WriteInPlace(const std::string& path, std::string_view bytes, WriteSink& sink) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return Failure(path, errno);
@@ -98,11 +99,11 @@ WriteResult WriteInPlace(const std::string& path, std::string_view bytes, WriteS
     if (::close(fd) != 0 && error == 0) {
         error = errno;
     }
-    return error == 0 ? WriteResult{} : Failure(path, error);
+    return error == 0 ? Status() : Failure(path, error);
 }
 
-WriteResult WriteByRename(const std::string& path, const struct stat* old, std::string_view bytes,
-                          WriteSink& sink) {
+Status WriteByRename(const std::string& path, const struct stat* old, std::string_view bytes,
+                     WriteSink& sink) {
     fs::path target = path;
     if (target.parent_path().empty()) {
         target = fs::path(".") / target;
@@ -139,7 +140,7 @@ WriteResult WriteByRename(const std::string& path, const struct stat* old, std::
         ::fsync(dir);
         ::close(dir);
     }
-    return {};
+    return Status();
 }
 
 }  // namespace
@@ -167,7 +168,7 @@ int WriteAll(int fd, std::string_view bytes, WriteSink& sink) {
     return 0;
 }
 
-WriteResult WriteWholeFile(const std::string& path, std::string_view bytes, WriteSink& sink) {
+Status WriteWholeFile(const std::string& path, std::string_view bytes, WriteSink& sink) {
     if (path.empty()) {
         return Failure(path, ENOENT);
     }

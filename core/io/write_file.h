@@ -11,18 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/status.h"
+
 namespace core {
-
-// What a whole-file write came to. A later redesign folds this into the one status type of core.
-struct WriteResult {
-    int error = 0;       // the errno of the failure; 0 when the file was written
-    std::string path;    // the file the failure is about: a link's target when written through
-    std::string reason;  // strerror(error), e.g. "No space left on device"; empty when written
-
-    bool ok() const { return error == 0; }
-    // One line: "cannot write /srv/r.txt: No space left on device".
-    std::string Message() const { return "cannot write " + path + ": " + reason; }
-};
 
 // Where the bytes of a write go, so that a test can make the disk fill at byte N. The calls
 // mirror write(2) and fsync(2): they return what those return and set errno as they do.
@@ -45,10 +36,12 @@ WriteSink& SystemWriteSink();
 //   written to directly, never replaced. A FIFO's open waits for its reader, as a shell's
 //   redirection does.
 // - A folder: refused (EISDIR).
-// On failure: the temporary file is removed, an old file is left as it was, and the result
-// names the path and the reason. Bytes already written to a device or FIFO cannot be taken back.
-[[nodiscard]] WriteResult WriteWholeFile(const std::string& path, std::string_view bytes,
-                                         WriteSink& sink = SystemWriteSink());
+// On failure: the temporary file is removed, an old file is left as it was, and the status says
+// why: code kInvalidArgument for a folder, kIoError otherwise; detail() the errno, message()
+// strerror of it ("No space left on device"), path() the file the failure is about (a link's
+// target when written through). Bytes already written to a device or FIFO cannot be taken back.
+[[nodiscard]] Status WriteWholeFile(const std::string& path, std::string_view bytes,
+                                    WriteSink& sink = SystemWriteSink());
 
 // The file a write to `path` writes: its symbolic links followed to the end (a dangling link
 // names the file it would create); nullopt for a chain of links that does not end.

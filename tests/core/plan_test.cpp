@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -377,22 +378,24 @@ TEST_F(PlanFiles, FailuresLeaveTheOldPlanWhole) {
               Status(StatusCode::kIoError, "it is a folder, not a plan file", folder));
     EXPECT_EQ(ReadPlanFile(gone).status(),
               Status(StatusCode::kNotFound, "it does not exist", gone));
-    EXPECT_EQ(WritePlanFile(folder, Plan{}), "it is a folder");
+    EXPECT_EQ(WritePlanFile(folder, Plan{}),
+              Status(StatusCode::kInvalidArgument, "it is a folder", folder, 0, EISDIR));
 
     Plan plan;
     plan.membersText = "7";
-    ASSERT_EQ(WritePlanFile(path, plan), std::nullopt);
+    ASSERT_TRUE(WritePlanFile(path, plan).ok());
     ASSERT_EQ(ReadPlanFile(path)->membersText, "7");
     // Cut at the NUL, the name would be that of the plan just written.
     EXPECT_EQ(ReadPlanFile(path + std::string(1, '\0') + "x").status().message(),
               "its name holds a NUL byte");
     plan.objects.assign(1000, PlanObject{"BP1", "DB.X", "T", {}});
-    std::optional<std::string> error;
+    Status error;
     {
         const testing::FileSizeLimit fullDisk(4096);
         error = WritePlanFile(path, plan);
     }
-    EXPECT_EQ(error, "it cannot be written (File too large)");
+    EXPECT_EQ(error, Status(StatusCode::kIoError, "it cannot be written (File too large)", path, 0,
+                            EFBIG));
     EXPECT_EQ(ReadPlanFile(path)->objects.size(), 0u);
     EXPECT_EQ(Names(), (std::vector<std::string>{"folder.loomplan", "march.loomplan"}));
 }

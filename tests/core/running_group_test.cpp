@@ -177,7 +177,7 @@ protected:
 // and the warnings where the running group contradicts the recommendation.
 TEST_F(RunningGroupTest, VerdictsActionsAndWarnings) {
     const RunningGroup g = ReadRunningGroup(policy, options, inputs);
-    ASSERT_TRUE(g.ok()) << g.problem;
+    ASSERT_TRUE(g.ok()) << g.status.ToString();
     ASSERT_EQ(g.gbps.size(), 3u);
     EXPECT_EQ(g.gbps[0].verdicts,
               (std::vector<std::string>{"too_few_directory_entries", "too_few_data_entries"}));
@@ -246,7 +246,7 @@ TEST_F(RunningGroupTest, VerdictsActionsAndWarnings) {
 TEST_F(RunningGroupTest, StepsNameThePoliciesAndStructures) {
     options.commandPrefix = "-DB1A";
     const RunningGroup g = ReadRunningGroup(policy, options, inputs);
-    ASSERT_TRUE(g.ok()) << g.problem;
+    ASSERT_TRUE(g.ok()) << g.status.ToString();
     const std::vector<std::string> expected = {
         "1. Run the job of policy POLDAYN with REPORT(YES) and read its report; if the couple "
         "data set has no room for another policy, delete an unused one (DELETE POLICY "
@@ -268,7 +268,7 @@ TEST_F(RunningGroupTest, StepsNameThePoliciesAndStructures) {
 
 TEST_F(RunningGroupTest, TheNewPolicyReadsBackAndKeepsEveryOtherByte) {
     const RunningGroup g = ReadRunningGroup(policy, options, inputs);
-    ASSERT_TRUE(g.ok()) << g.problem;
+    ASSERT_TRUE(g.ok()) << g.status.ToString();
     // LOCK1 keeps its figures, so its bytes stand; changed values fit in their columns; GBP8K0
     // follows the group's last statement.
     std::string expected = job;
@@ -314,7 +314,7 @@ TEST_F(RunningGroupTest, UsageProblemsAreRefused) {
         inputs.newPolicyName = row.name;
         policy.facilities = SplitNameList(row.facilities);
         const RunningGroup g = ReadRunningGroup(policy, options, inputs);
-        EXPECT_EQ(g.problem, row.problem) << row.name;
+        EXPECT_EQ(g.status, Status(StatusCode::kInvalidArgument, row.problem)) << row.name;
         EXPECT_TRUE(g.newPolicy.empty()) << row.name;
     }
 }
@@ -396,7 +396,7 @@ TEST(RunningGroupLayoutTest, NewPolicyFollowsTheSourcesLayout) {
     };
     for (const auto& row : rows) {
         const RunningGroup g = WithSourceOnly(policy, row.source);
-        ASSERT_TRUE(g.ok()) << g.problem;
+        ASSERT_TRUE(g.ok()) << g.status.ToString();
         EXPECT_EQ(g.newPolicy, row.expected) << row.source;
         EXPECT_TRUE(ReadPolicySource(g.newPolicy).ok()) << g.newPolicy;
     }
@@ -430,7 +430,7 @@ TEST(RunningGroupLayoutTest, ActionsWithoutDisplays) {
                                      "CF NAME(CF01)\nCF NAME(CF02)\n") +
                                  row.statement + "\n";
         const RunningGroup g = WithSourceOnly(policy, text);
-        ASSERT_EQ(g.structures.size(), 1u) << g.problem;
+        ASSERT_EQ(g.structures.size(), 1u) << g.status.ToString();
         EXPECT_EQ(g.structures[0].action, row.action) << row.statement;
         EXPECT_EQ(g.structures[0].pending, row.pending) << row.statement;
         EXPECT_TRUE(g.ratioCommands.empty()) << row.statement;
@@ -471,9 +471,10 @@ TEST(RunningGroupLayoutTest, ANewPolicyThatWouldNotReadBackIsRefused) {
     policy.groupName = "DSNDB0G";
     policy.structures = {Gbp("DSNDB0G_GBP8K0", 16, 24, 10, 100)};
     const RunningGroup g = WithSourceOnly(policy, text);
-    EXPECT_TRUE(g.problem.starts_with("The new policy made from the source does not read back ("))
-        << g.problem;
-    EXPECT_TRUE(g.sourceProblem);
+    EXPECT_TRUE(
+        g.status.message().starts_with("The new policy made from the source does not read back ("))
+        << g.status.ToString();
+    EXPECT_EQ(g.status.code(), StatusCode::kInvalidData);
     EXPECT_TRUE(g.newPolicy.empty());
     EXPECT_TRUE(g.steps.empty());
 }

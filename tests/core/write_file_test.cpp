@@ -72,10 +72,11 @@ TEST_F(WriteFileTest, FailureAtAnyByteOrAtTheFlushKeepsTheOldFileAndLeavesNoTemp
                 Put("r.txt", "old report\n");
             }
             FailingSink sink(c.failAt, c.failSync);
-            const WriteResult result = WriteWholeFile(path, text, sink);
+            const Status result = WriteWholeFile(path, text, sink);
             EXPECT_FALSE(result.ok());
-            EXPECT_EQ(result.error, c.error);
-            EXPECT_EQ(result.Message(), "cannot write " + path + ": " + std::strerror(c.error));
+            EXPECT_EQ(result.detail(), c.error);
+            EXPECT_EQ(result.code(), StatusCode::kIoError);
+            EXPECT_EQ(result.ToString(), path + ": " + std::strerror(c.error));
             EXPECT_EQ(Names(),
                       oldFile ? std::vector<std::string>{"r.txt"} : std::vector<std::string>{});
             if (oldFile) {
@@ -99,7 +100,7 @@ TEST_F(WriteFileTest, ModeOfTheOldFileIsKeptAndNewFilesFollowTheUmask) {
     EXPECT_EQ(ReadAll(old), "new");
 
     const mode_t umask = ::umask(027);
-    const WriteResult result = WriteWholeFile((m_dir / "new.txt").string(), "");
+    const Status result = WriteWholeFile((m_dir / "new.txt").string(), "");
     ::umask(umask);
     ASSERT_TRUE(result.ok());
     ASSERT_EQ(::stat((m_dir / "new.txt").c_str(), &st), 0);
@@ -124,7 +125,7 @@ TEST_F(WriteFileTest, LinksAreWrittenThroughAndStayLinks) {
     }
     EXPECT_EQ(ReadAll(m_dir / "target.txt"), "chain");
     EXPECT_EQ(ReadAll(m_dir / "made.txt"), "dangling");
-    EXPECT_EQ(WriteWholeFile((m_dir / "loop").string(), "x").error, ELOOP);
+    EXPECT_EQ(WriteWholeFile((m_dir / "loop").string(), "x").detail(), ELOOP);
     EXPECT_EQ(Names(), (std::vector<std::string>{"chain", "dangling", "loop", "made.txt", "sub",
                                                  "target.txt"}));
 }
@@ -143,9 +144,9 @@ TEST_F(WriteFileTest, DevicesAreWrittenInPlaceNeverReplaced) {
     }
     EXPECT_TRUE(fs::is_symlink(m_dir / "to-null"));
     if (fs::is_character_file("/dev/full")) {
-        const WriteResult full = WriteWholeFile("/dev/full", "report\n");
-        EXPECT_EQ(full.error, ENOSPC);
-        EXPECT_EQ(full.Message(), "cannot write /dev/full: No space left on device");
+        const Status full = WriteWholeFile("/dev/full", "report\n");
+        EXPECT_EQ(full.detail(), ENOSPC);
+        EXPECT_EQ(full.ToString(), "/dev/full: No space left on device");
         EXPECT_TRUE(fs::is_character_file("/dev/full"));
     }
 }
@@ -155,9 +156,9 @@ TEST_F(WriteFileTest, FifoReaderGetsTheBytes) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::string received;
     std::thread reader([&] { received = ReadAll(fifo); });
-    const WriteResult result = WriteWholeFile(fifo.string(), std::string(100000, 'f'));
+    const Status result = WriteWholeFile(fifo.string(), std::string(100000, 'f'));
     reader.join();
-    EXPECT_TRUE(result.ok()) << result.Message();
+    EXPECT_TRUE(result.ok()) << result.ToString();
     EXPECT_EQ(received, std::string(100000, 'f'));
     EXPECT_TRUE(fs::is_fifo(fifo));
 }
@@ -165,16 +166,17 @@ TEST_F(WriteFileTest, FifoReaderGetsTheBytes) {
 TEST_F(WriteFileTest, FoldersMissingFoldersAndReadOnlyFilesAreRefused) {
     fs::create_directory(m_dir / "folder");
     const std::string missing = (m_dir / "none" / "r.txt").string();
-    EXPECT_EQ(WriteWholeFile((m_dir / "folder").string(), "x").Message(),
-              "cannot write " + (m_dir / "folder").string() + ": Is a directory");
-    EXPECT_EQ(WriteWholeFile(missing, "x").Message(),
-              "cannot write " + missing + ": No such file or directory");
-    EXPECT_EQ(WriteWholeFile("", "x").error, ENOENT);
+    EXPECT_EQ(WriteWholeFile((m_dir / "folder").string(), "x"),
+              Status(StatusCode::kInvalidArgument, "Is a directory", (m_dir / "folder").string(), 0,
+                     EISDIR));
+    EXPECT_EQ(WriteWholeFile(missing, "x"),
+              Status(StatusCode::kIoError, "No such file or directory", missing, 0, ENOENT));
+    EXPECT_EQ(WriteWholeFile("", "x").detail(), ENOENT);
     EXPECT_EQ(Names(), std::vector<std::string>{"folder"});
     if (::geteuid() != 0) {
         const std::string locked = Put("locked.txt", "old");
         ::chmod(locked.c_str(), 0444);
-        EXPECT_EQ(WriteWholeFile(locked, "new").error, EACCES);
+        EXPECT_EQ(WriteWholeFile(locked, "new").detail(), EACCES);
         EXPECT_EQ(ReadAll(locked), "old");
     }
 }

@@ -940,7 +940,7 @@ void MainWindowTest::pathsOpenByKindAndPlansBringWhatIf() {
                 plan.files.push_back({data.toStdString(), 0, 0, {}});
             }
             plan.pools.push_back({"BP1", false});
-            QVERIFY(!core::WritePlanFile(m_dir->filePath(name).toStdString(), plan));
+            QVERIFY(core::WritePlanFile(m_dir->filePath(name).toStdString(), plan).ok());
         } else if (name != QLatin1String("folder") && name != QLatin1String("gone.sta")) {
             writeFile(name);
         }
