@@ -5,9 +5,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFutureWatcher>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 #include <QFile>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -21,6 +18,7 @@
 #include <atomic>
 #include <climits>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include "core/io/file_source.h"
@@ -38,18 +36,6 @@ QString FromCore(std::string_view text) {
 }
 
 const core::DiskFileSource kDiskFiles;
-
-// The threads of the runs. Never destroyed: a run called off may wait on a dead network file
-// system for minutes, and the program's exit must not wait for it as the global pool's would.
-QThreadPool& AsidePool() {
-    static QThreadPool* const pool = [] {
-        auto* threads = new QThreadPool;
-        // A run left waiting holds its thread; the next run must not queue behind it.
-        threads->setMaxThreadCount(256);
-        return threads;
-    }();
-    return *pool;
-}
 
 const QString kLoadCancelledText = QStringLiteral("Reading the data files was cancelled");
 const QString kPlanReadCancelledText = QStringLiteral("Reading the plan was cancelled");
@@ -111,6 +97,9 @@ private:
 // reference.
 struct AsideRun {
     LoadProgress progress;  // the cancel flag, and what the status bar shows
+    std::mutex mutex;
+    QEventLoop* waiting = nullptr;  // the window's loop while it waits; under `mutex`
+    bool finished = false;          // under `mutex`
 };
 
 namespace {
@@ -291,11 +280,24 @@ bool LoadRunner::runAside(const std::shared_ptr<AsideRun>& run, std::function<vo
         QObject::connect(&showProgress, &QTimer::timeout, &m_window,
                          [&] { run->progress.show(*m_window.statusBar(), m_progress); });
         showProgress.start(50);
-        QFutureWatcher<void> watcher;
-        QObject::connect(&watcher, &QFutureWatcherBase::finished, &waitForRun, &QEventLoop::quit);
-        watcher.setFuture(QtConcurrent::run(&AsidePool(), std::move(work)));
+        {
+            const std::lock_guard<std::mutex> lock(run->mutex);
+            run->waiting = &waitForRun;
+        }
+        std::thread([run, work = std::move(work)] {
+            work();
+            const std::lock_guard<std::mutex> lock(run->mutex);
+            run->finished = true;
+            if (run->waiting != nullptr) {
+                QMetaObject::invokeMethod(run->waiting, &QEventLoop::quit, Qt::QueuedConnection);
+            }
+        }).detach();
         waitForRun.exec();
-        finished = watcher.isFinished();
+        {
+            const std::lock_guard<std::mutex> lock(run->mutex);
+            run->waiting = nullptr;
+            finished = run->finished;
+        }
         // Input that reached the window system during the run is dropped here, while the
         // guard still holds it, rather than replayed on a page the user never saw.
         QCoreApplication::processEvents();
