@@ -159,6 +159,14 @@ private:
 
 }  // namespace
 
+void SizingProgress::StepStarting(core::SizingStep step) {
+    m_statusBar.showMessage(FromCore(core::StatusText(step)));
+    if (step == core::SizingStep::kScaSize || step == core::SizingStep::kLockStructure ||
+        step == core::SizingStep::kDirectoryRatio || step == core::SizingStep::kEcsaSize) {
+        QCoreApplication::processEvents();
+    }
+}
+
 LoadRunner::LoadRunner(QMainWindow& window, const QAction& quitAction, QAbstractButton& quitButton,
                        MessageSink& messages)
     : m_window(window),

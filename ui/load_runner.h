@@ -14,18 +14,31 @@
 
 #include "core/plan.h"
 #include "core/session.h"
+#include "core/sizing.h"
 
 class QAbstractButton;
 class QAction;
 class QLabel;
 class QMainWindow;
 class QProgressBar;
+class QStatusBar;
 
 namespace core {
 class FileSource;
 }
 
 namespace ui {
+
+// Shows each step of the sizing run in the status bar; the first four let the text paint.
+class SizingProgress : public core::SizingObserver {
+public:
+    explicit SizingProgress(QStatusBar& statusBar) : m_statusBar(statusBar) {}
+
+    void StepStarting(core::SizingStep step) override;
+
+private:
+    QStatusBar& m_statusBar;
+};
 
 struct AsideRun;
 class MessageSink;

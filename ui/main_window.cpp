@@ -50,35 +50,8 @@
 namespace ui {
 namespace {
 
-QString FromCore(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-void ProcessPendingEvents() { QCoreApplication::processEvents(); }
-
-// Shows each step of the sizing run in the status bar; the first four let the text paint.
-class SizingProgress : public core::SizingObserver {
-public:
-    explicit SizingProgress(QStatusBar& statusBar) : m_statusBar(statusBar) {}
-
-    void StepStarting(core::SizingStep step) override {
-        m_statusBar.showMessage(FromCore(core::StatusText(step)));
-        if (step == core::SizingStep::kScaSize || step == core::SizingStep::kLockStructure ||
-            step == core::SizingStep::kDirectoryRatio || step == core::SizingStep::kEcsaSize) {
-            ProcessPendingEvents();
-        }
-    }
-
-private:
-    QStatusBar& m_statusBar;
-};
-
 const QString kKeptChoicesTitle = QStringLiteral("Choices After Reloading");
 const QString kOpenPlanTitle = QStringLiteral("Open Plan");
-const QString kSavePlanTitle = QStringLiteral("Save Plan");
-
-const QString kCancelCaption = QStringLiteral("&Cancel");
-const QString kFinishCaption = QStringLiteral("&Finish");
 
 }  // namespace
 
@@ -96,7 +69,7 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
       m_objectsPage(new ObjectsPage(m_session->tables(), m_pages)),
       m_resultsPage(new ResultsPage(m_session->tables(), messages, m_pages)),
       m_whatIfPage(new WhatIfPage(m_pages)),
-      m_quitButton(new QPushButton(kCancelCaption, this)),
+      m_quitButton(new QPushButton(this)),
       m_undoStack(new QUndoStack(this)),
       m_history(std::make_unique<ChoicesHistory>(
           *m_undoStack, m_session->tables(),
@@ -109,8 +82,9 @@ MainWindow::MainWindow(MessageSink& messages, FileChooser& chooser, const QStrin
     m_loader = std::make_unique<LoadRunner>(*this, *m_menus.quit, *m_quitButton, messages);
     m_document = new PlanDocument(
         *this, messages, chooser, *m_loader,
-        {[this](const QString& path, core::Plan&& plan) {
-             return openReadPlan(path, std::move(plan));
+        {[this](const core::Plan& plan) { applyPlanChoices(plan); },
+         [this](core::Session::Read&& read, const core::Plan& plan, core::PlanAccount items) {
+             adoptPlan(std::move(read), plan, std::move(items));
          },
          [this] { return capturePlan(); },
          [this](const QStringList& paths) { addDataFiles(paths); },
@@ -269,46 +243,25 @@ core::Plan MainWindow::currentChoices() const {
     return std::move(capture.plan);
 }
 
-bool MainWindow::openReadPlan(const QString& path, core::Plan&& read) {
-    std::optional<core::Plan> plan = std::move(read);
-    if (const QString error = FirstGoneFile(*plan); !error.isEmpty()) {
-        m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
-        return false;
+void MainWindow::applyPlanChoices(const core::Plan& plan) {
+    m_policy->applyPlanInputs(plan.cfrm);
+    core::PlanAccount account;
+    {
+        const BusyGuard busy;
+        account = m_session->ApplyPlan(plan);
     }
-    if (plan->files.empty()) {
-        // A plan of choices alone applies to the files loaded now.
-        m_policy->applyPlanInputs(plan->cfrm);
-        core::PlanAccount account;
-        {
-            const BusyGuard busy;
-            account = m_session->ApplyPlan(*plan);
-        }
-        showAppliedChoices(kOpenPlanTitle, account);
-        m_document->setPath(path);
-        return true;
-    }
-    std::optional<core::PlanAccount> fileItems = m_loader->checkPlanFiles(*plan);
-    if (!fileItems) {
-        return false;
-    }
-    core::CoreTables listing;
-    for (const core::PlanFile& file : plan->files) {
-        core::AddSelectedFile(listing, file.path);
-    }
-    // Loaded aside, so that a file that fails to load leaves the tables as they were.
-    std::optional<core::Session::Read> loaded = m_loader->readFiles(listing.lstSelectedFiles);
-    if (!loaded) {
-        return false;
-    }
-    m_policy->applyPlanInputs(plan->cfrm);
+    showAppliedChoices(kOpenPlanTitle, account);
+}
+
+void MainWindow::adoptPlan(core::Session::Read&& read, const core::Plan& plan,
+                           core::PlanAccount fileItems) {
+    m_policy->applyPlanInputs(plan.cfrm);
     m_session->DropHeldChoices();
     m_objectsPage->clearObjects();
-    adoptLoad(std::move(*loaded), &*plan, kOpenPlanTitle, std::move(*fileItems));
+    adoptLoad(std::move(read), &plan, kOpenPlanTitle, std::move(fileItems));
     m_filesPage->reloadFromTables();
     m_pages->setTabEnabled(kPoolsPage, true);
     m_pages->setCurrentIndex(kPoolsPage);
-    m_document->setPath(path);
-    return true;
 }
 
 void MainWindow::sayDone(const QString& what) {
@@ -341,7 +294,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::runFirstActivation() {
-    ProcessPendingEvents();
+    QCoreApplication::processEvents();
     if (m_startPaths.isEmpty()) {
         m_filesPage->addFile();
     } else {
@@ -381,23 +334,19 @@ void MainWindow::changePage(int requestedPage) {
         m_objectsPage->reloadPoolList();
     }
     if (page == kResultsPage) {
-        ProcessPendingEvents();
+        QCoreApplication::processEvents();
         m_resultsPage->clearResults();
         runSizing();
-        m_quitButton->setText(kFinishCaption);
     } else if (page == kWhatIfPage) {
         m_whatIfPage->setPolicyInputs(m_policy->inputs());
         m_whatIfPage->startSweep(m_session->SizingBasisNow(), m_poolsPage->ecsaText(),
                                  m_poolsPage->membersText());
-        m_quitButton->setText(kFinishCaption);
-    } else {
-        m_quitButton->setText(kCancelCaption);
     }
-    m_quitButton->setAccessibleName(m_quitButton->text().remove(QLatin1Char('&')));
+    SetQuitCaption(*m_quitButton, page == kResultsPage || page == kWhatIfPage);
     for (QAction* action : m_menus.results) {
         action->setEnabled(page == kResultsPage || page == kWhatIfPage);
     }
-    ProcessPendingEvents();
+    QCoreApplication::processEvents();
     if (refused) {
         m_poolsPage->refuseInvalidNumber();
     }
@@ -431,7 +380,7 @@ void MainWindow::adoptLoad(core::Session::Read&& read, const core::Plan* plan,
     const bool applies = plan != nullptr || m_session->holdsChoices();
     // What a sweep of the old tables finds is of no use any more.
     m_whatIfPage->cancelSweep();
-    m_loader->showDataSize(FromCore(read.load.dataSizeText));
+    m_loader->showDataSize(QString::fromStdString(read.load.dataSizeText));
     {
         const BusyGuard busy;
         account = m_session->Adopt(std::move(read), plan, std::move(account));

@@ -117,9 +117,10 @@ private:
     void connectMenus();
 
     void chooseDataFiles();  // Add Files...
-    // Opens a plan that was read: its files (if any) replace the file list and are loaded, then
-    // its choices are applied. False after one message when it cannot be used.
-    bool openReadPlan(const QString& path, core::Plan&& plan);
+    // A plan without files: its choices and inputs on the files loaded now.
+    void applyPlanChoices(const core::Plan& plan);
+    // A plan whose files were read: the session takes them with the plan's choices.
+    void adoptPlan(core::Session::Read&& read, const core::Plan& plan, core::PlanAccount fileItems);
     // The plan of the session now, with the policy inputs and the running group's files.
     core::PlanCapture capturePlan();
     void addDataFiles(const QStringList& paths);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/tables.h"
 #include "settings/recent_files.h"
 #include "ui/busy_guard.h"
 #include "ui/dialogs.h"
@@ -127,7 +128,7 @@ void PlanDocument::chooseToOpen() {
         return;
     }
     if (maybeSave()) {
-        m_actions.open(QFileInfo(*path).absoluteFilePath(), std::move(*plan));
+        openRead(QFileInfo(*path).absoluteFilePath(), std::move(*plan));
     }
 }
 
@@ -212,7 +213,36 @@ bool PlanDocument::open(const QString& path) {
         }
         return false;
     }
-    return m_actions.open(path, std::move(*plan));
+    return openRead(path, std::move(*plan));
+}
+
+bool PlanDocument::openRead(const QString& path, core::Plan&& plan) {
+    if (const QString error = FirstGoneFile(plan); !error.isEmpty()) {
+        m_messages.showMessage(MessageIcon::kCritical, kOpenPlanTitle, error);
+        return false;
+    }
+    if (plan.files.empty()) {
+        // A plan of choices alone applies to the files loaded now.
+        m_actions.applyChoices(plan);
+        setPath(path);
+        return true;
+    }
+    std::optional<core::PlanAccount> fileItems = m_loader.checkPlanFiles(plan);
+    if (!fileItems) {
+        return false;
+    }
+    core::CoreTables listing;
+    for (const core::PlanFile& file : plan.files) {
+        core::AddSelectedFile(listing, file.path);
+    }
+    // Loaded aside, so that a file that fails to load leaves the tables as they were.
+    std::optional<core::Session::Read> loaded = m_loader.readFiles(listing.lstSelectedFiles);
+    if (!loaded) {
+        return false;
+    }
+    m_actions.adopt(std::move(*loaded), plan, std::move(*fileItems));
+    setPath(path);
+    return true;
 }
 
 bool PlanDocument::save(const QString& path) {

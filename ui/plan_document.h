@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "core/plan.h"
+#include "core/session.h"
 
 class QMainWindow;
 class QMenu;
@@ -27,8 +28,12 @@ class PlanDocument : public QObject {
 
 public:
     struct Actions {
-        // Opens a plan that was read: false, after one message, when it cannot be used.
-        std::function<bool(const QString& path, core::Plan&& plan)> open;
+        // A plan without files: its choices apply to the files loaded now.
+        std::function<void(const core::Plan& plan)> applyChoices;
+        // A plan whose files were read (and checked against the plan's hashes, `fileItems`).
+        std::function<void(core::Session::Read&& read, const core::Plan& plan,
+                           core::PlanAccount fileItems)>
+            adopt;
         // The plan of the session now, files described.
         std::function<core::PlanCapture()> capture;
         // Lists data files and shows the files page.
@@ -51,6 +56,9 @@ public:
     void openPaths(const QStringList& paths);
     // Reads and opens the plan at `path`; false after one message when it cannot be.
     bool open(const QString& path);
+    // Opens a plan that was read: its files (if any) replace the file list and are loaded, then
+    // its choices are applied. False after one message when it cannot be used; nothing changes.
+    bool openRead(const QString& path, core::Plan&& plan);
     // Open Plan...: the question about unsaved changes comes once a plan is chosen and read.
     void chooseToOpen();
     // Writes the session's plan to `path` (whole or not at all); false after one message.

@@ -90,7 +90,7 @@ void LayOutSteps(QMainWindow& window, QTabWidget& steps,
 
     quitButton.setObjectName(QStringLiteral("cmdQuit"));
     quitButton.setAutoDefault(false);
-    quitButton.setAccessibleName(QStringLiteral("Cancel"));
+    SetQuitCaption(quitButton, false);
 
     auto* central = new QWidget(&window);
     auto* layout = new QVBoxLayout(central);
@@ -100,6 +100,11 @@ void LayOutSteps(QMainWindow& window, QTabWidget& steps,
     buttonRow->addWidget(&quitButton);
     layout->addLayout(buttonRow);
     window.setCentralWidget(central);
+}
+
+void SetQuitCaption(QPushButton& quitButton, bool finishing) {
+    quitButton.setText(finishing ? QStringLiteral("&Finish") : QStringLiteral("&Cancel"));
+    quitButton.setAccessibleName(quitButton.text().remove(QLatin1Char('&')));
 }
 
 }  // namespace ui

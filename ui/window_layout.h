@@ -30,6 +30,10 @@ void RestoreWindowLayout(QMainWindow& window);
 void LayOutSteps(QMainWindow& window, QTabWidget& steps,
                  const QList<std::pair<QWidget*, QString>>& pages, QPushButton& quitButton);
 
+// The button below the steps says Finish on the steps that show results, Cancel on the others;
+// a screen reader hears it without the mnemonic.
+void SetQuitCaption(QPushButton& quitButton, bool finishing);
+
 // Stores what RestoreWindowLayout restores. A store that cannot be written is left as it was.
 void SaveWindowLayout(const QMainWindow& window);
 
