@@ -3,31 +3,20 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <QUndoStack>
-#include <QVBoxLayout>
-#include <memory>
-#include <string>
 #include <utility>
 
-#include "core/choices.h"
-#include "core/input_files.h"
-#include "core/plan.h"
-#include "core/sizing.h"
 #include "core/tables.h"
 #include "settings/recent_files.h"
 #include "ui/busy_guard.h"
 #include "ui/choices_history.h"
 #include "ui/column_widths.h"
-#include "ui/data_text.h"
 #include "ui/dialogs.h"
 #include "ui/file_drops.h"
 #include "ui/files_page.h"
@@ -40,10 +29,8 @@
 #include "ui/plan_io.h"
 #include "ui/policy_dialogs.h"
 #include "ui/pools_page.h"
-#include "ui/report_dialogs.h"
 #include "ui/results_export.h"
 #include "ui/results_page.h"
-#include "ui/typed_number_box.h"
 #include "ui/what_if_page.h"
 #include "ui/window_layout.h"
 
