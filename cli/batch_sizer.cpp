@@ -21,7 +21,6 @@
 #include "core/object_selection.h"
 #include "core/pool_rows.h"
 #include "core/pool_sharing.h"
-#include "core/result_warnings.h"
 #include "core/results_csv.h"
 #include "core/results_json.h"
 #include "core/session.h"
@@ -29,33 +28,9 @@
 #include "core/sweep.h"
 #include "core/tables.h"
 #include "core/text.h"
-#include "core/version.h"
 
 namespace cli {
 namespace {
-
-// The refusal of a figure the sizing held at the 64-bit limit, naming the typed number behind it.
-QString HeldFigureRefusal(const core::LimitMark& mark, const TypedNumbers& typed) {
-    QString figure;
-    switch (mark.figure) {
-        case core::HeldFigure::kIrlmEcsaSize:
-            figure = QStringLiteral("IRLM ECSA size");
-            break;
-        case core::HeldFigure::kGbpSize:
-            figure = "GBP size of pool " + TerminalData(mark.pool);
-            break;
-        case core::HeldFigure::kGbpTotal:
-            figure = QStringLiteral("total of the GBP sizes");
-            break;
-        case core::HeldFigure::kTotalMemory:
-            figure = QStringLiteral("total memory required");
-            break;
-    }
-    const bool ecsa = mark.driver == core::TypedNumber::kEcsa;
-    return QStringLiteral("%1 \"%2\": the %3 computed from it passes the 64-bit range")
-        .arg(ecsa ? "--ecsa" : "--members", TerminalText(ecsa ? typed.ecsa : typed.members),
-             figure);
-}
 
 // A refusal names the pool (data-file text) and ends with the file's path.
 QString RefusalText(const core::ShareRefusal& refusal) {

@@ -64,4 +64,25 @@ std::optional<QString> TypedNumberOverflow(const TypedNumbers& typed) {
     return std::nullopt;
 }
 
+QString HeldFigureRefusal(const core::LimitMark& mark, const TypedNumbers& typed) {
+    QString figure;
+    switch (mark.figure) {
+        case core::HeldFigure::kIrlmEcsaSize:
+            figure = QStringLiteral("IRLM ECSA size");
+            break;
+        case core::HeldFigure::kGbpSize:
+            figure = "GBP size of pool " + TerminalData(mark.pool);
+            break;
+        case core::HeldFigure::kGbpTotal:
+            figure = QStringLiteral("total of the GBP sizes");
+            break;
+        case core::HeldFigure::kTotalMemory:
+            figure = QStringLiteral("total memory required");
+            break;
+    }
+    const bool ecsa = mark.driver == core::TypedNumber::kEcsa;
+    return Refusal(ecsa ? "--ecsa" : "--members", ecsa ? typed.ecsa : typed.members,
+                   QStringLiteral("the %1 computed from it passes the 64-bit range").arg(figure));
+}
+
 }  // namespace cli

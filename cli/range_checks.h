@@ -1,7 +1,7 @@
 // The batch sizer's checks of the two typed numbers ("No Of Shared DB2", "ECSA Size for IRLM "):
 // a warning for a text outside the rules of the number boxes, and a refusal where a number lies
-// beyond the 64-bit range. A figure computed from a number that passes the range is marked by
-// the sizing itself (SizingResult::heldAtLimit).
+// beyond the 64-bit range, or where a figure computed from it does (the sizing marks such a figure,
+// SizingResult::heldAtLimit).
 #ifndef CLI_RANGE_CHECKS_H_
 #define CLI_RANGE_CHECKS_H_
 
@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/sizing.h"
 #include "core/warnings.h"
 
 namespace cli {
@@ -28,6 +29,9 @@ std::vector<core::Warning> TypedNumberWarnings(const TypedNumbers& typed);
 // A one-line reason naming the option when a typed number lies beyond the 64-bit range
 // (infinity included); nullopt when both fit.
 std::optional<QString> TypedNumberOverflow(const TypedNumbers& typed);
+
+// The refusal of a figure the sizing held at the 64-bit limit, naming the typed number behind it.
+QString HeldFigureRefusal(const core::LimitMark& mark, const TypedNumbers& typed);
 
 }  // namespace cli
 

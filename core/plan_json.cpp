@@ -177,14 +177,14 @@ int IndexOf(const std::string& key, const char* const* names, size_t count) {
 // A plan takes three levels; the limit only keeps a hostile file from costing memory per level.
 constexpr size_t kMaxDepth = 512;
 
+// The refusal of a plan that cannot be used.
+Status Damaged(std::string message) { return Status(StatusCode::kInvalidData, std::move(message)); }
+
 // Reads the plan's text in one pass, straight into the plan: no document of the whole text is
 // built, so that a plan of a million objects costs little more than the objects themselves.
 // Every value is seen once; the checks and their order are those of a reader that looks
 // members up: the format, the version, then "files", "pools", "objects" and the texts, each
 // list entry by entry, and the first fault found that way is the reason.
-// The refusal of a plan that cannot be used.
-Status Damaged(std::string message) { return Status(StatusCode::kInvalidData, std::move(message)); }
-
 class PlanSax {
 public:
     explicit PlanSax(const std::string& planFolder) : m_planFolder(planFolder) {}

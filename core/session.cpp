@@ -49,7 +49,6 @@ PlanAccount Session::Adopt(Read&& read, const Plan* plan, PlanAccount earlier) {
     m_lastLoad = std::move(read.load);
     m_lastRun.reset();
     m_basis.reset();
-    ++m_loads;
     std::optional<PlanCapture> held = std::exchange(m_heldChoices, std::nullopt);
     const Plan* apply = plan;
     if (apply == nullptr && held) {
@@ -64,21 +63,6 @@ PlanAccount Session::Adopt(Read&& read, const Plan* plan, PlanAccount earlier) {
                        std::make_move_iterator(applied.end()));
     }
     return earlier;
-}
-
-LoadResult Session::LeaveFilesPage(const FileSource& source, PlanAccount* account,
-                                   LoadObserver* observer) {
-    HoldChoices();
-    Read read = ReadAside(m_tables.lstSelectedFiles, source, observer);
-    if (!read.load.ok()) {
-        return std::move(read.load);
-    }
-    LoadResult load = read.load;
-    PlanAccount kept = Adopt(std::move(read));
-    if (account != nullptr) {
-        *account = std::move(kept);
-    }
-    return load;
 }
 
 PlanCapture Session::CapturePlan() const {
@@ -99,12 +83,11 @@ const SizingRun& Session::EnterResults(std::vector<Warning> warnings,
     if (observer != nullptr) {
         observer->StepStarting(SizingStep::kScaSize);
     }
+    RebuildSharedPoolList(m_tables);
     SizingRun run;
     // What does not depend on the typed numbers is shared with What If.
     run.result = SizeForMembers(SizingBasisNow(), m_membersText, m_ecsaText, observer);
     run.files = DescribeInputFiles(m_tables);
-    run.totalBytes = m_lastLoad.totalBytes;
-    run.headerWarnings = m_lastLoad.headerWarnings;
     run.dataSizeText = m_lastLoad.dataSizeText;
     std::vector<Warning> found =
         CheckResultWarnings(m_tables, run.result, m_membersText, m_ecsaText);
@@ -128,13 +111,11 @@ const std::vector<SweepPoint>& Session::SweepLastRun(const SweepOptions& options
 }
 
 const SizingBasis& Session::SizingBasisNow() {
-    // The shared list is part of what the sizing reads; entering a page rebuilds it.
-    RebuildSharedPoolList(m_tables);
     Choices now = TakeChoices(m_tables);
-    if (!m_basis || m_basisLoad != m_loads || !(now == m_basisChoices)) {
+    // Adopt drops the basis of the old tables; a change of choices is found here.
+    if (!m_basis || !(now == m_basisChoices)) {
         m_basis = PrepareSizing(m_tables);
         m_basisChoices = std::move(now);
-        m_basisLoad = m_loads;
     }
     return *m_basis;
 }

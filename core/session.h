@@ -78,12 +78,6 @@ public:
     [[nodiscard]] PlanAccount Adopt(Read&& read, const Plan* plan = nullptr,
                                     PlanAccount earlier = {});
 
-    // Leaving the files page when the file list changed, for a caller that reads on its own
-    // thread: holds the choices, reads, and adopts a read that succeeded. `account` gets what
-    // could not be put back. A failed or cancelled read leaves the session as it was.
-    [[nodiscard]] LoadResult LeaveFilesPage(const FileSource& source, PlanAccount* account,
-                                            LoadObserver* observer = nullptr);
-
     // The plan of the tables and texts now (files not described: the front end hashes them).
     [[nodiscard]] PlanCapture CapturePlan() const;
     // Applies a plan's choices to the tables now, and its texts and policy inputs.
@@ -106,6 +100,7 @@ public:
 
     // The member-independent part of the sizing of the tables and choices now, made when first
     // asked for and kept until the tables or choices change. A copy may be sized on any thread.
+    // REQUIRES: the shared list follows the shares (EnterObjectsPage or EnterResults since).
     const SizingBasis& SizingBasisNow();
 
     // The policy's source for the last run: its files described by `describe` (a front end
@@ -126,8 +121,6 @@ private:
     // The basis and the choices it was made from: a later change of either makes it stale.
     std::optional<SizingBasis> m_basis;
     Choices m_basisChoices;
-    uint64_t m_basisLoad = 0;
-    uint64_t m_loads = 0;
 };
 
 }  // namespace core

@@ -17,8 +17,6 @@ namespace core {
 
 struct SizingRun {
     std::vector<InputFile> files;             // the load's files: path, bytes, collection time
-    uint64_t totalBytes = 0;                  // the load's total, header lines included
-    std::vector<std::string> headerWarnings;  // paths whose header line lacks "ENV", in order
     std::string dataSizeText;                 // "1.50 Mb"
     SizingResult result;                      // the figures
     std::vector<Warning> warnings;            // those the caller gave, then the results' own

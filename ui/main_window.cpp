@@ -31,6 +31,7 @@
 #include "ui/pools_page.h"
 #include "ui/results_export.h"
 #include "ui/results_page.h"
+#include "ui/shell_messages.h"
 #include "ui/what_if_page.h"
 #include "ui/window_layout.h"
 
@@ -38,7 +39,6 @@ namespace ui {
 namespace {
 
 const QString kKeptChoicesTitle = QStringLiteral("Choices After Reloading");
-const QString kOpenPlanTitle = QStringLiteral("Open Plan");
 
 }  // namespace
 
@@ -223,13 +223,6 @@ core::PlanCapture MainWindow::capturePlan() {
     return capture;
 }
 
-core::Plan MainWindow::currentChoices() const {
-    core::PlanCapture capture = m_session->CapturePlan();
-    capture.plan.membersText = m_poolsPage->membersText().toStdString();
-    capture.plan.ecsaText = m_poolsPage->ecsaText().toStdString();
-    return std::move(capture.plan);
-}
-
 void MainWindow::applyPlanChoices(const core::Plan& plan) {
     m_policy->applyPlanInputs(plan.cfrm);
     core::PlanAccount account;
@@ -293,8 +286,7 @@ void MainWindow::runFirstActivation() {
 }
 
 void MainWindow::changePage(int requestedPage) {
-    // The sweep reads the tables on another thread; nothing below may change them before it
-    // is done. Leaving the page stops it at its next member count rather than at its end.
+    // Leaving the page stops the sweep at its next member count rather than at its end.
     m_whatIfPage->cancelSweep();
     int page = requestedPage;
     if (m_currentPage == kFilesPage && page != kFilesPage && m_session->tables().FilesChanged) {

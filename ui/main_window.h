@@ -1,6 +1,7 @@
-// The main window "frmSelectFiles": the menu bar, the four pages of the wizard in "tbsMain", the
-// "Cancel" / "Finish" button and the status bar. It owns the working tables; leaving the files
-// page after the file list changed loads the files (on a worker thread; Esc cancels), entering
+// The main window "frmSelectFiles": the menu bar, the five pages of the wizard in "tbsMain", the
+// "Cancel" / "Finish" button and the status bar. It owns the session the pages work on; leaving
+// the files page after the file list changed loads the files (on a worker thread; Esc cancels),
+// entering
 // "View Results" runs the sizing unless a number on the pools page is refused. Files reach it
 // from the dialogs, the command line, Open Recent and drops.
 #ifndef UI_MAIN_WINDOW_H_
@@ -9,36 +10,15 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <QVariantMap>
-#include <functional>
-#include <map>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "core/plan.h"
-
-class QAction;
-#include "core/loader.h"
 #include "core/session.h"
 #include "ui/main_menus.h"
 
-class QLabel;
-class QMenu;
-class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QUndoStack;
-
-namespace core {
-struct Choices;
-class CoreTables;
-struct CfrmSource;
-struct SizingResult;
-class FileSource;
-struct LoadResult;
-}  // namespace core
 
 namespace ui {
 
@@ -97,8 +77,6 @@ public:
     // Writes the choices made now, with the files they were made on, to `path` (whole or not at
     // all). Returns false after one message saying why.
     bool savePlan(const QString& path);
-    // The choices made now, as a plan without its files.
-    core::Plan currentChoices() const;
 
     // Where the account of an applied plan goes; by default a dialog. `sink` must outlive the
     // window.

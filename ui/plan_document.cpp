@@ -22,7 +22,6 @@
 namespace ui {
 namespace {
 
-const QString kOpenPlanTitle = QStringLiteral("Open Plan");
 const QString kSavePlanTitle = QStringLiteral("Save Plan");
 
 QString ReasonNotOpened(PathKind kind) {

@@ -38,7 +38,6 @@ public:
     // The session's last run is what the dialogs show from now on, with the files the policy's
     // comments name. REQUIRES: the session has a run.
     void takeLastRun();
-    bool hasRun() const { return m_sizing != nullptr; }
 
     // The policy dialog's inputs as it shows them, or as it would start from: the plan's, else
     // those last used.

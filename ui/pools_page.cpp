@@ -22,6 +22,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/messages.h"
+#include "core/pool_sharing.h"
+#include "core/tables.h"
+#include "core/text.h"
+#include "core/typed_numbers.h"
 #include "ui/animation_player.h"
 #include "ui/busy_guard.h"
 #include "ui/column_widths.h"
@@ -29,14 +34,10 @@
 #include "ui/dialogs.h"
 #include "ui/first_arrow_selects.h"
 #include "ui/icons.h"
-#include "core/messages.h"
 #include "ui/page_hint.h"
 #include "ui/pool_lists.h"
-#include "core/pool_sharing.h"
-#include "core/tables.h"
-#include "core/text.h"
+#include "ui/shell_messages.h"
 #include "ui/typed_number_box.h"
-#include "core/typed_numbers.h"
 
 namespace ui {
 namespace {
@@ -263,7 +264,7 @@ void PoolsPage::refuseInvalidNumber() {
         return;
     }
     // Named, since the box may be out of sight behind the message or scrolled away.
-    m_messages.showMessage(MessageIcon::kInformation, QStringLiteral("Loomstead"),
+    m_messages.showMessage(MessageIcon::kInformation, kShellTitle,
                            box->accessibleName() + QStringLiteral(": ") + box->rangeText());
     box->setFocus(Qt::OtherFocusReason);
     box->selectAll();

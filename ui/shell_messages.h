@@ -7,6 +7,8 @@
 namespace ui {
 
 inline const QString kShellTitle = QStringLiteral("Loomstead");
+// The title of Open Plan's messages and of the account of what a plan could not apply.
+inline const QString kOpenPlanTitle = QStringLiteral("Open Plan");
 
 // One message for every path of a drop or a command line that could not be opened; the detail
 // has one line per path, "path: reason".

@@ -41,15 +41,14 @@ constexpr int kDefaultUpTo = 8;
 constexpr int kMostMembers = 32;
 constexpr int kStorageColumn = 6;
 
-WhatIfSweep Sweep(std::shared_ptr<const core::SizingBasis> basis, uint64_t basisNo,
-                  const std::string& ecsa, int upTo, const std::optional<core::CfrmOptions>& policy,
+WhatIfSweep Sweep(std::shared_ptr<const core::SizingBasis> basis, const std::string& ecsa, int upTo,
+                  const std::optional<core::CfrmOptions>& policy,
                   std::shared_ptr<const std::atomic<bool>> cancel) {
     core::SweepOptions options;
     options.fromMembers = 1;
     options.toMembers = upTo;
     options.cancel = cancel.get();
     WhatIfSweep sweep;
-    sweep.basisNo = basisNo;
     const std::vector<core::SweepPoint> points = core::SweepMembers(*basis, ecsa, options);
     for (const core::SweepPoint& point : points) {
         sweep.points.push_back(report::GrowthPointOf(point));
@@ -197,9 +196,9 @@ WhatIfPage::WhatIfPage(QWidget* parent)
             runNext();  // the points shown would be out of date at once
             return;
         }
-        if (*m_cancel || sweep.basisNo != m_basisNo) {
-            // The page was left (the points would be those of part of the range), or the
-            // tables or choices changed since.
+        if (*m_cancel) {
+            // The page was left or the tables changed: the points would be those of part of
+            // the range, or of tables gone.
             return;
         }
         showPoints(sweep);
@@ -214,7 +213,6 @@ WhatIfPage::~WhatIfPage() {
 void WhatIfPage::startSweep(core::SizingBasis basis, const QString& ecsaText,
                             const QString& membersText) {
     m_basis = std::make_shared<const core::SizingBasis>(std::move(basis));
-    ++m_basisNo;
     m_ecsaText = ecsaText;
     bool isNumber = false;
     const int members = membersText.trimmed().toInt(&isNumber);
@@ -376,7 +374,7 @@ void WhatIfPage::runNext() {
         policy = std::move(options);
     }
     m_cancel = std::make_shared<std::atomic<bool>>(false);
-    m_watcher.setFuture(QtConcurrent::run(Sweep, m_basis, m_basisNo, m_ecsaText.toStdString(), upTo,
+    m_watcher.setFuture(QtConcurrent::run(Sweep, m_basis, m_ecsaText.toStdString(), upTo,
                                           std::move(policy),
                                           std::shared_ptr<const std::atomic<bool>>(m_cancel)));
 }

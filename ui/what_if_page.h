@@ -34,7 +34,6 @@ namespace ui {
 
 // A finished sweep: the points, and the policy's storage per point (empty without a policy).
 struct WhatIfSweep {
-    uint64_t basisNo = 0;  // of the basis it was sized from
     std::vector<report::GrowthPoint> points;
     std::vector<int64_t> cfStorageMb;
 };
@@ -52,9 +51,9 @@ public:
 
     // Sizes members 1 to the chosen N from `basis` (the sizing basis of the tables and choices
     // now) with the ECSA text; the page keeps the basis for a later change of N. A sweep still
-    // running finishes first and only the newest request runs after it; what a sweep of an
-    // older basis finds is dropped. The member count of `membersText` ("No Of Shared DB2") is
-    // marked in the charts and in bold in the table.
+    // running finishes first and only the newest request runs after it, so that what a sweep of
+    // an older basis finds is never shown. The member count of `membersText` ("No Of Shared DB2")
+    // is marked in the charts and in bold in the table.
     void startSweep(core::SizingBasis basis, const QString& ecsaText,
                     const QString& membersText = {});
     // The same for the basis of the last start, for a new ECSA text.
@@ -123,7 +122,6 @@ private:
     QFutureWatcher<WhatIfSweep> m_watcher;
     QString m_ecsaText;
     std::shared_ptr<const core::SizingBasis> m_basis;  // of the last start, shared with its sweep
-    uint64_t m_basisNo = 0;                            // counts the starts with a new basis
     std::optional<int> m_pendingUpTo;                  // a request made while a sweep ran
     std::shared_ptr<std::atomic<bool>> m_cancel;       // of the sweep last started
     QVariantMap m_policyInputs;

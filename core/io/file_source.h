@@ -27,7 +27,7 @@ enum class FileErrorReason {
     kCancelled,            // the user ended the load
     kChangedWhileRead,     // cut short, grown or rewritten between the open and the last byte
     kBlankPoolName,        // a BPS line whose pool-name field holds only blanks
-    kBinaryData,           // a NUL byte: not text; LoadError::line says where
+    kBinaryData,           // a NUL byte: not text; the status's line says where
 };
 
 // Plain words for the reason, e.g. "the file does not exist".

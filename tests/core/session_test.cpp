@@ -19,6 +19,21 @@ namespace {
 const std::string kSample = LOOMSTEAD_SAMPLES_DIR "/db1a.sta";
 const std::string kSecond = LOOMSTEAD_SAMPLES_DIR "/db1b.sim";
 
+// Leaving the files page as the desktop does: hold the choices, read aside, adopt a read that
+// succeeded; `account` gets what the held choices could not keep.
+LoadResult LeaveFilesPage(Session& session, const FileSource& source, PlanAccount* account) {
+    session.HoldChoices();
+    Session::Read read = Session::ReadAside(session.tables().lstSelectedFiles, source);
+    LoadResult load = read.load;
+    if (load.ok()) {
+        PlanAccount kept = session.Adopt(std::move(read));
+        if (account != nullptr) {
+            *account = std::move(kept);
+        }
+    }
+    return load;
+}
+
 // A session with the sample loaded, every pool shared and the first object of the first shared
 // pool cached: choices a reload must keep.
 class SessionTest : public ::testing::Test {
@@ -26,7 +41,7 @@ protected:
     void SetUp() override {
         AddSelectedFile(m_session.tables(), kSample);
         PlanAccount account;
-        ASSERT_TRUE(m_session.LeaveFilesPage(m_disk, &account).ok());
+        ASSERT_TRUE(LeaveFilesPage(m_session, m_disk, &account).ok());
         EXPECT_TRUE(account.empty());
         (void)ShareAllPools(m_session.tables());  // work-file pools refuse; the rest share
         m_session.EnterObjectsPage();
@@ -53,7 +68,7 @@ TEST_F(SessionTest, AReloadKeepsTheChoicesAndAFailedOneKeepsEverything) {
     // A file that fails: the tables, the held choices and the last load stay as they were.
     testing::MemoryFileSource failing;
     failing.Fail(kSample, FileErrorReason::kReadFailed);
-    const LoadResult failed = m_session.LeaveFilesPage(failing, nullptr);
+    const LoadResult failed = LeaveFilesPage(m_session, failing, nullptr);
     ASSERT_FALSE(failed.ok());
     EXPECT_EQ(failed.status.path(), kSample);
     EXPECT_TRUE(m_session.holdsChoices());
@@ -63,7 +78,7 @@ TEST_F(SessionTest, AReloadKeepsTheChoicesAndAFailedOneKeepsEverything) {
     // The next try puts the held choices back on the fresh tables, with the texts they carry.
     m_session.SetTypedNumbers("9", "9");
     PlanAccount account;
-    ASSERT_TRUE(m_session.LeaveFilesPage(m_disk, &account).ok());
+    ASSERT_TRUE(LeaveFilesPage(m_session, m_disk, &account).ok());
     EXPECT_TRUE(account.empty());
     EXPECT_FALSE(m_session.holdsChoices());
     m_session.EnterObjectsPage();
@@ -85,7 +100,7 @@ TEST_F(SessionTest, AReloadAccountsForTheObjectsAndPoolsThatCameOrWent) {
     };
     const auto reload = [this] {
         PlanAccount account;
-        EXPECT_TRUE(m_session.LeaveFilesPage(m_disk, &account).ok());
+        EXPECT_TRUE(LeaveFilesPage(m_session, m_disk, &account).ok());
         m_session.EnterObjectsPage();
         return account;
     };
@@ -101,16 +116,15 @@ TEST_F(SessionTest, AReloadAccountsForTheObjectsAndPoolsThatCameOrWent) {
 
     AddSelectedFile(m_session.tables(), kSecond);
     PlanAccount account = reload();
-    EXPECT_EQ(kinds(account), (std::map<PlanItemKind, size_t>{
-                                  {PlanItemKind::kObjectNewUnderCacheAll, 29}}));
+    EXPECT_EQ(kinds(account),
+              (std::map<PlanItemKind, size_t>{{PlanItemKind::kObjectNewUnderCacheAll, 29}}));
     EXPECT_EQ(account.front().pool, "BP3");
     EXPECT_EQ(bp3().listed, 65);
     EXPECT_EQ(bp3().cached, 65);
 
     RemoveSelectedFile(m_session.tables(), 0);
     account = reload();
-    EXPECT_EQ(kinds(account), (std::map<PlanItemKind, size_t>{
-                                  {PlanItemKind::kObjectMissing, 36}}));
+    EXPECT_EQ(kinds(account), (std::map<PlanItemKind, size_t>{{PlanItemKind::kObjectMissing, 36}}));
     EXPECT_EQ(bp3().cached, 29);  // db1b's, still under Cache All
     EXPECT_EQ(m_session.tables().lvSharedPools.size(), 5u);
 
@@ -172,6 +186,7 @@ TEST_F(SessionTest, TheResultsAreThoseOfAPlainRunAndFollowTheChoices) {
     // A returned pool is a change of choices: the basis is made again.
     const SizingBasis before = m_session.SizingBasisNow();
     UnsharePool(m_session.tables(), 0);
+    m_session.EnterObjectsPage();
     const SizingBasis after = m_session.SizingBasisNow();
     EXPECT_NE(before.base, after.base);
     EXPECT_EQ(after.base, PrepareSizing(m_session.tables()).base);
