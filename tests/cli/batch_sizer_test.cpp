@@ -289,7 +289,8 @@ TEST_F(BatchSizerTest, CacheOptionsActAsThePageDoes) {
         // Unchecking the box writes "F", and the uncaching runs after every caching.
         {{"--uncache-pool", "BP1", "--cache-pool", "BP1"}, "F F F F F", ""},
         // Keys as O4, 6 or o5; all of a pool's objects checked check its box.
-        {{"--cache-object", "O4", "--cache-object", "6", "--cache-object", "o5"}, "F T F F F",
+        {{"--cache-object", "O4", "--cache-object", "6", "--cache-object", "o5"},
+         "F T F F F",
          "O4 O5 O6"},
         // Checking a checked object is no toggle: the pool stays fully cached.
         {{"--cache-pool", "BP1", "--cache-object", "O4"}, "F T F F F", "O4 O5 O6"},
@@ -377,11 +378,13 @@ TEST_F(BatchSizerTest, RefusalsExitWithOneLineAndWriteNothing) {
     const QString gone = Write("d.loomplan", R"({"format": "loomstead-plan", "version": 1,
                                                 "files": [{"path": "gone.sta"}]})");
     // The policy options, after the rest of a row or after its policy.
-    const auto cfrm = [](QStringList more) {
-        return more << "--group" << "DSNDB0G" << "--cf" << "CF01";
+    const auto cfrm = [](const QStringList& more) {
+        return more + QStringList{"--group", "DSNDB0G", "--cf", "CF01"};
     };
     const auto p = [](const QStringList& more) { return kPolicy + kSamples + more; };
-    const auto json = [](QStringList arguments) { return arguments << "--format" << "json"; };
+    const auto json = [](const QStringList& more) {
+        return more + QStringList{"--format", "json"};
+    };
     const QString latin1 =
         "--%1 \"%2\": only Latin-1 characters can name a pool or an object, as in the data files";
     const QString notObject = "'%1' is not an object of a shared pool";
@@ -712,11 +715,10 @@ TEST_F(BatchSizerTest, PolicyFileAndJsonAgree) {
         gbp.remove("why");
         gbp3 = gbp["name"] == "DSNDB0G_GBP3" ? Compact(gbp) : gbp3;
     }
-    EXPECT_EQ(gbp3,
-              R"({"allowautoalt":true,"data_entries":31437,"directory_entries":314370,)"
-              R"("directory_entries_needed":94437,"duplex":true,"initsize_kb":264192,)"
-              R"("minsize_kb":null,"name":"DSNDB0G_GBP3","page_size_kb":4,"pool":"BP3",)"
-              R"("preflist":["CF01","CF02"],"ratio":10,"ratio_needed":4,"size_kb":396288})");
+    EXPECT_EQ(gbp3, R"({"allowautoalt":true,"data_entries":31437,"directory_entries":314370,)"
+                    R"("directory_entries_needed":94437,"duplex":true,"initsize_kb":264192,)"
+                    R"("minsize_kb":null,"name":"DSNDB0G_GBP3","page_size_kb":4,"pool":"BP3",)"
+                    R"("preflist":["CF01","CF02"],"ratio":10,"ratio_needed":4,"size_kb":396288})");
     EXPECT_TRUE(json.err.contains("is not sized from statistics"));
 
     // The sweep's point for 2 members takes what the run for 2 members takes.
@@ -752,12 +754,12 @@ protected:
         std::string job =
             "//DEFPOL   JOB (ACCT),CLASS=A\n//STEP1    EXEC PGM=IXCMIAPU\n//SYSIN    DD   *\n";
         int sequence = 0;
-        for (std::string card : {"  DATA TYPE(CFRM) REPORT(YES)",
-                                 "  DEFINE POLICY NAME(POLDAY) REPLACE(YES)",
-                                 "    CF NAME(CF01) TYPE(003931) MFG(IBM)",
-                                 "    /* payroll */ STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536)",
-                                 "              SIZE(131072) PREFLIST(CF01)",
-                                 "    STRUCTURE NAME(OTHER_LIST) SIZE(1G) PREFLIST(CF01)"}) {
+        for (std::string card :
+             {"  DATA TYPE(CFRM) REPORT(YES)", "  DEFINE POLICY NAME(POLDAY) REPLACE(YES)",
+              "    CF NAME(CF01) TYPE(003931) MFG(IBM)",
+              "    /* payroll */ STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536)",
+              "              SIZE(131072) PREFLIST(CF01)",
+              "    STRUCTURE NAME(OTHER_LIST) SIZE(1G) PREFLIST(CF01)"}) {
             card.resize(72, ' ');
             job += card + QString::number(++sequence * 100).rightJustified(8, '0').toStdString() +
                    "\n";

@@ -36,8 +36,10 @@ QList<bool> Flags(const QSignalSpy& spy) {
 }
 
 QString Refusal(const char* pool, const char* file) {
-    return QStringLiteral("Pool %1 will not be shared because it has only DSNDB07 Objects in the "
-                          "File: %2").arg(pool, file);
+    return QStringLiteral(
+               "Pool %1 will not be shared because it has only DSNDB07 Objects in the "
+               "File: %2")
+        .arg(pool, file);
 }
 
 }  // namespace
