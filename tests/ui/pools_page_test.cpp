@@ -92,6 +92,7 @@ void PoolsPageTest::init() {
     m_tables.lstPools = {"BP0", "BP1", "BP2"};
     m_messages.messages.clear();
     m_dragsStarted = 0;
+    m_dragSource.clear();
     m_page = new PoolsPage(m_tables, m_messages, QStringLiteral(LOOMSTEAD_CLIP_PATH));
     m_page->setDragRunner([this](QDrag& drag) {
         ++m_dragsStarted;
@@ -126,8 +127,6 @@ void PoolsPageTest::numberBoxesKeepWhatIsTyped_data() {
     // clang-format off
     QTest::newRow("ECSA with a decimal") << "txtECSASize" << "4.5" << 0 << "4.5" << "";
     QTest::newRow("ECSA past 9999") << "txtECSASize" << "10000" << 0 << "10000" << ecsa;
-    QTest::newRow("ECSA with three decimals") << "txtECSASize" << "4.567" << 0 << "4.567" << ecsa;
-    QTest::newRow("members past 32") << "txtSharedDB2" << "33" << 0 << "33" << members;
     QTest::newRow("members negative") << "txtSharedDB2" << "-3" << 0 << "-3" << members;
     QTest::newRow("members with blanks") << "txtSharedDB2" << " 7 " << 0 << " 7 " << "";
     QTest::newRow("Up keeps the decimals") << "txtECSASize" << "4.5" << int(Qt::Key_Up) << "5.5" << "";
@@ -243,8 +242,7 @@ void PoolsPageTest::shareAllSharesInListOrderAndReportsEachRefusal() {
     click("cmdShareAllPools");
     QVERIFY(watcher.paintedWhilePlaying);
     QCOMPARE(watcher.framesWhilePainting, 20);
-    QVERIFY(!animation->isVisible());
-    QVERIFY(!animation->isPlaying());
+    QVERIFY(!animation->isVisible() && !animation->isPlaying());
     QCOMPARE(lists(), "BP1 BP3 BP4 | BP0 BP2");
     QCOMPARE(Texts(shared()->model(), 1), QStringList({"2", "5"}));
     QCOMPARE(m_messages.messages.size(), 2);
@@ -357,11 +355,8 @@ void PoolsPageTest::dragStartsOnlyFromAPressOnAnEntry() {
     QApplication::sendEvent(viewport, &move);
     QTest::mouseRelease(viewport, mouseButton, Qt::NoModifier, end);
     QCOMPARE(m_dragsStarted, dragsStarted);
-    QCOMPARE(Texts(shared()->model()).size(),
-             doubleClick ? 1 : 0);  // the double click shared BP0 alone
-    if (dragsStarted > 0) {
-        QCOMPARE(m_dragSource, QStringLiteral("lstPools"));
-    }
+    QCOMPARE(Texts(shared()->model()).size(), doubleClick ? 1 : 0);  // BP0, double-clicked
+    QCOMPARE(m_dragSource, dragsStarted > 0 ? "lstPools" : "");
 }
 
 void PoolsPageTest::listModelsShowNamesAsTheyAreAndCountsWhole() {
@@ -370,8 +365,6 @@ void PoolsPageTest::listModelsShowNamesAsTheyAreAndCountsWhole() {
     PoolNamesModel namesModel(names);
     SharedPoolsModel sharedModel(shared);
     QCOMPARE(Texts(&namesModel), QStringList({"BP0", "bp1"}));
-    QCOMPARE(sharedModel.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Pool Name"));
-    QCOMPARE(sharedModel.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Total Objects"));
     QCOMPARE(Texts(&sharedModel, 1), QStringList({"40000"}));
     QVERIFY(sharedModel.index(0, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
 }
