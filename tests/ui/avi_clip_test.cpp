@@ -34,18 +34,21 @@ QByteArray List(const char* type, const QByteArray& children) {
     return Chunk("LIST", QByteArray(type, 4) + children);
 }
 
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kBlue = qRgb(0, 0, 255);
+
 // A clip as an animation control's AVI: one video stream, frames as given (already encoded).
 struct ClipPlan {
     int width = 1;
     int height = 1;           // negative: rows top-down
     quint32 compression = 0;  // 0 uncompressed, 1 RLE8
-    QList<QRgb> palette;
+    QList<QRgb> palette = {kRed};
     quint32 microSecondsPerFrame = 100000;
     quint32 scale = 1;
     quint32 rate = 10;
-    QList<QByteArray> frames;
     QByteArray frameId = "00db";
     bool inRecordList = false;
+    QList<QByteArray> frames = {QByteArray(4, '\0')};
 };
 
 QByteArray BuildAvi(const ClipPlan& plan) {
@@ -75,30 +78,26 @@ QByteArray BuildAvi(const ClipPlan& plan) {
                              Chunk("idx1", QByteArray()));
 }
 
-ClipPlan Plan(int width, int height, const QList<QRgb>& palette, const QList<QByteArray>& frames) {
-    ClipPlan plan;
-    plan.width = width;
-    plan.height = height;
-    plan.palette = palette;
-    plan.frames = frames;
-    return plan;
-}
-
 bool Reads(const ClipPlan& plan) { return ReadAviClip(BuildAvi(plan)).has_value(); }
+
+// Each frame as its rows of palette indices, top row first; none when the clip is refused.
+using IndexFrames = QList<QList<QList<uchar>>>;
+IndexFrames Decoded(const ClipPlan& plan) {
+    IndexFrames frames;
+    for (const QImage& image : ReadAviClip(BuildAvi(plan)).value_or(AviClip{}).frames) {
+        QList<QList<uchar>>& rows = frames.emplace_back();
+        for (int y = 0; y < image.height(); ++y) {
+            rows.append(
+                QList<uchar>(image.constScanLine(y), image.constScanLine(y) + image.width()));
+        }
+    }
+    return frames;
+}
 
 QByteArray OurClip() {
     QFile file(QStringLiteral(LOOMSTEAD_CLIP_PATH));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-QList<uchar> IndexRow(const QImage& image, int y) {
-    return QList<uchar>(image.constScanLine(y), image.constScanLine(y) + image.width());
-}
-
-const QRgb kRed = qRgb(255, 0, 0);
-const QRgb kGreen = qRgb(0, 255, 0);
-const QRgb kBlue = qRgb(0, 0, 255);
-const QRgb kWhite = qRgb(255, 255, 255);
 
 }  // namespace
 
@@ -107,11 +106,9 @@ class AviClipTest : public QObject {
 
 private slots:
     void loadsOurOwnClipAndOnlyReadableFilesOfBoundedSize();
-    void damagedFilesGiveNoClip_data();
     void damagedFilesGiveNoClip();
-    void decodesRle8FramesOverThePreviousOne();
-    void emptyFrameChunksRepeatThePreviousFrame();
-    void decodesUncompressedFramesOfTheRightSizeOnly();
+    void decodesFramesOverThePreviousOne();
+    void refusesClipsPastTheLimits();
     void frameIntervalComesFromTheStreamRate();
     void playerDrawsOurClipTransparentPlaysStopsAndDropsItForAMissingFile();
 };
@@ -122,7 +119,6 @@ void AviClipTest::loadsOurOwnClipAndOnlyReadableFilesOfBoundedSize() {
     QCOMPARE(clip->size, QSize(272, 60));
     QCOMPARE(clip->frames.size(), size_t{20});
     QCOMPARE(clip->frameIntervalMs, 83);  // 12 frames a second
-    QCOMPARE(clip->frames.front().pixel(0, 0), qRgb(236, 236, 236));
 
     // The white sheet starts down in the left folder; frame 10 has it high in the middle, turned
     // half over, its centre near (144, 12): (140, 3) is on it, clear of its edge and text lines.
@@ -132,118 +128,89 @@ void AviClipTest::loadsOurOwnClipAndOnlyReadableFilesOfBoundedSize() {
     QVERIFY(!LoadAviClip(QStringLiteral("/nonexistent/Filemove.avi")).has_value());
     QTemporaryDir dir;
     QFile big(dir.filePath(QStringLiteral("big.avi")));
-    QVERIFY(big.open(QIODevice::WriteOnly) && big.write(OurClip()) > 0);
-    QVERIFY(big.resize(kMaxClipFileBytes + 1));  // a good clip with too much after it
+    // A good clip with too much after it.
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.write(OurClip()) > 0 &&
+            big.resize(kMaxClipFileBytes + 1));
     big.close();
     QVERIFY(!LoadAviClip(big.fileName()).has_value());
 }
 
-void AviClipTest::damagedFilesGiveNoClip_data() {
-    QTest::addColumn<int>("keep");         // bytes kept from the start, -1 all
-    QTest::addColumn<QByteArray>("near");  // the first occurrence of this text ...
-    QTest::addColumn<int>("offset");       // ... plus this many bytes is overwritten
-    QTest::addColumn<QByteArray>("bytes");
-
-    const qsizetype size = OurClip().size();
-    QVERIFY(size > 0);
-    for (const qsizetype keep :
-         {qsizetype{0}, qsizetype{11}, qsizetype{12}, qsizetype{200}, size / 2, size - 1}) {
-        QTest::addRow("first %d bytes", int(keep))
-            << int(keep) << QByteArray() << 0 << QByteArray();
-    }
-    // Offsets into strf: 8 header bytes, then size, width, height, planes, bits, compression.
-    const QByteArray strf("strf");
-    QTest::newRow("huge width") << -1 << strf << 12 << U32s({0x7fffffff});
-    QTest::newRow("zero height") << -1 << strf << 16 << U32s({0});
-    QTest::newRow("most negative height") << -1 << strf << 16 << U32s({0x80000000});
-    QTest::newRow("16 bits a pixel") << -1 << strf << 22 << QByteArray("\x10\x00", 2);
-    QTest::newRow("RLE4") << -1 << strf << 24 << U32s({2});
-    QTest::newRow("300 palette colours") << -1 << strf << 40 << U32s({300});
-    QTest::newRow("format chunk past the file") << -1 << strf << 4 << U32s({0xfffffff0});
-    QTest::newRow("frame chunk past its list")
-        << -1 << QByteArray("00dc") << 4 << U32s({0x7fffffff});
-    QTest::newRow("file size past the end") << -1 << QByteArray("RIFF") << 4 << U32s({0xffffffff});
-    QTest::newRow("main header too short") << -1 << QByteArray("avih") << 4 << U32s({8});
-    QTest::newRow("no video stream") << -1 << QByteArray("vids") << 0 << QByteArray("auds");
-    QTest::newRow("no movie list") << -1 << QByteArray("movi") << 0 << QByteArray("movx");
-}
-
 void AviClipTest::damagedFilesGiveNoClip() {
-    QFETCH(int, keep);
-    QFETCH(QByteArray, near);
-    QFETCH(int, offset);
-    QFETCH(QByteArray, bytes);
-    QByteArray clip = OurClip().left(keep < 0 ? std::numeric_limits<int>::max() : keep);
-    if (!near.isEmpty()) {
-        const qsizetype at = clip.indexOf(near);
-        QVERIFY(at >= 0);
-        clip.replace(at + offset, bytes.size(), bytes);
+    const QByteArray whole = OurClip();
+    QVERIFY(!whole.isEmpty());
+    for (const qsizetype keep :
+         std::initializer_list<qsizetype>{0, 11, 12, 200, whole.size() / 2, whole.size() - 1}) {
+        QVERIFY2(!ReadAviClip(whole.left(keep)).has_value(), qPrintable(QString::number(keep)));
     }
-    QVERIFY(!ReadAviClip(clip).has_value());
+    // The first occurrence of a text, plus an offset, is overwritten with the bytes. Offsets into
+    // strf: 8 header bytes, then size, width, height, planes, bits, compression.
+    const std::tuple<const char*, QByteArray, int, QByteArray> damages[] = {
+        {"huge width", "strf", 12, U32s({0x7fffffff})},
+        {"zero height", "strf", 16, U32s({0})},
+        {"most negative height", "strf", 16, U32s({0x80000000})},
+        {"16 bits a pixel", "strf", 22, QByteArray("\x10\x00", 2)},
+        {"RLE4", "strf", 24, U32s({2})},
+        {"300 palette colours", "strf", 40, U32s({300})},
+        {"format chunk past the file", "strf", 4, U32s({0xfffffff0})},
+        {"frame chunk past its list", "00dc", 4, U32s({0x7fffffff})},
+        {"file size past the end", "RIFF", 4, U32s({0xffffffff})},
+        {"main header too short", "avih", 4, U32s({8})},
+        {"no video stream", "vids", 0, "auds"},
+        {"no movie list", "movi", 0, "movx"},
+    };
+    for (const auto& [name, near, offset, bytes] : damages) {
+        QByteArray clip = whole;
+        const qsizetype at = clip.indexOf(near);
+        QVERIFY2(at >= 0, name);
+        QVERIFY2(!ReadAviClip(clip.replace(at + offset, bytes.size(), bytes)).has_value(), name);
+    }
 }
 
-void AviClipTest::decodesRle8FramesOverThePreviousOne() {
-    ClipPlan rle =
-        Plan(4, 2, {kRed, kGreen, kBlue, kWhite},
-             {
-                 // Bottom row: four of 1. Top row: absolute 2 3 2 (padded), one 0. End.
-                 QByteArray("\x04\x01\x00\x00\x00\x03\x02\x03\x02\x00\x01\x00\x00\x00\x00\x01", 16),
-                 // Move one right and one up, one 0 there, end: only that pixel changes.
-                 QByteArray("\x00\x02\x01\x01\x01\x00\x00\x01", 8),
-                 // Runs and moves past the edges are cut off; data ending inside a
-                 // code ends the frame.
-                 QByteArray("\xff\x03\x00\x02\x40\x40\x05\x02\x00", 9),
-             });
-    rle.compression = 1;
-    rle.frameId = "00dc";
-    const std::optional<AviClip> clip = ReadAviClip(BuildAvi(rle));
-    QVERIFY(clip.has_value());
-    QCOMPARE(clip->frames.size(), size_t{3});
-    QCOMPARE(IndexRow(clip->frames[0], 1), QList<uchar>({1, 1, 1, 1}));
-    QCOMPARE(IndexRow(clip->frames[0], 0), QList<uchar>({2, 3, 2, 0}));
-    QCOMPARE(clip->frames[0].pixel(1, 0), kWhite);
-    QCOMPARE(IndexRow(clip->frames[1], 1), QList<uchar>({1, 1, 1, 1}));
-    QCOMPARE(IndexRow(clip->frames[1], 0), QList<uchar>({2, 0, 2, 0}));
-    QCOMPARE(IndexRow(clip->frames[2], 1), QList<uchar>({3, 3, 3, 3}));
-    QCOMPARE(IndexRow(clip->frames[2], 0), QList<uchar>({2, 0, 2, 0}));
+void AviClipTest::decodesFramesOverThePreviousOne() {
+    const QList<QRgb> four = {kRed, qRgb(0, 255, 0), kBlue, qRgb(255, 255, 255)};
+    const QList<QByteArray> rle = {
+        // Bottom row: four of 1. Top row: absolute 2 3 2 (padded), one 0. End.
+        QByteArray("\x04\x01\x00\x00\x00\x03\x02\x03\x02\x00\x01\x00\x00\x00\x00\x01", 16),
+        // Move one right and one up, one 0 there, end: only that pixel changes.
+        QByteArray("\x00\x02\x01\x01\x01\x00\x00\x01", 8),
+        // Runs and moves past the edges are cut off; data ending inside a code ends the frame.
+        QByteArray("\xff\x03\x00\x02\x40\x40\x05\x02\x00", 9),
+    };
+    // Uncompressed rows are stored bottom-up and padded to four bytes: 4 + 3 bytes at least, as
+    // the last row's padding may be left out. A leading empty chunk has nothing to repeat.
+    const QByteArray rows = QByteArray("\0\1\2\0\3\3\0", 7);
+    const QByteArray none;
+    // clang-format off
+    const std::tuple<const char*, ClipPlan, IndexFrames> cases[] = {
+        {"RLE8", {.width = 4, .height = 2, .compression = 1, .palette = four, .frameId = "00dc",
+                  .frames = rle},
+         {{{2, 3, 2, 0}, {1, 1, 1, 1}}, {{2, 0, 2, 0}, {1, 1, 1, 1}}, {{2, 0, 2, 0}, {3, 3, 3, 3}}}},
+        {"uncompressed", {.width = 3, .height = 2, .palette = four, .frames = {rows}},
+         {{{3, 3, 0}, {0, 1, 2}}}},
+        {"uncompressed, a byte short",
+         {.width = 3, .height = 2, .palette = four, .frames = {rows.chopped(1)}}, {}},
+        {"empty chunks repeat the frame before",
+         {.palette = four, .inRecordList = true,
+          .frames = {none, QByteArray(4, '\0'), none, QByteArray(4, '\1')}},
+         {{{0}}, {{0}}, {{1}}}},
+        {"empty chunks alone", {.frames = {none, none}}, {}},
+    };
+    // clang-format on
+    for (const auto& [name, plan, frames] : cases) {
+        QVERIFY2(Decoded(plan) == frames, name);
+    }
+    // The palette is stored blue, green, red: the uncompressed frame's (2, 1) is index 2.
+    QCOMPARE(ReadAviClip(BuildAvi(std::get<1>(cases[1])))->frames.front().pixel(2, 1), kBlue);
 }
 
-void AviClipTest::emptyFrameChunksRepeatThePreviousFrame() {
-    ClipPlan plan = Plan(1, 1, {kRed, kGreen},
-                         {QByteArray(), QByteArray("\x00\x00\x00\x00", 4), QByteArray(),
-                          QByteArray("\x01\x00\x00\x00", 4)});
-    plan.inRecordList = true;
-    const std::optional<AviClip> clip = ReadAviClip(BuildAvi(plan));
-    QVERIFY(clip.has_value());
-    QCOMPARE(clip->frames.size(), size_t{3});  // a leading empty chunk has nothing to repeat
-    QCOMPARE(clip->frames[0].pixel(0, 0), kRed);
-    QCOMPARE(clip->frames[1].pixel(0, 0), kRed);
-    QCOMPARE(clip->frames[2].pixel(0, 0), kGreen);
-
-    plan.frames = {QByteArray(), QByteArray()};
-    QVERIFY(!Reads(plan));
-}
-
-void AviClipTest::decodesUncompressedFramesOfTheRightSizeOnly() {
-    // 8 bits, 3x2, rows stored bottom-up and padded to four bytes: 4 + 3 bytes at least, as the
-    // last row's padding may be left out.
-    ClipPlan plan = Plan(3, 2, {kRed, kGreen, kBlue, kWhite}, {QByteArray("\0\1\2\0\3\3", 6)});
-    QVERIFY(!Reads(plan));
-    plan.frames = {QByteArray("\0\1\2\0\3\3\0", 7)};
-    const std::optional<AviClip> clip = ReadAviClip(BuildAvi(plan));
-    QVERIFY(clip.has_value());
-    QCOMPARE(IndexRow(clip->frames.front(), 0), QList<uchar>({3, 3, 0}));
-    QCOMPARE(IndexRow(clip->frames.front(), 1), QList<uchar>({0, 1, 2}));
-    QCOMPARE(clip->frames.front().pixel(2, 1), kBlue);
-
-    ClipPlan many = Plan(1, 1, {kRed}, {});
+void AviClipTest::refusesClipsPastTheLimits() {
+    ClipPlan many;
     many.frames.fill(QByteArray(4, '\0'), kMaxClipFrames);
     QVERIFY(Reads(many));
     many.frames << QByteArray(4, '\0');
     QVERIFY(!Reads(many));
-
     // 16 frames of 2048x2048 take the 64 MB allowed, 17 more; refused before any is decoded.
-    ClipPlan large = Plan(kMaxClipSide, kMaxClipSide, {kRed}, {});
+    ClipPlan large{.width = kMaxClipSide, .height = kMaxClipSide};
     large.frames.fill(QByteArray(), 16);
     large.frames.first() = QByteArray(kMaxClipSide * kMaxClipSide, '\0');
     QVERIFY(Reads(large));
@@ -252,32 +219,22 @@ void AviClipTest::decodesUncompressedFramesOfTheRightSizeOnly() {
 }
 
 void AviClipTest::frameIntervalComesFromTheStreamRate() {
-    struct Case {
-        quint32 scale, rate, microSecondsPerFrame;
-        int intervalMs;
-    };
-    const Case cases[] = {
+    // Stream scale and rate, the main header's microseconds a frame, and the interval in ms.
+    const std::tuple<quint32, quint32, quint32, int> cases[] = {
         {1, 25, 0, 40},
         {1, 0, 50000, 50},  // no rate: the main header's
         {0, 0, 0, 100},     // neither: 10 a second
         {10, 1, 0, 2000},   // slower is cut to 2 s
     };
-    for (const Case& c : cases) {
-        ClipPlan plan = Plan(1, 1, {kRed}, {QByteArray(4, '\0')});
-        plan.scale = c.scale;
-        plan.rate = c.rate;
-        plan.microSecondsPerFrame = c.microSecondsPerFrame;
-        const std::optional<AviClip> clip = ReadAviClip(BuildAvi(plan));
-        QVERIFY(clip.has_value());
-        QCOMPARE(clip->frameIntervalMs, c.intervalMs);
+    for (const auto& [scale, rate, microSeconds, intervalMs] : cases) {
+        const ClipPlan plan{.microSecondsPerFrame = microSeconds, .scale = scale, .rate = rate};
+        QCOMPARE(ReadAviClip(BuildAvi(plan)).value_or(AviClip{}).frameIntervalMs, intervalMs);
     }
 }
 
 void AviClipTest::playerDrawsOurClipTransparentPlaysStopsAndDropsItForAMissingFile() {
     QWidget page;
-    QPalette palette = page.palette();
-    palette.setColor(QPalette::Window, Qt::red);
-    page.setPalette(palette);
+    page.setPalette(QPalette(Qt::red));  // the window colour too
     page.setAutoFillBackground(true);
     page.resize(272, 60);
     auto* player = new AnimationPlayer(&page);

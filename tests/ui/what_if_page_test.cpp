@@ -1,7 +1,6 @@
-// The What If page as a chart reader expects it: step lines, sizes above the directory/data
-// ratio, titled axes, lines told apart by colour and dash, a tip near a point, the member count
-// of "No Of Shared DB2" marked in the charts and in bold in the table; and Copy and Export giving
-// the table as CSV and the charts as PNG.
+// The What If page as a chart reader expects it: step lines, titled axes, lines told apart by
+// colour and dash, a tip near a point, the member count of "No Of Shared DB2" marked in the charts
+// and in bold in the table; and Copy and Export giving the table as CSV and the charts as PNG.
 #include "ui/what_if_page.h"
 
 #include <QApplication>
@@ -33,15 +32,7 @@ namespace {
 
 report::GrowthPoint Point(int64_t members, int64_t sca, int64_t total,
                           std::optional<int64_t> ratio) {
-    report::GrowthPoint point;
-    point.members = members;
-    point.scaSizeMb = sca;
-    point.lockStructureSizeMb = 16;
-    point.directoryDataRatio = ratio;
-    point.irlmEcsaSizeMb = 2;
-    point.gbpMemoryMb = total - 30;
-    point.totalMemoryMb = total;
-    return point;
+    return {members, sca, 16, ratio, 2, total - 30, total};
 }
 
 QLineSeries* Series(QChart& chart, const QString& name) {
@@ -84,26 +75,20 @@ void WhatIfPageTest::chartsDrawStepsTitledAxesDistinctLinesTipsAndTheMarker() {
     // A member count without a ratio is left out.
     QCOMPARE(Series(*ratio, "Directory/data ratio")->points(),
              QList<QPointF>({{1, 5}, {2, 5}, {3, 7}, {4, 7}}));
-
     QStringList titles;
-    for (QChart* chart : {sizes, ratio}) {
-        for (QAbstractAxis* axis : chart->axes()) {
-            titles << axis->titleText();
-        }
+    for (QAbstractAxis* axis : sizes->axes() + ratio->axes()) {
+        titles << axis->titleText();
     }
     titles.removeDuplicates();
     QCOMPARE(titles, QStringList({"Members", "Size (Mb)", "Directory/data ratio"}));
-
     QSet<QRgb> colours;
     QSet<int> dashes;
-    int lines = 0;
     for (QAbstractSeries* series : sizes->series()) {
         const QPen pen = static_cast<QLineSeries*>(series)->pen();
         colours.insert(pen.color().rgb());
         dashes.insert(static_cast<int>(pen.style()));
-        ++lines;
     }
-    QCOMPARE(lines, 6);  // five figures and the marker
+    QCOMPARE(sizes->series().size(), 6);  // five figures and the marker
     QCOMPARE(colours.size(), 6);
     QVERIFY2(dashes.size() >= 5, qPrintable(QString::number(dashes.size())));
 
@@ -113,19 +98,15 @@ void WhatIfPageTest::chartsDrawStepsTitledAxesDistinctLinesTipsAndTheMarker() {
     QCOMPARE(report::GrowthPointTip(*sizes, at + QPointF(5, -5)), "2 members: 180 Mb");
     QCOMPARE(report::GrowthPointTip(*sizes, at + QPointF(0, 12)), QString());
     // The step's end at 3 members is no point of its own, nor is the marker through it.
-    const QPointF stepEnd = sizes->mapToPosition({3, 180}, total);
-    QCOMPARE(report::GrowthPointTip(*sizes, stepEnd), QString());
+    QCOMPARE(report::GrowthPointTip(*sizes, sizes->mapToPosition({3, 180}, total)), QString());
     const QPointF ratioAt = ratio->mapToPosition({1, 5}, Series(*ratio, "Directory/data ratio"));
     QCOMPARE(report::GrowthPointTip(*ratio, ratioAt), "1 members: 5");
 
     // "No Of Shared DB2" at the last member count, up to the top of the total's axis; none
     // outside the range.
     QLineSeries* marker = Series(*sizes, "No Of Shared DB2");
-    QVERIFY(marker);
-    QCOMPARE(marker->count(), 2);
-    QCOMPARE(marker->at(0).x(), 3.0);
-    QCOMPARE(marker->at(1).x(), 3.0);
-    QVERIFY(marker->at(1).y() >= 260);
+    QVERIFY(marker && marker->count() == 2);
+    QVERIFY(marker->at(0).x() == 3.0 && marker->at(1).x() == 3.0 && marker->at(1).y() >= 260);
     for (std::optional<int64_t> outside : {std::optional<int64_t>(9), std::optional<int64_t>()}) {
         report::SetGrowthPoints(*sizes, kPoints, outside);
         QCOMPARE(marker->count(), 0);
@@ -173,18 +154,15 @@ void WhatIfPageTest::tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng() {
     QVERIFY(lines[3].startsWith("3,"));
     QCOMPARE(copied->data("text/csv"), copied->text().toUtf8());
     QVERIFY(!qvariant_cast<QImage>(copied->imageData()).isNull());
-
     QTemporaryDir dir;
     dialogs.whatIfExportPath = dir.filePath("growth.csv");
     ui::ClickButton(&page, QStringLiteral("cmdExportWhatIf"));
     QFile csv(*dialogs.whatIfExportPath);
-    QVERIFY(csv.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(csv.readAll()), copied->text());
+    QVERIFY(csv.open(QIODevice::ReadOnly) && csv.readAll() == copied->text().toUtf8());
 
     dialogs.whatIfExportPath = dir.filePath("growth.png");
     ui::ClickButton(&page, QStringLiteral("cmdExportWhatIf"));
     const QImage png(*dialogs.whatIfExportPath, "PNG");
-    QVERIFY(!png.isNull());
     QCOMPARE(png.height(), page.findChild<QChartView*>("chtWhatIf")->height() +
                                page.findChild<QChartView*>("chtWhatIfRatio")->height());
     QCOMPARE(delivered.count(), 3);
@@ -194,9 +172,8 @@ void WhatIfPageTest::tableMarksTheMembersRowAndCopyAndExportGiveCsvAndPng() {
     QSignalSpy failed(&page, &ui::WhatIfPage::exportFailed);
     dialogs.whatIfExportPath = dir.filePath("gone/growth.csv");
     ui::ClickButton(&page, QStringLiteral("cmdExportWhatIf"));
-    QCOMPARE(failed.count(), 1);
-    QVERIFY(
-        failed.front().front().toString().startsWith("Cannot write " + *dialogs.whatIfExportPath));
+    QVERIFY(failed.count() == 1 && failed.front().front().toString().startsWith(
+                                         "Cannot write " + *dialogs.whatIfExportPath));
 }
 
 QTEST_MAIN(WhatIfPageTest)
