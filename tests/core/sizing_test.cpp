@@ -46,7 +46,10 @@ protected:
     CoreTables tables;
 };
 
-TEST_F(SizingRunTest, PoolOverTwoFilesUncached) {
+// BP1's rows size (2000 + 500) and (5000 + 1500) pages x members x 0.3; the limit is about
+// 9.22e18.
+TEST_F(SizingRunTest, UncachedEmptyMembersAtTheLimitAndAllCached) {
+    // Uncached over two files.
     const SizingResult r = RunSizing(tables, " 2 ", "4");
     // Directory ratio: 120000 / 2000 / 20 + 0.5 = 3.5 -> 4. Memory: 8 + 24 + 6 + 8.
     EXPECT_EQ(r.lblInfo, (Info{"  10.15.32", "  1", "  2", "  5"}));
@@ -64,18 +67,18 @@ TEST_F(SizingRunTest, PoolOverTwoFilesUncached) {
     EXPECT_EQ(r.whyTotalMemory[0],
               "GBP pages of every row of the 1 shared pools: BP1 2000 + 4000 = 6000 (the GBP Size "
               "cells, each pool's last row, add up to 4000)");
-}
 
-// BP1's rows size (2000 + 500) and (5000 + 1500) pages x members x 0.3; the limit is about
-// 9.22e18.
-TEST_F(SizingRunTest, FiguresHeldAtTheLimitAreMarkedWithTheTypedNumberBehindThem) {
+    // Empty members count as none.
+    const SizingResult none = RunSizing(tables, "", "");
+    EXPECT_EQ(none.lblInfo[2], "  ");
+    EXPECT_EQ(none.lblRecommendation,
+              (Recommendation{"  8 Mb", "  8 Mb", "  4", "  2 Mb", "  18 Mb"}));
+    EXPECT_EQ(none.gbpTotalPages, 0);
+
+    // Figures held at the limit are marked with the typed number behind them.
     using F = HeldFigure;
     using N = TypedNumber;
-    const struct {
-        const char* members;
-        const char* ecsa;
-        std::vector<LimitMark> marks;
-    } cases[] = {
+    const std::tuple<const char*, const char*, std::vector<LimitMark>> cases[] = {
         {"2", "4", {}},
         // Rows of 3e18 and 7.8e18 pages: each fits, their sum does not.
         {"4e15", "4", {{F::kGbpTotal, N::kMembers, {}}}},
@@ -89,38 +92,28 @@ TEST_F(SizingRunTest, FiguresHeldAtTheLimitAreMarkedWithTheTypedNumberBehindThem
         {"2", "9223372036854774000", {}},
         {"1e6", "9223372036854774000", {{F::kTotalMemory, N::kEcsa, {}}}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.members) + " " + c.ecsa);
-        EXPECT_EQ(RunSizing(tables, c.members, c.ecsa).heldAtLimit, c.marks);
+    for (const auto& [members, ecsa, marks] : cases) {
+        EXPECT_EQ(RunSizing(tables, members, ecsa).heldAtLimit, marks) << members << " " << ecsa;
     }
-}
 
-TEST_F(SizingRunTest, PoolAllCachedShowsNoHpSize) {
+    // All cached: no HP size.
     for (const int line : {1, 2, 3, 7, 8}) {
         tables.lstData[static_cast<size_t>(line)].ItemData = -1;
     }
     tables.lvControl[0].CacheAll = true;
     tables.lvControl[2].CacheAll = true;
-    const SizingResult r = RunSizing(tables, "2", "4");
+    const SizingResult cached = RunSizing(tables, "2", "4");
     // 3 cached of 2 table spaces: factor 1.0, 2000 x 2; then 5000 x 2.
-    ASSERT_EQ(r.pools.size(), 1u);
-    EXPECT_EQ(Text(r.pools[0]), "BP1 5 5 5000 0 10000");
-    EXPECT_EQ(r.pools[0].why[1],
+    ASSERT_EQ(cached.pools.size(), 1u);
+    EXPECT_EQ(Text(cached.pools[0]), "BP1 5 5 5000 0 10000");
+    EXPECT_EQ(cached.pools[0].why[1],
               "cached share = 3 cached / 2 table spaces x 100 = 150 %: factor 1 (below 40: 0.5, "
               "below 75: 0.75, else 1.0)");
-    EXPECT_EQ(r.pools[0].why[2], "VP 2000 x members 2 x 1 = 4000");
-    EXPECT_EQ(r.gbpTotalPages, 14000);
+    EXPECT_EQ(cached.pools[0].why[2], "VP 2000 x members 2 x 1 = 4000");
+    EXPECT_EQ(cached.gbpTotalPages, 14000);
     // 4 cached table spaces: 120000 / (2000 + 98000) / 20 + 0.5 = 0.56 -> 1 -> 3.
-    EXPECT_EQ(r.directoryDataRatio, 3);
-    EXPECT_EQ(r.totalMemoryMb, 78);  // 8 + 56 + 6 + 8
-}
-
-TEST_F(SizingRunTest, EmptyMembersCountAsNone) {
-    const SizingResult r = RunSizing(tables, "", "");
-    EXPECT_EQ(r.lblInfo[2], "  ");
-    EXPECT_EQ(r.lblRecommendation,
-              (Recommendation{"  8 Mb", "  8 Mb", "  4", "  2 Mb", "  18 Mb"}));
-    EXPECT_EQ(r.gbpTotalPages, 0);
+    EXPECT_EQ(cached.directoryDataRatio, 3);
+    EXPECT_EQ(cached.totalMemoryMb, 78);  // 8 + 56 + 6 + 8
 }
 
 TEST(SizingRunEmptyTest, NothingLoadedNothingShared) {
