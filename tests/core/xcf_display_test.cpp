@@ -115,11 +115,7 @@ TEST(XcfDisplayTest, ReadsEachStructure) {
           "  ALLOWAUTOALT:            NO"}) {
         colonsAfterLabels += prefix + line + "\n";
     }
-    const struct {
-        const char* name;
-        std::string text;
-        std::string read;
-    } cases[] = {
+    const std::tuple<const char*, std::string, std::string> cases[] = {
         // A facility name shaped like a message ID (CFA001A) is a value, not another message.
         {"aligned colons, pending policy, both instances", kAlignedColons,
          "DSNDB0G_GBP1 lines 2-39 status=REASON SPECIFIED WITH REBUILD START: policy[size=131072 "
@@ -137,8 +133,8 @@ TEST(XcfDisplayTest, ReadsEachStructure) {
          "DSNDB0G_GBP2 lines 4-6 status= policy[size=200]\n"
          "note: DSNDB0G_GBP2 is displayed 2 times; the last display, on line 4, is kept.\n"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Read(c.text), c.read) << c.name;
+    for (const auto& [name, text, read] : cases) {
+        EXPECT_EQ(Read(text), read) << name;
     }
 }
 
