@@ -176,7 +176,7 @@ protected:
 
 // The GBPs' verdicts from their own counters, each structure's action (the first that applies)
 // and the warnings where the running group contradicts the recommendation.
-TEST_F(RunningGroupTest, VerdictsActionsAndWarnings) {
+TEST_F(RunningGroupTest, VerdictsActionsWarningsNewPolicyAndSteps) {
     const RunningGroup g = ReadRunningGroup(policy, options, inputs);
     ASSERT_TRUE(g.ok()) << g.status.ToString();
     ASSERT_EQ(g.gbps.size(), 3u);
@@ -230,38 +230,8 @@ TEST_F(RunningGroupTest, VerdictsActionsAndWarnings) {
               "64 MB, and the structure reports a shortage; the current INITSIZE is kept.");
     // GBP32K has no display: its RATIO(10) is taken for Db2's default and needs no command.
     EXPECT_EQ(g.ratioCommands, (std::vector<std::string>{"-ALTER GROUPBUFFERPOOL(GBP1) RATIO(8)"}));
-    // A pending ratio equal to the written one gets no command.
-    policy.structures[2].entries->ratio = 7;
-    const RunningGroup pending = ReadRunningGroup(policy, options, inputs);
-    EXPECT_TRUE(pending.ratioCommands.empty());
-    EXPECT_EQ(Find(pending, "DSNDB0G_GBP1")->action, "rebuild");
-}
 
-TEST_F(RunningGroupTest, StepsNameThePoliciesAndStructures) {
-    options.commandPrefix = "-DB1A";
-    const RunningGroup g = ReadRunningGroup(policy, options, inputs);
-    ASSERT_TRUE(g.ok()) << g.status.ToString();
-    EXPECT_EQ(
-        g.steps,
-        (std::vector<std::string>{
-            "1. Run the job of policy POLDAYN with REPORT(YES) and read its report; if the couple "
-            "data set has no room for another policy, delete an unused one (DELETE POLICY "
-            "NAME(...)).",
-            "2. -DB1A ALTER GROUPBUFFERPOOL(GBP1) RATIO(8) (pending until the GBP is allocated "
-            "anew, DSNB800I)",
-            "3. SETXCF START,POLICY,TYPE=CFRM,POLNAME=POLDAYN",
-            "4. SETXCF START,ALTER,STRNAME=DSNDB0G_GBP32K,SIZE=49152K",
-            "5. SETXCF STOP,REBUILD,DUPLEX,STRNAME=DSNDB0G_GBP1,KEEP=OLD",
-            "6. SETXCF START,REBUILD,STRNAME=DSNDB0G_GBP1",
-            "7. SETXCF START,REBUILD,DUPLEX,STRNAME=DSNDB0G_GBP1 (at low activity)",
-            "8. SETXCF START,REALLOCATE (for the pending changes)",
-            "9. -DB1A DISPLAY GROUPBUFFERPOOL(*) GDETAIL(*)", "10. D XCF,STR,STRNAME=DSNDB0G_*",
-            "11. To fall back: SETXCF START,POLICY,TYPE=CFRM,POLNAME=POLDAY"}));
-}
-
-TEST_F(RunningGroupTest, TheNewPolicyReadsBackAndKeepsEveryOtherByte) {
-    const RunningGroup g = ReadRunningGroup(policy, options, inputs);
-    ASSERT_TRUE(g.ok()) << g.status.ToString();
+    // The new policy.
     // LOCK1 keeps its figures, so its bytes stand; changed values fit in their columns; GBP8K0
     // follows the group's last statement.
     std::string expected = job;
@@ -283,16 +253,41 @@ TEST_F(RunningGroupTest, TheNewPolicyReadsBackAndKeepsEveryOtherByte) {
     ASSERT_TRUE(back.ok()) << back.status().message();
     EXPECT_EQ(back->policyName, "POLDAYN");
     EXPECT_EQ(back->structures.size(), 7u);
-}
 
-TEST_F(RunningGroupTest, UsageProblemsAreRefused) {
-    const std::pair<const char*, const char*> rows[] = {
+    // The steps, with a command prefix.
+    options.commandPrefix = "-DB1A";
+    const RunningGroup prefixed = ReadRunningGroup(policy, options, inputs);
+    EXPECT_EQ(
+        prefixed.steps,
+        (std::vector<std::string>{
+            "1. Run the job of policy POLDAYN with REPORT(YES) and read its report; if the couple "
+            "data set has no room for another policy, delete an unused one (DELETE POLICY "
+            "NAME(...)).",
+            "2. -DB1A ALTER GROUPBUFFERPOOL(GBP1) RATIO(8) (pending until the GBP is allocated "
+            "anew, DSNB800I)",
+            "3. SETXCF START,POLICY,TYPE=CFRM,POLNAME=POLDAYN",
+            "4. SETXCF START,ALTER,STRNAME=DSNDB0G_GBP32K,SIZE=49152K",
+            "5. SETXCF STOP,REBUILD,DUPLEX,STRNAME=DSNDB0G_GBP1,KEEP=OLD",
+            "6. SETXCF START,REBUILD,STRNAME=DSNDB0G_GBP1",
+            "7. SETXCF START,REBUILD,DUPLEX,STRNAME=DSNDB0G_GBP1 (at low activity)",
+            "8. SETXCF START,REALLOCATE (for the pending changes)",
+            "9. -DB1A DISPLAY GROUPBUFFERPOOL(*) GDETAIL(*)", "10. D XCF,STR,STRNAME=DSNDB0G_*",
+            "11. To fall back: SETXCF START,POLICY,TYPE=CFRM,POLNAME=POLDAY"}));
+
+    // A pending ratio equal to the written one gets no command.
+    policy.structures[2].entries->ratio = 7;
+    const RunningGroup pending = ReadRunningGroup(policy, options, inputs);
+    EXPECT_TRUE(pending.ratioCommands.empty());
+    EXPECT_EQ(Find(pending, "DSNDB0G_GBP1")->action, "rebuild");
+
+    // Usage problems are refused.
+    const std::pair<const char*, const char*> badNames[] = {
         {"", "The new policy name must be 1 to 8 characters."},
         {"POLICY123", "The new policy name must be 1 to 8 characters."},
         {"1POL", "The new policy name must start with A-Z and hold only A-Z, 0-9, $, # or @."},
         {"POL-1", "The new policy name must start with A-Z and hold only A-Z, 0-9, $, # or @."},
     };
-    for (const auto& [name, problem] : rows) {
+    for (const auto& [name, problem] : badNames) {
         inputs.newPolicyName = name;
         const RunningGroup g = ReadRunningGroup(policy, options, inputs);
         EXPECT_EQ(g.status, Status(StatusCode::kInvalidArgument, problem)) << name;
