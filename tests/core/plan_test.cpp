@@ -130,33 +130,21 @@ TEST(PlanRoundTrip, SavedAndOpenedGivesTheSameChoicesAndResults) {
 
 // DB.X of pool BP1 cached in a.sta and not in b.sta: total memory and cached counts differ from
 // caching it in both, so the plan must keep which.
-class PlanOfSomeFiles : public testing::ScratchDirTest {
-protected:
-    void SetUp() override {
-        ScratchDirTest::SetUp();
-        tables = Load(kTwoFiles);
-        ASSERT_FALSE(SharePool(tables, size_t(FindListEntry(tables.lstPools, "BP1"))));
-        Choose(tables, "BP1", {0}, std::nullopt);  // DB.X of a.sta
-        capture = CapturePlan(tables, "2", "4");
-        capture.plan.files = {{"/d/a.sta", 1, 2, "aa"}, {"/e/b.sta", 3, 4, "bb"}};
-    }
+TEST_F(PlanFiles, APlanOfSomeFilesKeepsWhichFiles) {
+    CoreTables tables = Load(kTwoFiles);
+    ASSERT_FALSE(SharePool(tables, size_t(FindListEntry(tables.lstPools, "BP1"))));
+    Choose(tables, "BP1", {0}, std::nullopt);  // DB.X of a.sta
+    PlanCapture capture = CapturePlan(tables, "2", "4");
+    capture.plan.files = {{"/d/a.sta", 1, 2, "aa"}, {"/e/b.sta", 3, 4, "bb"}};
 
-    Plan Reread(const Plan& plan) {
-        const PlanReadResult read = ReadPlanJson(WritePlanJson(plan, "/d"), "/d");
-        EXPECT_TRUE(read.ok()) << read.status().ToString();
-        return read.ok() ? *read : Plan{};
-    }
-
-    CoreTables tables;
-    PlanCapture capture;
-};
-
-TEST_F(PlanOfSomeFiles, ItsOwnFilesGiveTheSameCachingAndFigures) {
+    // Its own files give the same caching and figures.
     EXPECT_EQ(Items(capture.account), "");
     const std::string text = WritePlanJson(capture.plan, "/d");
     EXPECT_NE(text.find("\"version\": 2"), std::string::npos) << text;
     EXPECT_NE(text.find("\"files\": [\n\t\t\t\t\"a.sta\"\n\t\t\t]"), std::string::npos) << text;
-    const Plan plan = Reread(capture.plan);
+    const PlanReadResult read = ReadPlanJson(text, "/d");
+    ASSERT_TRUE(read.ok()) << read.status().ToString();
+    const Plan& plan = *read;
     ASSERT_EQ(plan.objects.size(), 1u);
     EXPECT_EQ(plan.objects[0].files, std::vector<std::string>{"/d/a.sta"});
 
@@ -171,10 +159,8 @@ TEST_F(PlanOfSomeFiles, ItsOwnFilesGiveTheSameCachingAndFigures) {
     EXPECT_EQ(Items(again.account), "");
     ASSERT_EQ(again.plan.objects.size(), 1u);
     EXPECT_EQ(again.plan.objects[0].files, std::vector<std::string>{"/d/a.sta"});
-}
 
-TEST_F(PlanOfSomeFiles, OtherFilesCacheItWhereTheSameFileIsElseEverywhere) {
-    const Plan plan = Reread(capture.plan);
+    // Other files cache it where the same file is, else everywhere.
     const std::string& a = kTwoFiles[0].second;
     const std::string& b = kTwoFiles[1].second;
     const ApplyCase cases[] = {
@@ -195,16 +181,14 @@ TEST_F(PlanOfSomeFiles, OtherFilesCacheItWhereTheSameFileIsElseEverywhere) {
                       "every file.");
         }
     }
-}
 
-TEST_F(PlanOfSomeFiles, TheSameFileUnderAnotherNameIsTheSameFile) {
+    // The same file under another name is the same file.
     Put("a.sta", "x");
     fs::create_symlink(m_dir / "a.sta", m_dir / "link.sta");
-    Plan plan = capture.plan;
-    plan.objects[0].files = {(m_dir / "a.sta").string()};
-    CoreTables other = Load({{(m_dir / "link.sta").string(), kTwoFiles[0].second},
-                             {(m_dir / "b.sta").string(), kTwoFiles[1].second}});
-    EXPECT_EQ(Items(ApplyPlan(other, plan)), "");
+    Plan linked = capture.plan;
+    linked.objects[0].files = {(m_dir / "a.sta").string()};
+    CoreTables other = Load({{(m_dir / "link.sta").string(), a}, {(m_dir / "b.sta").string(), b}});
+    EXPECT_EQ(Items(ApplyPlan(other, linked)), "");
     EXPECT_EQ(CachedNames(other), "DB.X");
 }
 
