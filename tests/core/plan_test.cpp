@@ -248,12 +248,7 @@ TEST_F(PlanFiles, ChangedFilesAreToldFromTouchedOnes) {
     const auto later = [&path] {
         fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(10));
     };
-    const struct {
-        const char* name;
-        std::function<void()> change;
-        std::string items;
-        int hashes;
-    } cases[] = {
+    const std::tuple<const char*, std::function<void()>, std::string, int> cases[] = {
         {"untouched", [] {}, "", 0},
         {"touched", later, "", 1},
         {"rewritten, same size",
@@ -265,14 +260,14 @@ TEST_F(PlanFiles, ChangedFilesAreToldFromTouchedOnes) {
         {"grown", [&] { write("abcdefgh"); }, "file_changed|||" + path, 0},
         {"removed", [&] { fs::remove(path); }, "file_missing|||" + path, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, change, items, hashCount] : cases) {
         write("ABCDEF");
         Plan plan;
         plan.files = DescribeFiles({path}, hasher);
-        c.change();
+        change();
         hashes = 0;
-        EXPECT_EQ(Items(CheckPlanFiles(plan, hasher)), c.items) << c.name;
-        EXPECT_EQ(hashes, c.hashes) << c.name;
+        EXPECT_EQ(Items(CheckPlanFiles(plan, hasher)), items) << name;
+        EXPECT_EQ(hashes, hashCount) << name;
     }
 }
 
@@ -288,10 +283,7 @@ std::string Damaged(const std::string& why) { return "it is a damaged plan (" + 
 
 TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
     const std::string notAPlan = R"(it is not a plan (it has no "format": "loomstead-plan"))";
-    const struct {
-        std::string text;
-        std::string error;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"[1, 2]", notAPlan},
         {R"({"format": "cfsizer", "version": 1})", notAPlan},
         {R"({"format": "loomstead-plan", "version": 3})",
@@ -330,16 +322,16 @@ TEST(PlanRead, RefusesEachBadPlanWithOneReason) {
         {PlanText(1, R"("x": )" + std::string(600, '[') + std::string(600, ']') + "}"),
          Damaged("lists and objects nested more than 512 deep")},
     };
-    for (const auto& c : cases) {
-        const PlanReadResult read = ReadPlanJson(c.text, "/d");
-        EXPECT_FALSE(read.ok()) << c.text;
-        EXPECT_EQ(read.status().message(), c.error) << c.text;
+    for (const auto& [text, error] : cases) {
+        const PlanReadResult read = ReadPlanJson(text, "/d");
+        EXPECT_FALSE(read.ok()) << text;
+        EXPECT_EQ(read.status().message(), error) << text;
         // Only text that is no plan of ours at all is told apart from a plan that is unusable.
-        const StatusCode code = c.error.starts_with("it is not ") ? StatusCode::kInvalidArgument
-                                : c.error.starts_with("it is a plan of a newer")
+        const StatusCode code = error.starts_with("it is not ") ? StatusCode::kInvalidArgument
+                                : error.starts_with("it is a plan of a newer")
                                     ? StatusCode::kNewerVersion
                                     : StatusCode::kInvalidData;
-        EXPECT_EQ(read.status().code(), code) << c.text;
+        EXPECT_EQ(read.status().code(), code) << text;
     }
 }
 
@@ -388,25 +380,20 @@ TEST_F(PlanFiles, OnlyRegularFilesAreReadAndNeverPastTheirSize) {
         }
         return std::to_string(hashed);
     };
-    const struct {
-        std::string path;
-        const char* item;
-        std::optional<FileErrorReason> read;
-    } cases[] = {
+    const std::tuple<std::string, const char*, std::optional<FileErrorReason>> cases[] = {
         {"/proc/self/pagemap", "file_changed", FileErrorReason::kEmpty},
         {(m_dir / "fifo").string(), "file_missing", FileErrorReason::kNamedPipe},
         {"/dev/zero", "file_missing", FileErrorReason::kDevice},
     };
-    for (const auto& c : cases) {
+    for (const auto& [path, item, read] : cases) {
         Plan plan;
-        plan.files = {{c.path, 0, 1, "0"}};
+        plan.files = {{path, 0, 1, "0"}};
         hashed = 0;
         alarm(10);
-        EXPECT_EQ(Items(CheckPlanFiles(plan, hasher)), std::string(c.item) + "|||" + c.path);
-        EXPECT_EQ(ReadDiskFilePieces(c.path, [](std::string_view) { return true; }), c.read)
-            << c.path;
+        EXPECT_EQ(Items(CheckPlanFiles(plan, hasher)), std::string(item) + "|||" + path);
+        EXPECT_EQ(ReadDiskFilePieces(path, [](std::string_view) { return true; }), read) << path;
         alarm(0);
-        EXPECT_EQ(hashed, 0u) << c.path;
+        EXPECT_EQ(hashed, 0u) << path;
     }
 }
 
