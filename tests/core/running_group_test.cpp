@@ -367,11 +367,7 @@ TEST(RunningGroupLayoutTest, NewPolicyFollowsTheSourcesLayout) {
 
 // Without displays: the current ratio is taken for 10, and allocation is unknown.
 TEST(RunningGroupLayoutTest, ActionsWithoutDisplays) {
-    const struct {
-        const char* statement;
-        const char* action;
-        std::vector<std::string> pending;
-    } rows[] = {
+    const std::tuple<const char*, const char*, std::vector<std::string>> rows[] = {
         {"STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(32M) SIZE(40M)\n PREFLIST(CF01,CF02)",
          "rebuild",
          {"SIZE 72 MB"}},  // INITSIZE 48 MB above SIZE 40 MB
@@ -387,16 +383,16 @@ TEST(RunningGroupLayoutTest, ActionsWithoutDisplays) {
     policy.groupName = "DSNDB0G";
     policy.facilities = {"CF01"};
     policy.structures = {Gbp("DSNDB0G_GBP0", 48, 72, 10, 100)};
-    for (const auto& row : rows) {
+    for (const auto& [statement, action, pending] : rows) {
         const std::string text = std::string(
                                      "DATA TYPE(CFRM)\nDEFINE POLICY NAME(P1)\n"
                                      "CF NAME(CF01)\nCF NAME(CF02)\n") +
-                                 row.statement + "\n";
+                                 statement + "\n";
         const RunningGroup g = WithSourceOnly(policy, text);
         ASSERT_EQ(g.structures.size(), 1u) << g.status.ToString();
-        EXPECT_EQ(g.structures[0].action, row.action) << row.statement;
-        EXPECT_EQ(g.structures[0].pending, row.pending) << row.statement;
-        EXPECT_TRUE(g.ratioCommands.empty()) << row.statement;
+        EXPECT_EQ(g.structures[0].action, action) << statement;
+        EXPECT_EQ(g.structures[0].pending, pending) << statement;
+        EXPECT_TRUE(g.ratioCommands.empty()) << statement;
     }
 }
 
