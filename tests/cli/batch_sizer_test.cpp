@@ -97,7 +97,8 @@ QString Fields(const QJsonValue& objects, const char* field, const char* filter 
 // The policy options act on both samples with every pool shared.
 const QStringList kSamples = {"--share-all", LOOMSTEAD_SAMPLES_DIR "/db1a.sta",
                               LOOMSTEAD_SAMPLES_DIR "/db1b.sim"};
-const QStringList kPolicy = {"--cfrm", "-", "--group", "DSNDB0G", "--cf", "CF01"};
+const QStringList kNames = {"--group", "DSNDB0G", "--cf", "CF01"};
+const QStringList kPolicy = QStringList{"--cfrm", "-"} + kNames;
 
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
@@ -108,8 +109,8 @@ class BatchSizerTest : public ::testing::Test {
 protected:
     // Lines with CR LF after a header line, in a file of the temporary folder whose name has
     // the very bytes of `name`.
-    std::string WriteRaw(const std::string& name, const std::vector<std::string>& lines,
-                         const std::string& header = "LOOMSTEAD STATISTICS ENV=TEST") {
+    QString WriteFile(const std::string& name, const std::vector<std::string>& lines,
+                      const std::string& header = "LOOMSTEAD STATISTICS ENV=TEST") {
         const std::string path = m_dir.path().toStdString() + '/' + name;
         std::ofstream file(path, std::ios::binary);
         file << header << "\r\n";
@@ -117,11 +118,7 @@ protected:
             file << line << "\r\n";
         }
         EXPECT_TRUE(file.good()) << path;
-        return path;
-    }
-    QString WriteFile(const QString& name, const std::vector<std::string>& lines,
-                      const std::string& header = "LOOMSTEAD STATISTICS ENV=TEST") {
-        return QString::fromStdString(WriteRaw(name.toStdString(), lines, header));
+        return QString::fromStdString(path);
     }
 
     QString Write(const QString& name, const std::string& text) {
@@ -216,18 +213,17 @@ TEST_F(BatchSizerTest, WorkedExampleAsText) {
               "GBP pages of every pool row: 2000\n");
 }
 
-TEST_F(BatchSizerTest, SizingJsonWithShareAll) {
+TEST_F(BatchSizerTest, PoolsFileSizedListedCachedAndSwept) {
     const QString path = PoolsFile();
+    const QString bp7 =
+        "Pool BP7 will not be shared because it has only DSNDB07 Objects in the File: ";
+    // The sizing as JSON, every pool shared.
     const CliRun run = RunOk({"--share-all", "--members", " 2 ", "--format", "json", path});
     // BP7 holds only work files; BP8 and BP9 have no object lines and are shared all the same.
     const QString zero =
         "In pools.sta, pool BP9: its VP size and its activity ratio's denominator read as 0, so "
         "its GBP size there may be 0.";
-    EXPECT_EQ(run.errLines(),
-              (QStringList{"Pool BP7 will not be shared because it has only DSNDB07 Objects in "
-                           "the File: " +
-                               path,
-                           "loomstead-cli: warning: " + zero}));
+    EXPECT_EQ(run.errLines(), (QStringList{bp7 + path, "loomstead-cli: warning: " + zero}));
     QJsonObject o = run.json();
     EXPECT_EQ(Fields(o.take("warnings"), "code"), "pool_statistics_zero");
     EXPECT_EQ(o.take("why").toObject().keys(),
@@ -252,17 +248,15 @@ TEST_F(BatchSizerTest, SizingJsonWithShareAll) {
         R"({"cache_all":0,"gbp_size":0,"hp_size":0,"pool":"BP9","shared":0,"vp_size":0}],)"
         R"("pools_shared":4,"refused":[{"file":"PATH","pool":"BP7"}],"sca_size_mb":8,)"
         R"("shared_db2":"2","total_memory_mb":50,"total_system_objects":6})");
-}
 
-TEST_F(BatchSizerTest, ListJson) {
-    const QString path = PoolsFile();
-    const CliRun run =
+    // The list as JSON.
+    const CliRun list =
         RunOk({"--share", "bp1", "--share", "BP7", "--list", "--format", "json", path, path});
-    EXPECT_EQ(run.errLines().size(), 1);
-    QJsonObject o = run.json();
-    const QJsonArray objects = o.take("objects").toArray();
+    EXPECT_EQ(list.errLines().size(), 1);
+    QJsonObject l = list.json();
+    const QJsonArray objects = l.take("objects").toArray();
     EXPECT_EQ(
-        Compact(o, path),
+        Compact(l, path),
         R"({"available_pools":["BP0","BP7","BP8","BP9"],"files":["PATH"],"lines":12,"pool_table":[)"
         R"({"cache_all":"F","dsndb07s":0,"end":2,"file_no":0,"pool":"BP0","start":1},)"
         R"({"cache_all":"F","dsndb07s":0,"end":6,"file_no":0,"pool":"BP1","start":4},)"
@@ -275,16 +269,14 @@ TEST_F(BatchSizerTest, ListJson) {
     EXPECT_EQ(Compact(objects[2]),
               R"({"cached":false,"file_no":0,"key":"O4","name":"DB2.TS1                    ",)"
               R"("pool":"BP1"})");
-}
 
-TEST_F(BatchSizerTest, CacheOptionsActAsThePageDoes) {
-    const QString path = PoolsFile();
+    // The cache options act as the page does.
     struct Case {
         QStringList options;
         QString flags;   // Cache All of the pool rows BP0, BP1, BP7, BP8, BP9
         QString cached;  // keys of the cached objects
     };
-    const Case cases[] = {
+    const Case caching[] = {
         {{"--cache-pool", "bp1"}, "F T F F F", "O4 O5 O6"},
         // Unchecking the box writes "F", and the uncaching runs after every caching.
         {{"--uncache-pool", "BP1", "--cache-pool", "BP1"}, "F F F F F", ""},
@@ -298,37 +290,33 @@ TEST_F(BatchSizerTest, CacheOptionsActAsThePageDoes) {
         // A pool without object lines: its box is left as it was and Cache All still written.
         {{"--cache-pool", "BP8"}, "F F F T F", ""},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : caching) {
         const CliRun run = RunCli(
             QStringList{"--share", "BP1", "--share", "BP8", "--list", "--format", "json", path} +
             c.options);
         const std::string what = c.options.join(' ').toStdString();
-        ASSERT_EQ(run.exitCode, 0) << what << "\n" << run.err.toStdString();
+        EXPECT_EQ(run.exitCode, 0) << what << "\n" << run.err.toStdString();
         const QJsonObject o = run.json();
         EXPECT_EQ(Fields(o["pool_table"], "cache_all"), c.flags) << what;
         EXPECT_EQ(Fields(o["objects"], "key", "cached"), c.cached) << what;
     }
-}
 
-TEST_F(BatchSizerTest, TypedNumbersOutOfRangeWarnAndNotesGoToStandardError) {
-    const QString path = PoolsFile();
+    // Typed numbers out of range warn; the notes go to standard error.
     const QString plain = WriteFile("plain.sta", {BpsLine("BP3"), BpdLine("DB3.TS1")}, "env=lower");
-    const QString bp7 =
-        "Pool BP7 will not be shared because it has only DSNDB07 Objects in the File: ";
     const QString members =
         "loomstead-cli: warning: --members \"%1\": Enter a whole number from "
         "1 to 32. The sizing read %2.";
     const QString ecsa =
         "loomstead-cli: warning: --ecsa \"%1\": Enter a number from 0 to 9999, "
         "with at most two decimals. The sizing read %2.";
-    struct Case {
+    struct Typed {
         QStringList arguments;  // --format json is added
         QStringList err;        // every line of standard error
         QString warnings = {};  // codes of the JSON warnings
     };
     const QString both = "members_out_of_range ecsa_out_of_range";
     // clang-format off
-    const Case cases[] = {
+    const Typed typed[] = {
         {{"--members", " 32 ", "--ecsa", "9999.00", path}, {}},
         {{"--members", "33", "--ecsa", "10000", path},
          {members.arg("33", "33"), ecsa.arg("10000", "10000")}, both},
@@ -345,7 +333,7 @@ TEST_F(BatchSizerTest, TypedNumbersOutOfRangeWarnAndNotesGoToStandardError) {
          {"Incorrect File Format, Use A Flat File: " + plain}},
     };
     // clang-format on
-    for (const Case& c : cases) {
+    for (const Typed& c : typed) {
         const CliRun run = RunCli(c.arguments + QStringList{"--format", "json"});
         const std::string what = c.arguments.join(' ').toStdString();
         EXPECT_EQ(run.exitCode, 0) << what;
@@ -363,6 +351,20 @@ TEST_F(BatchSizerTest, TypedNumbersOutOfRangeWarnAndNotesGoToStandardError) {
         EXPECT_TRUE(run.json()["warnings"].isArray()) << what;
         EXPECT_EQ(inputWarnings.join(' '), c.warnings) << what;
     }
+
+    // The sweep into an output file, and with --explain.
+    const QString json = m_dir.filePath("r.json");
+    EXPECT_EQ(RunOk({"--share-all", "--sweep-members", "2-3", "--output", json, path}).out, "");
+    const QJsonObject w = QJsonDocument::fromJson(ReadAll(json)).object();
+    EXPECT_EQ(Fields(w["sweep"], "members"), "2 3");
+    // At 3 members: 3 x 4 / 2 x 1.1 = 6.6 -> 8 Mb; rows (1000 + 500) x 3 x 0.1 = 450 -> 1000,
+    // 2000 x 3 x 0.3 = 1800 -> 2000, 4000 x 3 x 0.5 = 6000: 9000 pages, 36 Mb; 8 + 36 + 6 + 8.
+    EXPECT_EQ(Fields(w["sweep"], "total_memory_mb"), "50 58");
+    const CliRun explained = RunOk({"--share-all", "--explain", "--sweep-members", "2", path});
+    EXPECT_TRUE(explained.out.contains(
+        "\nWhat if the group grows (sizes in Mb, GBP Pages in pages)\nMembers  SCA Size"));
+    EXPECT_TRUE(
+        explained.out.contains("\n  Pool BP1\n    - row 1 of 1 (statistics at pools.sta line 5)"));
 }
 
 TEST_F(BatchSizerTest, RefusalsExitWithOneLineAndWriteNothing) {
@@ -378,9 +380,7 @@ TEST_F(BatchSizerTest, RefusalsExitWithOneLineAndWriteNothing) {
     const QString gone = Write("d.loomplan", R"({"format": "loomstead-plan", "version": 1,
                                                 "files": [{"path": "gone.sta"}]})");
     // The policy options, after the rest of a row or after its policy.
-    const auto cfrm = [](const QStringList& more) {
-        return more + QStringList{"--group", "DSNDB0G", "--cf", "CF01"};
-    };
+    const auto cfrm = [](const QStringList& more) { return more + kNames; };
     const auto p = [](const QStringList& more) { return kPolicy + kSamples + more; };
     const auto json = [](const QStringList& more) {
         return more + QStringList{"--format", "json"};
@@ -499,10 +499,10 @@ TEST_F(BatchSizerTest, RefusalsExitWithOneLineAndWriteNothing) {
 
 TEST_F(BatchSizerTest, ControlBytesOfDataAndPathsAreEscaped) {
     // A pool of work files only, so that its refusal names pool and path on standard error.
-    const std::string name = "line\nbreak\xFF.sta";
-    const std::string path = WriteRaw(name, {BpsLine("B\x1B[1\\\x9B"), BpdLine("DSNDB07.DSN4K01"),
-                                             BpsLine("BP1"), BpdLine("DB\x07\xE9.TS1")});
     const QString dir = m_dir.path() + '/';
+    const std::string path = dir.toStdString() + "line\nbreak\xFF.sta";
+    WriteFile("line\nbreak\xFF.sta", {BpsLine("B\x1B[1\\\x9B"), BpdLine("DSNDB07.DSN4K01"),
+                                      BpsLine("BP1"), BpdLine("DB\x07\xE9.TS1")});
     const QString shownPath = dir + "line\\x0Abreak\\xFF.sta";
     const QString shownPool = "B\\x1B[1\\\\\\x9B";
     const CliRun text = RunCli(std::vector<std::string>{"--share-all", "--list", path});
@@ -531,24 +531,7 @@ TEST_F(BatchSizerTest, ControlBytesOfDataAndPathsAreEscaped) {
     std::remove(path.c_str());  // QTemporaryDir cannot name it to remove it
 }
 
-TEST_F(BatchSizerTest, SweepExplainAndOutputFiles) {
-    const QString data = PoolsFile();
-    const QString json = m_dir.filePath("r.json");
-    EXPECT_EQ(RunOk({"--share-all", "--sweep-members", "2-3", "--output", json, data}).out, "");
-    const QJsonObject o = QJsonDocument::fromJson(ReadAll(json)).object();
-    EXPECT_EQ(Fields(o["sweep"], "members"), "2 3");
-    // At 3 members: 3 x 4 / 2 x 1.1 = 6.6 -> 8 Mb; rows (1000 + 500) x 3 x 0.1 = 450 -> 1000,
-    // 2000 x 3 x 0.3 = 1800 -> 2000, 4000 x 3 x 0.5 = 6000: 9000 pages, 36 Mb; 8 + 36 + 6 + 8.
-    EXPECT_EQ(Fields(o["sweep"], "total_memory_mb"), "50 58");
-
-    const CliRun run = RunOk({"--share-all", "--explain", "--sweep-members", "2", data});
-    EXPECT_TRUE(run.out.contains(
-        "\nWhat if the group grows (sizes in Mb, GBP Pages in pages)\nMembers  SCA Size"));
-    EXPECT_TRUE(
-        run.out.contains("\n  Pool BP1\n    - row 1 of 1 (statistics at pools.sta line 5)"));
-}
-
-TEST_F(BatchSizerTest, PlanSavedAndAppliedGivesTheSameRunAndAnAccount) {
+TEST_F(BatchSizerTest, PlansSavedAppliedAndListingFilesThatAreNotRegular) {
     const QString plan = m_dir.filePath("march.loomplan");
     const CliRun saved =
         RunOk({"--share", "BP1", "--share", "BP0", "--cache-pool", "BP0", "--cache-object", "O4",
@@ -574,18 +557,15 @@ TEST_F(BatchSizerTest, PlanSavedAndAppliedGivesTheSameRunAndAnAccount) {
         R"(new and is cached because its pool has Cache All.","object":"DB1.TS3","pool":"BP0"}])");
     EXPECT_EQ(next.errLines().filter(QRegularExpression("^plan: ")).size(), 3);
     EXPECT_TRUE(next.errLines().value(0).startsWith("plan: File "));
-}
 
-// The files a plan lists are hashed only when they are regular files and never past their size:
-// /proc/self/pagemap says 0 bytes and gives gigabytes, a named pipe has no end.
-TEST_F(BatchSizerTest, PlanFilesThatAreNotRegularAreNeverReadWithoutEnd) {
+    // The files a plan lists are hashed only when they are regular files and never past their
+    // size: /proc/self/pagemap says 0 bytes and gives gigabytes, a named pipe has no end.
     const QString fifo = m_dir.filePath("listed.fifo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QString plan =
-        Write("p.loomplan", R"({"format": "loomstead-plan", "version": 1, "files": [
+    const QString odd = Write("p.loomplan", R"({"format": "loomstead-plan", "version": 1, "files": [
         {"path": "/proc/self/pagemap", "size": 0, "modified_ns": 1, "sha256": "x"},
         {"path": "listed.fifo", "size": 0, "modified_ns": 1, "sha256": "x"}]})");
-    const CliRun run = RunOk({"--plan", plan, "--format", "json", PoolsFile()});
+    const CliRun run = RunOk({"--plan", odd, "--format", "json", path});
     EXPECT_EQ(Fields(run.json()["plan"].toObject()["items"], "kind"), "file_changed file_missing");
 }
 
@@ -593,7 +573,6 @@ TEST_F(BatchSizerTest, PlanFilesThatAreNotRegularAreNeverReadWithoutEnd) {
 // break them. FIFOs and devices are the writer's own tests.
 TEST_F(BatchSizerTest, EveryOutputIsDeliveredWhereAsked) {
     const QString dir = m_dir.path() + '/';
-    const QStringList policy = {"--group", "DSNDB0G", "--cf", "CF01"};
     const QString report = "Loomstead sizing of 2 data files";
     const QString statements = " /* CFRM policy STRUCTURE statements";
     const struct {
@@ -601,16 +580,15 @@ TEST_F(BatchSizerTest, EveryOutputIsDeliveredWhereAsked) {
         QString out;     // how standard output starts
         QString file;    // the output file, empty for none
         QString starts;  // how it starts
-        bool policyFile;
     } cases[] = {
-        {{"--cfrm", "-", "--output", dir + "to-r.txt"}, statements, "r.txt", report, false},
-        {{"--cfrm", "-", "--output", dir + "r.pdf"}, statements, "r.pdf", "%PDF-", false},
-        {{"--cfrm", dir + "to-p.txt", "--output", dir + "r.pdf"}, "", "r.pdf", "%PDF-", true},
-        {{"--cfrm", "-", "--output", dir + "r.json"}, statements, "r.json", "{", false},
-        {{"--cfrm", "-", "--output", "-"}, statements, "", "", false},  // the policy alone
-        {{"--output", "-"}, report, "", "", false},
-        {{"--format", "pdf", "--output", "-"}, "%PDF-", "", "", false},
-        {{"--save-plan", dir + "to-p.loomplan"}, report, "p.loomplan", "{", false},
+        {{"--cfrm", "-", "--output", dir + "to-r.txt"}, statements, "r.txt", report},
+        {{"--cfrm", "-", "--output", dir + "r.pdf"}, statements, "r.pdf", "%PDF-"},
+        {{"--cfrm", dir + "to-p.txt", "--output", dir + "r.pdf"}, "", "r.pdf", "%PDF-"},
+        {{"--cfrm", "-", "--output", dir + "r.json"}, statements, "r.json", "{"},
+        {{"--cfrm", "-", "--output", "-"}, statements, "", ""},  // the policy alone
+        {{"--output", "-"}, report, "", ""},
+        {{"--format", "pdf", "--output", "-"}, "%PDF-", "", ""},
+        {{"--save-plan", dir + "to-p.loomplan"}, report, "p.loomplan", "{"},
     };
     for (const auto& c : cases) {
         const std::string what = c.arguments.join(' ').toStdString();
@@ -620,19 +598,15 @@ TEST_F(BatchSizerTest, EveryOutputIsDeliveredWhereAsked) {
             std::filesystem::create_symlink(name, dir.toStdString() + "to-" + name);
         }
         const QStringList arguments =
-            c.arguments + (c.arguments.contains("--cfrm") ? policy : QStringList());
+            c.arguments + (c.arguments.contains("--cfrm") ? kNames : QStringList());
         const CliRun run = RunOk(arguments + kSamples);
         EXPECT_TRUE(c.out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(c.out))
             << what << run.out.left(60).toStdString();
-        if (c.out == statements) {
-            EXPECT_FALSE(run.out.contains("Recommendations")) << what;
-        }
-        if (!c.file.isEmpty()) {
-            EXPECT_TRUE(ReadAll(dir + c.file).startsWith(c.starts.toUtf8())) << what;
-        }
-        if (c.policyFile) {
-            EXPECT_TRUE(ReadAll(dir + "p.txt").startsWith(statements.toUtf8())) << what;
-        }
+        EXPECT_FALSE(c.out == statements && run.out.contains("Recommendations")) << what;
+        EXPECT_TRUE(ReadAll(dir + c.file).startsWith(c.starts.toUtf8())) << what;
+        EXPECT_EQ(ReadAll(dir + "p.txt").startsWith(statements.toUtf8()),
+                  c.arguments.contains(dir + "to-p.txt"))
+            << what;
         // With --cfrm, the JSON gains its "cfrm" section wherever the text goes.
         if (c.file == "r.json") {
             const QJsonDocument json = QJsonDocument::fromJson(ReadAll(dir + c.file));
@@ -644,39 +618,28 @@ TEST_F(BatchSizerTest, EveryOutputIsDeliveredWhereAsked) {
     }
 }
 
-// Mounts a small tmpfs in `dir`, filled to the last block; false where that cannot be done.
-bool MountFullFileSystem(const QString& dir) {
-    if (::geteuid() != 0 || ::mount("tmpfs", dir.toLocal8Bit(), "tmpfs", 0, "size=64k") != 0) {
-        return false;
-    }
-    for (const char* name : {"/old.txt", "/old.json", "/old.pdf", "/old.loomplan"}) {
-        std::ofstream(dir.toStdString() + name) << "old\n";
-    }
-    std::ofstream fill(dir.toStdString() + "/fill", std::ios::binary);
-    const std::string block(1024, 'f');
-    for (int i = 0; i < 128 && fill.write(block.data(), block.size()); ++i) {
-    }
-    return true;
-}
-
-// Unmounts the folder when the test ends, however it ends.
-struct MountGuard {
-    QString dir;
-    ~MountGuard() { ::umount(dir.toLocal8Bit()); }
-};
-
+// A small tmpfs filled to the last block, unmounted when the test ends, however it ends.
 TEST_F(BatchSizerTest, FullFileSystemGivesExitThreeAndKeepsTheOldFiles) {
     const QString t = m_dir.filePath("t");
     QDir().mkpath(t);
-    if (!MountFullFileSystem(t)) {
+    if (::geteuid() != 0 || ::mount("tmpfs", t.toLocal8Bit(), "tmpfs", 0, "size=64k") != 0) {
         GTEST_SKIP() << "needs root and a tmpfs mount to fill a file system";
     }
-    const MountGuard mounted{t};
-    const QStringList data = {"--share-all", LOOMSTEAD_SAMPLES_DIR "/db1a.sta"};
+    const struct Unmount {
+        QString dir;
+        ~Unmount() { ::umount(dir.toLocal8Bit()); }
+    } mounted{t};
+    for (const char* name : {"/old.txt", "/old.json", "/old.pdf", "/old.loomplan"}) {
+        std::ofstream(t.toStdString() + name) << "old\n";
+    }
+    std::ofstream fill(t.toStdString() + "/fill", std::ios::binary);
+    for (int i = 0; i < 128 && fill.write(std::string(1024, 'f').data(), 1024); ++i) {
+    }
+    fill.close();
     const QString full = ": No space left on device";
     const auto to = [&](const QString& option, const QString& name) {
-        const QStringList policy = {"--group", "DSNDB0G", "--cf", "CF01"};
-        return QStringList{option, t + name} + (option == "--cfrm" ? policy : QStringList()) + data;
+        return QStringList{option, t + name} + (option == "--cfrm" ? kNames : QStringList()) +
+               QStringList{"--share-all", LOOMSTEAD_SAMPLES_DIR "/db1a.sta"};
     };
     // clang-format off
     ExpectRefused({
@@ -732,53 +695,45 @@ TEST_F(BatchSizerTest, PolicyFileAndJsonAgree) {
 
 // The running group: a GBP display with a shortage, a structures' display and the policy job
 // with sequence numbers, all captured texts as IBM documents them.
-class RunningGroupCliTest : public BatchSizerTest {
-protected:
-    void SetUp() override {
-        std::string gbp;
-        for (const char* line :
-             {" DSNB750I -DB1A DISPLAY FOR GROUP BUFFER POOL GBP0 FOLLOWS",
-              " DSNB755I -DB1A DB2 GROUP BUFFER POOL STATUS",
-              "  CURRENT DIRECTORY TO DATA RATIO = 6", " DSNB758I -DB1A ALLOCATED SIZE = 65536 KB",
-              " DSNB783I -DB1A CUMULATIVE GROUP DETAIL STATISTICS SINCE 10:42:07 DEC 06, 2026",
-              " DSNB788I -DB1A CROSS INVALIDATIONS", "    DUE TO DIRECTORY RECLAIMS = 5",
-              " DSNB790I -DB1A DISPLAY FOR GROUP BUFFER POOL GBP0 IS COMPLETE"}) {
-            gbp += "10.15.01 STC01234 " + std::string(line) + "\n";
-        }
-        m_gbp = Write("gbp.txt", gbp);
-        m_xcf = Write("xcf.txt",
-                      "IXC360I  10.15.22  DISPLAY XCF 123\nSTRNAME: DSNDB0G_GBP0\n STATUS: "
-                      "ALLOCATED\n POLICY INFORMATION:\n  POLICY SIZE    : 128 M\n"
-                      "  POLICY INITSIZE: 64 M\n");
-        // The SYSIN cards carry sequence numbers in columns 73-80.
-        std::string job =
-            "//DEFPOL   JOB (ACCT),CLASS=A\n//STEP1    EXEC PGM=IXCMIAPU\n//SYSIN    DD   *\n";
-        int sequence = 0;
-        for (std::string card :
-             {"  DATA TYPE(CFRM) REPORT(YES)", "  DEFINE POLICY NAME(POLDAY) REPLACE(YES)",
-              "    CF NAME(CF01) TYPE(003931) MFG(IBM)",
-              "    /* payroll */ STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536)",
-              "              SIZE(131072) PREFLIST(CF01)",
-              "    STRUCTURE NAME(OTHER_LIST) SIZE(1G) PREFLIST(CF01)"}) {
-            card.resize(72, ' ');
-            job += card + QString::number(++sequence * 100).rightJustified(8, '0').toStdString() +
-                   "\n";
-        }
-        m_policy = Write("policy.jcl", job + "/*\n");
+TEST_F(BatchSizerTest, RunningGroupPartsTextJsonAndRefusals) {
+    std::string display;
+    for (const char* line :
+         {" DSNB750I -DB1A DISPLAY FOR GROUP BUFFER POOL GBP0 FOLLOWS",
+          " DSNB755I -DB1A DB2 GROUP BUFFER POOL STATUS", "  CURRENT DIRECTORY TO DATA RATIO = 6",
+          " DSNB758I -DB1A ALLOCATED SIZE = 65536 KB",
+          " DSNB783I -DB1A CUMULATIVE GROUP DETAIL STATISTICS SINCE 10:42:07 DEC 06, 2026",
+          " DSNB788I -DB1A CROSS INVALIDATIONS", "    DUE TO DIRECTORY RECLAIMS = 5",
+          " DSNB790I -DB1A DISPLAY FOR GROUP BUFFER POOL GBP0 IS COMPLETE"}) {
+        display += "10.15.01 STC01234 " + std::string(line) + "\n";
     }
-    QStringList Args(const QStringList& more) const {
-        return QStringList{"--group", "DSNDB0G",     "--cf",
-                           "CF01",    "--share-all", LOOMSTEAD_SAMPLES_DIR "/db1a.sta"} +
-               more;
+    const QString gbp = Write("gbp.txt", display);
+    const QString xcf = Write("xcf.txt",
+                              "IXC360I  10.15.22  DISPLAY XCF 123\nSTRNAME: DSNDB0G_GBP0\n STATUS: "
+                              "ALLOCATED\n POLICY INFORMATION:\n  POLICY SIZE    : 128 M\n"
+                              "  POLICY INITSIZE: 64 M\n");
+    // The SYSIN cards carry sequence numbers in columns 73-80.
+    std::string job =
+        "//DEFPOL   JOB (ACCT),CLASS=A\n//STEP1    EXEC PGM=IXCMIAPU\n//SYSIN    DD   *\n";
+    int sequence = 0;
+    for (std::string card :
+         {"  DATA TYPE(CFRM) REPORT(YES)", "  DEFINE POLICY NAME(POLDAY) REPLACE(YES)",
+          "    CF NAME(CF01) TYPE(003931) MFG(IBM)",
+          "    /* payroll */ STRUCTURE NAME(DSNDB0G_GBP0) INITSIZE(65536)",
+          "              SIZE(131072) PREFLIST(CF01)",
+          "    STRUCTURE NAME(OTHER_LIST) SIZE(1G) PREFLIST(CF01)"}) {
+        card.resize(72, ' ');
+        job += card + QString::number(++sequence * 100).rightJustified(8, '0').toStdString() + "\n";
     }
-    QString m_gbp, m_xcf, m_policy;
-};
+    const QString p = Write("policy.jcl", job + "/*\n");
+    const auto args = [](const QStringList& more) {
+        return kNames + QStringList{"--share-all", LOOMSTEAD_SAMPLES_DIR "/db1a.sta"} + more;
+    };
 
-TEST_F(RunningGroupCliTest, JsonHoldsEachPartWhoseInputWasGiven) {
+    // The JSON holds each part whose input was given.
     const QString out = m_dir.path() + "/new.jcl";
     const CliRun run =
-        RunOk(Args({"--format", "json", "--gbp-display", m_gbp, "--xcf-display", m_xcf,
-                    "--current-policy", m_policy, "--policy-name", "polnew", "--new-policy", out}));
+        RunOk(args({"--format", "json", "--gbp-display", gbp, "--xcf-display", xcf,
+                    "--current-policy", p, "--policy-name", "polnew", "--new-policy", out}));
     const QJsonObject running = run.json()["running"].toObject();
     const QJsonObject gbp0 = running["gbps"].toArray()[0].toObject();
     EXPECT_EQ(gbp0["gbp"], "GBP0");
@@ -800,56 +755,50 @@ TEST_F(RunningGroupCliTest, JsonHoldsEachPartWhoseInputWasGiven) {
         << running["steps"].toArray()[2].toString().toStdString();
     // Which bytes the new policy keeps is the core's test.
     EXPECT_TRUE(ReadAll(out).contains("DEFINE POLICY NAME(POLNEW) REPLACE(NO)"));
+    const QJsonObject part = RunOk(args({"--format", "json", "--gbp-display", gbp})).json();
+    EXPECT_TRUE(part["running"].toObject().contains("gbps"));
+    EXPECT_FALSE(part["running"].toObject().contains("structures"));
+    EXPECT_FALSE(part["running"].toObject().contains("steps"));
+    EXPECT_FALSE(RunCli(args({"--format", "json"})).json().contains("running"));
 
-    const CliRun gbpOnly = RunOk(Args({"--format", "json", "--gbp-display", m_gbp}));
-    const QJsonObject part = gbpOnly.json()["running"].toObject();
-    EXPECT_TRUE(part.contains("gbps"));
-    EXPECT_FALSE(part.contains("structures"));
-    EXPECT_FALSE(part.contains("steps"));
-    EXPECT_FALSE(RunCli(Args({"--format", "json"})).json().contains("running"));
-}
-
-TEST_F(RunningGroupCliTest, TextSectionsExplainAndThePolicyAloneOnStandardOutput) {
-    const CliRun run = RunOk(Args({"--explain", "--gbp-display", m_gbp, "--current-policy",
-                                   m_policy, "--policy-name", "POLNEW"}));
+    // The text's sections with --explain, and the policy alone on standard output.
+    const CliRun text = RunOk(args(
+        {"--explain", "--gbp-display", gbp, "--current-policy", p, "--policy-name", "POLNEW"}));
     for (const QString& line : {
-             "Group buffer pools' display: " + m_gbp,
+             "Group buffer pools' display: " + gbp,
              QString("  GBP0 (DSNDB0G_GBP0) shown by -DB1A, period since 10:42:07 DEC 06, 2026"),
              QString("    verdicts: too_few_directory_entries"),
              QString("      too_few_directory_entries: 5 cross-invalidations due to directory "
                      "reclaims (DSNB788I)"),
              QString("      no verdict on data entries: DSNB786I not reported"),
-             "Current policy: " + m_policy + ", policy POLDAY, 2 STRUCTURE and 1 CF statements",
+             "Current policy: " + p + ", policy POLDAY, 2 STRUCTURE and 1 CF statements",
              QString("      new: not in the current policy"),
          }) {
-        EXPECT_TRUE(run.out.split('\n').contains(line)) << line.toStdString();
+        EXPECT_TRUE(text.out.split('\n').contains(line)) << line.toStdString();
     }
-    EXPECT_FALSE(run.out.contains("Structures' display"));
-
+    EXPECT_FALSE(text.out.contains("Structures' display"));
     const CliRun alone =
-        RunOk(Args({"--current-policy", m_policy, "--policy-name", "POLNEW", "--new-policy", "-"}));
+        RunOk(args({"--current-policy", p, "--policy-name", "POLNEW", "--new-policy", "-"}));
     EXPECT_TRUE(alone.out.startsWith("//DEFPOL   JOB (ACCT),CLASS=A\n"));
     EXPECT_TRUE(alone.out.endsWith("/*\n"));
-}
 
-TEST_F(RunningGroupCliTest, BadInputsAndOptionsAreRefused) {
+    // Bad inputs and options.
     const QString nothing = Write("nothing.txt", "IEF403I PAYROLL - STARTED\n");
-    const QString p = m_policy;
     // clang-format off
     ExpectRefused({
-        {Args({"--xcf-display", nothing}), 1,
+        {args({"--xcf-display", nothing}), 1,
          nothing + ": it holds no structure display (looked for IXC360I blocks with STRNAME:, "
                    "POLICY INFORMATION:, CFNAME: and ACTUAL SIZE:)"},
-        {Args({"--current-policy", m_dir.path(), "--policy-name", "POLNEW"}), 1,
+        {args({"--current-policy", m_dir.path(), "--policy-name", "POLNEW"}), 1,
          "cannot read " + m_dir.path() + ": not a regular file (it is a folder)"},
-        {Args({"--current-policy", p, "--policy-name", "POLNEW", "--cf", "CF02"}), 2,
+        {args({"--current-policy", p, "--policy-name", "POLNEW", "--cf", "CF02"}), 2,
          "The facility CF02 is not defined by a CF statement of policy POLDAY.", true},
-        {Args({"--policy-name", "POLNEW"}), 2, "--policy-name needs --current-policy"},
-        {Args({"--current-policy", p}), 2, "--current-policy needs --policy-name"},
-        {Args({"--current-policy", p, "--policy-name", "P", "--new-policy", "-", "--format",
+        {args({"--policy-name", "POLNEW"}), 2, "--policy-name needs --current-policy"},
+        {args({"--current-policy", p}), 2, "--current-policy needs --policy-name"},
+        {args({"--current-policy", p, "--policy-name", "P", "--new-policy", "-", "--format",
                "json"}), 2,
          "--new-policy - writes the policy alone: it cannot go with --format json"},
-        {Args({"--current-policy", p, "--policy-name", "P", "--new-policy", p}), 2,
+        {args({"--current-policy", p, "--policy-name", "P", "--new-policy", p}), 2,
          "--new-policy '" + p + "' would overwrite the input '" + p + "'"},
     });
     // clang-format on

@@ -138,17 +138,6 @@ bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-std::string Sizes(const CfrmPolicy& p) {
-    std::string got;
-    for (const CfrmStructure& s : p.structures) {
-        got += s.name.substr(8) + " " + std::to_string(s.initSizeKb / 1024) + "/" +
-               std::to_string(s.sizeKb / 1024) + (s.duplex ? " D" : "") +
-               (s.minSizeKb ? " M" + std::to_string(*s.minSizeKb / 1024) : "") +
-               (s.entries ? " R" + std::to_string(s.entries->ratio) : "") + ";";
-    }
-    return got;
-}
-
 std::string Codes(const std::vector<Warning>& warnings) {
     std::string codes;
     for (const Warning& w : warnings) {
@@ -158,23 +147,32 @@ std::string Codes(const std::vector<Warning>& warnings) {
 }
 
 // A statement's layout, keyword by keyword, is cfrm_dialog_test's to check.
-TEST(CfrmPolicyTest, EachGroupBufferPoolSizedByHand) {
-    const CfrmPolicy p = HandPolicy();
+TEST(CfrmPolicyTest, EachGroupBufferPoolSizedByHandAndTheFreeSpace) {
+    CfrmOptions o = TwoFacilities();
+    o.dumpSpaceMb = 10;
+    const CfrmPolicy p = HandPolicy(o);
     ASSERT_TRUE(p.ok()) << p.problem;
+    std::string sizes;
+    for (const CfrmStructure& s : p.structures) {
+        sizes += s.name.substr(8) + " " + std::to_string(s.initSizeKb / 1024) + "/" +
+                 std::to_string(s.sizeKb / 1024) + (s.duplex ? " D" : "") +
+                 (s.minSizeKb ? " M" + std::to_string(*s.minSizeKb / 1024) : "") +
+                 (s.entries ? " R" + std::to_string(s.entries->ratio) : "") + ";";
+    }
     // GBP1: VP_group 8000, D 4000, Dir 12000, RATIO 10:
     //   4000 x 4 + 1.1 x 10 x 4000 x 0.4 = 33600 KB -> 33 MB (32.8), SIZE 49.5 -> 50.
     // GBP8K0: VP_group 3000 / 2 x 2, D 2250, Dir 5250: 18000 + 9900 = 27900 KB -> 28 MB.
     // GBP2: no factor, 32 MB. GBP3: f 5/4 taken as 1, D 2000: 8000 + 8800 KB -> 17 MB.
     // GBP16K0: VP_group 200, D 10, Dir 210, ratio needed 21: 160 + 92.4 KB -> 1 MB, SIZE 2.
     // LOCK1 64/128, SCA 16/32; GBP0 and GBP32K no file holds: 32 MB.
-    EXPECT_EQ(Sizes(p),
+    EXPECT_EQ(sizes,
               "LOCK1 64/128;SCA 16/32;GBP1 33/50 D R10;GBP8K0 28/42 D R10;GBP2 32/48 D;"
               "GBP3 17/26 D R10;GBP16K0 1/2 D R21;GBP0 32/48 D;GBP32K 32/48 D;");
-    EXPECT_EQ(p.structures[3].pageSizeKb, 8);
-    const GbpEntries& e = *p.structures[3].entries;  // D, Dir, ratio needed, entries
+    const GbpEntries& e = *p.structures[3].entries;  // D, Dir, ratio needed, entries, KB
     EXPECT_EQ((std::vector<int64_t>{e.dataEntries, e.directoryEntriesNeeded, e.ratioNeeded,
-                                    e.DirectoryEntries(), p.structures[3].initSizeKb}),
-              (std::vector<int64_t>{2250, 5250, 3, 22500, 28672}));
+                                    e.DirectoryEntries(), p.structures[3].initSizeKb,
+                                    p.structures[3].pageSizeKb}),
+              (std::vector<int64_t>{2250, 5250, 3, 22500, 28672, 8}));
     EXPECT_EQ(p.commands, (std::vector<std::string>{"-ALTER GROUPBUFFERPOOL(GBP1) RATIO(10)",
                                                     "-ALTER GROUPBUFFERPOOL(GBP8K0) RATIO(10)",
                                                     "-ALTER GROUPBUFFERPOOL(GBP3) RATIO(10)",
@@ -187,6 +185,13 @@ TEST(CfrmPolicyTest, EachGroupBufferPoolSizedByHand) {
     EXPECT_TRUE(Has(p.text, " /*   -ALTER GROUPBUFFERPOOL(GBP16K0) RATIO(21)"));
     EXPECT_TRUE(Has(p.text, " /* Warning catalog_pool_not_shared: Pool BP16K0 is not shared"));
     EXPECT_EQ(ReadBack(p.text).size(), 9u);
+    // What each facility holds is checked by RandomRunsReadBackByTheRules; here the free space.
+    std::string fit;
+    for (const FacilityFit& f : p.fit.facilities) {
+        fit += f.name + " " + std::to_string(f.normalMb) + " " + std::to_string(f.afterLossMb) +
+               (f.fitsAfterLoss ? " fits" : " short") + (f.fits ? " alone;" : ";");
+    }
+    EXPECT_EQ(fit, "CF01 265.000000 434.000000 short;CF02 185.000000 434.000000 fits alone;");
 }
 
 // The samples, every pool shared, 2 members, ECSA 4. BP3: VP 27000 + 36000 in 2 files, VP_group
@@ -214,10 +219,8 @@ TEST(CfrmPolicyTest, WorkedExampleFromTheSamples) {
     // The results page is what it was: BP3's GBP Size multiplies both files' VP by the members.
     EXPECT_EQ(sizing.pools[3].pool + " " + std::to_string(sizing.pools[3].gbpSize), "BP3 63000");
     // LOCK1 reads the typed numbers unrounded: 2 x 58.3 / 2 x 1.1 = 64.13 MB needs 128 MB.
-    EXPECT_EQ(MakeCfrmPolicy(RunSizing(tables, "2", "58.3"), {}, TwoFacilities())
-                  .structures[0]
-                  .initSizeKb,
-              128 * 1024);
+    const CfrmPolicy typed = MakeCfrmPolicy(RunSizing(tables, "2", "58.3"), {}, TwoFacilities());
+    EXPECT_EQ(typed.structures[0].initSizeKb, 128 * 1024);
 }
 
 TEST(CfrmPolicyTest, LockStructureAndScaFollowTheirTables) {
@@ -252,19 +255,6 @@ TEST(CfrmPolicyTest, LockStructureAndScaFollowTheirTables) {
         EXPECT_EQ(text.find(keyword, lock), text.find("DUPLEX(", lock)) << keyword;
         EXPECT_EQ(Has(text, "ITEM NAME(ASYNCDUPLEX)"), mode && *mode != LockDuplexMode::kSync);
     }
-}
-
-// What each facility holds is checked by RandomRunsReadBackByTheRules; here the free space.
-TEST(CfrmPolicyTest, FreeSpaceSaysWhichFacilityFits) {
-    CfrmOptions o = TwoFacilities();
-    o.dumpSpaceMb = 10;
-    const CfrmPolicy p = HandPolicy(o);
-    std::string got;
-    for (const FacilityFit& f : p.fit.facilities) {
-        got += f.name + " " + std::to_string(f.normalMb) + " " + std::to_string(f.afterLossMb) +
-               (f.fitsAfterLoss ? " fits" : " short") + (f.fits ? " alone;" : ";");
-    }
-    EXPECT_EQ(got, "CF01 265.000000 434.000000 short;CF02 185.000000 434.000000 fits alone;");
 }
 
 TEST(CfrmPolicyTest, NameAndOptionRules) {
