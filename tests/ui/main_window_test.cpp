@@ -118,7 +118,7 @@ private slots:
     void cleanup() { m_window.reset(); }  // before the seams it was given
 
     void titleWindowHandsOverOnceAndTheKeyboardAloneGoesOn();
-    void pagesBecomeReachableByTheEventsThatEnableThem();
+    void aWindowStartedEmptyIsDrivenThroughItsControls();
     void filesLoadOnLeavingThePageOnlyAfterTheListChanged();
     void failedLoadKeepsTheFilesPageAndTheTables();
     void hungReadGivesWayToEveryWayOut_data();
@@ -127,14 +127,11 @@ private slots:
     void leavingWhatIfStopsItsSweep();
     void headerWithoutEnvWarnsOncePerFile();
     void resultsPageRunsTheSizingAndTheResultsMenuActsOnWhatIsShown();
-    void columnWidthsAreStoredAtCloseAndRestoredAtStart();
     void typedNumbersReachTheSizingOrAreRefused_data();
     void typedNumbersReachTheSizingOrAreRefused();
     void listsShowWholeCaptionsAndSelectTheFirstEntryOnDown();
-    void everyControlIsNamedAndEachPageSaysHowToGoOn();
     void objectsPageIsRebuiltAndAddingAFileKeepsTheChoices();
     void plansOpenOnlyWhenWholeAndSaveTheChoices();
-    void addFilesAndHelpRunFromTheKeyboard();
     void pathsOpenByKindAndPlansBringWhatIf_data();
     void pathsOpenByKindAndPlansBringWhatIf();
     void recentEntryOfAGoneFileIsTakenOff();
@@ -339,16 +336,43 @@ void MainWindowTest::titleWindowHandsOverOnceAndTheKeyboardAloneGoesOn() {
     QTRY_VERIFY(!m_window->isVisible());
 }
 
-void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
+// A window started without a file, driven through its controls in turn.
+void MainWindowTest::aWindowStartedEmptyIsDrivenThroughItsControls() {
     start();
+    // Every control has a name a screen reader speaks, and each page's hint names the next page
+    // as its tab reads.
+    for (const QWidget* control : m_window->findChildren<QWidget*>()) {
+        // A spin box's text field speaks through the box; a value label that shows nothing yet
+        // has nothing to say.
+        const auto* label = qobject_cast<const QLabel*>(control);
+        if (control->focusPolicy() != Qt::NoFocus &&
+            qobject_cast<QAbstractSpinBox*>(control->parentWidget()) == nullptr &&
+            (label == nullptr || !label->text().isEmpty())) {
+            QAccessibleInterface* spoken =
+                QAccessible::queryAccessibleInterface(const_cast<QWidget*>(control));
+            QVERIFY2(spoken != nullptr && !spoken->text(QAccessible::Name).isEmpty(),
+                     qPrintable(control->objectName() + " " + control->metaObject()->className() +
+                                " in " + control->parentWidget()->metaObject()->className()));
+        }
+    }
+    const char* hints[] = {"lblFilesHint", "lblPoolsHint", "lblObjectsHint", "lblResultsHint"};
+    const QStringList next = {"Select Shared Pools", "Select Shared Objects", "View Results",
+                              "What If"};
+    for (int page = 0; page < 4; ++page) {
+        const auto* label = m_pages->widget(page)->findChild<QLabel*>(hints[page]);
+        QVERIFY2(label && label->isVisibleTo(m_pages->widget(page)), hints[page]);
+        QVERIFY2(label->text().contains(QString::fromUtf8("Click “%1” to go on").arg(next[page])),
+                 qPrintable(label->text()));
+        QCOMPARE(m_pages->tabText(page + 1), next[page]);
+    }
+
+    // Pages become reachable by the events that enable them.
     auto* pools = m_window->findChild<ui::PoolsPage*>();
     auto* objects = m_window->findChild<ui::ObjectsPage*>();
     QVERIFY(pools && objects);
-    const QString file = writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")});
-
     using Pages = QList<bool>;
     QCOMPARE(enabledPages(), Pages({true, false, false, false, false}));  // cancelled at start-up
-    m_chooser->willChoose(file);
+    m_chooser->willChoose(writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")}));
     clickButton(QStringLiteral("cmdAdd"));
     QCOMPARE(enabledPages(), Pages({true, true, false, false, false}));
     emit pools->sharedPagesEnabled(true);  // a pool is shared
@@ -360,6 +384,69 @@ void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
     removeFirstFile();  // the only one
     QCOMPARE(enabledPages(), Pages({true, true, false, true, true}));
     QVERIFY(m_window->tables().lstSelectedFiles.empty());
+
+    // Add Files and Help run from the keyboard.
+    const QString a = writeFile("a.sta");
+    const QString b = writeFile("b.sim");
+    m_chooser->manyAnswers.enqueue({a, b});
+    QMenu* file = openMenu(Qt::Key_F);
+    QVERIFY(file);
+    QTest::keyClick(file, Qt::Key_D);  // A&dd Files...
+    QTRY_COMPARE(listedFiles(), QStringList({"a.sta", "b.sim"}));
+    QCOMPARE(settings::RecentFilesStore().files(), QStringList({b, a}));
+    m_messages->saveAnswer = ui::SaveAnswer::kCancel;
+    QVERIFY(!m_window->close());
+    QCOMPARE(m_messages->questions.constLast().text,
+             "Your choices have not been saved as a plan. Save them?");
+    QTest::keyClick(m_window.get(), Qt::Key_F1);
+    auto* manual = m_window->findChild<QTextBrowser*>(QStringLiteral("txtManual"));
+    QVERIFY(manual && manual->isVisible());
+    const QString manualText = manual->toPlainText();
+    QVERIFY(manualText.startsWith(QStringLiteral("Using Loomstead")));
+    // It tells of every page and of every button of the results page by its name on screen.
+    for (int page = 0; page < m_pages->count(); ++page) {
+        QVERIFY2(manualText.contains(m_pages->tabText(page)), qPrintable(m_pages->tabText(page)));
+    }
+    for (QPushButton* button : m_window->resultsPage()->findChildren<QPushButton*>()) {
+        const QString caption = button->text().remove(QLatin1Char('&'));
+        QVERIFY2(manualText.contains(caption), qPrintable(caption));
+    }
+
+    // Column widths are stored at close and restored at start.
+    auto widths = [this](const char* list) {
+        const QHeaderView* header = m_window->findChild<QTreeView*>(list)->header();
+        QList<int> sizes;
+        for (int i = 0; i < header->count(); ++i) {
+            sizes.append(header->sectionSize(i));
+        }
+        return sizes;
+    };
+    const QList<int> defaults = widths("lvResults");
+    // Empty, negative and absurd pieces keep the default width; one too narrow to see or grab
+    // gets its caption's width; extra pieces are ignored.
+    QSettings store(m_dir->filePath("Loomkeep/Loomkeep.conf"), QSettings::IniFormat);
+    store.setValue(QStringLiteral("Layout/lvResults"), QStringLiteral("80,,7,-5,99999, 50,40"));
+    store.setValue(QStringLiteral("Layout/lvSharedPools"), QStringLiteral("100, 50"));
+    store.sync();
+    m_window.reset();
+    start();
+    const QList<int> restored = widths("lvResults");
+    QCOMPARE(restored.mid(0, 2), QList<int>({80, defaults[1]}));
+    const QFontMetrics captionFont =
+        m_window->findChild<QTreeView*>("lvResults")->header()->fontMetrics();
+    QVERIFY(restored[2] > captionFont.horizontalAdvance("Cache All") && restored[2] < defaults[2]);
+    QCOMPARE(restored.mid(3), QList<int>({defaults[3], defaults[4], 50}));
+    QCOMPARE(widths("lvSharedPools"), QList<int>({100, 50}));
+
+    m_window->findChild<QTreeView*>("lvResults")->header()->resizeSection(5, 133);
+    clickButton(QStringLiteral("cmdQuit"));
+    store.sync();
+    QCOMPARE(store.value(QStringLiteral("Layout/lvResults")).toString().section(',', 5), "133");
+    QCOMPARE(store.value(QStringLiteral("Layout/lvSharedPools")).toString(), "100,50");
+    QVERIFY(store.contains(QStringLiteral("Layout/lvSharedObjects")));
+    m_window.reset();
+    start();
+    QCOMPARE(widths("lvResults").last(), 133);
 }
 
 void MainWindowTest::filesLoadOnLeavingThePageOnlyAfterTheListChanged() {
@@ -624,45 +711,6 @@ void MainWindowTest::resultsPageRunsTheSizingAndTheResultsMenuActsOnWhatIsShown(
     QVERIFY(!m_window->isVisible());
 }
 
-void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
-    auto widths = [this](const char* list) {
-        const QHeaderView* header = m_window->findChild<QTreeView*>(list)->header();
-        QList<int> sizes;
-        for (int i = 0; i < header->count(); ++i) {
-            sizes.append(header->sectionSize(i));
-        }
-        return sizes;
-    };
-    start();
-    const QList<int> defaults = widths("lvResults");
-
-    // Empty, negative and absurd pieces keep the default width; one too narrow to see or grab
-    // gets its caption's width; extra pieces are ignored.
-    QSettings store(m_dir->filePath("Loomkeep/Loomkeep.conf"), QSettings::IniFormat);
-    store.setValue(QStringLiteral("Layout/lvResults"), QStringLiteral("80,,7,-5,99999, 50,40"));
-    store.setValue(QStringLiteral("Layout/lvSharedPools"), QStringLiteral("100, 50"));
-    store.sync();
-    m_window.reset();
-    start();
-    const QList<int> restored = widths("lvResults");
-    QCOMPARE(restored.mid(0, 2), QList<int>({80, defaults[1]}));
-    const QFontMetrics captionFont =
-        m_window->findChild<QTreeView*>("lvResults")->header()->fontMetrics();
-    QVERIFY(restored[2] > captionFont.horizontalAdvance("Cache All") && restored[2] < defaults[2]);
-    QCOMPARE(restored.mid(3), QList<int>({defaults[3], defaults[4], 50}));
-    QCOMPARE(widths("lvSharedPools"), QList<int>({100, 50}));
-
-    m_window->findChild<QTreeView*>("lvResults")->header()->resizeSection(5, 133);
-    clickButton(QStringLiteral("cmdQuit"));
-    store.sync();
-    QCOMPARE(store.value(QStringLiteral("Layout/lvResults")).toString().section(',', 5), "133");
-    QCOMPARE(store.value(QStringLiteral("Layout/lvSharedPools")).toString(), "100,50");
-    QVERIFY(store.contains(QStringLiteral("Layout/lvSharedObjects")));
-    m_window.reset();
-    start();
-    QCOMPARE(widths("lvResults").last(), 133);
-}
-
 void MainWindowTest::typedNumbersReachTheSizingOrAreRefused_data() {
     QTest::addColumn<QString>("members");
     QTest::addColumn<QString>("ecsa");
@@ -730,36 +778,6 @@ void MainWindowTest::listsShowWholeCaptionsAndSelectTheFirstEntryOnDown() {
     results->setFocus(Qt::TabFocusReason);
     QTest::keyClick(results, Qt::Key_Down);
     QCOMPARE(results->selectionModel()->selectedRows().value(0).row(), 0);
-}
-
-// Every control has a name a screen reader speaks, and each page's hint names the next page as
-// its tab reads.
-void MainWindowTest::everyControlIsNamedAndEachPageSaysHowToGoOn() {
-    start();
-    for (const QWidget* control : m_window->findChildren<QWidget*>()) {
-        // A spin box's text field speaks through the box; a value label that shows nothing yet
-        // has nothing to say.
-        const auto* label = qobject_cast<const QLabel*>(control);
-        if (control->focusPolicy() != Qt::NoFocus &&
-            qobject_cast<QAbstractSpinBox*>(control->parentWidget()) == nullptr &&
-            (label == nullptr || !label->text().isEmpty())) {
-            QAccessibleInterface* spoken =
-                QAccessible::queryAccessibleInterface(const_cast<QWidget*>(control));
-            QVERIFY2(spoken != nullptr && !spoken->text(QAccessible::Name).isEmpty(),
-                     qPrintable(control->objectName() + " " + control->metaObject()->className() +
-                                " in " + control->parentWidget()->metaObject()->className()));
-        }
-    }
-    const char* hints[] = {"lblFilesHint", "lblPoolsHint", "lblObjectsHint", "lblResultsHint"};
-    const QStringList next = {"Select Shared Pools", "Select Shared Objects", "View Results",
-                              "What If"};
-    for (int page = 0; page < 4; ++page) {
-        const auto* label = m_pages->widget(page)->findChild<QLabel*>(hints[page]);
-        QVERIFY2(label && label->isVisibleTo(m_pages->widget(page)), hints[page]);
-        QVERIFY2(label->text().contains(QString::fromUtf8("Click “%1” to go on").arg(next[page])),
-                 qPrintable(label->text()));
-        QCOMPARE(m_pages->tabText(page + 1), next[page]);
-    }
 }
 
 void MainWindowTest::objectsPageIsRebuiltAndAddingAFileKeepsTheChoices() {
@@ -853,36 +871,6 @@ void MainWindowTest::plansOpenOnlyWhenWholeAndSaveTheChoices() {
     QCOMPARE(m_window->tables().lstSelectedFiles.size(), 1u);
     QCOMPARE(m_window->tables().lvSharedPools.size(), 5u);
     QCOMPARE(m_accounts->titles.size(), 1);  // the plan carried over whole
-}
-
-void MainWindowTest::addFilesAndHelpRunFromTheKeyboard() {
-    start();
-    const QString a = writeFile("a.sta");
-    const QString b = writeFile("b.sim");
-    m_chooser->manyAnswers.enqueue({a, b});
-    QMenu* file = openMenu(Qt::Key_F);
-    QVERIFY(file);
-    QTest::keyClick(file, Qt::Key_D);  // A&dd Files...
-    QTRY_COMPARE(listedFiles(), QStringList({"a.sta", "b.sim"}));
-    QCOMPARE(settings::RecentFilesStore().files(), QStringList({b, a}));
-    m_messages->saveAnswer = ui::SaveAnswer::kCancel;
-    QVERIFY(!m_window->close());
-    QCOMPARE(m_messages->questions.constLast().text,
-             "Your choices have not been saved as a plan. Save them?");
-
-    QTest::keyClick(m_window.get(), Qt::Key_F1);
-    auto* manual = m_window->findChild<QTextBrowser*>(QStringLiteral("txtManual"));
-    QVERIFY(manual && manual->isVisible());
-    const QString manualText = manual->toPlainText();
-    QVERIFY(manualText.startsWith(QStringLiteral("Using Loomstead")));
-    // It tells of every page and of every button of the results page by its name on screen.
-    for (int page = 0; page < m_pages->count(); ++page) {
-        QVERIFY2(manualText.contains(m_pages->tabText(page)), qPrintable(m_pages->tabText(page)));
-    }
-    for (QPushButton* button : m_window->resultsPage()->findChildren<QPushButton*>()) {
-        const QString caption = button->text().remove(QLatin1Char('&'));
-        QVERIFY2(manualText.contains(caption), qPrintable(caption));
-    }
 }
 
 // Data files, folders and plans named on the command line, dropped, or chosen by Open Recent or
