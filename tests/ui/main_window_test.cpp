@@ -129,14 +129,13 @@ private slots:
     void resultsPageRunsTheSizingAndTheResultsMenuActsOnWhatIsShown();
     void typedNumbersReachTheSizingOrAreRefused_data();
     void typedNumbersReachTheSizingOrAreRefused();
-    void listsShowWholeCaptionsAndSelectTheFirstEntryOnDown();
     void objectsPageIsRebuiltAndAddingAFileKeepsTheChoices();
     void plansOpenOnlyWhenWholeAndSaveTheChoices();
     void pathsOpenByKindAndPlansBringWhatIf_data();
     void pathsOpenByKindAndPlansBringWhatIf();
     void recentEntryOfAGoneFileIsTakenOff();
     void planIsSavedMarkedAskedForAndOpenedFromTheCommandLine();
-    void undoTakesBackSharesAndObjectChoicesStepByStep();
+    void listsAndUndoOnTheChoicesOfOneFile();
 
 private:
     // Shows the window. With no `startPaths` the first activation asks for a file and gets
@@ -753,33 +752,6 @@ void MainWindowTest::typedNumbersReachTheSizingOrAreRefused() {
     }
 }
 
-void MainWindowTest::listsShowWholeCaptionsAndSelectTheFirstEntryOnDown() {
-    start(kDb1a);
-    clickTab(1);
-    auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstPools"));
-    pools->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(pools, Qt::Key_Down);
-    QCOMPARE(pools->selectionModel()->selectedRows().value(0).data().toString(), "BP0");
-    clickButton(QStringLiteral("cmdShareAllPools"));
-    for (int page : {1, 2, 3}) {
-        clickTab(page);
-        for (QTreeView* view : m_pages->widget(page)->findChildren<QTreeView*>()) {
-            QVERIFY2(!view->horizontalScrollBar()->isVisible(), qPrintable(view->objectName()));
-            const QHeaderView* header = view->header();
-            for (int i = 0; i < header->count(); ++i) {
-                const QString caption = view->model()->headerData(i, Qt::Horizontal).toString();
-                QVERIFY2(header->sectionSize(i) >
-                             header->fontMetrics().horizontalAdvance(caption + " (D)"),
-                         qPrintable(caption));
-            }
-        }
-    }
-    auto* results = m_window->findChild<QTreeView*>(QStringLiteral("lvResults"));
-    results->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(results, Qt::Key_Down);
-    QCOMPARE(results->selectionModel()->selectedRows().value(0).row(), 0);
-}
-
 void MainWindowTest::objectsPageIsRebuiltAndAddingAFileKeepsTheChoices() {
     startSharingAll();
     QCOMPARE(m_messages->messages.size(), 1);  // BP7's refusal
@@ -1079,7 +1051,7 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QCOMPARE(cfrm["lockMb"].toString(), "128");
 }
 
-void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
+void MainWindowTest::listsAndUndoOnTheChoicesOfOneFile() {
     start(kDb1a);
     clickTab(1);
     auto* undo = m_window->findChild<QAction*>(QStringLiteral("actUndo"));
@@ -1089,6 +1061,13 @@ void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
     const auto undoKey = [this] { ctrlKey(Qt::Key_Z); };
     const auto redoKey = [this, redo] { QTest::keySequence(m_window.get(), redo->shortcut()); };
 
+    // A list in focus selects its first entry on Down.
+    auto* available = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstPools"));
+    available->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(available, Qt::Key_Down);
+    QCOMPARE(available->selectionModel()->selectedRows().value(0).data().toString(), "BP0");
+
+    // Undo takes back shares and object choices step by step.
     clickButton(QStringLiteral("cmdShareAllPools"));
     QCOMPARE(shared(), 5u);
     QCOMPARE(undo->text(), "&Undo Share Pools");
@@ -1140,6 +1119,25 @@ void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
     redoKey();
     redoKey();
     QCOMPARE(labelText("lblTPSObjects"), "36");
+
+    // Lists show whole captions, and the results select their first row on Down.
+    for (int page : {1, 2, 3}) {
+        clickTab(page);
+        for (QTreeView* view : m_pages->widget(page)->findChildren<QTreeView*>()) {
+            QVERIFY2(!view->horizontalScrollBar()->isVisible(), qPrintable(view->objectName()));
+            const QHeaderView* header = view->header();
+            for (int i = 0; i < header->count(); ++i) {
+                const QString caption = view->model()->headerData(i, Qt::Horizontal).toString();
+                QVERIFY2(header->sectionSize(i) >
+                             header->fontMetrics().horizontalAdvance(caption + " (D)"),
+                         qPrintable(caption));
+            }
+        }
+    }
+    auto* results = m_window->findChild<QTreeView*>(QStringLiteral("lvResults"));
+    results->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(results, Qt::Key_Down);
+    QCOMPARE(results->selectionModel()->selectedRows().value(0).row(), 0);
 }
 
 QTEST_MAIN(MainWindowTest)
