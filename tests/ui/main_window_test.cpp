@@ -256,23 +256,6 @@ private:
         QTest::keyClick(members, Qt::Key_Up);
         return members;
     }
-    // Drops `urls` from a file manager on the file list, which passes them to the window: the
-    // file list takes no drops itself.
-    void dropOnFileList(const QList<QUrl>& urls) {
-        QMimeData data;
-        data.setUrls(urls);
-        QWidget* target =
-            m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
-        const QPoint at = target->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        for (QDropEvent* event :
-             {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
-            QApplication::sendEvent(target, event);
-            QVERIFY(event->isAccepted());
-        }
-    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ui::RecordingMessageSink> m_messages;
@@ -885,7 +868,7 @@ void MainWindowTest::pathsOpenByKindAndPlansBringWhatIf() {
     QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
     const QString data = m_dir->filePath(QStringLiteral("plan.sta"));
     QVERIFY(QFile::copy(kDb1a, data));
-    QList<QUrl> urls;
+    QMimeData urls;  // dropped from a file manager
     for (const QString& name : names) {
         if (name.endsWith(QLatin1String(".loomplan"))) {
             core::Plan plan;
@@ -897,7 +880,7 @@ void MainWindowTest::pathsOpenByKindAndPlansBringWhatIf() {
         } else if (name != QLatin1String("folder") && name != QLatin1String("gone.sta")) {
             writeFile(name);
         }
-        urls.append(QUrl::fromLocalFile(m_dir->filePath(name)));
+        urls.setUrls(urls.urls() << QUrl::fromLocalFile(m_dir->filePath(name)));
     }
     const QString first = m_dir->filePath(names.first());
     if (route == QLatin1String("command line")) {
@@ -907,7 +890,17 @@ void MainWindowTest::pathsOpenByKindAndPlansBringWhatIf() {
         QDir::setCurrent(startFolder);
     } else if (route == QLatin1String("drop")) {
         start();
-        dropOnFileList(urls);
+        // On the file list, which passes them to the window: the list takes no drops itself.
+        QWidget* target =
+            m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &urls, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, Qt::CopyAction, &urls, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(at, Qt::CopyAction, &urls, Qt::LeftButton, Qt::NoModifier);
+        for (QDropEvent* event : std::initializer_list<QDropEvent*>{&enter, &move, &drop}) {
+            QApplication::sendEvent(target, event);
+            QVERIFY(event->isAccepted());
+        }
     } else if (route == QLatin1String("Open Recent")) {
         settings::RecentFilesStore().add(first);
         start();
