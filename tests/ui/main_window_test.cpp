@@ -118,28 +118,23 @@ private slots:
     void cleanup() { m_window.reset(); }  // before the seams it was given
 
     void titleWindowHandsOverOnceAndTheKeyboardAloneGoesOn();
-    void pagesBecomeReachableByTheEventsThatEnableThem();
+    void aWindowStartedEmptyIsDrivenThroughItsControls();
     void filesLoadOnLeavingThePageOnlyAfterTheListChanged();
     void failedLoadKeepsTheFilesPageAndTheTables();
     void hungReadGivesWayToEveryWayOut_data();
     void hungReadGivesWayToEveryWayOut();
-    void planHashingGivesWayToEsc();
     void leavingWhatIfStopsItsSweep();
     void headerWithoutEnvWarnsOncePerFile();
     void resultsPageRunsTheSizingAndTheResultsMenuActsOnWhatIsShown();
-    void columnWidthsAreStoredAtCloseAndRestoredAtStart();
     void typedNumbersReachTheSizingOrAreRefused_data();
     void typedNumbersReachTheSizingOrAreRefused();
-    void listsShowWholeCaptionsAndSelectTheFirstEntryOnDown();
-    void everyControlIsNamedAndEachPageSaysHowToGoOn();
     void objectsPageIsRebuiltAndAddingAFileKeepsTheChoices();
     void plansOpenOnlyWhenWholeAndSaveTheChoices();
-    void addFilesAndHelpRunFromTheKeyboard();
     void pathsOpenByKindAndPlansBringWhatIf_data();
     void pathsOpenByKindAndPlansBringWhatIf();
     void recentEntryOfAGoneFileIsTakenOff();
     void planIsSavedMarkedAskedForAndOpenedFromTheCommandLine();
-    void undoTakesBackSharesAndObjectChoicesStepByStep();
+    void listsAndUndoOnTheChoicesOfOneFile();
 
 private:
     // Shows the window. With no `startPaths` the first activation asks for a file and gets
@@ -260,23 +255,6 @@ private:
         QTest::keyClick(members, Qt::Key_Up);
         return members;
     }
-    // Drops `urls` from a file manager on the file list, which passes them to the window: the
-    // file list takes no drops itself.
-    void dropOnFileList(const QList<QUrl>& urls) {
-        QMimeData data;
-        data.setUrls(urls);
-        QWidget* target =
-            m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
-        const QPoint at = target->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        for (QDropEvent* event :
-             {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
-            QApplication::sendEvent(target, event);
-            QVERIFY(event->isAccepted());
-        }
-    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ui::RecordingMessageSink> m_messages;
@@ -339,16 +317,43 @@ void MainWindowTest::titleWindowHandsOverOnceAndTheKeyboardAloneGoesOn() {
     QTRY_VERIFY(!m_window->isVisible());
 }
 
-void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
+// A window started without a file, driven through its controls in turn.
+void MainWindowTest::aWindowStartedEmptyIsDrivenThroughItsControls() {
     start();
+    // Every control has a name a screen reader speaks, and each page's hint names the next page
+    // as its tab reads.
+    for (const QWidget* control : m_window->findChildren<QWidget*>()) {
+        // A spin box's text field speaks through the box; a value label that shows nothing yet
+        // has nothing to say.
+        const auto* label = qobject_cast<const QLabel*>(control);
+        if (control->focusPolicy() != Qt::NoFocus &&
+            qobject_cast<QAbstractSpinBox*>(control->parentWidget()) == nullptr &&
+            (label == nullptr || !label->text().isEmpty())) {
+            QAccessibleInterface* spoken =
+                QAccessible::queryAccessibleInterface(const_cast<QWidget*>(control));
+            QVERIFY2(spoken != nullptr && !spoken->text(QAccessible::Name).isEmpty(),
+                     qPrintable(control->objectName() + " " + control->metaObject()->className() +
+                                " in " + control->parentWidget()->metaObject()->className()));
+        }
+    }
+    const char* hints[] = {"lblFilesHint", "lblPoolsHint", "lblObjectsHint", "lblResultsHint"};
+    const QStringList next = {"Select Shared Pools", "Select Shared Objects", "View Results",
+                              "What If"};
+    for (int page = 0; page < 4; ++page) {
+        const auto* label = m_pages->widget(page)->findChild<QLabel*>(hints[page]);
+        QVERIFY2(label && label->isVisibleTo(m_pages->widget(page)), hints[page]);
+        QVERIFY2(label->text().contains(QString::fromUtf8("Click “%1” to go on").arg(next[page])),
+                 qPrintable(label->text()));
+        QCOMPARE(m_pages->tabText(page + 1), next[page]);
+    }
+
+    // Pages become reachable by the events that enable them.
     auto* pools = m_window->findChild<ui::PoolsPage*>();
     auto* objects = m_window->findChild<ui::ObjectsPage*>();
     QVERIFY(pools && objects);
-    const QString file = writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")});
-
     using Pages = QList<bool>;
     QCOMPARE(enabledPages(), Pages({true, false, false, false, false}));  // cancelled at start-up
-    m_chooser->willChoose(file);
+    m_chooser->willChoose(writeFile("a.sta", {kHeader, kLead, BpsLine("BP0")}));
     clickButton(QStringLiteral("cmdAdd"));
     QCOMPARE(enabledPages(), Pages({true, true, false, false, false}));
     emit pools->sharedPagesEnabled(true);  // a pool is shared
@@ -359,6 +364,93 @@ void MainWindowTest::pagesBecomeReachableByTheEventsThatEnableThem() {
     QCOMPARE(enabledPages(), Pages({true, true, false, true, true}));
     removeFirstFile();  // the only one
     QCOMPARE(enabledPages(), Pages({true, true, false, true, true}));
+    QVERIFY(m_window->tables().lstSelectedFiles.empty());
+
+    // Add Files and Help run from the keyboard.
+    const QString a = writeFile("a.sta");
+    const QString b = writeFile("b.sim");
+    m_chooser->manyAnswers.enqueue({a, b});
+    QMenu* file = openMenu(Qt::Key_F);
+    QVERIFY(file);
+    QTest::keyClick(file, Qt::Key_D);  // A&dd Files...
+    QTRY_COMPARE(listedFiles(), QStringList({"a.sta", "b.sim"}));
+    QCOMPARE(settings::RecentFilesStore().files(), QStringList({b, a}));
+    m_messages->saveAnswer = ui::SaveAnswer::kCancel;
+    QVERIFY(!m_window->close());
+    QCOMPARE(m_messages->questions.constLast().text,
+             "Your choices have not been saved as a plan. Save them?");
+    QTest::keyClick(m_window.get(), Qt::Key_F1);
+    auto* manual = m_window->findChild<QTextBrowser*>(QStringLiteral("txtManual"));
+    QVERIFY(manual && manual->isVisible());
+    const QString manualText = manual->toPlainText();
+    QVERIFY(manualText.startsWith(QStringLiteral("Using Loomstead")));
+    // It tells of every page and of every button of the results page by its name on screen.
+    for (int page = 0; page < m_pages->count(); ++page) {
+        QVERIFY2(manualText.contains(m_pages->tabText(page)), qPrintable(m_pages->tabText(page)));
+    }
+    for (QPushButton* button : m_window->resultsPage()->findChildren<QPushButton*>()) {
+        const QString caption = button->text().remove(QLatin1Char('&'));
+        QVERIFY2(manualText.contains(caption), qPrintable(caption));
+    }
+
+    // Column widths are stored at close and restored at start.
+    auto widths = [this](const char* list) {
+        const QHeaderView* header = m_window->findChild<QTreeView*>(list)->header();
+        QList<int> sizes;
+        for (int i = 0; i < header->count(); ++i) {
+            sizes.append(header->sectionSize(i));
+        }
+        return sizes;
+    };
+    const QList<int> defaults = widths("lvResults");
+    // Empty, negative and absurd pieces keep the default width; one too narrow to see or grab
+    // gets its caption's width; extra pieces are ignored.
+    QSettings store(m_dir->filePath("Loomkeep/Loomkeep.conf"), QSettings::IniFormat);
+    store.setValue(QStringLiteral("Layout/lvResults"), QStringLiteral("80,,7,-5,99999, 50,40"));
+    store.setValue(QStringLiteral("Layout/lvSharedPools"), QStringLiteral("100, 50"));
+    store.sync();
+    m_window.reset();
+    start();
+    const QList<int> restored = widths("lvResults");
+    QCOMPARE(restored.mid(0, 2), QList<int>({80, defaults[1]}));
+    const QFontMetrics captionFont =
+        m_window->findChild<QTreeView*>("lvResults")->header()->fontMetrics();
+    QVERIFY(restored[2] > captionFont.horizontalAdvance("Cache All") && restored[2] < defaults[2]);
+    QCOMPARE(restored.mid(3), QList<int>({defaults[3], defaults[4], 50}));
+    QCOMPARE(widths("lvSharedPools"), QList<int>({100, 50}));
+
+    m_window->findChild<QTreeView*>("lvResults")->header()->resizeSection(5, 133);
+    clickButton(QStringLiteral("cmdQuit"));
+    store.sync();
+    QCOMPARE(store.value(QStringLiteral("Layout/lvResults")).toString().section(',', 5), "133");
+    QCOMPARE(store.value(QStringLiteral("Layout/lvSharedPools")).toString(), "100,50");
+    QVERIFY(store.contains(QStringLiteral("Layout/lvSharedObjects")));
+    m_window.reset();
+    start();
+    QCOMPARE(widths("lvResults").last(), 133);
+
+    // Opening a plan hashes its files that were touched since; Esc stops that as it stops a load.
+    // Last, as it is skipped where no sparse file can be made.
+    QFile big(m_dir->filePath(QStringLiteral("big.sta")));
+    constexpr qint64 kBigBytes = qint64{64} << 30;  // sparse: seconds to hash, nothing on disk
+    if (!big.open(QIODevice::WriteOnly) || !big.resize(kBigBytes)) {
+        QSKIP("no sparse file of 64 GiB here");
+    }
+    big.close();
+    const QString plan = writeFile("big.loomplan", {QStringLiteral(R"({"format": "loomstead-plan",
+        "version": 1, "files": [{"path": "big.sta", "size": %1, "modified_ns": 1, "sha256": "00"}]})")
+                                                        .arg(kBigBytes)
+                                                        .toStdString()});
+    QElapsedTimer sinceEsc;
+    actWhen([&] { return status().endsWith(QStringLiteral("big.sta")); },
+            [&] {
+                sinceEsc.start();
+                QTest::keyClick(m_window.get(), Qt::Key_Escape);
+            });
+    QVERIFY(!m_window->openPlan(plan));
+    QVERIFY(sinceEsc.isValid());
+    QVERIFY2(sinceEsc.elapsed() < 500, qPrintable(QString::number(sinceEsc.elapsed())));
+    QCOMPARE(status(), "Checking the files of the plan was cancelled");
     QVERIFY(m_window->tables().lstSelectedFiles.empty());
 }
 
@@ -462,35 +554,6 @@ void MainWindowTest::hungReadGivesWayToEveryWayOut() {
         QCOMPARE(availablePools(), pools + QStringList{"BP9"});
         QVERIFY(!m_window->tables().FilesChanged);
     }
-}
-
-// Opening a plan hashes its files that were touched since; Esc stops that as it stops a load.
-void MainWindowTest::planHashingGivesWayToEsc() {
-    start();
-    QFile big(m_dir->filePath(QStringLiteral("big.sta")));
-    constexpr qint64 kBigBytes = qint64{64} << 30;  // sparse: seconds to hash, nothing on disk
-    if (!big.open(QIODevice::WriteOnly) || !big.resize(kBigBytes)) {
-        QSKIP("no sparse file of 64 GiB here");
-    }
-    big.close();
-    QFile plan(m_dir->filePath(QStringLiteral("big.loomplan")));
-    QVERIFY(plan.open(QIODevice::WriteOnly));
-    plan.write(QStringLiteral(R"({"format": "loomstead-plan", "version": 1, "files": [
-        {"path": "big.sta", "size": %1, "modified_ns": 1, "sha256": "00"}]})")
-                   .arg(kBigBytes)
-                   .toUtf8());
-    plan.close();
-    QElapsedTimer sinceEsc;
-    actWhen([&] { return status().endsWith(QStringLiteral("big.sta")); },
-            [&] {
-                sinceEsc.start();
-                QTest::keyClick(m_window.get(), Qt::Key_Escape);
-            });
-    QVERIFY(!m_window->openPlan(plan.fileName()));
-    QVERIFY(sinceEsc.isValid());
-    QVERIFY2(sinceEsc.elapsed() < 500, qPrintable(QString::number(sinceEsc.elapsed())));
-    QCOMPARE(status(), "Checking the files of the plan was cancelled");
-    QVERIFY(m_window->tables().lstSelectedFiles.empty());
 }
 
 // Leaving the What If page stops its sweep rather than waiting for it, and what it found is
@@ -624,45 +687,6 @@ void MainWindowTest::resultsPageRunsTheSizingAndTheResultsMenuActsOnWhatIsShown(
     QVERIFY(!m_window->isVisible());
 }
 
-void MainWindowTest::columnWidthsAreStoredAtCloseAndRestoredAtStart() {
-    auto widths = [this](const char* list) {
-        const QHeaderView* header = m_window->findChild<QTreeView*>(list)->header();
-        QList<int> sizes;
-        for (int i = 0; i < header->count(); ++i) {
-            sizes.append(header->sectionSize(i));
-        }
-        return sizes;
-    };
-    start();
-    const QList<int> defaults = widths("lvResults");
-
-    // Empty, negative and absurd pieces keep the default width; one too narrow to see or grab
-    // gets its caption's width; extra pieces are ignored.
-    QSettings store(m_dir->filePath("Loomkeep/Loomkeep.conf"), QSettings::IniFormat);
-    store.setValue(QStringLiteral("Layout/lvResults"), QStringLiteral("80,,7,-5,99999, 50,40"));
-    store.setValue(QStringLiteral("Layout/lvSharedPools"), QStringLiteral("100, 50"));
-    store.sync();
-    m_window.reset();
-    start();
-    const QList<int> restored = widths("lvResults");
-    QCOMPARE(restored.mid(0, 2), QList<int>({80, defaults[1]}));
-    const QFontMetrics captionFont =
-        m_window->findChild<QTreeView*>("lvResults")->header()->fontMetrics();
-    QVERIFY(restored[2] > captionFont.horizontalAdvance("Cache All") && restored[2] < defaults[2]);
-    QCOMPARE(restored.mid(3), QList<int>({defaults[3], defaults[4], 50}));
-    QCOMPARE(widths("lvSharedPools"), QList<int>({100, 50}));
-
-    m_window->findChild<QTreeView*>("lvResults")->header()->resizeSection(5, 133);
-    clickButton(QStringLiteral("cmdQuit"));
-    store.sync();
-    QCOMPARE(store.value(QStringLiteral("Layout/lvResults")).toString().section(',', 5), "133");
-    QCOMPARE(store.value(QStringLiteral("Layout/lvSharedPools")).toString(), "100,50");
-    QVERIFY(store.contains(QStringLiteral("Layout/lvSharedObjects")));
-    m_window.reset();
-    start();
-    QCOMPARE(widths("lvResults").last(), 133);
-}
-
 void MainWindowTest::typedNumbersReachTheSizingOrAreRefused_data() {
     QTest::addColumn<QString>("members");
     QTest::addColumn<QString>("ecsa");
@@ -702,63 +726,6 @@ void MainWindowTest::typedNumbersReachTheSizingOrAreRefused() {
         QCOMPARE(m_messages->messages.last().text, shown);
         QVERIFY(m_window->findChild<QWidget*>(refusedBox)->hasFocus());
         QCOMPARE(m_window->findChild<QPushButton*>("cmdQuit")->text(), "&Cancel");
-    }
-}
-
-void MainWindowTest::listsShowWholeCaptionsAndSelectTheFirstEntryOnDown() {
-    start(kDb1a);
-    clickTab(1);
-    auto* pools = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstPools"));
-    pools->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(pools, Qt::Key_Down);
-    QCOMPARE(pools->selectionModel()->selectedRows().value(0).data().toString(), "BP0");
-    clickButton(QStringLiteral("cmdShareAllPools"));
-    for (int page : {1, 2, 3}) {
-        clickTab(page);
-        for (QTreeView* view : m_pages->widget(page)->findChildren<QTreeView*>()) {
-            QVERIFY2(!view->horizontalScrollBar()->isVisible(), qPrintable(view->objectName()));
-            const QHeaderView* header = view->header();
-            for (int i = 0; i < header->count(); ++i) {
-                const QString caption = view->model()->headerData(i, Qt::Horizontal).toString();
-                QVERIFY2(header->sectionSize(i) >
-                             header->fontMetrics().horizontalAdvance(caption + " (D)"),
-                         qPrintable(caption));
-            }
-        }
-    }
-    auto* results = m_window->findChild<QTreeView*>(QStringLiteral("lvResults"));
-    results->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(results, Qt::Key_Down);
-    QCOMPARE(results->selectionModel()->selectedRows().value(0).row(), 0);
-}
-
-// Every control has a name a screen reader speaks, and each page's hint names the next page as
-// its tab reads.
-void MainWindowTest::everyControlIsNamedAndEachPageSaysHowToGoOn() {
-    start();
-    for (const QWidget* control : m_window->findChildren<QWidget*>()) {
-        // A spin box's text field speaks through the box; a value label that shows nothing yet
-        // has nothing to say.
-        const auto* label = qobject_cast<const QLabel*>(control);
-        if (control->focusPolicy() != Qt::NoFocus &&
-            qobject_cast<QAbstractSpinBox*>(control->parentWidget()) == nullptr &&
-            (label == nullptr || !label->text().isEmpty())) {
-            QAccessibleInterface* spoken =
-                QAccessible::queryAccessibleInterface(const_cast<QWidget*>(control));
-            QVERIFY2(spoken != nullptr && !spoken->text(QAccessible::Name).isEmpty(),
-                     qPrintable(control->objectName() + " " + control->metaObject()->className() +
-                                " in " + control->parentWidget()->metaObject()->className()));
-        }
-    }
-    const char* hints[] = {"lblFilesHint", "lblPoolsHint", "lblObjectsHint", "lblResultsHint"};
-    const QStringList next = {"Select Shared Pools", "Select Shared Objects", "View Results",
-                              "What If"};
-    for (int page = 0; page < 4; ++page) {
-        const auto* label = m_pages->widget(page)->findChild<QLabel*>(hints[page]);
-        QVERIFY2(label && label->isVisibleTo(m_pages->widget(page)), hints[page]);
-        QVERIFY2(label->text().contains(QString::fromUtf8("Click “%1” to go on").arg(next[page])),
-                 qPrintable(label->text()));
-        QCOMPARE(m_pages->tabText(page + 1), next[page]);
     }
 }
 
@@ -855,36 +822,6 @@ void MainWindowTest::plansOpenOnlyWhenWholeAndSaveTheChoices() {
     QCOMPARE(m_accounts->titles.size(), 1);  // the plan carried over whole
 }
 
-void MainWindowTest::addFilesAndHelpRunFromTheKeyboard() {
-    start();
-    const QString a = writeFile("a.sta");
-    const QString b = writeFile("b.sim");
-    m_chooser->manyAnswers.enqueue({a, b});
-    QMenu* file = openMenu(Qt::Key_F);
-    QVERIFY(file);
-    QTest::keyClick(file, Qt::Key_D);  // A&dd Files...
-    QTRY_COMPARE(listedFiles(), QStringList({"a.sta", "b.sim"}));
-    QCOMPARE(settings::RecentFilesStore().files(), QStringList({b, a}));
-    m_messages->saveAnswer = ui::SaveAnswer::kCancel;
-    QVERIFY(!m_window->close());
-    QCOMPARE(m_messages->questions.constLast().text,
-             "Your choices have not been saved as a plan. Save them?");
-
-    QTest::keyClick(m_window.get(), Qt::Key_F1);
-    auto* manual = m_window->findChild<QTextBrowser*>(QStringLiteral("txtManual"));
-    QVERIFY(manual && manual->isVisible());
-    const QString manualText = manual->toPlainText();
-    QVERIFY(manualText.startsWith(QStringLiteral("Using Loomstead")));
-    // It tells of every page and of every button of the results page by its name on screen.
-    for (int page = 0; page < m_pages->count(); ++page) {
-        QVERIFY2(manualText.contains(m_pages->tabText(page)), qPrintable(m_pages->tabText(page)));
-    }
-    for (QPushButton* button : m_window->resultsPage()->findChildren<QPushButton*>()) {
-        const QString caption = button->text().remove(QLatin1Char('&'));
-        QVERIFY2(manualText.contains(caption), qPrintable(caption));
-    }
-}
-
 // Data files, folders and plans named on the command line, dropped, or chosen by Open Recent or
 // Open Plan. The plans hold plan.sta with BP1 shared; "choices.loomplan" holds the choice
 // alone, for the files loaded now. Every way to open a plan brings What If with its results.
@@ -925,7 +862,7 @@ void MainWindowTest::pathsOpenByKindAndPlansBringWhatIf() {
     QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
     const QString data = m_dir->filePath(QStringLiteral("plan.sta"));
     QVERIFY(QFile::copy(kDb1a, data));
-    QList<QUrl> urls;
+    QMimeData urls;  // dropped from a file manager
     for (const QString& name : names) {
         if (name.endsWith(QLatin1String(".loomplan"))) {
             core::Plan plan;
@@ -937,7 +874,7 @@ void MainWindowTest::pathsOpenByKindAndPlansBringWhatIf() {
         } else if (name != QLatin1String("folder") && name != QLatin1String("gone.sta")) {
             writeFile(name);
         }
-        urls.append(QUrl::fromLocalFile(m_dir->filePath(name)));
+        urls.setUrls(urls.urls() << QUrl::fromLocalFile(m_dir->filePath(name)));
     }
     const QString first = m_dir->filePath(names.first());
     if (route == QLatin1String("command line")) {
@@ -947,7 +884,17 @@ void MainWindowTest::pathsOpenByKindAndPlansBringWhatIf() {
         QDir::setCurrent(startFolder);
     } else if (route == QLatin1String("drop")) {
         start();
-        dropOnFileList(urls);
+        // On the file list, which passes them to the window: the list takes no drops itself.
+        QWidget* target =
+            m_window->findChild<QListWidget*>(QStringLiteral("lstSelectedFiles"))->viewport();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &urls, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, Qt::CopyAction, &urls, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(at, Qt::CopyAction, &urls, Qt::LeftButton, Qt::NoModifier);
+        for (QDropEvent* event : std::initializer_list<QDropEvent*>{&enter, &move, &drop}) {
+            QApplication::sendEvent(target, event);
+            QVERIFY(event->isAccepted());
+        }
     } else if (route == QLatin1String("Open Recent")) {
         settings::RecentFilesStore().add(first);
         start();
@@ -1091,7 +1038,7 @@ void MainWindowTest::planIsSavedMarkedAskedForAndOpenedFromTheCommandLine() {
     QCOMPARE(cfrm["lockMb"].toString(), "128");
 }
 
-void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
+void MainWindowTest::listsAndUndoOnTheChoicesOfOneFile() {
     start(kDb1a);
     clickTab(1);
     auto* undo = m_window->findChild<QAction*>(QStringLiteral("actUndo"));
@@ -1101,6 +1048,13 @@ void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
     const auto undoKey = [this] { ctrlKey(Qt::Key_Z); };
     const auto redoKey = [this, redo] { QTest::keySequence(m_window.get(), redo->shortcut()); };
 
+    // A list in focus selects its first entry on Down.
+    auto* available = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstPools"));
+    available->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(available, Qt::Key_Down);
+    QCOMPARE(available->selectionModel()->selectedRows().value(0).data().toString(), "BP0");
+
+    // Undo takes back shares and object choices step by step.
     clickButton(QStringLiteral("cmdShareAllPools"));
     QCOMPARE(shared(), 5u);
     QCOMPARE(undo->text(), "&Undo Share Pools");
@@ -1152,6 +1106,25 @@ void MainWindowTest::undoTakesBackSharesAndObjectChoicesStepByStep() {
     redoKey();
     redoKey();
     QCOMPARE(labelText("lblTPSObjects"), "36");
+
+    // Lists show whole captions, and the results select their first row on Down.
+    for (int page : {1, 2, 3}) {
+        clickTab(page);
+        for (QTreeView* view : m_pages->widget(page)->findChildren<QTreeView*>()) {
+            QVERIFY2(!view->horizontalScrollBar()->isVisible(), qPrintable(view->objectName()));
+            const QHeaderView* header = view->header();
+            for (int i = 0; i < header->count(); ++i) {
+                const QString caption = view->model()->headerData(i, Qt::Horizontal).toString();
+                QVERIFY2(header->sectionSize(i) >
+                             header->fontMetrics().horizontalAdvance(caption + " (D)"),
+                         qPrintable(caption));
+            }
+        }
+    }
+    auto* results = m_window->findChild<QTreeView*>(QStringLiteral("lvResults"));
+    results->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(results, Qt::Key_Down);
+    QCOMPARE(results->selectionModel()->selectedRows().value(0).row(), 0);
 }
 
 QTEST_MAIN(MainWindowTest)
